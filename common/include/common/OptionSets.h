@@ -1,0 +1,71 @@
+#pragma once
+// The option algebra of compile options and match options, on sets of ordinals held as bit
+// masks (bit i stands for the option with ordinal i). Each library keeps its own set type and
+// converts; the rules live only here.
+
+#include <cstdint>
+
+namespace Common {
+
+using OrdinalSet = std::uint32_t;
+
+constexpr OrdinalSet Bit(unsigned ordinal) { return OrdinalSet{1} << ordinal; }
+
+// Ordinals of the compile options, in declaration order.
+namespace ExpressionOrdinal {
+enum : unsigned {
+  EscapeInCharacterSets,
+  CharacterClasses,
+  Intervals,
+  LimitedOperations,
+  NewlineAsAlternationOperator,
+  QuestionmarkPlusNotOperators,
+  BracesNotOperators,
+  ParenthesesNotOperators,
+  BackReferences,
+  VerticalbarNotOperator,
+  Literals,
+  CaseInsensitive,
+  NoLocaleSpecificCollation,
+  Basic,
+  Extended,
+  Normal,
+  Count
+};
+}  // namespace ExpressionOrdinal
+
+// Ordinals of the match options, in declaration order.
+namespace MatchOrdinal {
+enum : unsigned {
+  MatchDefault,
+  MatchNotBeginningOfLine,
+  MatchNotEndOfLine,
+  MatchNotBeginningOfBuffer,
+  MatchNotEndOfBuffer,
+  MatchNotBeginningOfWord,
+  MatchNotEndOfWord,
+  MatchNotDotNewline,
+  MatchNotDotNullCharacter,
+  MatchShortest,
+  MatchNotNullString,
+  MatchContinuous,
+  Count
+};
+}  // namespace MatchOrdinal
+
+// Compile options. Adding or deleting keeps the group names (Basic, Extended, Normal) in step
+// with their components; a result equal to the argument means nothing changed.
+OrdinalSet DefaultExpressionOptions();
+OrdinalSet AddExpressionOption(OrdinalSet set, unsigned ordinal);
+OrdinalSet DeleteExpressionOption(OrdinalSet set, unsigned ordinal);
+unsigned ExpressionFlagWord(OrdinalSet set);
+unsigned ExpressionFlagValue(unsigned ordinal);
+
+// Match options. Adding or deleting keeps MatchDefault standing for "no restriction".
+OrdinalSet DefaultMatchOptions();
+OrdinalSet AddMatchOption(OrdinalSet set, unsigned ordinal);
+OrdinalSet DeleteMatchOption(OrdinalSet set, unsigned ordinal);
+unsigned MatchFlagWord(OrdinalSet set);
+unsigned MatchFlagValue(unsigned ordinal);
+
+}  // namespace Common

@@ -1,0 +1,138 @@
+#include "common/OptionSets.h"
+
+#include "engine/OptionWords.h"
+
+namespace Common {
+namespace {
+
+namespace E = ExpressionOrdinal;
+namespace M = MatchOrdinal;
+namespace S = GrepEngine::SyntaxBits;
+namespace F = GrepEngine::MatchBits;
+
+constexpr unsigned ExpressionFlags[E::Count] = {
+    S::EscapeInCharacterSets,  S::CharacterClasses,
+    S::Intervals,              S::LimitedOperations,
+    S::NewlineAsAlternationOperator, S::QuestionmarkPlusNotOperators,
+    S::BracesNotOperators,     S::ParenthesesNotOperators,
+    S::BackReferences,         S::VerticalbarNotOperator,
+    S::Literals,               S::CaseInsensitive,
+    S::NoLocaleSpecificCollation, S::Basic,
+    S::Extended,               S::Normal};
+
+constexpr unsigned MatchFlags[M::Count] = {
+    F::None,         F::NotBeginningOfLine, F::NotEndOfLine,     F::NotBeginningOfBuffer,
+    F::NotEndOfBuffer, F::NotBeginningOfWord, F::NotEndOfWord,   F::NotDotNewline,
+    F::NotDotNullCharacter, F::Shortest,    F::NotNullString,    F::Continuous};
+
+// What every group holds besides its own name.
+constexpr OrdinalSet SharedCore = Bit(E::CharacterClasses) | Bit(E::Intervals) | Bit(E::BackReferences);
+constexpr OrdinalSet ExtendedParts = SharedCore;
+constexpr OrdinalSet NormalOnly = Bit(E::EscapeInCharacterSets) | Bit(E::NoLocaleSpecificCollation);
+constexpr OrdinalSet NormalParts = SharedCore | NormalOnly;
+constexpr OrdinalSet BasicOnly =
+    Bit(E::LimitedOperations) | Bit(E::BracesNotOperators) | Bit(E::ParenthesesNotOperators);
+constexpr OrdinalSet BasicParts = SharedCore | BasicOnly;
+
+// Group names and the options only that group brings.
+constexpr OrdinalSet BasicGroup = Bit(E::Basic) | BasicOnly;
+constexpr OrdinalSet NormalGroup = Bit(E::Normal) | NormalOnly;
+
+constexpr OrdinalSet Restricting =
+    Bit(M::MatchNotBeginningOfLine) | Bit(M::MatchNotEndOfLine) | Bit(M::MatchNotBeginningOfBuffer) |
+    Bit(M::MatchNotEndOfBuffer) | Bit(M::MatchNotBeginningOfWord) | Bit(M::MatchNotEndOfWord) |
+    Bit(M::MatchNotDotNewline) | Bit(M::MatchNotDotNullCharacter);
+
+bool Holds(OrdinalSet set, OrdinalSet all) { return (set & all) == all; }
+bool Has(OrdinalSet set, unsigned ordinal) { return (set & Bit(ordinal)) != 0; }
+
+unsigned FlagWord(OrdinalSet set, const unsigned* flags, unsigned count) {
+  unsigned word = 0;
+  for (unsigned ordinal = 0; ordinal < count; ++ordinal)
+    if (Has(set, ordinal)) word |= flags[ordinal];
+  return word;
+}
+
+// After a single option is added: name the group the set now forms, if any.
+OrdinalSet NameGroup(OrdinalSet set) {
+  if (!Holds(set, SharedCore)) return set;
+  if (Holds(set, NormalOnly)) return (set | Bit(E::Normal)) & ~(Bit(E::Basic) | Bit(E::Extended));
+  if (Holds(set, BasicOnly)) return (set | Bit(E::Basic)) & ~Bit(E::Extended);
+  return set | Bit(E::Extended);
+}
+
+// After a single option is removed: drop the first group name whose parts are incomplete.
+OrdinalSet DropBrokenGroup(OrdinalSet set) {
+  if (Has(set, E::Extended)) return Holds(set, ExtendedParts) ? set : set & ~Bit(E::Extended);
+  if (Has(set, E::Normal)) return Holds(set, NormalParts) ? set : set & ~Bit(E::Normal);
+  if (Has(set, E::Basic)) return Holds(set, BasicParts) ? set : set & ~Bit(E::Basic);
+  return set;
+}
+
+}  // namespace
+
+unsigned ExpressionFlagValue(unsigned ordinal) { return ordinal < E::Count ? ExpressionFlags[ordinal] : 0; }
+unsigned MatchFlagValue(unsigned ordinal) { return ordinal < M::Count ? MatchFlags[ordinal] : 0; }
+
+OrdinalSet DefaultExpressionOptions() { return Bit(E::Normal) | NormalParts; }
+
+OrdinalSet AddExpressionOption(OrdinalSet set, unsigned ordinal) {
+  if (ordinal >= E::Count || Has(set, ordinal)) return set;
+  switch (ordinal) {
+    case E::Extended:
+      set |= Bit(E::Extended) | ExtendedParts;
+      if (Has(set, E::Normal)) return set & ~NormalGroup;
+      if (Has(set, E::Basic)) return set & ~BasicGroup;
+      return set;
+    case E::Normal:
+      set |= Bit(E::Normal) | NormalParts;
+      if (Has(set, E::Basic)) return set & ~BasicGroup;
+      if (Has(set, E::Extended)) return set & ~Bit(E::Extended);
+      return set;
+    case E::Basic:
+      set |= Bit(E::Basic) | BasicParts;
+      if (Has(set, E::Normal)) return set & ~NormalGroup;
+      if (Has(set, E::Extended)) return set & ~Bit(E::Extended);
+      return set;
+    default:
+      return NameGroup(set | Bit(ordinal));
+  }
+}
+
+OrdinalSet DeleteExpressionOption(OrdinalSet set, unsigned ordinal) {
+  if (ordinal >= E::Count || !Has(set, ordinal)) return set;
+  switch (ordinal) {
+    case E::Extended:
+      return set & ~(Bit(E::Extended) | ExtendedParts);
+    case E::Normal:
+      return set & ~(Bit(E::Normal) | NormalParts);
+    case E::Basic:
+      return set & ~(Bit(E::Basic) | BasicParts);
+    default:
+      return DropBrokenGroup(set & ~Bit(ordinal));
+  }
+}
+
+unsigned ExpressionFlagWord(OrdinalSet set) { return FlagWord(set, ExpressionFlags, E::Count); }
+
+OrdinalSet DefaultMatchOptions() { return Bit(M::MatchDefault); }
+
+OrdinalSet AddMatchOption(OrdinalSet set, unsigned ordinal) {
+  if (ordinal >= M::Count || Has(set, ordinal)) return set;
+  if (ordinal == M::MatchDefault) return (set | Bit(M::MatchDefault)) & ~Restricting;
+  set |= Bit(ordinal);
+  if (Has(set, M::MatchDefault) && (set & Restricting) != 0) set &= ~Bit(M::MatchDefault);
+  return set;
+}
+
+OrdinalSet DeleteMatchOption(OrdinalSet set, unsigned ordinal) {
+  if (ordinal >= M::Count || !Has(set, ordinal)) return set;
+  set &= ~Bit(ordinal);
+  if (ordinal != M::MatchDefault && !Has(set, M::MatchDefault) && (set & Restricting) == 0)
+    set |= Bit(M::MatchDefault);
+  return set;
+}
+
+unsigned MatchFlagWord(OrdinalSet set) { return FlagWord(set, MatchFlags, M::Count); }
+
+}  // namespace Common

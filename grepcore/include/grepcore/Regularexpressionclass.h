@@ -1,0 +1,303 @@
+#pragma once
+// RegexClass::RegularExpression: one object per pattern.
+//
+// Set the pattern text and its options, set the text (or the file mask) to work on, install
+// event handlers for the match data you want, then call an operation. Operations take no
+// arguments: they work on the object's properties, report each match through an event fired
+// during the call, and return a found flag or a count. Failures are values: a pattern that does
+// not compile makes ParseExpression() return non-zero and GetExpressionError() give the engine's
+// message; only running out of memory is raised (std::bad_alloc).
+//
+// The matching language is POSIX: Normal (the default) is extended syntax with backslash escapes
+// inside brackets; Basic and Extended are the POSIX basic and extended syntaxes. Options are sets
+// of enumeration values whose group names stay consistent as single options come and go:
+//
+//   RegexClass::RegularExpression re;
+//   re.AddExpressionOption(RegexClass::RegularExpression::Basic);   // GetFlagOptions() == 0x1CE
+//   re.AddExpressionOption(RegexClass::RegularExpression::CaseInsensitive);
+//   re.SetExpression("a(b");
+//   if (re.ParseExpression() != 0) std::cerr << re.GetExpressionError() << '\n';
+//
+// Event handlers are plain functions or member functions bound to an object (Closure); when
+// both are installed for one event only the plain function is called, and installing one
+// removes the other.
+//
+// One object serves one thread at a time; different objects may run in different threads at
+// once. File operations keep their object on a per-thread stack so that the engine's callbacks
+// reach it, which also lets a handler start a file operation of another object.
+//
+// Byte offsets are 64-bit throughout, so files beyond 4 GiB are handled exactly.
+
+#include <cstdint>
+#include <deque>
+#include <locale>
+#include <memory>
+#include <set>
+#include <stack>
+#include <string>
+#include <vector>
+
+#include "grepcore/Closure.h"
+#include "grepcore/Export.h"
+
+namespace GrepEngine {
+class Pattern;
+class MatchResults;
+}  // namespace GrepEngine
+
+namespace RegexClass {
+
+// One sub-match: its text and the offset of its first byte; Position -1 when it took no part.
+class GREPCORE_EXPORT REMatch {
+ public:
+  std::string MatchString;
+  std::int64_t Position = -1;
+};
+
+// The match vector every match event passes.
+typedef std::vector<REMatch> REMatchInfo;
+
+class GREPCORE_EXPORT RegularExpression {
+ public:
+  // Compile options. Basic, Extended and Normal are groups of the single options; adding a
+  // group brings its parts and drops the other group's, and a set of single options that forms
+  // a group takes the group's name.
+  enum Options {
+    EscapeInCharacterSets,         // 0x1    backslash escapes inside [...]
+    CharacterClasses,              // 0x2    [[:alpha:]] and the other named classes
+    Intervals,                     // 0x4    bounded repeats a{m,n}
+    LimitedOperations,             // 0x8    + ? | are ordinary characters
+    NewlineAsAlternationOperator,  // 0x10   a newline in the pattern separates alternatives
+    QuestionmarkPlusNotOperators,  // 0x20   \+ and \? are the operators, + and ? ordinary
+    BracesNotOperators,            // 0x40   \{ \} are the interval operators
+    ParenthesesNotOperators,       // 0x80   \( \) group, ( ) are ordinary
+    BackReferences,                // 0x100  \1 .. \9
+    VerticalbarNotOperator,        // 0x200  \| is alternation, | ordinary
+    Literals,                      // 0x1000 the whole pattern is literal text
+    CaseInsensitive,               // 0x2000 letters match regardless of case
+    NoLocaleSpecificCollation,     // 0x4000 ranges compare byte values, not collation order
+    Basic,                         // 0x1CE  POSIX basic syntax
+    Extended,                      // 0x106  POSIX extended syntax with back-references
+    Normal                         // 0x4107 extended syntax with escapes in brackets (default)
+  };
+
+  // Match options. MatchDefault stands for "no restriction" and is kept consistent with the
+  // eight restricting options (NotBeginningOfLine .. NotDotNullCharacter).
+  enum Matches {
+    MatchDefault,               // 0x0    no restriction
+    MatchNotBeginningOfLine,    // 0x1    the text's start is not a line start
+    MatchNotEndOfLine,          // 0x2    the text's end is not a line end
+    MatchNotBeginningOfBuffer,  // 0x4    the text's start is not the buffer start
+    MatchNotEndOfBuffer,        // 0x8    the text's end is not the buffer end
+    MatchNotBeginningOfWord,    // 0x10   the text's start is not a word start
+    MatchNotEndOfWord,          // 0x20   the text's end is not a word end
+    MatchNotDotNewline,         // 0x40   . does not match a newline
+    MatchNotDotNullCharacter,   // 0x80   . does not match NUL
+    MatchShortest,              // 0x400  take the first match found at a position
+    MatchNotNullString,         // 0x800  an empty match is not accepted
+    MatchContinuous             // 0x1000 in a grep, each match starts where the last ended
+  };
+
+  // Event handler types. StartOfLine is the offset of the first byte of the match's line.
+  typedef void (*MatchEvent)(RegularExpression* Sender, const REMatchInfo& Matches,
+                             unsigned int LineIndex, std::uint64_t StartOfLine);
+  typedef void (*ContinueMatchEvent)(RegularExpression* Sender, const REMatchInfo& Matches,
+                                     unsigned int LineIndex, std::uint64_t StartOfLine,
+                                     bool& bcontinue);
+  typedef void (*FileMatchEvent)(RegularExpression* Sender, std::string file,
+                                 const REMatchInfo& Matches, unsigned int LineIndex,
+                                 bool& bcontinue);
+  typedef void (*FileFoundEvent)(RegularExpression* Sender, std::string file, bool& bcontinue);
+
+  typedef Closure<void(RegularExpression*, const REMatchInfo&, unsigned int, std::uint64_t)>
+      MatchEventClosure;
+  typedef Closure<void(RegularExpression*, const REMatchInfo&, unsigned int, std::uint64_t, bool&)>
+      ContinueMatchEventClosure;
+  typedef Closure<void(RegularExpression*, std::string, const REMatchInfo&, unsigned int, bool&)>
+      FileMatchEventClosure;
+  typedef Closure<void(RegularExpression*, std::string, bool&)> FileFoundEventClosure;
+
+  // Records of a file change run.
+  class GREPCORE_EXPORT MergeFileInformation {
+   public:
+    // One match of the file that is to be replaced.
+    class GREPCORE_EXPORT GrepInformation {
+     public:
+      std::int64_t Position = 0;  // offset of the match from the start of the file
+      std::string MatchString;    // the matched bytes
+      std::string ReplaceString;  // what is written in their place
+    };
+    std::string FileName;                  // empty when no file is being gathered
+    std::vector<GrepInformation> GrepInfo;  // ascending Position, no overlap
+  };
+
+  // What a change run needs to format its replacements, fixed when the run starts.
+  class GREPCORE_EXPORT MergeSave {
+   public:
+    std::shared_ptr<const GrepEngine::Pattern> CompiledExpression;
+    unsigned int MatchFlags = 0;
+  };
+
+  // What failed while rewriting a file.
+  enum ProblemType : unsigned char {
+    OpenFileFailed,           // opening the file for reading
+    CreateTemporaryFailed,    // creating the temporary file
+    ReadFailed,               // reading the file (or it ended early)
+    WriteFailed,              // writing the temporary file
+    MatchChanged,             // the bytes at a match's position are no longer the match
+    SaveCopyFailed,           // copying the file to its saved copy
+    ReplaceFailed,            // putting the new content in place of the file
+    RestoreAttributesFailed   // giving the file back its permission bits
+  };
+
+  // One file that could not be changed.
+  class GREPCORE_EXPORT FileChangeProblem {
+   public:
+    std::string FileName;            // the file, temporary file or saved copy that failed
+    ProblemType Problem = OpenFileFailed;
+    std::uint64_t FilePointer = 0;   // byte offset where the failure was seen, 0 if none
+    std::string MatchString;         // MatchChanged: the text expected at FilePointer
+    unsigned int LastError = 0;      // errno of the failing call; 0 for MatchChanged
+  };
+
+  // Lifecycle, copy and comparison. A copy takes the options, texts, flags, compiled pattern
+  // and event handlers; it gets the current global locale and fresh working state.
+  RegularExpression();
+  RegularExpression(const RegularExpression& other);
+  RegularExpression& operator=(const RegularExpression& other);
+  // Equal options, match options, texts, DirectoryRecursion and MergeCopy; nothing else counts.
+  bool operator==(const RegularExpression& other) const;
+  virtual ~RegularExpression();
+
+  // Properties. Setters store their argument and do nothing else.
+  std::string GetStringToMatch() const;
+  void SetStringToMatch(const std::string& text);
+  std::string GetFilesToMatch() const;
+  void SetFilesToMatch(const std::string& mask);
+  std::string GetSaveExtension() const;
+  void SetSaveExtension(const std::string& extension);
+  bool GetDirectoryRecursion() const;
+  void SetDirectoryRecursion(bool recurse);
+  bool GetMergeCopy() const;
+  void SetMergeCopy(bool copy);
+  std::string GetFormatString() const;
+  void SetFormatString(const std::string& format);
+
+  // The pattern text; setting it (even to the same text) forces a new compilation.
+  std::string GetExpression() const;
+  void SetExpression(const std::string& expression);
+  // The locale of the next compilation and of error texts; does not force a compilation.
+  std::locale GetLocale() const;
+  void SetLocale(const std::locale& locale);
+
+  // Compile options.
+  void AddExpressionOption(Options option);
+  void DeleteExpressionOption(Options option);
+  bool IsExpressionOption(Options option) const;
+  void ClearExpressionOptions();
+  // The engine flag word of the current option set (0 for an empty set).
+  unsigned int GetFlagOptions() const;
+
+  // Compiles the pattern unless it is compiled already: 0 when it is ready, else the engine's
+  // error code (1 for an empty pattern). A pattern ends at its first NUL byte.
+  unsigned char ParseExpression();
+  static unsigned char ConvertREXResult(unsigned int engineResult);
+  // The engine's message for a failed compilation, or empty text. Never compiles.
+  std::string GetExpressionError() const;
+  // Marked sub-expressions of the pattern; the non-const form compiles first if needed.
+  unsigned int NumberOfSubexpressions();
+  unsigned int NumberOfSubexpressions() const;
+
+  // Match options.
+  void AddMatchOption(Matches option);
+  void DeleteMatchOption(Matches option);
+  bool IsMatchOption(Matches option) const;
+  void ClearMatchOptions();
+  // The engine match-flag word of the current match options (0 for an empty set).
+  unsigned int GetMatchFlags() const;
+
+  // The calling thread's stack of running file operations: created on demand, released by an
+  // object's destruction when no file operation runs in the thread.
+  void AllocateStack();
+  void DeallocateStack();
+
+  // File-find callback: reaches the object of the innermost file operation of this thread.
+  static bool FindFilesCallback(const char* file);
+  bool ThisFindFilesCallback(const char* file);
+
+  // The problems of the last ChangeFiles, or null when it had none. Valid while the object
+  // lives; the next ChangeFiles empties the list.
+  const std::vector<FileChangeProblem>* GetChangeFilesErrors() const;
+
+  // Event slots.
+  void SetOnMatching(MatchEvent handler);
+  MatchEvent GetOnMatching() const;
+  void SetOnMatchingClosure(MatchEventClosure handler);
+  MatchEventClosure GetOnMatchingClosure() const;
+  void SetOnSearching(MatchEvent handler);
+  MatchEvent GetOnSearching() const;
+  void SetOnSearchingClosure(MatchEventClosure handler);
+  MatchEventClosure GetOnSearchingClosure() const;
+  void SetOnGrepping(ContinueMatchEvent handler);
+  ContinueMatchEvent GetOnGrepping() const;
+  void SetOnGreppingClosure(ContinueMatchEventClosure handler);
+  ContinueMatchEventClosure GetOnGreppingClosure() const;
+  void SetOnGreppingFiles(FileMatchEvent handler);
+  FileMatchEvent GetOnGreppingFiles() const;
+  void SetOnGreppingFilesClosure(FileMatchEventClosure handler);
+  FileMatchEventClosure GetOnGreppingFilesClosure() const;
+  void SetOnFindFiles(FileFoundEvent handler);
+  FileFoundEvent GetOnFindFiles() const;
+  void SetOnFindFilesClosure(FileFoundEventClosure handler);
+  FileFoundEventClosure GetOnFindFilesClosure() const;
+  void SetOnMerging(ContinueMatchEvent handler);
+  ContinueMatchEvent GetOnMerging() const;
+  void SetOnMergingClosure(ContinueMatchEventClosure handler);
+  ContinueMatchEventClosure GetOnMergingClosure() const;
+  void SetOnChangingFiles(FileMatchEvent handler);
+  FileMatchEvent GetOnChangingFiles() const;
+  void SetOnChangingFilesClosure(FileMatchEventClosure handler);
+  FileMatchEventClosure GetOnChangingFilesClosure() const;
+
+ private:
+  void CopySettingsFrom(const RegularExpression& other);
+
+  MergeFileInformation CurrentFile;
+  unsigned int ChangeCount = 0;
+  std::set<Options> ExpressionOptions;
+  std::set<Matches> MatchOptions;
+  std::locale Locale;
+  std::string Expression;
+  std::string StringToMatch;
+  std::string FilesToMatch;
+  std::string FormatString;
+  std::string SaveExtension;
+  bool DirectoryRecursion = false;
+  bool MergeCopy = false;
+  bool ExpressionParsed = false;
+  // Immutable once compiled, so copies of the object share it.
+  std::shared_ptr<const GrepEngine::Pattern> CompiledExpression;
+  std::unique_ptr<GrepEngine::MatchResults> CurrentMatch;
+  const GrepEngine::MatchResults* CurrentGrepMatch = nullptr;
+  std::string MergeOutput;
+  std::uint64_t MergePosition = 0;
+  std::vector<FileChangeProblem> ChangeFilesErrors;
+  std::stack<MergeSave, std::deque<MergeSave>> MergeSaveStack;
+
+  MatchEvent OnMatching = nullptr;
+  MatchEvent OnSearching = nullptr;
+  ContinueMatchEvent OnGrepping = nullptr;
+  FileMatchEvent OnGreppingFiles = nullptr;
+  FileFoundEvent OnFindFiles = nullptr;
+  ContinueMatchEvent OnMerging = nullptr;
+  FileMatchEvent OnChangingFiles = nullptr;
+  MatchEventClosure OnMatchingClosure;
+  MatchEventClosure OnSearchingClosure;
+  ContinueMatchEventClosure OnGreppingClosure;
+  FileMatchEventClosure OnGreppingFilesClosure;
+  FileFoundEventClosure OnFindFilesClosure;
+  ContinueMatchEventClosure OnMergingClosure;
+  FileMatchEventClosure OnChangingFilesClosure;
+};
+
+}  // namespace RegexClass

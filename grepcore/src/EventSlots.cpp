@@ -1,0 +1,44 @@
+// The fourteen event slots: a plain function and a closure per event.
+#include "EventSlots.h"
+#include "grepcore/Regularexpressionclass.h"
+
+namespace RegexClass {
+
+using RE = RegularExpression;
+
+void RE::SetOnMatching(MatchEvent handler) { InstallPlain(OnMatching, OnMatchingClosure, handler); }
+RE::MatchEvent RE::GetOnMatching() const { return OnMatching; }
+void RE::SetOnMatchingClosure(MatchEventClosure handler) { InstallClosure(OnMatching, OnMatchingClosure, handler); }
+RE::MatchEventClosure RE::GetOnMatchingClosure() const { return OnMatchingClosure; }
+
+void RE::SetOnSearching(MatchEvent handler) { InstallPlain(OnSearching, OnSearchingClosure, handler); }
+RE::MatchEvent RE::GetOnSearching() const { return OnSearching; }
+void RE::SetOnSearchingClosure(MatchEventClosure handler) { InstallClosure(OnSearching, OnSearchingClosure, handler); }
+RE::MatchEventClosure RE::GetOnSearchingClosure() const { return OnSearchingClosure; }
+
+void RE::SetOnGrepping(ContinueMatchEvent handler) { InstallPlain(OnGrepping, OnGreppingClosure, handler); }
+RE::ContinueMatchEvent RE::GetOnGrepping() const { return OnGrepping; }
+void RE::SetOnGreppingClosure(ContinueMatchEventClosure handler) { InstallClosure(OnGrepping, OnGreppingClosure, handler); }
+RE::ContinueMatchEventClosure RE::GetOnGreppingClosure() const { return OnGreppingClosure; }
+
+void RE::SetOnGreppingFiles(FileMatchEvent handler) { InstallPlain(OnGreppingFiles, OnGreppingFilesClosure, handler); }
+RE::FileMatchEvent RE::GetOnGreppingFiles() const { return OnGreppingFiles; }
+void RE::SetOnGreppingFilesClosure(FileMatchEventClosure handler) { InstallClosure(OnGreppingFiles, OnGreppingFilesClosure, handler); }
+RE::FileMatchEventClosure RE::GetOnGreppingFilesClosure() const { return OnGreppingFilesClosure; }
+
+void RE::SetOnFindFiles(FileFoundEvent handler) { InstallPlain(OnFindFiles, OnFindFilesClosure, handler); }
+RE::FileFoundEvent RE::GetOnFindFiles() const { return OnFindFiles; }
+void RE::SetOnFindFilesClosure(FileFoundEventClosure handler) { InstallClosure(OnFindFiles, OnFindFilesClosure, handler); }
+RE::FileFoundEventClosure RE::GetOnFindFilesClosure() const { return OnFindFilesClosure; }
+
+void RE::SetOnMerging(ContinueMatchEvent handler) { InstallPlain(OnMerging, OnMergingClosure, handler); }
+RE::ContinueMatchEvent RE::GetOnMerging() const { return OnMerging; }
+void RE::SetOnMergingClosure(ContinueMatchEventClosure handler) { InstallClosure(OnMerging, OnMergingClosure, handler); }
+RE::ContinueMatchEventClosure RE::GetOnMergingClosure() const { return OnMergingClosure; }
+
+void RE::SetOnChangingFiles(FileMatchEvent handler) { InstallPlain(OnChangingFiles, OnChangingFilesClosure, handler); }
+RE::FileMatchEvent RE::GetOnChangingFiles() const { return OnChangingFiles; }
+void RE::SetOnChangingFilesClosure(FileMatchEventClosure handler) { InstallClosure(OnChangingFiles, OnChangingFilesClosure, handler); }
+RE::FileMatchEventClosure RE::GetOnChangingFilesClosure() const { return OnChangingFilesClosure; }
+
+}  // namespace RegexClass

@@ -1,0 +1,27 @@
+#include "Regularexpressiontlsstack.h"
+
+#include "EventSlots.h"
+
+namespace RegexClass {
+
+RegularExpressionTLSStack TLSStack;
+
+void RegularExpression::AllocateStack() { TLSStack.AllocateStack(); }
+
+void RegularExpression::DeallocateStack() { TLSStack.DeallocateStack(); }
+
+// The engine's file callbacks carry no user argument: each reaches the object of the innermost
+// file operation running in this thread. Outside such an operation they stop the engine.
+bool RegularExpression::FindFilesCallback(const char* file) {
+  RegularExpression* top = TLSStack.Top();
+  return top != nullptr && top->ThisFindFilesCallback(file);
+}
+
+bool RegularExpression::ThisFindFilesCallback(const char* file) {
+  if (!HasHandler(OnFindFiles, OnFindFilesClosure)) return true;
+  bool bcontinue = true;
+  Fire(OnFindFiles, OnFindFilesClosure, this, std::string(file), bcontinue);
+  return bcontinue;
+}
+
+}  // namespace RegexClass
