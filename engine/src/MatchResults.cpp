@@ -2,7 +2,50 @@
 
 namespace GrepEngine {
 
+namespace {
+
+SubMatch ViewOf(const boost::sub_match<const char*>& sub, const char* origin) {
+  SubMatch view;
+  if (!sub.matched) return view;
+  view.Matched = true;
+  view.Position = sub.first - origin;
+  view.First = sub.first;
+  view.Last = sub.second;
+  return view;
+}
+
+}  // namespace
+
 MatchResults::MatchResults() : Body(std::make_unique<Impl>()) {}
 MatchResults::~MatchResults() = default;
+
+bool MatchResults::Matched() const {
+  // A default-built match_results has no sub-matches at all; [0] would still answer, but
+  // asking the size first keeps to the documented use.
+  return !Body->Results.empty() && Body->Results[0].matched;
+}
+
+unsigned MatchResults::Size() const {
+  return Matched() ? static_cast<unsigned>(Body->Results.size()) : 0u;
+}
+
+SubMatch MatchResults::Sub(unsigned i) const {
+  if (i >= Size()) return SubMatch();
+  return ViewOf(Body->Results[static_cast<int>(i)], Body->Origin);
+}
+
+SubMatch MatchResults::Prefix() const {
+  if (!Matched()) return SubMatch();
+  return ViewOf(Body->Results.prefix(), Body->Origin);
+}
+
+SubMatch MatchResults::Suffix() const {
+  if (!Matched()) return SubMatch();
+  return ViewOf(Body->Results.suffix(), Body->Origin);
+}
+
+unsigned MatchResults::Line() const { return Body->Line; }
+std::uint64_t MatchResults::LineStart() const { return Body->LineStart; }
+bool MatchResults::Abandoned() const { return Body->Abandoned; }
 
 }  // namespace GrepEngine

@@ -1,0 +1,33 @@
+#include "MatchFlagTranslation.h"
+
+#include "engine/OptionWords.h"
+
+namespace GrepEngine {
+
+boost::regex_constants::match_flag_type TranslateMatchFlags(unsigned word) {
+  namespace rc = boost::regex_constants;
+  // Mapped by name, not by value: the toolkit's values are fixed, Boost's need not stay so.
+  static const struct {
+    unsigned bit;
+    rc::match_flag_type flag;
+  } table[] = {
+      {MatchBits::NotBeginningOfLine, rc::match_not_bol},
+      {MatchBits::NotEndOfLine, rc::match_not_eol},
+      {MatchBits::NotBeginningOfBuffer, rc::match_not_bob},
+      {MatchBits::NotEndOfBuffer, rc::match_not_eob},
+      {MatchBits::NotBeginningOfWord, rc::match_not_bow},
+      {MatchBits::NotEndOfWord, rc::match_not_eow},
+      {MatchBits::NotDotNewline, rc::match_not_dot_newline},
+      {MatchBits::NotDotNullCharacter, rc::match_not_dot_null},
+      {MatchBits::Shortest, rc::match_any},
+      {MatchBits::NotNullString, rc::match_not_null},
+      {MatchBits::Continuous, rc::match_continuous},
+  };
+  rc::match_flag_type flags = rc::match_default;
+  for (const auto& entry : table)
+    if (word & entry.bit) flags |= entry.flag;
+  if (!(word & MatchBits::Shortest)) flags |= rc::match_posix;
+  return flags;
+}
+
+}  // namespace GrepEngine

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Installs the built toolkit into a scratch prefix, then builds and runs a small program against
+# it twice: through find_package and through pkg-config. The installed headers must not need
+# Boost, so the program is compiled with an include path that holds nothing but the prefix's.
+set -euo pipefail
+build_dir=$1
+source_dir=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
+
+expected="flags 0x1CE
+code 0
+error 
+normal code 8
+error Unmatched marking parenthesis ( or \\(."
+
+# Basic syntax: "a(b" is literal text there, so it compiles; under Normal it does not.
+check() {
+  local output
+  output=$("$@")
+  if [ "$output" != "$expected" ]; then
+    printf 'unexpected output:\n%s\n' "$output" >&2
+    exit 1
+  fi
+}
+
+# 1. find_package(grepcore CONFIG REQUIRED)
+cmake -S "$source_dir/consumer" -B "$work/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake --build "$work/build" >/dev/null
+check "$work/build/consumer"
+
+# 2. pkg-config
+export PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig:$work/prefix/lib/x86_64-linux-gnu/pkgconfig"
+# shellcheck disable=SC2046
+c++ $(pkg-config --cflags grepcore) "$source_dir/consumer/main.cpp" -o "$work/consumer-pc" \
+  $(pkg-config --libs grepcore) -Wl,-rpath,"$(pkg-config --variable=libdir grepcore)"
+check "$work/consumer-pc"
+
+# 3. The installed headers include nothing from Boost.
+deps=$(c++ -std=c++17 -M -I"$work/prefix/include" "$source_dir/consumer/main.cpp")
+if grep -q boost <<<"$deps"; then
+  echo "installed headers pull in Boost" >&2
+  exit 1
+fi
+
+lib=$(find "$work/prefix" -name 'libgrepcore.so.*' -type f | head -n1)
+# 4. The library has a SONAME and exports the class, not the toolkit's internals or the engine.
+readelf -d "$lib" | grep 'SONAME.*libgrepcore.so.0' >/dev/null
+leaked=$(nm -DC --defined-only "$lib" | grep -E 'GrepEngine::|Common::|Platform::|boost::re_detail|boost::basic_regex' || true)
+if [ -n "$leaked" ]; then
+  printf 'libgrepcore exports internal symbols:\n%s\n' "$leaked" >&2
+  exit 1
+fi
+nm -DC --defined-only "$lib" | grep 'RegexClass::RegularExpression::ParseExpression' >/dev/null
+echo "consumer build against the installed package: ok"
