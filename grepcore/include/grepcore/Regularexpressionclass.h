@@ -216,6 +216,31 @@ class GREPCORE_EXPORT RegularExpression {
   // The engine match-flag word of the current match options (0 for an empty set).
   unsigned int GetMatchFlags() const;
 
+  // String operations over StringToMatch (searched to its full length, NUL bytes included).
+  // Match: the pattern matches at the start; MatchAll: and the match ends at the text's end;
+  // Search: the first match anywhere. Each fires OnMatching (OnSearching for Search) once and
+  // returns true on a match; false when the pattern does not compile or nothing matches.
+  bool Match();
+  bool MatchAll();
+  bool Search();
+  // Every successive match, each fired through OnGrepping (whose handler may stop the run).
+  // Returns the number of matches, the one at which a handler stopped included. Runs on a
+  // copy of the text taken at the start, so a handler may change StringToMatch.
+  unsigned int Grep();
+  // The match vector of the match being reported (inside a handler of OnMatching,
+  // OnSearching, OnGrepping or OnMerging); empty at any other time. Layout: the whole match,
+  // one record per sub-expression, then the prefix and the suffix.
+  REMatchInfo GetMatchingInformation() const;
+  void ResetMatches();
+
+  // Expands FormatString for the match being reported; empty outside a handler.
+  void Format(std::string& result) const;
+  // Search and replace over StringToMatch with FormatString; the text between matches is kept
+  // when MergeCopy is set. With an OnMerging handler installed, the handler sees each match
+  // first and may refuse it (which also ends the run). `result` is empty when FormatString,
+  // StringToMatch or the pattern is unusable.
+  void Merge(std::string& result);
+
   // The calling thread's stack of running file operations: created on demand, released by an
   // object's destruction when no file operation runs in the thread.
   void AllocateStack();
@@ -261,6 +286,8 @@ class GREPCORE_EXPORT RegularExpression {
 
  private:
   void CopySettingsFrom(const RegularExpression& other);
+  bool RunMatch(bool anchored, bool wholeText, MatchEvent plain, const MatchEventClosure& bound);
+  void MergeWithHandler(std::string& result);
 
   MergeFileInformation CurrentFile;
   unsigned int ChangeCount = 0;
