@@ -2,9 +2,12 @@
 
 #include <new>
 #include <stdexcept>
+#include <string>
 
 #include "PatternImpl.h"
+#include "PatternRewriter.h"
 #include "SyntaxTranslation.h"
+#include "engine/OptionWords.h"
 
 namespace GrepEngine {
 
@@ -18,7 +21,13 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
   body->Locale = locale;
   body->Expression.imbue(locale);
   try {
-    body->Expression.assign(first, last, TranslateSyntax(optionWord));
+    const auto flags = TranslateSyntax(optionWord);
+    if (optionWord & SyntaxBits::Literals) {
+      body->Expression.assign(first, last, flags);
+    } else {
+      const std::string canonical = RewritePattern(first, last, optionWord);
+      body->Expression.assign(canonical.data(), canonical.data() + canonical.size(), flags);
+    }
     body->ErrorCode = static_cast<unsigned>(body->Expression.status());
   } catch (const std::bad_alloc&) {
     throw;

@@ -14,7 +14,7 @@ namespace GrepEngine {
 // valid as long as the text does.
 struct SubMatch {
   bool Matched = false;
-  std::int64_t Position = -1;  // offset of the first byte from the origin; -1 when not matched
+  std::int64_t Position = -1;   // offset of the first byte from the origin; -1 when not matched
   const char* First = nullptr;  // [First, Last): the bytes; both null when not matched
   const char* Last = nullptr;
 

@@ -1,0 +1,176 @@
+#include "engine/Matching.h"
+
+#include <cstring>
+#include <iterator>
+#include <new>
+#include <stdexcept>
+
+#include "MatchFlagTranslation.h"
+#include "MatchResultsImpl.h"
+#include "PatternImpl.h"
+
+namespace GrepEngine {
+
+namespace {
+
+namespace rc = boost::regex_constants;
+
+// Runs one engine call. The engine reports giving up (complexity or stack limit) by throwing;
+// that becomes `abandoned`. Running out of memory is the one failure that stays an exception.
+template <class Run>
+bool Guarded(Run&& run, bool& abandoned) {
+  try {
+    return run();
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
+    abandoned = true;
+    return false;
+  }
+}
+
+// Line bookkeeping that moves forward only, so a grep counts every LF once.
+class LineCounter {
+ public:
+  explicit LineCounter(const char* origin) : Origin(origin), Scanned(origin), Start(origin) {}
+
+  // Counts the LFs in [scanned so far, to); `to` never moves backwards.
+  void AdvanceTo(const char* to) {
+    const char* at = Scanned;
+    while (at < to) {
+      const void* hit = std::memchr(at, '\n', static_cast<std::size_t>(to - at));
+      if (!hit) break;
+      at = static_cast<const char*>(hit) + 1;
+      ++Line;
+      Start = at;
+    }
+    Scanned = to;
+  }
+
+  void Store(MatchResults::Impl& impl) const {
+    impl.Line = Line;
+    impl.LineStart = static_cast<std::uint64_t>(Start - Origin);
+  }
+
+ private:
+  const char* Origin;
+  const char* Scanned;
+  const char* Start;
+  unsigned Line = 1;
+};
+
+bool FindOne(const Pattern& pattern, const char* first, const char* last, rc::match_flag_type flags,
+             MatchResults& out) {
+  MatchResults::Impl& impl = out.Internals();
+  impl.Reset(first);
+  if (pattern.Failed()) return false;
+  const Regex& expression = pattern.Internals().Expression;
+  const bool found =
+      Guarded([&] { return boost::regex_search(first, last, impl.Results, expression, flags); },
+              impl.Abandoned);
+  if (!found) {
+    const bool abandoned = impl.Abandoned;
+    impl.Reset(first);
+    impl.Abandoned = abandoned;
+  }
+  return found;
+}
+
+}  // namespace
+
+bool MatchAt(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
+             MatchResults& out) {
+  // A continuous search keeps leftmost-longest at `first` without requiring the match to
+  // reach `last`, which regex_match would.
+  return FindOne(pattern, first, last, TranslateMatchFlags(matchWord) | rc::match_continuous, out);
+}
+
+bool SearchIn(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
+              MatchResults& out) {
+  if (!FindOne(pattern, first, last, TranslateMatchFlags(matchWord), out)) return false;
+  LineCounter lines(first);
+  lines.AdvanceTo(out.Internals().Results[0].first);
+  lines.Store(out.Internals());
+  return true;
+}
+
+GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
+                   GrepCallback callback) {
+  GrepOutcome outcome;
+  if (pattern.Failed()) return outcome;
+  const Regex& expression = pattern.Internals().Expression;
+  const rc::match_flag_type flags = TranslateMatchFlags(matchWord);
+
+  MatchResults current;
+  MatchResults::Impl& impl = current.Internals();
+  impl.Reset(first);
+  LineCounter lines(first);
+  const char* from = first;
+  // The step from one match to the next is regex_iterator's, so a grep finds exactly the
+  // matches a merge replaces.
+  for (bool afterMatch = false;; afterMatch = true) {
+    rc::match_flag_type step = flags;
+    if (afterMatch) {
+      // No empty match where the last one ended (after an empty one, that also moves on).
+      if (impl.Results.length() == 0 || (flags & rc::match_posix))
+        step |= rc::match_not_initial_null;
+      if (from != first) step |= rc::match_prev_avail;
+    }
+    bool abandoned = false;
+    // `first` as the base: anchors and word edges see the bytes before `from`.
+    const bool found = Guarded(
+        [&] { return boost::regex_search(from, last, impl.Results, expression, step, first); },
+        abandoned);
+    if (abandoned) {
+      outcome.Abandoned = true;
+      break;
+    }
+    if (!found) break;
+    ++outcome.Count;
+    lines.AdvanceTo(impl.Results[0].first);
+    lines.Store(impl);
+    if (!callback(current)) break;
+    from = impl.Results[0].second;
+  }
+  return outcome;
+}
+
+bool MergeInto(const Pattern& pattern, const char* first, const char* last,
+               const std::string& format, bool copy, unsigned matchWord, std::string& out) {
+  out.clear();
+  if (pattern.Failed()) return true;
+  rc::match_flag_type flags = TranslateMatchFlags(matchWord);
+  if (!copy) flags |= rc::format_no_copy;
+  bool abandoned = false;
+  Guarded(
+      [&] {
+        boost::regex_replace(std::back_inserter(out), first, last, pattern.Internals().Expression,
+                             format, flags);
+        return true;
+      },
+      abandoned);
+  if (abandoned) out.clear();
+  return !abandoned;
+}
+
+bool FormatMatch(const MatchResults& match, const std::string& format, std::string& out,
+                 const std::locale& locale) {
+  out.clear();
+  if (!match.Matched()) return false;
+  // The format takes its character traits from an expression; an empty one imbued with
+  // `locale` carries them.
+  Regex traitsCarrier;
+  traitsCarrier.imbue(locale);
+  bool failed = false;
+  Guarded(
+      [&] {
+        match.Internals().Results.format(std::back_inserter(out), format, rc::format_default,
+                                         traitsCarrier);
+        return true;
+      },
+      failed);
+  if (failed) out.clear();
+  return !failed;
+}
+
+}  // namespace GrepEngine

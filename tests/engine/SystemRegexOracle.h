@@ -1,0 +1,20 @@
+#pragma once
+// The C library's own POSIX matcher (regcomp/regexec), used as an independent oracle. Kept in its
+// own unit so that <regex.h> never meets Boost's headers.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace SyntaxTest {
+
+struct OracleResult {
+  bool compiled = false;
+  std::vector<std::pair<long, long>> spans;  // empty: no match; (-1,-1): group took no part
+};
+
+// extended: REG_EXTENDED; otherwise a basic expression.
+OracleResult SystemSearch(const std::string& pattern, const std::string& text, bool extended,
+                          bool icase = false);
+
+}  // namespace SyntaxTest
