@@ -39,18 +39,19 @@ void RegularExpression::MergeWithHandler(std::string& result) {
   const std::string text = StringToMatch;
   const ContinueMatchEvent plain = OnMerging;
   const ContinueMatchEventClosure bound = OnMergingClosure;
+  REMatchInfo info;
 
   auto onMatch = [&](const GrepEngine::MatchResults& match) {
     bool bcontinue = true;
     const ReportingMatch current(CurrentGrepMatch, match);
-    const REMatchInfo info = BuildMatchInfo(match);
+    FillMatchInfo(match, info);
     const GrepEngine::SubMatch whole = match.Sub(0);
     const std::uint64_t start = static_cast<std::uint64_t>(whole.Position);
     if (MergeCopy && MergePosition != start) {
       MergeOutput.append(text, MergePosition, start - MergePosition);
       MergePosition = start;
     }
-    Fire(plain, bound, this, info, match.Line(), match.LineStart(), bcontinue);
+    Fire(plain, bound, this, static_cast<const REMatchInfo&>(info), match.Line(), match.LineStart(), bcontinue);
     if (bcontinue) {
       std::string replacement;
       Format(replacement);  // reads FormatString now: a handler may have changed it

@@ -4,18 +4,25 @@
 
 namespace RegexClass {
 
+void FillMatchInfo(const GrepEngine::MatchResults& match, REMatchInfo& info) {
+  const auto parts = Common::MatchVectorParts(match);
+  info.resize(parts.size());
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const GrepEngine::SubMatch& part = parts[i];
+    REMatch& record = info[i];
+    if (part.Matched) {
+      record.MatchString.assign(part.First, part.Last);
+      record.Position = part.Position;
+    } else {
+      record.MatchString.clear();
+      record.Position = -1;
+    }
+  }
+}
+
 REMatchInfo BuildMatchInfo(const GrepEngine::MatchResults& match) {
   REMatchInfo info;
-  const auto parts = Common::MatchVectorParts(match);
-  info.reserve(parts.size());
-  for (const GrepEngine::SubMatch& part : parts) {
-    REMatch record;
-    if (part.Matched) {
-      record.MatchString = part.Text();
-      record.Position = part.Position;
-    }
-    info.push_back(std::move(record));
-  }
+  FillMatchInfo(match, info);
   return info;
 }
 

@@ -44,18 +44,25 @@ unsigned int RegularExpression::Grep() {
   if (StringToMatch.empty()) return 0;
   if (ParseExpression() != 0) return 0;
   const unsigned flags = GetMatchFlags();
-  // The run works on the text as it is now: a handler may assign StringToMatch meanwhile.
-  const std::string text = StringToMatch;
   // Handlers installed during the run are not used by it.
   const ContinueMatchEvent plain = OnGrepping;
   const ContinueMatchEventClosure bound = OnGreppingClosure;
-  const bool reporting = HasHandler(plain, bound);
-
+  if (!HasHandler(plain, bound)) {
+    // Nothing can change the text while the engine runs: no copy needed.
+    const char* first = StringToMatch.data();
+    return GrepEngine::GrepIn(*CompiledExpression, first, first + StringToMatch.size(), flags,
+                              [](const GrepEngine::MatchResults&) { return true; })
+        .Count;
+  }
+  // The run works on the text as it is now: a handler may assign StringToMatch meanwhile.
+  const std::string text = StringToMatch;
+  REMatchInfo info;
   auto onMatch = [&](const GrepEngine::MatchResults& match) {
-    if (!reporting) return true;
     bool bcontinue = true;
     const ReportingMatch current(CurrentGrepMatch, match);
-    Fire(plain, bound, this, BuildMatchInfo(match), match.Line(), match.LineStart(), bcontinue);
+    FillMatchInfo(match, info);
+    Fire(plain, bound, this, static_cast<const REMatchInfo&>(info), match.Line(),
+         match.LineStart(), bcontinue);
     return bcontinue;
   };
   return GrepEngine::GrepIn(*CompiledExpression, text.data(), text.data() + text.size(), flags,
