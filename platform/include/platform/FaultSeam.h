@@ -8,6 +8,22 @@ namespace Platform {
 enum class Call {
   ThreadSlotAllocate,
   ThreadSlotSet,
+  // Reading files and walking directories.
+  OpenDirectory,
+  OpenForReading,
+  Read,
+  Map,
+  // Writing files.
+  CreateTemporary,
+  Write,
+  Position,
+  Sync,
+  Close,
+  CopyFile,
+  DeleteFile,
+  GetAttributes,
+  SetAttributes,
+  Rename,
   KindCount  // not a call: the number of kinds
 };
 
