@@ -44,8 +44,15 @@ SubMatch MatchResults::Suffix() const {
   return ViewOf(Body->Results.suffix(), Body->Origin);
 }
 
-unsigned MatchResults::Line() const { return Body->Line; }
-std::uint64_t MatchResults::LineStart() const { return Body->LineStart; }
+unsigned MatchResults::Line() const {
+  Body->ResolveLine();
+  return Body->Line;
+}
+
+std::uint64_t MatchResults::LineStart() const {
+  Body->ResolveLine();
+  return Body->LineStart;
+}
 bool MatchResults::Abandoned() const { return Body->Abandoned; }
 
 }  // namespace GrepEngine

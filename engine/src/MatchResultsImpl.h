@@ -2,6 +2,7 @@
 #include <boost/regex.hpp>
 #include <cstdint>
 
+#include "LineCounter.h"
 #include "engine/MatchResults.h"
 
 namespace GrepEngine {
@@ -12,6 +13,17 @@ struct MatchResults::Impl {
   unsigned Line = 1;             // counted from 1 at the origin
   std::uint64_t LineStart = 0;   // offset of the line's first byte
   bool Abandoned = false;
+  // A grep counts lines only when someone asks: the counter moves forward to the match on the
+  // first question, and skipped matches cost nothing.
+  LineCounter* PendingLines = nullptr;
+
+  void ResolveLine() {
+    if (PendingLines == nullptr) return;
+    PendingLines->AdvanceTo(Results[0].first);
+    Line = PendingLines->Line();
+    LineStart = PendingLines->LineStart();
+    PendingLines = nullptr;
+  }
 
   // Forgets any earlier match: no match, line 1 at the origin.
   void Reset(const char* origin) {
@@ -20,6 +32,7 @@ struct MatchResults::Impl {
     Line = 1;
     LineStart = 0;
     Abandoned = false;
+    PendingLines = nullptr;
   }
 };
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "LineCounter.h"
 #include "MatchFlagTranslation.h"
 #include "MatchResultsImpl.h"
 #include "PatternImpl.h"
@@ -29,35 +30,10 @@ bool Guarded(Run&& run, bool& abandoned) {
   }
 }
 
-// Line bookkeeping that moves forward only, so a grep counts every LF once.
-class LineCounter {
- public:
-  explicit LineCounter(const char* origin) : Origin(origin), Scanned(origin), Start(origin) {}
-
-  // Counts the LFs in [scanned so far, to); `to` never moves backwards.
-  void AdvanceTo(const char* to) {
-    const char* at = Scanned;
-    while (at < to) {
-      const void* hit = std::memchr(at, '\n', static_cast<std::size_t>(to - at));
-      if (!hit) break;
-      at = static_cast<const char*>(hit) + 1;
-      ++Line;
-      Start = at;
-    }
-    Scanned = to;
-  }
-
-  void Store(MatchResults::Impl& impl) const {
-    impl.Line = Line;
-    impl.LineStart = static_cast<std::uint64_t>(Start - Origin);
-  }
-
- private:
-  const char* Origin;
-  const char* Scanned;
-  const char* Start;
-  unsigned Line = 1;
-};
+void StoreLine(const LineCounter& lines, MatchResults::Impl& impl) {
+  impl.Line = lines.Line();
+  impl.LineStart = lines.LineStart();
+}
 
 bool FindOne(const Pattern& pattern, const char* first, const char* last, rc::match_flag_type flags,
              MatchResults& out) {
@@ -90,7 +66,7 @@ bool SearchIn(const Pattern& pattern, const char* first, const char* last, unsig
   if (!FindOne(pattern, first, last, TranslateMatchFlags(matchWord), out)) return false;
   LineCounter lines(first);
   lines.AdvanceTo(out.Internals().Results[0].first);
-  lines.Store(out.Internals());
+  StoreLine(lines, out.Internals());
   return true;
 }
 
@@ -127,9 +103,10 @@ GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, 
     }
     if (!found) break;
     ++outcome.Count;
-    lines.AdvanceTo(impl.Results[0].first);
-    lines.Store(impl);
-    if (!callback(current)) break;
+    impl.PendingLines = &lines;
+    const bool goOn = callback(current);
+    impl.PendingLines = nullptr;
+    if (!goOn) break;
     from = impl.Results[0].second;
   }
   return outcome;

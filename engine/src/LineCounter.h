@@ -1,0 +1,31 @@
+#pragma once
+// Line bookkeeping for a scan that moves forward only: every LF is counted once, so a grep
+// stays linear in the length of its text however many matches it reports.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace GrepEngine {
+
+// The number of LF bytes in [first, last).
+std::size_t CountNewlines(const char* first, const char* last);
+
+class LineCounter {
+ public:
+  explicit LineCounter(const char* origin) : Origin(origin), Scanned(origin), Start(origin) {}
+
+  // Takes in the bytes from the last position up to `to`; `to` never moves backwards.
+  void AdvanceTo(const char* to);
+
+  // The line of the last position, from 1, and the offset of that line's first byte.
+  unsigned Line() const { return LineNumber; }
+  std::uint64_t LineStart() const { return static_cast<std::uint64_t>(Start - Origin); }
+
+ private:
+  const char* Origin;
+  const char* Scanned;
+  const char* Start;
+  unsigned LineNumber = 1;
+};
+
+}  // namespace GrepEngine

@@ -1,0 +1,41 @@
+#include "LineCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+TEST(LineCounter, AgreesWithANaiveCountAtEveryStep) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 200; ++round) {
+    std::string text(random() % 300, 'x');
+    for (char& c : text) c = "ab\n\0"[random() % 4];
+    GrepEngine::LineCounter lines(text.data());
+    std::size_t at = 0;
+    while (at < text.size()) {
+      at += random() % 40;
+      if (at > text.size()) at = text.size();
+      lines.AdvanceTo(text.data() + at);
+      unsigned line = 1;
+      std::size_t start = 0;
+      for (std::size_t i = 0; i < at; ++i)
+        if (text[i] == '\n') ++line, start = i + 1;
+      ASSERT_EQ(lines.Line(), line) << "round " << round << " at " << at;
+      ASSERT_EQ(lines.LineStart(), start);
+      ASSERT_EQ(GrepEngine::CountNewlines(text.data(), text.data() + at), line - 1);
+    }
+  }
+}
+
+TEST(LineCounter, NeverMovesBackwards) {
+  const std::string text = "a\nb\nc";
+  GrepEngine::LineCounter lines(text.data());
+  lines.AdvanceTo(text.data() + 4);
+  lines.AdvanceTo(text.data() + 1);
+  EXPECT_EQ(lines.Line(), 3u);
+  EXPECT_EQ(lines.LineStart(), 4u);
+}
+
+}  // namespace
