@@ -23,7 +23,7 @@ enum class Call {
   DeleteFile,
   GetAttributes,
   SetAttributes,
-  Rename,
+  Replace,
   KindCount  // not a call: the number of kinds
 };
 

@@ -1,0 +1,104 @@
+#pragma once
+// Files as the file change run needs them: read one file start to end, write its new content
+// to an exclusive temporary file beside it, and put that content in place in one step. Every
+// failing call returns false (or an empty result) and leaves its error code in LastError();
+// a short read or write is a failure too.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Platform {
+
+// A file's permission bits, owner and link count. Mode is AttributesFailed when they could not
+// be read.
+struct FileAttributes {
+  std::uint32_t Mode = 0;
+  std::uint32_t Owner = 0;
+  std::uint32_t Group = 0;
+  std::uint64_t LinkCount = 0;
+};
+constexpr std::uint32_t AttributesFailed = 0xFFFFFFFFu;
+
+// What tells one version of a file from another: a rewrite compares the file it read with the
+// file it is about to replace.
+struct FileIdentity {
+  std::uint64_t Device = 0;
+  std::uint64_t Inode = 0;
+  std::uint64_t Size = 0;
+  std::int64_t ModifiedNanoseconds = 0;
+  std::int64_t ChangedNanoseconds = 0;
+  bool operator==(const FileIdentity& other) const;
+  bool operator!=(const FileIdentity& other) const { return !(*this == other); }
+};
+
+constexpr std::uint64_t NoPosition = ~std::uint64_t{0};
+
+// An open file; closed when destroyed (a failure there is not reported: call Close to see it).
+class File {
+ public:
+  explicit File(int descriptor) : Descriptor(descriptor) {}
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Reads exactly `count` bytes; false on an error or when the file ends first (then the
+  // error code is 0).
+  bool ReadExactly(void* buffer, std::size_t count);
+  // Reads up to `capacity` bytes, fewer only at the end of the file; `got` is 0 at its end.
+  bool ReadSome(void* buffer, std::size_t capacity, std::size_t& got);
+  // Writes all `count` bytes.
+  bool WriteAll(const void* data, std::size_t count);
+  // The current offset, or NoPosition.
+  std::uint64_t Position() const;
+  // Makes the written content durable.
+  bool Sync();
+  // Gives the file these permission bits, and this owner where the process may.
+  bool ApplyAttributes(const FileAttributes& attributes);
+  // The open file's identity and attributes.
+  bool Describe(FileIdentity& identity, FileAttributes& attributes) const;
+  // Closes the file; later calls do nothing and succeed.
+  bool Close();
+
+ private:
+  int Descriptor;
+};
+
+// Opens an existing file for reading; null on failure.
+std::unique_ptr<File> OpenForReading(const std::string& path);
+
+// A new, empty file created exclusively (mode 0600, never an existing file) in the directory
+// of `path`, so that a rename onto `path` stays on one file system. On failure Handle is null
+// and Name is the name that was tried.
+struct TemporaryFile {
+  std::unique_ptr<File> Handle;
+  std::string Name;
+};
+TemporaryFile CreateTemporaryBeside(const std::string& path);
+
+// Makes `to` a copy of `from`'s content with `from`'s permission bits. `to` is replaced in one
+// step, so it is either as it was or a complete copy.
+bool CopyFile(const std::string& from, const std::string& to);
+
+// Renames `from` over `to` in one step.
+bool ReplaceByRename(const std::string& from, const std::string& to);
+
+// Writes `from`'s content over `to` in place, keeping `to`'s identity (its other hard links
+// see the new content). Not atomic: a crash part-way leaves `to` partly written.
+bool ReplaceInPlace(const std::string& from, const std::string& to);
+
+bool DeleteFile(const std::string& path);
+
+// The attributes of the file `path` names (links followed); Mode is AttributesFailed on
+// failure.
+FileAttributes GetAttributes(const std::string& path);
+bool SetAttributes(const std::string& path, const FileAttributes& attributes);
+
+// The identity of the file `path` names (links followed).
+bool Describe(const std::string& path, FileIdentity& identity);
+
+// The path with every symbolic link resolved; the path itself when it cannot be resolved.
+std::string ResolveLinks(const std::string& path);
+
+}  // namespace Platform

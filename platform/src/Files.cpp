@@ -1,0 +1,274 @@
+#include "platform/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/FaultSeam.h"
+
+namespace Platform {
+namespace {
+
+constexpr std::size_t CopyChunk = 1 << 16;
+
+// Runs a system call again when a signal interrupted it.
+template <class Call>
+auto Retrying(Call call) {
+  for (;;) {
+    auto result = call();
+    if (result >= 0 || errno != EINTR) return result;
+  }
+}
+
+std::int64_t Nanoseconds(const timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+void Fill(const struct stat& info, FileIdentity& identity) {
+  identity.Device = static_cast<std::uint64_t>(info.st_dev);
+  identity.Inode = static_cast<std::uint64_t>(info.st_ino);
+  identity.Size = static_cast<std::uint64_t>(info.st_size);
+  identity.ModifiedNanoseconds = Nanoseconds(info.st_mtim);
+  identity.ChangedNanoseconds = Nanoseconds(info.st_ctim);
+}
+
+FileAttributes AttributesOf(const struct stat& info) {
+  FileAttributes attributes;
+  attributes.Mode = static_cast<std::uint32_t>(info.st_mode & 07777);
+  attributes.Owner = static_cast<std::uint32_t>(info.st_uid);
+  attributes.Group = static_cast<std::uint32_t>(info.st_gid);
+  attributes.LinkCount = static_cast<std::uint64_t>(info.st_nlink);
+  return attributes;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string OwnNameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Copies the rest of `from` to `to`.
+bool CopyContent(File& from, File& to) {
+  std::vector<char> buffer(CopyChunk);
+  for (;;) {
+    std::size_t got = 0;
+    if (!from.ReadSome(buffer.data(), buffer.size(), got)) return false;
+    if (got == 0) return true;
+    if (!to.WriteAll(buffer.data(), got)) return false;
+  }
+}
+
+// Keeps the first failure's error code through the clean-up calls that follow it.
+class ErrorKeeper {
+ public:
+  ErrorKeeper() : Saved(errno) {}
+  ~ErrorKeeper() { errno = Saved; }
+  ErrorKeeper(const ErrorKeeper&) = delete;
+  ErrorKeeper& operator=(const ErrorKeeper&) = delete;
+
+ private:
+  int Saved;
+};
+
+}  // namespace
+
+bool FileIdentity::operator==(const FileIdentity& other) const {
+  return Device == other.Device && Inode == other.Inode && Size == other.Size &&
+         ModifiedNanoseconds == other.ModifiedNanoseconds &&
+         ChangedNanoseconds == other.ChangedNanoseconds;
+}
+
+File::~File() {
+  if (Descriptor >= 0) ::close(Descriptor);
+}
+
+bool File::ReadExactly(void* buffer, std::size_t count) {
+  std::size_t got = 0;
+  if (!ReadSome(buffer, count, got)) return false;
+  if (got == count) return true;
+  errno = 0;  // the file ended early: no system error
+  return false;
+}
+
+bool File::ReadSome(void* buffer, std::size_t capacity, std::size_t& got) {
+  got = 0;
+  if (InjectedFault(Call::Read)) return false;
+  char* at = static_cast<char*>(buffer);
+  while (got < capacity) {
+    const ssize_t result = Retrying([&] { return ::read(Descriptor, at + got, capacity - got); });
+    if (result < 0) return false;
+    if (result == 0) break;
+    got += static_cast<std::size_t>(result);
+  }
+  return true;
+}
+
+bool File::WriteAll(const void* data, std::size_t count) {
+  if (InjectedFault(Call::Write)) return false;
+  const char* at = static_cast<const char*>(data);
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t result = Retrying([&] { return ::write(Descriptor, at + done, count - done); });
+    if (result < 0) return false;
+    if (result == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    done += static_cast<std::size_t>(result);
+  }
+  return true;
+}
+
+std::uint64_t File::Position() const {
+  if (InjectedFault(Call::Position)) return NoPosition;
+  const off_t offset = ::lseek(Descriptor, 0, SEEK_CUR);
+  return offset < 0 ? NoPosition : static_cast<std::uint64_t>(offset);
+}
+
+bool File::Sync() {
+  if (InjectedFault(Call::Sync)) return false;
+  return Retrying([&] { return ::fsync(Descriptor); }) == 0;
+}
+
+bool File::ApplyAttributes(const FileAttributes& attributes) {
+  if (InjectedFault(Call::SetAttributes)) return false;
+  if (::fchmod(Descriptor, static_cast<mode_t>(attributes.Mode & 07777)) != 0) return false;
+  // Only a privileged process may give a file away; otherwise the writer keeps it.
+  if (::fchown(Descriptor, attributes.Owner, attributes.Group) != 0 && errno != EPERM) return false;
+  // chown clears set-id bits: put them back.
+  return ::fchmod(Descriptor, static_cast<mode_t>(attributes.Mode & 07777)) == 0;
+}
+
+bool File::Describe(FileIdentity& identity, FileAttributes& attributes) const {
+  struct stat info;
+  if (::fstat(Descriptor, &info) != 0) return false;
+  Fill(info, identity);
+  attributes = AttributesOf(info);
+  return true;
+}
+
+bool File::Close() {
+  if (Descriptor < 0) return true;
+  const int descriptor = Descriptor;
+  Descriptor = -1;
+  if (InjectedFault(Call::Close)) {
+    ErrorKeeper keep;
+    ::close(descriptor);
+    return false;
+  }
+  // The descriptor is gone even when close reports an error; it must not be closed again.
+  return ::close(descriptor) == 0 || errno == EINTR;
+}
+
+std::unique_ptr<File> OpenForReading(const std::string& path) {
+  if (InjectedFault(Call::OpenForReading)) return nullptr;
+  const int descriptor = Retrying([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); });
+  if (descriptor < 0) return nullptr;
+  return std::make_unique<File>(descriptor);
+}
+
+TemporaryFile CreateTemporaryBeside(const std::string& path) {
+  // A hidden name beside the file; the own name is shortened so the whole stays a valid name.
+  std::string own = OwnNameOf(path);
+  constexpr std::size_t Room = NAME_MAX - 16;
+  if (own.size() > Room) own.resize(Room);
+  TemporaryFile temporary;
+  temporary.Name = DirectoryOf(path) + "/." + own + ".XXXXXX";
+  if (InjectedFault(Call::CreateTemporary)) return temporary;
+  std::vector<char> name(temporary.Name.begin(), temporary.Name.end());
+  name.push_back('\0');
+  const int descriptor = Retrying([&] { return ::mkostemp(name.data(), O_CLOEXEC); });
+  if (descriptor < 0) return temporary;
+  temporary.Name.assign(name.data());
+  temporary.Handle = std::make_unique<File>(descriptor);
+  return temporary;
+}
+
+bool CopyFile(const std::string& from, const std::string& to) {
+  if (InjectedFault(Call::CopyFile)) return false;
+  std::unique_ptr<File> source = OpenForReading(from);
+  if (!source) return false;
+  FileIdentity identity;
+  FileAttributes attributes;
+  if (!source->Describe(identity, attributes)) return false;
+  TemporaryFile copy = CreateTemporaryBeside(to);
+  if (!copy.Handle) return false;
+  const bool written = CopyContent(*source, *copy.Handle) &&
+                       copy.Handle->ApplyAttributes(attributes) && copy.Handle->Sync() &&
+                       copy.Handle->Close() && ::rename(copy.Name.c_str(), to.c_str()) == 0;
+  if (!written) {
+    ErrorKeeper keep;
+    ::unlink(copy.Name.c_str());
+  }
+  return written;
+}
+
+bool ReplaceByRename(const std::string& from, const std::string& to) {
+  if (InjectedFault(Call::Replace)) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool ReplaceInPlace(const std::string& from, const std::string& to) {
+  if (InjectedFault(Call::Replace)) return false;
+  std::unique_ptr<File> source = OpenForReading(from);
+  if (!source) return false;
+  const int descriptor = Retrying([&] { return ::open(to.c_str(), O_WRONLY | O_CLOEXEC); });
+  if (descriptor < 0) return false;
+  File target(descriptor);
+  if (!CopyContent(*source, target)) return false;
+  const std::uint64_t end = target.Position();
+  if (end == NoPosition || ::ftruncate(descriptor, static_cast<off_t>(end)) != 0) return false;
+  return target.Sync() && target.Close();
+}
+
+bool DeleteFile(const std::string& path) {
+  if (InjectedFault(Call::DeleteFile)) return false;
+  return ::unlink(path.c_str()) == 0;
+}
+
+FileAttributes GetAttributes(const std::string& path) {
+  FileAttributes failed;
+  failed.Mode = AttributesFailed;
+  if (InjectedFault(Call::GetAttributes)) return failed;
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return failed;
+  return AttributesOf(info);
+}
+
+bool SetAttributes(const std::string& path, const FileAttributes& attributes) {
+  if (InjectedFault(Call::SetAttributes)) return false;
+  if (attributes.Mode == AttributesFailed) {
+    errno = EINVAL;
+    return false;
+  }
+  const mode_t mode = static_cast<mode_t>(attributes.Mode & 07777);
+  if (::chmod(path.c_str(), mode) != 0) return false;
+  if (::chown(path.c_str(), attributes.Owner, attributes.Group) != 0 && errno != EPERM) return false;
+  return ::chmod(path.c_str(), mode) == 0;
+}
+
+bool Describe(const std::string& path, FileIdentity& identity) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return false;
+  Fill(info, identity);
+  return true;
+}
+
+std::string ResolveLinks(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) return path;
+  return resolved;
+}
+
+}  // namespace Platform
