@@ -151,6 +151,7 @@ bool File::ApplyAttributes(const FileAttributes& attributes) {
 }
 
 bool File::Describe(FileIdentity& identity, FileAttributes& attributes) const {
+  if (InjectedFault(Call::Describe)) return false;
   struct stat info;
   if (::fstat(Descriptor, &info) != 0) return false;
   Fill(info, identity);
@@ -259,6 +260,7 @@ bool SetAttributes(const std::string& path, const FileAttributes& attributes) {
 }
 
 bool Describe(const std::string& path, FileIdentity& identity) {
+  if (InjectedFault(Call::Describe)) return false;
   struct stat info;
   if (::stat(path.c_str(), &info) != 0) return false;
   Fill(info, identity);

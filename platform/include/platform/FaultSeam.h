@@ -22,6 +22,7 @@ enum class Call {
   CopyFile,
   DeleteFile,
   GetAttributes,
+  Describe,
   SetAttributes,
   Replace,
   KindCount  // not a call: the number of kinds
