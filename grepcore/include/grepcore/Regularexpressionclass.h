@@ -43,6 +43,7 @@
 namespace GrepEngine {
 class Pattern;
 class MatchResults;
+class FileSearch;
 }  // namespace GrepEngine
 
 namespace RegexClass {
@@ -147,7 +148,9 @@ class GREPCORE_EXPORT RegularExpression {
     MatchChanged,             // the bytes at a match's position are no longer the match
     SaveCopyFailed,           // copying the file to its saved copy
     ReplaceFailed,            // putting the new content in place of the file
-    RestoreAttributesFailed   // giving the file back its permission bits
+    RestoreAttributesFailed,  // giving the file back its permission bits
+    ChangedWhileRewriting,    // the file changed on disk while it was rewritten: left as it is
+    SearchAbandoned           // the engine gave up on the file: left as it is
   };
 
   // One file that could not be changed.
@@ -250,6 +253,32 @@ class GREPCORE_EXPORT RegularExpression {
   static bool FindFilesCallback(const char* file);
   bool ThisFindFilesCallback(const char* file);
 
+  // Search and replace in every file FilesToMatch names: each match is replaced by the
+  // expansion of FormatString for it, each file rewritten once its matches are complete. A file
+  // is never written in place: its new content goes to a temporary file beside it, which
+  // replaces the file in one step (with a saved copy first when SaveExtension is set); a file
+  // that cannot be changed is left as it was and reported (GetChangeFilesErrors), and the run
+  // goes on. A saved copy (a name carrying SaveExtension) or a read-only file ends the run.
+  // OnChangingFiles sees every match and may end the run. Returns the replacements written.
+  // A ChangeFiles started from a handler of this object's own running ChangeFiles returns 0
+  // and changes nothing, so the running one keeps its gathered file and problem list.
+  unsigned int ChangeFiles();
+  static bool MergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression);
+  bool ThisMergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression);
+  // Rewrites the gathered file and empties the record; failures go to the problem list.
+  void MergeUpdateFile();
+  // Closes both open files (Platform::File objects), deletes the temporary file and empties
+  // the gathered record.
+  void MergeFileCleanup(void* input, void* output, const std::string& temporaryName);
+  // The position of an open file, 0 when it cannot be read.
+  std::uint64_t GetFilePointer(void* handle);
+  // True when `name`'s own name carries SaveExtension (letters compared without case).
+  bool BackupFile(const std::string& name);
+  // True when the file's owner write bit is clear, or its attributes cannot be read.
+  bool ReadOnlyFile(const std::string& name);
+  // The saved copy's name for the gathered file.
+  std::string ReplaceExtension();
+
   // The problems of the last ChangeFiles, or null when it had none. Valid while the object
   // lives; the next ChangeFiles empties the list.
   const std::vector<FileChangeProblem>* GetChangeFilesErrors() const;
@@ -288,6 +317,7 @@ class GREPCORE_EXPORT RegularExpression {
   void CopySettingsFrom(const RegularExpression& other);
   bool RunMatch(bool anchored, bool wholeText, MatchEvent plain, const MatchEventClosure& bound);
   void MergeWithHandler(std::string& result);
+  void AbandonCurrentFile();
 
   MergeFileInformation CurrentFile;
   unsigned int ChangeCount = 0;
@@ -310,6 +340,7 @@ class GREPCORE_EXPORT RegularExpression {
   std::uint64_t MergePosition = 0;
   std::vector<FileChangeProblem> ChangeFilesErrors;
   std::stack<MergeSave, std::deque<MergeSave>> MergeSaveStack;
+  bool CurrentFileAbandoned = false;  // the gathered file is not to be changed
 
   MatchEvent OnMatching = nullptr;
   MatchEvent OnSearching = nullptr;
