@@ -112,6 +112,55 @@ GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, 
   return outcome;
 }
 
+GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char* last,
+                          unsigned matchWord, WindowSource windows, GrepCallback callback) {
+  GrepOutcome outcome;
+  if (pattern.Failed()) return outcome;
+  const Regex& expression = pattern.Internals().Expression;
+  const rc::match_flag_type flags = TranslateMatchFlags(matchWord);
+  // Inside the text a window's end is a LF, not the text's end: a line end and a word end
+  // may be there whatever the match word says of the text's end, but the buffer's end is not.
+  const rc::match_flag_type innerEnd =
+      (flags & ~(rc::match_not_eol | rc::match_not_eow)) | rc::match_not_eob;
+
+  MatchResults current;
+  MatchResults::Impl& impl = current.Internals();
+  impl.Reset(first);
+  LineCounter lines(first);
+  const char* from = first;
+  bool afterMatch = false;
+  for (;;) {
+    const SearchWindow window = windows(from);
+    if (window.First == nullptr || window.Last <= from) break;
+    rc::match_flag_type step = window.Last == last ? flags : innerEnd;
+    if (window.First != first) step |= rc::match_prev_avail;
+    if (afterMatch && window.First == from) step |= rc::match_not_initial_null;
+    bool abandoned = false;
+    const bool found = Guarded(
+        [&] {
+          return boost::regex_search(window.First, window.Last, impl.Results, expression, step, first);
+        },
+        abandoned);
+    if (abandoned) {
+      outcome.Abandoned = true;
+      break;
+    }
+    if (!found) {
+      from = window.Last;
+      afterMatch = false;
+      continue;
+    }
+    ++outcome.Count;
+    impl.PendingLines = &lines;
+    const bool goOn = callback(current);
+    impl.PendingLines = nullptr;
+    if (!goOn) break;
+    from = impl.Results[0].second;
+    afterMatch = true;
+  }
+  return outcome;
+}
+
 bool MergeInto(const Pattern& pattern, const char* first, const char* last,
                const std::string& format, bool copy, unsigned matchWord, std::string& out) {
   out.clear();

@@ -1,6 +1,7 @@
 #include "MatchInfo.h"
 
 #include "common/MatchVector.h"
+#include "engine/FileSearch.h"
 
 namespace RegexClass {
 
@@ -18,6 +19,15 @@ void FillMatchInfo(const GrepEngine::MatchResults& match, REMatchInfo& info) {
       record.Position = -1;
     }
   }
+}
+
+REMatchInfo FileGrepMatchInfo(const GrepEngine::FileSearch& search) {
+  REMatchInfo info(search.Marks());
+  for (unsigned i = 0; i < info.size(); ++i) {
+    info[i].MatchString = search.What(i);
+    info[i].Position = search.Position(i);
+  }
+  return info;
 }
 
 REMatchInfo BuildMatchInfo(const GrepEngine::MatchResults& match) {

@@ -2,7 +2,15 @@
 #include "engine/MatchResults.h"
 #include "grepcore/Regularexpressionclass.h"
 
+namespace GrepEngine {
+class FileSearch;
+}
+
 namespace RegexClass {
+
+// The match vector of a file operation's current match: the whole match and each
+// sub-expression, positions from the file's start, no prefix or suffix.
+REMatchInfo FileGrepMatchInfo(const GrepEngine::FileSearch& search);
 
 // The match vector of one engine match, as the events receive it.
 REMatchInfo BuildMatchInfo(const GrepEngine::MatchResults& match);

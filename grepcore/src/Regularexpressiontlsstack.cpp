@@ -1,6 +1,8 @@
 #include "Regularexpressiontlsstack.h"
 
 #include "EventSlots.h"
+#include "MatchInfo.h"
+#include "engine/FileSearch.h"
 
 namespace RegexClass {
 
@@ -21,6 +23,20 @@ bool RegularExpression::ThisFindFilesCallback(const char* file) {
   if (!HasHandler(OnFindFiles, OnFindFilesClosure)) return true;
   bool bcontinue = true;
   Fire(OnFindFiles, OnFindFilesClosure, this, std::string(file), bcontinue);
+  return bcontinue;
+}
+
+bool RegularExpression::GrepFilesCallback(const char* file, const GrepEngine::FileSearch& e) {
+  RegularExpression* top = TLSStack.Top();
+  return top != nullptr && top->ThisGrepFilesCallback(file, e);
+}
+
+bool RegularExpression::ThisGrepFilesCallback(const char* file, const GrepEngine::FileSearch& e) {
+  // Without a handler the match vector is not built: a count costs no copies.
+  if (!HasHandler(OnGreppingFiles, OnGreppingFilesClosure)) return true;
+  bool bcontinue = true;
+  Fire(OnGreppingFiles, OnGreppingFilesClosure, this, std::string(file), FileGrepMatchInfo(e),
+       e.Line(), bcontinue);
   return bcontinue;
 }
 

@@ -74,6 +74,41 @@ struct GrepOutcome {
 GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
                    GrepCallback callback);
 
+// Where a windowed grep looks next: the part [First, Last) of the text that holds the next
+// match after a given position, if there is one (both null: no further match).
+struct SearchWindow {
+  const char* First = nullptr;
+  const char* Last = nullptr;
+};
+
+// A non-owning reference to the source of windows: given the position where the grep goes on,
+// the window that holds its next match, starting at or after that position.
+class WindowSource {
+ public:
+  template <class F, class Callable = std::remove_reference_t<F>,
+            class = std::enable_if_t<std::is_object_v<Callable> &&
+                                     !std::is_same_v<std::decay_t<F>, WindowSource>>>
+  WindowSource(F&& callable)  // NOLINT: implicit, so a lambda can be passed directly
+      : Call([](void* context, const char* from) -> SearchWindow {
+          return (*static_cast<Callable*>(context))(from);
+        }),
+        Context(const_cast<void*>(static_cast<const void*>(std::addressof(callable)))) {}
+
+  SearchWindow operator()(const char* from) const { return Call(Context, from); }
+
+ private:
+  SearchWindow (*Call)(void* context, const char* from);
+  void* Context;
+};
+
+// GrepIn that runs the engine only inside the windows `windows` hands out. The caller
+// promises that no match is empty, none crosses a window's end and none lies outside the
+// windows, and that each window ends at a LF (or at `last`); then the matches, offsets and
+// lines are exactly GrepIn's. Anchors and word edges still see the bytes around a window. A
+// match's prefix starts at its window. Not for MatchBits::Continuous.
+GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char* last,
+                          unsigned matchWord, WindowSource windows, GrepCallback callback);
+
 // Search and replace over [first, last): `out` becomes the expansion of `format` for every
 // match, with the text between the matches (and after the last) copied when `copy` is set.
 // Returns false when the engine gave up; `out` is then empty, never a partial result.

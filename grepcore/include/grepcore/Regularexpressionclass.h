@@ -20,7 +20,15 @@
 //
 // Event handlers are plain functions or member functions bound to an object (Closure); when
 // both are installed for one event only the plain function is called, and installing one
-// removes the other.
+// removes the other. A file grep, for instance:
+//
+//   void OnFileMatch(RegularExpression*, std::string file, const REMatchInfo& m,
+//                    unsigned int line, bool& bcontinue) { /* m[0]: text and file offset */ }
+//   re.SetExpression("needle");
+//   re.SetFilesToMatch("src/*.cpp");
+//   re.SetDirectoryRecursion(true);
+//   re.SetOnGreppingFiles(&OnFileMatch);
+//   unsigned int matches = re.GrepFiles();
 //
 // One object serves one thread at a time; different objects may run in different threads at
 // once. File operations keep their object on a per-thread stack so that the engine's callbacks
@@ -28,6 +36,7 @@
 //
 // Byte offsets are 64-bit throughout, so files beyond 4 GiB are handled exactly.
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <locale>
@@ -249,9 +258,28 @@ class GREPCORE_EXPORT RegularExpression {
   void AllocateStack();
   void DeallocateStack();
 
-  // File-find callback: reaches the object of the innermost file operation of this thread.
+  // File operations over the files FilesToMatch names (DirectoryRecursion: in every
+  // sub-directory too). Each file is one text, so a match may span lines; positions count from
+  // the file's start. Only the CaseInsensitive option is used by the file search (the pattern is
+  // read in the Normal syntax); the match options apply. Files that cannot be read are passed
+  // over. Both return 0, and fire nothing, when Expression or FilesToMatch is empty or the
+  // pattern does not compile.
+  //
+  // GrepFiles: every match, fired through OnGreppingFiles with the file name, the match vector
+  // (the whole match and each sub-expression; no prefix or suffix) and the match's line; a
+  // handler that clears bcontinue ends the run. Returns the number of matches, the one at which
+  // the run ended included.
+  unsigned int GrepFiles();
+  // FindFiles: every file holding a match, fired through OnFindFiles; a handler that clears
+  // bcontinue ends the run. Returns the number of such files, the one at which it ended included.
+  unsigned int FindFiles();
+
+  // File callbacks: the static forms reach the object of the innermost file operation of this
+  // thread (false, which ends the run, outside one); the member forms fire its events.
   static bool FindFilesCallback(const char* file);
   bool ThisFindFilesCallback(const char* file);
+  static bool GrepFilesCallback(const char* file, const GrepEngine::FileSearch& e);
+  bool ThisGrepFilesCallback(const char* file, const GrepEngine::FileSearch& e);
 
   // Search and replace in every file FilesToMatch names: each match is replaced by the
   // expansion of FormatString for it, each file rewritten once its matches are complete. A file
@@ -318,6 +346,7 @@ class GREPCORE_EXPORT RegularExpression {
   bool RunMatch(bool anchored, bool wholeText, MatchEvent plain, const MatchEventClosure& bound);
   void MergeWithHandler(std::string& result);
   void AbandonCurrentFile();
+  void TakeAbandonedFiles(const GrepEngine::FileSearch& search);
 
   MergeFileInformation CurrentFile;
   unsigned int ChangeCount = 0;
@@ -341,6 +370,7 @@ class GREPCORE_EXPORT RegularExpression {
   std::vector<FileChangeProblem> ChangeFilesErrors;
   std::stack<MergeSave, std::deque<MergeSave>> MergeSaveStack;
   bool CurrentFileAbandoned = false;  // the gathered file is not to be changed
+  std::size_t AbandonedFilesSeen = 0;  // of the running change run's search
 
   MatchEvent OnMatching = nullptr;
   MatchEvent OnSearching = nullptr;

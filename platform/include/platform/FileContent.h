@@ -1,7 +1,8 @@
 #pragma once
 // The whole content of one file, taken in one pass for searching. Small files are read into a
 // buffer the caller reuses from file to file, so a run allocates only as much as its largest
-// small file; large files are mapped read-only instead of copied.
+// small file; large files are mapped read-only instead of copied (a mapped file that another
+// process truncates meanwhile cannot be read to its end: the usual price of mapping).
 
 #include <cstddef>
 #include <cstdint>

@@ -1,0 +1,116 @@
+#include "BufferSearch.h"
+
+#include <cstring>
+
+#include "LiteralSearch.h"
+#include "engine/Matching.h"
+#include "engine/OptionWords.h"
+
+namespace GrepEngine {
+namespace {
+
+// Match options that make a literal's matches differ from a plain scan's: a continuous grep
+// only takes a match where the last one ended.
+constexpr unsigned LiteralBreakingBits = MatchBits::Continuous;
+
+BufferOutcome ScanLiteral(const std::string& literal, const char* first, const char* last,
+                          const MatchSink& sink) {
+  BufferOutcome outcome;
+  LineCounter lines(first);
+  for (const char* from = first;;) {
+    const char* hit = FindLiteral(from, last, literal);
+    if (hit == nullptr) break;
+    ++outcome.Count;
+    if (!sink(FoundMatch(first, hit, literal.size(), lines))) break;
+    from = hit + literal.size();  // matches never overlap
+  }
+  return outcome;
+}
+
+// The windows of a search whose matches stay on one line: from the position asked for (or the
+// start of its line, whichever is later) to the end of the line holding the next occurrence
+// of what every match holds (a required literal or byte run). A match after that position
+// contains such an occurrence, so none lies between it and that line.
+template <class Scanner>
+class LineWindows {
+ public:
+  template <class Required>
+  LineWindows(const Required& required, const char* last) : Candidates(required, last), Last(last) {}
+
+  SearchWindow operator()(const char* from) {
+    const char* hit = Candidates.Next(from);
+    if (hit == nullptr) return SearchWindow();
+    const void* before = memrchr(from, '\n', static_cast<std::size_t>(hit - from));
+    const void* after = std::memchr(hit, '\n', static_cast<std::size_t>(Last - hit));
+    SearchWindow window;
+    window.First = before != nullptr ? static_cast<const char*>(before) + 1 : from;
+    window.Last = after != nullptr ? static_cast<const char*>(after) : Last;
+    return window;
+  }
+
+ private:
+  Scanner Candidates;
+  const char* Last;
+};
+
+}  // namespace
+
+SearchPlan PlanSearch(std::shared_ptr<const Pattern> compiled, const char* first,
+                      const char* last, bool fastPaths) {
+  SearchPlan plan;
+  plan.Compiled = std::move(compiled);
+  if (!fastPaths || !plan.Compiled || plan.Compiled->Failed()) return plan;
+  const unsigned word = plan.Compiled->OptionWord();
+  plan.Literal = PlainLiteral(first, last, word);
+  if (!plan.Literal.empty()) return plan;
+  plan.Required = Prefilter(RequiredLiterals(first, last, word));
+  if (plan.Required.Empty())
+    plan.RequiredRun = RequiredByteRun(first, last, word, plan.Compiled->Locale());
+  plan.OneLine = StaysOnOneLine(first, last, word);
+  return plan;
+}
+
+unsigned FoundMatch::Marks() const { return Results != nullptr ? Results->Size() : 1u; }
+
+SubMatch FoundMatch::Sub(unsigned i) const {
+  if (Results != nullptr) return Results->Sub(i);
+  SubMatch sub;
+  if (i != 0) return sub;
+  sub.Matched = true;
+  sub.Position = At - Origin;
+  sub.First = At;
+  sub.Last = At + Length;
+  return sub;
+}
+
+unsigned FoundMatch::Line() const {
+  if (Results != nullptr) return Results->Line();
+  Lines->AdvanceTo(At);  // matches come in ascending order, so this only moves forward
+  return Lines->Line();
+}
+
+BufferOutcome SearchBuffer(const SearchPlan& plan, const char* first, const char* last,
+                           unsigned matchWord, const MatchSink& sink) {
+  if (!plan.Compiled || plan.Compiled->Failed()) return BufferOutcome();
+  if (!plan.Literal.empty() && (matchWord & LiteralBreakingBits) == 0)
+    return ScanLiteral(plan.Literal, first, last, sink);
+  const auto report = [&](const MatchResults& match) { return sink(FoundMatch(match)); };
+  const bool windowed = plan.OneLine && (matchWord & MatchBits::Continuous) == 0;
+  if (windowed && !plan.Required.Empty()) {
+    LineWindows<LiteralSetScanner> windows(plan.Required.Literals(), last);
+    const GrepOutcome found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report);
+    return BufferOutcome{found.Count, found.Abandoned};
+  }
+  if (windowed && !plan.RequiredRun.empty()) {
+    LineWindows<ByteRunScanner> windows(plan.RequiredRun, last);
+    const GrepOutcome found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report);
+    return BufferOutcome{found.Count, found.Abandoned};
+  }
+  if (!plan.Required.MayMatch(first, last)) return BufferOutcome();
+  if (!plan.RequiredRun.empty() && ByteRunScanner(plan.RequiredRun, last).Next(first) == nullptr)
+    return BufferOutcome();
+  const GrepOutcome found = GrepIn(*plan.Compiled, first, last, matchWord, report);
+  return BufferOutcome{found.Count, found.Abandoned};
+}
+
+}  // namespace GrepEngine

@@ -1,0 +1,67 @@
+#pragma once
+// The search in one buffer: every successive match of a planned search, each handed on as it
+// is found. It does not know where the bytes came from. A plan may carry two fast paths that
+// give exactly the engine's results: a pattern that is a plain literal is found by a byte
+// scan, and a text without the pattern's required literals is passed over without running the
+// engine at all; when no match can hold a LF, the engine sees only the lines holding one.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "LineCounter.h"
+#include "Prefilter.h"
+#include "engine/MatchResults.h"
+#include "engine/Pattern.h"
+
+namespace GrepEngine {
+
+struct SearchPlan {
+  std::shared_ptr<const Pattern> Compiled;
+  std::string Literal;   // non-empty: the pattern is exactly this literal text
+  Prefilter Required;    // every match contains one of these literals
+  std::vector<ByteSet> RequiredRun;  // without literals: a run of bytes every match holds
+  bool OneLine = false;  // no match holds a LF: the engine need only see lines holding one
+};
+
+// Builds the plan for a compiled pattern; without `fastPaths` every search runs the engine.
+SearchPlan PlanSearch(std::shared_ptr<const Pattern> compiled, const char* first,
+                      const char* last, bool fastPaths);
+
+// One match as the buffer search reports it: the engine's results, or a literal found by the
+// byte scan. Offsets count from the buffer's start; valid only while it is being reported.
+class FoundMatch {
+ public:
+  explicit FoundMatch(const MatchResults& results) : Results(&results) {}
+  FoundMatch(const char* origin, const char* at, std::size_t length, LineCounter& lines)
+      : Origin(origin), At(at), Length(length), Lines(&lines) {}
+
+  // Sub-matches including the whole match.
+  unsigned Marks() const;
+  // Sub-match i; one beyond Marks() did not match.
+  SubMatch Sub(unsigned i) const;
+  // The line of the match's start, from 1.
+  unsigned Line() const;
+
+ private:
+  const MatchResults* Results = nullptr;
+  const char* Origin = nullptr;
+  const char* At = nullptr;
+  std::size_t Length = 0;
+  LineCounter* Lines = nullptr;
+};
+
+// Receives each match; returns false to stop the search.
+using MatchSink = std::function<bool(const FoundMatch& match)>;
+
+struct BufferOutcome {
+  unsigned Count = 0;      // matches handed on, the one at which the sink stopped included
+  bool Abandoned = false;  // the engine gave up on the expression in this buffer
+};
+
+BufferOutcome SearchBuffer(const SearchPlan& plan, const char* first, const char* last,
+                           unsigned matchWord, const MatchSink& sink);
+
+}  // namespace GrepEngine

@@ -1,0 +1,117 @@
+#include "engine/FileSearch.h"
+
+#include <cstring>
+
+#include "BufferSearch.h"
+#include "FileMask.h"
+#include "MaskWalk.h"
+#include "engine/OptionWords.h"
+#include "platform/FileContent.h"
+
+namespace GrepEngine {
+namespace {
+
+// Makes a match current for the length of one callback, an exception included.
+class Reporting {
+ public:
+  Reporting(const FoundMatch*& slot, const FoundMatch& match) : Slot(slot) { Slot = &match; }
+  ~Reporting() { Slot = nullptr; }
+  Reporting(const Reporting&) = delete;
+  Reporting& operator=(const Reporting&) = delete;
+
+ private:
+  const FoundMatch*& Slot;
+};
+
+}  // namespace
+
+FileSearch::FileSearch() = default;
+FileSearch::~FileSearch() = default;
+
+unsigned FileSearch::SetExpression(const char* expression, bool caseInsensitive) {
+  Plan.reset();
+  if (expression == nullptr) expression = "";
+  ExpressionText.assign(expression, std::strlen(expression));
+  const unsigned word = SyntaxBits::Normal | (caseInsensitive ? SyntaxBits::CaseInsensitive : 0u);
+  const char* first = ExpressionText.data();
+  const char* last = first + ExpressionText.size();
+  auto compiled = Pattern::Compile(first, last, word, std::locale());
+  const unsigned error = compiled->ErrorCode();
+  if (error == 0) Plan = std::make_unique<SearchPlan>(PlanSearch(std::move(compiled), first, last, FastPaths));
+  return error;
+}
+
+void FileSearch::UseFastPaths(bool on) {
+  FastPaths = on;
+  if (!Plan) return;
+  const char* first = ExpressionText.data();
+  *Plan = PlanSearch(Plan->Compiled, first, first + ExpressionText.size(), FastPaths);
+}
+
+// Walks the mask and hands each readable file's content to `onFile(path, first, last)`, which
+// returns false to end the run.
+template <class OnFile>
+void FileSearch::Run(const char* mask, bool recurse, OnFile onFile) {
+  Abandoned.clear();
+  Platform::FileContent content;
+  WalkMask(FileMask(mask), recurse, [&](const std::string& path) {
+    if (!content.Load(path.c_str(), Buffer)) return true;  // unreadable: passed over
+    return onFile(path, content.Data(), content.Data() + content.Size());
+  });
+}
+
+unsigned FileSearch::GrepFiles(GrepCallback callback, const char* mask, bool recurse,
+                               unsigned matchWord) {
+  if (!Plan || mask == nullptr) return 0;
+  unsigned count = 0;
+  Run(mask, recurse, [&](const std::string& path, const char* first, const char* last) {
+    bool stopped = false;
+    const MatchSink sink = [&](const FoundMatch& match) {
+      if (callback == nullptr) return true;
+      const Reporting current(Current, match);
+      stopped = !callback(path.c_str(), *this);
+      return !stopped;
+    };
+    const BufferOutcome outcome = SearchBuffer(*Plan, first, last, matchWord, sink);
+    count += outcome.Count;
+    if (outcome.Abandoned) Abandoned.push_back(path);
+    return !stopped;
+  });
+  return count;
+}
+
+unsigned FileSearch::FindFiles(FindCallback callback, const char* mask, bool recurse,
+                               unsigned matchWord) {
+  if (!Plan || mask == nullptr) return 0;
+  unsigned count = 0;
+  Run(mask, recurse, [&](const std::string& path, const char* first, const char* last) {
+    // The first match settles it.
+    const BufferOutcome outcome =
+        SearchBuffer(*Plan, first, last, matchWord, [](const FoundMatch&) { return false; });
+    if (outcome.Count == 0) {
+      if (outcome.Abandoned) Abandoned.push_back(path);
+      return true;
+    }
+    ++count;
+    return callback == nullptr || callback(path.c_str());
+  });
+  return count;
+}
+
+unsigned FileSearch::Marks() const { return Current != nullptr ? Current->Marks() : 0u; }
+
+std::string FileSearch::What(unsigned i) const {
+  if (Current == nullptr) return std::string();
+  const SubMatch sub = Current->Sub(i);
+  return sub.Matched ? sub.Text() : std::string();
+}
+
+std::int64_t FileSearch::Position(unsigned i) const {
+  if (Current == nullptr) return -1;
+  const SubMatch sub = Current->Sub(i);
+  return sub.Matched ? sub.Position : -1;
+}
+
+unsigned FileSearch::Line() const { return Current != nullptr ? Current->Line() : 0u; }
+
+}  // namespace GrepEngine

@@ -1,0 +1,52 @@
+#pragma once
+// Finding a literal in a text with a fast byte scan instead of the regular-expression engine.
+
+#include <array>
+#include <bitset>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace GrepEngine {
+
+// The first occurrence of `literal` in [first, last), or null. An empty literal is not looked
+// for (null).
+const char* FindLiteral(const char* first, const char* last, const std::string& literal);
+
+// Finds, position by position, the next occurrence of any of several literals in one text.
+// Each literal is scanned for once per occurrence: positions asked for only move forward.
+class LiteralSetScanner {
+ public:
+  LiteralSetScanner(const std::vector<std::string>& literals, const char* last);
+
+  // The first occurrence at or after `from` of any of the literals, or null. `from` never
+  // moves backwards from one call to the next.
+  const char* Next(const char* from);
+
+ private:
+  struct Entry {
+    const std::string* Literal;
+    const char* Hit = nullptr;  // the next occurrence found so far; null: not looked for yet
+    bool Exhausted = false;     // no occurrence after the last one looked for
+  };
+  std::vector<Entry> Entries;
+  const char* Last;
+};
+
+// Finds the next place where a run of byte sets fits: bytes b0 b1 ... with each bi in set i.
+// It scans for the position with the fewest members and checks the others around each hit.
+class ByteRunScanner {
+ public:
+  ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last);
+
+  // The first position at or after `from` where the whole run fits before the text's end,
+  // or null.
+  const char* Next(const char* from) const;
+
+ private:
+  std::vector<std::array<bool, 256>> Members;
+  std::size_t Anchor = 0;  // the position scanned for
+  const char* Last;
+};
+
+}  // namespace GrepEngine
