@@ -1,0 +1,110 @@
+#include "ChangeReport.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "TextEscaping.h"
+
+namespace RegexTool {
+namespace {
+
+using Problem = RegexClass::RegularExpression::FileChangeProblem;
+using RegexClass::RegularExpression;
+
+std::string Plural(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string ProblemName(RegularExpression::ProblemType problem) {
+  switch (problem) {
+    case RegularExpression::OpenFileFailed:
+      return "OpenFileFailed";
+    case RegularExpression::CreateTemporaryFailed:
+      return "CreateTemporaryFailed";
+    case RegularExpression::ReadFailed:
+      return "ReadFailed";
+    case RegularExpression::WriteFailed:
+      return "WriteFailed";
+    case RegularExpression::MatchChanged:
+      return "MatchChanged";
+    case RegularExpression::SaveCopyFailed:
+      return "SaveCopyFailed";
+    case RegularExpression::ReplaceFailed:
+      return "ReplaceFailed";
+    case RegularExpression::RestoreAttributesFailed:
+      return "RestoreAttributesFailed";
+    case RegularExpression::ChangedWhileRewriting:
+      return "ChangedWhileRewriting";
+    case RegularExpression::SearchAbandoned:
+      return "SearchAbandoned";
+  }
+  return "problem " + std::to_string(static_cast<unsigned>(problem));
+}
+
+std::string ProblemText(const Problem& problem) {
+  if (problem.Problem == RegularExpression::MatchChanged)
+    return "the file no longer holds " + QuoteReadable(problem.MatchString) + " there";
+  if (problem.LastError == 0) {
+    if (problem.Problem == RegularExpression::SearchAbandoned)
+      return "the pattern was too complex for this file";
+    if (problem.Problem == RegularExpression::ChangedWhileRewriting)
+      return "another program changed the file meanwhile";
+    return "-";
+  }
+  return std::strerror(static_cast<int>(problem.LastError));
+}
+
+void PrintProblemTable(std::ostream& out, const std::vector<Problem>& problems,
+                       const std::vector<std::string>& owners) {
+  if (problems.empty()) return;
+  using Row = std::array<std::string, 4>;
+  std::vector<Row> rows = {{"file", "problem", "position", "error"}};
+  for (std::size_t i = 0; i < problems.size(); ++i) {
+    const Problem& problem = problems[i];
+    std::string file = problem.FileName;
+    if (i < owners.size() && !owners[i].empty() && owners[i] != file)
+      file = owners[i] + " (" + file + ")";
+    rows.push_back({file, ProblemName(problem.Problem), std::to_string(problem.FilePointer),
+                    ProblemText(problem)});
+  }
+  std::array<std::size_t, 4> widths{};
+  for (const Row& row : rows)
+    for (std::size_t column = 0; column < widths.size(); ++column)
+      widths[column] = std::max(widths[column], row[column].size());
+  out << Plural(problems.size(), "file was", "files were") << " not changed:\n";
+  for (const Row& row : rows) {
+    out << "  ";
+    for (std::size_t column = 0; column < row.size(); ++column) {
+      const bool lastColumn = column + 1 == row.size();
+      out << row[column];
+      if (!lastColumn) out << std::string(widths[column] - row[column].size() + 2, ' ');
+    }
+    out << '\n';
+  }
+}
+
+void PrintSummary(std::ostream& out, const ChangeSummary& summary) {
+  if (summary.DryRun) {
+    out << "dry run: " << Plural(summary.Replacements, "replacement", "replacements") << " in "
+        << Plural(summary.FilesChanged, "file", "files")
+        << " would be written; nothing was changed\n";
+  } else {
+    out << Plural(summary.Replacements, "replacement", "replacements") << " written, "
+        << Plural(summary.FilesChanged, "file", "files") << " changed\n";
+  }
+  if (!summary.StoppedAt.empty())
+    out << "the run " << (summary.DryRun ? "would stop" : "stopped") << " at " << summary.StoppedAt
+        << ": " << summary.StoppedReason << "; it and the files after it "
+        << (summary.DryRun ? "would be" : "were") << " left alone\n";
+}
+
+std::string StopReason(RegularExpression& re, const std::string& file) {
+  if (re.BackupFile(file)) return "its name carries the save extension ." + re.GetSaveExtension();
+  if (re.ReadOnlyFile(file)) return "it is read-only";
+  return std::string();
+}
+
+}  // namespace RegexTool

@@ -1,0 +1,43 @@
+#pragma once
+// The end of a change run: what was written, and a table of every file that could not be
+// changed.
+
+#include <grepcore/Regularexpressionclass.h>
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace RegexTool {
+
+// The problem's name as the enumeration spells it.
+std::string ProblemName(RegexClass::RegularExpression::ProblemType problem);
+
+// What went wrong in words: the system's text for the error number, or for a match that
+// changed the text that was expected there.
+std::string ProblemText(const RegexClass::RegularExpression::FileChangeProblem& problem);
+
+// A table with the columns file, problem, position and error, aligned; nothing when empty.
+// `owners[i]`, when known, is the file whose rewrite problem i arose in; a record that names
+// another file (the temporary file, the saved copy) is then shown after it in parentheses.
+void PrintProblemTable(
+    std::ostream& out,
+    const std::vector<RegexClass::RegularExpression::FileChangeProblem>& problems,
+    const std::vector<std::string>& owners = {});
+
+struct ChangeSummary {
+  unsigned int Replacements = 0;
+  std::size_t FilesChanged = 0;
+  bool DryRun = false;
+  std::string StoppedAt;      // the file the run ended at, empty when it went to the end
+  std::string StoppedReason;  // why it ended there
+};
+
+void PrintSummary(std::ostream& out, const ChangeSummary& summary);
+
+// Why a change run of `re` ends when it reaches `file`: it is a saved copy or read-only.
+// Empty when it does not.
+std::string StopReason(RegexClass::RegularExpression& re, const std::string& file);
+
+}  // namespace RegexTool

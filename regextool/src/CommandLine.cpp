@@ -1,0 +1,211 @@
+#include "CommandLine.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <istream>
+#include <iterator>
+#include <ostream>
+#include <string>
+
+#include "Colour.h"
+#include "ExitStatus.h"
+#include "FileCommands.h"
+#include "StringCommands.h"
+
+#ifndef REGEXTOOL_VERSION
+#define REGEXTOOL_VERSION "unknown"
+#endif
+
+namespace RegexTool {
+namespace {
+
+const char* const Footer =
+    "Exit status: 0 when something matched or was changed, 1 when nothing was, 2 on a bad\n"
+    "command line, a bad pattern or a file that could not be read or changed.\n"
+    "Put -- before a PATTERN that starts with a dash.";
+
+// What every sub-command reads from the command line, whichever one runs.
+struct Arguments {
+  PatternSettings Settings;
+  std::string Text;
+  std::string Format;
+  std::string Mask;
+  std::string Colour = "auto";
+  std::string SaveExtension;
+  bool Whole = false;
+  bool Json = false;
+  bool NoCopy = false;
+  bool Count = false;
+  bool DryRun = false;
+};
+
+void AddPatternOptions(CLI::App& command, Arguments& arguments) {
+  PatternSettings& settings = arguments.Settings;
+  command.add_option("PATTERN", settings.Pattern, "the regular expression")->required();
+  command.add_flag("-i,--ignore-case", settings.CaseInsensitive,
+                   "letters match regardless of case");
+  command.add_option("--syntax", settings.Syntax, "normal (default), basic, extended or literal")
+      ->check(CLI::IsMember(SyntaxNames()));
+  command
+      .add_option("--option", settings.CompileOptions,
+                  "add a single compile option by name, e.g. NewlineAsAlternationOperator")
+      ->allow_extra_args(false)
+      ->check(CLI::IsMember(CompileOptionNames()));
+  command
+      .add_option("--match-option", settings.MatchOptions,
+                  "add a match option by name, e.g. MatchNotDotNewline")
+      ->allow_extra_args(false)
+      ->check(CLI::IsMember(MatchOptionNames()));
+  command.add_flag("--shortest", settings.Shortest, "take the first match found at a position");
+}
+
+void AddFileOptions(CLI::App& command, Arguments& arguments) {
+  command
+      .add_option("MASK", arguments.Mask,
+                  "directory part and a file name with * and ?, e.g. 'src/*.cpp'")
+      ->required();
+  command.add_flag("-r,--recursive", arguments.Settings.Recursive,
+                   "apply the file name part in every directory below too");
+  command.add_option("--color,--colour", arguments.Colour, "auto (on a terminal), always or never")
+      ->check(CLI::IsMember({"auto", "always", "never"}));
+}
+
+CLI::App* AddTextCommand(CLI::App& app, const std::string& name, const std::string& help,
+                         Arguments& arguments) {
+  CLI::App* command = app.add_subcommand(name, help);
+  AddPatternOptions(*command, arguments);
+  command->add_option("TEXT", arguments.Text, "the text; standard input when left out");
+  command->add_flag("--json", arguments.Json, "one JSON object per match");
+  return command;
+}
+
+std::string ReadAll(std::istream& in) {
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool UsableFormat(const std::string& format, std::ostream& err) {
+  if (!format.empty()) return true;
+  err << "regextool: FORMAT is empty: the toolkit does not replace with empty text\n";
+  return false;
+}
+
+bool UsableMask(const std::string& mask, std::ostream& err) {
+  if (!mask.empty()) return true;
+  err << "regextool: MASK is empty\n";
+  return false;
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err) {
+  CLI::App app("Search, grep and safe search-and-replace with POSIX regular expressions.",
+               "regextool");
+  app.set_version_flag("--version", std::string("regextool ") + REGEXTOOL_VERSION);
+  app.require_subcommand(1);
+  app.footer(Footer);
+
+  Arguments arguments;
+  CLI::App* match =
+      AddTextCommand(app, "match", "match PATTERN at the start of the text", arguments);
+  match->add_flag("--whole", arguments.Whole, "the match must take the whole text");
+  CLI::App* search =
+      AddTextCommand(app, "search", "the first match anywhere in the text", arguments);
+  CLI::App* grep = AddTextCommand(app, "grep", "every match in the text", arguments);
+
+  CLI::App* merge = app.add_subcommand(
+      "merge", "copy standard input to standard output, each match replaced by FORMAT");
+  AddPatternOptions(*merge, arguments);
+  merge->add_option("FORMAT", arguments.Format, "replacement: $& $1.. $` $' $$ and escapes")
+      ->required();
+  merge->add_flag("--no-copy", arguments.NoCopy,
+                  "write the replacements only, not the text between");
+
+  CLI::App* grepFiles =
+      app.add_subcommand("grep-files", "every match in the files MASK names, as file:line:match");
+  AddPatternOptions(*grepFiles, arguments);
+  AddFileOptions(*grepFiles, arguments);
+  grepFiles->add_flag("--count", arguments.Count, "the number of matches per file, and the total");
+  grepFiles->add_flag("--json", arguments.Json, "one JSON object per match");
+
+  CLI::App* findFiles =
+      app.add_subcommand("find-files", "the names of the files MASK names that hold a match");
+  AddPatternOptions(*findFiles, arguments);
+  AddFileOptions(*findFiles, arguments);
+
+  CLI::App* change = app.add_subcommand(
+      "change",
+      "replace every match in the files MASK names by FORMAT, each file rewritten safely");
+  AddPatternOptions(*change, arguments);
+  change->add_option("FORMAT", arguments.Format, "replacement: $& $1.. $` $' $$ and escapes")
+      ->required();
+  AddFileOptions(*change, arguments);
+  change->add_option("--save-ext", arguments.SaveExtension,
+                     "keep each file's old content beside it, under this extension (e.g. bak)");
+  change->add_flag("-n,--dry-run", arguments.DryRun,
+                   "show a unified diff of the changes, touch nothing");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e, out, err);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e, out, err);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e, out, err);
+  } catch (const CLI::ParseError& e) {
+    err << "regextool: " << e.what() << "\nTry 'regextool --help' for more information.\n";
+    return Trouble;
+  }
+
+  const PatternSettings& settings = arguments.Settings;
+  ColourChoice colourChoice = ColourChoice::Auto;
+  ParseColourChoice(arguments.Colour, colourChoice);
+
+  for (CLI::App* command : {match, search, grep}) {
+    if (!command->parsed()) continue;
+    StringCommand run;
+    run.Json = arguments.Json;
+    if (command == match)
+      run.Operation = arguments.Whole ? StringOperation::MatchAll : StringOperation::Match;
+    else if (command == search)
+      run.Operation = StringOperation::Search;
+    else
+      run.Operation = StringOperation::Grep;
+    const std::string text = command->count("TEXT") != 0 ? arguments.Text : ReadAll(in);
+    return RunStringCommand(settings, run, text, out, err);
+  }
+  if (merge->parsed()) {
+    if (!UsableFormat(arguments.Format, err)) return Trouble;
+    MergeCommand run;
+    run.Format = arguments.Format;
+    run.Copy = !arguments.NoCopy;
+    return RunMerge(settings, run, ReadAll(in), out, err);
+  }
+  if (!UsableMask(arguments.Mask, err)) return Trouble;
+  if (grepFiles->parsed()) {
+    GrepFilesCommand run;
+    run.Mask = arguments.Mask;
+    run.Count = arguments.Count;
+    run.Json = arguments.Json;
+    run.Colour = UseColour(colourChoice, STDOUT_FILENO);
+    return RunGrepFiles(settings, run, out, err);
+  }
+  if (findFiles->parsed()) {
+    FindFilesCommand run;
+    run.Mask = arguments.Mask;
+    return RunFindFiles(settings, run, out, err);
+  }
+  if (!UsableFormat(arguments.Format, err)) return Trouble;
+  ChangeCommand run;
+  run.Format = arguments.Format;
+  run.Mask = arguments.Mask;
+  run.SaveExtension = arguments.SaveExtension;
+  if (!run.SaveExtension.empty() && run.SaveExtension[0] == '.') run.SaveExtension.erase(0, 1);
+  run.DryRun = arguments.DryRun;
+  run.Progress = ::isatty(STDERR_FILENO) == 1;
+  run.Colour = UseColour(colourChoice, STDOUT_FILENO);
+  return RunChange(settings, run, out, err);
+}
+
+}  // namespace RegexTool

@@ -1,0 +1,32 @@
+#pragma once
+// Printing match vectors: a readable block per match, or one JSON object per line.
+
+#include <grepcore/Regularexpressionclass.h>
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+namespace RegexTool {
+
+// One match of a string operation: the match vector (whole match, the groups, prefix,
+// suffix) with the line and line start the event passed.
+struct StringMatch {
+  unsigned int Index = 0;  // 1 for the first match of the run
+  const RegexClass::REMatchInfo* Matches = nullptr;
+  unsigned int Line = 0;
+  std::uint64_t LineStart = 0;
+};
+
+// One match of a file search: whole match and groups, positions from the file's start.
+struct FileMatch {
+  const std::string* File = nullptr;
+  const RegexClass::REMatchInfo* Matches = nullptr;
+  unsigned int Line = 0;
+};
+
+void PrintReadable(std::ostream& out, const StringMatch& match);
+void PrintJson(std::ostream& out, const StringMatch& match);
+void PrintJson(std::ostream& out, const FileMatch& match);
+
+}  // namespace RegexTool

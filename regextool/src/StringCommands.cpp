@@ -1,0 +1,103 @@
+#include "StringCommands.h"
+
+#include "ExitStatus.h"
+#include "MatchPrinter.h"
+
+namespace RegexTool {
+namespace {
+
+using RegexClass::RegularExpression;
+using RegexClass::REMatchInfo;
+
+// Receives the match events of one run and prints each match as it comes.
+class MatchListener {
+ public:
+  MatchListener(std::ostream& out, bool json) : Out(out), Json(json) {}
+
+  void OnMatch(RegularExpression*, const REMatchInfo& matches, unsigned int line,
+               std::uint64_t lineStart) {
+    StringMatch match;
+    match.Index = ++Count;
+    match.Matches = &matches;
+    match.Line = line;
+    match.LineStart = lineStart;
+    if (Json)
+      PrintJson(Out, match);
+    else
+      PrintReadable(Out, match);
+  }
+
+  void OnGrep(RegularExpression* sender, const REMatchInfo& matches, unsigned int line,
+              std::uint64_t lineStart, bool&) {
+    OnMatch(sender, matches, line, lineStart);
+  }
+
+ private:
+  std::ostream& Out;
+  bool Json;
+  unsigned int Count = 0;
+};
+
+class MergeCounter {
+ public:
+  void OnMerge(RegularExpression*, const REMatchInfo&, unsigned int, std::uint64_t, bool&) {
+    ++Count;
+  }
+  unsigned int Count = 0;
+};
+
+bool Prepare(RegularExpression& re, const PatternSettings& settings, std::ostream& err) {
+  Configure(re, settings);
+  std::string error;
+  if (CompilePattern(re, error)) return true;
+  err << "regextool: bad pattern: " << error << '\n';
+  return false;
+}
+
+}  // namespace
+
+int RunStringCommand(const PatternSettings& settings, const StringCommand& command,
+                     const std::string& text, std::ostream& out, std::ostream& err) {
+  RegularExpression re;
+  if (!Prepare(re, settings, err)) return Trouble;
+  re.SetStringToMatch(text);
+  MatchListener listener(out, command.Json);
+  bool found = false;
+  switch (command.Operation) {
+    case StringOperation::Match:
+    case StringOperation::MatchAll:
+      re.SetOnMatchingClosure(
+          RegularExpression::MatchEventClosure(&listener, &MatchListener::OnMatch));
+      found = command.Operation == StringOperation::Match ? re.Match() : re.MatchAll();
+      break;
+    case StringOperation::Search:
+      re.SetOnSearchingClosure(
+          RegularExpression::MatchEventClosure(&listener, &MatchListener::OnMatch));
+      found = re.Search();
+      break;
+    case StringOperation::Grep:
+      re.SetOnGreppingClosure(
+          RegularExpression::ContinueMatchEventClosure(&listener, &MatchListener::OnGrep));
+      found = re.Grep() != 0;
+      break;
+  }
+  return found ? Found : NothingFound;
+}
+
+int RunMerge(const PatternSettings& settings, const MergeCommand& command, const std::string& text,
+             std::ostream& out, std::ostream& err) {
+  RegularExpression re;
+  if (!Prepare(re, settings, err)) return Trouble;
+  re.SetStringToMatch(text);
+  re.SetFormatString(command.Format);
+  re.SetMergeCopy(command.Copy);
+  MergeCounter counter;
+  re.SetOnMergingClosure(
+      RegularExpression::ContinueMatchEventClosure(&counter, &MergeCounter::OnMerge));
+  std::string result;
+  re.Merge(result);
+  out << result;
+  return counter.Count != 0 ? Found : NothingFound;
+}
+
+}  // namespace RegexTool

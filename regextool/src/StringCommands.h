@@ -1,0 +1,31 @@
+#pragma once
+// The commands over one text: match, search, grep and merge.
+
+#include <ostream>
+#include <string>
+
+#include "PatternSettings.h"
+
+namespace RegexTool {
+
+enum class StringOperation { Match, MatchAll, Search, Grep };
+
+struct StringCommand {
+  StringOperation Operation = StringOperation::Search;
+  bool Json = false;
+};
+
+struct MergeCommand {
+  std::string Format;
+  bool Copy = true;  // keep the text between matches
+};
+
+// Runs the operation over `text` and prints every match reported; returns an ExitStatus.
+int RunStringCommand(const PatternSettings& settings, const StringCommand& command,
+                     const std::string& text, std::ostream& out, std::ostream& err);
+
+// Writes `text` with every match replaced by the expansion of the format.
+int RunMerge(const PatternSettings& settings, const MergeCommand& command, const std::string& text,
+             std::ostream& out, std::ostream& err);
+
+}  // namespace RegexTool

@@ -1,0 +1,137 @@
+// What the program prints about a change run's problems and about replacements, checked on
+// records a test builds (as root, most problems cannot be provoked on disk).
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sstream>
+
+#include "ChangePreview.h"
+#include "ChangeReport.h"
+#include "JsonCheck.h"
+#include "TextEscaping.h"
+
+namespace {
+
+using RegexClass::RegularExpression;
+using ::testing::HasSubstr;
+using Problem = RegularExpression::FileChangeProblem;
+
+Problem Make(const std::string& file, RegularExpression::ProblemType type, std::uint64_t position,
+             unsigned error, const std::string& expected = "") {
+  Problem problem;
+  problem.FileName = file;
+  problem.Problem = type;
+  problem.FilePointer = position;
+  problem.LastError = error;
+  problem.MatchString = expected;
+  return problem;
+}
+
+TEST(ProblemTable, EveryProblemHasItsName) {
+  const RegularExpression::ProblemType all[] = {RegularExpression::OpenFileFailed,
+                                                RegularExpression::CreateTemporaryFailed,
+                                                RegularExpression::ReadFailed,
+                                                RegularExpression::WriteFailed,
+                                                RegularExpression::MatchChanged,
+                                                RegularExpression::SaveCopyFailed,
+                                                RegularExpression::ReplaceFailed,
+                                                RegularExpression::RestoreAttributesFailed,
+                                                RegularExpression::ChangedWhileRewriting,
+                                                RegularExpression::SearchAbandoned};
+  const char* names[] = {
+      "OpenFileFailed",        "CreateTemporaryFailed", "ReadFailed",    "WriteFailed",
+      "MatchChanged",          "SaveCopyFailed",        "ReplaceFailed", "RestoreAttributesFailed",
+      "ChangedWhileRewriting", "SearchAbandoned"};
+  for (std::size_t i = 0; i < sizeof all / sizeof all[0]; ++i)
+    EXPECT_EQ(RegexTool::ProblemName(all[i]), names[i]);
+}
+
+TEST(ProblemTable, RowsAreAlignedWithTheSystemsErrorText) {
+  const std::vector<Problem> problems = {
+      Make("notes/a.txt", RegularExpression::OpenFileFailed, 0, EACCES),
+      Make("/long/path/.b.txt.tmp", RegularExpression::WriteFailed, 4096, ENOSPC),
+      Make("c.txt", RegularExpression::MatchChanged, 17, 0, "old\n")};
+  std::ostringstream out;
+  RegexTool::PrintProblemTable(out, problems, {"notes/a.txt", "b.txt", "c.txt"});
+  const std::string expected = std::string("3 files were not changed:\n") +
+                               "  file                           problem         position  error\n"
+                               "  notes/a.txt                    OpenFileFailed  0         " +
+                               std::strerror(EACCES) + "\n" +
+                               "  b.txt (/long/path/.b.txt.tmp)  WriteFailed     4096      " +
+                               std::strerror(ENOSPC) + "\n" +
+                               "  c.txt                          MatchChanged    17        the "
+                               "file no longer holds \"old\\n\" there\n";
+  EXPECT_EQ(out.str(), expected);
+}
+
+TEST(ProblemTable, NothingForNoProblems) {
+  std::ostringstream out;
+  RegexTool::PrintProblemTable(out, {});
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST(Summary, RealAndDryRunsSayWhatHappened) {
+  RegexTool::ChangeSummary summary;
+  summary.Replacements = 1;
+  summary.FilesChanged = 1;
+  std::ostringstream real;
+  RegexTool::PrintSummary(real, summary);
+  EXPECT_EQ(real.str(), "1 replacement written, 1 file changed\n");
+  summary.DryRun = true;
+  summary.Replacements = 5;
+  summary.FilesChanged = 2;
+  summary.StoppedAt = "x.ini";
+  summary.StoppedReason = "it is read-only";
+  std::ostringstream dry;
+  RegexTool::PrintSummary(dry, summary);
+  EXPECT_EQ(dry.str(),
+            "dry run: 5 replacements in 2 files would be written; nothing was changed\n"
+            "the run would stop at x.ini: it is read-only; it and the files after it would be left "
+            "alone\n");
+}
+
+TEST(Replacements, AppliedAtTheirPositionsAndCheckedAgainstTheContent) {
+  std::vector<RegexTool::PlannedReplacement> plan = {{2, "cd", "X"}, {6, "g", "YY"}};
+  std::string result;
+  ASSERT_TRUE(RegexTool::ApplyReplacements("abcdefgh", plan, result));
+  EXPECT_EQ(result, "abXefYYh");
+  plan[1].Matched = "q";  // the file no longer holds what was found
+  EXPECT_FALSE(RegexTool::ApplyReplacements("abcdefgh", plan, result));
+  const std::vector<RegexTool::PlannedReplacement> beyond = {{7, "hi", "X"}};
+  EXPECT_FALSE(RegexTool::ApplyReplacements("abcdefgh", beyond, result));
+}
+
+TEST(Replacements, MadeByMergingOverTheMatchedTextAlone) {
+  RegexTool::PatternSettings settings;
+  settings.Pattern = "([a-z])([0-9])";
+  RegexTool::ReplacementMaker maker(settings, "$2$1");
+  EXPECT_EQ(maker.Replace("a1"), "1a");
+  EXPECT_EQ(maker.Replace("a1b2"), "1a2b");  // every match inside the text
+  EXPECT_EQ(maker.Replace("--"), "--");      // no match inside: the text stays
+}
+
+TEST(Escaping, JsonIsValidForEveryByte) {
+  std::string all;
+  for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
+  const std::string json = RegexTool::JsonString(all);
+  EXPECT_TRUE(ToolTest::JsonCheck::IsValid(json));
+  EXPECT_THAT(json, HasSubstr("\\u0000"));
+  EXPECT_THAT(json, HasSubstr("\\u00C3"));  // a lead byte with nothing after it is stray
+}
+
+TEST(Escaping, Utf8IsCheckedStrictly) {
+  using RegexTool::Utf8SequenceLength;
+  EXPECT_EQ(Utf8SequenceLength("\xc3\xa9", 0), 2u);
+  EXPECT_EQ(Utf8SequenceLength("\xe2\x82\xac", 0), 3u);
+  EXPECT_EQ(Utf8SequenceLength("\xf0\x9f\x98\x80", 0), 4u);
+  EXPECT_EQ(Utf8SequenceLength("\xc0\xaf", 0), 0u);          // overlong
+  EXPECT_EQ(Utf8SequenceLength("\xed\xa0\x80", 0), 0u);      // surrogate
+  EXPECT_EQ(Utf8SequenceLength("\xf4\x90\x80\x80", 0), 0u);  // beyond U+10FFFF
+  EXPECT_EQ(Utf8SequenceLength("\xe2\x82", 0), 0u);          // cut off
+  EXPECT_EQ(Utf8SequenceLength("\x80", 0), 0u);              // stray continuation
+  EXPECT_EQ(RegexTool::QuoteReadable("\xe2\x82 \xc3\xa9\x01"), "\"\\xE2\\x82 \xc3\xa9\\x01\"");
+}
+
+}  // namespace
