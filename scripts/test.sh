@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
-# Builds the toolkit and runs every test suite: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds the toolkit and runs every test suite: in a normal build (the slow stress tests once),
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under
+# ThreadSanitizer, and each fuzz target for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
-ctest --test-dir build --output-on-failure -j2
+ctest --test-dir build --output-on-failure -j2 -LE stress
+ctest --test-dir build --output-on-failure -L stress
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGREPTOOLKIT_SANITIZE=address,undefined
 cmake --build build-sanitize -j2
 # The consumer build links an uninstrumented program, so it runs in the normal build only.
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-sanitize --output-on-failure -j2 -LE install
+ctest --test-dir build-sanitize --output-on-failure -j2 -LE 'install|stress'
+
+cmake -S . -B build-thread -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGREPTOOLKIT_SANITIZE=thread
+cmake --build build-thread -j2 --target grepcore_tests platform_tests
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-thread --output-on-failure -j2 -R Thread -LE 'install|stress'
+
+bash scripts/fuzz.sh 45
 echo "all tests passed"

@@ -104,7 +104,7 @@ TEST(InstanceStack, ThreadsHaveStacksOfTheirOwn) {
   constexpr int Threads = 8;
   constexpr int Calls = 2000;
   std::vector<RE> objects(Threads);
-  std::vector<bool> onlyOwn(Threads, false);
+  std::vector<int> onlyOwn(Threads, 0);  // not vector<bool>: its bits share words across threads
   std::vector<std::thread> workers;
   for (int t = 0; t < Threads; ++t) {
     workers.emplace_back([&, t] {
