@@ -53,14 +53,44 @@ class Rewrite {
     Problems.push_back(std::move(report));
   }
 
-  bool ReadChunk(std::size_t count) {
-    if (Input->ReadExactly(Buffer.data(), count)) return true;
-    const unsigned error = static_cast<unsigned>(Platform::LastError());
-    Report(RewriteProblem::ReadFailed, FileName, PositionOrZero(*Input), error);
+  // The input is read, and the output written, a buffer at a time: a file with many small
+  // gaps between its matches costs few system calls.
+  bool Fill() {
+    std::size_t got = 0;
+    if (!Input->ReadSome(Buffer.data(), Buffer.size(), got)) {
+      const unsigned error = static_cast<unsigned>(Platform::LastError());
+      Report(RewriteProblem::ReadFailed, FileName, PositionOrZero(*Input), error);
+      return false;
+    }
+    Start = 0;
+    End = got;
+    return true;
+  }
+
+  // Makes at least one unread byte available; a file that ends first is a read problem.
+  bool Available() {
+    if (Start < End) return true;
+    if (!Fill()) return false;
+    if (End > 0) return true;
+    Report(RewriteProblem::ReadFailed, FileName, PositionOrZero(*Input), 0);
     return false;
   }
 
   bool Write(const char* data, std::size_t count) {
+    if (Pending.size() + count > ChunkSize && !Flush()) return false;
+    if (count >= ChunkSize) return WriteNow(data, count);
+    Pending.insert(Pending.end(), data, data + count);
+    return true;
+  }
+
+  bool Flush() {
+    if (Pending.empty()) return true;
+    const bool written = WriteNow(Pending.data(), Pending.size());
+    Pending.clear();
+    return written;
+  }
+
+  bool WriteNow(const char* data, std::size_t count) {
     if (Output->WriteAll(data, count)) return true;
     const unsigned error = static_cast<unsigned>(Platform::LastError());
     Report(RewriteProblem::WriteFailed, TemporaryName, PositionOrZero(*Output), error);
@@ -69,8 +99,10 @@ class Rewrite {
 
   bool CopyBytes(std::uint64_t count) {
     while (count > 0) {
-      const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(count, ChunkSize));
-      if (!ReadChunk(piece) || !Write(Buffer.data(), piece)) return false;
+      if (!Available()) return false;
+      const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(count, End - Start));
+      if (!Write(Buffer.data() + Start, piece)) return false;
+      Start += piece;
       count -= piece;
     }
     return true;
@@ -80,13 +112,14 @@ class Rewrite {
   bool CheckMatch(const Replacement& replacement) {
     const std::string& expected = *replacement.MatchString;
     for (std::size_t done = 0; done < expected.size();) {
-      const std::size_t piece = std::min(expected.size() - done, ChunkSize);
-      if (!ReadChunk(piece)) return false;
-      if (std::memcmp(Buffer.data(), expected.data() + done, piece) != 0) {
+      if (!Available()) return false;
+      const std::size_t piece = std::min(expected.size() - done, End - Start);
+      if (std::memcmp(Buffer.data() + Start, expected.data() + done, piece) != 0) {
         Report(RewriteProblem::MatchChanged, FileName, static_cast<std::uint64_t>(replacement.Position),
                0, expected);
         return false;
       }
+      Start += piece;
       done += piece;
     }
     return true;
@@ -94,14 +127,10 @@ class Rewrite {
 
   bool CopyTail() {
     for (;;) {
-      std::size_t got = 0;
-      if (!Input->ReadSome(Buffer.data(), Buffer.size(), got)) {
-        const unsigned error = static_cast<unsigned>(Platform::LastError());
-        Report(RewriteProblem::ReadFailed, FileName, PositionOrZero(*Input), error);
-        return false;
-      }
-      if (got == 0) return true;
-      if (!Write(Buffer.data(), got)) return false;
+      if (Start == End && !Fill()) return false;
+      if (End == 0) return Flush();
+      if (!Write(Buffer.data() + Start, End - Start)) return false;
+      Start = End;
     }
   }
 
@@ -133,7 +162,10 @@ class Rewrite {
 
   const std::string& FileName;
   std::vector<ProblemReport>& Problems;
-  std::vector<char> Buffer;
+  std::vector<char> Buffer;   // input bytes [Start, End) not yet consumed
+  std::size_t Start = 0;
+  std::size_t End = 0;
+  std::vector<char> Pending;  // output not yet written
   std::unique_ptr<Platform::File> Input;
   std::unique_ptr<Platform::File> Output;
   std::string TemporaryName;

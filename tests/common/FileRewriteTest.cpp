@@ -154,7 +154,7 @@ TEST_F(FileRewriteTest, EveryProblemLeavesTheFileAsItWas) {
       {"open", Platform::Call::OpenForReading, 1, RewriteProblem::OpenFileFailed, false, false},
       {"temporary", Platform::Call::CreateTemporary, 1, RewriteProblem::CreateTemporaryFailed, true, false},
       {"read", Platform::Call::Read, 2, RewriteProblem::ReadFailed, false, false},
-      {"write", Platform::Call::Write, 3, RewriteProblem::WriteFailed, true, false},
+      {"write", Platform::Call::Write, 1, RewriteProblem::WriteFailed, true, false},
       {"flush", Platform::Call::Sync, 1, RewriteProblem::WriteFailed, true, false},
       {"close", Platform::Call::Close, 2, RewriteProblem::WriteFailed, true, false},
       {"save copy", Platform::Call::CopyFile, 1, RewriteProblem::SaveCopyFailed, false, true},
@@ -194,20 +194,23 @@ TEST_F(FileRewriteTest, EveryProblemLeavesTheFileAsItWas) {
 }
 
 TEST_F(FileRewriteTest, ReadAndWriteProblemsCarryTheirPositions) {
-  const std::string text = "0123456789X";
+  // The file is read and the new content written 64 KiB at a time.
+  const std::string text = std::string(200000, 'g') + "X";
   const std::string path = dir.Write("f", text);
-  Platform::FailCall(Platform::Call::Read, 2, EIO);  // the gap goes, the match read fails
+  Platform::FailCall(Platform::Call::Read, 2, EIO);
   EXPECT_FALSE(Rewrite(path, ReplaceAll(text, "X", "Y")));
   ASSERT_EQ(problems.size(), 1u);
-  EXPECT_EQ(problems[0].FilePointer, 10u) << "after the ten gap bytes";
+  EXPECT_EQ(problems[0].Problem, RewriteProblem::ReadFailed);
+  EXPECT_EQ(problems[0].FilePointer, 65536u) << "the read position after the failed read";
 
   problems.clear();
-  Platform::FailCall(Platform::Call::Write, 2, ENOSPC);  // the gap is written, the replacement not
+  Platform::FailCall(Platform::Call::Write, 2, ENOSPC);
   EXPECT_FALSE(Rewrite(path, ReplaceAll(text, "X", "Y")));
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0].Problem, RewriteProblem::WriteFailed);
-  EXPECT_EQ(problems[0].FilePointer, 10u);
+  EXPECT_EQ(problems[0].FilePointer, 65536u) << "the write position after the failed write";
   EXPECT_EQ(problems[0].LastError, unsigned(ENOSPC));
+  EXPECT_EQ(TemporaryDirectory::Read(path), text);
 }
 
 TEST_F(FileRewriteTest, AShortenedFileIsAReadProblem) {
