@@ -69,16 +69,10 @@ OrdinalSet DropBrokenGroup(OrdinalSet set) {
   return set;
 }
 
-}  // namespace
-
-unsigned ExpressionFlagValue(unsigned ordinal) { return ordinal < E::Count ? ExpressionFlags[ordinal] : 0; }
-unsigned MatchFlagValue(unsigned ordinal) { return ordinal < M::Count ? MatchFlags[ordinal] : 0; }
-
-OrdinalSet DefaultExpressionOptions() { return Bit(E::Normal) | NormalParts; }
-
-OrdinalSet AddExpressionOption(OrdinalSet set, unsigned ordinal) {
-  if (ordinal >= E::Count || Has(set, ordinal)) return set;
-  switch (ordinal) {
+// A group name joins the set with its parts, and the other group's name (with what only it
+// brings) leaves.
+OrdinalSet JoinGroup(OrdinalSet set, unsigned group) {
+  switch (group) {
     case E::Extended:
       set |= Bit(E::Extended) | ExtendedParts;
       if (Has(set, E::Normal)) return set & ~NormalGroup;
@@ -89,28 +83,57 @@ OrdinalSet AddExpressionOption(OrdinalSet set, unsigned ordinal) {
       if (Has(set, E::Basic)) return set & ~BasicGroup;
       if (Has(set, E::Extended)) return set & ~Bit(E::Extended);
       return set;
-    case E::Basic:
+    default:
       set |= Bit(E::Basic) | BasicParts;
       if (Has(set, E::Normal)) return set & ~NormalGroup;
       if (Has(set, E::Extended)) return set & ~Bit(E::Extended);
       return set;
-    default:
-      return NameGroup(set | Bit(ordinal));
   }
 }
 
-OrdinalSet DeleteExpressionOption(OrdinalSet set, unsigned ordinal) {
-  if (ordinal >= E::Count || !Has(set, ordinal)) return set;
-  switch (ordinal) {
+// A group name leaves the set with all its parts.
+OrdinalSet LeaveGroup(OrdinalSet set, unsigned group) {
+  switch (group) {
     case E::Extended:
       return set & ~(Bit(E::Extended) | ExtendedParts);
     case E::Normal:
       return set & ~(Bit(E::Normal) | NormalParts);
-    case E::Basic:
-      return set & ~(Bit(E::Basic) | BasicParts);
     default:
-      return DropBrokenGroup(set & ~Bit(ordinal));
+      return set & ~(Bit(E::Basic) | BasicParts);
   }
+}
+
+bool IsGroup(unsigned ordinal) { return ordinal == E::Basic || ordinal == E::Extended || ordinal == E::Normal; }
+
+}  // namespace
+
+unsigned ExpressionFlagValue(unsigned ordinal) { return ordinal < E::Count ? ExpressionFlags[ordinal] : 0; }
+unsigned MatchFlagValue(unsigned ordinal) { return ordinal < M::Count ? MatchFlags[ordinal] : 0; }
+
+OrdinalSet DefaultExpressionOptions() { return Bit(E::Normal) | NormalParts; }
+
+OrdinalSet AddExpressionOption(OrdinalSet set, unsigned ordinal) {
+  if (ordinal >= E::Count || Has(set, ordinal)) return set;
+  if (IsGroup(ordinal)) return JoinGroup(set, ordinal);
+  return NameGroup(set | Bit(ordinal));
+}
+
+OrdinalSet DeleteExpressionOption(OrdinalSet set, unsigned ordinal) {
+  if (ordinal >= E::Count || !Has(set, ordinal)) return set;
+  if (IsGroup(ordinal)) return LeaveGroup(set, ordinal);
+  return DropBrokenGroup(set & ~Bit(ordinal));
+}
+
+OrdinalSet AssignExpressionOptions(OrdinalSet current, OrdinalSet assigned) {
+  assigned &= Bit(E::Count) - 1;
+  if (assigned == current) return current;
+  const unsigned groups[] = {E::Extended, E::Normal, E::Basic};
+  for (unsigned group : groups)
+    if (Has(assigned, group) && !Has(current, group)) return JoinGroup(assigned, group);
+  for (unsigned group : groups)
+    if (Has(current, group) && !Has(assigned, group)) return LeaveGroup(assigned, group);
+  // No group name came or went: the set's own parts decide its group.
+  return NameGroup(DropBrokenGroup(assigned));
 }
 
 unsigned ExpressionFlagWord(OrdinalSet set) { return FlagWord(set, ExpressionFlags, E::Count); }
@@ -131,6 +154,14 @@ OrdinalSet DeleteMatchOption(OrdinalSet set, unsigned ordinal) {
   if (ordinal != M::MatchDefault && !Has(set, M::MatchDefault) && (set & Restricting) == 0)
     set |= Bit(M::MatchDefault);
   return set;
+}
+
+OrdinalSet AssignMatchOptions(OrdinalSet current, OrdinalSet assigned) {
+  assigned &= Bit(M::Count) - 1;
+  if (Has(assigned, M::MatchDefault) && !Has(current, M::MatchDefault)) return assigned & ~Restricting;
+  if (Has(assigned, M::MatchDefault) && (assigned & Restricting) != 0) return assigned & ~Bit(M::MatchDefault);
+  if (!Has(assigned, M::MatchDefault) && (assigned & Restricting) == 0) return assigned | Bit(M::MatchDefault);
+  return assigned;
 }
 
 unsigned MatchFlagWord(OrdinalSet set) { return FlagWord(set, MatchFlags, M::Count); }

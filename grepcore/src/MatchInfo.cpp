@@ -1,33 +1,25 @@
 #include "MatchInfo.h"
 
-#include "common/MatchVector.h"
-#include "engine/FileSearch.h"
+#include "common/MatchRecords.h"
 
 namespace RegexClass {
+namespace {
+
+void AssignText(std::string& text, const char* first, const char* last) {
+  if (first == nullptr)
+    text.clear();
+  else
+    text.assign(first, last);
+}
+
+}  // namespace
 
 void FillMatchInfo(const GrepEngine::MatchResults& match, REMatchInfo& info) {
-  const auto parts = Common::MatchVectorParts(match);
-  info.resize(parts.size());
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    const GrepEngine::SubMatch& part = parts[i];
-    REMatch& record = info[i];
-    if (part.Matched) {
-      record.MatchString.assign(part.First, part.Last);
-      record.Position = part.Position;
-    } else {
-      record.MatchString.clear();
-      record.Position = -1;
-    }
-  }
+  Common::FillMatchRecords(match, info, Common::PositionRule{0, -1}, &AssignText);
 }
 
 REMatchInfo FileGrepMatchInfo(const GrepEngine::FileSearch& search) {
-  REMatchInfo info(search.Marks());
-  for (unsigned i = 0; i < info.size(); ++i) {
-    info[i].MatchString = search.What(i);
-    info[i].Position = search.Position(i);
-  }
-  return info;
+  return Common::FileMatchRecords<REMatchInfo>(search, &AssignText);
 }
 
 REMatchInfo BuildMatchInfo(const GrepEngine::MatchResults& match) {

@@ -1,8 +1,7 @@
 // Match, MatchAll, Search and Grep over StringToMatch, and the current match.
-#include "CurrentMatchGuards.h"
 #include "EventSlots.h"
 #include "MatchInfo.h"
-#include "engine/Matching.h"
+#include "common/StringOperations.h"
 #include "grepcore/Regularexpressionclass.h"
 
 namespace RegexClass {
@@ -22,52 +21,33 @@ bool RegularExpression::Search() {
 bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain,
                                  const MatchEventClosure& bound) {
   if (ParseExpression() != 0) return false;
-  CurrentMatch = std::make_unique<GrepEngine::MatchResults>();
-  const ResetOnExit reset(CurrentMatch);
-  const char* first = StringToMatch.data();
-  const char* last = first + StringToMatch.size();
-  const unsigned flags = GetMatchFlags();
-  GrepEngine::MatchResults& match = *CurrentMatch;
-  const bool found = anchored ? GrepEngine::MatchAt(*CompiledExpression, first, last, flags, match)
-                              : GrepEngine::SearchIn(*CompiledExpression, first, last, flags, match);
-  if (!found) return false;
-  if (wholeText) {
-    const GrepEngine::SubMatch whole = match.Sub(0);
-    if (whole.Last != last) return false;
-  }
-  if (HasHandler(plain, bound))
-    Fire(plain, bound, this, GetMatchingInformation(), match.Line(), match.LineStart());
-  return true;
+  const Common::StringMatchKind kind = !anchored ? Common::StringMatchKind::Search
+                                       : wholeText ? Common::StringMatchKind::MatchAll
+                                                   : Common::StringMatchKind::Match;
+  return Common::StringMatchOperation(
+      *CompiledExpression, StringToMatch, kind, GetMatchFlags(), CurrentMatch,
+      [&](const GrepEngine::MatchResults& match) {
+        if (HasHandler(plain, bound))
+          Fire(plain, bound, this, GetMatchingInformation(), match.Line(), match.LineStart());
+      });
 }
 
 unsigned int RegularExpression::Grep() {
   if (StringToMatch.empty()) return 0;
   if (ParseExpression() != 0) return 0;
-  const unsigned flags = GetMatchFlags();
   // Handlers installed during the run are not used by it.
   const ContinueMatchEvent plain = OnGrepping;
   const ContinueMatchEventClosure bound = OnGreppingClosure;
-  if (!HasHandler(plain, bound)) {
-    // Nothing can change the text while the engine runs: no copy needed.
-    const char* first = StringToMatch.data();
-    return GrepEngine::GrepIn(*CompiledExpression, first, first + StringToMatch.size(), flags,
-                              [](const GrepEngine::MatchResults&) { return true; })
-        .Count;
-  }
-  // The run works on the text as it is now: a handler may assign StringToMatch meanwhile.
-  const std::string text = StringToMatch;
   REMatchInfo info;
-  auto onMatch = [&](const GrepEngine::MatchResults& match) {
-    bool bcontinue = true;
-    const ReportingMatch current(CurrentGrepMatch, match);
+  auto fire = [&](const GrepEngine::MatchResults& match, bool& bcontinue) {
     FillMatchInfo(match, info);
     Fire(plain, bound, this, static_cast<const REMatchInfo&>(info), match.Line(),
          match.LineStart(), bcontinue);
-    return bcontinue;
   };
-  return GrepEngine::GrepIn(*CompiledExpression, text.data(), text.data() + text.size(), flags,
-                            onMatch)
-      .Count;
+  return Common::GrepText(*CompiledExpression, StringToMatch, GetMatchFlags(), HasHandler(plain, bound),
+                          [&](const GrepEngine::MatchResults& match) {
+                            return Common::GrepMatchStep(CurrentGrepMatch, match, fire);
+                          });
 }
 
 REMatchInfo RegularExpression::GetMatchingInformation() const {

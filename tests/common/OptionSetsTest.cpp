@@ -169,3 +169,51 @@ TEST(MatchOptionAlgebra, FlagValuesNeverUseTheEnginesInternalBits) {
 }
 
 }  // namespace
+
+namespace {
+
+// A whole set assigned at once: adding or removing just a group name does exactly what adding
+// or deleting that option does, over every set of options.
+TEST(AssignExpressionOptions, AGroupNameThatComesOrGoesActsAsAddOrDelete) {
+  const unsigned groups[] = {E::Basic, E::Extended, E::Normal};
+  for (OrdinalSet current = 0; current < Common::Bit(E::Count); ++current) {
+    for (unsigned group : groups) {
+      const OrdinalSet bit = Common::Bit(group);
+      // Only sets without another group name than the one that changes, so the first case
+      // that applies is this group's.
+      const OrdinalSet otherGroups = (Common::Bit(E::Basic) | Common::Bit(E::Extended) | Common::Bit(E::Normal)) & ~bit;
+      if ((current & otherGroups) != 0) continue;
+      if ((current & bit) == 0)
+        ASSERT_EQ(Common::AssignExpressionOptions(current, current | bit), Common::AddExpressionOption(current, group))
+            << current;
+      else
+        ASSERT_EQ(Common::AssignExpressionOptions(current, current & ~bit),
+                  Common::DeleteExpressionOption(current, group))
+            << current;
+    }
+  }
+}
+
+TEST(AssignExpressionOptions, AnEqualSetIsKeptAsItIs) {
+  // Not a consistent set, but assigning it again changes nothing.
+  const OrdinalSet odd = Of({E::Normal, E::Literals});
+  EXPECT_EQ(Common::AssignExpressionOptions(odd, odd), odd);
+  EXPECT_EQ(Common::AssignExpressionOptions(0, Common::Bit(20)), 0u) << "bits beyond the options are dropped";
+}
+
+TEST(AssignMatchOptions, MatchDefaultIsPresentExactlyWhenNothingRestricts) {
+  const OrdinalSet restricting = Of({M::MatchNotBeginningOfLine, M::MatchNotEndOfLine, M::MatchNotBeginningOfBuffer,
+                                     M::MatchNotEndOfBuffer, M::MatchNotBeginningOfWord, M::MatchNotEndOfWord,
+                                     M::MatchNotDotNewline, M::MatchNotDotNullCharacter});
+  for (OrdinalSet current : {Of({M::MatchDefault}), Of({M::MatchNotEndOfLine}), Of({M::MatchShortest})}) {
+    for (OrdinalSet assigned = 0; assigned < Common::Bit(M::Count); ++assigned) {
+      const OrdinalSet result = Common::AssignMatchOptions(current, assigned);
+      ASSERT_EQ((result & Common::Bit(M::MatchDefault)) != 0, (result & restricting) == 0) << assigned;
+      ASSERT_EQ(result & ~(restricting | Common::Bit(M::MatchDefault)),
+                assigned & ~(restricting | Common::Bit(M::MatchDefault)))
+          << "the other options are stored as assigned";
+    }
+  }
+}
+
+}  // namespace

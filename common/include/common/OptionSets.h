@@ -58,6 +58,10 @@ enum : unsigned {
 OrdinalSet DefaultExpressionOptions();
 OrdinalSet AddExpressionOption(OrdinalSet set, unsigned ordinal);
 OrdinalSet DeleteExpressionOption(OrdinalSet set, unsigned ordinal);
+// A whole set assigned at once (the component's rule): a group name that comes or goes brings
+// or takes its parts, as adding or deleting it would; otherwise a group name the parts no longer
+// support goes and the group the parts form takes its name.
+OrdinalSet AssignExpressionOptions(OrdinalSet current, OrdinalSet assigned);
 unsigned ExpressionFlagWord(OrdinalSet set);
 unsigned ExpressionFlagValue(unsigned ordinal);
 
@@ -65,6 +69,9 @@ unsigned ExpressionFlagValue(unsigned ordinal);
 OrdinalSet DefaultMatchOptions();
 OrdinalSet AddMatchOption(OrdinalSet set, unsigned ordinal);
 OrdinalSet DeleteMatchOption(OrdinalSet set, unsigned ordinal);
+// A whole set assigned at once: MatchDefault is in the result exactly when no restricting
+// option is; a MatchDefault that is new in the set wins over the restricting options.
+OrdinalSet AssignMatchOptions(OrdinalSet current, OrdinalSet assigned);
 unsigned MatchFlagWord(OrdinalSet set);
 unsigned MatchFlagValue(unsigned ordinal);
 

@@ -49,6 +49,10 @@
 #include "grepcore/Closure.h"
 #include "grepcore/Export.h"
 
+namespace Common {
+struct ProblemReport;
+}  // namespace Common
+
 namespace GrepEngine {
 class Pattern;
 class MatchResults;
@@ -345,8 +349,10 @@ class GREPCORE_EXPORT RegularExpression {
   void CopySettingsFrom(const RegularExpression& other);
   bool RunMatch(bool anchored, bool wholeText, MatchEvent plain, const MatchEventClosure& bound);
   void MergeWithHandler(std::string& result);
-  void AbandonCurrentFile();
+  struct ChangeRunSide;  // this object as the shared change-run steps see it
+  bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression);
   void TakeAbandonedFiles(const GrepEngine::FileSearch& search);
+  void AddProblem(Common::ProblemReport&& report);
 
   MergeFileInformation CurrentFile;
   unsigned int ChangeCount = 0;

@@ -6,7 +6,7 @@
 
 #include "engine/MatchResults.h"
 
-namespace RegexClass {
+namespace Common {
 
 class ResetOnExit {
  public:
@@ -33,4 +33,4 @@ class ReportingMatch {
   const GrepEngine::MatchResults*& Slot;
 };
 
-}  // namespace RegexClass
+}  // namespace Common

@@ -1,0 +1,21 @@
+#pragma once
+// The object's side of the shared change-run steps.
+
+#include "grepcore/Regularexpressionclass.h"
+
+namespace RegexClass {
+
+struct RegularExpression::ChangeRunSide {
+  RegularExpression& Object;
+  void TakeAbandonedFiles(const GrepEngine::FileSearch& search) {
+    Object.TakeAbandonedFiles(search);
+  }
+  void MergeUpdateFile() { Object.MergeUpdateFile(); }
+  bool BackupFile(const std::string& name) { return Object.BackupFile(name); }
+  bool ReadOnlyFile(const std::string& name) { return Object.ReadOnlyFile(name); }
+  bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
+    return Object.FireChangingFiles(name, search);
+  }
+};
+
+}  // namespace RegexClass

@@ -1,0 +1,287 @@
+#pragma once
+// RegexComponent::RegularExpressionCustom: the pattern object as a non-visual component.
+//
+// It does what RegexClass::RegularExpression does, adapted to the component framework: option
+// sets are framework sets whose group rules apply when a whole set is assigned (SetOptions,
+// SetMatches); texts cross the interface as AnsiString (up to the first NUL); events are
+// closures only (a method bound to its object); match records of the string operations carry
+// 1-based positions (0: took no part), those of the file events the engine's own offsets.
+//
+//   class Form : public vcl35::TComponent {
+//    public:
+//     using vcl35::TComponent::TComponent;
+//     void Found(RegularExpressionCustom*, const REMatchInfo& m, unsigned, std::uint64_t) {
+//       /* m[0].MatchString, m[0].Position (from 1) */
+//     }
+//   };
+//   auto* re = new RegexComponent::RegularExpression(form);   // the form owns it
+//   re->SetExpression("b+");
+//   re->SetStringToMatch("abbc");
+//   re->OnSearching = RegularExpressionCustom::MatchEvent(form, &Form::Found);
+//   re->Search();
+//
+// File operations need the package started (Initialize, or the framework's package loader):
+// they reach the thread's instance stack through the slot the package allocates, and do
+// nothing without it.
+//
+// A copy is owned by its source's owner: create copies with new, or destroy them before the
+// owner.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <locale>
+#include <memory>
+#include <stack>
+#include <string>
+#include <vector>
+
+#include "grepkit/Export.h"
+#include "vcl35/AnsiString.h"
+#include "vcl35/Classes.h"
+#include "vcl35/Closure.h"
+#include "vcl35/Set.h"
+
+namespace Common {
+struct ProblemReport;
+struct MergeRun;
+}  // namespace Common
+
+namespace GrepEngine {
+class Pattern;
+class MatchResults;
+class FileSearch;
+}  // namespace GrepEngine
+
+namespace RegexComponent {
+
+using vcl35::AnsiString;
+
+// One sub-match: its text and position (see the class comment for how positions count).
+// Positions are 64-bit, as everywhere in the toolkit, so files beyond 2 GiB report exactly.
+class GREPKIT_EXPORT REMatch {
+ public:
+  AnsiString MatchString;
+  std::int64_t Position = 0;
+};
+
+typedef std::vector<REMatch> REMatchInfo;
+
+class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
+ public:
+  // Compile options; ordinals as the sets hold them. Basic, Extended and Normal are groups.
+  enum Options {
+    EscapeInCharacterSets,
+    CharacterClasses,
+    Intervals,
+    LimitedOperations,
+    NewlineAsAlternationOperator,
+    QuestionmarkPlusNotOperators,
+    BracesNotOperators,
+    ParenthesesNotOperators,
+    BackReferences,
+    VerticalbarNotOperator,
+    Literals,
+    CaseInsensitive,
+    NoLocaleSpecificCollation,
+    Basic,
+    Extended,
+    Normal
+  };
+  // Match options; MatchDefault stands for "no restriction".
+  enum Matches {
+    MatchDefault,
+    MatchNotBeginningOfLine,
+    MatchNotEndOfLine,
+    MatchNotBeginningOfBuffer,
+    MatchNotEndOfBuffer,
+    MatchNotBeginningOfWord,
+    MatchNotEndOfWord,
+    MatchNotDotNewline,
+    MatchNotDotNullCharacter,
+    MatchShortest,
+    MatchNotNullString,
+    MatchContinuous
+  };
+  typedef vcl35::Set<Options, 0, 15> OptionSet;
+  typedef vcl35::Set<Matches, 0, 11> MatchSet;
+
+  // Event types: closures whose first parameter is the firing component.
+  typedef vcl35::Closure<void(RegularExpressionCustom* Sender, const REMatchInfo& Matches,
+                              unsigned int LineIndex, std::uint64_t StartOfLine)>
+      MatchEvent;
+  typedef vcl35::Closure<void(RegularExpressionCustom* Sender, const REMatchInfo& Matches,
+                              unsigned int LineIndex, std::uint64_t StartOfLine, bool& bcontinue)>
+      ContinueMatchEvent;
+  typedef vcl35::Closure<void(RegularExpressionCustom* Sender, AnsiString file,
+                              const REMatchInfo& Matches, unsigned int LineIndex, bool& bcontinue)>
+      FileMatchEvent;
+  typedef vcl35::Closure<void(RegularExpressionCustom* Sender, AnsiString file, bool& bcontinue)>
+      FileFoundEvent;
+  // The per-match step the string grep and merge run, bound to the component itself.
+  typedef vcl35::Closure<bool(const GrepEngine::MatchResults& match)> Predicate;
+
+  // Records of a file change run, as in the pattern class.
+  class GREPKIT_EXPORT MergeFileInformation {
+   public:
+    class GREPKIT_EXPORT GrepInformation {
+     public:
+      std::int64_t Position = 0;
+      std::string MatchString;
+      std::string ReplaceString;
+    };
+    std::string FileName;
+    std::vector<GrepInformation> GrepInfo;
+  };
+
+  class GREPKIT_EXPORT MergeSave {
+   public:
+    std::shared_ptr<const GrepEngine::Pattern> CompiledExpression;
+    unsigned int MatchFlags = 0;
+  };
+
+  enum ProblemType : unsigned char {
+    OpenFileFailed,
+    CreateTemporaryFailed,
+    ReadFailed,
+    WriteFailed,
+    MatchChanged,
+    SaveCopyFailed,
+    ReplaceFailed,
+    RestoreAttributesFailed,
+    ChangedWhileRewriting,  // the file changed on disk while it was rewritten: left as it is
+    SearchAbandoned         // the engine gave up on the file: left as it is
+  };
+
+  class GREPKIT_EXPORT FileChangeProblem {
+   public:
+    AnsiString FileName;
+    ProblemType Problem = OpenFileFailed;
+    std::uint64_t FilePointer = 0;
+    AnsiString MatchString;
+    unsigned int LastError = 0;
+  };
+
+  static vcl35::TClass StaticClassInfo();
+  vcl35::TClass ClassType() const override;
+
+  // Construction with an owner, and the defaults of the pattern class.
+  explicit RegularExpressionCustom(vcl35::TComponent* AOwner);
+  // Joins the source's owner and takes its settings, compiled expression and handlers; the
+  // locale is the global one and the working state starts empty.
+  RegularExpressionCustom(const RegularExpressionCustom& other);
+  RegularExpressionCustom& operator=(const RegularExpressionCustom& other);
+  // Equal option sets, texts, DirectoryRecursion and MergeCopy; nothing else counts.
+  bool operator==(const RegularExpressionCustom& other) const;
+  ~RegularExpressionCustom() override;
+
+  // From another RegularExpressionCustom: as the assignment operator (from itself: nothing);
+  // anything else goes to the framework.
+  void Assign(vcl35::TPersistent* Source) override;
+
+  // Option sets. Assigning a set applies the group rules; a set equal to the current one
+  // changes nothing, any other clears the compiled state.
+  OptionSet GetExpressionOptions() const { return ExpressionOptions; }
+  void SetOptions(OptionSet options);
+  MatchSet GetMatchOptions() const { return MatchOptions; }
+  void SetMatches(MatchSet matches);
+
+  AnsiString GetExpression() const;
+  void SetExpression(const AnsiString& expression);  // forces a new compilation
+  AnsiString GetFormatString() const;
+  void SetFormatString(const AnsiString& format);
+  AnsiString GetStringToMatch() const;
+  void SetStringToMatch(const AnsiString& text);
+  AnsiString GetFilesToMatch() const;
+  void SetFilesToMatch(const AnsiString& mask);
+  AnsiString GetSaveExtension() const;
+  void SetSaveExtension(const AnsiString& extension);
+  void SetExpressionLocale(const std::locale& locale);
+
+  bool DirectoryRecursion = false;
+  bool MergeCopy = false;
+
+  MatchEvent OnMatching;
+  MatchEvent OnSearching;
+  ContinueMatchEvent OnGrepping;
+  ContinueMatchEvent OnMerging;
+  FileMatchEvent OnGreppingFiles;
+  FileFoundEvent OnFindFiles;
+  FileMatchEvent OnChangingFiles;
+
+  // Compilation, as in the pattern class.
+  AnsiString GetExpressionError() const;
+  unsigned char ParseExpression();
+  unsigned int GetFlagOptions() const;
+  static unsigned char ConvertREXResult(unsigned int engineResult);
+  unsigned int NumberOfSubexpressions();
+  unsigned int NumberOfSubexpressions() const;
+  unsigned int GetMatchFlags() const;
+
+  // String operations, as in the pattern class.
+  bool Match();
+  bool MatchAll();
+  bool Search();
+  unsigned int Grep();
+  REMatchInfo GetMatchingInformation() const;
+  void ResetMatches();
+  bool GrepCallbackPredicate(const GrepEngine::MatchResults& match);
+  bool MergeCallbackPredicate(const GrepEngine::MatchResults& match);
+  void Format(AnsiString& result) const;
+  void Merge(AnsiString& result);
+
+  void AllocateStack();
+  void DeallocateStack();
+
+  // File operations, as in the pattern class.
+  unsigned int GrepFiles();
+  unsigned int FindFiles();
+  static bool FindFilesCallback(const char* file);
+  bool ThisFindFilesCallback(const char* file);
+  static bool GrepFilesCallback(const char* file, const GrepEngine::FileSearch& e);
+  bool ThisGrepFilesCallback(const char* file, const GrepEngine::FileSearch& e);
+  unsigned int ChangeFiles();
+  static bool MergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression);
+  bool ThisMergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression);
+  void MergeUpdateFile();
+  void MergeFileCleanup(void* input, void* output, const std::string& temporaryName);
+  std::uint64_t GetFilePointer(void* handle);
+  bool BackupFile(const std::string& name);
+  // Read-only by the framework's FileGetAttr (or when the attributes cannot be read).
+  bool ReadOnlyFile(const std::string& name);
+  std::string ReplaceExtension();
+  const std::vector<FileChangeProblem>* GetChangeFilesErrors() const;
+
+ private:
+  void CopySettingsFrom(const RegularExpressionCustom& other);
+  bool RunMatch(int kind, const MatchEvent& handler);
+  struct ChangeRunSide;  // this component as the shared change-run steps see it
+  bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression);
+  void TakeAbandonedFiles(const GrepEngine::FileSearch& search);
+  void AddProblem(Common::ProblemReport&& report);
+
+  MergeFileInformation CurrentFile;
+  unsigned int ChangeCount = 0;
+  OptionSet ExpressionOptions;
+  MatchSet MatchOptions;
+  std::locale Locale;
+  std::string Expression;
+  std::string StringToMatch;
+  std::string FilesToMatch;
+  std::string FormatString;
+  std::string SaveExtension;
+  bool ExpressionParsed = false;
+  std::shared_ptr<const GrepEngine::Pattern> CompiledExpression;
+  std::unique_ptr<GrepEngine::MatchResults> CurrentMatch;
+  const GrepEngine::MatchResults* CurrentGrepMatch = nullptr;
+  std::string MergeOutput;
+  std::uint64_t MergePosition = 0;
+  std::vector<FileChangeProblem> ChangeFilesErrors;
+  std::stack<MergeSave, std::deque<MergeSave>> MergeSaveStack;
+  Predicate PredicateClosure;
+  const Common::MergeRun* RunningMerge = nullptr;  // the merge MergeCallbackPredicate serves
+  bool CurrentFileAbandoned = false;
+  std::size_t AbandonedFilesSeen = 0;
+};
+
+}  // namespace RegexComponent

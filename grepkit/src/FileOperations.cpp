@@ -1,0 +1,179 @@
+// GrepFiles, FindFiles and the file change run, their events fired through the thread's
+// instance stack; file events carry the engine's own positions.
+#include "Regularexpressiontlsstack.h"
+#include "Texts.h"
+#include "common/ChangeRun.h"
+#include "common/MatchRecords.h"
+#include "engine/FileSearch.h"
+#include "vcl35/SysUtils.h"
+
+namespace RegexComponent {
+
+using RE = RegularExpressionCustom;
+
+struct RE::ChangeRunSide {
+  RegularExpressionCustom& Object;
+  void TakeAbandonedFiles(const GrepEngine::FileSearch& search) {
+    Object.TakeAbandonedFiles(search);
+  }
+  void MergeUpdateFile() { Object.MergeUpdateFile(); }
+  bool BackupFile(const std::string& name) { return Object.BackupFile(name); }
+  bool ReadOnlyFile(const std::string& name) { return Object.ReadOnlyFile(name); }
+  bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
+    return Object.FireChangingFiles(name, search);
+  }
+};
+
+namespace {
+
+REMatchInfo FileRecords(const GrepEngine::FileSearch& search) {
+  return Common::FileMatchRecords<REMatchInfo>(search, &AssignAnsi);
+}
+
+RegularExpressionCustom* TopOfThreadStack() {
+  RegularExpressionTLSStack* stacks = ThreadStacks();
+  return stacks == nullptr ? nullptr : stacks->Top();
+}
+
+}  // namespace
+
+unsigned int RE::GrepFiles() {
+  RegularExpressionTLSStack* stacks = ThreadStacks();
+  if (stacks == nullptr) return 0;  // the package is not started
+  return Common::FileOperation(
+      *stacks, this, Expression, FilesToMatch, ExpressionOptions.Contains(CaseInsensitive),
+      [this] {
+        ParseExpression();  // the component's own pattern stays in step with its options
+        return GetMatchFlags();
+      },
+      [this](GrepEngine::FileSearch& search, unsigned flags) {
+        return search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion,
+                                flags);
+      });
+}
+
+unsigned int RE::FindFiles() {
+  RegularExpressionTLSStack* stacks = ThreadStacks();
+  if (stacks == nullptr) return 0;
+  return Common::FileOperation(
+      *stacks, this, Expression, FilesToMatch, ExpressionOptions.Contains(CaseInsensitive),
+      [this] {
+        ParseExpression();
+        return GetMatchFlags();
+      },
+      [this](GrepEngine::FileSearch& search, unsigned flags) {
+        return search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion,
+                                flags);
+      });
+}
+
+bool RE::FindFilesCallback(const char* file) {
+  RegularExpressionCustom* top = TopOfThreadStack();
+  return top != nullptr && top->ThisFindFilesCallback(file);
+}
+
+bool RE::ThisFindFilesCallback(const char* file) {
+  if (!OnFindFiles) return true;
+  bool bcontinue = true;
+  OnFindFiles(this, AnsiString(file), bcontinue);
+  return bcontinue;
+}
+
+bool RE::GrepFilesCallback(const char* file, const GrepEngine::FileSearch& e) {
+  RegularExpressionCustom* top = TopOfThreadStack();
+  return top != nullptr && top->ThisGrepFilesCallback(file, e);
+}
+
+bool RE::ThisGrepFilesCallback(const char* file, const GrepEngine::FileSearch& e) {
+  if (!OnGreppingFiles) return true;
+  bool bcontinue = true;
+  OnGreppingFiles(this, AnsiString(file), FileRecords(e), e.Line(), bcontinue);
+  return bcontinue;
+}
+
+unsigned int RE::ChangeFiles() {
+  // Started from a handler of this component's own running change run, a run would share
+  // that run's gathered file and problem list: it is refused and changes nothing.
+  if (!MergeSaveStack.empty()) return 0;
+  ChangeFilesErrors.clear();
+  RegularExpressionTLSStack* stacks = ThreadStacks();
+  if (stacks == nullptr || FormatString.empty()) return 0;
+  GrepEngine::FileSearch search;
+  if (!Common::PrepareFileSearch(search, Expression, FilesToMatch,
+                                 ExpressionOptions.Contains(CaseInsensitive)))
+    return 0;
+  ParseExpression();  // the replacements are formatted with the full options
+  ChangeCount = 0;
+  MergeSave save;
+  save.CompiledExpression = CompiledExpression;
+  save.MatchFlags = GetMatchFlags();
+  ChangeRunSide side{*this};
+  Common::RunChangeSearch(
+      Common::ChangeRunSearch{search, &MergeFilesCallback, FilesToMatch, DirectoryRecursion},
+      Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen), MergeSaveStack, save,
+      *stacks, this, side);
+  return ChangeCount;
+}
+
+bool RE::MergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression) {
+  RegularExpressionCustom* top = TopOfThreadStack();
+  return top != nullptr && top->ThisMergeFilesCallback(file, expression);
+}
+
+bool RE::ThisMergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression) {
+  ChangeRunSide side{*this};
+  return Common::ChangeRunMatchStep(
+      Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen), MergeSaveStack.top(),
+      FormatString, side, std::string(file), expression);
+}
+
+bool RE::FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression) {
+  if (!OnChangingFiles) return true;
+  bool bcontinue = true;
+  OnChangingFiles(this, ToAnsi(name), FileRecords(expression), expression.Line(), bcontinue);
+  return bcontinue;
+}
+
+void RE::TakeAbandonedFiles(const GrepEngine::FileSearch& search) {
+  Common::TakeAbandonedFiles(
+      Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen), search,
+      [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
+}
+
+void RE::AddProblem(Common::ProblemReport&& report) {
+  FileChangeProblem problem;
+  problem.FileName = ToAnsi(report.FileName);
+  problem.Problem = static_cast<ProblemType>(report.Problem);
+  problem.FilePointer = report.FilePointer;
+  problem.MatchString = ToAnsi(report.MatchString);
+  problem.LastError = report.LastError;
+  ChangeFilesErrors.push_back(std::move(problem));
+}
+
+void RE::MergeUpdateFile() {
+  Common::RewriteGatheredFile(
+      Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen), SaveExtension,
+      ChangeCount, [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
+}
+
+void RE::MergeFileCleanup(void* input, void* output, const std::string& temporaryName) {
+  Common::CloseAndDeleteTemporary(input, output, temporaryName);
+  CurrentFile = MergeFileInformation();
+}
+
+std::uint64_t RE::GetFilePointer(void* handle) { return Common::OpenFilePosition(handle); }
+
+bool RE::BackupFile(const std::string& name) {
+  return Common::CarriesExtension(name, SaveExtension);
+}
+
+bool RE::ReadOnlyFile(const std::string& name) {
+  const int attributes = vcl35::FileGetAttr(ToAnsi(name));
+  return attributes == -1 || (attributes & vcl35::faReadOnly) != 0;
+}
+
+std::string RE::ReplaceExtension() {
+  return Common::SavedCopyName(CurrentFile.FileName, SaveExtension);
+}
+
+}  // namespace RegexComponent
