@@ -13,6 +13,9 @@ struct RegularExpression::ChangeRunSide {
   void MergeUpdateFile() { Object.MergeUpdateFile(); }
   bool BackupFile(const std::string& name) { return Object.BackupFile(name); }
   bool ReadOnlyFile(const std::string& name) { return Object.ReadOnlyFile(name); }
+  bool HasChangingFilesHandler() const {
+    return Object.OnChangingFiles != nullptr || static_cast<bool>(Object.OnChangingFilesClosure);
+  }
   bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
     return Object.FireChangingFiles(name, search);
   }

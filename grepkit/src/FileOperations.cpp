@@ -19,6 +19,7 @@ struct RE::ChangeRunSide {
   void MergeUpdateFile() { Object.MergeUpdateFile(); }
   bool BackupFile(const std::string& name) { return Object.BackupFile(name); }
   bool ReadOnlyFile(const std::string& name) { return Object.ReadOnlyFile(name); }
+  bool HasChangingFilesHandler() const { return static_cast<bool>(Object.OnChangingFiles); }
   bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
     return Object.FireChangingFiles(name, search);
   }

@@ -99,17 +99,22 @@ void RewriteGatheredFile(GatheredFile<FileInformation> file, const std::string& 
 }
 
 // The per-match step of a change run for a match of `name`. `object` is the object's side:
-//   TakeAbandonedFiles(search), MergeUpdateFile(), BackupFile(name), ReadOnlyFile(name) and
-//   FireChangingFiles(name, search) (true to go on; true without a handler).
+//   TakeAbandonedFiles(search), MergeUpdateFile(), BackupFile(name), ReadOnlyFile(name),
+//   HasChangingFilesHandler() and FireChangingFiles(name, search) (true to go on; true
+//   without a handler).
 // Returns false to end the run.
 template <class FileInformation, class SavedState, class Object>
 bool ChangeRunMatchStep(GatheredFile<FileInformation> file, const SavedState& save,
                         const std::string& format, Object& object, const std::string& name,
                         const GrepEngine::FileSearch& search) {
   object.TakeAbandonedFiles(search);
-  if (name != file.Record.FileName) object.MergeUpdateFile();
-  // A saved copy or a read-only file ends the run; the files before it stay changed.
-  if (object.BackupFile(name) || object.ReadOnlyFile(name)) return false;
+  const bool firstOfFile = name != file.Record.FileName;
+  if (firstOfFile) object.MergeUpdateFile();
+  // A saved copy or a read-only file ends the run; the files before it stay changed. Without
+  // a handler nothing in the run can change a file's attributes between its matches, so they
+  // are read once per file.
+  const bool attributesMayChange = firstOfFile || object.HasChangingFilesHandler();
+  if (object.BackupFile(name) || (attributesMayChange && object.ReadOnlyFile(name))) return false;
   if (file.Abandoned) return true;  // the file stays as it is: nothing more to gather
   if (!object.FireChangingFiles(name, search)) return false;
   if (file.Record.FileName.empty()) file.Record.FileName = name;
