@@ -4,7 +4,7 @@
 
 namespace GrepEngine {
 
-boost::regex_constants::match_flag_type TranslateMatchFlags(unsigned word) {
+FlagBits TranslateMatchFlags(unsigned word) {
   namespace rc = boost::regex_constants;
   // Mapped by name, not by value: the toolkit's values are fixed, Boost's need not stay so.
   static const struct {
@@ -23,10 +23,10 @@ boost::regex_constants::match_flag_type TranslateMatchFlags(unsigned word) {
       {MatchBits::NotNullString, rc::match_not_null},
       {MatchBits::Continuous, rc::match_continuous},
   };
-  rc::match_flag_type flags = rc::match_default;
+  FlagBits flags = Bits(rc::match_default);
   for (const auto& entry : table)
-    if (word & entry.bit) flags |= entry.flag;
-  if (!(word & MatchBits::Shortest)) flags |= rc::match_posix;
+    if (word & entry.bit) flags |= Bits(entry.flag);
+  if (!(word & MatchBits::Shortest)) flags |= Bits(rc::match_posix);
   return flags;
 }
 

@@ -35,14 +35,14 @@ void StoreLine(const LineCounter& lines, MatchResults::Impl& impl) {
   impl.LineStart = lines.LineStart();
 }
 
-bool FindOne(const Pattern& pattern, const char* first, const char* last, rc::match_flag_type flags,
+bool FindOne(const Pattern& pattern, const char* first, const char* last, FlagBits flags,
              MatchResults& out) {
   MatchResults::Impl& impl = out.Internals();
   impl.Reset(first);
   if (pattern.Failed()) return false;
   const Regex& expression = pattern.Internals().Expression;
   const bool found =
-      Guarded([&] { return boost::regex_search(first, last, impl.Results, expression, flags); },
+      Guarded([&] { return boost::regex_search(first, last, impl.Results, expression, AsMatchFlags(flags)); },
               impl.Abandoned);
   if (!found) {
     const bool abandoned = impl.Abandoned;
@@ -58,7 +58,7 @@ bool MatchAt(const Pattern& pattern, const char* first, const char* last, unsign
              MatchResults& out) {
   // A continuous search keeps leftmost-longest at `first` without requiring the match to
   // reach `last`, which regex_match would.
-  return FindOne(pattern, first, last, TranslateMatchFlags(matchWord) | rc::match_continuous, out);
+  return FindOne(pattern, first, last, TranslateMatchFlags(matchWord) | Bits(rc::match_continuous), out);
 }
 
 bool SearchIn(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
@@ -75,7 +75,7 @@ GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, 
   GrepOutcome outcome;
   if (pattern.Failed()) return outcome;
   const Regex& expression = pattern.Internals().Expression;
-  const rc::match_flag_type flags = TranslateMatchFlags(matchWord);
+  const FlagBits flags = TranslateMatchFlags(matchWord);
 
   MatchResults current;
   MatchResults::Impl& impl = current.Internals();
@@ -85,17 +85,17 @@ GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, 
   // The step from one match to the next is regex_iterator's, so a grep finds exactly the
   // matches a merge replaces.
   for (bool afterMatch = false;; afterMatch = true) {
-    rc::match_flag_type step = flags;
+    FlagBits step = flags;
     if (afterMatch) {
       // No empty match where the last one ended (after an empty one, that also moves on).
-      if (impl.Results.length() == 0 || (flags & rc::match_posix))
-        step |= rc::match_not_initial_null;
-      if (from != first) step |= rc::match_prev_avail;
+      if (impl.Results.length() == 0 || (flags & Bits(rc::match_posix)))
+        step |= Bits(rc::match_not_initial_null);
+      if (from != first) step |= Bits(rc::match_prev_avail);
     }
     bool abandoned = false;
     // `first` as the base: anchors and word edges see the bytes before `from`.
     const bool found = Guarded(
-        [&] { return boost::regex_search(from, last, impl.Results, expression, step, first); },
+        [&] { return boost::regex_search(from, last, impl.Results, expression, AsMatchFlags(step), first); },
         abandoned);
     if (abandoned) {
       outcome.Abandoned = true;
@@ -117,11 +117,11 @@ GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char*
   GrepOutcome outcome;
   if (pattern.Failed()) return outcome;
   const Regex& expression = pattern.Internals().Expression;
-  const rc::match_flag_type flags = TranslateMatchFlags(matchWord);
+  const FlagBits flags = TranslateMatchFlags(matchWord);
   // Inside the text a window's end is a LF, not the text's end: a line end and a word end
   // may be there whatever the match word says of the text's end, but the buffer's end is not.
-  const rc::match_flag_type innerEnd =
-      (flags & ~(rc::match_not_eol | rc::match_not_eow)) | rc::match_not_eob;
+  const FlagBits innerEnd =
+      (flags & ~Bits(rc::match_not_eol | rc::match_not_eow)) | Bits(rc::match_not_eob);
 
   MatchResults current;
   MatchResults::Impl& impl = current.Internals();
@@ -132,13 +132,13 @@ GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char*
   for (;;) {
     const SearchWindow window = windows(from);
     if (window.First == nullptr || window.Last <= from) break;
-    rc::match_flag_type step = window.Last == last ? flags : innerEnd;
-    if (window.First != first) step |= rc::match_prev_avail;
-    if (afterMatch && window.First == from) step |= rc::match_not_initial_null;
+    FlagBits step = window.Last == last ? flags : innerEnd;
+    if (window.First != first) step |= Bits(rc::match_prev_avail);
+    if (afterMatch && window.First == from) step |= Bits(rc::match_not_initial_null);
     bool abandoned = false;
     const bool found = Guarded(
         [&] {
-          return boost::regex_search(window.First, window.Last, impl.Results, expression, step, first);
+          return boost::regex_search(window.First, window.Last, impl.Results, expression, AsMatchFlags(step), first);
         },
         abandoned);
     if (abandoned) {
@@ -165,13 +165,13 @@ bool MergeInto(const Pattern& pattern, const char* first, const char* last,
                const std::string& format, bool copy, unsigned matchWord, std::string& out) {
   out.clear();
   if (pattern.Failed()) return true;
-  rc::match_flag_type flags = TranslateMatchFlags(matchWord);
-  if (!copy) flags |= rc::format_no_copy;
+  FlagBits flags = TranslateMatchFlags(matchWord);
+  if (!copy) flags |= Bits(rc::format_no_copy);
   bool abandoned = false;
   Guarded(
       [&] {
         boost::regex_replace(std::back_inserter(out), first, last, pattern.Internals().Expression,
-                             format, flags);
+                             format, AsMatchFlags(flags));
         return true;
       },
       abandoned);

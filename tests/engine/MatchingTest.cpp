@@ -313,12 +313,12 @@ TEST(MatchingTest, MatchWordsRestrictWhatMatches) {
 
 TEST(MatchingTest, TheEngineNeverSeesItsOwnFlagsFromTheCaller) {
   namespace rc = boost::regex_constants;
-  const rc::match_flag_type all = TranslateMatchFlags(0xFFFFFFFFu);
-  EXPECT_FALSE(all & rc::match_prev_avail);
-  EXPECT_FALSE(all & rc::match_init);
-  EXPECT_TRUE(TranslateMatchFlags(M::None) & rc::match_posix);
-  EXPECT_FALSE(TranslateMatchFlags(M::Shortest) & rc::match_posix);
-  EXPECT_TRUE(TranslateMatchFlags(M::Shortest) & rc::match_any);
+  const FlagBits all = TranslateMatchFlags(0xFFFFFFFFu);
+  EXPECT_FALSE(all & Bits(rc::match_prev_avail));
+  EXPECT_FALSE(all & Bits(rc::match_init));
+  EXPECT_TRUE(TranslateMatchFlags(M::None) & Bits(rc::match_posix));
+  EXPECT_FALSE(TranslateMatchFlags(M::Shortest) & Bits(rc::match_posix));
+  EXPECT_TRUE(TranslateMatchFlags(M::Shortest) & Bits(rc::match_any));
 }
 
 TEST(MatchingTest, TextsWithNulBytesAreSearchedToTheirEnd) {
