@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,21 +10,18 @@
 #include <cstdlib>
 #include <vector>
 
+#include "FileCalls.h"
 #include "platform/FaultSeam.h"
+#include "platform/TemporaryFile.h"
 
 namespace Platform {
+
+using Detail::ErrorKeeper;
+using Detail::Retrying;
+
 namespace {
 
 constexpr std::size_t CopyChunk = 1 << 16;
-
-// Runs a system call again when a signal interrupted it.
-template <class Call>
-auto Retrying(Call call) {
-  for (;;) {
-    auto result = call();
-    if (result >= 0 || errno != EINTR) return result;
-  }
-}
 
 std::int64_t Nanoseconds(const timespec& time) {
   return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
@@ -46,18 +44,6 @@ FileAttributes AttributesOf(const struct stat& info) {
   return attributes;
 }
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string OwnNameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Copies the rest of `from` to `to`.
 bool CopyContent(File& from, File& to) {
   std::vector<char> buffer(CopyChunk);
@@ -68,18 +54,6 @@ bool CopyContent(File& from, File& to) {
     if (!to.WriteAll(buffer.data(), got)) return false;
   }
 }
-
-// Keeps the first failure's error code through the clean-up calls that follow it.
-class ErrorKeeper {
- public:
-  ErrorKeeper() : Saved(errno) {}
-  ~ErrorKeeper() { errno = Saved; }
-  ErrorKeeper(const ErrorKeeper&) = delete;
-  ErrorKeeper& operator=(const ErrorKeeper&) = delete;
-
- private:
-  int Saved;
-};
 
 }  // namespace
 
@@ -159,6 +133,10 @@ bool File::Describe(FileIdentity& identity, FileAttributes& attributes) const {
   return true;
 }
 
+bool File::LockExclusive() {
+  return Retrying([&] { return ::flock(Descriptor, LOCK_EX); }) == 0;
+}
+
 bool File::Close() {
   if (Descriptor < 0) return true;
   const int descriptor = Descriptor;
@@ -179,23 +157,6 @@ std::unique_ptr<File> OpenForReading(const std::string& path) {
   return std::make_unique<File>(descriptor);
 }
 
-TemporaryFile CreateTemporaryBeside(const std::string& path) {
-  // A hidden name beside the file; the own name is shortened so the whole stays a valid name.
-  std::string own = OwnNameOf(path);
-  constexpr std::size_t Room = NAME_MAX - 16;
-  if (own.size() > Room) own.resize(Room);
-  TemporaryFile temporary;
-  temporary.Name = DirectoryOf(path) + "/." + own + ".XXXXXX";
-  if (InjectedFault(Call::CreateTemporary)) return temporary;
-  std::vector<char> name(temporary.Name.begin(), temporary.Name.end());
-  name.push_back('\0');
-  const int descriptor = Retrying([&] { return ::mkostemp(name.data(), O_CLOEXEC); });
-  if (descriptor < 0) return temporary;
-  temporary.Name.assign(name.data());
-  temporary.Handle = std::make_unique<File>(descriptor);
-  return temporary;
-}
-
 bool CopyFile(const std::string& from, const std::string& to) {
   if (InjectedFault(Call::CopyFile)) return false;
   std::unique_ptr<File> source = OpenForReading(from);
@@ -203,34 +164,10 @@ bool CopyFile(const std::string& from, const std::string& to) {
   FileIdentity identity;
   FileAttributes attributes;
   if (!source->Describe(identity, attributes)) return false;
-  TemporaryFile copy = CreateTemporaryBeside(to);
-  if (!copy.Handle) return false;
-  const bool written = CopyContent(*source, *copy.Handle) &&
-                       copy.Handle->ApplyAttributes(attributes) && copy.Handle->Sync() &&
-                       copy.Handle->Close() && ::rename(copy.Name.c_str(), to.c_str()) == 0;
-  if (!written) {
-    ErrorKeeper keep;
-    ::unlink(copy.Name.c_str());
-  }
-  return written;
-}
-
-bool ReplaceByRename(const std::string& from, const std::string& to) {
-  if (InjectedFault(Call::Replace)) return false;
-  return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
-bool ReplaceInPlace(const std::string& from, const std::string& to) {
-  if (InjectedFault(Call::Replace)) return false;
-  std::unique_ptr<File> source = OpenForReading(from);
-  if (!source) return false;
-  const int descriptor = Retrying([&] { return ::open(to.c_str(), O_WRONLY | O_CLOEXEC); });
-  if (descriptor < 0) return false;
-  File target(descriptor);
-  if (!CopyContent(*source, target)) return false;
-  const std::uint64_t end = target.Position();
-  if (end == NoPosition || ::ftruncate(descriptor, static_cast<off_t>(end)) != 0) return false;
-  return target.Sync() && target.Close();
+  TemporaryFile copy = TemporaryFile::CreateBeside(to);
+  if (!copy) return false;
+  return CopyContent(*source, copy.Output()) && copy.Output().ApplyAttributes(attributes) &&
+         copy.Output().Sync() && copy.ReplaceByRename(to);
 }
 
 bool DeleteFile(const std::string& path) {

@@ -1,6 +1,12 @@
 #include "platform/WorkingFiles.h"
 
+#include "FileCalls.h"
+#include "platform/TemporaryFile.h"
+
 namespace Platform {
+
+using Detail::ErrorKeeper;
+
 namespace {
 
 bool EndsWith(const std::string& name, const char* marker, std::size_t length) {
@@ -17,8 +23,12 @@ WorkingFileKind KindOfWorkingFile(const std::string& ownName) {
 }
 
 void TidyWorkingFile(const std::string& directory, const std::string& ownName) {
-  (void)directory;
-  (void)ownName;
+  const ErrorKeeper keep;  // tidying is a walk's side job: it never disturbs its error code
+  switch (KindOfWorkingFile(ownName)) {
+    case WorkingFileKind::Temporary: RemoveAbandonedTemporary(directory, ownName); break;
+    case WorkingFileKind::InterruptedCopy: FinishInPlaceCopy(directory, ownName); break;
+    case WorkingFileKind::None: break;
+  }
 }
 
 }  // namespace Platform

@@ -11,6 +11,7 @@
 
 #include "TemporaryDirectory.h"
 #include "platform/FaultSeam.h"
+#include "platform/TemporaryFile.h"
 #include "platform/ThreadSlot.h"
 
 namespace {
@@ -51,28 +52,6 @@ TEST_F(FilesTest, OpeningAMissingFileFailsWithItsErrorCode) {
   EXPECT_EQ(Platform::LastError(), ENOENT);
 }
 
-TEST_F(FilesTest, TemporaryFilesAreExclusivePrivateAndBesideTheirFile) {
-  const std::string target = dir.Write("sub/notes.txt", "x");
-  Platform::TemporaryFile first = Platform::CreateTemporaryBeside(target);
-  Platform::TemporaryFile second = Platform::CreateTemporaryBeside(target);
-  ASSERT_TRUE(first.Handle && second.Handle);
-  EXPECT_NE(first.Name, second.Name);
-  EXPECT_EQ(std::filesystem::path(first.Name).parent_path(), std::filesystem::path(target).parent_path());
-  EXPECT_EQ(ModeOf(first.Name), 0600u);
-  ASSERT_TRUE(first.Handle->WriteAll("new", 3));
-  ASSERT_TRUE(first.Handle->Sync());
-  ASSERT_TRUE(first.Handle->Close());
-  ASSERT_TRUE(first.Handle->Close()) << "closing twice is harmless";
-  EXPECT_EQ(TemporaryDirectory::Read(first.Name), "new");
-  EXPECT_EQ(TemporaryDirectory::Read(target), "x");
-}
-
-TEST_F(FilesTest, TemporaryNameStaysValidForLongNames) {
-  const std::string target = dir.Write(std::string(250, 'n'), "x");
-  Platform::TemporaryFile temporary = Platform::CreateTemporaryBeside(target);
-  EXPECT_TRUE(temporary.Handle) << Platform::LastError();
-}
-
 TEST_F(FilesTest, CopyFileOverwritesWithContentAndPermissionBits) {
   const std::string source = dir.Write("a.txt", std::string(200000, 'a') + "end");
   ::chmod(source.c_str(), 0640);
@@ -91,30 +70,6 @@ TEST_F(FilesTest, AFailedCopyLeavesTheTargetAsItWas) {
   EXPECT_EQ(Platform::LastError(), ENOSPC);
   EXPECT_EQ(TemporaryDirectory::Read(copy), "older saved copy");
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.bak", "a.txt"}));
-}
-
-TEST_F(FilesTest, ReplaceInPlaceKeepsHardLinksTogether) {
-  const std::string target = dir.Write("t", "a much longer old content");
-  const std::string other = dir / "other-name";
-  ASSERT_EQ(::link(target.c_str(), other.c_str()), 0);
-  const std::string fresh = dir.Write("fresh", "new");
-  ASSERT_TRUE(Platform::ReplaceInPlace(fresh, target));
-  EXPECT_EQ(TemporaryDirectory::Read(target), "new");
-  EXPECT_EQ(TemporaryDirectory::Read(other), "new");
-  EXPECT_EQ(Platform::GetAttributes(target).LinkCount, 2u);
-}
-
-TEST_F(FilesTest, ReplaceByRenameSwapsInOneStep) {
-  const std::string target = dir.Write("t", "old");
-  const std::string fresh = dir.Write("fresh", "new");
-  Platform::FileIdentity before;
-  ASSERT_TRUE(Platform::Describe(target, before));
-  ASSERT_TRUE(Platform::ReplaceByRename(fresh, target));
-  EXPECT_EQ(TemporaryDirectory::Read(target), "new");
-  EXPECT_FALSE(std::filesystem::exists(fresh));
-  Platform::FileIdentity after;
-  ASSERT_TRUE(Platform::Describe(target, after));
-  EXPECT_NE(before, after);
 }
 
 TEST_F(FilesTest, AttributesFollowThePermissionBits) {
@@ -170,14 +125,11 @@ TEST_F(FilesTest, TheFaultSeamReachesEveryCall) {
        }},
       {Platform::Call::CreateTemporary,
        [](const std::string& p, const TemporaryDirectory&) {
-         return bool(Platform::CreateTemporaryBeside(p).Handle);
+         return bool(Platform::TemporaryFile::CreateBeside(p));
        }},
       {Platform::Call::Write,
        [](const std::string& p, const TemporaryDirectory&) {
-         auto temporary = Platform::CreateTemporaryBeside(p);
-         const bool ok = temporary.Handle->WriteAll("x", 1);
-         Platform::DeleteFile(temporary.Name);
-         return ok;
+         return Platform::TemporaryFile::CreateBeside(p).Output().WriteAll("x", 1);
        }},
       {Platform::Call::Position,
        [](const std::string& p, const TemporaryDirectory&) {
@@ -202,8 +154,9 @@ TEST_F(FilesTest, TheFaultSeamReachesEveryCall) {
          return Platform::SetAttributes(p, Platform::GetAttributes(p));
        }},
       {Platform::Call::Replace,
-       [](const std::string& p, const TemporaryDirectory& d) {
-         return Platform::ReplaceByRename(d.Write("fresh", "content"), p);
+       [](const std::string& p, const TemporaryDirectory&) {
+         auto temporary = Platform::TemporaryFile::CreateBeside(p);
+         return temporary.Output().WriteAll("content", 7) && temporary.ReplaceByRename(p);
        }},
   };
   for (const Case& c : cases) {

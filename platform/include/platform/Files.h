@@ -1,6 +1,6 @@
 #pragma once
-// Files as the file change run needs them: read one file start to end, write its new content
-// to an exclusive temporary file beside it, and put that content in place in one step. Every
+// Files as the file change run needs them: read one file start to end, copy one, describe and
+// delete one (writing new content beside a file is TemporaryFile.h's job). Every
 // failing call returns false (or an empty result) and leaves its error code in LastError();
 // a short read or write is a failure too.
 
@@ -60,33 +60,22 @@ class File {
   bool Describe(FileIdentity& identity, FileAttributes& attributes) const;
   // Closes the file; later calls do nothing and succeed.
   bool Close();
+  // Waits for the toolkit's advisory lock on the file (released when the file is closed), so
+  // two runs never check and replace one file at the same time. False where the file system
+  // keeps no locks; the caller then goes on without.
+  bool LockExclusive();
 
  private:
+  friend class TemporaryFile;
   int Descriptor;
 };
 
 // Opens an existing file for reading; null on failure.
 std::unique_ptr<File> OpenForReading(const std::string& path);
 
-// A new, empty file created exclusively (mode 0600, never an existing file) in the directory
-// of `path`, so that a rename onto `path` stays on one file system. On failure Handle is null
-// and Name is the name that was tried.
-struct TemporaryFile {
-  std::unique_ptr<File> Handle;
-  std::string Name;
-};
-TemporaryFile CreateTemporaryBeside(const std::string& path);
-
 // Makes `to` a copy of `from`'s content with `from`'s permission bits. `to` is replaced in one
-// step, so it is either as it was or a complete copy.
+// step, so it is either as it was or a complete, durable copy.
 bool CopyFile(const std::string& from, const std::string& to);
-
-// Renames `from` over `to` in one step.
-bool ReplaceByRename(const std::string& from, const std::string& to);
-
-// Writes `from`'s content over `to` in place, keeping `to`'s identity (its other hard links
-// see the new content). Not atomic: a crash part-way leaves `to` partly written.
-bool ReplaceInPlace(const std::string& from, const std::string& to);
 
 bool DeleteFile(const std::string& path);
 
