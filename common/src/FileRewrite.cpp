@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Files.h"
+#include "platform/TemporaryFile.h"
 #include "platform/ThreadSlot.h"
 
 namespace Common {
@@ -13,32 +14,29 @@ namespace {
 // Gaps and match texts pass through this much memory, whatever their size.
 constexpr std::size_t ChunkSize = 1 << 16;
 
-// Deletes the temporary file on every way out unless it became the file.
-class TemporaryGuard {
- public:
-  explicit TemporaryGuard(std::string name) : Name(std::move(name)) {}
-  ~TemporaryGuard() {
-    if (!Name.empty()) Platform::DeleteFile(Name);
-  }
-  TemporaryGuard(const TemporaryGuard&) = delete;
-  TemporaryGuard& operator=(const TemporaryGuard&) = delete;
-  void Release() { Name.clear(); }
-
- private:
-  std::string Name;
-};
-
 std::uint64_t PositionOrZero(const Platform::File& file) {
   const std::uint64_t position = file.Position();
   return position == Platform::NoPosition ? 0 : position;
 }
 
-class Rewrite {
- public:
-  Rewrite(const std::string& fileName, std::vector<ProblemReport>& problems)
-      : FileName(fileName), Problems(problems), Buffer(ChunkSize) {}
+}  // namespace
 
-  bool Run(const std::vector<Replacement>& replacements, const std::string& saveName);
+class FileRewriter::Work {
+ public:
+  Work(std::string fileName, std::string saveName)
+      : FileName(std::move(fileName)), SaveName(std::move(saveName)), Buffer(ChunkSize) {}
+
+  void Add(const std::vector<Replacement>& replacements) {
+    if (Failed) return;
+    Failed = !(Started || Start()) || !StreamMatches(replacements);
+  }
+
+  bool Finish(std::vector<ProblemReport>& problems) {
+    const bool done = !Failed && (Started || Start()) && PutInPlace();
+    for (ProblemReport& problem : Problems) problems.push_back(std::move(problem));
+    Problems.clear();
+    return done;
+  }
 
  private:
   void Report(RewriteProblem problem, const std::string& name, std::uint64_t pointer = 0,
@@ -62,14 +60,14 @@ class Rewrite {
       Report(RewriteProblem::ReadFailed, FileName, PositionOrZero(*Input), error);
       return false;
     }
-    Start = 0;
+    Begin = 0;
     End = got;
     return true;
   }
 
   // Makes at least one unread byte available; a file that ends first is a read problem.
   bool Available() {
-    if (Start < End) return true;
+    if (Begin < End) return true;
     if (!Fill()) return false;
     if (End > 0) return true;
     Report(RewriteProblem::ReadFailed, FileName, PositionOrZero(*Input), 0);
@@ -100,9 +98,9 @@ class Rewrite {
   bool CopyBytes(std::uint64_t count) {
     while (count > 0) {
       if (!Available()) return false;
-      const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(count, End - Start));
-      if (!Write(Buffer.data() + Start, piece)) return false;
-      Start += piece;
+      const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(count, End - Begin));
+      if (!Write(Buffer.data() + Begin, piece)) return false;
+      Begin += piece;
       count -= piece;
     }
     return true;
@@ -113,13 +111,13 @@ class Rewrite {
     const std::string& expected = *replacement.MatchString;
     for (std::size_t done = 0; done < expected.size();) {
       if (!Available()) return false;
-      const std::size_t piece = std::min(expected.size() - done, End - Start);
-      if (std::memcmp(Buffer.data() + Start, expected.data() + done, piece) != 0) {
+      const std::size_t piece = std::min(expected.size() - done, End - Begin);
+      if (std::memcmp(Buffer.data() + Begin, expected.data() + done, piece) != 0) {
         Report(RewriteProblem::MatchChanged, FileName, static_cast<std::uint64_t>(replacement.Position),
                0, expected);
         return false;
       }
-      Start += piece;
+      Begin += piece;
       done += piece;
     }
     return true;
@@ -127,29 +125,31 @@ class Rewrite {
 
   bool CopyTail() {
     for (;;) {
-      if (Start == End && !Fill()) return false;
+      if (Begin == End && !Fill()) return false;
       if (End == 0) return Flush();
-      if (!Write(Buffer.data() + Start, End - Start)) return false;
-      Start = End;
+      if (!Write(Buffer.data() + Begin, End - Begin)) return false;
+      Begin = End;
     }
   }
 
-  bool StreamNewContent(const std::vector<Replacement>& replacements) {
-    std::uint64_t offset = 0;
+  bool StreamMatches(const std::vector<Replacement>& replacements) {
     for (const Replacement& replacement : replacements) {
       const std::uint64_t position = static_cast<std::uint64_t>(replacement.Position);
-      if (replacement.Position < 0 || position < offset) {
+      if (replacement.Position < 0 || position < Offset) {
         // Out of order or overlapping: the gathered matches no longer describe this file.
         Report(RewriteProblem::MatchChanged, FileName, position, 0, *replacement.MatchString);
         return false;
       }
-      if (!CopyBytes(position - offset) || !CheckMatch(replacement)) return false;
+      if (!CopyBytes(position - Offset) || !CheckMatch(replacement)) return false;
       const std::string& text = *replacement.ReplaceString;
       if (!Write(text.data(), text.size())) return false;
-      offset = position + replacement.MatchString->size();
+      Offset = position + replacement.MatchString->size();
     }
-    return CopyTail();
+    return true;
   }
+
+  bool Start();
+  bool PutInPlace();
 
   // `described` false: the file could not be looked at any more (deleted, say), which is a
   // change too.
@@ -160,80 +160,98 @@ class Rewrite {
     return false;
   }
 
-  const std::string& FileName;
-  std::vector<ProblemReport>& Problems;
-  std::vector<char> Buffer;   // input bytes [Start, End) not yet consumed
-  std::size_t Start = 0;
+  const std::string FileName;
+  const std::string SaveName;
+  std::vector<ProblemReport> Problems;
+  bool Started = false;
+  bool Failed = false;
+  std::string Target;         // the file the new content goes to: FileName with links resolved
+  std::vector<char> Buffer;   // input bytes [Begin, End) not yet consumed
+  std::size_t Begin = 0;
   std::size_t End = 0;
+  std::uint64_t Offset = 0;   // how much of the file has been consumed
   std::vector<char> Pending;  // output not yet written
   std::unique_ptr<Platform::File> Input;
-  std::unique_ptr<Platform::File> Output;
+  std::unique_ptr<Platform::TemporaryFile> Temporary;
+  Platform::File* Output = nullptr;
   std::string TemporaryName;
   Platform::FileIdentity ReadIdentity;
+  Platform::FileAttributes ReadAttributes;
 };
 
-bool Rewrite::Run(const std::vector<Replacement>& replacements, const std::string& saveName) {
+bool FileRewriter::Work::Start() {
+  Started = true;
   // Through a link, the link's target gets the new content and the link stays a link.
-  const std::string target = Platform::ResolveLinks(FileName);
+  Target = Platform::ResolveLinks(FileName);
   Input = Platform::OpenForReading(FileName);
-  Platform::FileAttributes attributes;
-  if (!Input || !Input->Describe(ReadIdentity, attributes)) {
+  if (!Input || !Input->Describe(ReadIdentity, ReadAttributes)) {
     Report(RewriteProblem::OpenFileFailed, FileName);
     return false;
   }
-  Platform::TemporaryFile temporary = Platform::CreateTemporaryBeside(target);
-  TemporaryName = temporary.Name;
-  if (!temporary.Handle) {
+  Temporary = std::make_unique<Platform::TemporaryFile>(Platform::TemporaryFile::CreateBeside(Target));
+  TemporaryName = Temporary->Name();
+  if (!*Temporary) {
     Report(RewriteProblem::CreateTemporaryFailed, TemporaryName);
     return false;
   }
-  Output = std::move(temporary.Handle);
-  TemporaryGuard guard(TemporaryName);
+  Output = &Temporary->Output();
+  return true;
+}
 
-  if (!StreamNewContent(replacements)) return false;
+bool FileRewriter::Work::PutInPlace() {
+  if (!CopyTail()) return false;
   Platform::FileIdentity afterRead;
   Platform::FileAttributes unused;
   if (!Unchanged(Input->Describe(afterRead, unused), afterRead)) return false;
-  Input->Close();
 
   // A renamed temporary file becomes the file, so it takes the file's permission bits now.
-  const bool inPlace = attributes.LinkCount > 1;
+  const bool inPlace = ReadAttributes.LinkCount > 1;
   bool attributesKept = true;
   unsigned attributesError = 0;
-  if (!inPlace && !Output->ApplyAttributes(attributes)) {
+  if (!inPlace && !Output->ApplyAttributes(ReadAttributes)) {
     attributesKept = false;
     attributesError = static_cast<unsigned>(Platform::LastError());
   }
-  if (!Output->Sync() || !Output->Close()) {
+  if (!Output->Sync()) {
     const unsigned error = static_cast<unsigned>(Platform::LastError());
     Report(RewriteProblem::WriteFailed, TemporaryName, PositionOrZero(*Output), error);
     return false;
   }
 
-  if (!saveName.empty() && !Platform::CopyFile(FileName, saveName)) {
-    Report(RewriteProblem::SaveCopyFailed, saveName);
+  if (!SaveName.empty() && !Platform::CopyFile(FileName, SaveName)) {
+    Report(RewriteProblem::SaveCopyFailed, SaveName);
     return false;
   }
+  // Another run of the toolkit that read this version of the file waits here until the file
+  // is replaced, and then finds it changed.
+  Input->LockExclusive();
   Platform::FileIdentity beforeReplace;
-  if (!Unchanged(Platform::Describe(target, beforeReplace), beforeReplace)) return false;
+  if (!Unchanged(Platform::Describe(Target, beforeReplace), beforeReplace)) return false;
 
-  const bool replaced = inPlace ? Platform::ReplaceInPlace(TemporaryName, target)
-                                : Platform::ReplaceByRename(TemporaryName, target);
+  const bool replaced = inPlace ? Temporary->ReplaceInPlace(Target) : Temporary->ReplaceByRename(Target);
   if (!replaced) {
     Report(RewriteProblem::ReplaceFailed, FileName);
     return false;
   }
-  if (!inPlace) guard.Release();
+  Input->Close();
   if (!attributesKept) Report(RewriteProblem::RestoreAttributesFailed, FileName, 0, attributesError);
   return true;
 }
 
-}  // namespace
+FileRewriter::FileRewriter(std::string fileName, std::string saveName)
+    : Rewrite(std::make_unique<Work>(std::move(fileName), std::move(saveName))) {}
+
+FileRewriter::~FileRewriter() = default;
+
+void FileRewriter::Add(const std::vector<Replacement>& replacements) { Rewrite->Add(replacements); }
+
+bool FileRewriter::Finish(std::vector<ProblemReport>& problems) { return Rewrite->Finish(problems); }
 
 bool RewriteFile(const std::string& fileName, const std::vector<Replacement>& replacements,
                  const std::string& saveName, std::vector<ProblemReport>& problems) {
-  Rewrite rewrite(fileName, problems);
-  return rewrite.Run(replacements, saveName);
+  FileRewriter rewriter(fileName, saveName);
+  rewriter.Add(replacements);
+  return rewriter.Finish(problems);
 }
 
 }  // namespace Common

@@ -26,7 +26,7 @@ unsigned int RegularExpression::ChangeFiles() {
   ChangeRunSide side{*this};
   Common::RunChangeSearch(
       Common::ChangeRunSearch{search, &MergeFilesCallback, FilesToMatch, DirectoryRecursion},
-      Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen), MergeSaveStack, save,
+      Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save,
       TLSStack, this, side);
   return ChangeCount;
 }
@@ -39,7 +39,7 @@ bool RegularExpression::MergeFilesCallback(const char* file, const GrepEngine::F
 bool RegularExpression::ThisMergeFilesCallback(const char* file,
                                                const GrepEngine::FileSearch& expression) {
   ChangeRunSide side{*this};
-  return Common::ChangeRunMatchStep(Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen),
+  return Common::ChangeRunMatchStep(Common::Gathered(CurrentFile, RunWork),
                                     MergeSaveStack.top(), FormatString, side, std::string(file), expression);
 }
 
@@ -52,7 +52,7 @@ bool RegularExpression::FireChangingFiles(const std::string& name, const GrepEng
 }
 
 void RegularExpression::TakeAbandonedFiles(const GrepEngine::FileSearch& search) {
-  Common::TakeAbandonedFiles(Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen), search,
+  Common::TakeAbandonedFiles(Common::Gathered(CurrentFile, RunWork), search,
                              [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
 }
 

@@ -19,6 +19,7 @@ struct RegularExpression::ChangeRunSide {
   bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
     return Object.FireChangingFiles(name, search);
   }
+  const std::string& SaveExtension() const { return Object.SaveExtension; }
 };
 
 }  // namespace RegexClass

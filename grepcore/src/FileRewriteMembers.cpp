@@ -6,7 +6,7 @@
 namespace RegexClass {
 
 void RegularExpression::MergeUpdateFile() {
-  Common::RewriteGatheredFile(Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen),
+  Common::RewriteGatheredFile(Common::Gathered(CurrentFile, RunWork),
                               SaveExtension, ChangeCount,
                               [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
 }
@@ -14,6 +14,7 @@ void RegularExpression::MergeUpdateFile() {
 void RegularExpression::MergeFileCleanup(void* input, void* output, const std::string& temporaryName) {
   Common::CloseAndDeleteTemporary(input, output, temporaryName);
   CurrentFile = MergeFileInformation();
+  if (RunWork) RunWork->DropStreamed();
 }
 
 std::uint64_t RegularExpression::GetFilePointer(void* handle) { return Common::OpenFilePosition(handle); }

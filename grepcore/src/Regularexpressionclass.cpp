@@ -2,6 +2,7 @@
 #include "grepcore/Regularexpressionclass.h"
 
 #include "OptionSetConversion.h"
+#include "common/ChangeRun.h"
 #include "engine/MatchResults.h"
 #include "engine/Pattern.h"
 

@@ -23,6 +23,7 @@ struct RE::ChangeRunSide {
   bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
     return Object.FireChangingFiles(name, search);
   }
+  const std::string& SaveExtension() const { return Object.SaveExtension; }
 };
 
 namespace {
@@ -111,7 +112,7 @@ unsigned int RE::ChangeFiles() {
   ChangeRunSide side{*this};
   Common::RunChangeSearch(
       Common::ChangeRunSearch{search, &MergeFilesCallback, FilesToMatch, DirectoryRecursion},
-      Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen), MergeSaveStack, save,
+      Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save,
       *stacks, this, side);
   return ChangeCount;
 }
@@ -124,7 +125,7 @@ bool RE::MergeFilesCallback(const char* file, const GrepEngine::FileSearch& expr
 bool RE::ThisMergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression) {
   ChangeRunSide side{*this};
   return Common::ChangeRunMatchStep(
-      Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen), MergeSaveStack.top(),
+      Common::Gathered(CurrentFile, RunWork), MergeSaveStack.top(),
       FormatString, side, std::string(file), expression);
 }
 
@@ -137,7 +138,7 @@ bool RE::FireChangingFiles(const std::string& name, const GrepEngine::FileSearch
 
 void RE::TakeAbandonedFiles(const GrepEngine::FileSearch& search) {
   Common::TakeAbandonedFiles(
-      Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen), search,
+      Common::Gathered(CurrentFile, RunWork), search,
       [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
 }
 
@@ -153,13 +154,14 @@ void RE::AddProblem(Common::ProblemReport&& report) {
 
 void RE::MergeUpdateFile() {
   Common::RewriteGatheredFile(
-      Common::Gathered(CurrentFile, CurrentFileAbandoned, AbandonedFilesSeen), SaveExtension,
+      Common::Gathered(CurrentFile, RunWork), SaveExtension,
       ChangeCount, [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
 }
 
 void RE::MergeFileCleanup(void* input, void* output, const std::string& temporaryName) {
   Common::CloseAndDeleteTemporary(input, output, temporaryName);
   CurrentFile = MergeFileInformation();
+  if (RunWork) RunWork->DropStreamed();
 }
 
 std::uint64_t RE::GetFilePointer(void* handle) { return Common::OpenFilePosition(handle); }

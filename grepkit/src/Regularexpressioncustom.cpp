@@ -7,6 +7,7 @@
 #include "UnitCounter.h"
 #include "common/CompileOnDemand.h"
 #include "common/OptionSets.h"
+#include "common/ChangeRun.h"
 #include "engine/MatchResults.h"
 #include "engine/Pattern.h"
 #include "grepkit/Package.h"

@@ -40,6 +40,8 @@ std::string ProblemName(RegularExpression::ProblemType problem) {
       return "ChangedWhileRewriting";
     case RegularExpression::SearchAbandoned:
       return "SearchAbandoned";
+    case RegularExpression::SaveCopyCollision:
+      return "SaveCopyCollision";
   }
   return "problem " + std::to_string(static_cast<unsigned>(problem));
 }
@@ -52,6 +54,8 @@ std::string ProblemText(const Problem& problem) {
       return "the pattern was too complex for this file";
     if (problem.Problem == RegularExpression::ChangedWhileRewriting)
       return "another program changed the file meanwhile";
+    if (problem.Problem == RegularExpression::SaveCopyCollision)
+      return "its saved copy would replace another file's saved copy of this run";
     return "-";
   }
   return std::strerror(static_cast<int>(problem.LastError));

