@@ -1,0 +1,130 @@
+// What a change run promises when it is not alone: other runs at the same time, saved copies
+// that share a name, files with millions of matches.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TemporaryDirectory.h"
+#include "grepcore/Regularexpressionclass.h"
+
+namespace {
+
+using RE = RegexClass::RegularExpression;
+using TestSupport::TemporaryDirectory;
+
+class ChangeRunSafetyTest : public ::testing::Test {
+ protected:
+  RE Changer(const std::string& pattern, const std::string& format, const std::string& mask) {
+    RE re;
+    re.SetExpression(pattern);
+    re.SetFormatString(format);
+    re.SetFilesToMatch(dir / mask);
+    return re;
+  }
+
+  std::vector<RE::FileChangeProblem> Problems(const RE& re) const {
+    const auto* problems = re.GetChangeFilesErrors();
+    return problems ? *problems : std::vector<RE::FileChangeProblem>();
+  }
+
+  TemporaryDirectory dir;
+};
+
+TEST_F(ChangeRunSafetyTest, SavedCopiesOfOneRunNeverReplaceEachOther) {
+  dir.Write("a", "first x");
+  dir.Write("a.md", "second x");
+  dir.Write("a.txt", "third x");
+  dir.Write("b.bak", "a saved copy of an earlier run");
+  dir.Write("b", "fourth x");
+  RE re = Changer("x", "y", "*");
+  re.SetSaveExtension("bak");
+  EXPECT_EQ(re.ChangeFiles(), 2u) << "a and b";
+  EXPECT_EQ(TemporaryDirectory::Read(dir / "a.bak"), "first x");
+  EXPECT_EQ(TemporaryDirectory::Read(dir / "a"), "first y");
+  EXPECT_EQ(TemporaryDirectory::Read(dir / "a.md"), "second x");
+  EXPECT_EQ(TemporaryDirectory::Read(dir / "a.txt"), "third x");
+  EXPECT_EQ(TemporaryDirectory::Read(dir / "b.bak"), "fourth x") << "an earlier run's copy is replaced";
+  const auto problems = Problems(re);
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0].FileName, dir / "a.md");
+  EXPECT_EQ(problems[0].Problem, RE::SaveCopyCollision);
+  EXPECT_EQ(problems[1].FileName, dir / "a.txt");
+  EXPECT_EQ(problems[1].Problem, RE::SaveCopyCollision);
+}
+
+// Each run reports only replacements that are in the files when both have ended: the second
+// to replace a file that the first replaced meanwhile finds it changed.
+TEST_F(ChangeRunSafetyTest, TwoRunsAtOnceNeverUndoEachOther) {
+  std::string content;
+  for (int line = 0; line < 300; ++line) content += "A and B\n";
+  constexpr int Files = 80;
+  for (int round = 0; round < 4; ++round) {
+    for (int f = 0; f < Files; ++f) dir.Write("f" + std::to_string(f) + ".txt", content);
+    unsigned reportedA = 0;
+    unsigned reportedB = 0;
+    std::thread first([&] { reportedA = Changer("A", "a", "*.txt").ChangeFiles(); });
+    std::thread second([&] { reportedB = Changer("B", "b", "*.txt").ChangeFiles(); });
+    first.join();
+    second.join();
+    std::size_t inFilesA = 0;
+    std::size_t inFilesB = 0;
+    for (int f = 0; f < Files; ++f) {
+      const std::string now = TemporaryDirectory::Read(dir / ("f" + std::to_string(f) + ".txt"));
+      inFilesA += static_cast<std::size_t>(std::count(now.begin(), now.end(), 'a'));
+      inFilesB += static_cast<std::size_t>(std::count(now.begin(), now.end(), 'b'));
+    }
+    // "and" holds an a of its own.
+    inFilesA -= static_cast<std::size_t>(Files) * 300;
+    EXPECT_EQ(reportedA, inFilesA) << "round " << round;
+    EXPECT_EQ(reportedB, inFilesB) << "round " << round;
+  }
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define UNDER_A_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define UNDER_A_SANITIZER 1
+#endif
+#endif
+
+// A match record costs tens of bytes; a file of one-byte matches must not cost that many times
+// its size.
+TEST_F(ChangeRunSafetyTest, AFileOfMillionsOfMatchesCostsMemoryInProportionToItsSize) {
+#ifdef UNDER_A_SANITIZER
+  GTEST_SKIP() << "a sanitizer's own memory hides the run's";
+#else
+  constexpr std::size_t Size = 3 << 20;
+  const std::string path = dir.Write("many.txt", std::string(Size, 'a'));
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    RE re;
+    re.SetExpression("a");
+    re.SetFormatString("b");
+    re.SetFilesToMatch(path);
+    const bool changed = re.ChangeFiles() == Size;
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    const long grownKilobytes = after.ru_maxrss - before.ru_maxrss;
+    // Three times the file: its content for the search, buffers, and the bounded matches.
+    ::_exit(!changed ? 2 : grownKilobytes > static_cast<long>(3 * Size / 1024 + 8192) ? 3 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_NE(WEXITSTATUS(status), 2) << "not every match was replaced";
+  EXPECT_NE(WEXITSTATUS(status), 3) << "memory grew beyond the bound";
+  EXPECT_EQ(TemporaryDirectory::Read(path), std::string(Size, 'b'));
+#endif
+}
+
+}  // namespace
