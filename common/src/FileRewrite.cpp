@@ -31,12 +31,22 @@ class FileRewriter::Work {
     Failed = !(Started || Start()) || !StreamMatches(replacements);
   }
 
-  bool Finish(std::vector<ProblemReport>& problems) {
-    const bool done = !Failed && (Started || Start()) && PutInPlace();
+  bool Prepare() {
+    if (!Failed) Failed = !(Started || Start()) || !WriteTheRest();
+    return !Failed;
+  }
+
+  bool SyncFileSystem() { return !Failed && Output->SyncFileSystem(); }
+
+  bool Commit(std::vector<ProblemReport>& problems, bool durable) {
+    const bool done = Prepare() && PutInPlace(durable);
     for (ProblemReport& problem : Problems) problems.push_back(std::move(problem));
     Problems.clear();
     return done;
   }
+
+  std::uint64_t Device() const { return ReadIdentity.Device; }
+  std::uint64_t Written() const { return WrittenBytes; }
 
  private:
   void Report(RewriteProblem problem, const std::string& name, std::uint64_t pointer = 0,
@@ -89,6 +99,7 @@ class FileRewriter::Work {
   }
 
   bool WriteNow(const char* data, std::size_t count) {
+    WrittenBytes += count;
     if (Output->WriteAll(data, count)) return true;
     const unsigned error = static_cast<unsigned>(Platform::LastError());
     Report(RewriteProblem::WriteFailed, TemporaryName, PositionOrZero(*Output), error);
@@ -149,7 +160,8 @@ class FileRewriter::Work {
   }
 
   bool Start();
-  bool PutInPlace();
+  bool WriteTheRest();
+  bool PutInPlace(bool durable);
 
   // `described` false: the file could not be looked at any more (deleted, say), which is a
   // change too.
@@ -177,6 +189,11 @@ class FileRewriter::Work {
   std::string TemporaryName;
   Platform::FileIdentity ReadIdentity;
   Platform::FileAttributes ReadAttributes;
+  std::uint64_t WrittenBytes = 0;
+  bool Prepared = false;
+  bool InPlace = false;
+  bool AttributesKept = true;
+  unsigned AttributesError = 0;
 };
 
 bool FileRewriter::Work::Start() {
@@ -198,26 +215,29 @@ bool FileRewriter::Work::Start() {
   return true;
 }
 
-bool FileRewriter::Work::PutInPlace() {
+bool FileRewriter::Work::WriteTheRest() {
+  if (Prepared) return true;
   if (!CopyTail()) return false;
   Platform::FileIdentity afterRead;
   Platform::FileAttributes unused;
   if (!Unchanged(Input->Describe(afterRead, unused), afterRead)) return false;
-
   // A renamed temporary file becomes the file, so it takes the file's permission bits now.
-  const bool inPlace = ReadAttributes.LinkCount > 1;
-  bool attributesKept = true;
-  unsigned attributesError = 0;
-  if (!inPlace && !Output->ApplyAttributes(ReadAttributes)) {
-    attributesKept = false;
-    attributesError = static_cast<unsigned>(Platform::LastError());
+  InPlace = ReadAttributes.LinkCount > 1;
+  if (!InPlace && !Output->ApplyAttributes(ReadAttributes)) {
+    AttributesKept = false;
+    AttributesError = static_cast<unsigned>(Platform::LastError());
   }
-  if (!Output->Sync()) {
+  Output->StartWriteback();  // only a head start for the flush: its failure changes nothing
+  Prepared = true;
+  return true;
+}
+
+bool FileRewriter::Work::PutInPlace(bool durable) {
+  if (!durable && !Output->Sync()) {
     const unsigned error = static_cast<unsigned>(Platform::LastError());
     Report(RewriteProblem::WriteFailed, TemporaryName, PositionOrZero(*Output), error);
     return false;
   }
-
   if (!SaveName.empty() && !Platform::CopyFile(FileName, SaveName)) {
     Report(RewriteProblem::SaveCopyFailed, SaveName);
     return false;
@@ -228,13 +248,13 @@ bool FileRewriter::Work::PutInPlace() {
   Platform::FileIdentity beforeReplace;
   if (!Unchanged(Platform::Describe(Target, beforeReplace), beforeReplace)) return false;
 
-  const bool replaced = inPlace ? Temporary->ReplaceInPlace(Target) : Temporary->ReplaceByRename(Target);
+  const bool replaced = InPlace ? Temporary->ReplaceInPlace(Target) : Temporary->ReplaceByRename(Target);
   if (!replaced) {
     Report(RewriteProblem::ReplaceFailed, FileName);
     return false;
   }
   Input->Close();
-  if (!attributesKept) Report(RewriteProblem::RestoreAttributesFailed, FileName, 0, attributesError);
+  if (!AttributesKept) Report(RewriteProblem::RestoreAttributesFailed, FileName, 0, AttributesError);
   return true;
 }
 
@@ -245,7 +265,21 @@ FileRewriter::~FileRewriter() = default;
 
 void FileRewriter::Add(const std::vector<Replacement>& replacements) { Rewrite->Add(replacements); }
 
-bool FileRewriter::Finish(std::vector<ProblemReport>& problems) { return Rewrite->Finish(problems); }
+bool FileRewriter::Finish(std::vector<ProblemReport>& problems) {
+  return Rewrite->Commit(problems, false);
+}
+
+bool FileRewriter::Prepare() { return Rewrite->Prepare(); }
+
+bool FileRewriter::SyncFileSystem() { return Rewrite->SyncFileSystem(); }
+
+bool FileRewriter::Commit(std::vector<ProblemReport>& problems, bool durable) {
+  return Rewrite->Commit(problems, durable);
+}
+
+std::uint64_t FileRewriter::Device() const { return Rewrite->Device(); }
+
+std::uint64_t FileRewriter::Written() const { return Rewrite->Written(); }
 
 bool RewriteFile(const std::string& fileName, const std::vector<Replacement>& replacements,
                  const std::string& saveName, std::vector<ProblemReport>& problems) {

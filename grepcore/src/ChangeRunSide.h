@@ -1,6 +1,7 @@
 #pragma once
 // The object's side of the shared change-run steps.
 
+#include "common/ChangeRun.h"
 #include "grepcore/Regularexpressionclass.h"
 
 namespace RegexClass {
@@ -20,6 +21,10 @@ struct RegularExpression::ChangeRunSide {
     return Object.FireChangingFiles(name, search);
   }
   const std::string& SaveExtension() const { return Object.SaveExtension; }
+  void CommitRewrites() {
+    Common::CommitBatch(Common::WorkOf(Object.RunWork), Object.ChangeCount,
+                        [this](Common::ProblemReport&& report) { Object.AddProblem(std::move(report)); });
+  }
 };
 
 }  // namespace RegexClass

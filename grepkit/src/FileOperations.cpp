@@ -24,6 +24,10 @@ struct RE::ChangeRunSide {
     return Object.FireChangingFiles(name, search);
   }
   const std::string& SaveExtension() const { return Object.SaveExtension; }
+  void CommitRewrites() {
+    Common::CommitBatch(Common::WorkOf(Object.RunWork), Object.ChangeCount,
+                        [this](Common::ProblemReport&& report) { Object.AddProblem(std::move(report)); });
+  }
 };
 
 namespace {

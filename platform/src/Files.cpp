@@ -115,6 +115,16 @@ bool File::Sync() {
   return Retrying([&] { return ::fsync(Descriptor); }) == 0;
 }
 
+bool File::StartWriteback() {
+  // A hint, not a promise: no fault is planned for it.
+  return ::sync_file_range(Descriptor, 0, 0, SYNC_FILE_RANGE_WRITE) == 0;
+}
+
+bool File::SyncFileSystem() {
+  if (InjectedFault(Call::Sync)) return false;
+  return Retrying([&] { return ::syncfs(Descriptor); }) == 0;
+}
+
 bool File::ApplyAttributes(const FileAttributes& attributes) {
   if (InjectedFault(Call::SetAttributes)) return false;
   if (::fchmod(Descriptor, static_cast<mode_t>(attributes.Mode & 07777)) != 0) return false;

@@ -22,6 +22,20 @@
 
 namespace Common {
 
+// A rewritten file waiting in a batch for its new content to be put in place, with the problems
+// to report then (in the run's order). Without a rewrite it only carries problems.
+struct PendingFile {
+  std::unique_ptr<FileRewriter> Rewrite;
+  std::string FileName;
+  std::string SaveName;
+  unsigned Count = 0;  // the file's replacements
+  std::vector<ProblemReport> Problems;
+};
+
+// A batch is put in place when it holds this many files or bytes of new content.
+constexpr std::size_t BatchFiles = 64;
+constexpr std::uint64_t BatchBytes = std::uint64_t{64} << 20;
+
 // The run's working state beside the gathered file's record.
 struct ChangeRunWork {
   bool Abandoned = false;        // the gathered file is not to be changed (the engine gave up)
@@ -33,6 +47,11 @@ struct ChangeRunWork {
   std::uint64_t GatheredBytes = 0;  // memory the record's matches take, roughly
   // The saved copies this run wrote, each with the file it saves.
   std::map<std::string, std::string> SavedCopies;
+  // Without a handler nothing in the run sees a file between its rewrite and the run's end,
+  // so rewritten files are put in place in batches, made durable with one flush per batch.
+  bool Batching = false;
+  std::vector<PendingFile> Batch;
+  std::uint64_t BatchedBytes = 0;
 
   // Back to the state of a run's start.
   void Reset() { *this = ChangeRunWork(); }
@@ -108,6 +127,54 @@ void StreamGatheredMatches(GatheredFile<FileInformation> file, const std::string
   work.GatheredBytes = 0;
 }
 
+// Reports `problems` now, or, while a batch waits, after the batch's earlier files.
+template <class Report>
+void Emit(ChangeRunWork& work, std::vector<ProblemReport>&& problems, Report report) {
+  if (problems.empty()) return;
+  if (!work.Batch.empty()) {
+    PendingFile carrier;
+    carrier.Problems = std::move(problems);
+    work.Batch.push_back(std::move(carrier));
+    return;
+  }
+  for (ProblemReport& problem : problems) report(std::move(problem));
+}
+
+// Puts one rewritten file's new content in place; within one run, a saved copy this run wrote
+// for one file is never overwritten for another: that file is left as it is and reported.
+inline void CommitFile(ChangeRunWork& work, PendingFile& file, bool durable, unsigned& changeCount) {
+  const auto saved = file.SaveName.empty() ? work.SavedCopies.end() : work.SavedCopies.find(file.SaveName);
+  if (saved != work.SavedCopies.end() && saved->second != file.FileName) {
+    ProblemReport problem;
+    problem.Problem = RewriteProblem::SaveCopyCollision;
+    problem.FileName = file.FileName;
+    file.Problems.push_back(std::move(problem));
+  } else if (file.Rewrite->Commit(file.Problems, durable)) {
+    changeCount += file.Count;
+    if (!file.SaveName.empty()) work.SavedCopies[file.SaveName] = file.FileName;
+  }
+  file.Rewrite.reset();
+}
+
+// Puts the waiting batch in place: one flush per file system, then each file in the run's
+// order, each with its problems.
+template <class Report>
+void CommitBatch(ChangeRunWork& work, unsigned& changeCount, Report report) {
+  std::vector<PendingFile> batch;
+  std::swap(batch, work.Batch);
+  work.BatchedBytes = 0;
+  std::map<std::uint64_t, bool> durable;  // by device: flushed as a whole
+  for (PendingFile& file : batch) {
+    if (!file.Rewrite || !file.Rewrite->Prepare()) continue;
+    bool& flushed = durable[file.Rewrite->Device()];
+    if (!flushed) flushed = file.Rewrite->SyncFileSystem();
+  }
+  for (PendingFile& file : batch) {
+    if (file.Rewrite) CommitFile(work, file, durable[file.Rewrite->Device()], changeCount);
+    for (ProblemReport& problem : file.Problems) report(std::move(problem));
+  }
+}
+
 // Files the engine gave up on since the last look: the gathered file is then not changed, and
 // one without gathered matches is reported at once through `report(ProblemReport&&)`.
 template <class FileInformation, class Report>
@@ -122,15 +189,17 @@ void TakeAbandonedFiles(GatheredFile<FileInformation> file, const GrepEngine::Fi
       ProblemReport problem;
       problem.FileName = name;
       problem.Problem = RewriteProblem::SearchAbandoned;
-      report(std::move(problem));
+      std::vector<ProblemReport> problems;
+      problems.push_back(std::move(problem));
+      Emit(file.Work, std::move(problems), report);
     }
   }
 }
 
 // Rewrites the gathered file (with a saved copy when `saveExtension` is set) and empties the
 // record; the file's matches are added to `changeCount` when the new content reached it. Each
-// failure goes to `report(ProblemReport&&)`. Within one run, a saved copy this run wrote for
-// one file is never overwritten for another: that file is left as it is and reported.
+// failure goes to `report(ProblemReport&&)`. While batching, the new content is prepared now
+// and put in place with its batch.
 template <class FileInformation, class Report>
 void RewriteGatheredFile(GatheredFile<FileInformation> file, const std::string& saveExtension,
                          unsigned& changeCount, Report report) {
@@ -141,38 +210,39 @@ void RewriteGatheredFile(GatheredFile<FileInformation> file, const std::string& 
     work.DropStreamed();
     return;
   }
-  const std::string saveName = SaveNameOf(file.Record, saveExtension);
   // The record is empty on every way out.
   FileInformation taken;
   std::swap(taken, file.Record);
   const bool abandoned = work.Abandoned;
   work.Abandoned = false;
-  std::unique_ptr<FileRewriter> rewriter = std::move(work.Rewrite);
-  const unsigned streamed = work.Streamed;
+  PendingFile pending;
+  pending.Rewrite = std::move(work.Rewrite);
+  pending.Count = work.Streamed + static_cast<unsigned>(taken.GrepInfo.size());
+  pending.FileName = taken.FileName;
+  pending.SaveName = SaveNameOf(taken, saveExtension);
   work.DropStreamed();
 
-  std::vector<ProblemReport> reports;
-  const auto savedBefore = saveName.empty() ? work.SavedCopies.end() : work.SavedCopies.find(saveName);
   if (abandoned) {
     // Matches the engine did not finish looking for would change the file only in part.
     ProblemReport problem;
     problem.Problem = RewriteProblem::SearchAbandoned;
     problem.FileName = taken.FileName;
-    reports.push_back(std::move(problem));
-  } else if (savedBefore != work.SavedCopies.end() && savedBefore->second != taken.FileName) {
-    ProblemReport problem;
-    problem.Problem = RewriteProblem::SaveCopyCollision;
-    problem.FileName = taken.FileName;
-    reports.push_back(std::move(problem));
-  } else {
-    if (!rewriter) rewriter = std::make_unique<FileRewriter>(taken.FileName, saveName);
-    rewriter->Add(ReplacementsOf(taken));
-    if (rewriter->Finish(reports)) {
-      changeCount += streamed + static_cast<unsigned int>(taken.GrepInfo.size());
-      if (!saveName.empty()) work.SavedCopies[saveName] = taken.FileName;
-    }
+    pending.Problems.push_back(std::move(problem));
+    Emit(work, std::move(pending.Problems), report);
+    return;
   }
-  for (ProblemReport& problem : reports) report(std::move(problem));
+  if (!pending.Rewrite) pending.Rewrite = std::make_unique<FileRewriter>(taken.FileName, pending.SaveName);
+  pending.Rewrite->Add(ReplacementsOf(taken));
+  if (!work.Batching) {
+    CommitFile(work, pending, false, changeCount);
+    for (ProblemReport& problem : pending.Problems) report(std::move(problem));
+    return;
+  }
+  pending.Rewrite->Prepare();
+  work.BatchedBytes += pending.Rewrite->Written();
+  work.Batch.push_back(std::move(pending));
+  if (work.Batch.size() >= BatchFiles || work.BatchedBytes >= BatchBytes)
+    CommitBatch(work, changeCount, report);
 }
 
 // The per-match step of a change run for a match of `name`. `object` is the object's side:
@@ -235,6 +305,7 @@ class DropRecordOnException {
     if (std::uncaught_exceptions() > Exceptions) {
       Record = FileInformation();
       Work.DropStreamed();
+      Work.Batch.clear();
     }
   }
   DropRecordOnException(const DropRecordOnException&) = delete;
@@ -256,8 +327,8 @@ struct ChangeRunSearch {
 
 // Runs the change run's file search: the saved state on `saves` and `self` on the thread's
 // stack `threads` while it runs; a handler's exception drops the gathered record. Then takes in
-// the files the engine gave up on and rewrites the last gathered file (`object` as for
-// ChangeRunMatchStep).
+// the files the engine gave up on, rewrites the last gathered file and puts the last batch in
+// place (`object` as for ChangeRunMatchStep, and CommitRewrites()).
 template <class FileInformation, class SaveStack, class ThreadStack, class Instance, class Object>
 void RunChangeSearch(ChangeRunSearch run, GatheredFile<FileInformation> file, SaveStack& saves,
                      const typename SaveStack::value_type& save, const ThreadStack& threads,
@@ -267,11 +338,13 @@ void RunChangeSearch(ChangeRunSearch run, GatheredFile<FileInformation> file, Sa
     const SavedStateEntry<SaveStack> saved(saves, save);
     const typename ThreadStack::Entry running(threads, self);
     file.Work.Reset();
+    file.Work.Batching = !object.HasChangingFilesHandler();
     if (running.Pushed())
       run.Search.GrepFiles(run.Callback, run.Mask.c_str(), run.Recurse, save.MatchFlags);
   }
   object.TakeAbandonedFiles(run.Search);
   object.MergeUpdateFile();
+  object.CommitRewrites();
 }
 
 // Closes both open files (Platform::File objects, either may be null) and deletes the

@@ -65,8 +65,22 @@ class FileRewriter {
   // before). After a failure later portions are passed over; Finish reports it.
   void Add(const std::vector<Replacement>& replacements);
   // Writes the rest and puts the new content in place. Problems are appended to `problems`;
-  // true when the new content reached the file.
+  // true when the new content reached the file. The same as Prepare, then Commit.
   bool Finish(std::vector<ProblemReport>& problems);
+
+  // The two halves of Finish, for a batch of files made durable together. Prepare writes the
+  // rest of the new content, gives it the file's attributes and starts writing it to disk;
+  // false on a failure (kept for Commit to report). SyncFileSystem makes all that is written
+  // on the new content's file system durable at once. Commit flushes the new content (unless
+  // `durable` says a SyncFileSystem after Prepare did), writes the saved copy and puts the new
+  // content in place.
+  bool Prepare();
+  bool SyncFileSystem();
+  bool Commit(std::vector<ProblemReport>& problems, bool durable);
+  // The device of the file's file system (0 before the rewrite started).
+  std::uint64_t Device() const;
+  // Bytes of new content written so far.
+  std::uint64_t Written() const;
 
  private:
   class Work;

@@ -54,6 +54,11 @@ class File {
   std::uint64_t Position() const;
   // Makes the written content durable.
   bool Sync();
+  // Starts writing the content to disk without waiting, so a later Sync (of this file or of
+  // its whole file system) finds most of it written.
+  bool StartWriteback();
+  // Makes everything written to this file's file system durable: one flush for many files.
+  bool SyncFileSystem();
   // Gives the file these permission bits, and this owner where the process may.
   bool ApplyAttributes(const FileAttributes& attributes);
   // The open file's identity and attributes.
