@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,6 +87,44 @@ TEST_F(ChangeRunSafetyTest, TwoRunsAtOnceNeverUndoEachOther) {
     EXPECT_EQ(reportedA, inFilesA) << "round " << round;
     EXPECT_EQ(reportedB, inFilesB) << "round " << round;
   }
+}
+
+// Without a handler files are put in place in batches after one flush: a kill between the
+// flush and the renames, or anywhere else, leaves each file old or new.
+TEST_F(ChangeRunSafetyTest, AKilledBatchLeavesEveryFileOldOrNew) {
+  constexpr int Files = 150;  // more than one batch
+  const std::string old = "keep this and change that\n";
+  const std::string fresh = "keep this and CHANGE that\n";
+  auto writeAll = [&] {
+    for (int f = 0; f < Files; ++f) dir.Write("f" + std::to_string(f) + ".txt", old);
+  };
+  writeAll();
+  const auto start = std::chrono::steady_clock::now();
+  Changer("change", "CHANGE", "*.txt").ChangeFiles();
+  const auto runMicroseconds = static_cast<unsigned>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+  std::mt19937 random(5);
+  int interrupted = 0;
+  for (int round = 0; round < 12; ++round) {
+    writeAll();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      Changer("change", "CHANGE", "*.txt").ChangeFiles();
+      ::_exit(0);
+    }
+    ::usleep(static_cast<useconds_t>(random() % (runMicroseconds + 1)));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    int changed = 0;
+    for (int f = 0; f < Files; ++f) {
+      const std::string content = TemporaryDirectory::Read(dir / ("f" + std::to_string(f) + ".txt"));
+      EXPECT_TRUE(content == old || content == fresh) << "round " << round << " file " << f;
+      changed += content == fresh;
+    }
+    interrupted += changed > 0 && changed < Files;
+  }
+  EXPECT_GT(interrupted, 0) << "no kill landed inside a run";
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
