@@ -275,7 +275,8 @@ TEST(ComponentCopy, AssignmentCopiesTheSettingsButNotTheOwner) {
   target = *source;
   EXPECT_EQ(target.Owner(), nullptr);
   EXPECT_TRUE(target == *source);
-  target = target;  // no-op
+  RE& alias = target;
+  target = alias;  // no-op
   EXPECT_TRUE(target == *source);
 }
 
