@@ -23,7 +23,8 @@ namespace {
 
 const char* const Footer =
     "Exit status: 0 when something matched or was changed, 1 when nothing was, 2 on a bad\n"
-    "command line, a bad pattern or a file that could not be read or changed.\n"
+    "command line, a bad pattern, a file that could not be read or changed, unreadable\n"
+    "standard input or output that could not be written.\n"
     "Put -- before a PATTERN that starts with a dash.";
 
 // What every sub-command reads from the command line, whichever one runs.
