@@ -25,9 +25,13 @@ void FormatCurrentMatch(const GrepEngine::MatchResults* grepMatch,
 
 void PlainMerge(const GrepEngine::Pattern& pattern, const std::string& text,
                 const std::string& format, bool copy, unsigned matchFlags, std::string& out) {
-  const std::string merged = text;
-  GrepEngine::MergeInto(pattern, merged.data(), merged.data() + merged.size(), format, copy,
-                        matchFlags, out);
+  // No handler runs, so nothing can change the text meanwhile: the engine reads it in place.
+  // A copying merge's output is about the text's size; room for it at once spares the
+  // doublings of a growing string.
+  out.clear();
+  if (copy) out.reserve(text.size());
+  GrepEngine::MergeInto(pattern, text.data(), text.data() + text.size(), format, copy, matchFlags,
+                        out);
 }
 
 }  // namespace Common

@@ -5,6 +5,8 @@
 #include "engine/Matching.h"
 #include "grepcore/Regularexpressionclass.h"
 
+#include <utility>
+
 namespace RegexClass {
 
 void RegularExpression::Format(std::string& result) const {
@@ -36,7 +38,9 @@ void RegularExpression::MergeWithHandler(std::string& result) {
                         MergePosition, [&](const Common::MergeRun& run, const GrepEngine::MatchResults& match) {
                           return Common::MergeMatchStep(run, CurrentGrepMatch, match, fire, format);
                         });
-  result = MergeOutput;
+  // The working output is not read after the run: handed over, not copied.
+  result = std::move(MergeOutput);
+  MergeOutput.clear();
 }
 
 }  // namespace RegexClass

@@ -1,6 +1,8 @@
 // Lifecycle, copy, comparison and the plain property accessors.
 #include "grepcore/Regularexpressionclass.h"
 
+#include <utility>
+
 #include "OptionSetConversion.h"
 #include "common/ChangeRun.h"
 #include "engine/MatchResults.h"
@@ -66,6 +68,7 @@ RegularExpression::~RegularExpression() { DeallocateStack(); }
 
 std::string RegularExpression::GetStringToMatch() const { return StringToMatch; }
 void RegularExpression::SetStringToMatch(const std::string& text) { StringToMatch = text; }
+void RegularExpression::SetStringToMatch(std::string&& text) { StringToMatch = std::move(text); }
 std::string RegularExpression::GetFilesToMatch() const { return FilesToMatch; }
 void RegularExpression::SetFilesToMatch(const std::string& mask) { FilesToMatch = mask; }
 std::string RegularExpression::GetSaveExtension() const { return SaveExtension; }

@@ -2,6 +2,8 @@
 // 1-based positions in the match records.
 #include "common/StringOperations.h"
 
+#include <utility>
+
 #include "Texts.h"
 #include "common/MatchRecords.h"
 #include "grepkit/Regularexpressioncustom.h"
@@ -95,7 +97,7 @@ void RE::Merge(AnsiString& result) {
     std::string merged;
     Common::PlainMerge(*CompiledExpression, StringToMatch, FormatString, MergeCopy, GetMatchFlags(),
                        merged);
-    result = ToAnsi(merged);
+    result = ToAnsi(std::move(merged));
     return;
   }
   PredicateClosure = Predicate(this, &RE::MergeCallbackPredicate);
@@ -106,7 +108,9 @@ void RE::Merge(AnsiString& result) {
                           const ServingMerge serving(RunningMerge, run);
                           return predicate(match);
                         });
-  result = ToAnsi(MergeOutput);
+  // The working output is not read after the run: handed over, not copied.
+  result = ToAnsi(std::move(MergeOutput));
+  MergeOutput.clear();
 }
 
 bool RE::MergeCallbackPredicate(const GrepEngine::MatchResults& match) {

@@ -1,9 +1,9 @@
 #include "ChangePreview.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstring>
 
 #include "LineDiff.h"
+#include "WholeInput.h"
 
 namespace RegexTool {
 namespace {
@@ -48,13 +48,6 @@ class PlanCollector {
  private:
   ReplacementMaker& Maker;
 };
-
-bool ReadWholeFile(const std::string& name, std::string& content) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
 
 }  // namespace
 
@@ -109,8 +102,8 @@ ChangeSummary PreviewChange(const PatternSettings& settings, const std::string& 
   summary.StoppedReason = collector.StoppedReason;
   for (const PlannedFile& file : collector.Files) {
     std::string before, after;
-    if (!ReadWholeFile(file.Name, before)) {
-      err << "regextool: cannot read " << file.Name << '\n';
+    if (const int error = ReadWholeFile(file.Name, before)) {
+      err << "regextool: cannot read " << file.Name << ": " << std::strerror(error) << '\n';
       trouble = true;
       continue;
     }

@@ -3,15 +3,16 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <istream>
-#include <iterator>
+#include <cstring>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "Colour.h"
 #include "ExitStatus.h"
 #include "FileCommands.h"
 #include "StringCommands.h"
+#include "WholeInput.h"
 
 #ifndef REGEXTOOL_VERSION
 #define REGEXTOOL_VERSION "unknown"
@@ -22,7 +23,8 @@ namespace {
 
 const char* const Footer =
     "Exit status: 0 when something matched or was changed, 1 when nothing was, 2 on a bad\n"
-    "command line, a bad pattern or a file that could not be read or changed.\n"
+    "command line, a bad pattern, a file that could not be read or changed, unreadable\n"
+    "standard input or output that could not be written.\n"
     "Put -- before a PATTERN that starts with a dash.";
 
 // What every sub-command reads from the command line, whichever one runs.
@@ -80,8 +82,16 @@ CLI::App* AddTextCommand(CLI::App& app, const std::string& name, const std::stri
   return command;
 }
 
-std::string ReadAll(std::istream& in) {
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// The text of a text command: the argument when given, else all of standard input.
+bool TakeText(bool given, std::string& argument, int input, std::string& text, std::ostream& err) {
+  if (given) {
+    text = std::move(argument);
+    return true;
+  }
+  const int error = ReadWholeDescriptor(input, text);
+  if (error == 0) return true;
+  err << "regextool: cannot read standard input: " << std::strerror(error) << '\n';
+  return false;
 }
 
 bool UsableFormat(const std::string& format, std::ostream& err) {
@@ -98,7 +108,7 @@ bool UsableMask(const std::string& mask, std::ostream& err) {
 
 }  // namespace
 
-int RunCommandLine(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err) {
+int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ostream& err) {
   CLI::App app("Search, grep and safe search-and-replace with POSIX regular expressions.",
                "regextool");
   app.set_version_flag("--version", std::string("regextool ") + REGEXTOOL_VERSION);
@@ -172,15 +182,18 @@ int RunCommandLine(int argc, char** argv, std::istream& in, std::ostream& out, s
       run.Operation = StringOperation::Search;
     else
       run.Operation = StringOperation::Grep;
-    const std::string text = command->count("TEXT") != 0 ? arguments.Text : ReadAll(in);
-    return RunStringCommand(settings, run, text, out, err);
+    std::string text;
+    if (!TakeText(command->count("TEXT") != 0, arguments.Text, input, text, err)) return Trouble;
+    return RunStringCommand(settings, run, std::move(text), out, err);
   }
   if (merge->parsed()) {
     if (!UsableFormat(arguments.Format, err)) return Trouble;
     MergeCommand run;
     run.Format = arguments.Format;
     run.Copy = !arguments.NoCopy;
-    return RunMerge(settings, run, ReadAll(in), out, err);
+    std::string text;
+    if (!TakeText(false, arguments.Text, input, text, err)) return Trouble;
+    return RunMerge(settings, run, std::move(text), out, err);
   }
   if (!UsableMask(arguments.Mask, err)) return Trouble;
   if (grepFiles->parsed()) {

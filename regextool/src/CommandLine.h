@@ -5,8 +5,8 @@
 
 namespace RegexTool {
 
-// Parses the arguments, runs the sub-command and returns the exit status. Standard input is
-// read only by the commands that take their text from it.
-int RunCommandLine(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err);
+// Parses the arguments, runs the sub-command and returns the exit status. The descriptor
+// `input` is read only by the commands that take their text from it.
+int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ostream& err);
 
 }  // namespace RegexTool

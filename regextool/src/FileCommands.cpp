@@ -40,8 +40,23 @@ class GrepPrinter {
   GrepPrinter(std::ostream& out, const GrepFilesCommand& command)
       : Out(out), Command(command), Colours(command.Colour) {}
 
+  // Output that can no longer be written ends the search: the rest would be lost.
   void OnMatch(RegularExpression*, std::string file, const REMatchInfo& matches, unsigned int line,
-               bool&) {
+               bool& bcontinue) {
+    Print(file, matches, line);
+    if (!Out) bcontinue = false;
+  }
+
+  void PrintCounts(unsigned int total) const {
+    for (const auto& entry : Counts)
+      Out << Colours.File << entry.first << Colours.Reset << Colours.Separator << ':'
+          << Colours.Reset << entry.second << '\n';
+    Out << "total: " << total << (total == 1 ? " match in " : " matches in ") << Counts.size()
+        << (Counts.size() == 1 ? " file\n" : " files\n");
+  }
+
+ private:
+  void Print(const std::string& file, const REMatchInfo& matches, unsigned int line) {
     if (Command.Count) {
       if (Counts.empty() || Counts.back().first != file) Counts.emplace_back(file, 0);
       ++Counts.back().second;
@@ -61,15 +76,6 @@ class GrepPrinter {
         << Colours.Match << whole << Colours.Reset << '\n';
   }
 
-  void PrintCounts(unsigned int total) const {
-    for (const auto& entry : Counts)
-      Out << Colours.File << entry.first << Colours.Reset << Colours.Separator << ':'
-          << Colours.Reset << entry.second << '\n';
-    Out << "total: " << total << (total == 1 ? " match in " : " matches in ") << Counts.size()
-        << (Counts.size() == 1 ? " file\n" : " files\n");
-  }
-
- private:
   std::ostream& Out;
   const GrepFilesCommand& Command;
   Palette Colours;
@@ -79,7 +85,10 @@ class GrepPrinter {
 class FoundPrinter {
  public:
   explicit FoundPrinter(std::ostream& out) : Out(out) {}
-  void OnFound(RegularExpression*, std::string file, bool&) { Out << file << '\n'; }
+  void OnFound(RegularExpression*, std::string file, bool& bcontinue) {
+    Out << file << '\n';
+    if (!Out) bcontinue = false;
+  }
 
  private:
   std::ostream& Out;

@@ -18,7 +18,8 @@ void ReadableRecord(std::ostream& out, const std::string& label, const REMatch& 
     return;
   }
   const std::int64_t end = record.Position + static_cast<std::int64_t>(record.MatchString.size());
-  out << QuoteReadable(record.MatchString) << " at " << record.Position << ".." << end << '\n';
+  WriteReadable(out, record.MatchString);
+  out << " at " << record.Position << ".." << end << '\n';
 }
 
 void JsonRecord(std::ostream& out, const REMatch& record) {
@@ -26,7 +27,9 @@ void JsonRecord(std::ostream& out, const REMatch& record) {
     out << "null";
     return;
   }
-  out << "{\"text\":" << JsonString(record.MatchString) << ",\"position\":" << record.Position
+  out << "{\"text\":";
+  WriteJsonString(out, record.MatchString);
+  out << ",\"position\":" << record.Position
       << ",\"length\":" << record.MatchString.size() << '}';
 }
 

@@ -1,5 +1,7 @@
 #include "StringCommands.h"
 
+#include <utility>
+
 #include "ExitStatus.h"
 #include "MatchPrinter.h"
 
@@ -27,22 +29,16 @@ class MatchListener {
       PrintReadable(Out, match);
   }
 
+  // Output that can no longer be written ends the grep: the rest would be lost.
   void OnGrep(RegularExpression* sender, const REMatchInfo& matches, unsigned int line,
-              std::uint64_t lineStart, bool&) {
+              std::uint64_t lineStart, bool& bcontinue) {
     OnMatch(sender, matches, line, lineStart);
+    if (!Out) bcontinue = false;
   }
 
  private:
   std::ostream& Out;
   bool Json;
-  unsigned int Count = 0;
-};
-
-class MergeCounter {
- public:
-  void OnMerge(RegularExpression*, const REMatchInfo&, unsigned int, std::uint64_t, bool&) {
-    ++Count;
-  }
   unsigned int Count = 0;
 };
 
@@ -57,10 +53,10 @@ bool Prepare(RegularExpression& re, const PatternSettings& settings, std::ostrea
 }  // namespace
 
 int RunStringCommand(const PatternSettings& settings, const StringCommand& command,
-                     const std::string& text, std::ostream& out, std::ostream& err) {
+                     std::string text, std::ostream& out, std::ostream& err) {
   RegularExpression re;
   if (!Prepare(re, settings, err)) return Trouble;
-  re.SetStringToMatch(text);
+  re.SetStringToMatch(std::move(text));
   MatchListener listener(out, command.Json);
   bool found = false;
   switch (command.Operation) {
@@ -84,20 +80,19 @@ int RunStringCommand(const PatternSettings& settings, const StringCommand& comma
   return found ? Found : NothingFound;
 }
 
-int RunMerge(const PatternSettings& settings, const MergeCommand& command, const std::string& text,
+// The merge without a handler works on the object's text alone; a merge handler would cost a
+// copy of the text and of every match's suffix. The grep that counts copies nothing.
+int RunMerge(const PatternSettings& settings, const MergeCommand& command, std::string text,
              std::ostream& out, std::ostream& err) {
   RegularExpression re;
   if (!Prepare(re, settings, err)) return Trouble;
-  re.SetStringToMatch(text);
+  re.SetStringToMatch(std::move(text));
   re.SetFormatString(command.Format);
   re.SetMergeCopy(command.Copy);
-  MergeCounter counter;
-  re.SetOnMergingClosure(
-      RegularExpression::ContinueMatchEventClosure(&counter, &MergeCounter::OnMerge));
   std::string result;
   re.Merge(result);
   out << result;
-  return counter.Count != 0 ? Found : NothingFound;
+  return re.Grep() != 0 ? Found : NothingFound;
 }
 
 }  // namespace RegexTool

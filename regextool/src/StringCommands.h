@@ -21,11 +21,12 @@ struct MergeCommand {
 };
 
 // Runs the operation over `text` and prints every match reported; returns an ExitStatus.
+// The text is taken over by the pattern object, not copied.
 int RunStringCommand(const PatternSettings& settings, const StringCommand& command,
-                     const std::string& text, std::ostream& out, std::ostream& err);
+                     std::string text, std::ostream& out, std::ostream& err);
 
 // Writes `text` with every match replaced by the expansion of the format.
-int RunMerge(const PatternSettings& settings, const MergeCommand& command, const std::string& text,
+int RunMerge(const PatternSettings& settings, const MergeCommand& command, std::string text,
              std::ostream& out, std::ostream& err);
 
 }  // namespace RegexTool

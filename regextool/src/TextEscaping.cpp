@@ -1,6 +1,8 @@
 #include "TextEscaping.h"
 
 #include <cstdio>
+#include <cstring>
+#include <ostream>
 
 namespace RegexTool {
 namespace {
@@ -11,52 +13,92 @@ unsigned char ByteAt(const std::string& text, std::size_t pos) {
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-std::string HexEscape(const char* prefix, unsigned char byte) {
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "%s%02X", prefix, static_cast<unsigned>(byte));
-  return buffer;
+// Where quoted text goes: a string, or straight to a stream so a large text is never held twice.
+class QuoteSink {
+ public:
+  explicit QuoteSink(std::string& text) : Text(&text) {}
+  explicit QuoteSink(std::ostream& stream) : Stream(&stream) {}
+
+  void Put(const char* data, std::size_t count) {
+    if (Text != nullptr)
+      Text->append(data, count);
+    else
+      Stream->write(data, static_cast<std::streamsize>(count));
+  }
+  void Put(const char* text) { Put(text, std::strlen(text)); }
+
+ private:
+  std::string* Text = nullptr;
+  std::ostream* Stream = nullptr;
+};
+
+// The escape of an ASCII byte in one of the two forms, or null when it stands as it is.
+using AsciiEscape = const char* (*)(unsigned char byte, char (&scratch)[8]);
+
+const char* CommonEscape(unsigned char byte) {
+  switch (byte) {
+    case '"':
+      return "\\\"";
+    case '\\':
+      return "\\\\";
+    case '\n':
+      return "\\n";
+    case '\t':
+      return "\\t";
+    case '\r':
+      return "\\r";
+    default:
+      return nullptr;
+  }
 }
 
-// Quotes `bytes`: well-formed UTF-8 kept, other high bytes as `invalidPrefix` and two hex
-// digits, the common escapes shared, every other ASCII byte handed to `ascii`.
-template <class AsciiEscape>
-std::string Quote(const std::string& bytes, const char* invalidPrefix, AsciiEscape ascii) {
-  std::string out = "\"";
+const char* ReadableEscape(unsigned char byte, char (&scratch)[8]) {
+  if (const char* common = CommonEscape(byte)) return common;
+  if (byte >= 0x20 && byte != 0x7F) return nullptr;
+  std::snprintf(scratch, sizeof scratch, "\\x%02X", static_cast<unsigned>(byte));
+  return scratch;
+}
+
+const char* JsonEscape(unsigned char byte, char (&scratch)[8]) {
+  if (const char* common = CommonEscape(byte)) return common;
+  if (byte == '\b') return "\\b";
+  if (byte == '\f') return "\\f";
+  if (byte >= 0x20) return nullptr;
+  std::snprintf(scratch, sizeof scratch, "\\u00%02X", static_cast<unsigned>(byte));
+  return scratch;
+}
+
+// Quotes `bytes` into `sink`: well-formed UTF-8 kept, other high bytes as `invalidPrefix` and
+// two hex digits, ASCII as `ascii` says. Bytes that stand as they are go out in runs.
+void Quote(const std::string& bytes, const char* invalidPrefix, AsciiEscape ascii,
+           QuoteSink sink) {
+  sink.Put("\"");
+  std::size_t run = 0;  // start of the bytes kept as they are, not yet written
+  char scratch[8];
   for (std::size_t pos = 0; pos < bytes.size();) {
     const unsigned char byte = ByteAt(bytes, pos);
+    const char* escape = nullptr;
     if (byte >= 0x80) {
       const std::size_t length = Utf8SequenceLength(bytes, pos);
       if (length != 0) {
-        out.append(bytes, pos, length);
         pos += length;
-      } else {
-        out += HexEscape(invalidPrefix, byte);
-        ++pos;
+        continue;
       }
-      continue;
+      std::snprintf(scratch, sizeof scratch, "%s%02X", invalidPrefix, static_cast<unsigned>(byte));
+      escape = scratch;
+    } else {
+      escape = ascii(byte, scratch);
+      if (escape == nullptr) {
+        ++pos;
+        continue;
+      }
     }
-    switch (byte) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        ascii(byte, out);
-    }
-    ++pos;
+    sink.Put(bytes.data() + run, pos - run);
+    sink.Put(escape);
+    run = ++pos;
   }
-  return out + "\"";
+  sink.Put(bytes.data() + run, bytes.size() - run);
+  sink.Put("\"");
 }
 
 }  // namespace
@@ -88,25 +130,23 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t pos) {
 }
 
 std::string QuoteReadable(const std::string& bytes) {
-  return Quote(bytes, "\\x", [](unsigned char byte, std::string& out) {
-    if (byte < 0x20 || byte == 0x7F)
-      out += HexEscape("\\x", byte);
-    else
-      out += static_cast<char>(byte);
-  });
+  std::string out;
+  Quote(bytes, "\\x", &ReadableEscape, QuoteSink(out));
+  return out;
 }
 
 std::string JsonString(const std::string& bytes) {
-  return Quote(bytes, "\\u00", [](unsigned char byte, std::string& out) {
-    if (byte == '\b')
-      out += "\\b";
-    else if (byte == '\f')
-      out += "\\f";
-    else if (byte < 0x20)
-      out += HexEscape("\\u00", byte);
-    else
-      out += static_cast<char>(byte);
-  });
+  std::string out;
+  Quote(bytes, "\\u00", &JsonEscape, QuoteSink(out));
+  return out;
+}
+
+void WriteReadable(std::ostream& out, const std::string& bytes) {
+  Quote(bytes, "\\x", &ReadableEscape, QuoteSink(out));
+}
+
+void WriteJsonString(std::ostream& out, const std::string& bytes) {
+  Quote(bytes, "\\u00", &JsonEscape, QuoteSink(out));
 }
 
 }  // namespace RegexTool

@@ -2,6 +2,7 @@
 // Showing arbitrary bytes as text: quoted for people, and as JSON string literals.
 
 #include <cstddef>
+#include <ostream>
 #include <string>
 
 namespace RegexTool {
@@ -18,5 +19,9 @@ std::string QuoteReadable(const std::string& bytes);
 // " and \ are escaped as JSON requires; a byte that is not part of well-formed UTF-8 becomes
 // \u00XX, XX being the byte's value, so the output is always valid JSON.
 std::string JsonString(const std::string& bytes);
+
+// The same two forms written straight to `out`, for texts too large to hold twice.
+void WriteReadable(std::ostream& out, const std::string& bytes);
+void WriteJsonString(std::ostream& out, const std::string& bytes);
 
 }  // namespace RegexTool

@@ -1,6 +1,6 @@
 #pragma once
 // Runs the built regextool as a user would: given arguments, standard input and working
-// directory, with its output, errors and exit status captured.
+// directory, with its output, errors, exit status and peak memory captured.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,16 +18,70 @@ namespace ToolTest {
 
 struct ToolResult {
   int Status = -1;  // the exit status, -1 when the program did not exit normally
+  int Signal = 0;   // the signal that ended it, 0 when it exited
   std::string Out;
   std::string Err;
+  long PeakKilobytes = 0;  // the program's peak resident memory
+};
+
+// Where standard input comes from.
+enum class InputKind {
+  Text,       // a file holding ToolRun::Input
+  Closed,     // no descriptor 0 at all
+  Directory,  // a directory opened for reading
+  Pipe        // a pipe that ToolRun::Feed writes into
+};
+
+// Where standard output goes.
+enum class OutputKind {
+  File,        // captured into ToolResult::Out
+  Full,        // /dev/full: every write fails with ENOSPC
+  ClosedPipe,  // a pipe whose reader has gone: every write fails with EPIPE
+  Discarded    // /dev/null
 };
 
 struct ToolRun {
   std::vector<std::string> Arguments;
   std::string Input;
+  InputKind In = InputKind::Text;
+  std::function<void(int descriptor)> Feed;  // writes standard input for InputKind::Pipe
+  OutputKind Out = OutputKind::File;
   std::string WorkingDirectory;  // empty: the test's own
   long FileSizeLimit = -1;       // bytes a write may reach (RLIMIT_FSIZE); -1: none
 };
+
+namespace Detail {
+
+inline int OpenInput(const ToolRun& run, const std::string& textFile, const std::string& directory,
+                     int pipeReader) {
+  switch (run.In) {
+    case InputKind::Text:
+      return ::open(textFile.c_str(), O_RDONLY);
+    case InputKind::Directory:
+      return ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+    case InputKind::Pipe:
+      return pipeReader;
+    case InputKind::Closed:
+      break;
+  }
+  return -1;
+}
+
+inline int OpenOutput(const ToolRun& run, const std::string& outFile, int closedPipeWriter) {
+  switch (run.Out) {
+    case OutputKind::File:
+      return ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    case OutputKind::Full:
+      return ::open("/dev/full", O_WRONLY);
+    case OutputKind::Discarded:
+      return ::open("/dev/null", O_WRONLY);
+    case OutputKind::ClosedPipe:
+      return closedPipeWriter;
+  }
+  return -1;
+}
+
+}  // namespace Detail
 
 inline ToolResult RunTool(const ToolRun& run) {
   TestSupport::TemporaryDirectory streams;
@@ -39,14 +94,26 @@ inline ToolResult RunTool(const ToolRun& run) {
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
+  int inputPipe[2] = {-1, -1};
+  if (run.In == InputKind::Pipe && ::pipe(inputPipe) != 0) return ToolResult();
+  int outputPipe[2] = {-1, -1};
+  if (run.Out == OutputKind::ClosedPipe) {
+    if (::pipe(outputPipe) != 0) return ToolResult();
+    ::close(outputPipe[0]);  // the reader is gone before the program starts
+  }
+
   const pid_t child = ::fork();
   if (child == 0) {
     if (!run.WorkingDirectory.empty() && ::chdir(run.WorkingDirectory.c_str()) != 0) ::_exit(126);
-    const int inFd = ::open(in.c_str(), O_RDONLY);
-    const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int inFd = Detail::OpenInput(run, in, streams.Path(), inputPipe[0]);
+    const int outFd = Detail::OpenOutput(run, out, outputPipe[1]);
     const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (inFd < 0 || outFd < 0 || errFd < 0) ::_exit(126);
-    ::dup2(inFd, 0);
+    if ((inFd < 0 && run.In != InputKind::Closed) || outFd < 0 || errFd < 0) ::_exit(126);
+    if (inputPipe[1] >= 0) ::close(inputPipe[1]);
+    if (inFd >= 0)
+      ::dup2(inFd, 0);
+    else
+      ::close(0);
     ::dup2(outFd, 1);
     ::dup2(errFd, 2);
     if (run.FileSizeLimit >= 0) {
@@ -59,11 +126,24 @@ inline ToolResult RunTool(const ToolRun& run) {
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
+  if (inputPipe[0] >= 0) ::close(inputPipe[0]);
+  if (outputPipe[1] >= 0) ::close(outputPipe[1]);
+  if (inputPipe[1] >= 0) {
+    // The test's own writes must not die of a program that stopped reading.
+    const sighandler_t previous = ::signal(SIGPIPE, SIG_IGN);
+    if (child > 0 && run.Feed) run.Feed(inputPipe[1]);
+    ::close(inputPipe[1]);
+    ::signal(SIGPIPE, previous);
+  }
   ToolResult result;
   int status = 0;
-  if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
-    result.Status = WEXITSTATUS(status);
-  result.Out = TestSupport::TemporaryDirectory::Read(out);
+  rusage usage{};
+  if (child > 0 && ::wait4(child, &status, 0, &usage) == child) {
+    if (WIFEXITED(status)) result.Status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.Signal = WTERMSIG(status);
+    result.PeakKilobytes = usage.ru_maxrss;
+  }
+  if (run.Out == OutputKind::File) result.Out = TestSupport::TemporaryDirectory::Read(out);
   result.Err = TestSupport::TemporaryDirectory::Read(err);
   return result;
 }

@@ -37,7 +37,7 @@ void FormatCurrentMatch(const GrepEngine::MatchResults* grepMatch,
                         const GrepEngine::MatchResults* match, const std::string& format,
                         const std::locale& locale, std::string& out);
 
-// The merge without a handler, over a copy of `text`.
+// The merge without a handler, over `text` itself.
 void PlainMerge(const GrepEngine::Pattern& pattern, const std::string& text,
                 const std::string& format, bool copy, unsigned matchFlags, std::string& out);
 

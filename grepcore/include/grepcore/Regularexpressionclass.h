@@ -191,6 +191,8 @@ class GREPCORE_EXPORT RegularExpression {
   // Properties. Setters store their argument and do nothing else.
   std::string GetStringToMatch() const;
   void SetStringToMatch(const std::string& text);
+  // Takes the text over without a copy: for a large text the caller no longer needs.
+  void SetStringToMatch(std::string&& text);
   std::string GetFilesToMatch() const;
   void SetFilesToMatch(const std::string& mask);
   std::string GetSaveExtension() const;

@@ -16,6 +16,7 @@ class VCL35_EXPORT AnsiString {
   AnsiString(const char* text);  // NOLINT: implicit, as the framework's is; up to the first NUL
   AnsiString(const char* bytes, std::size_t length);  // all `length` bytes, NUL included
   explicit AnsiString(const std::string& text);       // all of the string's bytes
+  explicit AnsiString(std::string&& text);            // the same, taken over without a copy
 
   // The bytes before the first NUL.
   std::string ToString() const;
