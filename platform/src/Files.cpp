@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "RegularFileOpening.h"
 #include "platform/FaultSeam.h"
 
 namespace Platform {
@@ -174,7 +175,8 @@ bool File::Close() {
 
 std::unique_ptr<File> OpenForReading(const std::string& path) {
   if (InjectedFault(Call::OpenForReading)) return nullptr;
-  const int descriptor = Retrying([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); });
+  struct stat status;
+  const int descriptor = OpenRegularFile(AT_FDCWD, path.c_str(), status);
   if (descriptor < 0) return nullptr;
   return std::make_unique<File>(descriptor);
 }

@@ -51,6 +51,15 @@ TEST_F(FilesTest, OpeningAMissingFileFailsWithItsErrorCode) {
   EXPECT_EQ(Platform::LastError(), ENOENT);
 }
 
+// A FIFO without a writer would block an ordinary open for ever.
+TEST_F(FilesTest, OpeningForReadingRefusesWhatIsNotARegularFile) {
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  for (const std::string& path : {dir / "pipe", dir.Path()}) {
+    EXPECT_FALSE(Platform::OpenForReading(path)) << path;
+    EXPECT_EQ(Platform::LastError(), EINVAL) << path;
+  }
+}
+
 TEST_F(FilesTest, TemporaryFilesAreExclusivePrivateAndBesideTheirFile) {
   const std::string target = dir.Write("sub/notes.txt", "x");
   Platform::TemporaryFile first = Platform::CreateTemporaryBeside(target);

@@ -65,7 +65,8 @@ class File {
   int Descriptor;
 };
 
-// Opens an existing file for reading; null on failure.
+// Opens an existing regular file for reading; null on failure. Anything else (a FIFO, a
+// device) is refused with EINVAL, never waited on.
 std::unique_ptr<File> OpenForReading(const std::string& path);
 
 // A new, empty file created exclusively (mode 0600, never an existing file) in the directory
