@@ -7,16 +7,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
-#include <thread>
 #include <string>
 #include <vector>
 
 #include "BlockSearch.h"
 #include "BufferSearch.h"
 #include "DeepTree.h"
+#include "FifoWriter.h"
 #include "GeneratedCases.h"
 #include "TemporaryDirectory.h"
 #include "engine/OptionWords.h"
@@ -426,52 +425,16 @@ TEST_F(FileSearchTest, AFileTooDeepForAPathIsFoundAndRead) {
   EXPECT_EQ(Recorded.back(), (Seen{expected.back(), {"needle", ""}, {2, -1}, 1}));
 }
 
-// Holds a FIFO's writing end open for each reader that opens it, writing a match for it: a
-// run that opened the FIFO would find the match (or, without this writer, hang).
-class FifoWriter {
- public:
-  explicit FifoWriter(std::string path) : Path(std::move(path)), Thread([this] { Serve(); }) {}
-  ~FifoWriter() {
-    Stop = true;
-    const int release = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK);  // lets the pending open end
-    Thread.join();
-    if (release >= 0) ::close(release);
-  }
-  FifoWriter(const FifoWriter&) = delete;
-  FifoWriter& operator=(const FifoWriter&) = delete;
-  int Served() const { return Readers; }
-
- private:
-  void Serve() {
-    for (;;) {
-      const int fd = ::open(Path.c_str(), O_WRONLY);
-      if (fd < 0) return;
-      if (Stop) {
-        ::close(fd);
-        return;
-      }
-      ++Readers;
-      const ssize_t written = ::write(fd, "needle\n", 7);
-      (void)written;
-      ::close(fd);
-    }
-  }
-  std::string Path;
-  std::atomic<bool> Stop{false};
-  std::atomic<int> Readers{0};
-  std::thread Thread;
-};
-
 // Between the listing of a directory and the open of its file "b", "b" becomes a FIFO: the
 // callback of "a" makes the swap.
-thread_local std::unique_ptr<FifoWriter> Writer;
+thread_local std::unique_ptr<TestSupport::FifoWriter> Writer;
 bool SwapAfterA(const char* file, const FileSearch& search) {
   Record(file, search);
   const std::string path = file;
   if (path.size() >= 2 && path.compare(path.size() - 2, 2, "/a") == 0 && !Writer) {
     const std::string b = path.substr(0, path.size() - 1) + "b";
     ::unlink(b.c_str());
-    if (::mkfifo(b.c_str(), 0600) == 0) Writer = std::make_unique<FifoWriter>(b);
+    if (::mkfifo(b.c_str(), 0600) == 0) Writer = std::make_unique<TestSupport::FifoWriter>(b);
   }
   return true;
 }
