@@ -14,14 +14,15 @@ namespace {
 constexpr unsigned LiteralBreakingBits = MatchBits::Continuous;
 
 BufferOutcome ScanLiteral(const std::string& literal, const char* first, const char* last,
-                          const MatchSink& sink) {
+                          const TextPlace& place, const MatchSink& sink) {
   BufferOutcome outcome;
-  LineCounter lines(first);
+  LineCounter lines(first, place.Offset, place.Line);
   for (const char* from = first;;) {
     const char* hit = FindLiteral(from, last, literal);
     if (hit == nullptr) break;
     ++outcome.Count;
-    if (!sink(FoundMatch(first, hit, literal.size(), lines))) break;
+    const auto position = static_cast<std::int64_t>(place.Offset) + (hit - first);
+    if (!sink(FoundMatch(position, hit, literal.size(), lines))) break;
     from = hit + literal.size();  // matches never overlap
   }
   return outcome;
@@ -77,7 +78,7 @@ SubMatch FoundMatch::Sub(unsigned i) const {
   SubMatch sub;
   if (i != 0) return sub;
   sub.Matched = true;
-  sub.Position = At - Origin;
+  sub.Position = AtPosition;
   sub.First = At;
   sub.Last = At + Length;
   return sub;
@@ -89,26 +90,49 @@ unsigned FoundMatch::Line() const {
   return Lines->Line();
 }
 
+namespace {
+
+bool LiteralScanApplies(const SearchPlan& plan, unsigned matchWord) {
+  return !plan.Literal.empty() && (matchWord & LiteralBreakingBits) == 0;
+}
+
+bool WindowsApply(const SearchPlan& plan, unsigned matchWord) {
+  return plan.OneLine && (matchWord & MatchBits::Continuous) == 0 &&
+         (!plan.Required.Empty() || !plan.RequiredRun.empty());
+}
+
+}  // namespace
+
+bool SearchableByLines(const SearchPlan& plan, unsigned matchWord) {
+  if (!plan.Compiled || plan.Compiled->Failed()) return false;
+  if (LiteralScanApplies(plan, matchWord)) return plan.Literal.find('\n') == std::string::npos;
+  return WindowsApply(plan, matchWord);
+}
+
+BufferOutcome SearchLines(const SearchPlan& plan, const char* first, const char* last,
+                          const TextPlace& place, unsigned matchWord, const MatchSink& sink) {
+  if (LiteralScanApplies(plan, matchWord)) return ScanLiteral(plan.Literal, first, last, place, sink);
+  const auto report = [&](const MatchResults& match) { return sink(FoundMatch(match)); };
+  GrepOutcome found;
+  if (!plan.Required.Empty()) {
+    LineWindows<LiteralSetScanner> windows(plan.Required.Literals(), last);
+    found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report, place);
+  } else {
+    LineWindows<ByteRunScanner> windows(plan.RequiredRun, last);
+    found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report, place);
+  }
+  return BufferOutcome{found.Count, found.Abandoned};
+}
+
 BufferOutcome SearchBuffer(const SearchPlan& plan, const char* first, const char* last,
                            unsigned matchWord, const MatchSink& sink) {
   if (!plan.Compiled || plan.Compiled->Failed()) return BufferOutcome();
-  if (!plan.Literal.empty() && (matchWord & LiteralBreakingBits) == 0)
-    return ScanLiteral(plan.Literal, first, last, sink);
-  const auto report = [&](const MatchResults& match) { return sink(FoundMatch(match)); };
-  const bool windowed = plan.OneLine && (matchWord & MatchBits::Continuous) == 0;
-  if (windowed && !plan.Required.Empty()) {
-    LineWindows<LiteralSetScanner> windows(plan.Required.Literals(), last);
-    const GrepOutcome found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report);
-    return BufferOutcome{found.Count, found.Abandoned};
-  }
-  if (windowed && !plan.RequiredRun.empty()) {
-    LineWindows<ByteRunScanner> windows(plan.RequiredRun, last);
-    const GrepOutcome found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report);
-    return BufferOutcome{found.Count, found.Abandoned};
-  }
+  if (LiteralScanApplies(plan, matchWord) || WindowsApply(plan, matchWord))
+    return SearchLines(plan, first, last, TextPlace(), matchWord, sink);
   if (!plan.Required.MayMatch(first, last)) return BufferOutcome();
   if (!plan.RequiredRun.empty() && ByteRunScanner(plan.RequiredRun, last).Next(first) == nullptr)
     return BufferOutcome();
+  const auto report = [&](const MatchResults& match) { return sink(FoundMatch(match)); };
   const GrepOutcome found = GrepIn(*plan.Compiled, first, last, matchWord, report);
   return BufferOutcome{found.Count, found.Abandoned};
 }

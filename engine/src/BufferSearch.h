@@ -14,6 +14,7 @@
 #include "LineCounter.h"
 #include "Prefilter.h"
 #include "engine/MatchResults.h"
+#include "engine/Matching.h"
 #include "engine/Pattern.h"
 
 namespace GrepEngine {
@@ -35,8 +36,9 @@ SearchPlan PlanSearch(std::shared_ptr<const Pattern> compiled, const char* first
 class FoundMatch {
  public:
   explicit FoundMatch(const MatchResults& results) : Results(&results) {}
-  FoundMatch(const char* origin, const char* at, std::size_t length, LineCounter& lines)
-      : Origin(origin), At(at), Length(length), Lines(&lines) {}
+  // A literal at `at`, whose offset in the text is `position`.
+  FoundMatch(std::int64_t position, const char* at, std::size_t length, LineCounter& lines)
+      : At(at), Length(length), Lines(&lines), AtPosition(position) {}
 
   // Sub-matches including the whole match.
   unsigned Marks() const;
@@ -47,10 +49,10 @@ class FoundMatch {
 
  private:
   const MatchResults* Results = nullptr;
-  const char* Origin = nullptr;
   const char* At = nullptr;
   std::size_t Length = 0;
   LineCounter* Lines = nullptr;
+  std::int64_t AtPosition = 0;
 };
 
 // Receives each match; returns false to stop the search.
@@ -63,5 +65,16 @@ struct BufferOutcome {
 
 BufferOutcome SearchBuffer(const SearchPlan& plan, const char* first, const char* last,
                            unsigned matchWord, const MatchSink& sink);
+
+// True when `plan` under `matchWord` finds its matches line by line: no match holds a LF and
+// none is empty (a literal without a LF, or a one-line pattern with a required literal or byte
+// run), so a text may be searched a stretch of whole lines at a time.
+bool SearchableByLines(const SearchPlan& plan, unsigned matchWord);
+
+// SearchBuffer for such a plan over whole lines [first, last) of a longer text, at `place` in
+// it: the matches, offsets and lines are those of SearchBuffer over the whole text that lie in
+// the range.
+BufferOutcome SearchLines(const SearchPlan& plan, const char* first, const char* last,
+                          const TextPlace& place, unsigned matchWord, const MatchSink& sink);
 
 }  // namespace GrepEngine

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "BlockSearch.h"
 #include "BufferSearch.h"
 #include "FileMask.h"
 #include "MaskWalk.h"
@@ -48,15 +49,44 @@ void FileSearch::UseFastPaths(bool on) {
   *Plan = PlanSearch(Plan->Compiled, first, first + ExpressionText.size(), FastPaths);
 }
 
-// Walks the mask and hands each readable file's content to `onFile(path, first, last)`, which
-// returns false to end the run.
+void FileSearch::ReadInBlocks(std::uint64_t fromSize, std::size_t blockSize) {
+  BlocksFrom = fromSize;
+  BlockSize = blockSize;
+}
+
+namespace {
+
+// Reads the open file, by blocks when it is large and the plan allows, else whole into
+// `buffer`, and searches it. Unreadable: nothing is reported.
+BufferOutcome SearchContent(const SearchPlan& plan, Platform::FileContent& content,
+                            std::uint64_t blocksFrom, std::size_t blockSize,
+                            std::vector<char>& buffer, unsigned matchWord, const MatchSink& sink) {
+  if (content.SizeAtOpen() >= blocksFrom && SearchableByLines(plan, matchWord)) {
+    const TextReader read = [&](char* into, std::size_t capacity, std::size_t& got) {
+      return content.Read(into, capacity, got);
+    };
+    return SearchInBlocks(plan, read, blockSize, buffer, matchWord, sink).Search;
+  }
+  std::uint64_t length = 0;
+  if (!content.ReadAll(buffer, length)) return BufferOutcome();
+  const char none = 0;  // a search may take the data pointer of an empty text: never null
+  const char* first = length == 0 ? &none : buffer.data();
+  return SearchBuffer(plan, first, first + length, matchWord, sink);
+}
+
+}  // namespace
+
+// Walks the mask and hands each file that opens as a regular file to `onFile(path, search)`,
+// where `search(matchWord, sink)` searches it; `onFile` returns false to end the run.
 template <class OnFile>
 void FileSearch::Run(const char* mask, bool recurse, OnFile onFile) {
   Abandoned.clear();
   Platform::FileContent content;
-  WalkMask(FileMask(mask), recurse, [&](const std::string& path) {
-    if (!content.Load(path.c_str(), Buffer)) return true;  // unreadable: passed over
-    return onFile(path, content.Data(), content.Data() + content.Size());
+  WalkMask(FileMask(mask), recurse, [&](const WalkedFile& file) {
+    if (!content.Open(file.Directory, file.Name)) return true;  // unreadable: passed over
+    return onFile(file.Path, [&](unsigned matchWord, const MatchSink& sink) {
+      return SearchContent(*Plan, content, BlocksFrom, BlockSize, Buffer, matchWord, sink);
+    });
   });
 }
 
@@ -64,7 +94,7 @@ unsigned FileSearch::GrepFiles(GrepCallback callback, const char* mask, bool rec
                                unsigned matchWord) {
   if (!Plan || mask == nullptr) return 0;
   unsigned count = 0;
-  Run(mask, recurse, [&](const std::string& path, const char* first, const char* last) {
+  Run(mask, recurse, [&](const std::string& path, const auto& search) {
     bool stopped = false;
     const MatchSink sink = [&](const FoundMatch& match) {
       if (callback == nullptr) return true;
@@ -72,7 +102,7 @@ unsigned FileSearch::GrepFiles(GrepCallback callback, const char* mask, bool rec
       stopped = !callback(path.c_str(), *this);
       return !stopped;
     };
-    const BufferOutcome outcome = SearchBuffer(*Plan, first, last, matchWord, sink);
+    const BufferOutcome outcome = search(matchWord, sink);
     count += outcome.Count;
     if (outcome.Abandoned) Abandoned.push_back(path);
     return !stopped;
@@ -84,10 +114,9 @@ unsigned FileSearch::FindFiles(FindCallback callback, const char* mask, bool rec
                                unsigned matchWord) {
   if (!Plan || mask == nullptr) return 0;
   unsigned count = 0;
-  Run(mask, recurse, [&](const std::string& path, const char* first, const char* last) {
+  Run(mask, recurse, [&](const std::string& path, const auto& search) {
     // The first match settles it.
-    const BufferOutcome outcome =
-        SearchBuffer(*Plan, first, last, matchWord, [](const FoundMatch&) { return false; });
+    const BufferOutcome outcome = search(matchWord, [](const FoundMatch&) { return false; });
     if (outcome.Count == 0) {
       if (outcome.Abandoned) Abandoned.push_back(path);
       return true;

@@ -13,18 +13,22 @@ std::size_t CountNewlines(const char* first, const char* last);
 class LineCounter {
  public:
   explicit LineCounter(const char* origin) : Origin(origin), Scanned(origin), Start(origin) {}
+  // For a part of a longer text: `origin`, the start of line `line`, lies at `originOffset`.
+  LineCounter(const char* origin, std::uint64_t originOffset, unsigned line)
+      : Origin(origin), Scanned(origin), Start(origin), OriginOffset(originOffset), LineNumber(line) {}
 
   // Takes in the bytes from the last position up to `to`; `to` never moves backwards.
   void AdvanceTo(const char* to);
 
   // The line of the last position, from 1, and the offset of that line's first byte.
   unsigned Line() const { return LineNumber; }
-  std::uint64_t LineStart() const { return static_cast<std::uint64_t>(Start - Origin); }
+  std::uint64_t LineStart() const { return OriginOffset + static_cast<std::uint64_t>(Start - Origin); }
 
  private:
   const char* Origin;
   const char* Scanned;
   const char* Start;
+  std::uint64_t OriginOffset = 0;
   unsigned LineNumber = 1;
 };
 

@@ -1,9 +1,10 @@
 #include "MaskWalk.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
-#include "platform/Directory.h"
+#include "platform/WorkingFiles.h"
 
 namespace GrepEngine {
 namespace {
@@ -12,37 +13,96 @@ bool IsFile(Platform::EntryKind kind) {
   return kind == Platform::EntryKind::File || kind == Platform::EntryKind::LinkToFile;
 }
 
-// `listed` is the path to list, `prefix` what goes before its names in a visited path.
-bool WalkDirectory(const FileMask& mask, bool recurse, const std::string& listed,
-                   const std::string& prefix, const FileVisitor& visit) {
+// A directory on the way down from the mask's directory to the one being walked.
+struct Level {
+  std::string Path;                  // as the working files' tidying gets it
+  std::string Prefix;                // what goes before its names in a visited path
+  Platform::DirectoryIdentity Identity;
+  std::vector<std::string> Pending;  // sub-directories still to walk, the next one last
+};
+
+// The mask's own directory as a path without a trailing '/' ("/" stays itself).
+std::string PathOfMaskDirectory(const FileMask& mask) {
+  std::string path = mask.Directory();
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+// Lists the directory open in `here` (the directory of `level`), tidies its working files,
+// visits its matching files and notes its sub-directories in `level`. False when the visitor
+// ended the walk.
+bool WalkFilesOf(const FileMask& mask, bool recurse, const Platform::Directory& here, Level& level,
+                 const FileVisitor& visit) {
   std::vector<Platform::DirectoryEntry> entries;
-  if (!Platform::ListDirectory(listed, entries)) return true;
+  if (!here.List(entries)) return true;
   std::sort(entries.begin(), entries.end(),
             [](const Platform::DirectoryEntry& a, const Platform::DirectoryEntry& b) {
               return a.Name < b.Name;  // char_traits<char> compares as unsigned bytes
             });
-  std::vector<std::string> subdirectories;
+  const auto working = std::stable_partition(
+      entries.begin(), entries.end(),
+      [](const Platform::DirectoryEntry& entry) { return !Platform::IsWorkingFile(entry.Name); });
+  for (auto entry = working; entry != entries.end(); ++entry)
+    Platform::TidyWorkingFile(level.Path, entry->Name);
+  entries.erase(working, entries.end());
+
   for (const Platform::DirectoryEntry& entry : entries) {
     if (IsFile(entry.Kind)) {
-      if (mask.Matches(entry.Name) && !visit(prefix + entry.Name)) return false;
+      if (!mask.Matches(entry.Name)) continue;
+      const std::string path = level.Prefix + entry.Name;
+      if (!visit(WalkedFile{path, here, entry.Name})) return false;
     } else if (recurse && entry.Kind == Platform::EntryKind::Directory) {
-      subdirectories.push_back(entry.Name);
+      level.Pending.push_back(entry.Name);
     }
   }
-  // Only the names to descend into are kept while deeper levels are walked.
-  entries.clear();
-  entries.shrink_to_fit();
-  for (const std::string& name : subdirectories) {
-    const std::string path = prefix + name;
-    if (!WalkDirectory(mask, recurse, path, path + '/', visit)) return false;
-  }
+  std::reverse(level.Pending.begin(), level.Pending.end());
   return true;
+}
+
+// Makes `current` the directory of `level` again after walking one of its sub-directories:
+// through ".." of the sub-directory, else by its path; either must lead to the same directory.
+// False when neither does: what is left of that directory cannot be walked.
+bool ReturnTo(const Level& level, Platform::Directory& current) {
+  Platform::Directory parent;
+  if (current.IsOpen() && parent.OpenParent(current, level.Identity)) {
+    current = std::move(parent);
+    return true;
+  }
+  current.Close();
+  if (parent.Open(level.Path) && parent.Identity() == level.Identity) {
+    current = std::move(parent);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 bool WalkMask(const FileMask& mask, bool recurse, const FileVisitor& visit) {
-  return WalkDirectory(mask, recurse, mask.Directory(), mask.PathPrefix(), visit);
+  Platform::Directory current;
+  if (!current.Open(mask.Directory())) return true;
+  std::vector<Level> levels;
+  levels.push_back(Level{PathOfMaskDirectory(mask), mask.PathPrefix(), current.Identity(), {}});
+  if (!WalkFilesOf(mask, recurse, current, levels.back(), visit)) return false;
+
+  // Only the directory being walked is held open: going down opens a sub-directory through
+  // it, going back up reopens its parent.
+  while (!levels.empty()) {
+    if (levels.back().Pending.empty()) {
+      levels.pop_back();
+      if (!levels.empty() && !ReturnTo(levels.back(), current)) levels.back().Pending.clear();
+      continue;
+    }
+    const std::string name = std::move(levels.back().Pending.back());
+    levels.back().Pending.pop_back();
+    Platform::Directory child;
+    if (!child.OpenChild(current, name)) continue;  // passed over like an unlistable one
+    const std::string path = levels.back().Prefix + name;
+    current = std::move(child);
+    levels.push_back(Level{path, path + '/', current.Identity(), {}});
+    if (!WalkFilesOf(mask, recurse, current, levels.back(), visit)) return false;
+  }
+  return true;
 }
 
 }  // namespace GrepEngine

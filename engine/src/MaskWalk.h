@@ -5,19 +5,35 @@
 // Order: the matching files of a directory in byte order of their names, then (when
 // recursing) its sub-directories in byte order, each walked the same way before the next.
 // Regular files and links to regular files are named; links to directories are never entered,
-// so a link loop cannot trap the walk. A directory that cannot be listed is passed over; when
-// it is the mask's own directory the walk names no file.
+// so a link loop cannot trap the walk. The toolkit's own working files are never named: the
+// walk hands each one it meets to Platform::TidyWorkingFile instead, before the directory's
+// files are visited. A directory that cannot be opened or listed (or, deep in a tree, got back
+// to) is passed over with what is left of it; when it is the mask's own directory the walk
+// names no file.
+//
+// The walk goes from directory to directory by handles, holding only a couple open whatever
+// the depth, so a tree deeper than the longest path the system takes is walked in full.
 
 #include <functional>
 #include <string>
 
 #include "FileMask.h"
+#include "platform/Directory.h"
 
 namespace GrepEngine {
 
-// Receives the path of one named file (the mask's directory part followed by the names below
-// it); returns false to end the walk.
-using FileVisitor = std::function<bool(const std::string& path)>;
+// One file the walk names.
+struct WalkedFile {
+  // The mask's directory part followed by the names below it; in a deep tree it may be
+  // longer than the system takes for a path.
+  const std::string& Path;
+  // The file's directory, open, and its own name there: how to reach it at any depth.
+  const Platform::Directory& Directory;
+  const std::string& Name;
+};
+
+// Receives one named file; returns false to end the walk.
+using FileVisitor = std::function<bool(const WalkedFile& file)>;
 
 // Walks `mask`; returns false when the visitor ended the walk.
 bool WalkMask(const FileMask& mask, bool recurse, const FileVisitor& visit);

@@ -4,11 +4,11 @@ namespace GrepEngine {
 
 namespace {
 
-SubMatch ViewOf(const boost::sub_match<const char*>& sub, const char* origin) {
+SubMatch ViewOf(const boost::sub_match<const char*>& sub, const MatchResults::Impl& impl) {
   SubMatch view;
   if (!sub.matched) return view;
   view.Matched = true;
-  view.Position = sub.first - origin;
+  view.Position = static_cast<std::int64_t>(impl.OriginOffset) + (sub.first - impl.Origin);
   view.First = sub.first;
   view.Last = sub.second;
   return view;
@@ -31,17 +31,17 @@ unsigned MatchResults::Size() const {
 
 SubMatch MatchResults::Sub(unsigned i) const {
   if (i >= Size()) return SubMatch();
-  return ViewOf(Body->Results[static_cast<int>(i)], Body->Origin);
+  return ViewOf(Body->Results[static_cast<int>(i)], *Body);
 }
 
 SubMatch MatchResults::Prefix() const {
   if (!Matched()) return SubMatch();
-  return ViewOf(Body->Results.prefix(), Body->Origin);
+  return ViewOf(Body->Results.prefix(), *Body);
 }
 
 SubMatch MatchResults::Suffix() const {
   if (!Matched()) return SubMatch();
-  return ViewOf(Body->Results.suffix(), Body->Origin);
+  return ViewOf(Body->Results.suffix(), *Body);
 }
 
 unsigned MatchResults::Line() const {

@@ -10,6 +10,7 @@ namespace GrepEngine {
 struct MatchResults::Impl {
   boost::match_results<const char*> Results;
   const char* Origin = nullptr;  // offsets count from here
+  std::uint64_t OriginOffset = 0;  // the offset of Origin itself, when the range is part of a text
   unsigned Line = 1;             // counted from 1 at the origin
   std::uint64_t LineStart = 0;   // offset of the line's first byte
   bool Abandoned = false;
@@ -29,6 +30,7 @@ struct MatchResults::Impl {
   void Reset(const char* origin) {
     Results = boost::match_results<const char*>();
     Origin = origin;
+    OriginOffset = 0;
     Line = 1;
     LineStart = 0;
     Abandoned = false;

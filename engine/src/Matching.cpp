@@ -113,7 +113,8 @@ GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, 
 }
 
 GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char* last,
-                          unsigned matchWord, WindowSource windows, GrepCallback callback) {
+                          unsigned matchWord, WindowSource windows, GrepCallback callback,
+                          const TextPlace& place) {
   GrepOutcome outcome;
   if (pattern.Failed()) return outcome;
   const Regex& expression = pattern.Internals().Expression;
@@ -123,22 +124,27 @@ GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char*
   const FlagBits innerEnd =
       (flags & ~Bits(rc::match_not_eol | rc::match_not_eow)) | Bits(rc::match_not_eob);
 
+  // In a part of a text the engine's base is the LF before the part: a window there sees a
+  // line start exactly as in the whole text, and never the text's start.
+  const char* base = place.AfterText ? first - 1 : first;
+
   MatchResults current;
   MatchResults::Impl& impl = current.Internals();
   impl.Reset(first);
-  LineCounter lines(first);
+  impl.OriginOffset = place.Offset;
+  LineCounter lines(first, place.Offset, place.Line);
   const char* from = first;
   bool afterMatch = false;
   for (;;) {
     const SearchWindow window = windows(from);
     if (window.First == nullptr || window.Last <= from) break;
-    FlagBits step = window.Last == last ? flags : innerEnd;
-    if (window.First != first) step |= Bits(rc::match_prev_avail);
+    FlagBits step = window.Last == last && place.EndsText ? flags : innerEnd;
+    if (window.First != base) step |= Bits(rc::match_prev_avail);
     if (afterMatch && window.First == from) step |= Bits(rc::match_not_initial_null);
     bool abandoned = false;
     const bool found = Guarded(
         [&] {
-          return boost::regex_search(window.First, window.Last, impl.Results, expression, AsMatchFlags(step), first);
+          return boost::regex_search(window.First, window.Last, impl.Results, expression, AsMatchFlags(step), base);
         },
         abandoned);
     if (abandoned) {

@@ -3,20 +3,31 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <memory>
+#include <utility>
 
 #include "platform/FaultSeam.h"
 
 namespace Platform {
 namespace {
 
-struct CloseDirectory {
-  void operator()(DIR* directory) const { closedir(directory); }
+constexpr int DirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+struct CloseStream {
+  void operator()(DIR* stream) const { closedir(stream); }
 };
-using DirectoryHandle = std::unique_ptr<DIR, CloseDirectory>;
+using DirectoryStream = std::unique_ptr<DIR, CloseStream>;
+
+int OpenRetrying(int at, const char* path, int flags) {
+  int descriptor;
+  do {
+    descriptor = ::openat(at, path, flags);
+  } while (descriptor < 0 && errno == EINTR);
+  return descriptor;
+}
 
 EntryKind KindOfMode(mode_t mode) {
   if (S_ISREG(mode)) return EntryKind::File;
@@ -55,15 +66,95 @@ bool IsDotOrDotDot(const char* name) {
 
 }  // namespace
 
-bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>& entries) {
-  entries.clear();
+Directory::~Directory() { Close(); }
+
+Directory::Directory(Directory&& other) noexcept
+    : Descriptor(std::exchange(other.Descriptor, -1)), Id(std::exchange(other.Id, DirectoryIdentity())) {}
+
+Directory& Directory::operator=(Directory&& other) noexcept {
+  if (this != &other) {
+    Close();
+    Descriptor = std::exchange(other.Descriptor, -1);
+    Id = std::exchange(other.Id, DirectoryIdentity());
+  }
+  return *this;
+}
+
+void Directory::Close() {
+  if (Descriptor >= 0) {
+    const int error = errno;  // closing must not hide the error being reported
+    ::close(Descriptor);
+    errno = error;
+  }
+  Descriptor = -1;
+  Id = DirectoryIdentity();
+}
+
+bool Directory::Adopt(int descriptor) {
+  Close();
+  if (descriptor < 0) return false;
+  struct stat status;
+  if (::fstat(descriptor, &status) != 0) {
+    const int error = errno;
+    ::close(descriptor);
+    errno = error;
+    return false;
+  }
+  Descriptor = descriptor;
+  Id = DirectoryIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+  return true;
+}
+
+bool Directory::Open(const std::string& path) {
+  Close();
   if (InjectedFault(Call::OpenDirectory)) return false;
-  const DirectoryHandle handle(opendir(directory.c_str()));
-  if (!handle) return false;
-  const int fd = dirfd(handle.get());
+  return Adopt(OpenRetrying(AT_FDCWD, path.c_str(), DirectoryFlags));
+}
+
+bool Directory::OpenChild(const Directory& parent, const std::string& name) {
+  // Opened before this object lets go of its own directory, so `parent` may be this object.
+  if (InjectedFault(Call::OpenDirectory)) {
+    Close();
+    return false;
+  }
+  const int descriptor = parent.IsOpen() ? OpenRetrying(parent.Descriptor, name.c_str(), DirectoryFlags | O_NOFOLLOW) : -1;
+  if (!parent.IsOpen()) errno = EBADF;
+  return Adopt(descriptor);
+}
+
+bool Directory::OpenParent(const Directory& child, const DirectoryIdentity& expected) {
+  if (InjectedFault(Call::ReopenDirectory)) {
+    Close();
+    return false;
+  }
+  const int descriptor = child.IsOpen() ? OpenRetrying(child.Descriptor, "..", DirectoryFlags) : -1;
+  if (!child.IsOpen()) errno = EBADF;
+  if (!Adopt(descriptor)) return false;
+  if (Id == expected) return true;
+  Close();
+  errno = ESTALE;  // the tree moved: ".." is some other directory now
+  return false;
+}
+
+bool Directory::List(std::vector<DirectoryEntry>& entries) const {
+  entries.clear();
+  if (!IsOpen()) {
+    errno = EBADF;
+    return false;
+  }
+  // A stream of its own, so that listing never moves this handle.
+  const int own = OpenRetrying(Descriptor, ".", DirectoryFlags);
+  if (own < 0) return false;
+  const DirectoryStream stream(fdopendir(own));
+  if (!stream) {
+    const int error = errno;
+    ::close(own);
+    errno = error;
+    return false;
+  }
   for (;;) {
     errno = 0;
-    const dirent* entry = readdir(handle.get());
+    const dirent* entry = readdir(stream.get());
     if (entry == nullptr) {
       if (errno == 0) return true;
       const int error = errno;
@@ -72,7 +163,7 @@ bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>& en
       return false;
     }
     if (IsDotOrDotDot(entry->d_name)) continue;
-    entries.push_back(DirectoryEntry{entry->d_name, KindOf(fd, *entry)});
+    entries.push_back(DirectoryEntry{entry->d_name, KindOf(Descriptor, *entry)});
   }
 }
 

@@ -1,92 +1,89 @@
 #include "platform/FileContent.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
+#include "RegularFileOpening.h"
 #include "platform/FaultSeam.h"
 
 namespace Platform {
-namespace {
 
-// A search may take the data pointer of an empty content; it must not be null.
-const char EmptyContent[1] = {};
+FileContent::~FileContent() { Close(); }
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : Fd(fd) {}
-  ~Descriptor() {
-    if (Fd >= 0) {
-      const int error = errno;  // closing must not hide the error being reported
-      close(Fd);
-      errno = error;
-    }
+void FileContent::Close() {
+  if (Descriptor >= 0) {
+    const int error = errno;  // closing must not hide the error being reported
+    ::close(Descriptor);
+    errno = error;
   }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return Fd; }
+  Descriptor = -1;
+  Size = 0;
+  Consumed = 0;
+}
 
- private:
-  int Fd;
-};
+bool FileContent::Adopt(int descriptor, std::uint64_t size) {
+  if (descriptor < 0) return false;
+  Descriptor = descriptor;
+  Size = size;
+  Consumed = 0;
+  return true;
+}
 
-// Reads up to `size` bytes; a file that shrank meanwhile gives what it still holds.
-bool ReadUpTo(int fd, char* into, std::uint64_t size, std::uint64_t& got) {
+bool FileContent::Open(const char* path) {
+  Close();
+  if (InjectedFault(Call::OpenForReading)) return false;
+  struct stat status;
+  const int descriptor = OpenRegularFile(AT_FDCWD, path, status);
+  return Adopt(descriptor, static_cast<std::uint64_t>(status.st_size));
+}
+
+bool FileContent::Open(const Directory& directory, const std::string& name) {
+  Close();
+  if (InjectedFault(Call::OpenForReading)) return false;
+  if (!directory.IsOpen()) {
+    errno = EBADF;
+    return false;
+  }
+  struct stat status;
+  const int descriptor = OpenRegularFile(directory.Descriptor, name.c_str(), status);
+  return Adopt(descriptor, static_cast<std::uint64_t>(status.st_size));
+}
+
+bool FileContent::Read(char* into, std::size_t capacity, std::size_t& got) {
   got = 0;
-  while (got < size) {
+  if (Descriptor < 0) {
+    errno = EBADF;
+    return false;
+  }
+  const std::uint64_t wanted = std::min<std::uint64_t>(capacity, Size - Consumed);
+  while (got < wanted) {
     if (InjectedFault(Call::Read)) return false;
-    const ssize_t n = read(fd, into + got, static_cast<std::size_t>(size - got));
+    const ssize_t n = ::read(Descriptor, into + got, static_cast<std::size_t>(wanted - got));
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    if (n == 0) break;
-    got += static_cast<std::uint64_t>(n);
+    if (n == 0) {  // the file shrank: its content ends here
+      Size = Consumed + got;
+      break;
+    }
+    got += static_cast<std::size_t>(n);
   }
+  Consumed += got;
   return true;
 }
 
-}  // namespace
-
-FileContent::~FileContent() { Release(); }
-
-void FileContent::Release() {
-  if (Mapping != nullptr) munmap(Mapping, MappingLength);
-  Mapping = nullptr;
-  MappingLength = 0;
-  Bytes = EmptyContent;
-  Length = 0;
-}
-
-bool FileContent::Load(const char* path, std::vector<char>& buffer, std::uint64_t mapThreshold) {
-  Release();
-  if (InjectedFault(Call::OpenForReading)) return false;
-  const Descriptor file(open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY));
-  if (file.Get() < 0) return false;
-  struct stat status;
-  if (fstat(file.Get(), &status) != 0) return false;
-  const auto size = static_cast<std::uint64_t>(status.st_size);
-
-  if (size > 0 && size >= mapThreshold) {
-    if (InjectedFault(Call::Map)) return false;
-    void* view = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, file.Get(), 0);
-    if (view == MAP_FAILED) return false;
-    madvise(view, static_cast<std::size_t>(size), MADV_SEQUENTIAL);
-    Mapping = view;
-    MappingLength = static_cast<std::size_t>(size);
-    Bytes = static_cast<const char*>(view);
-    Length = size;
-    return true;
-  }
-
-  if (buffer.size() < size) buffer.resize(static_cast<std::size_t>(size));
-  std::uint64_t got = 0;
-  if (!ReadUpTo(file.Get(), buffer.data(), size, got)) return false;
-  Bytes = buffer.empty() ? EmptyContent : buffer.data();
-  Length = got;
+bool FileContent::ReadAll(std::vector<char>& buffer, std::uint64_t& length) {
+  length = 0;
+  const std::uint64_t rest = Size - Consumed;
+  if (buffer.size() < rest) buffer.resize(static_cast<std::size_t>(rest));
+  std::size_t got = 0;
+  if (!Read(buffer.data(), static_cast<std::size_t>(rest), got)) return false;
+  length = got;
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FileCalls.h"
+#include "RegularFileOpening.h"
 #include "platform/FaultSeam.h"
 #include "platform/TemporaryFile.h"
 
@@ -162,7 +163,8 @@ bool File::Close() {
 
 std::unique_ptr<File> OpenForReading(const std::string& path) {
   if (InjectedFault(Call::OpenForReading)) return nullptr;
-  const int descriptor = Retrying([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); });
+  struct stat status;
+  const int descriptor = OpenRegularFile(AT_FDCWD, path.c_str(), status);
   if (descriptor < 0) return nullptr;
   return std::make_unique<File>(descriptor);
 }

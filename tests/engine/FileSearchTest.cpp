@@ -4,11 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <climits>
 #include <string>
 #include <vector>
 
+#include "BlockSearch.h"
 #include "BufferSearch.h"
+#include "DeepTree.h"
+#include "FifoWriter.h"
 #include "GeneratedCases.h"
 #include "TemporaryDirectory.h"
 #include "engine/OptionWords.h"
@@ -292,6 +299,156 @@ TEST(FastPaths, SameResultsOverFiles) {
     EXPECT_EQ(counts[0][0], counts[1][0]) << pattern;
     EXPECT_EQ(counts[0][1], counts[1][1]) << pattern;
   }
+}
+
+// The block search against the whole-buffer search: the same matches, sub-matches, positions
+// and lines, however small the blocks, for every plan that may be searched by lines.
+std::vector<Seen> SearchInBlocksOf(const GrepEngine::SearchPlan& plan, const std::string& text,
+                                   std::size_t blockSize, unsigned word, std::vector<char>& buffer) {
+  std::vector<Seen> all;
+  std::size_t at = 0;
+  const GrepEngine::TextReader read = [&](char* into, std::size_t capacity, std::size_t& got) {
+    got = std::min(capacity, text.size() - at);
+    std::copy(text.data() + at, text.data() + at + got, into);
+    at += got;
+    return true;
+  };
+  const auto outcome = GrepEngine::SearchInBlocks(plan, read, blockSize, buffer, word,
+                                                  [&](const GrepEngine::FoundMatch& match) {
+                                                    Seen seen;
+                                                    for (unsigned i = 0; i <= match.Marks(); ++i) {
+                                                      seen.What.push_back(match.Sub(i).Text());
+                                                      seen.Position.push_back(match.Sub(i).Position);
+                                                    }
+                                                    seen.Line = match.Line();
+                                                    all.push_back(seen);
+                                                    return true;
+                                                  });
+  EXPECT_FALSE(outcome.ReadFailed);
+  return all;
+}
+
+TEST(BlockSearch, SameMatchesAsTheWholeBufferOnGeneratedTexts) {
+  TestCases::Generator generate(19);
+  const unsigned words[] = {0, MB::NotBeginningOfLine, MB::NotEndOfLine, MB::NotEndOfWord,
+                           MB::NotBeginningOfWord, MB::NotEndOfBuffer, MB::NotBeginningOfBuffer,
+                           MB::Shortest, MB::NotNullString,
+                           MB::NotBeginningOfLine | MB::NotEndOfLine | MB::NotBeginningOfWord};
+  unsigned searchable = 0, matched = 0;
+  std::vector<char> buffer;
+  for (int round = 0; round < 3000; ++round) {
+    const std::string pattern = round % 3 == 0   ? generate.Literal()
+                                : round % 3 == 1 ? generate.Alternation()
+                                                 : generate.Classes() + "$";
+    const auto compiled = GrepEngine::Pattern::Compile(pattern.data(), pattern.data() + pattern.size(),
+                                                       GrepEngine::SyntaxBits::Normal, std::locale());
+    if (compiled->Failed()) continue;
+    const auto plan = GrepEngine::PlanSearch(compiled, pattern.data(), pattern.data() + pattern.size(), true);
+    const unsigned word = words[generate.Below(sizeof words / sizeof *words)];
+    if (!GrepEngine::SearchableByLines(plan, word)) continue;
+    ++searchable;
+    std::string text = generate.Text() + generate.Text();
+    if (round % 5 == 0) text = "\n" + text;
+    if (round % 7 == 0) text += "\n";
+    const std::vector<Seen> whole = SearchAll(plan, text, word);
+    matched += !whole.empty();
+    for (std::size_t block = 1; block <= 64; block += 1 + block / 8)
+      ASSERT_EQ(SearchInBlocksOf(plan, text, block, word, buffer), whole)
+          << "pattern '" << pattern << "' text '" << text << "' word " << word << " block " << block;
+  }
+  EXPECT_GT(searchable, 1500u);
+  EXPECT_GT(matched, 1000u);
+}
+
+TEST(BlockSearch, PositionsAndLinesCarryAcrossBlocks) {
+  const std::string pattern = "^ab|cd$|\\<ef\\>";
+  const auto compiled = GrepEngine::Pattern::Compile(pattern.data(), pattern.data() + pattern.size(),
+                                                     GrepEngine::SyntaxBits::Normal, std::locale());
+  const auto plan = GrepEngine::PlanSearch(compiled, pattern.data(), pattern.data() + pattern.size(), true);
+  ASSERT_TRUE(GrepEngine::SearchableByLines(plan, 0));
+  const std::string text = "ab\nxab cd\n" + std::string(300, 'z') + " ef\nab";
+  std::vector<char> buffer;
+  const std::vector<Seen> found = SearchInBlocksOf(plan, text, 4, 0, buffer);
+  ASSERT_EQ(found.size(), 4u);
+  EXPECT_EQ(found[0].Position[0], 0);
+  EXPECT_EQ(found[1].Position[0], 7);
+  EXPECT_EQ(found[1].Line, 2u);
+  EXPECT_EQ(found[2].Position[0], 311);
+  EXPECT_EQ(found[2].Line, 3u);
+  EXPECT_EQ(found[3].Position[0], 314);
+  EXPECT_EQ(found[3].Line, 4u);
+  EXPECT_LT(buffer.size(), 2 * 310u) << "memory follows the longest line";
+}
+
+// Whole runs over files read in small blocks give what runs reading each file whole give.
+TEST(BlockSearch, SameResultsOverFiles) {
+  TestCases::Generator generate(23);
+  for (int round = 0; round < 100; ++round) {
+    TemporaryDirectory dir;
+    for (int f = 0; f < 3; ++f)
+      dir.Write(std::string(1, static_cast<char>('a' + f)), generate.Text() + generate.Text() + generate.Text());
+    const std::string pattern = round % 2 == 0 ? generate.Literal() : generate.Alternation();
+    std::vector<Seen> grepped[2];
+    std::vector<std::string> found[2];
+    for (int blocks = 0; blocks < 2; ++blocks) {
+      FileSearch search;
+      if (blocks == 1) search.ReadInBlocks(0, 1 + static_cast<std::size_t>(round % 17));
+      if (search.SetExpression(pattern.c_str(), false) != 0) break;
+      Recorded.clear();
+      Found.clear();
+      search.GrepFiles(&Record, (dir / "*").c_str(), false, 0);
+      search.FindFiles(&RecordFile, (dir / "*").c_str(), false, 0);
+      grepped[blocks] = Recorded;
+      found[blocks] = Found;
+    }
+    EXPECT_EQ(grepped[0], grepped[1]) << pattern;
+    EXPECT_EQ(found[0], found[1]) << pattern;
+  }
+}
+
+TEST_F(FileSearchTest, AFileTooDeepForAPathIsFoundAndRead) {
+  const std::string name(60, 'q');
+  constexpr int Depth = 100;
+  TestSupport::DeepTree tree(dir.Path(), Depth, name);
+  std::vector<std::string> expected;
+  for (int level = 0; level <= Depth; level += 5) {
+    tree.Write(level, "f", "x needle");
+    expected.push_back(tree.PathOf(level) + "/f");
+  }
+  ASSERT_GT(expected.back().size(), static_cast<std::size_t>(PATH_MAX));
+  FileSearch search;
+  ASSERT_EQ(search.SetExpression("needle", false), 0u);
+  EXPECT_EQ(search.GrepFiles(&Record, (dir / "*").c_str(), true, 0), expected.size());
+  EXPECT_EQ(search.FindFiles(&RecordFile, (dir / "*").c_str(), true, 0), expected.size());
+  EXPECT_EQ(Found, expected);
+  ASSERT_EQ(Recorded.size(), expected.size());
+  EXPECT_EQ(Recorded.back(), (Seen{expected.back(), {"needle", ""}, {2, -1}, 1}));
+}
+
+// Between the listing of a directory and the open of its file "b", "b" becomes a FIFO: the
+// callback of "a" makes the swap.
+thread_local std::unique_ptr<TestSupport::FifoWriter> Writer;
+bool SwapAfterA(const char* file, const FileSearch& search) {
+  Record(file, search);
+  const std::string path = file;
+  if (path.size() >= 2 && path.compare(path.size() - 2, 2, "/a") == 0 && !Writer) {
+    const std::string b = path.substr(0, path.size() - 1) + "b";
+    ::unlink(b.c_str());
+    if (::mkfifo(b.c_str(), 0600) == 0) Writer = std::make_unique<TestSupport::FifoWriter>(b);
+  }
+  return true;
+}
+
+TEST_F(FileSearchTest, AFileSwappedForAFifoIsPassedOver) {
+  for (const char* name : {"a", "b", "c"}) dir.Write(name, "needle");
+  FileSearch search;
+  ASSERT_EQ(search.SetExpression("needle", false), 0u);
+  EXPECT_EQ(search.GrepFiles(&SwapAfterA, (dir / "*").c_str(), false, 0), 2u);
+  ASSERT_TRUE(Writer);
+  EXPECT_EQ(Writer->Served(), 0) << "the FIFO was never opened for reading";
+  Writer.reset();
+  EXPECT_EQ(Recorded.size(), 2u);
+  EXPECT_EQ(Recorded.back().File, dir / "c");
 }
 
 }  // namespace

@@ -2,14 +2,19 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <cerrno>
+#include <climits>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "FileMask.h"
 #include "MaskWalk.h"
+#include "DeepTree.h"
 #include "TemporaryDirectory.h"
+#include "platform/FileContent.h"
 #include "platform/FaultSeam.h"
 
 namespace {
@@ -61,8 +66,8 @@ TEST(FileMask, SplitsAtTheLastSlash) {
 
 std::vector<std::string> Walk(const std::string& mask, bool recurse) {
   std::vector<std::string> seen;
-  GrepEngine::WalkMask(FileMask(mask), recurse, [&](const std::string& path) {
-    seen.push_back(path);
+  GrepEngine::WalkMask(FileMask(mask), recurse, [&](const GrepEngine::WalkedFile& file) {
+    seen.push_back(file.Path);
     return true;
   });
   return seen;
@@ -120,8 +125,8 @@ TEST_F(MaskWalkTest, UnlistableSubdirectoryIsPassedOver) {
 
 TEST_F(MaskWalkTest, StopsWhenTheVisitorSaysSo) {
   std::vector<std::string> seen;
-  const bool completed = GrepEngine::WalkMask(FileMask(Root() + "*.txt"), true, [&](const std::string& path) {
-    seen.push_back(path);
+  const bool completed = GrepEngine::WalkMask(FileMask(Root() + "*.txt"), true, [&](const GrepEngine::WalkedFile& file) {
+    seen.push_back(file.Path);
     return seen.size() < 4;
   });
   EXPECT_FALSE(completed);
@@ -158,6 +163,79 @@ TEST_F(MaskWalkTest, WithoutDirectoryPartTheCurrentDirectoryIsWalked) {
   EXPECT_EQ(Walk("?.log", false), std::vector<std::string>{"c.log"});
   EXPECT_EQ(Walk("?.log", true), (std::vector<std::string>{"c.log", "m/o/q.log"}));
   EXPECT_EQ(Walk("m/o/*", false), (std::vector<std::string>{"m/o/p.txt", "m/o/q.log"}));
+}
+
+// Only a couple of directories are held open whatever the depth: the descriptors open while
+// the bottom file is visited are as many as while a top file is.
+std::size_t OpenDescriptors() {
+  std::size_t count = 0;
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    (void)entry;
+    ++count;
+  }
+  return count;
+}
+
+TEST(MaskWalk, TreeDeeperThanTheLongestPathIsWalkedInFullByHandles) {
+  TemporaryDirectory dir;
+  const std::string name(60, 'd');
+  constexpr int Depth = 120;  // about 7300 bytes of path
+  TestSupport::DeepTree tree(dir.Path(), Depth, name);
+  std::vector<std::string> expected;
+  for (int level = 0; level <= Depth; level += 4) {
+    tree.Write(level, "f.txt", "content " + std::to_string(level));
+    tree.Write(level, "g.log", "");
+    expected.push_back(tree.PathOf(level) + "/f.txt");
+  }
+  ASSERT_GT(expected.back().size(), static_cast<std::size_t>(PATH_MAX));
+
+  std::vector<std::string> seen;
+  std::vector<std::string> contents;
+  std::vector<std::size_t> descriptors;
+  GrepEngine::WalkMask(FileMask(dir.Path() + "/*.txt"), true, [&](const GrepEngine::WalkedFile& file) {
+    seen.push_back(file.Path);
+    descriptors.push_back(OpenDescriptors());
+    Platform::FileContent content;
+    std::vector<char> buffer;
+    std::uint64_t length = 0;
+    if (content.Open(file.Directory, file.Name) && content.ReadAll(buffer, length))
+      contents.emplace_back(buffer.data(), static_cast<std::size_t>(length));
+    return true;
+  });
+  EXPECT_EQ(seen, expected);
+  ASSERT_EQ(contents.size(), expected.size()) << "every file read through its directory";
+  EXPECT_EQ(contents.back(), "content 120");
+  EXPECT_EQ(descriptors.front(), descriptors.back());
+}
+
+TEST_F(MaskWalkTest, WhenTheWayBackUpFailsTheDirectoryIsReopenedByItsPath) {
+  const std::string r = Root();
+  Platform::FailCall(Platform::Call::ReopenDirectory, 1, EACCES);
+  EXPECT_EQ(Walk(r + "*.txt", true),
+            (std::vector<std::string>{r + "B.txt", r + "a.txt", r + "b.txt", r + "Z/a.txt",
+                                      r + "m/n.txt", r + "m/o/p.txt", r + "z/a.txt",
+                                      r + "z/b.txt", r + "z/y/a.txt"}));
+}
+
+TEST_F(MaskWalkTest, WhatCannotBeGotBackToIsPassedOver) {
+  const std::string r = Root();
+  // Z is walked; the way back to the root fails, and so does its path.
+  Platform::FailCall(Platform::Call::ReopenDirectory, 1, EACCES);
+  Platform::FailCall(Platform::Call::OpenDirectory, 3, EACCES);  // root, Z, then the root's path
+  EXPECT_EQ(Walk(r + "*.txt", true),
+            (std::vector<std::string>{r + "B.txt", r + "a.txt", r + "b.txt", r + "Z/a.txt"}));
+}
+
+// The toolkit's working files are never named, whatever the mask, and each is handed to the
+// tidying once.
+TEST(MaskWalk, WorkingFilesAreNeverNamed) {
+  TemporaryDirectory dir;
+  for (const char* file : {"a.txt", ".a.txt.Ab12Cd.~rxtmp", "sub/.b.1f2e.~rxcopy", "sub/b", ".~rxtmp"})
+    dir.Write(file, "x");
+  const std::string r = dir.Path() + "/";
+  EXPECT_EQ(Walk(r + "*", true), (std::vector<std::string>{r + ".~rxtmp", r + "a.txt", r + "sub/b"}))
+      << "a bare marker is no working file's name";
+  EXPECT_TRUE(Walk(r + "*~rxtmp", false).size() == 1u);
 }
 
 }  // namespace

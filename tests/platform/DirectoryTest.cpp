@@ -22,7 +22,9 @@ namespace fs = std::filesystem;
 
 std::map<std::string, EntryKind> Listing(const std::string& path) {
   std::vector<Platform::DirectoryEntry> entries;
-  EXPECT_TRUE(Platform::ListDirectory(path, entries));
+  Platform::Directory directory;
+  EXPECT_TRUE(directory.Open(path));
+  EXPECT_TRUE(directory.List(entries));
   std::map<std::string, EntryKind> byName;
   for (const auto& entry : entries) byName[entry.Name] = entry.Kind;
   EXPECT_EQ(byName.size(), entries.size()) << "no name twice";
@@ -57,22 +59,63 @@ TEST(Directory, EmptyDirectoryHasNoEntries) {
 TEST(Directory, FailuresAreValues) {
   TemporaryDirectory dir;
   dir.Write("file", "x");
-  std::vector<Platform::DirectoryEntry> entries{{"stale", EntryKind::File}};
+  Platform::Directory directory;
 
-  EXPECT_FALSE(Platform::ListDirectory(dir / "missing", entries));
+  EXPECT_FALSE(directory.Open(dir / "missing"));
   EXPECT_EQ(Platform::LastError(), ENOENT);
-  EXPECT_TRUE(entries.empty());
+  EXPECT_FALSE(directory.IsOpen());
 
-  EXPECT_FALSE(Platform::ListDirectory(dir / "file", entries));
+  EXPECT_FALSE(directory.Open(dir / "file"));
   EXPECT_EQ(Platform::LastError(), ENOTDIR);
 
+  std::vector<Platform::DirectoryEntry> entries{{"stale", EntryKind::File}};
+  EXPECT_FALSE(directory.List(entries)) << "nothing open";
+  EXPECT_TRUE(entries.empty());
   {
     Platform::ScopedFault fault(Platform::Call::OpenDirectory, 1, EACCES);
-    EXPECT_FALSE(Platform::ListDirectory(dir.Path(), entries));
+    EXPECT_FALSE(directory.Open(dir.Path()));
     EXPECT_EQ(Platform::LastError(), EACCES);
-    EXPECT_TRUE(Platform::ListDirectory(dir.Path(), entries)) << "only the planned call fails";
+    EXPECT_TRUE(directory.Open(dir.Path())) << "only the planned call fails";
   }
+  EXPECT_TRUE(directory.List(entries));
   EXPECT_EQ(entries.size(), 1u);
+}
+
+TEST(Directory, ChildrenAreReachedThroughTheHandleNeverThroughALink) {
+  TemporaryDirectory dir;
+  dir.Write("sub/inner", "y");
+  fs::create_symlink(dir / "sub", dir / "link-to-dir");
+  Platform::Directory root;
+  ASSERT_TRUE(root.Open(dir.Path()));
+  Platform::Directory child;
+  ASSERT_TRUE(child.OpenChild(root, "sub"));
+  std::vector<Platform::DirectoryEntry> entries;
+  ASSERT_TRUE(child.List(entries));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].Name, "inner");
+  EXPECT_FALSE(child.OpenChild(root, "link-to-dir"));
+  EXPECT_FALSE(child.OpenChild(root, "missing"));
+
+  ASSERT_TRUE(child.OpenChild(root, "sub"));
+  Platform::Directory parent;
+  EXPECT_TRUE(parent.OpenParent(child, root.Identity()));
+  EXPECT_EQ(parent.Identity(), root.Identity());
+  EXPECT_FALSE(parent.OpenParent(child, child.Identity())) << "'..' is not the expected directory";
+  EXPECT_EQ(Platform::LastError(), ESTALE);
+  EXPECT_FALSE(parent.IsOpen());
+}
+
+TEST(Directory, ListingTwiceGivesTheSameEntries) {
+  TemporaryDirectory dir;
+  dir.Write("a", "");
+  dir.Write("b", "");
+  Platform::Directory directory;
+  ASSERT_TRUE(directory.Open(dir.Path()));
+  std::vector<Platform::DirectoryEntry> first, second;
+  ASSERT_TRUE(directory.List(first));
+  ASSERT_TRUE(directory.List(second));
+  EXPECT_EQ(first.size(), 2u);
+  EXPECT_EQ(second.size(), 2u);
 }
 
 TEST(Directory, NamesKeepEveryByte) {

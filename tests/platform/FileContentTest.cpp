@@ -1,13 +1,18 @@
-// Taking a file's whole content: read into the reused buffer or mapped, failures as values.
+// Taking a file's content for a search: regular files only, plain reads, failures as values,
+// and a file that changes size while it is read.
 #include "platform/FileContent.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <string>
 
 #include "TemporaryDirectory.h"
+#include "platform/Directory.h"
 #include "platform/FaultSeam.h"
 #include "platform/ThreadSlot.h"
 
@@ -17,38 +22,32 @@ using Platform::Call;
 using Platform::FileContent;
 using TestSupport::TemporaryDirectory;
 
-std::string TextOf(const FileContent& content) {
-  return std::string(content.Data(), static_cast<std::size_t>(content.Size()));
+std::string ReadAllOf(FileContent& content, std::vector<char>& buffer) {
+  std::uint64_t length = 0;
+  EXPECT_TRUE(content.ReadAll(buffer, length));
+  return std::string(buffer.data(), static_cast<std::size_t>(length));
 }
 
-TEST(FileContent, ReadsOrMapsByThreshold) {
+TEST(FileContent, ReadsWholeOrInPiecesByPathOrThroughItsDirectory) {
   TemporaryDirectory dir;
   const std::string bytes("a\0b\xff\nc", 6);
   const std::string path = dir.Write("f", bytes);
-  struct Case {
-    std::uint64_t threshold;
-    bool mapped;
-  } const cases[] = {{1u << 20, false}, {7, false}, {6, true}, {1, true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.threshold);
-    std::vector<char> buffer;
-    FileContent content;
-    ASSERT_TRUE(content.Load(path.c_str(), buffer, c.threshold));
-    EXPECT_EQ(content.Mapped(), c.mapped);
-    EXPECT_EQ(TextOf(content), bytes) << "NUL and high bytes kept";
-    EXPECT_EQ(buffer.empty(), c.mapped) << "a mapped file does not touch the buffer";
-  }
-}
-
-TEST(FileContent, EmptyFileHasUsableEmptyContent) {
-  TemporaryDirectory dir;
-  const std::string path = dir.Write("empty", "");
   std::vector<char> buffer;
   FileContent content;
-  ASSERT_TRUE(content.Load(path.c_str(), buffer, 0));
-  EXPECT_FALSE(content.Mapped()) << "nothing to map";
-  EXPECT_EQ(content.Size(), 0u);
-  EXPECT_NE(content.Data(), nullptr);
+  ASSERT_TRUE(content.Open(path.c_str()));
+  EXPECT_EQ(content.SizeAtOpen(), 6u);
+  EXPECT_EQ(ReadAllOf(content, buffer), bytes) << "NUL and high bytes kept";
+
+  Platform::Directory directory;
+  ASSERT_TRUE(directory.Open(dir.Path()));
+  ASSERT_TRUE(content.Open(directory, "f"));
+  std::string pieces;
+  char piece[4];
+  for (std::size_t got = 1; got != 0;) {
+    ASSERT_TRUE(content.Read(piece, sizeof piece, got));
+    pieces.append(piece, got);
+  }
+  EXPECT_EQ(pieces, bytes);
 }
 
 TEST(FileContent, BufferIsReusedAndOnlyGrows) {
@@ -57,10 +56,11 @@ TEST(FileContent, BufferIsReusedAndOnlyGrows) {
   const std::string small = dir.Write("small", "tiny");
   std::vector<char> buffer;
   FileContent content;
-  ASSERT_TRUE(content.Load(big.c_str(), buffer));
+  ASSERT_TRUE(content.Open(big.c_str()));
+  EXPECT_EQ(ReadAllOf(content, buffer).size(), 1000u);
   const char* storage = buffer.data();
-  ASSERT_TRUE(content.Load(small.c_str(), buffer));
-  EXPECT_EQ(TextOf(content), "tiny") << "the size is the file's, not the buffer's";
+  ASSERT_TRUE(content.Open(small.c_str()));
+  EXPECT_EQ(ReadAllOf(content, buffer), "tiny") << "the length is the file's, not the buffer's";
   EXPECT_EQ(buffer.data(), storage) << "no new allocation for a smaller file";
   EXPECT_EQ(buffer.size(), 1000u);
 }
@@ -71,38 +71,63 @@ TEST(FileContent, FollowsLinks) {
   std::filesystem::create_symlink(target, dir / "link");
   std::vector<char> buffer;
   FileContent content;
-  ASSERT_TRUE(content.Load((dir / "link").c_str(), buffer));
-  EXPECT_EQ(TextOf(content), "through the link");
+  ASSERT_TRUE(content.Open((dir / "link").c_str()));
+  EXPECT_EQ(ReadAllOf(content, buffer), "through the link");
+}
+
+// A FIFO with no writer would block an ordinary open for ever.
+TEST(FileContent, RefusesWhatIsNotARegularFileWithoutWaiting) {
+  TemporaryDirectory dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  Platform::Directory directory;
+  ASSERT_TRUE(directory.Open(dir.Path()));
+  FileContent content;
+  for (const std::string& path : {dir / "pipe", dir.Path(), std::string("/dev/null")}) {
+    EXPECT_FALSE(content.Open(path.c_str())) << path;
+    EXPECT_EQ(Platform::LastError(), EINVAL) << path;
+  }
+  EXPECT_FALSE(content.Open(directory, "pipe"));
+  EXPECT_EQ(Platform::LastError(), EINVAL);
+}
+
+TEST(FileContent, ReadsUpToTheSizeAtOpenOrToWhereTheFileEnded) {
+  TemporaryDirectory dir;
+  const std::string path = dir.Write("f", "0123456789");
+  std::vector<char> buffer;
+  FileContent content;
+
+  ASSERT_TRUE(content.Open(path.c_str()));
+  ASSERT_EQ(::truncate(path.c_str(), 4), 0);
+  EXPECT_EQ(ReadAllOf(content, buffer), "0123") << "shrunk after the open";
+
+  dir.Write("f", "0123456789");
+  ASSERT_TRUE(content.Open(path.c_str()));
+  dir.Write("f", "0123456789 and more");
+  EXPECT_EQ(ReadAllOf(content, buffer), "0123456789") << "grown after the open";
 }
 
 TEST(FileContent, EachFailingStepIsReported) {
   TemporaryDirectory dir;
   const std::string path = dir.Write("f", "content");
-  struct Case {
-    const char* name;
-    Call call;
-    std::uint64_t threshold;
-  } const cases[] = {
-      {"open", Call::OpenForReading, 1u << 20},
-      {"read", Call::Read, 1u << 20},
-      {"map", Call::Map, 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::vector<char> buffer;
-    FileContent content;
-    ASSERT_TRUE(content.Load(path.c_str(), buffer, c.threshold)) << "earlier content";
-    Platform::ScopedFault fault(c.call, 1, EIO);
-    EXPECT_FALSE(content.Load(path.c_str(), buffer, c.threshold));
-    EXPECT_EQ(Platform::LastError(), EIO);
-    EXPECT_EQ(content.Size(), 0u) << "earlier content is let go";
-    EXPECT_FALSE(content.Mapped());
-  }
   std::vector<char> buffer;
   FileContent content;
-  EXPECT_FALSE(content.Load((dir / "missing").c_str(), buffer));
+  {
+    Platform::ScopedFault fault(Call::OpenForReading, 1, EIO);
+    EXPECT_FALSE(content.Open(path.c_str()));
+    EXPECT_EQ(Platform::LastError(), EIO);
+  }
+  {
+    ASSERT_TRUE(content.Open(path.c_str()));
+    Platform::ScopedFault fault(Call::Read, 1, EIO);
+    std::uint64_t length = 0;
+    EXPECT_FALSE(content.ReadAll(buffer, length));
+    EXPECT_EQ(Platform::LastError(), EIO);
+    EXPECT_EQ(length, 0u);
+  }
+  EXPECT_FALSE(content.Open((dir / "missing").c_str()));
   EXPECT_EQ(Platform::LastError(), ENOENT);
-  EXPECT_FALSE(content.Load(dir.Path().c_str(), buffer)) << "a directory has no content to read";
+  Platform::Directory closed;
+  EXPECT_FALSE(content.Open(closed, "f"));
 }
 
 }  // namespace

@@ -52,6 +52,15 @@ TEST_F(FilesTest, OpeningAMissingFileFailsWithItsErrorCode) {
   EXPECT_EQ(Platform::LastError(), ENOENT);
 }
 
+// A FIFO without a writer would block an ordinary open for ever.
+TEST_F(FilesTest, OpeningForReadingRefusesWhatIsNotARegularFile) {
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  for (const std::string& path : {dir / "pipe", dir.Path()}) {
+    EXPECT_FALSE(Platform::OpenForReading(path)) << path;
+    EXPECT_EQ(Platform::LastError(), EINVAL) << path;
+  }
+}
+
 TEST_F(FilesTest, CopyFileOverwritesWithContentAndPermissionBits) {
   const std::string source = dir.Write("a.txt", std::string(200000, 'a') + "end");
   ::chmod(source.c_str(), 0640);

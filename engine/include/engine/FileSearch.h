@@ -3,13 +3,22 @@
 // files (each file with a match). Callbacks are plain functions; inside a grep callback the
 // search object describes the current match.
 //
-// A file is taken whole as one text, so a match may span lines; positions count bytes from
-// the file's start (64-bit). The mask is an optional directory part and a name pattern with
-// * and ?; with recursion the name pattern is applied in every sub-directory below, files of a
-// directory before its sub-directories, each in byte order of names, depth first. Links to
-// files are searched, links to directories never entered. Files and directories that cannot
-// be opened or read are passed over. Each file is read once, into one buffer reused from file
-// to file (large files are mapped instead), so memory follows the largest file, not the tree.
+// A file is searched as one text, so a match may span lines; positions count bytes from the
+// file's start (64-bit). The mask is an optional directory part and a name pattern with * and
+// ?; with recursion the name pattern is applied in every sub-directory below, files of a
+// directory before its sub-directories, each in byte order of names, depth first, at any
+// depth. Links to files are searched, links to directories never entered; anything that is
+// not a regular file (a FIFO, a device) is passed over without being waited on, and so are
+// the toolkit's own working files. Files and directories that cannot be opened or read are
+// passed over; a large file whose reading fails part-way keeps the matches reported before.
+//
+// Each file is read once with plain reads (never mapped, so a file truncated meanwhile cannot
+// harm the process: it is searched up to where it ended; what is appended after the open is
+// not read). Memory: when no match can hold a LF (a literal without one, or a one-line
+// pattern with a literal or byte run every match holds, and no Continuous bit) a large file is
+// read a block at a time and searched a stretch of whole lines at a time, so memory follows
+// the block size (or the longest line); any other file is read whole into one buffer reused
+// from file to file, so memory follows the largest such file, not the tree.
 // A callback must not start a run of the same object (another object's run is fine).
 
 #include <cstdint>
@@ -67,6 +76,10 @@ class FileSearch {
   // switching them off is for comparing the two.
   void UseFastPaths(bool on);
 
+  // Files of at least `fromSize` bytes are read in blocks of `blockSize` bytes where the
+  // pattern allows it (by default 1 MiB and 1 MiB); the matches are the same either way.
+  void ReadInBlocks(std::uint64_t fromSize, std::size_t blockSize);
+
  private:
   template <class OnFile>
   void Run(const char* mask, bool recurse, OnFile onFile);
@@ -74,7 +87,9 @@ class FileSearch {
   std::unique_ptr<SearchPlan> Plan;
   std::string ExpressionText;
   bool FastPaths = true;
-  std::vector<char> Buffer;  // the content of small files, reused from file to file
+  std::uint64_t BlocksFrom = std::uint64_t{1} << 20;
+  std::size_t BlockSize = std::size_t{1} << 20;
+  std::vector<char> Buffer;  // the content read, reused from file to file
   std::vector<std::string> Abandoned;
   const FoundMatch* Current = nullptr;
 };

@@ -14,6 +14,7 @@
 // Format strings use the engine's default syntax: $& and $0..$99 (whole match and
 // sub-matches), $` and $' (prefix and suffix), $$, and the character escapes.
 
+#include <cstdint>
 #include <locale>
 #include <memory>
 #include <string>
@@ -101,13 +102,26 @@ class WindowSource {
   void* Context;
 };
 
+// Where a range lies in a longer text it is a part of, so that a grep over the part reports
+// what a grep over the whole text would. By default the range is the whole text.
+struct TextPlace {
+  std::uint64_t Offset = 0;  // the offset of the range's first byte in the text
+  unsigned Line = 1;         // the line of that byte, which begins a line
+  bool AfterText = false;    // the text goes on before the range: the byte before `first` is
+                             // its LF, and is readable
+  bool EndsText = true;      // the range's end is the text's end (else a LF is there)
+};
+
 // GrepIn that runs the engine only inside the windows `windows` hands out. The caller
 // promises that no match is empty, none crosses a window's end and none lies outside the
 // windows, and that each window ends at a LF (or at `last`); then the matches, offsets and
 // lines are exactly GrepIn's. Anchors and word edges still see the bytes around a window. A
-// match's prefix starts at its window. Not for MatchBits::Continuous.
+// match's prefix starts at its window. Not for MatchBits::Continuous. With `place`, [first,
+// last) is whole lines of a longer text, and the results are those of GrepIn over the whole
+// text that lie in the range.
 GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char* last,
-                          unsigned matchWord, WindowSource windows, GrepCallback callback);
+                          unsigned matchWord, WindowSource windows, GrepCallback callback,
+                          const TextPlace& place = TextPlace());
 
 // Search and replace over [first, last): `out` becomes the expansion of `format` for every
 // match, with the text between the matches (and after the last) copied when `copy` is set.

@@ -1,7 +1,10 @@
 #pragma once
-// Listing one directory: the names it holds and what each one is, links told apart from what
-// they point to, so a walk can search linked files without descending into linked directories.
+// A directory held open by a handle: its entries and what each one is (links told apart from
+// what they point to, so a walk can search linked files without descending into linked
+// directories), and its sub-directories and files reached through the handle, so that the
+// depth of a tree never matters (a path to a deep file may be longer than the system takes).
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,9 +23,53 @@ struct DirectoryEntry {
   EntryKind Kind = EntryKind::Other;
 };
 
-// Replaces `entries` with the entries of `directory` ("." and ".." left out), in the order the
-// file system gives them. False when the directory cannot be opened or read; `entries` is then
-// empty and LastError() says why.
-bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>& entries);
+// What tells one directory from another, whatever the path that reached it.
+struct DirectoryIdentity {
+  std::uint64_t Device = 0;
+  std::uint64_t Inode = 0;
+  bool operator==(const DirectoryIdentity& other) const {
+    return Device == other.Device && Inode == other.Inode;
+  }
+  bool operator!=(const DirectoryIdentity& other) const { return !(*this == other); }
+};
+
+class FileContent;
+
+// One open directory (or none); closed when destroyed or replaced. Every failing call returns
+// false, leaves the object closed and its error code in LastError().
+class Directory {
+ public:
+  Directory() = default;
+  ~Directory();
+  Directory(Directory&& other) noexcept;
+  Directory& operator=(Directory&& other) noexcept;
+  Directory(const Directory&) = delete;
+  Directory& operator=(const Directory&) = delete;
+
+  // Opens the directory `path` names (a link to a directory is followed).
+  bool Open(const std::string& path);
+  // Opens the sub-directory `name` of `parent`; a link is never followed.
+  bool OpenChild(const Directory& parent, const std::string& name);
+  // Opens the directory above `child` when it is still the directory `expected`: false when
+  // the tree was moved meanwhile.
+  bool OpenParent(const Directory& child, const DirectoryIdentity& expected);
+  void Close();
+  bool IsOpen() const { return Descriptor >= 0; }
+
+  // The directory's identity; all zero when it is not open.
+  DirectoryIdentity Identity() const { return Id; }
+
+  // Replaces `entries` with the directory's entries ("." and ".." left out), in the order the
+  // file system gives them. False when it cannot be read; `entries` is then empty (the
+  // directory stays open).
+  bool List(std::vector<DirectoryEntry>& entries) const;
+
+ private:
+  friend class FileContent;  // opens files of the directory
+  bool Adopt(int descriptor);
+
+  int Descriptor = -1;
+  DirectoryIdentity Id;
+};
 
 }  // namespace Platform

@@ -10,9 +10,9 @@ enum class Call {
   ThreadSlotSet,
   // Reading files and walking directories.
   OpenDirectory,
+  ReopenDirectory,  // going back up to a directory a walk has left
   OpenForReading,
   Read,
-  Map,
   // Writing files.
   CreateTemporary,
   Write,

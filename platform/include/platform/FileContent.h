@@ -1,44 +1,52 @@
 #pragma once
-// The whole content of one file, taken in one pass for searching. Small files are read into a
-// buffer the caller reuses from file to file, so a run allocates only as much as its largest
-// small file; large files are mapped read-only instead of copied (a mapped file that another
-// process truncates meanwhile cannot be read to its end: the usual price of mapping).
+// One file's content as a search takes it: the file is opened as a regular file (anything
+// else, such as a FIFO or a device put where a file was, is refused without waiting on it)
+// and read with plain reads into the caller's buffers. Nothing is mapped, so a file that
+// another process truncates meanwhile can never hurt the reading process: the content simply
+// ends where the file ended. Content is read up to the size the file had when it was opened;
+// what is appended later is not read.
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "platform/Directory.h"
 
 namespace Platform {
 
 class FileContent {
  public:
-  // Files of at least this many bytes are mapped unless the caller says otherwise.
-  static constexpr std::uint64_t DefaultMapThreshold = std::uint64_t{1} << 20;
-
   FileContent() = default;
   ~FileContent();
   FileContent(const FileContent&) = delete;
   FileContent& operator=(const FileContent&) = delete;
 
-  // Opens `path` read-only and takes its content: read into `buffer` (which only ever grows)
-  // when it is smaller than `mapThreshold` bytes, else mapped. Any earlier content of this
-  // object is let go first. False when the file cannot be opened, sized, read or mapped;
-  // the content is then empty and LastError() says why.
-  bool Load(const char* path, std::vector<char>& buffer,
-            std::uint64_t mapThreshold = DefaultMapThreshold);
+  // Opens the file `path` names, or the file `name` of `directory` (links followed), for
+  // reading from its start; any file open before is closed first. False when it cannot be
+  // opened or is not a regular file (then LastError() is EINVAL); nothing is open then.
+  bool Open(const char* path);
+  bool Open(const Directory& directory, const std::string& name);
+  void Close();
 
-  // The content; valid until the next Load, the object's end or a change of the buffer.
-  const char* Data() const { return Bytes; }
-  std::uint64_t Size() const { return Length; }
-  bool Mapped() const { return Mapping != nullptr; }
+  // The file's size when it was opened: the most that is read.
+  std::uint64_t SizeAtOpen() const { return Size; }
+
+  // Reads up to `capacity` bytes from where the last read ended; `got` is smaller only at the
+  // content's end (0 once there). False when reading failed.
+  bool Read(char* into, std::size_t capacity, std::size_t& got);
+
+  // Reads the rest of the content into `buffer` (which only ever grows, so a run allocates
+  // only as much as its largest such file); `length` is the number of bytes read, fewer than
+  // the size at open when the file shrank. False when reading failed.
+  bool ReadAll(std::vector<char>& buffer, std::uint64_t& length);
 
  private:
-  void Release();
+  bool Adopt(int descriptor, std::uint64_t size);
 
-  const char* Bytes = nullptr;
-  std::uint64_t Length = 0;
-  void* Mapping = nullptr;  // the mapped view, when the content is mapped
-  std::size_t MappingLength = 0;
+  int Descriptor = -1;
+  std::uint64_t Size = 0;
+  std::uint64_t Consumed = 0;
 };
 
 }  // namespace Platform

@@ -75,7 +75,8 @@ class File {
   int Descriptor;
 };
 
-// Opens an existing file for reading; null on failure.
+// Opens an existing regular file for reading; null on failure. Anything else (a FIFO, a
+// device) is refused with EINVAL, never waited on.
 std::unique_ptr<File> OpenForReading(const std::string& path);
 
 // Makes `to` a copy of `from`'s content with `from`'s permission bits. `to` is replaced in one
