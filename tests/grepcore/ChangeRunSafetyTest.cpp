@@ -1,6 +1,8 @@
 // What a change run promises when it is not alone: other runs at the same time, saved copies
 // that share a name, files with millions of matches.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <thread>
@@ -125,6 +128,107 @@ TEST_F(ChangeRunSafetyTest, AKilledBatchLeavesEveryFileOldOrNew) {
     interrupted += changed > 0 && changed < Files;
   }
   EXPECT_GT(interrupted, 0) << "no kill landed inside a run";
+}
+
+bool IsWorkingFile(const std::string& name) {
+  const auto endsWith = [&](const std::string& marker) {
+    return name.size() > marker.size() && name.compare(name.size() - marker.size(), marker.size(), marker) == 0;
+  };
+  return endsWith(".~rxtmp") || endsWith(".~rxcopy");
+}
+
+std::vector<std::string> WorkingFiles(const TemporaryDirectory& dir) {
+  std::vector<std::string> found;
+  for (const std::string& name : dir.Entries())
+    if (IsWorkingFile(name)) found.push_back(name);
+  return found;
+}
+
+// A hard-linked file is copied over in place. A kill during the copy leaves it part new, part
+// old; the next run that walks its directory finishes the copy before anything else.
+TEST_F(ChangeRunSafetyTest, AKillDuringAnInPlaceCopyIsMadeGoodByTheNextRun) {
+  std::string old;
+  while (old.size() < (std::size_t{24} << 20)) old += "an old line of the hard-linked file\n";
+  std::string fresh = old;
+  for (std::size_t at = fresh.find("old"); at != std::string::npos; at = fresh.find("old", at + 3))
+    fresh.replace(at, 3, "new");
+  const std::string path = dir / "linked.txt";
+  const std::string other = dir / "other-name";
+  int torn = 0;
+  for (int round = 0; round < 4; ++round) {
+    std::filesystem::remove(path);
+    std::filesystem::remove(other);
+    dir.Write("linked.txt", old);
+    std::filesystem::create_hard_link(path, other);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      Changer("old", "new", "linked.txt").ChangeFiles();
+      ::_exit(0);
+    }
+    // Aimed at the copy: the kill comes as soon as the file's first bytes change.
+    const auto before = std::filesystem::last_write_time(path);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (!WorkingFiles(dir).empty() && std::filesystem::last_write_time(path) != before) break;
+      if (::waitpid(child, nullptr, WNOHANG) == child) break;
+      ::usleep(20);
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::string afterKill = TemporaryDirectory::Read(path);
+    torn += afterKill != old && afterKill != fresh;
+
+    RE next;  // any run that walks the directory
+    next.SetExpression("unrelated");
+    next.SetFilesToMatch(dir / "*.txt");
+    next.FindFiles();
+    const std::string afterNextRun = TemporaryDirectory::Read(path);
+    EXPECT_TRUE(afterNextRun == fresh || (afterNextRun == old && afterKill == old)) << "round " << round;
+    EXPECT_EQ(TemporaryDirectory::Read(other), afterNextRun) << "the links stay one file";
+    EXPECT_EQ(WorkingFiles(dir), std::vector<std::string>()) << "round " << round;
+  }
+  EXPECT_GT(torn, 0) << "no kill landed inside a copy";
+}
+
+// Leftovers of killed runs are tidied by the next run and never searched or changed; a working
+// file still in use is left alone.
+TEST_F(ChangeRunSafetyTest, LeftoversOfKilledRunsAreNeverTakenForFiles) {
+  dir.Write("a.txt", "x marks the spot");
+  const std::string abandoned = ".a.txt.Ab12Cd34.~rxtmp";
+  const std::string inUse = ".a.txt.Zz99Yy88.~rxtmp";
+  dir.Write(abandoned, "x left by a killed run");
+  dir.Write(inUse, "x being written");
+  const int holder = ::open((dir / inUse).c_str(), O_RDONLY);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  RE re = Changer("x", "y", "*");
+  EXPECT_EQ(re.ChangeFiles(), 1u);
+  EXPECT_EQ(TemporaryDirectory::Read(dir / "a.txt"), "y marks the spot");
+  EXPECT_EQ(WorkingFiles(dir), std::vector<std::string>{inUse});
+  EXPECT_EQ(TemporaryDirectory::Read(dir / inUse), "x being written");
+  ::close(holder);
+
+  // Killed runs leave nothing the next run mistakes for a file, nor anything of its own.
+  std::string content;
+  for (int line = 0; line < 2000; ++line) content += "x and x again\n";
+  std::mt19937 random(3);
+  for (int round = 0; round < 10; ++round) {
+    for (int f = 0; f < 20; ++f) dir.Write("f" + std::to_string(f) + ".txt", content);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      Changer("x", "y", "*.txt").ChangeFiles();
+      ::_exit(0);
+    }
+    ::usleep(static_cast<useconds_t>(random() % 20000));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    RE next = Changer("y", "z", "*");
+    next.ChangeFiles();
+    EXPECT_EQ(WorkingFiles(dir), std::vector<std::string>()) << "round " << round;
+    EXPECT_EQ(next.GetChangeFilesErrors(), nullptr) << "round " << round;
+  }
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
