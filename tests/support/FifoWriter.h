@@ -1,9 +1,12 @@
 #pragma once
 // The writing end of a FIFO, served from a thread of its own: every reader that opens the FIFO
-// gets a line holding "needle", then its end. A run that opened the FIFO would find the match
-// (and without a writer it would wait for ever); Served() says whether anyone did.
+// gets a line holding "needle", then its end. A run that read the FIFO would find the match
+// (and without a writer a blocking open would wait for ever); Served() counts the opens, a
+// look that refuses the FIFO included.
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -28,6 +31,11 @@ class FifoWriter {
 
  private:
   void Serve() {
+    // A reader that only looks and closes makes the write fail; that must not end the process.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
     for (;;) {
       const int fd = ::open(Path.c_str(), O_WRONLY);
       if (fd < 0) return;
