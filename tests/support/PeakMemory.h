@@ -12,7 +12,14 @@ namespace TestSupport {
 
 // Under the address sanitizer its shadow memory and its quarantine of freed blocks are resident
 // too: a peak measured there says nothing about the code's own needs.
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define GREPTOOLKIT_UNDER_A_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define GREPTOOLKIT_UNDER_A_SANITIZER 1
+#endif
+#endif
+#ifdef GREPTOOLKIT_UNDER_A_SANITIZER
 inline constexpr bool PeaksAreMeaningful = false;
 #else
 inline constexpr bool PeaksAreMeaningful = true;
