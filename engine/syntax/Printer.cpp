@@ -2,13 +2,15 @@
 
 #include <cstdio>
 
+#include "syntax/BoostText.h"
+
 namespace GrepEngine {
 namespace Syntax {
 namespace {
 
+// A byte as printed: itself, or \xHH when it is not printable or one of `escaped`.
 std::string Byte(unsigned char c, const char* escaped) {
-  if (c < 0x20 || c > 0x7e || c == '\\' ||
-      std::string(escaped).find(static_cast<char>(c)) != std::string::npos) {
+  if (c < 0x20 || c > 0x7e || std::string(escaped).find(static_cast<char>(c)) != std::string::npos) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "\\x%02x", c);
     return hex;
@@ -27,13 +29,13 @@ class Writer {
         Out += "()";
         break;
       case NodeKind::Literal:
-        Out += "'" + Byte(static_cast<unsigned char>(node.Value), "'") + "'";
+        Out += "'" + Byte(static_cast<unsigned char>(node.Value), "'\\") + "'";
         break;
       case NodeKind::AnyByte:
         Out += "any";
         break;
-      case NodeKind::Bracket:
-        WriteBracket(In.Brackets[node.Value]);
+      case NodeKind::Bracket:  // as the engine reads it, with any unprintable byte in hex
+        for (char c : BoostText(In, id)) Out += Byte(static_cast<unsigned char>(c), "");
         break;
       case NodeKind::ClassEscape:
         Out += '\\' + std::string(1, static_cast<char>(node.Value));
@@ -76,37 +78,6 @@ class Writer {
   }
 
  private:
-  void WriteElement(const Element& element) {
-    if (element.Named)
-      Out += "[." + In.Text(element.Text) + ".]";
-    else
-      Out += Byte(element.Byte, "]-^[");
-  }
-
-  void WriteBracket(const Bracket& bracket) {
-    Out += bracket.Negated ? "[^" : "[";
-    for (std::uint32_t i = 0; i < bracket.ItemCount; ++i) {
-      const BracketItem& item = In.Items[bracket.FirstItem + i];
-      switch (item.Kind) {
-        case ItemKind::Single:
-          WriteElement(item.Low);
-          break;
-        case ItemKind::Range:
-          WriteElement(item.Low);
-          Out += '-';
-          WriteElement(item.High);
-          break;
-        case ItemKind::Class:
-          Out += (item.Negated ? "[:^" : "[:") + In.Text(item.ClassOrEquivalence) + ":]";
-          break;
-        case ItemKind::Equivalence:
-          Out += "[=" + In.Text(item.ClassOrEquivalence) + "=]";
-          break;
-      }
-    }
-    Out += ']';
-  }
-
   const Tree& In;
   std::string& Out;
 };

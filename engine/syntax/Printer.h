@@ -3,8 +3,9 @@
 //   "ab*"      -> (cat 'a' (repeat 0 inf 'b'))
 //   "(a|b)\1"  -> (cat (group 1 (alt 'a' 'b')) \1)
 //   "[^a-z[:digit:]]" -> [^a-z[:digit:]]
-// A byte outside printable ASCII, and a quote or backslash, is written \xHH; anchors and class
-// escapes as in a pattern; a failed tree as "error N at OFFSET".
+// A literal byte outside printable ASCII, a quote or a backslash is written \xHH; a bracket
+// expression as the engine's text has it (special members escaped), unprintable bytes in hex;
+// anchors and class escapes as in a pattern; a failed tree as "error N at OFFSET".
 
 #include <string>
 

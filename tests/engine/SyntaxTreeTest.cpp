@@ -117,15 +117,15 @@ TEST(SyntaxTreeTest, EscapesOfTheLanguage) {
 TEST(SyntaxTreeTest, BracketExpressionsStaySymbolic) {
   const ShapeCase cases[] = {
       {S::Normal, "[a-z0-9_]", "[a-z0-9_]"},
-      {S::Normal, "[^]a-]", "[^\\x5da\\x2d]"},
+      {S::Normal, "[^]a-]", "[^\\]a\\-]"},
       {S::Normal, "[[:alpha:][=e=][.hyphen.]x]", "[[:alpha:][=e=][.hyphen.]x]"},
       {S::Normal, "[[.a.]-[.z.]]", "[[.a.]-[.z.]]"},
-      {S::Normal, "[\\w\\D\\n\\]\\x41]", "[[:w:][:^d:]\\x0a\\x5dA]"},
-      {S::Extended, "[\\w]", "[\\x5cw]"},  // without EscapeInCharacterSets a backslash is a member
-      {S::Extended & ~S::CharacterClasses, "[[:a:]]", "(cat [\\x5b:a:] ']')"},
-      {S::Normal, "[--/]", "[\\x2d-/]"},
-      {S::Normal, "[a-c-]", "[a-c\\x2d]"},
-      {S::Normal, "[]]", "[\\x5d]"},
+      {S::Normal, "[\\w\\D\\n\\]\\x41]", "[[:w:]\\D\\x0a\\]A]"},
+      {S::Extended, "[\\w]", "[\\\\w]"},  // without EscapeInCharacterSets a backslash is a member
+      {S::Extended & ~S::CharacterClasses, "[[:a:]]", "(cat [\\[:a:] ']')"},
+      {S::Normal, "[--/]", "[\\--/]"},
+      {S::Normal, "[a-c-]", "[a-c\\-]"},
+      {S::Normal, "[]]", "[\\]]"},
       {S::Normal, "[a\nb]", "[a\\x0ab]"},
   };
   ExpectShapes(cases);
