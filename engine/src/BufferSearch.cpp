@@ -56,18 +56,18 @@ class LineWindows {
 
 }  // namespace
 
-SearchPlan PlanSearch(std::shared_ptr<const Pattern> compiled, const char* first,
-                      const char* last, bool fastPaths) {
+// The facts come from the compiled pattern's own syntax tree; the text is not read again.
+SearchPlan PlanSearch(std::shared_ptr<const Pattern> compiled, const char* /*first*/,
+                      const char* /*last*/, bool fastPaths) {
   SearchPlan plan;
   plan.Compiled = std::move(compiled);
   if (!fastPaths || !plan.Compiled || plan.Compiled->Failed()) return plan;
-  const unsigned word = plan.Compiled->OptionWord();
-  plan.Literal = PlainLiteral(first, last, word);
+  const Pattern& pattern = *plan.Compiled;
+  plan.Literal = PlainLiteral(pattern);
   if (!plan.Literal.empty()) return plan;
-  plan.Required = Prefilter(RequiredLiterals(first, last, word));
-  if (plan.Required.Empty())
-    plan.RequiredRun = RequiredByteRun(first, last, word, plan.Compiled->Locale());
-  plan.OneLine = StaysOnOneLine(first, last, word);
+  plan.Required = Prefilter(RequiredLiterals(pattern));
+  if (plan.Required.Empty()) plan.RequiredRun = RequiredByteRun(pattern);
+  plan.OneLine = StaysOnOneLine(pattern);
   return plan;
 }
 

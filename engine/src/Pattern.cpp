@@ -5,11 +5,32 @@
 #include <string>
 
 #include "PatternImpl.h"
-#include "PatternRewriter.h"
 #include "SyntaxTranslation.h"
-#include "engine/OptionWords.h"
+#include "syntax/BoostText.h"
+#include "syntax/BracketResolution.h"
+#include "syntax/Parser.h"
 
 namespace GrepEngine {
+
+namespace {
+
+namespace rc = boost::regex_constants;
+using Syntax::Error;
+
+// The tree's error codes are the engine's, so that its messages name them.
+static_assert(static_cast<unsigned>(Error::Collate) == rc::error_collate);
+static_assert(static_cast<unsigned>(Error::ClassName) == rc::error_ctype);
+static_assert(static_cast<unsigned>(Error::Escape) == rc::error_escape);
+static_assert(static_cast<unsigned>(Error::BackReference) == rc::error_backref);
+static_assert(static_cast<unsigned>(Error::Bracket) == rc::error_brack);
+static_assert(static_cast<unsigned>(Error::Paren) == rc::error_paren);
+static_assert(static_cast<unsigned>(Error::Brace) == rc::error_brace);
+static_assert(static_cast<unsigned>(Error::BadBrace) == rc::error_badbrace);
+static_assert(static_cast<unsigned>(Error::Range) == rc::error_range);
+static_assert(static_cast<unsigned>(Error::BadRepeat) == rc::error_badrepeat);
+static_assert(static_cast<unsigned>(Error::TooLarge) == rc::error_size);
+
+}  // namespace
 
 Pattern::Pattern(Token, std::unique_ptr<Impl> body) : Body(std::move(body)) {}
 Pattern::~Pattern() = default;
@@ -21,19 +42,24 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
   body->Locale = locale;
   body->Expression.imbue(locale);
   try {
-    const auto flags = TranslateSyntax(optionWord);
-    if (optionWord & SyntaxBits::Literals) {
-      body->Expression.assign(first, last, flags);
-    } else {
-      const std::string canonical = RewritePattern(first, last, optionWord);
-      body->Expression.assign(canonical.data(), canonical.data() + canonical.size(), flags);
+    body->Tree = Syntax::Parse(first, last, optionWord);
+    Error error = body->Tree.Failure;
+    if (error == Error::None) error = Syntax::ResolveBrackets(body->Tree, optionWord, locale);
+    if (error != Error::None) {
+      body->ErrorCode = static_cast<unsigned>(error);
+      body->Tree = Syntax::Tree();
+      body->Tree.Failure = error;
+      return std::make_shared<const Pattern>(Token{}, std::move(body));
     }
+    const std::string text = Syntax::BoostText(body->Tree);
+    body->Expression.assign(text.data(), text.data() + text.size(), TranslateSyntax(optionWord));
     body->ErrorCode = static_cast<unsigned>(body->Expression.status());
   } catch (const std::bad_alloc&) {
     throw;
-  } catch (const boost::regex_error& error) {
-    // no_except covers syntax errors; anything the engine still throws becomes a value too.
-    body->ErrorCode = static_cast<unsigned>(error.code());
+  } catch (const boost::regex_error& engineError) {
+    // The text is valid, but the engine has limits of its own (nesting, size); whatever it
+    // still throws becomes a value too.
+    body->ErrorCode = static_cast<unsigned>(engineError.code());
   } catch (const std::exception&) {
     body->ErrorCode = static_cast<unsigned>(boost::regex_constants::error_unknown);
   }

@@ -2,12 +2,14 @@
 #include <boost/regex.hpp>
 
 #include "engine/Pattern.h"
+#include "syntax/SyntaxTree.h"
 
 namespace GrepEngine {
 
 using Regex = boost::basic_regex<char, boost::cpp_regex_traits<char>>;
 
 struct Pattern::Impl {
+  Syntax::Tree Tree;  // what the pattern says; holds no nodes when it is not valid
   Regex Expression;
   unsigned ErrorCode = 0;
   unsigned OptionWord = 0;

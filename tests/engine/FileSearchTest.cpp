@@ -26,6 +26,7 @@ namespace {
 using GrepEngine::FileSearch;
 using TestSupport::TemporaryDirectory;
 namespace MB = GrepEngine::MatchBits;
+namespace SB = GrepEngine::SyntaxBits;
 
 // Everything a callback can see of one match.
 struct Seen {
@@ -238,14 +239,18 @@ TEST(FastPaths, SameMatchesAsTheEngineOnGeneratedBuffers) {
   const unsigned words[] = {0, MB::NotBeginningOfLine, MB::NotEndOfLine, MB::NotEndOfWord,
                            MB::NotBeginningOfWord, MB::NotEndOfBuffer, MB::Shortest,
                            MB::Continuous, MB::NotNullString};
+  // The fast paths read every syntax through the pattern's own tree. Five words against four
+  // kinds of pattern, so that each kind meets each word.
+  const unsigned syntaxes[] = {SB::Normal, SB::Extended, SB::Basic,
+                               SB::Normal | SB::CaseInsensitive, SB::Normal};
   unsigned literal = 0, prefiltered = 0, windowed = 0, byteRuns = 0;
   for (int round = 0; round < 8000; ++round) {
     const std::string pattern = round % 4 == 0   ? generate.Literal()
                                 : round % 4 == 1 ? generate.Pattern()
                                 : round % 4 == 2 ? generate.Alternation()
                                                  : generate.Classes();
-    const auto compiled = GrepEngine::Pattern::Compile(pattern.data(), pattern.data() + pattern.size(),
-                                                       GrepEngine::SyntaxBits::Normal, std::locale());
+    const auto compiled = GrepEngine::Pattern::Compile(
+        pattern.data(), pattern.data() + pattern.size(), syntaxes[round % 5], std::locale());
     if (compiled->Failed()) continue;
     const char* first = pattern.data();
     const auto fast = GrepEngine::PlanSearch(compiled, first, first + pattern.size(), true);

@@ -127,7 +127,7 @@ void Check(const DataCase& c, unsigned word, const std::string& where, int& chec
   ++checked;
   auto error = ErrorNames.find(c.expected);
   if (error != ErrorNames.end()) {
-    EXPECT_TRUE(compiled->Failed()) << where;
+    EXPECT_EQ(compiled->ErrorCode(), static_cast<unsigned>(error->second)) << where;
     return;
   }
   ASSERT_FALSE(compiled->Failed()) << where << ": " << compiled->ErrorText();

@@ -184,4 +184,92 @@ void RunGenerated(bool extended, unsigned seed) {
 TEST(PosixOracleTest, GeneratedExtendedPatternsAgree) { RunGenerated(true, 20240611u); }
 TEST(PosixOracleTest, GeneratedBasicPatternsAgree) { RunGenerated(false, 777u); }
 
+// Patterns that are not valid: the same POSIX error as the C library's (its REG_* codes and
+// the engine's error codes have the same order).
+TEST(PosixOracleTest, ErrorsAgreeWithTheSystemMatcher) {
+  struct Case {
+    bool extended;
+    const char* pattern;
+  } cases[] = {
+      {true, "a(b"},        {true, "(a(b)"},         {false, "a\\(b"},
+      {false, "a\\)"},      {true, "\\1"},           {true, "(a)\\2"},
+      {true, "(a\\1)"},     {false, "\\(a\\1\\)"},   {true, "*a"},
+      {true, "a|*b"},       {true, "(*a)"},          {true, "^*"},
+      {true, "{1}a"},       {false, "a**"},          {false, "\\{1\\}a"},
+      {false, "a*\\{2\\}"}, {true, "a{2,1}"},        {true, "a{}"},
+      {true, "a{1x}"},      {true, "a{,1x}"},        {false, "a\\{1,x\\}"},
+      {true, "a{1"},        {true, "a{x"},           {false, "a\\{1,2"},
+      {true, "[a"},         {true, "[[:alpha:]"},    {true, "[]"},
+      {true, "[a-z-0]"},    {true, "[[:alpha:]-z]"}, {true, "[[=a=]-z]"},
+      {true, "[b-a]"},      {false, "[z-a]"},        {true, "[[:foo:]]"},
+      {true, "[[:<:]]"},    {true, "[[.NIL.]]"},     {true, "[[=aleph=]]"},
+      {true, "[[.ab.]]"},   {true, "a\\"},           {false, "\\"},
+  };
+  for (const Case& c : cases) {
+    const auto compiled = SyntaxTest::Compile(c.pattern, c.extended ? S::Extended : S::Basic);
+    const SyntaxTest::OracleResult theirs = SyntaxTest::SystemSearch(c.pattern, "", c.extended);
+    ASSERT_FALSE(theirs.compiled) << c.pattern;
+    EXPECT_EQ(compiled->ErrorCode(), static_cast<unsigned>(theirs.error))
+        << (c.extended ? "ERE \"" : "BRE \"") << c.pattern << "\"";
+  }
+}
+
+// Whether a pattern is valid at all, on random strings of the characters that mean something.
+// Left out are the few places where this toolkit is stricter than the C library on purpose:
+// a letter escape the language does not have ("\\a"), a repeat of a repeat ("a+*", "a{2}?",
+// "a*\\?": Perl's lazy and possessive forms), a repeat of the word boundary "\\b", and an
+// interval without its low bound ("a{,2}"); and one place where it is less strict: a
+// back-reference to a group in another alternative ("(a)|\\1") is valid, as POSIX has it, and
+// matches nothing. (A bound above 32767 is the C
+// library's REG_ESIZE, not the data's BADBR.) The basic word here includes \\+ \\? and \\|, as
+// the C library's does.
+TEST(PosixOracleTest, GeneratedPatternsAreValidWhereTheSystemMatcherSaysSo) {
+  std::mt19937 random(4242);
+  const std::string alphabet = "ab()[]{}\\*+?|^$-.:=,12";
+  const auto strictHere = [](const std::string& pattern, bool extended) {
+    // (The C library also reads an escaped comma in an interval as a comma.)
+    for (const char* strict : {"\\a", "{,", "\\,"})
+      if (pattern.find(strict) != std::string::npos) return true;
+    // The C library also refuses a back-reference to a group of another alternative.
+    const bool alternation = pattern.find(extended ? "|" : "\\|") != std::string::npos;
+    if (alternation &&
+        (pattern.find("\\1") != std::string::npos || pattern.find("\\2") != std::string::npos))
+      return true;
+    // Repeat operators as each syntax writes them: their first and last characters.
+    const std::string starts = extended ? "*+?{" : "*", ends = extended ? "*+?}" : "*";
+    const std::string escapedStarts = extended ? "" : "+?{", escapedEnds = extended ? "" : "+?}";
+    bool afterRepeatOrBoundary = false;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+      const bool escaped = pattern[i] == '\\' && i + 1 < pattern.size();
+      const char c = escaped ? pattern[i + 1] : pattern[i];
+      const bool start = escaped ? escapedStarts.find(c) != std::string::npos
+                                 : starts.find(c) != std::string::npos;
+      if (start && afterRepeatOrBoundary) return true;
+      afterRepeatOrBoundary = (escaped ? escapedEnds.find(c) != std::string::npos || c == 'b'
+                                       : ends.find(c) != std::string::npos);
+      if (escaped) ++i;
+    }
+    return false;
+  };
+  constexpr unsigned GnuBasic =
+      S::Basic | S::QuestionmarkPlusNotOperators | S::VerticalbarNotOperator;
+  unsigned compared = 0, valid = 0;
+  for (int round = 0; round < 100000; ++round) {
+    const bool extended = round % 2 == 0;
+    std::string pattern;
+    const unsigned length = 1 + random() % 8;
+    for (unsigned i = 0; i < length; ++i) pattern += alphabet[random() % alphabet.size()];
+    if (strictHere(pattern, extended)) continue;
+    const auto compiled = SyntaxTest::Compile(pattern, extended ? S::Extended : GnuBasic);
+    const SyntaxTest::OracleResult theirs = SyntaxTest::SystemSearch(pattern, "", extended);
+    ASSERT_EQ(!compiled->Failed(), theirs.compiled)
+        << (extended ? "ERE \"" : "BRE \"") << pattern << "\": ours " << compiled->ErrorCode()
+        << ", the C library's " << theirs.error;
+    ++compared;
+    valid += theirs.compiled;
+  }
+  EXPECT_GT(compared, 60000u);
+  EXPECT_GT(valid, 12000u);
+}
+
 }  // namespace

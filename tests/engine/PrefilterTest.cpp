@@ -1,29 +1,41 @@
-// What the pattern's text says about its matches: plain literals and required literals, each
-// checked against the engine's own matches on generated input.
-#include "Prefilter.h"
-
+// What the pattern's syntax tree says about its matches: plain literals, required literals,
+// one line and byte runs, each checked against the engine's own matches on generated input.
 #include <gtest/gtest.h>
 
 #include <locale>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "GeneratedCases.h"
+#include "Prefilter.h"
 #include "engine/Matching.h"
 #include "engine/OptionWords.h"
 #include "engine/Pattern.h"
 
 namespace {
 
-using GrepEngine::PlainLiteral;
-using GrepEngine::RequiredLiteral;
 namespace SB = GrepEngine::SyntaxBits;
+using Set = std::vector<std::string>;
+
+std::shared_ptr<const GrepEngine::Pattern> Compile(const std::string& p,
+                                                   unsigned word = SB::Normal) {
+  return GrepEngine::Pattern::Compile(p.data(), p.data() + p.size(), word, std::locale::classic());
+}
 
 std::string Plain(const std::string& p, unsigned word = SB::Normal) {
-  return PlainLiteral(p.data(), p.data() + p.size(), word);
+  return GrepEngine::PlainLiteral(*Compile(p, word));
 }
+Set RequiredSet(const std::string& p, unsigned word = SB::Normal) {
+  return GrepEngine::RequiredLiterals(*Compile(p, word));
+}
+// The one literal every match contains, or empty when there is not exactly one.
 std::string Required(const std::string& p, unsigned word = SB::Normal) {
-  return RequiredLiteral(p.data(), p.data() + p.size(), word);
+  const Set literals = RequiredSet(p, word);
+  return literals.size() == 1 ? literals.front() : std::string();
+}
+bool OneLine(const std::string& p, unsigned word = SB::Normal) {
+  return GrepEngine::StaysOnOneLine(*Compile(p, word));
 }
 
 TEST(Prefilter, PlainLiterals) {
@@ -31,17 +43,40 @@ TEST(Prefilter, PlainLiterals) {
     const char* pattern;
     const char* literal;  // empty: not a plain literal
   } const cases[] = {
-      {"needle", "needle"}, {"a\\.b", "a.b"},   {"\\(x\\)", "(x)"}, {"a\\|b", "a|b"},
-      {"a\\+", "a+"},       {"x]y}", "x]y}"},   {"two\nlines", "two\nlines"},
-      {"a.b", ""},          {"ab*", ""},        {"a|b", ""},        {"(ab)", ""},
-      {"[ab]", ""},         {"^ab", ""},        {"ab$", ""},        {"a{2}", ""},
-      {"\\w", ""},          {"\\x41", ""},      {"\\n", ""},        {"\\<ab", ""},
-      {"\\1", ""},          {"a\\", ""},        {"", ""},           {"a)", ""},
+      {"needle", "needle"},
+      {"a\\.b", "a.b"},
+      {"\\(x\\)", "(x)"},
+      {"a\\|b", "a|b"},
+      {"a\\+", "a+"},
+      {"x]y}", "x]y}"},
+      {"two\nlines", "two\nlines"},
+      {"a.b", ""},
+      {"ab*", ""},
+      {"a|b", ""},
+      {"(ab)", ""},
+      {"[ab]", ""},
+      {"^ab", ""},
+      {"ab$", ""},
+      {"a{2}", ""},
+      {"\\w", ""},
+      {"\\<ab", ""},
+      {"\\1", ""},
+      {"a\\", ""},
+      {"", ""},
+      {"a(", ""},
+      // Escaped codes are bytes, and a ) that closes nothing is ordinary.
+      {"\\x41", "A"},
+      {"\\n", "\n"},
+      {"a)", "a)"},
   };
   for (const Case& c : cases) EXPECT_EQ(Plain(c.pattern), c.literal) << c.pattern;
   EXPECT_EQ(Plain("needle", SB::Normal | SB::CaseInsensitive), "") << "case must matter";
-  EXPECT_EQ(Plain("needle", SB::Extended), "") << "other syntaxes are not analysed";
   EXPECT_EQ(Plain("a.b*", SB::Literals), "a.b*") << "the Literals option takes the text as it is";
+  // Every syntax is read through its own tree.
+  EXPECT_EQ(Plain("needle", SB::Extended), "needle");
+  EXPECT_EQ(Plain("a+b?(c)|{d}", SB::Basic), "a+b?(c)|{d}");
+  EXPECT_EQ(Plain("a\\(b\\)", SB::Basic), "");
+  EXPECT_EQ(Plain("a+b", SB::Extended | SB::QuestionmarkPlusNotOperators), "a+b");
 }
 
 TEST(Prefilter, RequiredLiterals) {
@@ -61,8 +96,8 @@ TEST(Prefilter, RequiredLiterals) {
       {"a|b", ""},
       {"(a|b)", ""},
       {"[abc]+", ""},
-      {"\\x41BC", "BC"},
-      {"\\x{41}BC", "BC"},
+      {"\\x41BC", "ABC"},
+      {"\\x{41}BC", "ABC"},
       {"(a)\\1xy", "xy"},
       {"^head", "head"},
       {"\\bword\\b", "word"},
@@ -72,32 +107,39 @@ TEST(Prefilter, RequiredLiterals) {
       {"\\Qab\\E", ""},
       {"a{2", ""},
       {"*a", ""},
+      // Literal text joins across groups and the ends of repeats.
+      {"x(ab)c", "xabc"},
+      {"x(ab){2}c", "xababc"},
+      {"ab{3}c", "abbbc"},
+      {"xa+yz", "ayz"},
+      {"((ab)+c)d", "abcd"},
+      {"(abc)?d", "d"},
+      {"a{0}b", "b"},
   };
   for (const Case& c : cases) EXPECT_EQ(Required(c.pattern), c.required) << c.pattern;
   EXPECT_EQ(Required("needle", SB::Normal | SB::CaseInsensitive), "");
-  EXPECT_EQ(Required("needle", SB::Basic), "");
-}
-
-std::vector<std::string> RequiredSet(const std::string& p) {
-  return GrepEngine::RequiredLiterals(p.data(), p.data() + p.size(), SB::Normal);
+  EXPECT_EQ(Required("needle\\(s\\)*", SB::Basic), "needle");
+  EXPECT_EQ(Required("a*b", SB::Basic), "b");
 }
 
 TEST(Prefilter, RequiredLiteralsOfAlternatives) {
-  using Set = std::vector<std::string>;
   struct Case {
     const char* pattern;
     Set required;
   } const cases[] = {
       {"fox|dog|handler", Set{"fox", "dog", "handler"}},
-      {"ab*c|x+yz", Set{"a", "yz"}},
+      {"ab*c|x+yz", Set{"a", "xyz"}},
       {"needle", Set{"needle"}},
       {"a|b[0-9]|", Set{}},
       {"|a", Set{}},
       {"a|[0-9]", Set{}},
       {"(a|b)c|d", Set{"c", "d"}},
       {"a|*b", Set{}},
+      {"(fox|dog)s", Set{"fox", "dog"}},
+      {"(fox|dog)house", Set{"house"}},
   };
   for (const Case& c : cases) EXPECT_EQ(RequiredSet(c.pattern), c.required) << c.pattern;
+  EXPECT_EQ(RequiredSet("fox\\|dog", SB::Basic | SB::VerticalbarNotOperator), (Set{"fox", "dog"}));
 }
 
 TEST(Prefilter, StaysOnOneLine) {
@@ -105,27 +147,32 @@ TEST(Prefilter, StaysOnOneLine) {
     const char* pattern;
     bool oneLine;
   } const cases[] = {
-      {"fox|dog", true},         {"[[:alpha:]]+[0-9]{2,}", true}, {"\\w+\\d\\b", true},
-      {"(ab)\\1", true},        {"[a-z_]+", true},              {"[ -~]", true},
-      {"a.b", false},            {"a\nb", false},               {"a\\nb", false},
-      {"[^a]", false},           {"\\s", false},               {"\\W", false},
-      {"\\D", false},           {"[[:space:]]", false},         {"[\x01-z]", false},
-      {"\\x0a", false},         {"\\012", false},             {"[\\n]", false},
-      {"[[=a=]]", false},        {"a[b", false},                 {"a\\", false},
+      {"fox|dog", true},    {"[[:alpha:]]+[0-9]{2,}", true},
+      {"\\w+\\d\\b", true}, {"(ab)\\1", true},
+      {"[a-z_]+", true},    {"[ -~]", true},
+      {"a.b", false},       {"a\nb", false},
+      {"a\\nb", false},     {"[^a]", false},
+      {"\\s", false},       {"\\W", false},
+      {"\\D", false},       {"[[:space:]]", false},
+      {"[\x01-z]", false},  {"\\x0a", false},
+      {"\\x{a}", false},    {"[\\n]", false},
+      {"a[b", false},       {"a\\", false},
+      {"[[=a=]]", true},   // in the C locale the class of "a" is "a" alone
+      {"\\012", true},    // an escaped digit is that digit: "012"
   };
-  for (const Case& c : cases) {
-    const std::string p = c.pattern;
-    EXPECT_EQ(GrepEngine::StaysOnOneLine(p.data(), p.data() + p.size(), SB::Normal), c.oneLine) << p;
-  }
-  const std::string literal = "a.b";
-  EXPECT_TRUE(GrepEngine::StaysOnOneLine(literal.data(), literal.data() + 3, SB::Literals));
-  EXPECT_FALSE(GrepEngine::StaysOnOneLine(literal.data(), literal.data() + 3, SB::Normal | SB::CaseInsensitive));
+  for (const Case& c : cases) EXPECT_EQ(OneLine(c.pattern), c.oneLine) << c.pattern;
+  EXPECT_TRUE(OneLine("a.b", SB::Literals));
+  EXPECT_FALSE(OneLine("a\nb", SB::Literals));
+  EXPECT_FALSE(OneLine("a.b", SB::Normal | SB::CaseInsensitive));
+  EXPECT_TRUE(OneLine("\\(ab\\)*[a-z]", SB::Basic | SB::NoLocaleSpecificCollation));
+  EXPECT_FALSE(OneLine("[a-z]", SB::Extended))
+      << "a range in the locale's order holds what the locale says";
 }
 
 // A run written as one string per position: the members of each set, in byte order.
-std::vector<std::string> RunOf(const std::string& p) {
+std::vector<std::string> RunOf(const std::string& p, unsigned word = SB::Normal) {
   std::vector<std::string> run;
-  for (const GrepEngine::ByteSet& set : GrepEngine::RequiredByteRun(p.data(), p.data() + p.size(), SB::Normal, std::locale::classic())) {
+  for (const GrepEngine::ByteSet& set : GrepEngine::RequiredByteRun(*Compile(p, word))) {
     std::string members;
     for (unsigned b = 0; b < 256; ++b)
       if (set.test(b)) members += static_cast<char>(b);
@@ -149,8 +196,14 @@ TEST(Prefilter, RequiredByteRuns) {
       {"x|[0-9]", Run{}},
       {"(ab)c", Run{"c"}},
       {"\\1", Run{}},
+      {"[ab]{2}c", Run{"ab", "ab", "c"}},  // an exact count keeps the run going
+      // At most eight copies of one atom: the run ends after them.
+      {"x[0-9]{12}y", Run{"x", digits, digits, digits, digits, digits, digits, digits, digits}},
+      {"\\<[a-c]\\>[ab]", Run{"abc", "ab"}},  // anchors take no room
   };
   for (const Case& c : cases) EXPECT_EQ(RunOf(c.pattern), c.run) << c.pattern;
+  // Case-insensitive atoms are asked of the engine too.
+  EXPECT_EQ(RunOf("a[b-c]1", SB::Normal | SB::CaseInsensitive), (Run{"Aa", "BCbc", "1"}));
 }
 
 TEST(Prefilter, MayMatchOnlyWhereTheLiteralIs) {
@@ -172,20 +225,20 @@ TEST(Prefilter, MayMatchOnlyWhereTheLiteralIs) {
 // input contains the required literal, and a plain literal's matches are exactly its text.
 TEST(Prefilter, AgreesWithTheEngineOnGeneratedInput) {
   TestCases::Generator generate(20261208);
+  const unsigned words[] = {SB::Normal, SB::Extended, SB::Basic, SB::Normal | SB::CaseInsensitive};
   unsigned checkedRequired = 0, checkedPlain = 0;
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < 4000; ++round) {
     const std::string pattern = round % 3 == 0   ? generate.Literal()
                                 : round % 3 == 1 ? generate.Pattern()
                                                  : generate.Classes();
-    const auto compiled = GrepEngine::Pattern::Compile(pattern.data(), pattern.data() + pattern.size(),
-                                                       SB::Normal, std::locale::classic());
+    const unsigned word = words[round % 4];
+    const auto compiled = Compile(pattern, word);
     if (compiled->Failed()) continue;
-    const std::string required = Required(pattern);
-    const std::vector<std::string> requiredSet = RequiredSet(pattern);
-    const bool oneLine = GrepEngine::StaysOnOneLine(pattern.data(), pattern.data() + pattern.size(), SB::Normal);
-    const std::string plain = Plain(pattern);
-    const std::vector<GrepEngine::ByteSet> run =
-        GrepEngine::RequiredByteRun(pattern.data(), pattern.data() + pattern.size(), SB::Normal, std::locale::classic());
+    const std::vector<std::string> requiredSet = GrepEngine::RequiredLiterals(*compiled);
+    const std::string required = requiredSet.size() == 1 ? requiredSet.front() : std::string();
+    const bool oneLine = GrepEngine::StaysOnOneLine(*compiled);
+    const std::string plain = GrepEngine::PlainLiteral(*compiled);
+    const std::vector<GrepEngine::ByteSet> run = GrepEngine::RequiredByteRun(*compiled);
     for (int t = 0; t < 5; ++t) {
       const std::string text = generate.Text();
       GrepEngine::GrepIn(*compiled, text.data(), text.data() + text.size(), 0,

@@ -332,22 +332,108 @@ TEST(SyntaxOptionsTest, ErrorsKeepBoostsCodes) {
     const char* pattern;
     rc::error_type code;
   } cases[] = {
-      {S::Normal, "a(b", rc::error_paren},         {S::Basic, "a\\(b", rc::error_paren},
-      {S::Basic, "a\\)", rc::error_paren},         {S::Normal, "[ab", rc::error_brack},
-      {S::Normal, "[\\]", rc::error_brack},        {S::Normal, "[[:foo:]]", rc::error_ctype},
-      {S::Normal, "[b-a]", rc::error_ctype},  // Boost's code for a reversed range       {S::Normal, "(a)\\2", rc::error_backref},
-      {S::Normal, "a\\", rc::error_escape},        {S::Basic, "a\\", rc::error_escape},
-      {S::Normal, "*a", rc::error_badrepeat},      {S::Normal, "a|*b", rc::error_badrepeat},
-      {S::Normal, "a{2,1}", rc::error_badbrace},   {S::Basic, "a\\{2,1\\}", rc::error_badbrace},
-      {S::Basic, "a\\{1", rc::error_brace},        {S::Normal, "a{1", rc::error_brace},
+      {S::Normal, "a(b", rc::error_paren},
+      {S::Basic, "a\\(b", rc::error_paren},
+      {S::Basic, "a\\)", rc::error_paren},
+      {S::Normal, "[ab", rc::error_brack},
+      {S::Normal, "[\\]", rc::error_brack},
+      {S::Normal, "[[:foo:]]", rc::error_ctype},
+      {S::Normal, "[b-a]", rc::error_range},
+      {S::Normal, "(a)\\2", rc::error_backref},
+      {S::Normal, "a\\", rc::error_escape},
+      {S::Basic, "a\\", rc::error_escape},
+      {S::Normal, "*a", rc::error_badrepeat},
+      {S::Normal, "a|*b", rc::error_badrepeat},
+      {S::Normal, "a{2,1}", rc::error_badbrace},
+      {S::Basic, "a\\{2,1\\}", rc::error_badbrace},
+      {S::Basic, "a\\{1", rc::error_brace},
+      {S::Normal, "a{1", rc::error_brace},
       {S::Extended | S::ParenthesesNotOperators, "\\(a", rc::error_paren},
-      {S::Extended, "a{32768}", rc::error_badbrace}, {S::Basic, "a\\{1,99999\\}", rc::error_badbrace},
+      {S::Extended, "a{32768}", rc::error_badbrace},
+      {S::Basic, "a\\{1,99999\\}", rc::error_badbrace},
+      // Read strictly: a back-reference to a group not yet complete, a range with a class as
+      // its end, a repeat of a repeat or of an anchor, bounds that are not two numbers, an
+      // escape the language does not have.
+      {S::Normal, "(a\\1)", rc::error_backref},
+      {S::Basic, "\\(a\\1\\)", rc::error_backref},
+      {S::Normal, "[[:alpha:]-z]", rc::error_range},
+      {S::Normal, "[a-c-e]", rc::error_range},
+      {S::Normal, "a**", rc::error_badrepeat},
+      {S::Basic, "a*\\{2\\}", rc::error_badrepeat},
+      {S::Normal, "^*", rc::error_badrepeat},
+      {S::Normal, "\\<+", rc::error_badrepeat},
+      {S::Normal, "a{,2}", rc::error_badbrace},
+      {S::Normal, "a{}", rc::error_badbrace},
+      {S::Normal, "\\Qa\\E", rc::error_escape},
+      {S::Normal, "[\\b]", rc::error_escape},
+      {S::Normal, "[[:<:]]a", rc::error_ctype},
+      {S::Normal, "[[.nosuch.]]", rc::error_collate},
   };
   for (const Case& c : cases) {
     auto compiled = Compile(c.pattern, c.word);
     EXPECT_EQ(compiled->ErrorCode(), static_cast<unsigned>(c.code))
         << c.pattern << " under 0x" << std::hex << c.word;
   }
+}
+
+// Where POSIX says a pattern is not valid, it is not, with the engine's code and message.
+TEST(SyntaxOptionsTest, PatternsAreReadAsStrictlyAsPosixReadsThem) {
+  struct Case {
+    unsigned word;
+    const char* pattern;
+    rc::error_type code;
+  } cases[] = {
+      // An interval without its close, in every syntax that has intervals.
+      {S::Basic, "a\\{1a", rc::error_brace},
+      {S::Extended, "a{1a", rc::error_brace},
+      {S::Normal, "a{1a", rc::error_brace},
+      {S::Extended, "a{1,x", rc::error_brace},
+      {S::Normal, "a{1,x", rc::error_brace},
+      // A back-reference inside the group it names.
+      {S::Basic, "a\\(b\\1\\)c", rc::error_backref},
+      {S::Normal, "a(b\\1)c", rc::error_backref},
+      // A bracket that is not closed, whatever it holds last.
+      {S::Normal, "a[[:alpha:]", rc::error_brack},
+      {S::Normal, "a[[=b=]", rc::error_brack},
+      {S::Basic, "a[[:alpha:]", rc::error_brack},
+      {S::Extended, "a[[=b=]", rc::error_brack},
+      {S::Normal, "(a[[:alpha:]", rc::error_brack},
+      // The C locale has no multi-character collating elements.
+      {S::Normal, "[[.ch.]]", rc::error_collate},
+      {S::Extended, "[[=ch=]]", rc::error_collate},
+  };
+  for (const Case& c : cases) {
+    auto compiled = Compile(c.pattern, c.word);
+    EXPECT_EQ(compiled->ErrorCode(), static_cast<unsigned>(c.code))
+        << c.pattern << " under 0x" << std::hex << c.word;
+    EXPECT_EQ(compiled->ErrorText(), boost::cpp_regex_traits<char>().error_string(c.code))
+        << c.pattern;
+  }
+  // Without Intervals a brace is an ordinary character.
+  const MatchCase ordinary[] = {
+      {S::Extended & ~S::Intervals, "a{1a", "xa{1a", 1, "a{1a"},
+      {S::Basic & ~S::Intervals, "a\\{1a", "a{1a", 0, "a{1a"},
+  };
+  ExpectMatches(ordinary);
+}
+
+// In the C locale every character is an equivalence class of its own; elsewhere the locale
+// decides, multi-character collating elements included.
+TEST(SyntaxOptionsTest, EquivalenceClassesAndCollatingElementsFollowTheLocale) {
+  const MatchCase cLocale[] = {
+      {S::Normal, "[[=a=]]", "Aa", 1, "a"},
+      {S::Extended, "[[=a=]b]+", "ABab", 2, "ab"},
+      {S::Normal, "[[.a.]-[.c.]]+", "xABcab", 3, "cab"},
+      {S::Normal, "[[.hyphen.]]", "a-", 1, "-"},
+      {S::Normal | S::CaseInsensitive, "[[=a=]]", "xA", 1, "A"},
+  };
+  ExpectMatches(cLocale);
+  const std::locale other(std::locale::classic(),
+                          std::make_unique<InterleavedCaseCollate>().release());
+  const MatchCase otherLocale[] = {
+      {S::Normal, "[[.ch.]]", "xch", 1, "ch"},
+  };
+  ExpectMatches(otherLocale, otherLocale + 1, other);
 }
 
 // Leftmost, then longest, whatever the order of the alternatives.

@@ -20,7 +20,8 @@ OracleResult SystemSearch(const std::string& pattern, const std::string& text, b
   OracleResult result;
   Compiled compiled;
   const int flags = (extended ? REG_EXTENDED : 0) | (icase ? REG_ICASE : 0);
-  compiled.ok = regcomp(&compiled.expression, pattern.c_str(), flags) == 0;
+  result.error = regcomp(&compiled.expression, pattern.c_str(), flags);
+  compiled.ok = result.error == 0;
   if (!compiled.ok) return result;
   result.compiled = true;
   std::vector<regmatch_t> m(compiled.expression.re_nsub + 1);

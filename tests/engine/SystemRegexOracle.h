@@ -10,6 +10,7 @@ namespace SyntaxTest {
 
 struct OracleResult {
   bool compiled = false;
+  int error = 0;                             // regcomp's REG_* code when it did not compile
   std::vector<std::pair<long, long>> spans;  // empty: no match; (-1,-1): group took no part
 };
 

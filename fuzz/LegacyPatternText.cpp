@@ -1,11 +1,17 @@
-#include "PatternRewriter.h"
+// The pattern text the engine was given before patterns were parsed into a syntax tree: the
+// former token rewriter, frozen here as the fuzz targets' reference for the old behaviour.
+// Only the compile fuzz target uses it; nothing in the toolkit does.
+
+#include "LegacyPatternText.h"
 
 #include <cstring>
 #include <vector>
 
 #include "engine/OptionWords.h"
 
-namespace GrepEngine {
+namespace Legacy {
+
+namespace SyntaxBits = GrepEngine::SyntaxBits;
 
 namespace {
 
@@ -36,7 +42,9 @@ bool IsAlnum(char c) {
 }
 
 // Characters the canonical syntax gives a meaning outside brackets.
-bool SpecialInCanonical(char c) { return std::strchr(".[]{}()\\*+?|^$", c) != nullptr && c != '\0'; }
+bool SpecialInCanonical(char c) {
+  return std::strchr(".[]{}()\\*+?|^$", c) != nullptr && c != '\0';
+}
 
 class Tokeniser {
  public:
@@ -51,7 +59,9 @@ class Tokeniser {
  private:
   bool Has(unsigned bit) const { return (Word & bit) != 0; }
 
-  void Add(Kind kind, std::string text = std::string()) { Tokens.push_back({kind, std::move(text)}); }
+  void Add(Kind kind, std::string text = std::string()) {
+    Tokens.push_back({kind, std::move(text)});
+  }
   void Literal(char c) { Add(Kind::Literal, std::string(1, c)); }
 
   // Bare + ? | are operators unless LimitedOperations or their backslashed form is the operator.
@@ -88,44 +98,72 @@ class Tokeniser {
   void Next() {
     const char c = *Position++;
     switch (c) {
-      case '\\': Escape(); return;
-      case '[': Bracket(); return;
-      case '.': Add(Kind::Dot); return;
-      case '^': Add(Kind::Caret); return;
-      case '$': Add(Kind::Dollar); return;
-      case '*': Add(Kind::Star); return;
+      case '\\':
+        Escape();
+        return;
+      case '[':
+        Bracket();
+        return;
+      case '.':
+        Add(Kind::Dot);
+        return;
+      case '^':
+        Add(Kind::Caret);
+        return;
+      case '$':
+        Add(Kind::Dollar);
+        return;
+      case '*':
+        Add(Kind::Star);
+        return;
       case '\n':
-        if (Has(SyntaxBits::NewlineAsAlternationOperator)) Add(Kind::Alternation);
-        else Literal(c);
+        if (Has(SyntaxBits::NewlineAsAlternationOperator))
+          Add(Kind::Alternation);
+        else
+          Literal(c);
         return;
       case '+':
       case '?':
-        if (BarePlusQuestionOperators()) Add(c == '+' ? Kind::Plus : Kind::Question);
-        else Literal(c);
+        if (BarePlusQuestionOperators())
+          Add(c == '+' ? Kind::Plus : Kind::Question);
+        else
+          Literal(c);
         return;
       case '|':
-        if (BareBarOperator()) Add(Kind::Alternation);
-        else Literal(c);
+        if (BareBarOperator())
+          Add(Kind::Alternation);
+        else
+          Literal(c);
         return;
       case '{':
-        if (BareBraceOperators()) OpenInterval();
-        else Literal(c);
+        if (BareBraceOperators())
+          OpenInterval();
+        else
+          Literal(c);
         return;
       case '}':
         // A bare } is special only where it closes an interval.
-        if (BareBraceOperators() && InInterval) CloseInterval();
-        else Literal(c);
+        if (BareBraceOperators() && InInterval)
+          CloseInterval();
+        else
+          Literal(c);
         return;
       case '(':
-        if (!Has(SyntaxBits::ParenthesesNotOperators)) OpenGroup();
-        else Literal(c);
+        if (!Has(SyntaxBits::ParenthesesNotOperators))
+          OpenGroup();
+        else
+          Literal(c);
         return;
       case ')':
         // A bare ) is special only where it closes a group.
-        if (!Has(SyntaxBits::ParenthesesNotOperators) && OpenGroups > 0) CloseGroup();
-        else Literal(c);
+        if (!Has(SyntaxBits::ParenthesesNotOperators) && OpenGroups > 0)
+          CloseGroup();
+        else
+          Literal(c);
         return;
-      default: Literal(c); return;
+      default:
+        Literal(c);
+        return;
     }
   }
 
@@ -138,31 +176,45 @@ class Tokeniser {
     switch (c) {
       case '+':
       case '?':
-        if (Has(SyntaxBits::QuestionmarkPlusNotOperators)) Add(c == '+' ? Kind::Plus : Kind::Question);
-        else Literal(c);
+        if (Has(SyntaxBits::QuestionmarkPlusNotOperators))
+          Add(c == '+' ? Kind::Plus : Kind::Question);
+        else
+          Literal(c);
         return;
       case '|':
-        if (Has(SyntaxBits::VerticalbarNotOperator)) Add(Kind::Alternation);
-        else Literal(c);
+        if (Has(SyntaxBits::VerticalbarNotOperator))
+          Add(Kind::Alternation);
+        else
+          Literal(c);
         return;
       case '{':
       case '}':
-        if (!EscapedBraceOperators()) Literal(c);
-        else if (c == '{') OpenInterval();
-        else CloseInterval();  // unmatched: Boost reports it
+        if (!EscapedBraceOperators())
+          Literal(c);
+        else if (c == '{')
+          OpenInterval();
+        else
+          CloseInterval();  // unmatched: Boost reports it
         return;
       case '(':
       case ')':
-        if (!Has(SyntaxBits::ParenthesesNotOperators)) Literal(c);
-        else if (c == '(') OpenGroup();
-        else CloseGroup();  // unmatched: Boost reports it
+        if (!Has(SyntaxBits::ParenthesesNotOperators))
+          Literal(c);
+        else if (c == '(')
+          OpenGroup();
+        else
+          CloseGroup();  // unmatched: Boost reports it
         return;
-      default: break;
+      default:
+        break;
     }
     if (c >= '1' && c <= '9') {
-      // Without back-references an escaped digit is just the digit (Boost would read an octal code).
-      if (Has(SyntaxBits::BackReferences)) Add(Kind::BackReference, std::string(1, c));
-      else Literal(c);
+      // Without back-references an escaped digit is just the digit (Boost would read an octal
+      // code).
+      if (Has(SyntaxBits::BackReferences))
+        Add(Kind::BackReference, std::string(1, c));
+      else
+        Literal(c);
       return;
     }
     if (c == '<' || c == '>' || c == '`' || c == '\'') {
@@ -279,7 +331,7 @@ void AppendLiteral(std::string& out, char c) {
 
 }  // namespace
 
-std::string RewritePattern(const char* first, const char* last, unsigned word) {
+std::string PatternText(const char* first, const char* last, unsigned word) {
   const std::vector<Token> tokens = Tokeniser(first, last, word).Run();
   // The operator set of LimitedOperations is the basic one, and so are its context rules:
   // ^ anchors only at the start of an expression (pattern, group, alternative), $ only at its
@@ -296,17 +348,27 @@ std::string RewritePattern(const char* first, const char* last, unsigned word) {
     const Token* next = i + 1 == tokens.size() ? nullptr : &tokens[i + 1];
     bool anchor = false;
     switch (token.kind) {
-      case Kind::Literal: AppendLiteral(out, token.text[0]); break;
-      case Kind::Verbatim: out += token.text; break;
-      case Kind::Dot: out += '.'; break;
+      case Kind::Literal:
+        AppendLiteral(out, token.text[0]);
+        break;
+      case Kind::Verbatim:
+        out += token.text;
+        break;
+      case Kind::Dot:
+        out += '.';
+        break;
       case Kind::Caret:
         anchor = !basicContext || StartsAnExpression(previous);
-        if (anchor) out += '^';
-        else out += "\\^";
+        if (anchor)
+          out += '^';
+        else
+          out += "\\^";
         break;
       case Kind::Dollar:
-        if (!basicContext || EndsAnExpression(next)) out += '$';
-        else out += "\\$";
+        if (!basicContext || EndsAnExpression(next))
+          out += '$';
+        else
+          out += "\\$";
         break;
       case Kind::Star:
       case Kind::Plus:
@@ -328,15 +390,25 @@ std::string RewritePattern(const char* first, const char* last, unsigned word) {
           out += '{';
         }
         break;
-      case Kind::IntervalClose: out += '}'; break;
-      case Kind::GroupOpen: out += '('; break;
-      case Kind::GroupClose: out += ')'; break;
-      case Kind::Alternation: out += '|'; break;
-      case Kind::BackReference: out += '\\' + token.text; break;
+      case Kind::IntervalClose:
+        out += '}';
+        break;
+      case Kind::GroupOpen:
+        out += '(';
+        break;
+      case Kind::GroupClose:
+        out += ')';
+        break;
+      case Kind::Alternation:
+        out += '|';
+        break;
+      case Kind::BackReference:
+        out += '\\' + token.text;
+        break;
     }
     previousWasAnchor = anchor;
   }
   return out;
 }
 
-}  // namespace GrepEngine
+}  // namespace Legacy

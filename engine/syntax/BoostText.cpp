@@ -1,0 +1,141 @@
+#include "syntax/BoostText.h"
+
+#include <cstring>
+
+namespace GrepEngine {
+namespace Syntax {
+namespace {
+
+bool IsOneOf(unsigned char c, const char* set) { return c != 0 && std::strchr(set, c) != nullptr; }
+
+class Writer {
+ public:
+  Writer(const Tree& tree, std::string& out) : In(tree), Out(out) {}
+
+  void Enter(NodeId id) {
+    const Node& node = In[id];
+    switch (node.Kind) {
+      case NodeKind::Empty:
+      case NodeKind::Repeat:
+      case NodeKind::Concat:
+      case NodeKind::Alternation:
+        break;
+      case NodeKind::Literal:
+        if (IsOneOf(static_cast<unsigned char>(node.Value), ".[]{}()\\*+?|^$")) Out += '\\';
+        Out += static_cast<char>(node.Value);
+        break;
+      case NodeKind::AnyByte:
+        Out += '.';
+        break;
+      case NodeKind::Bracket:
+        WriteBracket(In.Brackets[node.Value]);
+        break;
+      case NodeKind::ClassEscape:
+        Out += '\\';
+        Out += static_cast<char>(node.Value);
+        break;
+      case NodeKind::Assertion:
+        Out += AssertionText(static_cast<Assertion>(node.Value));
+        break;
+      case NodeKind::BackReference:  // one digit: a digit after it stays a literal
+        Out += '\\';
+        Out += static_cast<char>('0' + node.Value);
+        break;
+      case NodeKind::Group:
+        Out += '(';
+        break;
+    }
+  }
+
+  void Child(NodeId parent, std::uint32_t index) {
+    if (index > 0 && In[parent].Kind == NodeKind::Alternation) Out += '|';
+  }
+
+  void Leave(NodeId id) {
+    const Node& node = In[id];
+    if (node.Kind == NodeKind::Group) Out += ')';
+    if (node.Kind == NodeKind::Repeat) WriteRepeat(node.Min, node.Max);
+  }
+
+ private:
+  void WriteRepeat(std::uint32_t min, std::uint32_t max) {
+    if (min == 0 && max == Unbounded) {
+      Out += '*';
+    } else if (min == 1 && max == Unbounded) {
+      Out += '+';
+    } else if (min == 0 && max == 1) {
+      Out += '?';
+    } else {
+      Out += '{' + std::to_string(min);
+      if (max == Unbounded)
+        Out += ',';
+      else if (max != min)
+        Out += ',' + std::to_string(max);
+      Out += '}';
+    }
+  }
+
+  // Inside brackets the engine reads backslash escapes, so its own special members are escaped.
+  void WriteElement(const Element& element) {
+    if (element.Named) {
+      Out += "[.";
+      Out.append(In.Names, element.Text.Offset, element.Text.Length);
+      Out += ".]";
+      return;
+    }
+    if (IsOneOf(element.Byte, "\\]^-[")) Out += '\\';
+    Out += static_cast<char>(element.Byte);
+  }
+
+  void WriteBracket(const Bracket& bracket) {
+    Out += bracket.Negated ? "[^" : "[";
+    for (std::uint32_t i = 0; i < bracket.ItemCount; ++i) {
+      const BracketItem& item = In.Items[bracket.FirstItem + i];
+      switch (item.Kind) {
+        case ItemKind::Single:
+          WriteElement(item.Low);
+          break;
+        case ItemKind::Range:
+          WriteElement(item.Low);
+          Out += '-';
+          WriteElement(item.High);
+          break;
+        case ItemKind::Class:
+          if (item.Negated) {  // only the escapes \W \S \D are negated classes
+            Out += '\\';
+            Out += static_cast<char>(In.Names[item.ClassOrEquivalence.Offset] - 'a' + 'A');
+          } else {
+            Out += "[:";
+            Out.append(In.Names, item.ClassOrEquivalence.Offset, item.ClassOrEquivalence.Length);
+            Out += ":]";
+          }
+          break;
+        case ItemKind::Equivalence:
+          Out += "[=";
+          Out.append(In.Names, item.ClassOrEquivalence.Offset, item.ClassOrEquivalence.Length);
+          Out += "=]";
+          break;
+      }
+    }
+    Out += ']';
+  }
+
+  const Tree& In;
+  std::string& Out;
+};
+
+}  // namespace
+
+std::string BoostText(const Tree& tree, NodeId node) {
+  std::string out;
+  Writer writer(tree, out);
+  Walk(tree, node, writer);
+  return out;
+}
+
+std::string BoostText(const Tree& tree) {
+  return tree.Root == NoNode ? std::string() : BoostText(tree, tree.Root);
+}
+
+}  // namespace Syntax
+}  // namespace GrepEngine

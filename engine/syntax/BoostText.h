@@ -1,0 +1,22 @@
+#pragma once
+// The syntax tree written out for the engine (Boost.Regex) in one canonical syntax: its Perl
+// family with Perl's extensions off (boost::regbase::no_perl_ex), which keeps POSIX
+// leftmost-longest matching. Every ordinary character that syntax gives a meaning is escaped,
+// so the text says exactly what the tree says, whatever option word the pattern was read
+// under. Case folding and the collation order of ranges are the engine's flags, not text (see
+// SyntaxTranslation.h). The text of a valid tree always compiles.
+
+#include <string>
+
+#include "syntax/SyntaxTree.h"
+
+namespace GrepEngine {
+namespace Syntax {
+
+// The whole pattern of a valid tree.
+std::string BoostText(const Tree& tree);
+// One node and what lies below it, as a pattern of its own.
+std::string BoostText(const Tree& tree, NodeId node);
+
+}  // namespace Syntax
+}  // namespace GrepEngine

@@ -1,0 +1,181 @@
+#pragma once
+// The toolkit's own syntax tree of a pattern: what the pattern says, read once under its option
+// word, independent of any engine. Every other reader of a pattern is a pass over this tree.
+//
+// The tree is plain data. Nodes live in one vector and are addressed by index; a node's
+// children are an index range into `Children`. A pass walks it with Walk() below, which keeps
+// its own stack, so no pass recurses as deep as the pattern nests. Bracket expressions stay
+// symbolic (bytes, ranges, class names, equivalence classes, collating elements, negation):
+// a locale gives them their members when the pattern is compiled.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace GrepEngine {
+namespace Syntax {
+
+using NodeId = std::uint32_t;
+constexpr NodeId NoNode = 0xFFFFFFFFu;
+constexpr std::uint32_t Unbounded = 0xFFFFFFFFu;  // a repeat without upper bound
+
+// Why a pattern is not valid. The values are the engine's error codes, which follow the order
+// of POSIX's REG_* codes; the engine's messages name them.
+enum class Error : unsigned {
+  None = 0,
+  Collate = 3,        // unknown collating element or equivalence class
+  ClassName = 4,      // unknown character class name
+  Escape = 5,         // trailing backslash, or an escape the language does not have
+  BackReference = 6,  // back-reference to a group that is not complete before it
+  Bracket = 7,        // [ without its ]
+  Paren = 8,          // a group that is not closed, or a close without a group
+  Brace = 9,          // an interval without its closing brace
+  BadBrace = 10,      // an interval's bounds are not valid
+  Range = 11,         // a range's end point is not valid, or the range is reversed
+  BadRepeat = 13,     // a repeat with nothing before it it could repeat
+  TooLarge = 15,      // a pattern longer than the tree can hold
+};
+
+enum class NodeKind : std::uint8_t {
+  Empty,          // matches the empty text (an empty pattern, group or alternative)
+  Literal,        // one byte: Value
+  AnyByte,        // '.'
+  Bracket,        // a bracket expression: Value indexes Tree::Brackets
+  ClassEscape,    // \w \W \s \S \d \D: Value is the letter
+  Assertion,      // a zero-width test: Value is an Assertion
+  BackReference,  // Value: the group's number
+  Group,          // a numbered group: Value is its number (from 1); one child
+  Repeat,         // Min to Max copies of its one child (Max may be Unbounded)
+  Concat,         // two or more children, one after the other
+  Alternation,    // two or more children, any one of them
+};
+
+enum class Assertion : std::uint8_t {
+  LineStart,        // ^
+  LineEnd,          // $
+  WordBoundary,     // \b
+  NotWordBoundary,  // \B
+  WordStart,        // \<
+  WordEnd,          // \>
+  BufferStart,      // \`
+  BufferEnd,        // \'
+};
+
+// How an assertion is written in a pattern.
+inline const char* AssertionText(Assertion kind) {
+  switch (kind) {
+    case Assertion::LineStart:
+      return "^";
+    case Assertion::LineEnd:
+      return "$";
+    case Assertion::WordBoundary:
+      return "\\b";
+    case Assertion::NotWordBoundary:
+      return "\\B";
+    case Assertion::WordStart:
+      return "\\<";
+    case Assertion::WordEnd:
+      return "\\>";
+    case Assertion::BufferStart:
+      return "\\`";
+    case Assertion::BufferEnd:
+      return "\\'";
+  }
+  return "";
+}
+
+// A repeat's child is an atom: a Literal, AnyByte, Bracket, ClassEscape, BackReference or
+// Group, never another Repeat or an Assertion. A Concat's children are never Concats, and an
+// Alternation appears only as the root or as a Group's child.
+struct Node {
+  NodeKind Kind = NodeKind::Empty;
+  std::uint32_t Value = 0;
+  std::uint32_t Min = 0, Max = 0;                // Repeat only
+  std::uint32_t FirstChild = 0, ChildCount = 0;  // range in Tree::Children
+};
+
+// A piece of Tree::Names.
+struct Name {
+  std::uint32_t Offset = 0, Length = 0;
+};
+
+// One member, or one end of a range: a byte, or a collating element ([.name.]).
+struct Element {
+  bool Named = false;
+  unsigned char Byte = 0;
+  Name Text;  // Named only
+};
+
+enum class ItemKind : std::uint8_t {
+  Single,       // Low
+  Range,        // Low to High, in the collation order the option word asks for
+  Class,        // [:name:] or a class escape inside the brackets (\w: "w"); Negated for \W
+  Equivalence,  // [=name=]
+};
+
+struct BracketItem {
+  ItemKind Kind = ItemKind::Single;
+  bool Negated = false;
+  Element Low, High;
+  Name ClassOrEquivalence;
+};
+
+struct Bracket {
+  bool Negated = false;
+  std::uint32_t FirstItem = 0, ItemCount = 0;  // range in Tree::Items
+};
+
+struct Tree {
+  std::vector<Node> Nodes;
+  std::vector<NodeId> Children;
+  std::vector<Bracket> Brackets;
+  std::vector<BracketItem> Items;
+  std::string Names;           // class, equivalence and collating names
+  std::vector<NodeId> Groups;  // Groups[n - 1]: the Group node of group n
+  NodeId Root = NoNode;
+  bool HasBackReferences = false;
+  // A pattern that is not valid has no nodes; ErrorOffset is where in the text it failed.
+  Error Failure = Error::None;
+  std::size_t ErrorOffset = 0;
+
+  bool Failed() const { return Failure != Error::None; }
+  unsigned GroupCount() const { return static_cast<unsigned>(Groups.size()); }
+  const Node& operator[](NodeId id) const { return Nodes[id]; }
+  NodeId Child(NodeId id, std::uint32_t i) const { return Children[Nodes[id].FirstChild + i]; }
+  std::string Text(Name name) const { return Names.substr(name.Offset, name.Length); }
+};
+
+// Depth-first walk from `root` without recursion. For each node: visitor.Enter(id); for each
+// child, visitor.Child(parent, index) and then the child's own walk; visitor.Leave(id).
+template <class Visitor>
+void Walk(const Tree& tree, NodeId root, Visitor& visitor) {
+  struct Frame {
+    NodeId Node;
+    std::uint32_t Next;
+  };
+  std::vector<Frame> stack;
+  visitor.Enter(root);
+  stack.push_back({root, 0});
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    const Node& node = tree[top.Node];
+    if (top.Next == node.ChildCount) {
+      const NodeId done = top.Node;
+      stack.pop_back();
+      visitor.Leave(done);
+      continue;
+    }
+    const std::uint32_t index = top.Next++;
+    const NodeId child = tree.Children[node.FirstChild + index];
+    visitor.Child(top.Node, index);
+    visitor.Enter(child);
+    if (tree[child].ChildCount == 0) {
+      visitor.Leave(child);  // leaves need no frame
+    } else {
+      stack.push_back({child, 0});  // `top` is not used after this
+    }
+  }
+}
+
+}  // namespace Syntax
+}  // namespace GrepEngine
