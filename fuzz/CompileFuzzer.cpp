@@ -123,7 +123,7 @@ bool MadeStrict(unsigned code, const std::string& pattern) {
 // Whether the two expressions find the same first match, groups included, in `text`.
 bool SameFirstMatch(const GrepEngine::Regex& before, const GrepEngine::Regex& now,
                     const std::string& text, unsigned matchWord) {
-  const auto flags = GrepEngine::TranslateMatchFlags(matchWord);
+  const auto flags = GrepEngine::AsMatchFlags(GrepEngine::TranslateMatchFlags(matchWord));
   boost::match_results<std::string::const_iterator> a, b;
   bool foundBefore = false, foundNow = false;
   try {
