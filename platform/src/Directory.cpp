@@ -9,6 +9,7 @@
 #include <memory>
 #include <utility>
 
+#include "FileCalls.h"
 #include "platform/FaultSeam.h"
 
 namespace Platform {
@@ -22,11 +23,7 @@ struct CloseStream {
 using DirectoryStream = std::unique_ptr<DIR, CloseStream>;
 
 int OpenRetrying(int at, const char* path, int flags) {
-  int descriptor;
-  do {
-    descriptor = ::openat(at, path, flags);
-  } while (descriptor < 0 && errno == EINTR);
-  return descriptor;
+  return Detail::Retrying([&] { return ::openat(at, path, flags); });
 }
 
 EntryKind KindOfMode(mode_t mode) {
@@ -81,11 +78,7 @@ Directory& Directory::operator=(Directory&& other) noexcept {
 }
 
 void Directory::Close() {
-  if (Descriptor >= 0) {
-    const int error = errno;  // closing must not hide the error being reported
-    ::close(Descriptor);
-    errno = error;
-  }
+  if (Descriptor >= 0) Detail::CloseKeepingError(Descriptor);
   Descriptor = -1;
   Id = DirectoryIdentity();
 }
@@ -95,9 +88,7 @@ bool Directory::Adopt(int descriptor) {
   if (descriptor < 0) return false;
   struct stat status;
   if (::fstat(descriptor, &status) != 0) {
-    const int error = errno;
-    ::close(descriptor);
-    errno = error;
+    Detail::CloseKeepingError(descriptor);
     return false;
   }
   Descriptor = descriptor;
@@ -147,9 +138,7 @@ bool Directory::List(std::vector<DirectoryEntry>& entries) const {
   if (own < 0) return false;
   const DirectoryStream stream(fdopendir(own));
   if (!stream) {
-    const int error = errno;
-    ::close(own);
-    errno = error;
+    Detail::CloseKeepingError(own);
     return false;
   }
   for (;;) {

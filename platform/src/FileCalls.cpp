@@ -6,11 +6,13 @@
 namespace Platform {
 namespace Detail {
 
+void CloseKeepingError(int fd) {
+  const ErrorKeeper keep;
+  ::close(fd);
+}
+
 Descriptor::~Descriptor() {
-  if (Fd >= 0) {
-    const ErrorKeeper keep;
-    ::close(Fd);
-  }
+  if (Fd >= 0) CloseKeepingError(Fd);
 }
 
 std::string DirectoryOf(const std::string& path) {

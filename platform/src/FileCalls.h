@@ -42,6 +42,9 @@ class Descriptor {
   int Fd;
 };
 
+// Closes `fd` without letting close's own result replace the error being reported.
+void CloseKeepingError(int fd);
+
 std::string DirectoryOf(const std::string& path);
 std::string OwnNameOf(const std::string& path);
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "FileCalls.h"
 #include "RegularFileOpening.h"
 #include "platform/FaultSeam.h"
 
@@ -15,11 +16,7 @@ namespace Platform {
 FileContent::~FileContent() { Close(); }
 
 void FileContent::Close() {
-  if (Descriptor >= 0) {
-    const int error = errno;  // closing must not hide the error being reported
-    ::close(Descriptor);
-    errno = error;
-  }
+  if (Descriptor >= 0) Detail::CloseKeepingError(Descriptor);
   Descriptor = -1;
   Size = 0;
   Consumed = 0;

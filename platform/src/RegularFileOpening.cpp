@@ -1,27 +1,19 @@
 #include "RegularFileOpening.h"
 
+#include "FileCalls.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 namespace Platform {
-namespace {
 
-// Closes without letting close's own result replace the error being reported.
-void CloseKeepingError(int descriptor) {
-  const int error = errno;
-  ::close(descriptor);
-  errno = error;
-}
-
-}  // namespace
+using Detail::CloseKeepingError;
 
 int OpenRegularFile(int directoryDescriptor, const char* path, struct stat& status) {
-  int descriptor;
-  do {
-    descriptor = ::openat(directoryDescriptor, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  } while (descriptor < 0 && errno == EINTR);
+  const int descriptor = Detail::Retrying(
+      [&] { return ::openat(directoryDescriptor, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); });
   if (descriptor < 0) return -1;
   if (::fstat(descriptor, &status) != 0) {
     CloseKeepingError(descriptor);
