@@ -7,10 +7,12 @@
 #include <ostream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "Colour.h"
 #include "ExitStatus.h"
 #include "FileCommands.h"
+#include "LineSearchOptions.h"
 #include "StringCommands.h"
 #include "WholeInput.h"
 
@@ -131,17 +133,15 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   merge->add_flag("--no-copy", arguments.NoCopy,
                   "write the replacements only, not the text between");
 
-  CLI::App* grepFiles =
-      app.add_subcommand("grep-files", "every match in the files MASK names, as file:line:match");
-  AddPatternOptions(*grepFiles, arguments);
-  AddFileOptions(*grepFiles, arguments);
-  grepFiles->add_flag("--count", arguments.Count, "the number of matches per file, and the total");
-  grepFiles->add_flag("--json", arguments.Json, "one JSON object per match");
+  LineSearchArguments grepFilesArguments;
+  CLI::App* grepFiles = app.add_subcommand(
+      "grep-files", "the lines matching PATTERN in files and directories, as grep -r prints them");
+  AddLineSearchOptions(*grepFiles, grepFilesArguments, false);
 
-  CLI::App* findFiles =
-      app.add_subcommand("find-files", "the names of the files MASK names that hold a match");
-  AddPatternOptions(*findFiles, arguments);
-  AddFileOptions(*findFiles, arguments);
+  CLI::App* findFiles = app.add_subcommand(
+      "find-files", "the names of the files holding a line that matches PATTERN (grep-files -l)");
+  LineSearchArguments findFilesArguments;
+  AddLineSearchOptions(*findFiles, findFilesArguments, true);
 
   CLI::App* change = app.add_subcommand(
       "change",
@@ -155,8 +155,11 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   change->add_flag("-n,--dry-run", arguments.DryRun,
                    "show a unified diff of the changes, touch nothing");
 
+  std::vector<std::string> words = ShieldBrackets(argc, argv);
+  std::vector<char*> wordPointers;
+  for (std::string& word : words) wordPointers.push_back(&word[0]);
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(wordPointers.size()), wordPointers.data());
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e, out, err);
   } catch (const CLI::CallForAllHelp& e) {
@@ -195,20 +198,13 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     if (!TakeText(false, arguments.Text, input, text, err)) return Trouble;
     return RunMerge(settings, run, std::move(text), out, err);
   }
+  for (CLI::App* command : {grepFiles, findFiles}) {
+    if (!command->parsed()) continue;
+    LineSearchArguments& lineSearch = command == grepFiles ? grepFilesArguments : findFilesArguments;
+    if (!FinishLineSearch(*command, lineSearch, ::isatty(STDOUT_FILENO) == 1, err)) return Trouble;
+    return RunLineSearch(lineSearch.Command, input, out, err);
+  }
   if (!UsableMask(arguments.Mask, err)) return Trouble;
-  if (grepFiles->parsed()) {
-    GrepFilesCommand run;
-    run.Mask = arguments.Mask;
-    run.Count = arguments.Count;
-    run.Json = arguments.Json;
-    run.Colour = UseColour(colourChoice, STDOUT_FILENO);
-    return RunGrepFiles(settings, run, out, err);
-  }
-  if (findFiles->parsed()) {
-    FindFilesCommand run;
-    run.Mask = arguments.Mask;
-    return RunFindFiles(settings, run, out, err);
-  }
   if (!UsableFormat(arguments.Format, err)) return Trouble;
   ChangeCommand run;
   run.Format = arguments.Format;

@@ -1,5 +1,5 @@
 #pragma once
-// The commands over files named by a mask: grep-files, find-files and change.
+// The change command over files named by a mask.
 
 #include <ostream>
 #include <string>
@@ -7,17 +7,6 @@
 #include "PatternSettings.h"
 
 namespace RegexTool {
-
-struct GrepFilesCommand {
-  std::string Mask;
-  bool Count = false;  // per-file counts and a total instead of the matches
-  bool Json = false;   // one JSON object per match
-  bool Colour = false;
-};
-
-struct FindFilesCommand {
-  std::string Mask;
-};
 
 struct ChangeCommand {
   std::string Format;
@@ -28,10 +17,6 @@ struct ChangeCommand {
   bool Colour = false;    // colours in the dry run's diff
 };
 
-int RunGrepFiles(const PatternSettings& settings, const GrepFilesCommand& command,
-                 std::ostream& out, std::ostream& err);
-int RunFindFiles(const PatternSettings& settings, const FindFilesCommand& command,
-                 std::ostream& out, std::ostream& err);
 int RunChange(const PatternSettings& settings, const ChangeCommand& command, std::ostream& out,
               std::ostream& err);
 
