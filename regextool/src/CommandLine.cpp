@@ -13,6 +13,7 @@
 #include "ExitStatus.h"
 #include "FileCommands.h"
 #include "LineSearchOptions.h"
+#include "ParseMessages.h"
 #include "StringCommands.h"
 #include "WholeInput.h"
 
@@ -167,7 +168,7 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e, out, err);
   } catch (const CLI::ParseError& e) {
-    err << "regextool: " << e.what() << "\nTry 'regextool --help' for more information.\n";
+    ReportParseError(app, e, words, err);
     return Trouble;
   }
 
