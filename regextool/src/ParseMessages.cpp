@@ -55,8 +55,12 @@ void ReportParseError(const CLI::App& app, const CLI::ParseError& error,
   for (const CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; }))
     commands.push_back(command->get_name());
   std::string command;
+  std::string option;  // the first option before the command
   for (std::size_t i = 1; i < words.size(); ++i) {
-    if (!words[i].empty() && words[i][0] == '-') continue;
+    if (!words[i].empty() && words[i][0] == '-') {
+      if (option.empty()) option = words[i];
+      continue;
+    }
     command = words[i];
     break;
   }
@@ -64,8 +68,8 @@ void ReportParseError(const CLI::App& app, const CLI::ParseError& error,
   const std::string message = error.what();
   std::string help = "Try 'regextool --help' for more information.\n";
   if (command.empty() || !known) {
-    if (command.empty() && dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
-      err << "regextool: unrecognized option '" << FirstWord(Named(message)) << "'\n";
+    if (command.empty() && !option.empty()) {
+      err << "regextool: unrecognized option '" << option << "'\n";
     } else if (command.empty()) {
       err << "regextool: missing command; one of:";
       for (const std::string& name : commands) err << ' ' << name;
