@@ -37,6 +37,8 @@ class LineMatcher::FileRun {
     if (Stopped || info.empty() || info[0].Position < 0) return;
     const auto start = static_cast<std::size_t>(info[0].Position);
     const std::size_t end = start + info[0].MatchString.size();
+    // An empty match after the last newline is on no line.
+    if (start == Content.size() && (Content.empty() || Content.back() == '\n')) return;
     if (start < Settled) {
       // Begun on a line already settled: only lines it runs into beyond those are left.
       if (end > Settled && Settled < Content.size()) {
