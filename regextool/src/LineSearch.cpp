@@ -50,10 +50,10 @@ class ReportFeed {
 
   bool OnMatching(std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
     if (Every && !Between(start)) return false;
-    const bool more = Report.Line(number, Content.substr(start, end - start), true, spans);
+    if (!Report.Line(number, Content.substr(start, end - start), true, spans)) Stopped = true;
     Cursor = end + 1;
     NextNumber = number + 1;
-    return more && !Stopped;
+    return !Stopped;
   }
 
   void Finish() {
