@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/MatchResults.h"
+
 namespace GrepEngine {
 
 struct SearchPlan;
@@ -63,6 +65,8 @@ class FileSearch {
   std::string What(unsigned i) const;
   std::int64_t Position(unsigned i) const;
   unsigned Line() const;
+  // Sub-match i as a view into the file's bytes, valid only during the callback.
+  SubMatch Sub(unsigned i) const;
 
   // The files of the current (or last) run on which the engine gave up (its complexity or
   // stack limit), in walk order. Matches of such a file found before giving up have been
