@@ -135,6 +135,10 @@ std::string FileSearch::What(unsigned i) const {
   return sub.Matched ? sub.Text() : std::string();
 }
 
+std::shared_ptr<const Pattern> FileSearch::CompiledPattern() const {
+  return Plan ? Plan->Compiled : nullptr;
+}
+
 SubMatch FileSearch::Sub(unsigned i) const {
   return Current != nullptr ? Current->Sub(i) : SubMatch();
 }

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "engine/MatchResults.h"
+#include "engine/Pattern.h"
 
 namespace GrepEngine {
 
@@ -67,6 +68,8 @@ class FileSearch {
   unsigned Line() const;
   // Sub-match i as a view into the file's bytes, valid only during the callback.
   SubMatch Sub(unsigned i) const;
+  // The compiled expression the search runs with; null without one.
+  std::shared_ptr<const Pattern> CompiledPattern() const;
 
   // The files of the current (or last) run on which the engine gave up (its complexity or
   // stack limit), in walk order. Matches of such a file found before giving up have been
