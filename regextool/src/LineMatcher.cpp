@@ -4,16 +4,11 @@
 #include <cstddef>
 #include <cstring>
 
-#include "Glob.h"
-
 namespace RegexTool {
 namespace {
 
-using RegexClass::REMatchInfo;
+using RegexClass::REMatchViewInfo;
 using RegexClass::RegularExpression;
-
-// The file search takes a mask: a path holding a mask's wildcards cannot name one file.
-bool NamesOneFile(const std::string& path) { return path.find_first_of("*?") == std::string::npos; }
 
 std::size_t LineEnd(std::string_view content, std::size_t from) {
   const void* newline = from < content.size()
@@ -25,15 +20,16 @@ std::size_t LineEnd(std::string_view content, std::size_t from) {
 
 }  // namespace
 
-// Follows the file search's matches through the content.
-class LineMatcher::FileRun {
+// Follows the whole-text grep's matches through the text.
+class LineMatcher::TextRun {
  public:
-  FileRun(LineMatcher& owner, std::string_view content, bool wantSpans, const MatchingLineSink& sink)
-      : Owner(owner), Content(content), WantSpans(wantSpans),
-        Test(owner.Patterns.CandidatesNeedTest()), Sink(sink) {}
+  TextRun(LineMatcher& owner, std::string_view content, std::uint64_t firstNumber, bool wantSpans,
+          const MatchingLineSink& sink)
+      : Owner(owner), Content(content), WantSpans(wantSpans), Test(owner.Patterns.CandidatesNeedTest()),
+        Sink(sink), CountedNumber(firstNumber) {}
 
-  void OnMatch(RegularExpression*, std::string, const REMatchInfo& info, unsigned int line,
-               bool& bcontinue) {
+  void OnMatch(RegularExpression*, const REMatchViewInfo& info, unsigned int,
+               std::uint64_t startOfLine, bool& bcontinue) {
     if (Stopped || info.empty() || info[0].Position < 0) return;
     const auto start = static_cast<std::size_t>(info[0].Position);
     const std::size_t end = start + info[0].MatchString.size();
@@ -42,16 +38,13 @@ class LineMatcher::FileRun {
     if (start < Settled) {
       // Begun on a line already settled: only lines it runs into beyond those are left.
       if (end > Settled && Settled < Content.size()) {
-        const auto newlines = std::count(Content.begin() + static_cast<std::ptrdiff_t>(start),
-                                         Content.begin() + static_cast<std::ptrdiff_t>(Settled), '\n');
-        TestTouched(Settled, end, line + static_cast<std::uint64_t>(newlines));
+        TestTouched(Settled, end, NumberAt(Settled));
         if (Stopped) bcontinue = false;
       }
       return;
     }
-    if (end > Content.size()) {
-      // The file grew or changed after it was read: what was read is what is reported.
-      bcontinue = false;
+    if (end > Content.size() || startOfLine > start) {
+      bcontinue = false;  // not a match of this text: nothing more can be trusted
       return;
     }
     if (PendingStart != NoLine && start > PendingEnd) Flush();
@@ -59,23 +52,19 @@ class LineMatcher::FileRun {
       bcontinue = false;
       return;
     }
-    std::size_t lineStart = PendingStart;
-    if (lineStart == NoLine) {
-      lineStart = start;
-      while (lineStart > Settled && Content[lineStart - 1] != '\n') --lineStart;
-    }
+    const std::size_t lineStart = PendingStart != NoLine ? PendingStart : static_cast<std::size_t>(startOfLine);
     const std::size_t lineEnd = PendingStart != NoLine ? PendingEnd : LineEnd(Content, start);
     if (end > lineEnd) {
       // Over a newline: each line it touches is tested as its own text, this one included.
       PendingStart = NoLine;
-      TestTouched(lineStart, end, line);
+      TestTouched(lineStart, end, NumberAt(lineStart));
       if (Stopped) bcontinue = false;
       return;
     }
     if (PendingStart == NoLine) {
       PendingStart = lineStart;
       PendingEnd = lineEnd;
-      PendingNumber = line;
+      PendingNumber = NumberAt(lineStart);
       Pending.clear();
     }
     if (!WantSpans || Test) {
@@ -91,6 +80,16 @@ class LineMatcher::FileRun {
 
  private:
   static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
+
+  // The number of the line starting at `lineStart`, counted on from the last line asked for
+  // (asked for in order, so the text is counted once).
+  std::uint64_t NumberAt(std::size_t lineStart) {
+    CountedNumber += static_cast<std::uint64_t>(
+        std::count(Content.begin() + static_cast<std::ptrdiff_t>(CountedStart),
+                   Content.begin() + static_cast<std::ptrdiff_t>(lineStart), '\n'));
+    CountedStart = lineStart;
+    return CountedNumber;
+  }
 
   void Flush() {
     if (PendingStart == NoLine) return;
@@ -132,32 +131,38 @@ class LineMatcher::FileRun {
   std::uint64_t PendingNumber = 0;
   std::vector<Span> Pending;
   bool Stopped = false;
+  std::uint64_t CountedNumber;
+  std::size_t CountedStart = 0;
 };
 
 LineMatcher::LineMatcher(const LinePatterns& patterns) : Patterns(patterns), Tester(patterns) {
-  if (patterns.FileSearchUsable()) patterns.ConfigureFileSearch(FileSearch);
+  if (!patterns.WholeTextUsable()) return;
+  patterns.ConfigureWholeText(WholeText);
+  WholeText.ParseExpression();
 }
 
-void LineMatcher::Scan(const std::string& path, std::string_view content, bool wantSpans,
+void LineMatcher::Scan(std::string_view text, std::uint64_t firstNumber, bool wantSpans,
                        const MatchingLineSink& sink) {
-  if (!Patterns.FileSearchUsable() || !NamesOneFile(path)) {
-    ScanText(content, 1, wantSpans, sink);
+  if (!Patterns.WholeTextUsable()) {
+    ScanLines(text, firstNumber, wantSpans, sink);
     return;
   }
-  FileRun run(*this, content, wantSpans, sink);
-  FileSearch.SetFilesToMatch(path);
-  FileSearch.SetOnGreppingFilesClosure(
-      RegularExpression::FileMatchEventClosure(&run, &FileRun::OnMatch));
-  FileSearch.GrepFiles();
+  TextRun run(*this, text, firstNumber, wantSpans, sink);
+  WholeText.SetStringToMatch(std::string(text));
+  WholeText.SetOnGreppingViewClosure(
+      RegularExpression::ContinueMatchViewEventClosure(&run, &TextRun::OnMatch));
+  WholeText.Grep();
+  WholeText.SetOnGreppingViewClosure(RegularExpression::ContinueMatchViewEventClosure());
+  WholeText.SetStringToMatch(std::string());  // the text is not kept past its search
   run.Finish();
 }
 
-void LineMatcher::ScanText(std::string_view content, std::uint64_t firstNumber, bool wantSpans,
-                           const MatchingLineSink& sink) {
+void LineMatcher::ScanLines(std::string_view text, std::uint64_t firstNumber, bool wantSpans,
+                            const MatchingLineSink& sink) {
   std::uint64_t number = firstNumber;
-  for (std::size_t start = 0; start < content.size(); ++number) {
-    const std::size_t end = LineEnd(content, start);
-    if (Tester.Test(content.substr(start, end - start), wantSpans ? &Spans : nullptr)) {
+  for (std::size_t start = 0; start < text.size(); ++number) {
+    const std::size_t end = LineEnd(text, start);
+    if (Tester.Test(text.substr(start, end - start), wantSpans ? &Spans : nullptr)) {
       if (!wantSpans) Spans.clear();
       if (!sink(number, start, end, Spans)) return;
     }

@@ -107,7 +107,7 @@ class FileSearcher {
     if (!Command.Text && FirstBlockHoldsNul(content)) return outcome;
     LineReport report(Options, path, outcome.Out);
     ReportFeed feed(report, Options, content, 1);
-    Matcher.Scan(path, content, Options.NeedsSpans(),
+    Matcher.Scan(content, 1, Options.NeedsSpans(),
                  [&](std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
                    return feed.OnMatching(number, start, end, spans);
                  });
@@ -130,7 +130,7 @@ class FileSearcher {
       if (first && !Command.Text && FirstBlockHoldsNul(lines)) return outcome;
       first = false;
       ReportFeed feed(report, Options, lines, number);
-      Matcher.ScanText(lines, number, Options.NeedsSpans(),
+      Matcher.Scan(lines, number, Options.NeedsSpans(),
                        [&](std::uint64_t n, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
                          return feed.OnMatching(n, start, end, spans);
                        });
