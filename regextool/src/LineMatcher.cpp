@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 
 namespace RegexTool {
 namespace {
@@ -20,7 +21,8 @@ std::size_t LineEnd(std::string_view content, std::size_t from) {
 
 }  // namespace
 
-// Follows the whole-text grep's matches through the text.
+// Follows the matches of a grep over a text (the whole-text grep's, or the file search's in
+// one file) through that text.
 class LineMatcher::TextRun {
  public:
   TextRun(LineMatcher& owner, std::string_view content, std::uint64_t firstNumber, bool wantSpans,
@@ -30,9 +32,19 @@ class LineMatcher::TextRun {
 
   void OnMatch(RegularExpression*, const REMatchViewInfo& info, unsigned int,
                std::uint64_t startOfLine, bool& bcontinue) {
-    if (Stopped || info.empty() || info[0].Position < 0) return;
-    const auto start = static_cast<std::size_t>(info[0].Position);
-    const std::size_t end = start + info[0].MatchString.size();
+    if (info.empty() || info[0].Position < 0) return;
+    Found(static_cast<std::size_t>(info[0].Position), info[0].MatchString.size(),
+          static_cast<std::size_t>(startOfLine), bcontinue);
+  }
+
+  // A match of `length` bytes at `start`, on the line starting at `startOfLine` (NoLine: to be
+  // found). Clears `bcontinue` when nothing more is wanted from this text.
+  void Found(std::size_t start, std::size_t length, std::size_t startOfLine, bool& bcontinue) {
+    if (Stopped) {
+      bcontinue = false;
+      return;
+    }
+    const std::size_t end = start + length;
     // An empty match after the last newline is on no line.
     if (start == Content.size() && (Content.empty() || Content.back() == '\n')) return;
     if (start < Settled) {
@@ -43,8 +55,11 @@ class LineMatcher::TextRun {
       }
       return;
     }
-    if (end > Content.size() || startOfLine > start) {
-      bcontinue = false;  // not a match of this text: nothing more can be trusted
+    if (end > Content.size() || (startOfLine != NoLine && startOfLine > start)) {
+      // Not a match of this text (a file that changed after it was read): nothing more of
+      // it can be trusted.
+      Stopped = true;
+      bcontinue = false;
       return;
     }
     if (PendingStart != NoLine && start > PendingEnd) Flush();
@@ -52,7 +67,11 @@ class LineMatcher::TextRun {
       bcontinue = false;
       return;
     }
-    const std::size_t lineStart = PendingStart != NoLine ? PendingStart : static_cast<std::size_t>(startOfLine);
+    std::size_t lineStart = PendingStart != NoLine ? PendingStart : startOfLine;
+    if (lineStart == NoLine) {
+      lineStart = start;
+      while (lineStart > Settled && Content[lineStart - 1] != '\n') --lineStart;
+    }
     const std::size_t lineEnd = PendingStart != NoLine ? PendingEnd : LineEnd(Content, start);
     if (end > lineEnd) {
       // Over a newline: each line it touches is tested as its own text, this one included.
@@ -78,9 +97,9 @@ class LineMatcher::TextRun {
 
   void Finish() { Flush(); }
 
- private:
   static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
 
+ private:
   // The number of the line starting at `lineStart`, counted on from the last line asked for
   // (asked for in order, so the text is counted once).
   std::uint64_t NumberAt(std::size_t lineStart) {
@@ -135,10 +154,58 @@ class LineMatcher::TextRun {
   std::size_t CountedStart = 0;
 };
 
+// Follows the file search's matches from file to file.
+class LineMatcher::FilesRun {
+ public:
+  FilesRun(LineMatcher& owner, bool wantSpans, const FileEntry& enter, const MatchingLineSink& sink)
+      : Owner(owner), WantSpans(wantSpans), Enter(enter), Sink(sink) {}
+
+  void OnMatch(RegularExpression*, std::string_view file, const REMatchViewInfo& info, unsigned int,
+               bool& bcontinue) {
+    if (file != Name) {
+      Finish();
+      Name.assign(file.data(), file.size());
+      const std::string_view* text = Enter(Name);
+      if (text != nullptr) Current = std::make_unique<TextRun>(Owner, *text, 1, WantSpans, Sink);
+    }
+    if (!Current || info.empty() || info[0].Position < 0) return;
+    bool more = true;
+    Current->Found(static_cast<std::size_t>(info[0].Position), info[0].MatchString.size(), TextRun::NoLine,
+                   more);
+    if (!more) Finish();  // this file is done; the search goes on with the next
+    (void)bcontinue;
+  }
+
+  void Finish() {
+    if (Current) Current->Finish();
+    Current.reset();
+  }
+
+ private:
+  LineMatcher& Owner;
+  bool WantSpans;
+  const FileEntry& Enter;
+  const MatchingLineSink& Sink;
+  std::string Name;
+  std::unique_ptr<TextRun> Current;
+};
+
 LineMatcher::LineMatcher(const LinePatterns& patterns) : Patterns(patterns), Tester(patterns) {
+  if (patterns.FileSearchUsable()) patterns.ConfigureFileSearch(FileSearch);
   if (!patterns.WholeTextUsable()) return;
   patterns.ConfigureWholeText(WholeText);
   WholeText.ParseExpression();
+}
+
+void LineMatcher::ScanFiles(const std::string& mask, bool wantSpans, const FileEntry& enter,
+                            const MatchingLineSink& sink) {
+  FilesRun run(*this, wantSpans, enter, sink);
+  FileSearch.SetFilesToMatch(mask);
+  FileSearch.SetOnGreppingFilesViewClosure(
+      RegularExpression::FileMatchViewEventClosure(&run, &FilesRun::OnMatch));
+  FileSearch.GrepFiles();
+  FileSearch.SetOnGreppingFilesViewClosure(RegularExpression::FileMatchViewEventClosure());
+  run.Finish();
 }
 
 void LineMatcher::Scan(std::string_view text, std::uint64_t firstNumber, bool wantSpans,

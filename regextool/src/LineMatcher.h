@@ -1,7 +1,7 @@
 #pragma once
 // Finds the lines of a text that hold a match, in order. Where it can, one grep over the
 // whole text (with `.` kept off newlines) finds the candidates, its matches reported as views
-// with their line; a match that runs over a newline, and every candidate under -w or -x, is
+// with their line (for many files at once, the toolkit's file search does the same); a match that runs over a newline, and every candidate under -w or -x, is
 // settled by testing the lines it touches one by one. Otherwise every line is tested so.
 // One matcher per thread: it owns its pattern objects.
 
@@ -23,6 +23,10 @@ namespace RegexTool {
 using MatchingLineSink = std::function<bool(std::uint64_t number, std::size_t start,
                                             std::size_t end, const std::vector<Span>& spans)>;
 
+// Called when the file search enters a file with a match (the path as the search names it):
+// the text of that file to report on, or null to pass its matches over.
+using FileEntry = std::function<const std::string_view*(const std::string& file)>;
+
 class LineMatcher {
  public:
   explicit LineMatcher(const LinePatterns& patterns);
@@ -32,14 +36,22 @@ class LineMatcher {
   void Scan(std::string_view text, std::uint64_t firstNumber, bool wantSpans,
             const MatchingLineSink& sink);
 
+  // One run of the toolkit's file search over the files `mask` names (usable when the
+  // patterns' FileSearchUsable()): each file with a match is entered, then its matching lines
+  // go to `sink`, file by file. A file never entered holds no matching line.
+  void ScanFiles(const std::string& mask, bool wantSpans, const FileEntry& enter,
+                 const MatchingLineSink& sink);
+
  private:
   class TextRun;
+  class FilesRun;
   void ScanLines(std::string_view text, std::uint64_t firstNumber, bool wantSpans,
                  const MatchingLineSink& sink);
 
   const LinePatterns& Patterns;
   LineTester Tester;
   RegexClass::RegularExpression WholeText;
+  RegexClass::RegularExpression FileSearch;
   std::vector<Span> Spans;
 };
 

@@ -77,6 +77,16 @@ bool LinePatterns::Prepare(const LineSearchSettings& settings, std::string& erro
     std::string ignored;
     if (!CompilePattern(joined, ignored)) WholeText = false;
   }
+  const PatternSettings& p = settings.Pattern;
+  const bool plainOptions = std::all_of(p.CompileOptions.begin(), p.CompileOptions.end(),
+                                        [](const std::string& name) { return name == "CaseInsensitive"; });
+  FileSearchable = WholeText && plainOptions && (literal || p.Syntax == "normal");
+  if (FileSearchable && Patterns.size() > 1) {
+    RegularExpression joined;
+    ConfigureFileSearch(joined);
+    std::string ignored;
+    if (!CompilePattern(joined, ignored)) FileSearchable = false;
+  }
   return true;
 }
 
@@ -86,6 +96,22 @@ void LinePatterns::ConfigureString(RegularExpression& re, const std::string& pat
   if (Search.Fixed) settings.Syntax = "literal";
   settings.Recursive = false;
   Configure(re, settings);
+}
+
+void LinePatterns::ConfigureFileSearch(RegularExpression& re) const {
+  const bool literal = Search.Fixed || Search.Pattern.Syntax == "literal";
+  std::string joined;
+  for (const std::string& pattern : Patterns)
+    joined += (joined.empty() ? "" : "|") + (literal ? EscapeLiteral(pattern) : pattern);
+  PatternSettings settings;
+  settings.Pattern = joined;
+  settings.CaseInsensitive = Search.Pattern.CaseInsensitive ||
+                             std::count(Search.Pattern.CompileOptions.begin(),
+                                        Search.Pattern.CompileOptions.end(), "CaseInsensitive") != 0;
+  settings.MatchOptions = Search.Pattern.MatchOptions;
+  settings.Shortest = Search.Pattern.Shortest;
+  Configure(re, settings);
+  re.AddMatchOption(RegularExpression::MatchNotDotNewline);
 }
 
 void LinePatterns::ConfigureWholeText(RegularExpression& re) const {

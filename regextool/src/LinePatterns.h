@@ -35,6 +35,13 @@ class LinePatterns {
   // off newlines): nothing in the patterns means the start or end of the whole text, and
   // joining several patterns renumbers no back-reference.
   bool WholeTextUsable() const { return WholeText; }
+  // True when the toolkit's file search can find the candidate lines of whole files as well:
+  // it reads the normal syntax (literals are escaped into it) and honours only
+  // case-insensitivity among the compile options.
+  bool FileSearchUsable() const { return FileSearchable; }
+  // Sets `re` up for the file search: the patterns as alternatives of one, in the normal syntax.
+  void ConfigureFileSearch(RegexClass::RegularExpression& re) const;
+
   // True when a line the whole-text grep finds must still be tested on its own (-w, -x).
   bool CandidatesNeedTest() const { return Search.WordRegexp || Search.LineRegexp; }
 
@@ -48,6 +55,7 @@ class LinePatterns {
   std::vector<std::string> Patterns;
   bool EmptyPattern = false;
   bool WholeText = false;
+  bool FileSearchable = false;
 };
 
 // The pattern in the normal syntax that matches `text` literally.
