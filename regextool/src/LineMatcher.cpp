@@ -28,18 +28,21 @@ class LineMatcher::TextRun {
   TextRun(LineMatcher& owner, std::string_view content, std::uint64_t firstNumber, bool wantSpans,
           const MatchingLineSink& sink)
       : Owner(owner), Content(content), WantSpans(wantSpans), Test(owner.Patterns.CandidatesNeedTest()),
-        Sink(sink), CountedNumber(firstNumber) {}
+        Sink(sink), FirstNumber(firstNumber) {}
 
-  void OnMatch(RegularExpression*, const REMatchViewInfo& info, unsigned int,
+  void OnMatch(RegularExpression*, const REMatchViewInfo& info, unsigned int line,
                std::uint64_t startOfLine, bool& bcontinue) {
     if (info.empty() || info[0].Position < 0) return;
     Found(static_cast<std::size_t>(info[0].Position), info[0].MatchString.size(),
-          static_cast<std::size_t>(startOfLine), bcontinue);
+          static_cast<std::size_t>(startOfLine), line, bcontinue);
   }
 
   // A match of `length` bytes at `start`, on the line starting at `startOfLine` (NoLine: to be
-  // found). Clears `bcontinue` when nothing more is wanted from this text.
-  void Found(std::size_t start, std::size_t length, std::size_t startOfLine, bool& bcontinue) {
+  // found) whose index in the text is `line` (from 1), as the search counted it. Clears
+  // `bcontinue` when nothing more is wanted from this text.
+  void Found(std::size_t start, std::size_t length, std::size_t startOfLine, unsigned int line,
+             bool& bcontinue) {
+    const std::uint64_t number = FirstNumber - 1 + line;
     if (Stopped) {
       bcontinue = false;
       return;
@@ -50,7 +53,9 @@ class LineMatcher::TextRun {
     if (start < Settled) {
       // Begun on a line already settled: only lines it runs into beyond those are left.
       if (end > Settled && Settled < Content.size()) {
-        TestTouched(Settled, end, NumberAt(Settled));
+        const auto newlines = std::count(Content.begin() + static_cast<std::ptrdiff_t>(start),
+                                         Content.begin() + static_cast<std::ptrdiff_t>(Settled), '\n');
+        TestTouched(Settled, end, number + static_cast<std::uint64_t>(newlines));
         if (Stopped) bcontinue = false;
       }
       return;
@@ -69,21 +74,22 @@ class LineMatcher::TextRun {
     }
     std::size_t lineStart = PendingStart != NoLine ? PendingStart : startOfLine;
     if (lineStart == NoLine) {
-      lineStart = start;
-      while (lineStart > Settled && Content[lineStart - 1] != '\n') --lineStart;
+      const void* newline = start > Settled ? ::memrchr(Content.data() + Settled, '\n', start - Settled) : nullptr;
+      lineStart = newline == nullptr ? Settled
+                                     : static_cast<std::size_t>(static_cast<const char*>(newline) - Content.data()) + 1;
     }
     const std::size_t lineEnd = PendingStart != NoLine ? PendingEnd : LineEnd(Content, start);
     if (end > lineEnd) {
       // Over a newline: each line it touches is tested as its own text, this one included.
       PendingStart = NoLine;
-      TestTouched(lineStart, end, NumberAt(lineStart));
+      TestTouched(lineStart, end, number);
       if (Stopped) bcontinue = false;
       return;
     }
     if (PendingStart == NoLine) {
       PendingStart = lineStart;
       PendingEnd = lineEnd;
-      PendingNumber = NumberAt(lineStart);
+      PendingNumber = number;
       Pending.clear();
     }
     if (!WantSpans || Test) {
@@ -100,16 +106,6 @@ class LineMatcher::TextRun {
   static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
 
  private:
-  // The number of the line starting at `lineStart`, counted on from the last line asked for
-  // (asked for in order, so the text is counted once).
-  std::uint64_t NumberAt(std::size_t lineStart) {
-    CountedNumber += static_cast<std::uint64_t>(
-        std::count(Content.begin() + static_cast<std::ptrdiff_t>(CountedStart),
-                   Content.begin() + static_cast<std::ptrdiff_t>(lineStart), '\n'));
-    CountedStart = lineStart;
-    return CountedNumber;
-  }
-
   void Flush() {
     if (PendingStart == NoLine) return;
     const std::size_t start = PendingStart, end = PendingEnd;
@@ -150,8 +146,7 @@ class LineMatcher::TextRun {
   std::uint64_t PendingNumber = 0;
   std::vector<Span> Pending;
   bool Stopped = false;
-  std::uint64_t CountedNumber;
-  std::size_t CountedStart = 0;
+  std::uint64_t FirstNumber;
 };
 
 // Follows the file search's matches from file to file.
@@ -160,7 +155,7 @@ class LineMatcher::FilesRun {
   FilesRun(LineMatcher& owner, bool wantSpans, const FileEntry& enter, const MatchingLineSink& sink)
       : Owner(owner), WantSpans(wantSpans), Enter(enter), Sink(sink) {}
 
-  void OnMatch(RegularExpression*, std::string_view file, const REMatchViewInfo& info, unsigned int,
+  void OnMatch(RegularExpression*, std::string_view file, const REMatchViewInfo& info, unsigned int line,
                bool& bcontinue) {
     if (file != Name) {
       Finish();
@@ -171,7 +166,7 @@ class LineMatcher::FilesRun {
     if (!Current || info.empty() || info[0].Position < 0) return;
     bool more = true;
     Current->Found(static_cast<std::size_t>(info[0].Position), info[0].MatchString.size(), TextRun::NoLine,
-                   more);
+                   line, more);
     if (!more) Finish();  // this file is done; the search goes on with the next
     (void)bcontinue;
   }
