@@ -234,13 +234,26 @@ class FileSearcher {
   std::vector<char> Buffer;
 };
 
+// The extension (".txt") every name of entries [first, end) ends in, or empty.
+std::string CommonExtension(const std::vector<Entry>& entries, std::size_t first, std::size_t end) {
+  std::string_view extension = BaseName(entries[first].Path);
+  const std::size_t dot = extension.rfind('.');
+  if (dot == std::string_view::npos || extension.find_first_of("*?") != std::string_view::npos) return {};
+  extension = extension.substr(dot);
+  for (std::size_t k = first; k < end; ++k) {
+    const std::string_view name = BaseName(entries[k].Path);
+    if (name.size() <= extension.size() || name.substr(name.size() - extension.size()) != extension) return {};
+  }
+  return std::string(extension);
+}
+
 // Walked files of one directory go to the file search together, which lists the directory
-// once for all of them; a mask with their common extension keeps it to files like them.
+// once for all of them; a mask with their common extension keeps it to files like them. A
+// large directory is split by the first byte of the names, so that threads share it.
 std::vector<Batch> Batches(const std::vector<Entry>& entries, const LinePatterns& patterns) {
+  constexpr std::size_t LargeDirectory = 64;
   std::vector<Batch> batches;
   for (std::size_t i = 0; i < entries.size();) {
-    Batch batch;
-    batch.First = i;
     const Entry& first = entries[i];
     const std::string_view directory = DirectoryPart(first.Path);
     const bool groupable = patterns.FileSearchUsable() && first.Walked &&
@@ -248,20 +261,28 @@ std::vector<Batch> Batches(const std::vector<Entry>& entries, const LinePatterns
     std::size_t end = i + 1;
     while (groupable && end < entries.size() && entries[end].Walked && DirectoryPart(entries[end].Path) == directory)
       ++end;
-    batch.Count = end - i;
-    if (batch.Count >= 2) {
-      std::string_view extension = BaseName(first.Path);
-      extension = extension.find('.') == std::string_view::npos ? std::string_view()
-                                                                : extension.substr(extension.rfind('.'));
-      for (std::size_t k = i; k < end && !extension.empty(); ++k) {
-        const std::string_view name = BaseName(entries[k].Path);
-        if (name.size() <= extension.size() || name.substr(name.size() - extension.size()) != extension ||
-            extension.find_first_of("*?") != std::string_view::npos)
-          extension = std::string_view();
-      }
-      batch.Mask = std::string(directory) + "*" + std::string(extension);
+    if (end - i < 2) {
+      batches.push_back(Batch{i, 1, {}});
+      i = end;
+      continue;
     }
-    batches.push_back(std::move(batch));
+    const std::string extension = CommonExtension(entries, i, end);
+    if (end - i <= LargeDirectory) {
+      batches.push_back(Batch{i, end - i, std::string(directory) + "*" + extension});
+      i = end;
+      continue;
+    }
+    for (std::size_t k = i; k < end;) {
+      const char lead = BaseName(entries[k].Path)[0];
+      std::size_t stop = k + 1;
+      while (stop < end && BaseName(entries[stop].Path)[0] == lead) ++stop;
+      if (lead == '*' || lead == '?') {
+        for (; k < stop; ++k) batches.push_back(Batch{k, 1, {}});
+      } else {
+        batches.push_back(Batch{k, stop - k, std::string(directory) + lead + "*" + extension});
+      }
+      k = stop;
+    }
     i = end;
   }
   return batches;

@@ -150,13 +150,18 @@ TEST_F(FileSearch, StandardInputIsADash) {
 }
 
 TEST_F(FileSearch, ThreadsKeepTheOrderOfOneThread) {
+  // Names with many first letters, and wildcard characters, in one large directory.
   for (int i = 0; i < 300; ++i)
-    Tree.Write("many/f" + std::to_string(1000 + i) + ".txt",
+    Tree.Write("many/" + std::string(1, static_cast<char>('a' + i % 26)) + std::to_string(1000 + i) + ".txt",
                std::string(static_cast<std::size_t>(i * 37 % 500), 'x') + "\nline " + std::to_string(i) + "\n");
+  Tree.Write("many/?odd.txt", "line odd\n");
+  Tree.Write("many/*star.log", "line star\n");
   const ToolResult one = Run({"grep-files", "-n", "-j", "1", "line", "many", "a.txt"});
   const ToolResult four = Run({"grep-files", "-n", "-j", "4", "line", "many", "a.txt"});
   EXPECT_EQ(one.Status, 0);
-  ASSERT_THAT(one.Out, HasSubstr("many/f1299.txt:2:line 299\n"));
+  ASSERT_THAT(one.Out, HasSubstr("many/n1299.txt:2:line 299\n"));
+  ASSERT_THAT(one.Out, HasSubstr("many/?odd.txt:1:line odd\n"));
+  ASSERT_THAT(one.Out, HasSubstr("many/*star.log:1:line star\n"));
   EXPECT_EQ(four.Out, one.Out);
   EXPECT_EQ(Run({"find-files", "-j", "3", "line", "many"}).Out, Run({"find-files", "-j", "1", "line", "many"}).Out);
 }
