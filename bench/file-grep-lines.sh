@@ -34,7 +34,7 @@ corpora=("$work/corpus" /usr/include)
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "versions: $(grep --version | head -1); $(rg --version | head -1); $(hyperfine --version)"
+echo "versions: $(grep --version 2>/dev/null | head -1); $(rg --version 2>/dev/null | head -1); $(hyperfine --version)"
 echo
 printf '%-12s %-12s %9s %9s %9s %9s %9s %9s\n' corpus pattern lines ours grep rg ours/grep ours/rg
 status=0

@@ -78,16 +78,4 @@ void PrintJson(std::ostream& out, const StringMatch& match) {
   out << "}\n";
 }
 
-void PrintJson(std::ostream& out, const FileMatch& match) {
-  const REMatchInfo& info = *match.Matches;
-  out << "{\"file\":" << JsonString(*match.File) << ",\"line\":" << match.Line;
-  if (!info.empty()) {
-    out << ",\"match\":";
-    JsonRecord(out, info[0]);
-    out << ",\"groups\":";
-    JsonGroups(out, info, 1, info.size() - 1);
-  }
-  out << "}\n";
-}
-
 }  // namespace RegexTool

@@ -18,15 +18,7 @@ struct StringMatch {
   std::uint64_t LineStart = 0;
 };
 
-// One match of a file search: whole match and groups, positions from the file's start.
-struct FileMatch {
-  const std::string* File = nullptr;
-  const RegexClass::REMatchInfo* Matches = nullptr;
-  unsigned int Line = 0;
-};
-
 void PrintReadable(std::ostream& out, const StringMatch& match);
 void PrintJson(std::ostream& out, const StringMatch& match);
-void PrintJson(std::ostream& out, const FileMatch& match);
 
 }  // namespace RegexTool
