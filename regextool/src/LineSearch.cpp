@@ -414,12 +414,14 @@ class ParallelSearch {
         outcome = std::move(Results[i]);
         Results[i] = Outcome();
       }
+      std::exception_ptr failure;
       {
         std::lock_guard<std::mutex> lock(Lock);
         Written = i + 1;
+        failure = Failure;
       }
       WorkReady.notify_all();
-      if (Failure) std::rethrow_exception(Failure);
+      if (failure) std::rethrow_exception(failure);
       if (!output.Write(outcome)) break;
     }
   }
