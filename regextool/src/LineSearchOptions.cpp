@@ -45,10 +45,14 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.set_help_flag("--help", "print this help and exit");
   command.add_option("PATTERN", arguments.Words,
                      "the pattern (unless -e or -f gives it), then files and directories to search "
-                     "(default: the current directory; - is standard input)");
-  command.add_option("-e,--regexp", arguments.Expressions, "a pattern; repeat for more")->allow_extra_args(false);
+                     "(default: the current directory; - is standard input)")
+      ->type_name("[PATH...]");
+  command.add_option("-e,--regexp", arguments.Expressions, "a pattern; repeat for more")
+      ->allow_extra_args(false)
+      ->type_name("PATTERN");
   command.add_option("-f,--file", arguments.PatternFiles, "read patterns from FILE, one a line")
-      ->allow_extra_args(false);
+      ->allow_extra_args(false)
+      ->type_name("FILE");
   command.add_flag("-F,--fixed-strings", run.Search.Fixed, "patterns are literal text");
   command.add_flag("-i,--ignore-case", pattern.CaseInsensitive, "letters match regardless of case");
   command.add_flag("-w,--word-regexp", run.Search.WordRegexp, "match whole words only");
@@ -70,14 +74,20 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
                    "accepted (directories are always searched through); with a quoted mask, "
                    "its name part applies in sub-directories too");
   command.add_option("-g,--glob", selection.Globs, "only files matching GLOB (!GLOB: not them); ** and {a,b}")
-      ->allow_extra_args(false);
-  command.add_option("--include", selection.Include, "only files whose name matches GLOB")->allow_extra_args(false);
-  command.add_option("--exclude", selection.Exclude, "skip files whose name matches GLOB")->allow_extra_args(false);
+      ->allow_extra_args(false)
+      ->type_name("GLOB");
+  command.add_option("--include", selection.Include, "only files whose name matches GLOB")
+      ->allow_extra_args(false)
+      ->type_name("GLOB");
+  command.add_option("--exclude", selection.Exclude, "skip files whose name matches GLOB")
+      ->allow_extra_args(false)
+      ->type_name("GLOB");
   command.add_flag("--hidden", selection.Hidden, "search hidden files and directories too");
   command.add_flag("--no-ignore", selection.NoIgnore, "do not honour .gitignore files");
   command.add_flag("-a,--text", run.Text, "search binary files (NUL in the first 8 KiB) too");
   command.add_option("-j,--threads", arguments.Threads, "threads to search with (default: the cores)")
-      ->check(CLI::NonNegativeNumber);
+      ->check(CLI::NonNegativeNumber)
+      ->type_name("NUM");
 
   LineOutput& output = run.Output;
   if (listing) {
@@ -94,9 +104,9 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_flag("-N,--no-line-number", arguments.NoLineNumbers, "no line numbers");
   command.add_flag("-H,--with-filename", run.ForceFileNames, "prefix file names (default with several files)");
   command.add_flag("-h,--no-filename", run.NoFileNames, "no file names");
-  command.add_option("-A,--after-context", output.After, "print NUM lines after each selected line");
-  command.add_option("-B,--before-context", output.Before, "print NUM lines before each selected line");
-  command.add_option("-C,--context", arguments.Context, "print NUM lines before and after");
+  command.add_option("-A,--after-context", output.After, "print NUM lines after each selected line")->type_name("NUM");
+  command.add_option("-B,--before-context", output.Before, "print NUM lines before each selected line")->type_name("NUM");
+  command.add_option("-C,--context", arguments.Context, "print NUM lines before and after")->type_name("NUM");
   command.add_option("--color,--colour", arguments.Colour, "auto (on a terminal), always or never")
       ->check(CLI::IsMember({"auto", "always", "never"}));
   command.add_flag("--json", output.Json, "one JSON object per selected line");
