@@ -115,10 +115,25 @@ class FileSearcher {
   // One file; `holdsMatch` false when a search of it found nothing already.
   Outcome Search(const std::string& path, bool holdsMatch = true) {
     Outcome outcome;
-    if (!holdsMatch && !Options.NeedsEveryLine() && !Options.Count && !Options.FilesWithoutMatch) {
-      // Nothing to print: only a file that cannot be read is worth a word.
+    if (!holdsMatch && !Options.NeedsEveryLine()) {
+      // No line to print: a file that cannot be read is worth a word, and a count or a name
+      // needs to know only that the file is text.
       Platform::FileContent file;
-      if (!file.Open(path.c_str())) Fail(path, outcome);
+      if (!file.Open(path.c_str())) {
+        Fail(path, outcome);
+        return outcome;
+      }
+      if (!Options.Count && !Options.FilesWithoutMatch) return outcome;
+      Buffer.resize(std::max<std::size_t>(Buffer.size(), 8 * 1024));
+      std::size_t got = 0;
+      if (!file.Read(Buffer.data(), 8 * 1024, got)) {
+        Fail(path, outcome);
+        return outcome;
+      }
+      if (!Command.Text && FirstBlockHoldsNul(std::string_view(Buffer.data(), got))) return outcome;
+      LineReport report(Options, path, outcome.Out);
+      report.Finish();
+      outcome.Selected = Options.FilesWithoutMatch;
       return outcome;
     }
     std::string_view content;

@@ -128,6 +128,9 @@ TEST_F(FileSearch, GlobIncludeAndExcludeChooseFiles) {
 TEST_F(FileSearch, BinaryFilesAreSkippedUnlessText) {
   Tree.Write("blob.bin", std::string("delta\0binary\n", 13));
   EXPECT_EQ(Run({"grep-files", "delta"}).Out, "b.log:delta 7\n");
+  EXPECT_EQ(Run({"grep-files", "-c", "zeta"}).Out,
+            "a.txt:0\nb.log:0\nc.txt:0\nsub/d.txt:0\nsub/deeper/e.txt:0\n");
+  EXPECT_EQ(Run({"grep-files", "-L", "zeta"}).Out, "a.txt\nb.log\nc.txt\nsub/d.txt\nsub/deeper/e.txt\n");
   EXPECT_EQ(Run({"grep-files", "-a", "-c", "delta"}).Out,
             "a.txt:0\nb.log:1\nblob.bin:1\nc.txt:0\nsub/d.txt:0\nsub/deeper/e.txt:0\n");
 }
