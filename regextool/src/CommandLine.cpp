@@ -11,6 +11,8 @@
 #include "Colour.h"
 #include "ExitStatus.h"
 #include "FileCommands.h"
+#include "LineCommands.h"
+#include "LineInput.h"
 #include "StringCommands.h"
 #include "WholeInput.h"
 
@@ -40,6 +42,8 @@ struct Arguments {
   bool NoCopy = false;
   bool Count = false;
   bool DryRun = false;
+  bool WholeText = false;
+  bool ContextRecords = false;
 };
 
 void AddPatternOptions(CLI::App& command, Arguments& arguments) {
@@ -73,6 +77,11 @@ void AddFileOptions(CLI::App& command, Arguments& arguments) {
       ->check(CLI::IsMember({"auto", "always", "never"}));
 }
 
+void AddStreamingOptions(CLI::App& command, Arguments& arguments) {
+  command.add_flag("--whole-text", arguments.WholeText,
+                   "take the input as one text, so a match may span lines (memory grows with it)");
+}
+
 CLI::App* AddTextCommand(CLI::App& app, const std::string& name, const std::string& help,
                          Arguments& arguments) {
   CLI::App* command = app.add_subcommand(name, help);
@@ -91,12 +100,6 @@ bool TakeText(bool given, std::string& argument, int input, std::string& text, s
   const int error = ReadWholeDescriptor(input, text);
   if (error == 0) return true;
   err << "regextool: cannot read standard input: " << std::strerror(error) << '\n';
-  return false;
-}
-
-bool UsableFormat(const std::string& format, std::ostream& err) {
-  if (!format.empty()) return true;
-  err << "regextool: FORMAT is empty: the toolkit does not replace with empty text\n";
   return false;
 }
 
@@ -121,7 +124,10 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   match->add_flag("--whole", arguments.Whole, "the match must take the whole text");
   CLI::App* search =
       AddTextCommand(app, "search", "the first match anywhere in the text", arguments);
-  CLI::App* grep = AddTextCommand(app, "grep", "every match in the text", arguments);
+  CLI::App* grep = AddTextCommand(app, "grep", "every match in the text, line by line", arguments);
+  AddStreamingOptions(*grep, arguments);
+  grep->add_flag("--context-records", arguments.ContextRecords,
+                 "print each match's prefix and suffix too");
 
   CLI::App* merge = app.add_subcommand(
       "merge", "copy standard input to standard output, each match replaced by FORMAT");
@@ -130,6 +136,7 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
       ->required();
   merge->add_flag("--no-copy", arguments.NoCopy,
                   "write the replacements only, not the text between");
+  AddStreamingOptions(*merge, arguments);
 
   CLI::App* grepFiles =
       app.add_subcommand("grep-files", "every match in the files MASK names, as file:line:match");
@@ -182,15 +189,26 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
       run.Operation = StringOperation::Search;
     else
       run.Operation = StringOperation::Grep;
+    const bool given = command->count("TEXT") != 0;
+    if (command == grep) {
+      run.Context = arguments.ContextRecords;
+      if (!arguments.WholeText) {
+        LineInput lines = given ? LineInput(std::move(arguments.Text)) : LineInput(input);
+        return RunLineGrep(settings, run, lines, out, err);
+      }
+    }
     std::string text;
-    if (!TakeText(command->count("TEXT") != 0, arguments.Text, input, text, err)) return Trouble;
+    if (!TakeText(given, arguments.Text, input, text, err)) return Trouble;
     return RunStringCommand(settings, run, std::move(text), out, err);
   }
   if (merge->parsed()) {
-    if (!UsableFormat(arguments.Format, err)) return Trouble;
     MergeCommand run;
     run.Format = arguments.Format;
     run.Copy = !arguments.NoCopy;
+    if (!arguments.WholeText) {
+      LineInput lines(input);
+      return RunLineMerge(settings, run, lines, out, err);
+    }
     std::string text;
     if (!TakeText(false, arguments.Text, input, text, err)) return Trouble;
     return RunMerge(settings, run, std::move(text), out, err);
@@ -209,7 +227,6 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     run.Mask = arguments.Mask;
     return RunFindFiles(settings, run, out, err);
   }
-  if (!UsableFormat(arguments.Format, err)) return Trouble;
   ChangeCommand run;
   run.Format = arguments.Format;
   run.Mask = arguments.Mask;

@@ -11,33 +11,35 @@ using RegexClass::REMatchInfo;
 // The groups of a string match vector lie between the whole match and prefix and suffix.
 std::size_t GroupCount(const REMatchInfo& info) { return info.size() >= 3 ? info.size() - 3 : 0; }
 
-void ReadableRecord(std::ostream& out, const std::string& label, const REMatch& record) {
+void ReadableRecord(std::ostream& out, const std::string& label, const REMatch& record,
+                    std::uint64_t offset) {
   out << "  " << label << ": ";
   if (record.Position < 0) {
     out << "(took no part)\n";
     return;
   }
-  const std::int64_t end = record.Position + static_cast<std::int64_t>(record.MatchString.size());
+  const std::uint64_t start = static_cast<std::uint64_t>(record.Position) + offset;
   WriteReadable(out, record.MatchString);
-  out << " at " << record.Position << ".." << end << '\n';
+  out << " at " << start << ".." << start + record.MatchString.size() << '\n';
 }
 
-void JsonRecord(std::ostream& out, const REMatch& record) {
+void JsonRecord(std::ostream& out, const REMatch& record, std::uint64_t offset = 0) {
   if (record.Position < 0) {
     out << "null";
     return;
   }
   out << "{\"text\":";
   WriteJsonString(out, record.MatchString);
-  out << ",\"position\":" << record.Position
+  out << ",\"position\":" << static_cast<std::uint64_t>(record.Position) + offset
       << ",\"length\":" << record.MatchString.size() << '}';
 }
 
-void JsonGroups(std::ostream& out, const REMatchInfo& info, std::size_t first, std::size_t count) {
+void JsonGroups(std::ostream& out, const REMatchInfo& info, std::size_t first, std::size_t count,
+                std::uint64_t offset = 0) {
   out << '[';
   for (std::size_t i = 0; i < count; ++i) {
     if (i != 0) out << ',';
-    JsonRecord(out, info[first + i]);
+    JsonRecord(out, info[first + i], offset);
   }
   out << ']';
 }
@@ -49,13 +51,13 @@ void PrintReadable(std::ostream& out, const StringMatch& match) {
   out << "match " << match.Index << ": line " << match.Line << ", line starts at "
       << match.LineStart << '\n';
   if (info.empty()) return;
-  ReadableRecord(out, "whole", info[0]);
+  ReadableRecord(out, "whole", info[0], match.Offset);
   const std::size_t groups = GroupCount(info);
   for (std::size_t i = 1; i <= groups; ++i)
-    ReadableRecord(out, "group " + std::to_string(i), info[i]);
-  if (info.size() >= 3) {
-    ReadableRecord(out, "prefix", info[info.size() - 2]);
-    ReadableRecord(out, "suffix", info[info.size() - 1]);
+    ReadableRecord(out, "group " + std::to_string(i), info[i], match.Offset);
+  if (match.Context && info.size() >= 3) {
+    ReadableRecord(out, "prefix", info[info.size() - 2], match.Offset);
+    ReadableRecord(out, "suffix", info[info.size() - 1], match.Offset);
   }
 }
 
@@ -65,15 +67,15 @@ void PrintJson(std::ostream& out, const StringMatch& match) {
       << ",\"line_start\":" << match.LineStart;
   if (!info.empty()) {
     out << ",\"match\":";
-    JsonRecord(out, info[0]);
+    JsonRecord(out, info[0], match.Offset);
     out << ",\"groups\":";
-    JsonGroups(out, info, 1, GroupCount(info));
+    JsonGroups(out, info, 1, GroupCount(info), match.Offset);
   }
-  if (info.size() >= 3) {
+  if (match.Context && info.size() >= 3) {
     out << ",\"prefix\":";
-    JsonRecord(out, info[info.size() - 2]);
+    JsonRecord(out, info[info.size() - 2], match.Offset);
     out << ",\"suffix\":";
-    JsonRecord(out, info[info.size() - 1]);
+    JsonRecord(out, info[info.size() - 1], match.Offset);
   }
   out << "}\n";
 }

@@ -16,6 +16,9 @@ struct StringMatch {
   const RegexClass::REMatchInfo* Matches = nullptr;
   unsigned int Line = 0;
   std::uint64_t LineStart = 0;
+  // Added to every position: where the text the match was found in starts in the input.
+  std::uint64_t Offset = 0;
+  bool Context = true;  // print the prefix and suffix records too
 };
 
 // One match of a file search: whole match and groups, positions from the file's start.

@@ -14,7 +14,8 @@ using RegexClass::REMatchInfo;
 // Receives the match events of one run and prints each match as it comes.
 class MatchListener {
  public:
-  MatchListener(std::ostream& out, bool json) : Out(out), Json(json) {}
+  MatchListener(std::ostream& out, const StringCommand& command)
+      : Out(out), Json(command.Json), Context(command.Context) {}
 
   void OnMatch(RegularExpression*, const REMatchInfo& matches, unsigned int line,
                std::uint64_t lineStart) {
@@ -23,6 +24,7 @@ class MatchListener {
     match.Matches = &matches;
     match.Line = line;
     match.LineStart = lineStart;
+    match.Context = Context;
     if (Json)
       PrintJson(Out, match);
     else
@@ -39,6 +41,7 @@ class MatchListener {
  private:
   std::ostream& Out;
   bool Json;
+  bool Context;
   unsigned int Count = 0;
 };
 
@@ -52,12 +55,15 @@ bool Prepare(RegularExpression& re, const PatternSettings& settings, std::ostrea
 
 }  // namespace
 
+// `\E` ends a case conversion that never began: it expands to no text.
+std::string LibraryFormat(const std::string& format) { return format.empty() ? "\\E" : format; }
+
 int RunStringCommand(const PatternSettings& settings, const StringCommand& command,
                      std::string text, std::ostream& out, std::ostream& err) {
   RegularExpression re;
   if (!Prepare(re, settings, err)) return Trouble;
   re.SetStringToMatch(std::move(text));
-  MatchListener listener(out, command.Json);
+  MatchListener listener(out, command);
   bool found = false;
   switch (command.Operation) {
     case StringOperation::Match:
@@ -87,7 +93,7 @@ int RunMerge(const PatternSettings& settings, const MergeCommand& command, std::
   RegularExpression re;
   if (!Prepare(re, settings, err)) return Trouble;
   re.SetStringToMatch(std::move(text));
-  re.SetFormatString(command.Format);
+  re.SetFormatString(LibraryFormat(command.Format));
   re.SetMergeCopy(command.Copy);
   std::string result;
   re.Merge(result);
