@@ -14,24 +14,25 @@ constexpr std::size_t BlockSize = 64 * 1024;
 
 LineInput::LineInput(int descriptor) : Descriptor(descriptor), Buffer(BlockSize) {}
 
-LineInput::LineInput(std::string text)
-    : Buffer(text.begin(), text.end()), End(Buffer.size()), AtEnd(true) {}
+LineInput::LineInput(std::string text) : Buffer(text.size()), End(text.size()), AtEnd(true) {
+  if (!text.empty()) std::memcpy(Bytes(), text.data(), text.size());
+}
 
 bool LineInput::Next(std::string_view& line, bool& terminated) {
   std::size_t searched = Begin;
   for (;;) {
-    const void* feed = End > searched ? std::memchr(Buffer.data() + searched, '\n', End - searched)
+    const void* feed = End > searched ? std::memchr(Bytes() + searched, '\n', End - searched)
                                       : nullptr;
     if (feed != nullptr) {
-      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(feed) - Buffer.data());
-      line = std::string_view(Buffer.data() + Begin, at - Begin);
+      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(feed) - Bytes());
+      line = std::string_view(Bytes() + Begin, at - Begin);
       terminated = true;
       Begin = at + 1;
       return true;
     }
     if (AtEnd) {
       if (Begin == End) return false;
-      line = std::string_view(Buffer.data() + Begin, End - Begin);
+      line = std::string_view(Bytes() + Begin, End - Begin);
       terminated = false;
       Begin = End;
       return true;
@@ -44,7 +45,7 @@ bool LineInput::Next(std::string_view& line, bool& terminated) {
 bool LineInput::NextLines(std::size_t want, std::string_view& lines) {
   for (;;) {
     if (End - Begin >= want || AtEnd) {
-      const char* first = Buffer.data() + Begin;
+      const char* first = Bytes() + Begin;
       const void* lastFeed = End > Begin ? ::memrchr(first, '\n', End - Begin) : nullptr;
       if (lastFeed != nullptr || AtEnd) {
         const std::size_t length =
@@ -65,13 +66,13 @@ bool LineInput::NextLines(std::size_t want, std::string_view& lines) {
 // it, and reads one more block.
 bool LineInput::Refill() {
   if (Begin != 0) {
-    std::memmove(Buffer.data(), Buffer.data() + Begin, End - Begin);
+    std::memmove(Bytes(), Bytes() + Begin, End - Begin);
     End -= Begin;
     Begin = 0;
   }
-  if (Buffer.size() - End < BlockSize / 2) Buffer.resize(Buffer.size() * 2);
+  if (Buffer.size() - End < BlockSize / 2) Buffer.resize(Buffer.size() + Buffer.size() / 2);
   std::size_t got = 0;
-  ReadError = ReadSomeOfDescriptor(Descriptor, Buffer.data() + End, Buffer.size() - End, got);
+  ReadError = ReadSomeOfDescriptor(Descriptor, Bytes() + End, Buffer.size() - End, got);
   if (ReadError != 0) return false;
   if (got == 0) AtEnd = true;
   End += got;

@@ -34,9 +34,17 @@ class LineInput {
 
  private:
   bool Refill();
+  char* Bytes() { return reinterpret_cast<char*>(Buffer.data()); }
+
+  // A byte that growing the buffer leaves as it is: the part not yet read into is never
+  // written, so it takes no memory (a buffer grown for one long line stays mostly untouched).
+  struct RawByte {
+    RawByte() {}  // NOLINT: no initialisation, on purpose
+    char Value;
+  };
 
   int Descriptor = -1;
-  std::vector<char> Buffer;
+  std::vector<RawByte> Buffer;
   std::size_t Begin = 0;  // first byte not handed out yet
   std::size_t End = 0;    // end of the bytes read
   bool AtEnd = false;
