@@ -1,0 +1,243 @@
+// Picking files as line-oriented search tools do: paths as given, directories searched
+// through in byte order, globs, hidden names, .gitignore rules and the toolkit's masks.
+#include "PathWalk.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Glob.h"
+#include "IgnoreRules.h"
+#include "TemporaryDirectory.h"
+#include "platform/FaultSeam.h"
+
+namespace {
+
+using RegexTool::Glob;
+using RegexTool::IgnoreRules;
+using RegexTool::IgnoreVerdict;
+using RegexTool::PathSelection;
+using RegexTool::WalkProblem;
+using TestSupport::TemporaryDirectory;
+using ::testing::ElementsAre;
+namespace fs = std::filesystem;
+
+TEST(Glob, WildcardsStayInsideOneComponent) {
+  EXPECT_TRUE(Glob("*.c").Matches("main.c"));
+  EXPECT_TRUE(Glob("*.c").Matches(".c"));
+  EXPECT_FALSE(Glob("*.c").Matches("src/main.c"));
+  EXPECT_FALSE(Glob("*.c").Matches("main.cc"));
+  EXPECT_TRUE(Glob("?.txt").Matches("a.txt"));
+  EXPECT_FALSE(Glob("?.txt").Matches("ab.txt"));
+  EXPECT_FALSE(Glob("a?b").Matches("a/b"));
+  EXPECT_TRUE(Glob("[a-c]x").Matches("bx"));
+  EXPECT_FALSE(Glob("[!a-c]x").Matches("bx"));
+  EXPECT_TRUE(Glob("[^a-c]x").Matches("dx"));
+  EXPECT_TRUE(Glob("[x").Matches("[x")) << "an unclosed bracket is an ordinary character";
+  EXPECT_TRUE(Glob("a\\*").Matches("a*"));
+  EXPECT_FALSE(Glob("a\\*").Matches("ab"));
+}
+
+TEST(Glob, DoubleStarCrossesDirectoriesAndBracesGiveAlternatives) {
+  EXPECT_TRUE(Glob("src/**/*.h").Matches("src/a.h"));
+  EXPECT_TRUE(Glob("src/**/*.h").Matches("src/x/y/a.h"));
+  EXPECT_FALSE(Glob("src/**/*.h").Matches("lib/a.h"));
+  EXPECT_TRUE(Glob("**/test").Matches("test"));
+  EXPECT_TRUE(Glob("**/test").Matches("a/b/test"));
+  EXPECT_TRUE(Glob("build/**").Matches("build/x/y"));
+  EXPECT_TRUE(Glob("*.{txt,conf}").Matches("a.conf"));
+  EXPECT_TRUE(Glob("*.{txt,conf}").Matches("a.txt"));
+  EXPECT_FALSE(Glob("*.{txt,conf}").Matches("a.log"));
+  EXPECT_TRUE(Glob("{a,b{c,d}}.x").Matches("bd.x"));
+  EXPECT_TRUE(Glob("{a,b").Matches("{a,b"));
+  EXPECT_TRUE(Glob("src/*.c").HasSlash());
+  EXPECT_FALSE(Glob("*.c").HasSlash());
+}
+
+TEST(IgnoreRules, CommonGitignoreForms) {
+  const IgnoreRules rules(
+      "# build output\n"
+      "*.o\n"
+      "\n"
+      "!keep.o\n"
+      "build/\n"
+      "/top.txt\n"
+      "doc/*.html\n"
+      "trailing.txt   \n"
+      "\\#hash\n");
+  EXPECT_EQ(rules.Judge("a.o", false), IgnoreVerdict::Ignored);
+  EXPECT_EQ(rules.Judge("deep/er/a.o", false), IgnoreVerdict::Ignored);
+  EXPECT_EQ(rules.Judge("keep.o", false), IgnoreVerdict::Included);
+  EXPECT_EQ(rules.Judge("build", true), IgnoreVerdict::Ignored);
+  EXPECT_EQ(rules.Judge("x/build", true), IgnoreVerdict::Ignored);
+  EXPECT_EQ(rules.Judge("build", false), IgnoreVerdict::NoRule) << "a file named build stays";
+  EXPECT_EQ(rules.Judge("top.txt", false), IgnoreVerdict::Ignored);
+  EXPECT_EQ(rules.Judge("sub/top.txt", false), IgnoreVerdict::NoRule) << "anchored";
+  EXPECT_EQ(rules.Judge("doc/a.html", false), IgnoreVerdict::Ignored);
+  EXPECT_EQ(rules.Judge("x/doc/a.html", false), IgnoreVerdict::NoRule);
+  EXPECT_EQ(rules.Judge("trailing.txt", false), IgnoreVerdict::Ignored);
+  EXPECT_EQ(rules.Judge("#hash", false), IgnoreVerdict::Ignored);
+  EXPECT_EQ(rules.Judge("build output", false), IgnoreVerdict::NoRule);
+}
+
+class PathWalk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Tree.Write("b.txt", "b\n");
+    Tree.Write("a.c", "a\n");
+    Tree.Write("src/main.c", "m\n");
+    Tree.Write("src/util.h", "u\n");
+    Tree.Write("src/deep/x.c", "x\n");
+    Tree.Write(".hidden", "h\n");
+    Tree.Write(".config/c.txt", "c\n");
+    Tree.Write(".git/HEAD", "ref\n");
+    Tree.Write("Z.txt", "z\n");
+  }
+
+  std::vector<std::string> Walk(PathSelection selection) {
+    std::vector<std::string> files;
+    Problems.clear();
+    RegexTool::WalkPaths(selection, [&](const std::string& file) { files.push_back(file); }, Problems);
+    return files;
+  }
+
+  PathSelection In(std::vector<std::string> relative) {
+    PathSelection selection;
+    for (const std::string& path : relative) selection.Paths.push_back(Tree / path);
+    return selection;
+  }
+
+  std::string At(const std::string& relative) { return Tree / relative; }
+
+  TemporaryDirectory Tree;
+  std::vector<WalkProblem> Problems;
+};
+
+TEST_F(PathWalk, DirectoryIsSearchedThroughInByteOrderSkippingHiddenAndGit) {
+  EXPECT_THAT(Walk(In({""})), ElementsAre(At("Z.txt"), At("a.c"), At("b.txt"), At("src/deep/x.c"),
+                                          At("src/main.c"), At("src/util.h")));
+  EXPECT_TRUE(Problems.empty());
+}
+
+TEST_F(PathWalk, HiddenTakesDotNamesButNotGit) {
+  PathSelection selection = In({""});
+  selection.Hidden = true;
+  const std::vector<std::string> files = Walk(selection);
+  EXPECT_THAT(files, ::testing::Contains(At(".hidden")));
+  EXPECT_THAT(files, ::testing::Contains(At(".config/c.txt")));
+  EXPECT_THAT(files, ::testing::Not(::testing::Contains(At(".git/HEAD"))));
+  EXPECT_THAT(Walk(In({".git"})), ElementsAre(At(".git/HEAD"))) << "named, it is searched";
+}
+
+TEST_F(PathWalk, PathsKeepTheirOrderAndFilesAsGivenAreAlwaysTaken) {
+  PathSelection selection = In({"src/util.h", "a.c", "src/deep"});
+  selection.Include = {"*.txt"};
+  EXPECT_THAT(Walk(selection), ElementsAre(At("src/util.h"), At("a.c")));
+  EXPECT_THAT(Walk(In({".hidden"})), ElementsAre(At(".hidden")));
+}
+
+TEST_F(PathWalk, NoPathsMeansTheCurrentDirectoryWithBareNames) {
+  const fs::path before = fs::current_path();
+  fs::current_path(Tree.Path() + "/src");
+  const std::vector<std::string> files = Walk(PathSelection());
+  fs::current_path(before);
+  EXPECT_THAT(files, ElementsAre("deep/x.c", "main.c", "util.h"));
+}
+
+TEST_F(PathWalk, TrailingSlashIsNotDoubled) {
+  EXPECT_THAT(Walk(In({"src/deep/"})), ElementsAre(At("src/deep/x.c")));
+}
+
+TEST_F(PathWalk, IncludeAndExcludeTakeBaseNames) {
+  PathSelection selection = In({""});
+  selection.Include = {"*.c", "*.h"};
+  selection.Exclude = {"u*"};
+  EXPECT_THAT(Walk(selection), ElementsAre(At("a.c"), At("src/deep/x.c"), At("src/main.c")));
+}
+
+TEST_F(PathWalk, GlobsIncludeExcludeAndLastOneWins) {
+  PathSelection selection = In({""});
+  selection.Globs = {"*.{c,h}", "!main.c"};
+  EXPECT_THAT(Walk(selection), ElementsAre(At("a.c"), At("src/deep/x.c"), At("src/util.h")));
+  selection.Globs = {"!deep"};
+  EXPECT_THAT(Walk(selection),
+              ElementsAre(At("Z.txt"), At("a.c"), At("b.txt"), At("src/main.c"), At("src/util.h")));
+  selection.Globs = {"src/**/*.c"};
+  EXPECT_THAT(Walk(selection), ElementsAre(At("src/deep/x.c"), At("src/main.c")));
+  selection.Globs = {"/*.txt"};
+  EXPECT_THAT(Walk(selection), ElementsAre(At("Z.txt"), At("b.txt")));
+}
+
+TEST_F(PathWalk, GitignoreIsHonouredPerDirectoryUnlessSwitchedOff) {
+  Tree.Write(".gitignore", "*.txt\n!Z.txt\ndeep/\n");
+  Tree.Write("src/.gitignore", "main.c\n");
+  Tree.Write("src/keep.txt", "k\n");
+  Tree.Write("src/sub/.gitignore", "!*.txt\n");
+  Tree.Write("src/sub/back.txt", "b\n");
+  EXPECT_THAT(Walk(In({""})), ElementsAre(At("Z.txt"), At("a.c"), At("src/sub/back.txt"), At("src/util.h")));
+  PathSelection selection = In({""});
+  selection.NoIgnore = true;
+  EXPECT_EQ(Walk(selection).size(), 8u) << "all but the hidden .gitignore files";
+}
+
+TEST_F(PathWalk, SavedCopiesAreSkipped) {
+  Tree.Write("a.c.bak", "old\n");
+  PathSelection selection = In({""});
+  selection.SkipExtension = "bak";
+  selection.Include = {"a.*"};
+  EXPECT_THAT(Walk(selection), ElementsAre(At("a.c")));
+}
+
+TEST_F(PathWalk, LinksInsideDirectoriesAreNotFollowed) {
+  fs::create_directory_symlink(At("src"), At("linked-dir"));
+  fs::create_symlink(At("a.c"), At("linked-file.c"));
+  PathSelection selection = In({""});
+  selection.Include = {"*.c"};
+  EXPECT_THAT(Walk(selection), ElementsAre(At("a.c"), At("src/deep/x.c"), At("src/main.c")));
+  EXPECT_THAT(Walk(In({"linked-file.c"})), ElementsAre(At("linked-file.c"))) << "named, it is read";
+}
+
+TEST_F(PathWalk, MissingPathIsAProblemAndTheRestIsWalked) {
+  EXPECT_THAT(Walk(In({"nothere", "a.c"})), ElementsAre(At("a.c")));
+  ASSERT_EQ(Problems.size(), 1u);
+  EXPECT_EQ(Problems[0].Path, At("nothere"));
+  EXPECT_EQ(Problems[0].Message, "No such file or directory");
+}
+
+TEST_F(PathWalk, MaskNamesFilesOfOneDirectoryOrOfTheTreeWithRecursion) {
+  EXPECT_THAT(Walk(In({"*.{txt,c}"})), ElementsAre(At("Z.txt"), At("a.c"), At("b.txt")));
+  PathSelection selection = In({"src/*.c"});
+  EXPECT_THAT(Walk(selection), ElementsAre(At("src/main.c")));
+  selection.MaskRecursion = true;
+  EXPECT_THAT(Walk(selection), ElementsAre(At("src/deep/x.c"), At("src/main.c")));
+  EXPECT_TRUE(Walk(In({"nothere/*.txt"})).empty());
+  ASSERT_EQ(Problems.size(), 1u);
+  EXPECT_EQ(Problems[0].Path, At("nothere/*.txt"));
+}
+
+TEST_F(PathWalk, UnreadableDirectoryIsAProblemAndTheWalkGoesOn) {
+  std::vector<std::string> files;
+  {
+    Platform::ScopedFault fault(Platform::Call::OpenDirectory, 2, EACCES);
+    files = Walk(In({""}));
+  }
+  EXPECT_THAT(files, ElementsAre(At("Z.txt"), At("a.c"), At("b.txt")));
+  ASSERT_EQ(Problems.size(), 1u);
+  EXPECT_EQ(Problems[0].Path, At("src"));
+  EXPECT_EQ(Problems[0].Message, "Permission denied");
+}
+
+TEST_F(PathWalk, BinaryMeansANulInTheFirstBlock) {
+  Tree.Write("bin", std::string("ab\0cd", 5));
+  Tree.Write("late", std::string(9000, 'x') + std::string(1, '\0'));
+  EXPECT_TRUE(RegexTool::LooksBinary(At("bin")));
+  EXPECT_FALSE(RegexTool::LooksBinary(At("late")));
+  EXPECT_FALSE(RegexTool::LooksBinary(At("a.c")));
+  EXPECT_FALSE(RegexTool::LooksBinary(At("nothere")));
+}
+
+}  // namespace
