@@ -14,6 +14,7 @@ namespace {
 
 using RegexClass::RegularExpression;
 using RegexClass::REMatchInfo;
+using RegexClass::REMatchViewInfo;
 
 bool Prepare(RegularExpression& re, const PatternSettings& settings, std::ostream& err) {
   Configure(re, settings);
@@ -23,11 +24,11 @@ bool Prepare(RegularExpression& re, const PatternSettings& settings, std::ostrea
   return false;
 }
 
-// Lines are handed to the library in blocks: one call per block instead of one per line. A
-// grep's blocks are small, since every match vector it receives copies the rest of its block
-// as the suffix; a merge receives no match vectors.
-constexpr std::size_t GrepBlockBytes = 1024;
-constexpr std::size_t MergeBlockBytes = 16 * 1024;
+// Lines are handed to the library in blocks: one call per block instead of one per line. The
+// grep's handlers take the view events, whose records copy nothing, so a block's size does
+// not add to the cost of a match.
+constexpr std::size_t GrepBlockBytes = 64 * 1024;
+constexpr std::size_t MergeBlockBytes = 64 * 1024;
 
 // Whether a block of lines searched as one text gives the matches the lines give one by one,
 // provided no match takes a line feed (which is checked on each block). Match options and
@@ -49,7 +50,7 @@ std::string BlockText(std::string_view lines) {
   return std::string(lines);
 }
 
-bool TakesLineFeed(const REMatchInfo& matches) {
+bool TakesLineFeed(const REMatchViewInfo& matches) {
   return !matches.empty() && matches[0].MatchString.find('\n') != std::string::npos;
 }
 
@@ -95,8 +96,10 @@ class LineGrep {
  public:
   LineGrep(RegularExpression& re, std::ostream& out, const StringCommand& command)
       : Re(re), Out(out), Command(command) {
-    Re.SetOnGreppingClosure(RegularExpression::ContinueMatchEventClosure(this, &LineGrep::OnGrep));
-    Re.SetOnSearchingClosure(RegularExpression::MatchEventClosure(this, &LineGrep::OnSearch));
+    Re.SetOnGreppingViewClosure(
+        RegularExpression::ContinueMatchViewEventClosure(this, &LineGrep::OnGrep));
+    Re.SetOnSearchingViewClosure(
+        RegularExpression::MatchViewEventClosure(this, &LineGrep::OnSearch));
   }
 
   void Block(std::string_view lines) {
@@ -109,7 +112,7 @@ class LineGrep {
       Holding = false;
       if (!Crossed) {
         for (const HeldMatch& held : Held)
-          Print(held.Matches, Where.Line + held.Line - 1, Where.Offset + held.LineStart);
+          Print(&held.Matches, nullptr, Where.Line + held.Line - 1, Where.Offset + held.LineStart);
         Where.Pass(lines);
         return;
       }
@@ -132,10 +135,12 @@ class LineGrep {
   unsigned int Count = 0;
 
  private:
-  void Print(const REMatchInfo& matches, unsigned int line, std::uint64_t lineStart) {
+  void Print(const REMatchInfo* owned, const REMatchViewInfo* views, unsigned int line,
+             std::uint64_t lineStart) {
     StringMatch match;
     match.Index = ++Count;
-    match.Matches = &matches;
+    match.Matches = owned;
+    match.Views = views;
     match.Line = line;
     match.LineStart = lineStart;
     match.Offset = Where.Offset;
@@ -146,10 +151,10 @@ class LineGrep {
       PrintReadable(Out, match);
   }
 
-  void OnGrep(RegularExpression*, const REMatchInfo& matches, unsigned int line,
+  void OnGrep(RegularExpression*, const REMatchViewInfo& matches, unsigned int line,
               std::uint64_t lineStart, bool& bcontinue) {
     if (!Holding) {
-      Print(matches, Where.Line, Where.Offset);
+      Print(nullptr, &matches, Where.Line, Where.Offset);
       if (!Out) bcontinue = false;
       return;
     }
@@ -163,15 +168,18 @@ class LineGrep {
     held.LineStart = lineStart;
     // The prefix and suffix are not printed: kept as records that took no part.
     const std::size_t kept = matches.size() >= 2 ? matches.size() - 2 : matches.size();
-    held.Matches.assign(matches.begin(), matches.begin() + static_cast<std::ptrdiff_t>(kept));
     held.Matches.resize(matches.size());
+    for (std::size_t i = 0; i < kept; ++i) {
+      held.Matches[i].MatchString = std::string(matches[i].MatchString);
+      held.Matches[i].Position = matches[i].Position;
+    }
     Held.push_back(std::move(held));
   }
 
   // The library's grep takes an empty text for no text: an empty line is searched instead,
   // where its one possible (empty) match is found.
-  void OnSearch(RegularExpression*, const REMatchInfo& matches, unsigned int, std::uint64_t) {
-    Print(matches, Where.Line, Where.Offset);
+  void OnSearch(RegularExpression*, const REMatchViewInfo& matches, unsigned int, std::uint64_t) {
+    Print(nullptr, &matches, Where.Line, Where.Offset);
   }
 
   RegularExpression& Re;

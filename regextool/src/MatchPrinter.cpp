@@ -9,9 +9,13 @@ using RegexClass::REMatch;
 using RegexClass::REMatchInfo;
 
 // The groups of a string match vector lie between the whole match and prefix and suffix.
-std::size_t GroupCount(const REMatchInfo& info) { return info.size() >= 3 ? info.size() - 3 : 0; }
+template <class Info>
+std::size_t GroupCount(const Info& info) {
+  return info.size() >= 3 ? info.size() - 3 : 0;
+}
 
-void ReadableRecord(std::ostream& out, const std::string& label, const REMatch& record,
+template <class Record>
+void ReadableRecord(std::ostream& out, const std::string& label, const Record& record,
                     std::uint64_t offset) {
   out << "  " << label << ": ";
   if (record.Position < 0) {
@@ -23,7 +27,8 @@ void ReadableRecord(std::ostream& out, const std::string& label, const REMatch& 
   out << " at " << start << ".." << start + record.MatchString.size() << '\n';
 }
 
-void JsonRecord(std::ostream& out, const REMatch& record, std::uint64_t offset = 0) {
+template <class Record>
+void JsonRecord(std::ostream& out, const Record& record, std::uint64_t offset = 0) {
   if (record.Position < 0) {
     out << "null";
     return;
@@ -34,7 +39,8 @@ void JsonRecord(std::ostream& out, const REMatch& record, std::uint64_t offset =
       << ",\"length\":" << record.MatchString.size() << '}';
 }
 
-void JsonGroups(std::ostream& out, const REMatchInfo& info, std::size_t first, std::size_t count,
+template <class Info>
+void JsonGroups(std::ostream& out, const Info& info, std::size_t first, std::size_t count,
                 std::uint64_t offset = 0) {
   out << '[';
   for (std::size_t i = 0; i < count; ++i) {
@@ -44,10 +50,8 @@ void JsonGroups(std::ostream& out, const REMatchInfo& info, std::size_t first, s
   out << ']';
 }
 
-}  // namespace
-
-void PrintReadable(std::ostream& out, const StringMatch& match) {
-  const REMatchInfo& info = *match.Matches;
+template <class Info>
+void Readable(std::ostream& out, const StringMatch& match, const Info& info) {
   out << "match " << match.Index << ": line " << match.Line << ", line starts at "
       << match.LineStart << '\n';
   if (info.empty()) return;
@@ -61,8 +65,8 @@ void PrintReadable(std::ostream& out, const StringMatch& match) {
   }
 }
 
-void PrintJson(std::ostream& out, const StringMatch& match) {
-  const REMatchInfo& info = *match.Matches;
+template <class Info>
+void Json(std::ostream& out, const StringMatch& match, const Info& info) {
   out << "{\"index\":" << match.Index << ",\"line\":" << match.Line
       << ",\"line_start\":" << match.LineStart;
   if (!info.empty()) {
@@ -78,6 +82,22 @@ void PrintJson(std::ostream& out, const StringMatch& match) {
     JsonRecord(out, info[info.size() - 1], match.Offset);
   }
   out << "}\n";
+}
+
+}  // namespace
+
+void PrintReadable(std::ostream& out, const StringMatch& match) {
+  if (match.Views != nullptr)
+    Readable(out, match, *match.Views);
+  else
+    Readable(out, match, *match.Matches);
+}
+
+void PrintJson(std::ostream& out, const StringMatch& match) {
+  if (match.Views != nullptr)
+    Json(out, match, *match.Views);
+  else
+    Json(out, match, *match.Matches);
 }
 
 void PrintJson(std::ostream& out, const FileMatch& match) {

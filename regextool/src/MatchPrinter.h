@@ -14,6 +14,7 @@ namespace RegexTool {
 struct StringMatch {
   unsigned int Index = 0;  // 1 for the first match of the run
   const RegexClass::REMatchInfo* Matches = nullptr;
+  const RegexClass::REMatchViewInfo* Views = nullptr;  // the same records as views, when set
   unsigned int Line = 0;
   std::uint64_t LineStart = 0;
   // Added to every position: where the text the match was found in starts in the input.

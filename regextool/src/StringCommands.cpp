@@ -9,7 +9,7 @@ namespace RegexTool {
 namespace {
 
 using RegexClass::RegularExpression;
-using RegexClass::REMatchInfo;
+using RegexClass::REMatchViewInfo;
 
 // Receives the match events of one run and prints each match as it comes.
 class MatchListener {
@@ -17,11 +17,11 @@ class MatchListener {
   MatchListener(std::ostream& out, const StringCommand& command)
       : Out(out), Json(command.Json), Context(command.Context) {}
 
-  void OnMatch(RegularExpression*, const REMatchInfo& matches, unsigned int line,
+  void OnMatch(RegularExpression*, const REMatchViewInfo& matches, unsigned int line,
                std::uint64_t lineStart) {
     StringMatch match;
     match.Index = ++Count;
-    match.Matches = &matches;
+    match.Views = &matches;
     match.Line = line;
     match.LineStart = lineStart;
     match.Context = Context;
@@ -32,7 +32,7 @@ class MatchListener {
   }
 
   // Output that can no longer be written ends the grep: the rest would be lost.
-  void OnGrep(RegularExpression* sender, const REMatchInfo& matches, unsigned int line,
+  void OnGrep(RegularExpression* sender, const REMatchViewInfo& matches, unsigned int line,
               std::uint64_t lineStart, bool& bcontinue) {
     OnMatch(sender, matches, line, lineStart);
     if (!Out) bcontinue = false;
@@ -68,18 +68,18 @@ int RunStringCommand(const PatternSettings& settings, const StringCommand& comma
   switch (command.Operation) {
     case StringOperation::Match:
     case StringOperation::MatchAll:
-      re.SetOnMatchingClosure(
-          RegularExpression::MatchEventClosure(&listener, &MatchListener::OnMatch));
+      re.SetOnMatchingViewClosure(
+          RegularExpression::MatchViewEventClosure(&listener, &MatchListener::OnMatch));
       found = command.Operation == StringOperation::Match ? re.Match() : re.MatchAll();
       break;
     case StringOperation::Search:
-      re.SetOnSearchingClosure(
-          RegularExpression::MatchEventClosure(&listener, &MatchListener::OnMatch));
+      re.SetOnSearchingViewClosure(
+          RegularExpression::MatchViewEventClosure(&listener, &MatchListener::OnMatch));
       found = re.Search();
       break;
     case StringOperation::Grep:
-      re.SetOnGreppingClosure(
-          RegularExpression::ContinueMatchEventClosure(&listener, &MatchListener::OnGrep));
+      re.SetOnGreppingViewClosure(
+          RegularExpression::ContinueMatchViewEventClosure(&listener, &MatchListener::OnGrep));
       found = re.Grep() != 0;
       break;
   }
