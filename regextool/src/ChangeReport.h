@@ -5,6 +5,7 @@
 #include <grepcore/Regularexpressionclass.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,21 @@ std::string ProblemName(RegexClass::RegularExpression::ProblemType problem);
 // What went wrong in words: the system's text for the error number, or for a match that
 // changed the text that was expected there.
 std::string ProblemText(const RegexClass::RegularExpression::FileChangeProblem& problem);
+
+// One row of the table of files that were not changed.
+struct ProblemRow {
+  std::string File;     // the file, and after it in parentheses the other file the problem names
+  std::string Problem;  // the kind, spelled as the library's enumeration where it has one
+  std::uint64_t Position = 0;
+  std::string Error;  // what went wrong in words
+};
+
+// The row of a problem of the library's change run of `owner` (empty: not known).
+ProblemRow RowOf(const RegexClass::RegularExpression::FileChangeProblem& problem,
+                 const std::string& owner);
+
+// The table of `rows` under a line saying how many files were not changed; nothing when empty.
+void PrintProblemRows(std::ostream& out, const std::vector<ProblemRow>& rows);
 
 // A table with the columns file, problem, position and error, aligned; nothing when empty.
 // `owners[i]`, when known, is the file whose rewrite problem i arose in; a record that names

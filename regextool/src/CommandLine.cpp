@@ -3,13 +3,17 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "Colour.h"
 #include "ExitStatus.h"
+#include "ChangeCommand.h"
 #include "FileCommands.h"
 #include "LineCommands.h"
 #include "LineInput.h"
@@ -109,6 +113,70 @@ bool UsableMask(const std::string& mask, std::ostream& err) {
   return false;
 }
 
+// What only change reads from the command line.
+struct ChangeArguments {
+  std::vector<std::string> Paths;
+  std::vector<std::string> Globs, Include, Exclude;
+  bool Hidden = false;
+  bool NoIgnore = false;
+  bool Binary = false;
+  unsigned Threads = 0;  // 0: one per core
+};
+
+CLI::App* AddChangeCommand(CLI::App& app, Arguments& arguments, ChangeArguments& change) {
+  CLI::App* command = app.add_subcommand(
+      "change",
+      "replace every match in the files PATH names by FORMAT, each file rewritten safely");
+  AddPatternOptions(*command, arguments);
+  command
+      ->add_option("FORMAT", arguments.Format,
+                   "replacement: $& $1.. $` $' $$ and escapes; empty deletes the matches")
+      ->required();
+  command
+      ->add_option("PATH", change.Paths,
+                   "files and directories (changed through); a quoted mask such as "
+                   "'src/*.cpp' works too")
+      ->required();
+  command->add_flag("-r,--recursive", arguments.Settings.Recursive,
+                    "a mask's file name part applies in every directory below too");
+  command->add_option("--glob", change.Globs,
+                      "only files whose path matches (** and {a,b}; a leading ! excludes)");
+  command->add_option("--include", change.Include, "only files whose name matches");
+  command->add_option("--exclude", change.Exclude, "no file whose name matches");
+  command->add_flag("--hidden", change.Hidden, "dot files and dot directories too");
+  command->add_flag("--no-ignore", change.NoIgnore, "do not honour .gitignore files");
+  command->add_flag("-a,--text", change.Binary, "change files that look binary too");
+  command->add_option("-j,--threads", change.Threads, "files worked on at once (default: cores)");
+  command->add_option("--save-ext", arguments.SaveExtension,
+                      "keep each file's old content beside it, under this extension (e.g. bak)");
+  command->add_flag("-n,--dry-run", arguments.DryRun,
+                    "show a unified diff of the changes, touch nothing");
+  command->add_option("--color,--colour", arguments.Colour, "auto (on a terminal), always or never")
+      ->check(CLI::IsMember({"auto", "always", "never"}));
+  return command;
+}
+
+ChangeCommand MakeChangeCommand(const Arguments& arguments, const ChangeArguments& change,
+                                ColourChoice colour) {
+  ChangeCommand run;
+  run.Format = arguments.Format;
+  run.Paths.Paths = change.Paths;
+  run.Paths.Globs = change.Globs;
+  run.Paths.Include = change.Include;
+  run.Paths.Exclude = change.Exclude;
+  run.Paths.Hidden = change.Hidden;
+  run.Paths.NoIgnore = change.NoIgnore;
+  run.Paths.MaskRecursion = arguments.Settings.Recursive;
+  run.SaveExtension = arguments.SaveExtension;
+  if (!run.SaveExtension.empty() && run.SaveExtension[0] == '.') run.SaveExtension.erase(0, 1);
+  run.DryRun = arguments.DryRun;
+  run.Binary = change.Binary;
+  run.Threads = change.Threads != 0 ? change.Threads : std::max(1u, std::thread::hardware_concurrency());
+  run.Progress = ::isatty(STDERR_FILENO) == 1;
+  run.Colour = UseColour(colour, STDOUT_FILENO);
+  return run;
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ostream& err) {
@@ -150,17 +218,8 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   AddPatternOptions(*findFiles, arguments);
   AddFileOptions(*findFiles, arguments);
 
-  CLI::App* change = app.add_subcommand(
-      "change",
-      "replace every match in the files MASK names by FORMAT, each file rewritten safely");
-  AddPatternOptions(*change, arguments);
-  change->add_option("FORMAT", arguments.Format, "replacement: $& $1.. $` $' $$ and escapes")
-      ->required();
-  AddFileOptions(*change, arguments);
-  change->add_option("--save-ext", arguments.SaveExtension,
-                     "keep each file's old content beside it, under this extension (e.g. bak)");
-  change->add_flag("-n,--dry-run", arguments.DryRun,
-                   "show a unified diff of the changes, touch nothing");
+  ChangeArguments changeArguments;
+  CLI::App* change = AddChangeCommand(app, arguments, changeArguments);
 
   try {
     app.parse(argc, argv);
@@ -213,6 +272,9 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     if (!TakeText(false, arguments.Text, input, text, err)) return Trouble;
     return RunMerge(settings, run, std::move(text), out, err);
   }
+  if (change->parsed())
+    return RunChange(settings, MakeChangeCommand(arguments, changeArguments, colourChoice), out,
+                     err);
   if (!UsableMask(arguments.Mask, err)) return Trouble;
   if (grepFiles->parsed()) {
     GrepFilesCommand run;
@@ -222,20 +284,9 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     run.Colour = UseColour(colourChoice, STDOUT_FILENO);
     return RunGrepFiles(settings, run, out, err);
   }
-  if (findFiles->parsed()) {
-    FindFilesCommand run;
-    run.Mask = arguments.Mask;
-    return RunFindFiles(settings, run, out, err);
-  }
-  ChangeCommand run;
-  run.Format = arguments.Format;
+  FindFilesCommand run;
   run.Mask = arguments.Mask;
-  run.SaveExtension = arguments.SaveExtension;
-  if (!run.SaveExtension.empty() && run.SaveExtension[0] == '.') run.SaveExtension.erase(0, 1);
-  run.DryRun = arguments.DryRun;
-  run.Progress = ::isatty(STDERR_FILENO) == 1;
-  run.Colour = UseColour(colourChoice, STDOUT_FILENO);
-  return RunChange(settings, run, out, err);
+  return RunFindFiles(settings, run, out, err);
 }
 
 }  // namespace RegexTool
