@@ -100,6 +100,11 @@ class ChangeWorker {
     }
     outcome.Plan = Planner.Plan(file, Command.DryRun);
     if (outcome.Plan.Changing == 0) return outcome;
+    if (outcome.Plan.SpansLines && !Command.WholeText) {
+      outcome.Problems.push_back(Row(file, "MatchSpansLines",
+                                     "a match takes a line feed; --whole-text allows that"));
+      return outcome;
+    }
     if (Search.BackupFile(file)) {
       outcome.Skipped = "its name carries the save extension ." + Command.SaveExtension +
                         " (an earlier run's saved copy)";
@@ -265,6 +270,8 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
     err << "regextool: " << reason << '\n';
     return Trouble;
   }
+  // As in sed, . stops at a line feed unless the whole text is asked for.
+  if (!command.WholeText) normal.MatchOptions.push_back("MatchNotDotNewline");
   {
     RegularExpression probe;
     Configure(probe, normal);

@@ -9,7 +9,9 @@
 // file: an existing name is never taken for an earlier saved copy of this file, since nothing
 // on disk says which file it saved. A replacement that leaves the text as it was is not
 // counted, and a file whose replacements all do so is not rewritten. The dry run is the same
-// plan shown as a diff.
+// plan shown as a diff. As in sed, a match stays within a line unless the whole text is asked
+// for: the file search takes a file as one text, so a file where a match would take a line
+// feed is left unchanged and reported.
 
 #include <ostream>
 #include <string>
@@ -25,6 +27,8 @@ struct ChangeCommand {
   std::string SaveExtension;  // without its dot; empty: no saved copies
   bool DryRun = false;
   bool Binary = false;    // change files that look binary too
+  bool WholeText = false;  // a match may span lines (else . stops at a line feed, and a file
+                           // where a match still takes one is left unchanged and reported)
   unsigned Threads = 1;   // files searched and rewritten at once
   bool Progress = false;  // a progress line on the error stream
   bool Colour = false;    // colours in the dry run's diff

@@ -75,6 +75,7 @@ void FilePlanner::OnMatch(RegularExpression*, std::string_view file,
   if (Current == nullptr || matches.empty() || file != *File) return;
   std::string replacement = Maker.Replace(matches[0].MatchString);
   ++Current->Matches;
+  if (matches[0].MatchString.find('\n') != std::string_view::npos) Current->SpansLines = true;
   if (replacement != matches[0].MatchString) ++Current->Changing;
   if (!Keep) return;
   Current->Replacements.push_back(

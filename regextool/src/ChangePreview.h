@@ -47,6 +47,7 @@ struct FilePlan {
   std::vector<PlannedReplacement> Replacements;  // kept only when asked for
   unsigned int Matches = 0;
   unsigned int Changing = 0;  // the replacements that change the text
+  bool SpansLines = false;    // a match takes a line feed
 };
 
 // Searches one file as a change run with `search`'s settings does (its own file search, the

@@ -146,6 +146,8 @@ CLI::App* AddChangeCommand(CLI::App& app, Arguments& arguments, ChangeArguments&
   command->add_flag("--hidden", change.Hidden, "dot files and dot directories too");
   command->add_flag("--no-ignore", change.NoIgnore, "do not honour .gitignore files");
   command->add_flag("-a,--text", change.Binary, "change files that look binary too");
+  command->add_flag("--whole-text", arguments.WholeText,
+                    "a match may span lines (. then takes line feeds too)");
   command->add_option("-j,--threads", change.Threads, "files worked on at once (default: cores)");
   command->add_option("--save-ext", arguments.SaveExtension,
                       "keep each file's old content beside it, under this extension (e.g. bak)");
@@ -171,6 +173,7 @@ ChangeCommand MakeChangeCommand(const Arguments& arguments, const ChangeArgument
   if (!run.SaveExtension.empty() && run.SaveExtension[0] == '.') run.SaveExtension.erase(0, 1);
   run.DryRun = arguments.DryRun;
   run.Binary = change.Binary;
+  run.WholeText = arguments.WholeText;
   run.Threads = change.Threads != 0 ? change.Threads : std::max(1u, std::thread::hardware_concurrency());
   run.Progress = ::isatty(STDERR_FILENO) == 1;
   run.Colour = UseColour(colour, STDOUT_FILENO);

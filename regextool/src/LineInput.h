@@ -40,7 +40,7 @@ class LineInput {
   // written, so it takes no memory (a buffer grown for one long line stays mostly untouched).
   struct RawByte {
     RawByte() {}  // NOLINT: no initialisation, on purpose
-    char Value;
+    unsigned char Value;
   };
 
   int Descriptor = -1;

@@ -234,6 +234,21 @@ TEST_F(Change, OnlyReplacementsThatChangeTextCountAndDryRunMatchesEmptyMatches) 
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "e.txt"), "-a-b-c-\n-");
 }
 
+TEST_F(Change, MatchesStayWithinALineUnlessTheWholeTextIsAskedFor) {
+  // sed -i 's/ *# .*//' stops at the line's end.
+  Tree.Write("c.sh", "run  # first\nkeep\n");
+  EXPECT_EQ(RunIn(Tree.Path(), {"change", " *# .*", "", "c.sh"}).Status, 0);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "c.sh"), "run\nkeep\n");
+  // A negated bracket would take the line feed: the file is left as it is and reported.
+  Tree.Write("s.txt", "a\nb\n");
+  const ToolTest::ToolResult spanning = RunIn(Tree.Path(), {"change", "a[^x]*b", "X", "s.txt"});
+  EXPECT_EQ(spanning.Status, 2);
+  EXPECT_THAT(spanning.Out, HasSubstr("MatchSpansLines"));
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "s.txt"), "a\nb\n");
+  EXPECT_EQ(RunIn(Tree.Path(), {"change", "--whole-text", "a[^x]*b", "X", "s.txt"}).Status, 0);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "s.txt"), "X\n");
+}
+
 TEST_F(Change, PathsAreFilesAndDirectoriesAndAMissingOneIsTrouble) {
   const ToolTest::ToolResult result =
       RunIn(Tree.Path(), {"change", "old", "new", "deploy.conf", "notes", "missing.txt"});
