@@ -14,9 +14,10 @@
 #include "Colour.h"
 #include "ExitStatus.h"
 #include "ChangeCommand.h"
-#include "FileCommands.h"
 #include "LineCommands.h"
 #include "LineInput.h"
+#include "LineSearchOptions.h"
+#include "ParseMessages.h"
 #include "StringCommands.h"
 #include "WholeInput.h"
 
@@ -38,7 +39,6 @@ struct Arguments {
   PatternSettings Settings;
   std::string Text;
   std::string Format;
-  std::string Mask;
   std::string Colour = "auto";
   std::string SaveExtension;
   bool Whole = false;
@@ -70,17 +70,6 @@ void AddPatternOptions(CLI::App& command, Arguments& arguments) {
   command.add_flag("--shortest", settings.Shortest, "take the first match found at a position");
 }
 
-void AddFileOptions(CLI::App& command, Arguments& arguments) {
-  command
-      .add_option("MASK", arguments.Mask,
-                  "directory part and a file name with * and ?, e.g. 'src/*.cpp'")
-      ->required();
-  command.add_flag("-r,--recursive", arguments.Settings.Recursive,
-                   "apply the file name part in every directory below too");
-  command.add_option("--color,--colour", arguments.Colour, "auto (on a terminal), always or never")
-      ->check(CLI::IsMember({"auto", "always", "never"}));
-}
-
 void AddStreamingOptions(CLI::App& command, Arguments& arguments) {
   command.add_flag("--whole-text", arguments.WholeText,
                    "take the input as one text, so a match may span lines (memory grows with it)");
@@ -104,12 +93,6 @@ bool TakeText(bool given, std::string& argument, int input, std::string& text, s
   const int error = ReadWholeDescriptor(input, text);
   if (error == 0) return true;
   err << "regextool: cannot read standard input: " << std::strerror(error) << '\n';
-  return false;
-}
-
-bool UsableMask(const std::string& mask, std::ostream& err) {
-  if (!mask.empty()) return true;
-  err << "regextool: MASK is empty\n";
   return false;
 }
 
@@ -209,23 +192,24 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
                   "write the replacements only, not the text between");
   AddStreamingOptions(*merge, arguments);
 
-  CLI::App* grepFiles =
-      app.add_subcommand("grep-files", "every match in the files MASK names, as file:line:match");
-  AddPatternOptions(*grepFiles, arguments);
-  AddFileOptions(*grepFiles, arguments);
-  grepFiles->add_flag("--count", arguments.Count, "the number of matches per file, and the total");
-  grepFiles->add_flag("--json", arguments.Json, "one JSON object per match");
+  LineSearchArguments grepFilesArguments;
+  CLI::App* grepFiles = app.add_subcommand(
+      "grep-files", "the lines matching PATTERN in files and directories, as grep -r prints them");
+  AddLineSearchOptions(*grepFiles, grepFilesArguments, false);
 
-  CLI::App* findFiles =
-      app.add_subcommand("find-files", "the names of the files MASK names that hold a match");
-  AddPatternOptions(*findFiles, arguments);
-  AddFileOptions(*findFiles, arguments);
+  CLI::App* findFiles = app.add_subcommand(
+      "find-files", "the names of the files holding a line that matches PATTERN (grep-files -l)");
+  LineSearchArguments findFilesArguments;
+  AddLineSearchOptions(*findFiles, findFilesArguments, true);
 
   ChangeArguments changeArguments;
   CLI::App* change = AddChangeCommand(app, arguments, changeArguments);
 
+  std::vector<std::string> words = ShieldBrackets(argc, argv);
+  std::vector<char*> wordPointers;
+  for (std::string& word : words) wordPointers.push_back(&word[0]);
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(wordPointers.size()), wordPointers.data());
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e, out, err);
   } catch (const CLI::CallForAllHelp& e) {
@@ -233,7 +217,7 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e, out, err);
   } catch (const CLI::ParseError& e) {
-    err << "regextool: " << e.what() << "\nTry 'regextool --help' for more information.\n";
+    ReportParseError(app, e, words, err);
     return Trouble;
   }
 
@@ -275,21 +259,14 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     if (!TakeText(false, arguments.Text, input, text, err)) return Trouble;
     return RunMerge(settings, run, std::move(text), out, err);
   }
-  if (change->parsed())
-    return RunChange(settings, MakeChangeCommand(arguments, changeArguments, colourChoice), out,
-                     err);
-  if (!UsableMask(arguments.Mask, err)) return Trouble;
-  if (grepFiles->parsed()) {
-    GrepFilesCommand run;
-    run.Mask = arguments.Mask;
-    run.Count = arguments.Count;
-    run.Json = arguments.Json;
-    run.Colour = UseColour(colourChoice, STDOUT_FILENO);
-    return RunGrepFiles(settings, run, out, err);
+  for (CLI::App* command : {grepFiles, findFiles}) {
+    if (!command->parsed()) continue;
+    LineSearchArguments& lineSearch = command == grepFiles ? grepFilesArguments : findFilesArguments;
+    if (!FinishLineSearch(*command, lineSearch, ::isatty(STDOUT_FILENO) == 1, err)) return Trouble;
+    return RunLineSearch(lineSearch.Command, input, out, err);
   }
-  FindFilesCommand run;
-  run.Mask = arguments.Mask;
-  return RunFindFiles(settings, run, out, err);
+  return RunChange(settings, MakeChangeCommand(arguments, changeArguments, colourChoice), out,
+                   err);
 }
 
 }  // namespace RegexTool

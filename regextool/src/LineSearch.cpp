@@ -1,0 +1,362 @@
+#include "LineSearch.h"
+
+#include <platform/FileContent.h>
+#include <platform/ThreadSlot.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <exception>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "ExitStatus.h"
+#include "InputBlocks.h"
+#include "LineMatcher.h"
+
+namespace RegexTool {
+namespace {
+
+const char* const StandardInputName = "(standard input)";
+
+struct Entry {
+  std::string Path;
+  bool StandardInput = false;
+  std::string Problem;  // a path the walk could not take: the message only
+};
+
+struct Outcome {
+  std::string Out;
+  std::string Err;
+  bool Selected = false;
+  bool Trouble = false;
+};
+
+std::string Message(const std::string& path, const std::string& what) {
+  return "regextool: " + path + ": " + what + "\n";
+}
+
+// Feeds a report from a matcher: the matching lines, and the lines between them where the
+// report needs every line.
+class ReportFeed {
+ public:
+  ReportFeed(LineReport& report, const LineOutput& options, std::string_view content, std::uint64_t first)
+      : Report(report), Every(options.NeedsEveryLine()), Content(content), NextNumber(first) {}
+  ReportFeed(const ReportFeed&) = delete;
+  ReportFeed& operator=(const ReportFeed&) = delete;
+
+  bool OnMatching(std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
+    if (Every && !Between(start)) return false;
+    if (!Report.Line(number, Content.substr(start, end - start), true, spans)) Stopped = true;
+    Cursor = end + 1;
+    NextNumber = number + 1;
+    return !Stopped;
+  }
+
+  void Finish() {
+    if (Every && !Stopped) Between(Content.size());
+  }
+
+ private:
+  // The lines from the cursor up to `limit`, none of them matching.
+  bool Between(std::size_t limit) {
+    while (Cursor < limit && Cursor < Content.size()) {
+      std::size_t end = Content.find('\n', Cursor);
+      if (end == std::string_view::npos) end = Content.size();
+      if (!Report.Line(NextNumber++, Content.substr(Cursor, end - Cursor), false, NoSpans)) {
+        Stopped = true;
+        return false;
+      }
+      Cursor = end + 1;
+    }
+    return true;
+  }
+
+  LineReport& Report;
+  bool Every;
+  std::string_view Content;
+  std::uint64_t NextNumber;
+  std::size_t Cursor = 0;
+  const std::vector<Span> NoSpans;
+
+ public:
+  bool Stopped = false;
+};
+
+// One thread's tools: its own pattern objects and read buffer.
+class FileSearcher {
+ public:
+  FileSearcher(const LineSearchCommand& command, const LinePatterns& patterns, bool fileNames)
+      : Command(command), Options(command.Output), Matcher(patterns) {
+    Options.FileNames = fileNames;
+  }
+
+  Outcome Search(const std::string& path) {
+    Outcome outcome;
+    Platform::FileContent file;
+    std::uint64_t length = 0;
+    if (!file.Open(path.c_str()) || !file.ReadAll(Buffer, length)) {
+      outcome.Err = Message(path, std::strerror(Platform::LastError()));
+      outcome.Trouble = true;
+      return outcome;
+    }
+    const std::string_view content(Buffer.data(), static_cast<std::size_t>(length));
+    if (!Command.Text && FirstBlockHoldsNul(content)) return outcome;
+    LineReport report(Options, path, outcome.Out);
+    ReportFeed feed(report, Options, content, 1);
+    Matcher.Scan(path, content, Options.NeedsSpans(),
+                 [&](std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
+                   return feed.OnMatching(number, start, end, spans);
+                 });
+    feed.Finish();
+    report.Finish();
+    outcome.Selected = Options.FilesWithoutMatch ? report.Selected() == 0 : report.Selected() != 0;
+    return outcome;
+  }
+
+  // Standard input, block by block, each written out before the next is read.
+  Outcome SearchInput(int input, std::ostream& out) {
+    Outcome outcome;
+    std::string text;
+    LineReport report(Options, StandardInputName, text);
+    InputBlocks blocks(input);
+    std::string_view lines;
+    std::uint64_t number = 1;
+    bool first = true;
+    while (blocks.Next(lines)) {
+      if (first && !Command.Text && FirstBlockHoldsNul(lines)) return outcome;
+      first = false;
+      ReportFeed feed(report, Options, lines, number);
+      Matcher.ScanText(lines, number, Options.NeedsSpans(),
+                       [&](std::uint64_t n, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
+                         return feed.OnMatching(n, start, end, spans);
+                       });
+      feed.Finish();
+      number += static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), '\n')) +
+                (lines.back() != '\n' ? 1 : 0);
+      out << text;
+      text.clear();
+      if (feed.Stopped || !out) break;
+    }
+    if (blocks.Error() != 0) {
+      outcome.Err = Message(StandardInputName, std::strerror(blocks.Error()));
+      outcome.Trouble = true;
+    }
+    report.Finish();
+    out << text;
+    outcome.Selected = Options.FilesWithoutMatch ? report.Selected() == 0 : report.Selected() != 0;
+    return outcome;
+  }
+
+ private:
+  const LineSearchCommand& Command;
+  LineOutput Options;
+  LineMatcher Matcher;
+  std::vector<char> Buffer;
+};
+
+std::vector<Entry> Entries(const LineSearchCommand& command) {
+  std::vector<Entry> entries;
+  auto walk = [&](PathSelection selection) {
+    std::vector<WalkProblem> problems;
+    WalkPaths(selection, [&](const std::string& file) { entries.push_back(Entry{file, false, {}}); }, problems);
+    for (WalkProblem& problem : problems)
+      entries.push_back(Entry{std::move(problem.Path), false, std::move(problem.Message)});
+  };
+  if (command.Selection.Paths.empty()) {
+    walk(command.Selection);
+    return entries;
+  }
+  for (const std::string& path : command.Selection.Paths) {
+    if (path == "-") {
+      entries.push_back(Entry{StandardInputName, true, {}});
+      continue;
+    }
+    PathSelection one = command.Selection;
+    one.Paths = {path};
+    walk(std::move(one));
+  }
+  return entries;
+}
+
+// Names are shown unless one file (or standard input) was named and is all there is.
+bool ShowNames(const LineSearchCommand& command, const std::vector<Entry>& entries) {
+  if (command.NoFileNames) return false;
+  if (command.ForceFileNames) return true;
+  const std::vector<std::string>& paths = command.Selection.Paths;
+  if (paths.size() != 1 || entries.size() != 1) return true;
+  return !(entries[0].Path == paths[0] || (entries[0].StandardInput && paths[0] == "-"));
+}
+
+// Writes the outcomes in order as the threads finish them.
+class OrderedOutput {
+ public:
+  OrderedOutput(const LineOutput& options, std::ostream& out, std::ostream& err)
+      : Options(options), Out(out), Err(err) {}
+
+  // False once nothing more should be written (output failed, or -q found its line).
+  bool Write(const Outcome& outcome) {
+    if (Options.Context() && !outcome.Out.empty() && Printed) Out << "--\n";
+    if (!outcome.Out.empty()) Printed = true;
+    Out << outcome.Out;
+    Err << outcome.Err;
+    Selected = Selected || outcome.Selected;
+    Trouble = Trouble || outcome.Trouble;
+    return Out && !(Options.Quiet && Selected);
+  }
+
+  int Status() const {
+    if (Options.Quiet && Selected) return Found;
+    if (Trouble) return ExitStatus::Trouble;
+    return Selected ? Found : NothingFound;
+  }
+
+  bool Printed = false;
+  bool Selected = false;
+  bool Trouble = false;
+
+ private:
+  const LineOutput& Options;
+  std::ostream& Out;
+  std::ostream& Err;
+};
+
+Outcome ProblemOutcome(const Entry& entry) {
+  Outcome outcome;
+  outcome.Err = Message(entry.Path, entry.Problem);
+  outcome.Trouble = true;
+  return outcome;
+}
+
+// Several threads take files in turn; the main thread writes each file's outcome as soon as
+// those before it are written, and handles standard input where it stands.
+class ParallelSearch {
+ public:
+  ParallelSearch(const LineSearchCommand& command, const LinePatterns& patterns, bool names,
+                 const std::vector<Entry>& entries)
+      : Command(command), Patterns(patterns), Names(names), Items(entries), Results(entries.size()),
+        Done(entries.size(), false) {}
+
+  void Run(unsigned int threads, int input, std::ostream& out, OrderedOutput& output) {
+    std::vector<std::thread> workers;
+    struct Joiner {
+      ParallelSearch& Search;
+      std::vector<std::thread>& Threads;
+      ~Joiner() {
+        {
+          std::lock_guard<std::mutex> lock(Search.Lock);
+          Search.Stop = true;
+        }
+        Search.WorkReady.notify_all();
+        for (std::thread& thread : Threads) thread.join();
+      }
+    } joiner{*this, workers};
+    for (unsigned int i = 0; i < threads; ++i) workers.emplace_back([this] { Work(); });
+
+    FileSearcher own(Command, Patterns, Names);
+    for (std::size_t i = 0; i < Items.size(); ++i) {
+      Outcome outcome;
+      if (Items[i].StandardInput) {
+        outcome = own.SearchInput(input, out);
+      } else {
+        std::unique_lock<std::mutex> lock(Lock);
+        ResultReady.wait(lock, [&] { return Done[i]; });
+        outcome = std::move(Results[i]);
+        Results[i] = Outcome();
+      }
+      {
+        std::lock_guard<std::mutex> lock(Lock);
+        Written = i + 1;
+      }
+      WorkReady.notify_all();
+      if (Failure) std::rethrow_exception(Failure);
+      if (!output.Write(outcome)) break;
+    }
+  }
+
+ private:
+  void Work() {
+    try {
+      FileSearcher searcher(Command, Patterns, Names);
+      for (;;) {
+        std::size_t index;
+        {
+          std::unique_lock<std::mutex> lock(Lock);
+          // Keep within a window of the writer, so finished outcomes never pile up.
+          WorkReady.wait(lock, [&] { return Stop || Next >= Items.size() || Next < Written + Window; });
+          if (Stop || Next >= Items.size()) return;
+          index = Next++;
+        }
+        Outcome outcome;
+        const Entry& entry = Items[index];
+        if (!entry.Problem.empty())
+          outcome = ProblemOutcome(entry);
+        else if (!entry.StandardInput)
+          outcome = searcher.Search(entry.Path);
+        {
+          std::lock_guard<std::mutex> lock(Lock);
+          Results[index] = std::move(outcome);
+          Done[index] = true;
+        }
+        ResultReady.notify_all();
+      }
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(Lock);
+      if (!Failure) Failure = std::current_exception();
+      std::fill(Done.begin(), Done.end(), true);  // the writer stops at the failure
+      ResultReady.notify_all();
+    }
+  }
+
+  static constexpr std::size_t Window = 256;
+
+  const LineSearchCommand& Command;
+  const LinePatterns& Patterns;
+  bool Names;
+  const std::vector<Entry>& Items;
+  std::vector<Outcome> Results;
+  std::vector<bool> Done;
+  std::mutex Lock;
+  std::condition_variable WorkReady;
+  std::condition_variable ResultReady;
+  std::size_t Next = 0;
+  std::size_t Written = 0;
+  bool Stop = false;
+  std::exception_ptr Failure;
+};
+
+}  // namespace
+
+int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out, std::ostream& err) {
+  LinePatterns patterns;
+  std::string error;
+  if (!patterns.Prepare(command.Search, error)) {
+    err << "regextool: bad pattern: " << error << '\n';
+    return Trouble;
+  }
+  const std::vector<Entry> entries = Entries(command);
+  const bool names = ShowNames(command, entries);
+  OrderedOutput output(command.Output, out, err);
+  const std::size_t files = static_cast<std::size_t>(
+      std::count_if(entries.begin(), entries.end(), [](const Entry& e) { return !e.StandardInput; }));
+  const unsigned int threads =
+      static_cast<unsigned int>(std::min<std::size_t>(command.Threads, files));
+  if (threads <= 1) {
+    FileSearcher searcher(command, patterns, names);
+    for (const Entry& entry : entries) {
+      const Outcome outcome = !entry.Problem.empty() ? ProblemOutcome(entry)
+                              : entry.StandardInput  ? searcher.SearchInput(input, out)
+                                                     : searcher.Search(entry.Path);
+      if (!output.Write(outcome)) break;
+    }
+  } else {
+    ParallelSearch search(command, patterns, names, entries);
+    search.Run(threads, input, out, output);
+  }
+  return output.Status();
+}
+
+}  // namespace RegexTool
