@@ -265,8 +265,10 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     if (!FinishLineSearch(*command, lineSearch, ::isatty(STDOUT_FILENO) == 1, err)) return Trouble;
     return RunLineSearch(lineSearch.Command, input, out, err);
   }
-  return RunChange(settings, MakeChangeCommand(arguments, changeArguments, colourChoice), out,
-                   err);
+  if (change->parsed())
+    return RunChange(settings, MakeChangeCommand(arguments, changeArguments, colourChoice), out,
+                     err);
+  return Trouble;  // the parser asks for one sub-command
 }
 
 }  // namespace RegexTool
