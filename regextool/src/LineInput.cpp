@@ -43,8 +43,11 @@ bool LineInput::Next(std::string_view& line, bool& terminated) {
 }
 
 bool LineInput::NextLines(std::size_t want, std::string_view& lines) {
+  // Waits for no more input than one read brings once whole lines are at hand, so a slow
+  // producer's lines go on without waiting for a block to fill.
+  bool read = false;
   for (;;) {
-    if (End - Begin >= want || AtEnd) {
+    if (End - Begin >= want || AtEnd || read) {
       const char* first = Bytes() + Begin;
       const void* lastFeed = End > Begin ? ::memrchr(first, '\n', End - Begin) : nullptr;
       if (lastFeed != nullptr || AtEnd) {
@@ -59,6 +62,7 @@ bool LineInput::NextLines(std::size_t want, std::string_view& lines) {
       }
     }
     if (!Refill()) return false;
+    read = true;
   }
 }
 

@@ -24,8 +24,8 @@ class LineInput {
   // read error (see Error).
   bool Next(std::string_view& line, bool& terminated);
 
-  // Whole lines, line feeds included, of at least `want` bytes where the input holds as many,
-  // valid until the next call; the last line of the input may lack its line feed. False at the
+  // Whole lines, line feeds included: at least `want` bytes where the input already holds as
+  // many, else what whole lines one more read brings; valid until the next call; the last line of the input may lack its line feed. False at the
   // end of the input or on a read error.
   bool NextLines(std::size_t want, std::string_view& lines);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,19 @@ TEST(LineMerge, SpanningMatchDeepInTheInputFallsBackToLines) {
   EXPECT_EQ(result.Status, 0);
   EXPECT_EQ(result.Out, input + "x\ny\n<xzy>\n");
   EXPECT_EQ(RunTool({"merge", "x[^a]y", "<$&>"}, input + "x\ny\n").Status, 1);
+}
+
+TEST(LineMerge, LinesCutAcrossWritesAreWholeAgain) {
+  ToolTest::ToolRun run;
+  run.Arguments = {"merge", "^key([0-9]+)$", "<$1>"};
+  run.In = ToolTest::InputKind::Pipe;
+  run.Feed = [](int descriptor) {
+    for (const char* piece : {"ke", "y1\nke", "y", "2\n", "\nkey3"})
+      ASSERT_GT(::write(descriptor, piece, std::strlen(piece)), 0);
+  };
+  const ToolTest::ToolResult result = ToolTest::RunTool(run);
+  EXPECT_EQ(result.Status, 0);
+  EXPECT_EQ(result.Out, "<1>\n<2>\n\n<3>");
 }
 
 // ---- memory ----
