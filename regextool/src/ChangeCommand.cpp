@@ -98,19 +98,19 @@ class ChangeWorker {
                                      "wild cards; the file was not searched"));
       return outcome;
     }
+    // The file search passes over a file it cannot read without a word.
+    if (!Readable(file, outcome)) return outcome;
     outcome.Plan = Planner.Plan(file, Command.DryRun);
     if (outcome.Plan.Changing == 0) return outcome;
-    if (outcome.Plan.SpansLines && !Command.WholeText) {
-      outcome.Problems.push_back(Row(file, "MatchSpansLines",
-                                     "a match takes a line feed; --whole-text allows that"));
-      return outcome;
-    }
     if (Search.BackupFile(file)) {
       outcome.Skipped = "its name carries the save extension ." + Command.SaveExtension +
                         " (an earlier run's saved copy)";
     } else if (Search.ReadOnlyFile(file)) {
       outcome.Skipped = "it is read-only";
       outcome.SkipIsTrouble = true;
+    } else if (outcome.Plan.SpansLines && !Command.WholeText) {
+      outcome.Problems.push_back(Row(file, "MatchSpansLines",
+                                     "a match takes a line feed; --whole-text allows that"));
     } else if (Command.DryRun) {
       Preview(file, outcome);
     }
@@ -142,6 +142,13 @@ class ChangeWorker {
   }
 
  private:
+  static bool Readable(const std::string& file, FileOutcome& outcome) {
+    Platform::FileContent reader;
+    if (reader.Open(file.c_str())) return true;
+    outcome.Problems.push_back(Row(file, "OpenFileFailed", std::strerror(Platform::LastError())));
+    return false;
+  }
+
   void Preview(const std::string& file, FileOutcome& outcome) {
     std::string before, after;
     int error = 0;

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -257,6 +258,18 @@ TEST_F(Change, PathsAreFilesAndDirectoriesAndAMissingOneIsTrouble) {
   EXPECT_THAT(result.Out, HasSubstr("2 replacements written, 2 files changed"));
   EXPECT_THAT(TemporaryDirectory::Read(Tree / "notes/todo.txt"), HasSubstr("new.example.org"));
   EXPECT_THAT(TemporaryDirectory::Read(Tree / "app.ini"), HasSubstr("old.example.org"));
+}
+
+TEST_F(Change, UnreadableFileIsNamedAndTheRestIsChanged) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  ASSERT_EQ(::chmod((Tree / "app.ini").c_str(), 0), 0);
+  const ToolTest::ToolResult result =
+      RunIn(Tree.Path(), {"change", "old", "new", "app.ini", "deploy.conf"});
+  ::chmod((Tree / "app.ini").c_str(), 0600);
+  EXPECT_EQ(result.Status, 2);
+  EXPECT_THAT(result.Out, HasSubstr("OpenFileFailed"));
+  EXPECT_THAT(result.Out, HasSubstr(std::strerror(EACCES)));
+  EXPECT_THAT(result.Out, HasSubstr("1 replacement written, 1 file changed"));
 }
 
 TEST_F(Change, BinaryFilesAreLeftAloneUnlessAsked) {
