@@ -134,6 +134,47 @@ TEST(LineMerge, LinesCutAcrossWritesAreWholeAgain) {
   EXPECT_EQ(result.Out, "<1>\n<2>\n\n<3>");
 }
 
+// Blocks of lines and single lines must give the same output for every pattern. A match
+// option that changes nothing here (the input holds no NUL) makes the tool go line by line;
+// for grep, so does --context-records, whose extra records are cut off before comparing.
+TEST(LineBlocks, AgreeWithLineByLineOnGeneratedInput) {
+  std::string input;
+  unsigned state = 12345;
+  const std::string alphabet = "abx7 \t";
+  for (int line = 0; line < 5000; ++line) {  // more than one block
+    state = state * 1103515245u + 12345u;
+    const std::size_t length = (state >> 16) % 9 == 0 ? 0 : (state >> 16) % 40;
+    for (std::size_t i = 0; i < length; ++i) {
+      state = state * 1103515245u + 12345u;
+      input += alphabet[(state >> 16) % alphabet.size()];
+    }
+    input += '\n';
+  }
+  input += "ab";  // a last line without its line feed
+  const auto cutContext = [](std::string text) {
+    std::string cut;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(",\"prefix\""); at != std::string::npos;
+         at = text.find(",\"prefix\"", from)) {
+      cut.append(text, from, at - from);
+      from = text.find('\n', at);
+      cut += '}';
+    }
+    return cut + text.substr(from);
+  };
+  for (const char* pattern : {"x*", "^$", "(a)(x)?", "\\bab", "\\B", "[^a]", "\\s*$", "^|b"}) {
+    const std::string merged = RunTool({"merge", pattern, "<$&>"}, input).Out;
+    const std::string mergedByLine =
+        RunTool({"merge", "--match-option", "MatchNotDotNullCharacter", pattern, "<$&>"}, input)
+            .Out;
+    EXPECT_EQ(merged, mergedByLine) << pattern;
+    const std::string grepped = RunTool({"grep", "--json", pattern}, input).Out;
+    const std::string greppedByLine =
+        cutContext(RunTool({"grep", "--json", "--context-records", pattern}, input).Out);
+    EXPECT_EQ(grepped, greppedByLine) << pattern;
+  }
+}
+
 // ---- memory ----
 
 // `lines` bytes of short records (a key, a tab, a value with one match in a hundred lines),
