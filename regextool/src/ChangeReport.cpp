@@ -110,16 +110,6 @@ void PrintSummary(std::ostream& out, const ChangeSummary& summary) {
     out << Plural(summary.Replacements, "replacement", "replacements") << " written, "
         << Plural(summary.FilesChanged, "file", "files") << " changed\n";
   }
-  if (!summary.StoppedAt.empty())
-    out << "the run " << (summary.DryRun ? "would stop" : "stopped") << " at " << summary.StoppedAt
-        << ": " << summary.StoppedReason << "; it and the files after it "
-        << (summary.DryRun ? "would be" : "were") << " left alone\n";
-}
-
-std::string StopReason(RegularExpression& re, const std::string& file) {
-  if (re.BackupFile(file)) return "its name carries the save extension ." + re.GetSaveExtension();
-  if (re.ReadOnlyFile(file)) return "it is read-only";
-  return std::string();
 }
 
 }  // namespace RegexTool

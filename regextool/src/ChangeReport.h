@@ -46,14 +46,8 @@ struct ChangeSummary {
   unsigned int Replacements = 0;
   std::size_t FilesChanged = 0;
   bool DryRun = false;
-  std::string StoppedAt;      // the file the run ended at, empty when it went to the end
-  std::string StoppedReason;  // why it ended there
 };
 
 void PrintSummary(std::ostream& out, const ChangeSummary& summary);
-
-// Why a change run of `re` ends when it reaches `file`: it is a saved copy or read-only.
-// Empty when it does not.
-std::string StopReason(RegexClass::RegularExpression& re, const std::string& file);
 
 }  // namespace RegexTool
