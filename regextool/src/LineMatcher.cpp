@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-
-#include "Glob.h"
+#include <memory>
 
 namespace RegexTool {
 namespace {
 
-using RegexClass::REMatchInfo;
+using RegexClass::REMatchViewInfo;
 using RegexClass::RegularExpression;
-
-// The file search takes a mask: a path holding a mask's wildcards cannot name one file.
-bool NamesOneFile(const std::string& path) { return path.find_first_of("*?") == std::string::npos; }
 
 std::size_t LineEnd(std::string_view content, std::size_t from) {
   const void* newline = from < content.size()
@@ -25,18 +21,33 @@ std::size_t LineEnd(std::string_view content, std::size_t from) {
 
 }  // namespace
 
-// Follows the file search's matches through the content.
-class LineMatcher::FileRun {
+// Follows the matches of a grep over a text (the whole-text grep's, or the file search's in
+// one file) through that text.
+class LineMatcher::TextRun {
  public:
-  FileRun(LineMatcher& owner, std::string_view content, bool wantSpans, const MatchingLineSink& sink)
-      : Owner(owner), Content(content), WantSpans(wantSpans),
-        Test(owner.Patterns.CandidatesNeedTest()), Sink(sink) {}
+  TextRun(LineMatcher& owner, std::string_view content, std::uint64_t firstNumber, bool wantSpans,
+          const MatchingLineSink& sink)
+      : Owner(owner), Content(content), WantSpans(wantSpans), Test(owner.Patterns.CandidatesNeedTest()),
+        Sink(sink), FirstNumber(firstNumber) {}
 
-  void OnMatch(RegularExpression*, std::string, const REMatchInfo& info, unsigned int line,
-               bool& bcontinue) {
-    if (Stopped || info.empty() || info[0].Position < 0) return;
-    const auto start = static_cast<std::size_t>(info[0].Position);
-    const std::size_t end = start + info[0].MatchString.size();
+  void OnMatch(RegularExpression*, const REMatchViewInfo& info, unsigned int line,
+               std::uint64_t startOfLine, bool& bcontinue) {
+    if (info.empty() || info[0].Position < 0) return;
+    Found(static_cast<std::size_t>(info[0].Position), info[0].MatchString.size(),
+          static_cast<std::size_t>(startOfLine), line, bcontinue);
+  }
+
+  // A match of `length` bytes at `start`, on the line starting at `startOfLine` (NoLine: to be
+  // found) whose index in the text is `line` (from 1), as the search counted it. Clears
+  // `bcontinue` when nothing more is wanted from this text.
+  void Found(std::size_t start, std::size_t length, std::size_t startOfLine, unsigned int line,
+             bool& bcontinue) {
+    const std::uint64_t number = FirstNumber - 1 + line;
+    if (Stopped) {
+      bcontinue = false;
+      return;
+    }
+    const std::size_t end = start + length;
     // An empty match after the last newline is on no line.
     if (start == Content.size() && (Content.empty() || Content.back() == '\n')) return;
     if (start < Settled) {
@@ -44,13 +55,15 @@ class LineMatcher::FileRun {
       if (end > Settled && Settled < Content.size()) {
         const auto newlines = std::count(Content.begin() + static_cast<std::ptrdiff_t>(start),
                                          Content.begin() + static_cast<std::ptrdiff_t>(Settled), '\n');
-        TestTouched(Settled, end, line + static_cast<std::uint64_t>(newlines));
+        TestTouched(Settled, end, number + static_cast<std::uint64_t>(newlines));
         if (Stopped) bcontinue = false;
       }
       return;
     }
-    if (end > Content.size()) {
-      // The file grew or changed after it was read: what was read is what is reported.
+    if (end > Content.size() || (startOfLine != NoLine && startOfLine > start)) {
+      // Not a match of this text (a file that changed after it was read): nothing more of
+      // it can be trusted.
+      Stopped = true;
       bcontinue = false;
       return;
     }
@@ -59,23 +72,24 @@ class LineMatcher::FileRun {
       bcontinue = false;
       return;
     }
-    std::size_t lineStart = PendingStart;
+    std::size_t lineStart = PendingStart != NoLine ? PendingStart : startOfLine;
     if (lineStart == NoLine) {
-      lineStart = start;
-      while (lineStart > Settled && Content[lineStart - 1] != '\n') --lineStart;
+      const void* newline = start > Settled ? ::memrchr(Content.data() + Settled, '\n', start - Settled) : nullptr;
+      lineStart = newline == nullptr ? Settled
+                                     : static_cast<std::size_t>(static_cast<const char*>(newline) - Content.data()) + 1;
     }
     const std::size_t lineEnd = PendingStart != NoLine ? PendingEnd : LineEnd(Content, start);
     if (end > lineEnd) {
       // Over a newline: each line it touches is tested as its own text, this one included.
       PendingStart = NoLine;
-      TestTouched(lineStart, end, line);
+      TestTouched(lineStart, end, number);
       if (Stopped) bcontinue = false;
       return;
     }
     if (PendingStart == NoLine) {
       PendingStart = lineStart;
       PendingEnd = lineEnd;
-      PendingNumber = line;
+      PendingNumber = number;
       Pending.clear();
     }
     if (!WantSpans || Test) {
@@ -89,9 +103,9 @@ class LineMatcher::FileRun {
 
   void Finish() { Flush(); }
 
- private:
   static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
 
+ private:
   void Flush() {
     if (PendingStart == NoLine) return;
     const std::size_t start = PendingStart, end = PendingEnd;
@@ -132,32 +146,85 @@ class LineMatcher::FileRun {
   std::uint64_t PendingNumber = 0;
   std::vector<Span> Pending;
   bool Stopped = false;
+  std::uint64_t FirstNumber;
+};
+
+// Follows the file search's matches from file to file.
+class LineMatcher::FilesRun {
+ public:
+  FilesRun(LineMatcher& owner, bool wantSpans, const FileEntry& enter, const MatchingLineSink& sink)
+      : Owner(owner), WantSpans(wantSpans), Enter(enter), Sink(sink) {}
+
+  void OnMatch(RegularExpression*, std::string_view file, const REMatchViewInfo& info, unsigned int line,
+               bool& bcontinue) {
+    if (file != Name) {
+      Finish();
+      Name.assign(file.data(), file.size());
+      const std::string_view* text = Enter(Name);
+      if (text != nullptr) Current = std::make_unique<TextRun>(Owner, *text, 1, WantSpans, Sink);
+    }
+    if (!Current || info.empty() || info[0].Position < 0) return;
+    bool more = true;
+    Current->Found(static_cast<std::size_t>(info[0].Position), info[0].MatchString.size(), TextRun::NoLine,
+                   line, more);
+    if (!more) Finish();  // this file is done; the search goes on with the next
+    (void)bcontinue;
+  }
+
+  void Finish() {
+    if (Current) Current->Finish();
+    Current.reset();
+  }
+
+ private:
+  LineMatcher& Owner;
+  bool WantSpans;
+  const FileEntry& Enter;
+  const MatchingLineSink& Sink;
+  std::string Name;
+  std::unique_ptr<TextRun> Current;
 };
 
 LineMatcher::LineMatcher(const LinePatterns& patterns) : Patterns(patterns), Tester(patterns) {
   if (patterns.FileSearchUsable()) patterns.ConfigureFileSearch(FileSearch);
+  if (!patterns.WholeTextUsable()) return;
+  patterns.ConfigureWholeText(WholeText);
+  WholeText.ParseExpression();
 }
 
-void LineMatcher::Scan(const std::string& path, std::string_view content, bool wantSpans,
-                       const MatchingLineSink& sink) {
-  if (!Patterns.FileSearchUsable() || !NamesOneFile(path)) {
-    ScanText(content, 1, wantSpans, sink);
-    return;
-  }
-  FileRun run(*this, content, wantSpans, sink);
-  FileSearch.SetFilesToMatch(path);
-  FileSearch.SetOnGreppingFilesClosure(
-      RegularExpression::FileMatchEventClosure(&run, &FileRun::OnMatch));
+void LineMatcher::ScanFiles(const std::string& mask, bool wantSpans, const FileEntry& enter,
+                            const MatchingLineSink& sink) {
+  FilesRun run(*this, wantSpans, enter, sink);
+  FileSearch.SetFilesToMatch(mask);
+  FileSearch.SetOnGreppingFilesViewClosure(
+      RegularExpression::FileMatchViewEventClosure(&run, &FilesRun::OnMatch));
   FileSearch.GrepFiles();
+  FileSearch.SetOnGreppingFilesViewClosure(RegularExpression::FileMatchViewEventClosure());
   run.Finish();
 }
 
-void LineMatcher::ScanText(std::string_view content, std::uint64_t firstNumber, bool wantSpans,
-                           const MatchingLineSink& sink) {
+void LineMatcher::Scan(std::string_view text, std::uint64_t firstNumber, bool wantSpans,
+                       const MatchingLineSink& sink) {
+  if (!Patterns.WholeTextUsable()) {
+    ScanLines(text, firstNumber, wantSpans, sink);
+    return;
+  }
+  TextRun run(*this, text, firstNumber, wantSpans, sink);
+  WholeText.SetStringToMatch(std::string(text));
+  WholeText.SetOnGreppingViewClosure(
+      RegularExpression::ContinueMatchViewEventClosure(&run, &TextRun::OnMatch));
+  WholeText.Grep();
+  WholeText.SetOnGreppingViewClosure(RegularExpression::ContinueMatchViewEventClosure());
+  WholeText.SetStringToMatch(std::string());  // the text is not kept past its search
+  run.Finish();
+}
+
+void LineMatcher::ScanLines(std::string_view text, std::uint64_t firstNumber, bool wantSpans,
+                            const MatchingLineSink& sink) {
   std::uint64_t number = firstNumber;
-  for (std::size_t start = 0; start < content.size(); ++number) {
-    const std::size_t end = LineEnd(content, start);
-    if (Tester.Test(content.substr(start, end - start), wantSpans ? &Spans : nullptr)) {
+  for (std::size_t start = 0; start < text.size(); ++number) {
+    const std::size_t end = LineEnd(text, start);
+    if (Tester.Test(text.substr(start, end - start), wantSpans ? &Spans : nullptr)) {
       if (!wantSpans) Spans.clear();
       if (!sink(number, start, end, Spans)) return;
     }

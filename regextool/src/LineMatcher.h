@@ -1,8 +1,8 @@
 #pragma once
-// Finds the lines of one file that hold a match, in order. Where it can, the toolkit's file
-// search over the file finds the candidates (its matches carry their lines); a match that runs
-// over a newline, and every candidate under -w or -x, is settled by testing the lines it
-// touches one by one with the string operations. Otherwise every line is tested so.
+// Finds the lines of a text that hold a match, in order. Where it can, one grep over the
+// whole text (with `.` kept off newlines) finds the candidates, its matches reported as views
+// with their line (for many files at once, the toolkit's file search does the same); a match that runs over a newline, and every candidate under -w or -x, is
+// settled by testing the lines it touches one by one. Otherwise every line is tested so.
 // One matcher per thread: it owns its pattern objects.
 
 #include <grepcore/Regularexpressionclass.h>
@@ -18,28 +18,39 @@
 
 namespace RegexTool {
 
-// A line that holds a match: its number (from 1), its bounds in the content (without the
-// newline), and its matches when asked for. Returning false ends the search.
+// A line that holds a match: its number, its bounds in the text (without the newline), and
+// its matches when asked for. Returning false ends the search.
 using MatchingLineSink = std::function<bool(std::uint64_t number, std::size_t start,
                                             std::size_t end, const std::vector<Span>& spans)>;
+
+// Called when the file search enters a file with a match (the path as the search names it):
+// the text of that file to report on, or null to pass its matches over.
+using FileEntry = std::function<const std::string_view*(const std::string& file)>;
 
 class LineMatcher {
  public:
   explicit LineMatcher(const LinePatterns& patterns);
 
-  // Reports the matching lines of `content`, the text of the file `path` (read by the
-  // caller). With `wantSpans`, each line comes with its matches.
-  void Scan(const std::string& path, std::string_view content, bool wantSpans,
+  // Reports the matching lines of `text`, whose first line has the number `firstNumber`.
+  // With `wantSpans`, each line comes with its matches.
+  void Scan(std::string_view text, std::uint64_t firstNumber, bool wantSpans,
             const MatchingLineSink& sink);
 
-  // The same over text of no file (standard input), numbering from `firstNumber`.
-  void ScanText(std::string_view content, std::uint64_t firstNumber, bool wantSpans,
-                const MatchingLineSink& sink);
+  // One run of the toolkit's file search over the files `mask` names (usable when the
+  // patterns' FileSearchUsable()): each file with a match is entered, then its matching lines
+  // go to `sink`, file by file. A file never entered holds no matching line.
+  void ScanFiles(const std::string& mask, bool wantSpans, const FileEntry& enter,
+                 const MatchingLineSink& sink);
 
  private:
-  class FileRun;
+  class TextRun;
+  class FilesRun;
+  void ScanLines(std::string_view text, std::uint64_t firstNumber, bool wantSpans,
+                 const MatchingLineSink& sink);
+
   const LinePatterns& Patterns;
   LineTester Tester;
+  RegexClass::RegularExpression WholeText;
   RegexClass::RegularExpression FileSearch;
   std::vector<Span> Spans;
 };

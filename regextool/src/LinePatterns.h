@@ -1,8 +1,8 @@
 #pragma once
 // The patterns of a line search as grep takes them: -e (repeatable), -f FILE, or the one
 // positional PATTERN, each split at its newlines, with -F, -i, -w, -x and --syntax. Decides
-// whether the toolkit's file search can find the candidate lines (it reads the normal syntax
-// and honours only case-insensitivity) or every line must be tested with the string operations.
+// whether one grep over a whole text can find the candidate lines or every line must be
+// tested on its own.
 
 #include <string>
 #include <vector>
@@ -31,25 +31,30 @@ class LinePatterns {
   // True when one pattern is empty: it matches (emptily) at the start of every line.
   bool MatchesEveryLine() const { return EmptyPattern; }
 
-  // True when the file search can find every line that holds a match: the pattern in the
-  // normal syntax (literals escaped into it), no options it would drop, nothing that means the
-  // start or end of the whole text.
+  // True when one grep over a whole text finds every line that holds a match (with `.` kept
+  // off newlines): nothing in the patterns means the start or end of the whole text, and
+  // joining several patterns renumbers no back-reference.
+  bool WholeTextUsable() const { return WholeText; }
+  // True when the toolkit's file search can find the candidate lines of whole files as well:
+  // it reads the normal syntax (literals are escaped into it) and honours only
+  // case-insensitivity among the compile options.
   bool FileSearchUsable() const { return FileSearchable; }
-  // The pattern the file search runs: the patterns as alternatives of one.
-  const std::string& FileSearchPattern() const { return Joined; }
-  // True when a line the file search finds must still be tested on its own (-w, -x).
+  // Sets `re` up for the file search: the patterns as alternatives of one, in the normal syntax.
+  void ConfigureFileSearch(RegexClass::RegularExpression& re) const;
+
+  // True when a line the whole-text grep finds must still be tested on its own (-w, -x).
   bool CandidatesNeedTest() const { return Search.WordRegexp || Search.LineRegexp; }
 
   // Sets `re` up for the string operations on one pattern (syntax, options, case, -F).
   void ConfigureString(RegexClass::RegularExpression& re, const std::string& pattern) const;
-  // Sets `re` up for the file search of FileSearchPattern().
-  void ConfigureFileSearch(RegexClass::RegularExpression& re) const;
+  // Sets `re` up for the whole-text grep: the patterns as alternatives of one.
+  void ConfigureWholeText(RegexClass::RegularExpression& re) const;
 
  private:
   LineSearchSettings Search;
   std::vector<std::string> Patterns;
-  std::string Joined;
   bool EmptyPattern = false;
+  bool WholeText = false;
   bool FileSearchable = false;
 };
 

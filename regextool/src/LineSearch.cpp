@@ -8,8 +8,10 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <memory>
 #include <new>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -26,7 +28,23 @@ struct Entry {
   std::string Path;
   bool StandardInput = false;
   std::string Problem;  // a path the walk could not take: the message only
+  bool Walked = false;  // met inside a directory (or named by a mask), not named itself
 };
+
+// Entries searched together: files of one directory, by one run of the toolkit's file search
+// over `Mask`; or one entry alone (no mask).
+struct Batch {
+  std::size_t First = 0;
+  std::size_t Count = 1;
+  std::string Mask;
+};
+
+std::string_view BaseName(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view DirectoryPart(std::string_view path) { return path.substr(0, path.size() - BaseName(path).size()); }
 
 struct Outcome {
   std::string Out;
@@ -94,27 +112,67 @@ class FileSearcher {
     Options.FileNames = fileNames;
   }
 
-  Outcome Search(const std::string& path) {
+  // One file; `holdsMatch` false when a search of it found nothing already.
+  Outcome Search(const std::string& path, bool holdsMatch = true) {
     Outcome outcome;
-    Platform::FileContent file;
-    std::uint64_t length = 0;
-    if (!file.Open(path.c_str()) || !file.ReadAll(Buffer, length)) {
-      outcome.Err = Message(path, std::strerror(Platform::LastError()));
-      outcome.Trouble = true;
+    if (!holdsMatch && !Options.NeedsEveryLine() && !Options.Count && !Options.FilesWithoutMatch) {
+      // Nothing to print: only a file that cannot be read is worth a word.
+      Platform::FileContent file;
+      if (!file.Open(path.c_str())) Fail(path, outcome);
       return outcome;
     }
-    const std::string_view content(Buffer.data(), static_cast<std::size_t>(length));
-    if (!Command.Text && FirstBlockHoldsNul(content)) return outcome;
+    std::string_view content;
+    if (!Read(path, outcome, content)) return outcome;
     LineReport report(Options, path, outcome.Out);
     ReportFeed feed(report, Options, content, 1);
-    Matcher.Scan(path, content, Options.NeedsSpans(),
-                 [&](std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
-                   return feed.OnMatching(number, start, end, spans);
-                 });
+    if (holdsMatch)
+      Matcher.Scan(content, 1, Options.NeedsSpans(),
+                   [&](std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
+                     return feed.OnMatching(number, start, end, spans);
+                   });
     feed.Finish();
     report.Finish();
     outcome.Selected = Options.FilesWithoutMatch ? report.Selected() == 0 : report.Selected() != 0;
     return outcome;
+  }
+
+  // The files of a batch, by one run of the file search; one outcome per file.
+  void SearchBatch(const std::vector<Entry>& entries, const Batch& batch, std::vector<Outcome>& outcomes) {
+    outcomes.assign(batch.Count, Outcome());
+    std::unordered_map<std::string_view, std::size_t> byName;
+    for (std::size_t i = 0; i < batch.Count; ++i) byName.emplace(BaseName(entries[batch.First + i].Path), i);
+    std::vector<bool> entered(batch.Count, false);
+    std::size_t current = 0;
+    std::string_view content;
+    std::unique_ptr<LineReport> report;
+    std::unique_ptr<ReportFeed> feed;
+    auto close = [&] {
+      if (!feed) return;
+      feed->Finish();
+      report->Finish();
+      outcomes[current].Selected = Options.FilesWithoutMatch ? report->Selected() == 0 : report->Selected() != 0;
+      feed.reset();
+      report.reset();
+    };
+    const FileEntry enter = [&](const std::string& file) -> const std::string_view* {
+      close();
+      const auto found = byName.find(BaseName(file));
+      if (found == byName.end() || entered[found->second]) return nullptr;  // not one of ours
+      current = found->second;
+      entered[current] = true;
+      const std::string& path = entries[batch.First + current].Path;
+      if (!Read(path, outcomes[current], content)) return nullptr;
+      report = std::make_unique<LineReport>(Options, path, outcomes[current].Out);
+      feed = std::make_unique<ReportFeed>(*report, Options, content, 1);
+      return &content;
+    };
+    Matcher.ScanFiles(batch.Mask, Options.NeedsSpans(), enter,
+                      [&](std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
+                        return feed && feed->OnMatching(number, start, end, spans);
+                      });
+    close();
+    for (std::size_t i = 0; i < batch.Count; ++i)
+      if (!entered[i]) outcomes[i] = Search(entries[batch.First + i].Path, false);
   }
 
   // Standard input, block by block, each written out before the next is read.
@@ -130,7 +188,7 @@ class FileSearcher {
       if (first && !Command.Text && FirstBlockHoldsNul(lines)) return outcome;
       first = false;
       ReportFeed feed(report, Options, lines, number);
-      Matcher.ScanText(lines, number, Options.NeedsSpans(),
+      Matcher.Scan(lines, number, Options.NeedsSpans(),
                        [&](std::uint64_t n, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
                          return feed.OnMatching(n, start, end, spans);
                        });
@@ -152,19 +210,72 @@ class FileSearcher {
   }
 
  private:
+  // Reads the file into the buffer; false (with the outcome saying why, or nothing for a
+  // binary file) when it is not to be searched.
+  bool Read(const std::string& path, Outcome& outcome, std::string_view& content) {
+    Platform::FileContent file;
+    std::uint64_t length = 0;
+    if (!file.Open(path.c_str()) || !file.ReadAll(Buffer, length)) {
+      Fail(path, outcome);
+      return false;
+    }
+    content = std::string_view(Buffer.data(), static_cast<std::size_t>(length));
+    return Command.Text || !FirstBlockHoldsNul(content);
+  }
+
+  static void Fail(const std::string& path, Outcome& outcome) {
+    outcome.Err = Message(path, std::strerror(Platform::LastError()));
+    outcome.Trouble = true;
+  }
+
   const LineSearchCommand& Command;
   LineOutput Options;
   LineMatcher Matcher;
   std::vector<char> Buffer;
 };
 
+// Walked files of one directory go to the file search together, which lists the directory
+// once for all of them; a mask with their common extension keeps it to files like them.
+std::vector<Batch> Batches(const std::vector<Entry>& entries, const LinePatterns& patterns) {
+  std::vector<Batch> batches;
+  for (std::size_t i = 0; i < entries.size();) {
+    Batch batch;
+    batch.First = i;
+    const Entry& first = entries[i];
+    const std::string_view directory = DirectoryPart(first.Path);
+    const bool groupable = patterns.FileSearchUsable() && first.Walked &&
+                           directory.find_first_of("*?") == std::string_view::npos;
+    std::size_t end = i + 1;
+    while (groupable && end < entries.size() && entries[end].Walked && DirectoryPart(entries[end].Path) == directory)
+      ++end;
+    batch.Count = end - i;
+    if (batch.Count >= 2) {
+      std::string_view extension = BaseName(first.Path);
+      extension = extension.find('.') == std::string_view::npos ? std::string_view()
+                                                                : extension.substr(extension.rfind('.'));
+      for (std::size_t k = i; k < end && !extension.empty(); ++k) {
+        const std::string_view name = BaseName(entries[k].Path);
+        if (name.size() <= extension.size() || name.substr(name.size() - extension.size()) != extension ||
+            extension.find_first_of("*?") != std::string_view::npos)
+          extension = std::string_view();
+      }
+      batch.Mask = std::string(directory) + "*" + std::string(extension);
+    }
+    batches.push_back(std::move(batch));
+    i = end;
+  }
+  return batches;
+}
+
 std::vector<Entry> Entries(const LineSearchCommand& command) {
   std::vector<Entry> entries;
   auto walk = [&](PathSelection selection) {
     std::vector<WalkProblem> problems;
-    WalkPaths(selection, [&](const std::string& file) { entries.push_back(Entry{file, false, {}}); }, problems);
+    const std::string named = selection.Paths.empty() ? std::string() : selection.Paths[0];
+    WalkPaths(selection, [&](const std::string& file) { entries.push_back(Entry{file, false, {}, file != named}); },
+              problems);
     for (WalkProblem& problem : problems)
-      entries.push_back(Entry{std::move(problem.Path), false, std::move(problem.Message)});
+      entries.push_back(Entry{std::move(problem.Path), false, std::move(problem.Message), false});
   };
   if (command.Selection.Paths.empty()) {
     walk(command.Selection);
@@ -172,7 +283,7 @@ std::vector<Entry> Entries(const LineSearchCommand& command) {
   }
   for (const std::string& path : command.Selection.Paths) {
     if (path == "-") {
-      entries.push_back(Entry{StandardInputName, true, {}});
+      entries.push_back(Entry{StandardInputName, true, {}, false});
       continue;
     }
     PathSelection one = command.Selection;
@@ -231,14 +342,29 @@ Outcome ProblemOutcome(const Entry& entry) {
   return outcome;
 }
 
-// Several threads take files in turn; the main thread writes each file's outcome as soon as
+// The outcomes of one batch (standard input aside, which is written as it is read).
+void SearchBatch(FileSearcher& searcher, const std::vector<Entry>& entries, const Batch& batch,
+                 std::vector<Outcome>& outcomes) {
+  if (!batch.Mask.empty()) {
+    searcher.SearchBatch(entries, batch, outcomes);
+    return;
+  }
+  outcomes.assign(1, Outcome());
+  const Entry& entry = entries[batch.First];
+  if (!entry.Problem.empty())
+    outcomes[0] = ProblemOutcome(entry);
+  else if (!entry.StandardInput)
+    outcomes[0] = searcher.Search(entry.Path);
+}
+
+// Several threads take batches in turn; the main thread writes each file's outcome as soon as
 // those before it are written, and handles standard input where it stands.
 class ParallelSearch {
  public:
   ParallelSearch(const LineSearchCommand& command, const LinePatterns& patterns, bool names,
-                 const std::vector<Entry>& entries)
-      : Command(command), Patterns(patterns), Names(names), Items(entries), Results(entries.size()),
-        Done(entries.size(), false) {}
+                 const std::vector<Entry>& entries, const std::vector<Batch>& batches)
+      : Command(command), Patterns(patterns), Names(names), Items(entries), Jobs(batches),
+        Results(entries.size()), Done(entries.size(), false) {}
 
   void Run(unsigned int threads, int input, std::ostream& out, OrderedOutput& output) {
     std::vector<std::thread> workers;
@@ -281,25 +407,26 @@ class ParallelSearch {
   void Work() {
     try {
       FileSearcher searcher(Command, Patterns, Names);
+      std::vector<Outcome> outcomes;
       for (;;) {
         std::size_t index;
         {
           std::unique_lock<std::mutex> lock(Lock);
           // Keep within a window of the writer, so finished outcomes never pile up.
-          WorkReady.wait(lock, [&] { return Stop || Next >= Items.size() || Next < Written + Window; });
-          if (Stop || Next >= Items.size()) return;
+          WorkReady.wait(lock, [&] {
+            return Stop || Next >= Jobs.size() || Jobs[Next].First < Written + Window;
+          });
+          if (Stop || Next >= Jobs.size()) return;
           index = Next++;
         }
-        Outcome outcome;
-        const Entry& entry = Items[index];
-        if (!entry.Problem.empty())
-          outcome = ProblemOutcome(entry);
-        else if (!entry.StandardInput)
-          outcome = searcher.Search(entry.Path);
+        const Batch& batch = Jobs[index];
+        SearchBatch(searcher, Items, batch, outcomes);
         {
           std::lock_guard<std::mutex> lock(Lock);
-          Results[index] = std::move(outcome);
-          Done[index] = true;
+          for (std::size_t i = 0; i < batch.Count; ++i) {
+            Results[batch.First + i] = std::move(outcomes[i]);
+            Done[batch.First + i] = true;
+          }
         }
         ResultReady.notify_all();
       }
@@ -311,12 +438,13 @@ class ParallelSearch {
     }
   }
 
-  static constexpr std::size_t Window = 256;
+  static constexpr std::size_t Window = 1024;
 
   const LineSearchCommand& Command;
   const LinePatterns& Patterns;
   bool Names;
   const std::vector<Entry>& Items;
+  const std::vector<Batch>& Jobs;
   std::vector<Outcome> Results;
   std::vector<bool> Done;
   std::mutex Lock;
@@ -338,22 +466,26 @@ int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out
     return Trouble;
   }
   const std::vector<Entry> entries = Entries(command);
+  const std::vector<Batch> batches = Batches(entries, patterns);
   const bool names = ShowNames(command, entries);
   OrderedOutput output(command.Output, out, err);
-  const std::size_t files = static_cast<std::size_t>(
-      std::count_if(entries.begin(), entries.end(), [](const Entry& e) { return !e.StandardInput; }));
-  const unsigned int threads =
-      static_cast<unsigned int>(std::min<std::size_t>(command.Threads, files));
+  const unsigned int threads = static_cast<unsigned int>(std::min<std::size_t>(command.Threads, batches.size()));
   if (threads <= 1) {
     FileSearcher searcher(command, patterns, names);
-    for (const Entry& entry : entries) {
-      const Outcome outcome = !entry.Problem.empty() ? ProblemOutcome(entry)
-                              : entry.StandardInput  ? searcher.SearchInput(input, out)
-                                                     : searcher.Search(entry.Path);
-      if (!output.Write(outcome)) break;
+    std::vector<Outcome> outcomes;
+    for (const Batch& batch : batches) {
+      if (entries[batch.First].StandardInput) {
+        if (!output.Write(searcher.SearchInput(input, out))) break;
+        continue;
+      }
+      SearchBatch(searcher, entries, batch, outcomes);
+      bool more = true;
+      for (const Outcome& outcome : outcomes)
+        if (more) more = output.Write(outcome);
+      if (!more) break;
     }
   } else {
-    ParallelSearch search(command, patterns, names, entries);
+    ParallelSearch search(command, patterns, names, entries, batches);
     search.Run(threads, input, out, output);
   }
   return output.Status();

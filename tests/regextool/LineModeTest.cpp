@@ -161,21 +161,28 @@ TEST_F(LineMode, ColourOnlyWhenAsked) {
   EXPECT_THAT(Out({"grep-files", "--color=always", "dog", "poem.txt"}), HasSubstr("a \033[1;31mdog\033[m"));
 }
 
-// The file search finds candidate lines; the string operations test lines one by one. Both
-// must select the same lines: the extended syntax sends every line through the second.
-TEST_F(LineMode, FileSearchAndLineByLineTestsAgree) {
+// One grep over the whole file (or the toolkit's file search over a directory's files) finds
+// candidate lines; lines tested one by one are the reference. Both must select the same lines: a second pattern that means the start of the
+// whole text (and never matches here) sends every line through the second.
+TEST_F(LineMode, WholeTextGrepAndLineByLineTestsAgree) {
   std::mt19937 random(7);
   const std::string letters = "ab \n";
   std::string text;
   for (int i = 0; i < 600; ++i) text += letters[random() % letters.size()];
   Tree.Write("random.txt", text);
+  // A directory's files go through the toolkit's file search together.
+  Tree.Write("r/1.txt", text.substr(0, 300));
+  Tree.Write("r/2.txt", text.substr(300));
+  Tree.Write("r/3.txt", "");
   for (const char* pattern : {"a", "ab+", "b a", "[^a]+b", "a.*b", "^b", "a$", "(ab|ba)+", "\\<ab\\>", "b[^ ]a",
                               "a[[:space:]]+b", "x*", "a|^$"}) {
     for (const char* flag : {"-n", "-o", "-v", "-w", "-x", "-c"}) {
-      const ToolResult fast = Run({"grep-files", flag, "-n", pattern, "random.txt"});
-      const ToolResult slow = Run({"grep-files", "--syntax", "extended", flag, "-n", pattern, "random.txt"});
-      EXPECT_EQ(fast.Status, slow.Status) << pattern << ' ' << flag;
-      EXPECT_EQ(fast.Out, slow.Out) << pattern << ' ' << flag;
+      for (const char* path : {"random.txt", "r"}) {
+        const ToolResult fast = Run({"grep-files", flag, "-n", "-e", pattern, path});
+        const ToolResult slow = Run({"grep-files", flag, "-n", "-e", pattern, "-e", "\\`x", path});
+        EXPECT_EQ(fast.Status, slow.Status) << pattern << ' ' << flag << ' ' << path;
+        EXPECT_EQ(fast.Out, slow.Out) << pattern << ' ' << flag << ' ' << path;
+      }
     }
   }
 }
