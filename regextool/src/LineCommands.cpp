@@ -196,7 +196,8 @@ class LineMerge {
  public:
   LineMerge(RegularExpression& re, std::ostream& out, const MergeCommand& command)
       : Re(re), Out(out), Format(LibraryFormat(command.Format)), Copy(command.Copy) {
-    Re.SetOnSearchingClosure(RegularExpression::MatchEventClosure(this, &LineMerge::OnSearch));
+    Re.SetOnSearchingViewClosure(
+        RegularExpression::MatchViewEventClosure(this, &LineMerge::OnSearch));
     Re.SetFormatString(Format);
     Re.SetMergeCopy(Copy);
   }
@@ -245,7 +246,7 @@ class LineMerge {
   bool Found = false;
 
  private:
-  void OnSearch(RegularExpression* sender, const REMatchInfo&, unsigned int, std::uint64_t) {
+  void OnSearch(RegularExpression* sender, const REMatchViewInfo&, unsigned int, std::uint64_t) {
     if (Emptied) sender->Format(Result);
   }
 
