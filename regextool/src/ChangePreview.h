@@ -1,16 +1,15 @@
 #pragma once
-// A dry run of a change: the matches a change run would replace, the replacement of each
-// computed as the library computes it, and the difference shown; no file is touched.
+// What a change run writes into one file, worked out without touching it: the matches the
+// run's file search finds, the replacement of each computed as the library computes it, and
+// the file's new content.
 
 #include <grepcore/Regularexpressionclass.h>
 
 #include <cstdint>
-#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "ChangeReport.h"
-#include "Colour.h"
 #include "PatternSettings.h"
 
 namespace RegexTool {
@@ -26,10 +25,16 @@ struct PlannedReplacement {
 class ReplacementMaker {
  public:
   ReplacementMaker(const PatternSettings& settings, const std::string& format);
-  std::string Replace(const std::string& matched);
+  ReplacementMaker(const ReplacementMaker&) = delete;
+  ReplacementMaker& operator=(const ReplacementMaker&) = delete;
+  std::string Replace(std::string_view matched);
 
  private:
+  void OnSearch(RegexClass::RegularExpression* sender, const RegexClass::REMatchViewInfo&,
+                unsigned int, std::uint64_t);
+
   RegexClass::RegularExpression Formatter;
+  std::string* Formatted = nullptr;
 };
 
 // `content` with each replacement put in place; false when a match is not where it was found
@@ -37,11 +42,33 @@ class ReplacementMaker {
 bool ApplyReplacements(const std::string& content, const std::vector<PlannedReplacement>& plan,
                        std::string& result);
 
-// Searches like a change run with the same settings, prints a unified diff per file and
-// returns the summary of what a real run would write (errors reading files go to `err`).
-ChangeSummary PreviewChange(const PatternSettings& settings, const std::string& format,
-                            const std::string& mask, const std::string& saveExtension,
-                            const Palette& palette, std::ostream& out, std::ostream& err,
-                            bool& trouble);
+// The matches of one file and what replaces them.
+struct FilePlan {
+  std::vector<PlannedReplacement> Replacements;  // kept only when asked for
+  unsigned int Matches = 0;
+  unsigned int Changing = 0;  // the replacements that change the text
+  bool SpansLines = false;    // a match takes a line feed
+};
+
+// Searches one file as a change run with `search`'s settings does (its own file search, the
+// file's name as the mask) and plans each match's replacement with `maker`.
+class FilePlanner {
+ public:
+  FilePlanner(RegexClass::RegularExpression& search, ReplacementMaker& maker);
+  FilePlanner(const FilePlanner&) = delete;
+  FilePlanner& operator=(const FilePlanner&) = delete;
+
+  FilePlan Plan(const std::string& file, bool keepReplacements);
+
+ private:
+  void OnMatch(RegexClass::RegularExpression*, std::string_view file,
+               const RegexClass::REMatchViewInfo& matches, unsigned int, bool&);
+
+  RegexClass::RegularExpression& Search;
+  ReplacementMaker& Maker;
+  const std::string* File = nullptr;
+  FilePlan* Current = nullptr;
+  bool Keep = false;
+};
 
 }  // namespace RegexTool

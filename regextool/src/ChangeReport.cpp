@@ -61,19 +61,22 @@ std::string ProblemText(const Problem& problem) {
   return std::strerror(static_cast<int>(problem.LastError));
 }
 
-void PrintProblemTable(std::ostream& out, const std::vector<Problem>& problems,
-                       const std::vector<std::string>& owners) {
+ProblemRow RowOf(const Problem& problem, const std::string& owner) {
+  ProblemRow row;
+  row.File = problem.FileName;
+  if (!owner.empty() && owner != row.File) row.File = owner + " (" + row.File + ")";
+  row.Problem = ProblemName(problem.Problem);
+  row.Position = problem.FilePointer;
+  row.Error = ProblemText(problem);
+  return row;
+}
+
+void PrintProblemRows(std::ostream& out, const std::vector<ProblemRow>& problems) {
   if (problems.empty()) return;
   using Row = std::array<std::string, 4>;
   std::vector<Row> rows = {{"file", "problem", "position", "error"}};
-  for (std::size_t i = 0; i < problems.size(); ++i) {
-    const Problem& problem = problems[i];
-    std::string file = problem.FileName;
-    if (i < owners.size() && !owners[i].empty() && owners[i] != file)
-      file = owners[i] + " (" + file + ")";
-    rows.push_back({file, ProblemName(problem.Problem), std::to_string(problem.FilePointer),
-                    ProblemText(problem)});
-  }
+  for (const ProblemRow& problem : problems)
+    rows.push_back({problem.File, problem.Problem, std::to_string(problem.Position), problem.Error});
   std::array<std::size_t, 4> widths{};
   for (const Row& row : rows)
     for (std::size_t column = 0; column < widths.size(); ++column)
@@ -90,6 +93,14 @@ void PrintProblemTable(std::ostream& out, const std::vector<Problem>& problems,
   }
 }
 
+void PrintProblemTable(std::ostream& out, const std::vector<Problem>& problems,
+                       const std::vector<std::string>& owners) {
+  std::vector<ProblemRow> rows;
+  for (std::size_t i = 0; i < problems.size(); ++i)
+    rows.push_back(RowOf(problems[i], i < owners.size() ? owners[i] : std::string()));
+  PrintProblemRows(out, rows);
+}
+
 void PrintSummary(std::ostream& out, const ChangeSummary& summary) {
   if (summary.DryRun) {
     out << "dry run: " << Plural(summary.Replacements, "replacement", "replacements") << " in "
@@ -99,16 +110,6 @@ void PrintSummary(std::ostream& out, const ChangeSummary& summary) {
     out << Plural(summary.Replacements, "replacement", "replacements") << " written, "
         << Plural(summary.FilesChanged, "file", "files") << " changed\n";
   }
-  if (!summary.StoppedAt.empty())
-    out << "the run " << (summary.DryRun ? "would stop" : "stopped") << " at " << summary.StoppedAt
-        << ": " << summary.StoppedReason << "; it and the files after it "
-        << (summary.DryRun ? "would be" : "were") << " left alone\n";
-}
-
-std::string StopReason(RegularExpression& re, const std::string& file) {
-  if (re.BackupFile(file)) return "its name carries the save extension ." + re.GetSaveExtension();
-  if (re.ReadOnlyFile(file)) return "it is read-only";
-  return std::string();
 }
 
 }  // namespace RegexTool

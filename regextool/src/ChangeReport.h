@@ -5,6 +5,7 @@
 #include <grepcore/Regularexpressionclass.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -18,6 +19,21 @@ std::string ProblemName(RegexClass::RegularExpression::ProblemType problem);
 // changed the text that was expected there.
 std::string ProblemText(const RegexClass::RegularExpression::FileChangeProblem& problem);
 
+// One row of the table of files that were not changed.
+struct ProblemRow {
+  std::string File;     // the file, and after it in parentheses the other file the problem names
+  std::string Problem;  // the kind, spelled as the library's enumeration where it has one
+  std::uint64_t Position = 0;
+  std::string Error;  // what went wrong in words
+};
+
+// The row of a problem of the library's change run of `owner` (empty: not known).
+ProblemRow RowOf(const RegexClass::RegularExpression::FileChangeProblem& problem,
+                 const std::string& owner);
+
+// The table of `rows` under a line saying how many files were not changed; nothing when empty.
+void PrintProblemRows(std::ostream& out, const std::vector<ProblemRow>& rows);
+
 // A table with the columns file, problem, position and error, aligned; nothing when empty.
 // `owners[i]`, when known, is the file whose rewrite problem i arose in; a record that names
 // another file (the temporary file, the saved copy) is then shown after it in parentheses.
@@ -30,14 +46,8 @@ struct ChangeSummary {
   unsigned int Replacements = 0;
   std::size_t FilesChanged = 0;
   bool DryRun = false;
-  std::string StoppedAt;      // the file the run ended at, empty when it went to the end
-  std::string StoppedReason;  // why it ended there
 };
 
 void PrintSummary(std::ostream& out, const ChangeSummary& summary);
-
-// Why a change run of `re` ends when it reaches `file`: it is a saved copy or read-only.
-// Empty when it does not.
-std::string StopReason(RegexClass::RegularExpression& re, const std::string& file);
 
 }  // namespace RegexTool

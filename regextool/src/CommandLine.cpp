@@ -3,15 +3,19 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "Colour.h"
 #include "ExitStatus.h"
-#include "FileCommands.h"
+#include "ChangeCommand.h"
+#include "LineCommands.h"
+#include "LineInput.h"
 #include "LineSearchOptions.h"
 #include "ParseMessages.h"
 #include "StringCommands.h"
@@ -35,7 +39,6 @@ struct Arguments {
   PatternSettings Settings;
   std::string Text;
   std::string Format;
-  std::string Mask;
   std::string Colour = "auto";
   std::string SaveExtension;
   bool Whole = false;
@@ -43,6 +46,8 @@ struct Arguments {
   bool NoCopy = false;
   bool Count = false;
   bool DryRun = false;
+  bool WholeText = false;
+  bool ContextRecords = false;
 };
 
 void AddPatternOptions(CLI::App& command, Arguments& arguments) {
@@ -65,15 +70,9 @@ void AddPatternOptions(CLI::App& command, Arguments& arguments) {
   command.add_flag("--shortest", settings.Shortest, "take the first match found at a position");
 }
 
-void AddFileOptions(CLI::App& command, Arguments& arguments) {
-  command
-      .add_option("MASK", arguments.Mask,
-                  "directory part and a file name with * and ?, e.g. 'src/*.cpp'")
-      ->required();
-  command.add_flag("-r,--recursive", arguments.Settings.Recursive,
-                   "apply the file name part in every directory below too");
-  command.add_option("--color,--colour", arguments.Colour, "auto (on a terminal), always or never")
-      ->check(CLI::IsMember({"auto", "always", "never"}));
+void AddStreamingOptions(CLI::App& command, Arguments& arguments) {
+  command.add_flag("--whole-text", arguments.WholeText,
+                   "take the input as one text, so a match may span lines (memory grows with it)");
 }
 
 CLI::App* AddTextCommand(CLI::App& app, const std::string& name, const std::string& help,
@@ -97,16 +96,71 @@ bool TakeText(bool given, std::string& argument, int input, std::string& text, s
   return false;
 }
 
-bool UsableFormat(const std::string& format, std::ostream& err) {
-  if (!format.empty()) return true;
-  err << "regextool: FORMAT is empty: the toolkit does not replace with empty text\n";
-  return false;
+// What only change reads from the command line.
+struct ChangeArguments {
+  std::vector<std::string> Paths;
+  std::vector<std::string> Globs, Include, Exclude;
+  bool Hidden = false;
+  bool NoIgnore = false;
+  bool Binary = false;
+  unsigned Threads = 0;  // 0: one per core
+};
+
+CLI::App* AddChangeCommand(CLI::App& app, Arguments& arguments, ChangeArguments& change) {
+  CLI::App* command = app.add_subcommand(
+      "change",
+      "replace every match in the files PATH names by FORMAT, each file rewritten safely");
+  AddPatternOptions(*command, arguments);
+  command
+      ->add_option("FORMAT", arguments.Format,
+                   "replacement: $& $1.. $` $' $$ and escapes; empty deletes the matches")
+      ->required();
+  command
+      ->add_option("PATH", change.Paths,
+                   "files and directories (changed through); a quoted mask such as "
+                   "'src/*.cpp' works too")
+      ->required();
+  command->add_flag("-r,--recursive", arguments.Settings.Recursive,
+                    "a mask's file name part applies in every directory below too");
+  command->add_option("--glob", change.Globs,
+                      "only files whose path matches (** and {a,b}; a leading ! excludes)");
+  command->add_option("--include", change.Include, "only files whose name matches");
+  command->add_option("--exclude", change.Exclude, "no file whose name matches");
+  command->add_flag("--hidden", change.Hidden, "dot files and dot directories too");
+  command->add_flag("--no-ignore", change.NoIgnore, "do not honour .gitignore files");
+  command->add_flag("-a,--text", change.Binary, "change files that look binary too");
+  command->add_flag("--whole-text", arguments.WholeText,
+                    "a match may span lines (. then takes line feeds too)");
+  command->add_option("-j,--threads", change.Threads, "files worked on at once (default: cores)");
+  command->add_option("--save-ext", arguments.SaveExtension,
+                      "keep each file's old content beside it, under this extension (e.g. bak)");
+  command->add_flag("-n,--dry-run", arguments.DryRun,
+                    "show a unified diff of the changes, touch nothing");
+  command->add_option("--color,--colour", arguments.Colour, "auto (on a terminal), always or never")
+      ->check(CLI::IsMember({"auto", "always", "never"}));
+  return command;
 }
 
-bool UsableMask(const std::string& mask, std::ostream& err) {
-  if (!mask.empty()) return true;
-  err << "regextool: MASK is empty\n";
-  return false;
+ChangeCommand MakeChangeCommand(const Arguments& arguments, const ChangeArguments& change,
+                                ColourChoice colour) {
+  ChangeCommand run;
+  run.Format = arguments.Format;
+  run.Paths.Paths = change.Paths;
+  run.Paths.Globs = change.Globs;
+  run.Paths.Include = change.Include;
+  run.Paths.Exclude = change.Exclude;
+  run.Paths.Hidden = change.Hidden;
+  run.Paths.NoIgnore = change.NoIgnore;
+  run.Paths.MaskRecursion = arguments.Settings.Recursive;
+  run.SaveExtension = arguments.SaveExtension;
+  if (!run.SaveExtension.empty() && run.SaveExtension[0] == '.') run.SaveExtension.erase(0, 1);
+  run.DryRun = arguments.DryRun;
+  run.Binary = change.Binary;
+  run.WholeText = arguments.WholeText;
+  run.Threads = change.Threads != 0 ? change.Threads : std::max(1u, std::thread::hardware_concurrency());
+  run.Progress = ::isatty(STDERR_FILENO) == 1;
+  run.Colour = UseColour(colour, STDOUT_FILENO);
+  return run;
 }
 
 }  // namespace
@@ -124,7 +178,10 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   match->add_flag("--whole", arguments.Whole, "the match must take the whole text");
   CLI::App* search =
       AddTextCommand(app, "search", "the first match anywhere in the text", arguments);
-  CLI::App* grep = AddTextCommand(app, "grep", "every match in the text", arguments);
+  CLI::App* grep = AddTextCommand(app, "grep", "every match in the text, line by line", arguments);
+  AddStreamingOptions(*grep, arguments);
+  grep->add_flag("--context-records", arguments.ContextRecords,
+                 "print each match's prefix and suffix too");
 
   CLI::App* merge = app.add_subcommand(
       "merge", "copy standard input to standard output, each match replaced by FORMAT");
@@ -133,6 +190,7 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
       ->required();
   merge->add_flag("--no-copy", arguments.NoCopy,
                   "write the replacements only, not the text between");
+  AddStreamingOptions(*merge, arguments);
 
   LineSearchArguments grepFilesArguments;
   CLI::App* grepFiles = app.add_subcommand(
@@ -144,17 +202,8 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   LineSearchArguments findFilesArguments;
   AddLineSearchOptions(*findFiles, findFilesArguments, true);
 
-  CLI::App* change = app.add_subcommand(
-      "change",
-      "replace every match in the files MASK names by FORMAT, each file rewritten safely");
-  AddPatternOptions(*change, arguments);
-  change->add_option("FORMAT", arguments.Format, "replacement: $& $1.. $` $' $$ and escapes")
-      ->required();
-  AddFileOptions(*change, arguments);
-  change->add_option("--save-ext", arguments.SaveExtension,
-                     "keep each file's old content beside it, under this extension (e.g. bak)");
-  change->add_flag("-n,--dry-run", arguments.DryRun,
-                   "show a unified diff of the changes, touch nothing");
+  ChangeArguments changeArguments;
+  CLI::App* change = AddChangeCommand(app, arguments, changeArguments);
 
   std::vector<std::string> words = ShieldBrackets(argc, argv);
   std::vector<char*> wordPointers;
@@ -186,15 +235,26 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
       run.Operation = StringOperation::Search;
     else
       run.Operation = StringOperation::Grep;
+    const bool given = command->count("TEXT") != 0;
+    if (command == grep) {
+      run.Context = arguments.ContextRecords;
+      if (!arguments.WholeText) {
+        LineInput lines = given ? LineInput(std::move(arguments.Text)) : LineInput(input);
+        return RunLineGrep(settings, run, lines, out, err);
+      }
+    }
     std::string text;
-    if (!TakeText(command->count("TEXT") != 0, arguments.Text, input, text, err)) return Trouble;
+    if (!TakeText(given, arguments.Text, input, text, err)) return Trouble;
     return RunStringCommand(settings, run, std::move(text), out, err);
   }
   if (merge->parsed()) {
-    if (!UsableFormat(arguments.Format, err)) return Trouble;
     MergeCommand run;
     run.Format = arguments.Format;
     run.Copy = !arguments.NoCopy;
+    if (!arguments.WholeText) {
+      LineInput lines(input);
+      return RunLineMerge(settings, run, lines, out, err);
+    }
     std::string text;
     if (!TakeText(false, arguments.Text, input, text, err)) return Trouble;
     return RunMerge(settings, run, std::move(text), out, err);
@@ -205,17 +265,10 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     if (!FinishLineSearch(*command, lineSearch, ::isatty(STDOUT_FILENO) == 1, err)) return Trouble;
     return RunLineSearch(lineSearch.Command, input, out, err);
   }
-  if (!UsableMask(arguments.Mask, err)) return Trouble;
-  if (!UsableFormat(arguments.Format, err)) return Trouble;
-  ChangeCommand run;
-  run.Format = arguments.Format;
-  run.Mask = arguments.Mask;
-  run.SaveExtension = arguments.SaveExtension;
-  if (!run.SaveExtension.empty() && run.SaveExtension[0] == '.') run.SaveExtension.erase(0, 1);
-  run.DryRun = arguments.DryRun;
-  run.Progress = ::isatty(STDERR_FILENO) == 1;
-  run.Colour = UseColour(colourChoice, STDOUT_FILENO);
-  return RunChange(settings, run, out, err);
+  if (change->parsed())
+    return RunChange(settings, MakeChangeCommand(arguments, changeArguments, colourChoice), out,
+                     err);
+  return Trouble;  // the parser asks for one sub-command
 }
 
 }  // namespace RegexTool

@@ -14,8 +14,12 @@ namespace RegexTool {
 struct StringMatch {
   unsigned int Index = 0;  // 1 for the first match of the run
   const RegexClass::REMatchInfo* Matches = nullptr;
+  const RegexClass::REMatchViewInfo* Views = nullptr;  // the same records as views, when set
   unsigned int Line = 0;
   std::uint64_t LineStart = 0;
+  // Added to every position: where the text the match was found in starts in the input.
+  std::uint64_t Offset = 0;
+  bool Context = true;  // print the prefix and suffix records too
 };
 
 void PrintReadable(std::ostream& out, const StringMatch& match);

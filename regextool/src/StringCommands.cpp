@@ -9,20 +9,22 @@ namespace RegexTool {
 namespace {
 
 using RegexClass::RegularExpression;
-using RegexClass::REMatchInfo;
+using RegexClass::REMatchViewInfo;
 
 // Receives the match events of one run and prints each match as it comes.
 class MatchListener {
  public:
-  MatchListener(std::ostream& out, bool json) : Out(out), Json(json) {}
+  MatchListener(std::ostream& out, const StringCommand& command)
+      : Out(out), Json(command.Json), Context(command.Context) {}
 
-  void OnMatch(RegularExpression*, const REMatchInfo& matches, unsigned int line,
+  void OnMatch(RegularExpression*, const REMatchViewInfo& matches, unsigned int line,
                std::uint64_t lineStart) {
     StringMatch match;
     match.Index = ++Count;
-    match.Matches = &matches;
+    match.Views = &matches;
     match.Line = line;
     match.LineStart = lineStart;
+    match.Context = Context;
     if (Json)
       PrintJson(Out, match);
     else
@@ -30,7 +32,7 @@ class MatchListener {
   }
 
   // Output that can no longer be written ends the grep: the rest would be lost.
-  void OnGrep(RegularExpression* sender, const REMatchInfo& matches, unsigned int line,
+  void OnGrep(RegularExpression* sender, const REMatchViewInfo& matches, unsigned int line,
               std::uint64_t lineStart, bool& bcontinue) {
     OnMatch(sender, matches, line, lineStart);
     if (!Out) bcontinue = false;
@@ -39,6 +41,7 @@ class MatchListener {
  private:
   std::ostream& Out;
   bool Json;
+  bool Context;
   unsigned int Count = 0;
 };
 
@@ -52,28 +55,31 @@ bool Prepare(RegularExpression& re, const PatternSettings& settings, std::ostrea
 
 }  // namespace
 
+// `\E` ends a case conversion that never began: it expands to no text.
+std::string LibraryFormat(const std::string& format) { return format.empty() ? "\\E" : format; }
+
 int RunStringCommand(const PatternSettings& settings, const StringCommand& command,
                      std::string text, std::ostream& out, std::ostream& err) {
   RegularExpression re;
   if (!Prepare(re, settings, err)) return Trouble;
   re.SetStringToMatch(std::move(text));
-  MatchListener listener(out, command.Json);
+  MatchListener listener(out, command);
   bool found = false;
   switch (command.Operation) {
     case StringOperation::Match:
     case StringOperation::MatchAll:
-      re.SetOnMatchingClosure(
-          RegularExpression::MatchEventClosure(&listener, &MatchListener::OnMatch));
+      re.SetOnMatchingViewClosure(
+          RegularExpression::MatchViewEventClosure(&listener, &MatchListener::OnMatch));
       found = command.Operation == StringOperation::Match ? re.Match() : re.MatchAll();
       break;
     case StringOperation::Search:
-      re.SetOnSearchingClosure(
-          RegularExpression::MatchEventClosure(&listener, &MatchListener::OnMatch));
+      re.SetOnSearchingViewClosure(
+          RegularExpression::MatchViewEventClosure(&listener, &MatchListener::OnMatch));
       found = re.Search();
       break;
     case StringOperation::Grep:
-      re.SetOnGreppingClosure(
-          RegularExpression::ContinueMatchEventClosure(&listener, &MatchListener::OnGrep));
+      re.SetOnGreppingViewClosure(
+          RegularExpression::ContinueMatchViewEventClosure(&listener, &MatchListener::OnGrep));
       found = re.Grep() != 0;
       break;
   }
@@ -87,7 +93,7 @@ int RunMerge(const PatternSettings& settings, const MergeCommand& command, std::
   RegularExpression re;
   if (!Prepare(re, settings, err)) return Trouble;
   re.SetStringToMatch(std::move(text));
-  re.SetFormatString(command.Format);
+  re.SetFormatString(LibraryFormat(command.Format));
   re.SetMergeCopy(command.Copy);
   std::string result;
   re.Merge(result);

@@ -13,6 +13,7 @@ enum class StringOperation { Match, MatchAll, Search, Grep };
 struct StringCommand {
   StringOperation Operation = StringOperation::Search;
   bool Json = false;
+  bool Context = true;  // print each match's prefix and suffix
 };
 
 struct MergeCommand {
@@ -24,6 +25,10 @@ struct MergeCommand {
 // The text is taken over by the pattern object, not copied.
 int RunStringCommand(const PatternSettings& settings, const StringCommand& command,
                      std::string text, std::ostream& out, std::ostream& err);
+
+// The format handed to the library: an empty one (a deletion) as a format that expands to
+// nothing, since the library takes an empty format for none at all.
+std::string LibraryFormat(const std::string& format);
 
 // Writes `text` with every match replaced by the expansion of the format.
 int RunMerge(const PatternSettings& settings, const MergeCommand& command, std::string text,

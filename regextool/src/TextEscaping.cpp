@@ -7,7 +7,7 @@
 namespace RegexTool {
 namespace {
 
-unsigned char ByteAt(const std::string& text, std::size_t pos) {
+unsigned char ByteAt(std::string_view text, std::size_t pos) {
   return static_cast<unsigned char>(text[pos]);
 }
 
@@ -70,7 +70,7 @@ const char* JsonEscape(unsigned char byte, char (&scratch)[8]) {
 
 // Quotes `bytes` into `sink`: well-formed UTF-8 kept, other high bytes as `invalidPrefix` and
 // two hex digits, ASCII as `ascii` says. Bytes that stand as they are go out in runs.
-void Quote(const std::string& bytes, const char* invalidPrefix, AsciiEscape ascii,
+void Quote(std::string_view bytes, const char* invalidPrefix, AsciiEscape ascii,
            QuoteSink sink) {
   sink.Put("\"");
   std::size_t run = 0;  // start of the bytes kept as they are, not yet written
@@ -103,7 +103,7 @@ void Quote(const std::string& bytes, const char* invalidPrefix, AsciiEscape asci
 
 }  // namespace
 
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t pos) {
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
   const unsigned char lead = ByteAt(text, pos);
   if (lead < 0x80) return 1;
   std::size_t length;
@@ -129,23 +129,23 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t pos) {
   return length;
 }
 
-std::string QuoteReadable(const std::string& bytes) {
+std::string QuoteReadable(std::string_view bytes) {
   std::string out;
   Quote(bytes, "\\x", &ReadableEscape, QuoteSink(out));
   return out;
 }
 
-std::string JsonString(const std::string& bytes) {
+std::string JsonString(std::string_view bytes) {
   std::string out;
   Quote(bytes, "\\u00", &JsonEscape, QuoteSink(out));
   return out;
 }
 
-void WriteReadable(std::ostream& out, const std::string& bytes) {
+void WriteReadable(std::ostream& out, std::string_view bytes) {
   Quote(bytes, "\\x", &ReadableEscape, QuoteSink(out));
 }
 
-void WriteJsonString(std::ostream& out, const std::string& bytes) {
+void WriteJsonString(std::ostream& out, std::string_view bytes) {
   Quote(bytes, "\\u00", &JsonEscape, QuoteSink(out));
 }
 

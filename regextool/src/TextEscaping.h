@@ -4,24 +4,25 @@
 #include <cstddef>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace RegexTool {
 
 // The length of the well-formed UTF-8 sequence at `text[pos]`, or 0 when the byte there does
 // not start one (stray continuation byte, overlong form, surrogate, beyond U+10FFFF, cut off).
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t pos);
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos);
 
 // A double-quoted form for a terminal: printable ASCII and well-formed UTF-8 as they are,
 // \" \\ \n \t \r, every other byte as \xHH.
-std::string QuoteReadable(const std::string& bytes);
+std::string QuoteReadable(std::string_view bytes);
 
 // A JSON string literal (with its quotes). Well-formed UTF-8 is kept; the control characters,
 // " and \ are escaped as JSON requires; a byte that is not part of well-formed UTF-8 becomes
 // \u00XX, XX being the byte's value, so the output is always valid JSON.
-std::string JsonString(const std::string& bytes);
+std::string JsonString(std::string_view bytes);
 
 // The same two forms written straight to `out`, for texts too large to hold twice.
-void WriteReadable(std::ostream& out, const std::string& bytes);
-void WriteJsonString(std::ostream& out, const std::string& bytes);
+void WriteReadable(std::ostream& out, std::string_view bytes);
+void WriteJsonString(std::ostream& out, std::string_view bytes);
 
 }  // namespace RegexTool

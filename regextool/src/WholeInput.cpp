@@ -48,6 +48,18 @@ int ReadWholeDescriptor(int descriptor, std::string& text) {
   }
 }
 
+int ReadSomeOfDescriptor(int descriptor, char* into, std::size_t capacity, std::size_t& got) {
+  got = 0;
+  for (;;) {
+    const ssize_t count = ::read(descriptor, into, capacity);
+    if (count >= 0) {
+      got = static_cast<std::size_t>(count);
+      return 0;
+    }
+    if (errno != EINTR) return errno;
+  }
+}
+
 int ReadWholeFile(const std::string& name, std::string& text) {
   const OpenFile file(name);
   if (file.Descriptor < 0) return errno;

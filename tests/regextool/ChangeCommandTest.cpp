@@ -1,8 +1,10 @@
 // change end to end: dry runs touch nothing and show the real run's result as a diff; real
-// runs write, keep saved copies, stop at read-only files and report files they could not change.
+// runs write, keep saved copies without ever replacing another file, pass over read-only files
+// and saved copies with a word, and report files they could not change.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -84,23 +86,30 @@ TEST_F(Change, DryRunShowsWhatTheRealRunWrites) {
   EXPECT_THAT(real.Out, HasSubstr("4 replacements written, 1 file changed"));
 }
 
-TEST_F(Change, ReplacementIsFormattedWithAllTheOptions) {
-  // The search reads the pattern in the normal syntax (a+ is a repeat); the replacement merges
-  // with every option, and in basic syntax a+ is literal text, absent from "aaa": the matched
-  // text stays as it is. The dry run must predict exactly that.
-  Tree.Write("x.txt", "aaa b\n");
-  const std::vector<std::string> run = {"change", "--syntax", "basic", "a+", "X", "x.txt"};
-  std::vector<std::string> dry = run;
-  dry.insert(dry.begin() + 1, "--dry-run");
-  const ToolTest::ToolResult preview = RunIn(Tree.Path(), dry);
-  EXPECT_THAT(preview.Out, Not(HasSubstr("--- a/x.txt")));
-  EXPECT_THAT(preview.Out, HasSubstr("1 replacement in 1 file would be written"));
-  const ToolTest::ToolResult real = RunIn(Tree.Path(), run);
-  EXPECT_THAT(real.Out, HasSubstr("1 replacement written"));
-  EXPECT_EQ(TemporaryDirectory::Read(Tree / "x.txt"), "aaa b\n");
+TEST_F(Change, SyntaxReachesTheChangeOrIsRefusedBeforeAnything) {
+  Tree.Write("x.txt", "a.b axb aaa\n");
+  // Literal text: the dot is a dot.
+  const ToolTest::ToolResult literal =
+      RunIn(Tree.Path(), {"change", "--syntax", "literal", "a.b", "[$&]", "x.txt"});
+  EXPECT_EQ(literal.Status, 0) << literal.Err;
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "x.txt"), "[a.b] axb aaa\n");
+  // Extended syntax means the same as the normal one here.
+  EXPECT_EQ(RunIn(Tree.Path(), {"change", "--syntax", "extended", "a{3}", "A", "x.txt"}).Status, 0);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "x.txt"), "[a.b] axb A\n");
+  // Basic syntax cannot be read by the file search: said so, and nothing is touched.
+  const FileState before = StateOf(Tree / "x.txt");
+  const ToolTest::ToolResult basic =
+      RunIn(Tree.Path(), {"change", "--syntax", "basic", "a\\{1\\}", "X", "x.txt"});
+  EXPECT_EQ(basic.Status, 2);
+  EXPECT_THAT(basic.Err, HasSubstr("--syntax basic"));
+  EXPECT_TRUE(StateOf(Tree / "x.txt") == before);
+  const ToolTest::ToolResult bracket =
+      RunIn(Tree.Path(), {"change", "--syntax", "extended", "[\\]", "X", "x.txt"});
+  EXPECT_EQ(bracket.Status, 2);
+  EXPECT_THAT(bracket.Err, HasSubstr("backslash inside brackets"));
 
-  EXPECT_EQ(RunIn(Tree.Path(), {"change", "-i", "AAA", "[$&]", "x.txt"}).Status, 0);
-  EXPECT_EQ(TemporaryDirectory::Read(Tree / "x.txt"), "[aaa] b\n");
+  EXPECT_EQ(RunIn(Tree.Path(), {"change", "-i", "AXB", "<$&>", "x.txt"}).Status, 0);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "x.txt"), "[a.b] <axb> A\n");
 }
 
 TEST_F(Change, SavedCopiesKeepTheOldContent) {
@@ -124,43 +133,181 @@ TEST_F(Change, NothingMatchedExitsOne) {
   EXPECT_THAT(result.Out, HasSubstr("0 replacements written, 0 files changed"));
 }
 
-TEST_F(Change, BadPatternOrEmptyFormatChangesNothing) {
+TEST_F(Change, BadPatternChangesNothing) {
   const FileState before = StateOf(Tree / "app.ini");
   const ToolTest::ToolResult pattern = RunIn(Tree.Path(), {"change", "old(", "x", "*"});
   EXPECT_EQ(pattern.Status, 2);
   EXPECT_THAT(pattern.Err, HasSubstr("bad pattern"));
-  EXPECT_EQ(RunIn(Tree.Path(), {"change", "old", "", "*"}).Status, 2);
   EXPECT_TRUE(StateOf(Tree / "app.ini") == before);
 }
 
-TEST_F(Change, ReadOnlyFileEndsTheRunAndIsNamed) {
-  // Files are taken in byte order of their names: app.ini, then deploy.conf.
-  ASSERT_EQ(::chmod((Tree / "deploy.conf").c_str(), 0444), 0);
-  const ToolTest::ToolResult result =
-      RunIn(Tree.Path(), {"change", "old\\.example", "new.example", "*"});
-  EXPECT_EQ(result.Status, 2);
-  EXPECT_THAT(TemporaryDirectory::Read(Tree / "app.ini"), HasSubstr("host = new.example.org"));
-  EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.conf"), "target=old.example.org\nretries=3\n");
-  EXPECT_THAT(result.Out, HasSubstr("2 replacements written, 1 file changed"));
-  EXPECT_THAT(result.Out, HasSubstr("stopped at deploy.conf: it is read-only"));
-
-  const ToolTest::ToolResult dry = RunIn(Tree.Path(), {"change", "-n", "new\\.example", "x", "*"});
-  EXPECT_THAT(dry.Out, Not(HasSubstr("would stop")));  // deploy.conf holds no match of this
+TEST_F(Change, EmptyFormatDeletesTheMatches) {
+  // As sed -i 's/old\.//g' would.
+  const ToolTest::ToolResult dry =
+      RunIn(Tree.Path(), {"change", "-n", "old\\.", "", "deploy.conf", "notes"});
+  EXPECT_EQ(dry.Status, 0) << dry.Err;
+  EXPECT_THAT(dry.Out, HasSubstr("-target=old.example.org\n+target=example.org\n"));
+  EXPECT_THAT(dry.Out, HasSubstr("dry run: 2 replacements in 2 files would be written"));
+  const ToolTest::ToolResult real =
+      RunIn(Tree.Path(), {"change", "old\\.", "", "deploy.conf", "notes"});
+  EXPECT_EQ(real.Status, 0) << real.Err;
+  EXPECT_THAT(real.Out, HasSubstr("2 replacements written, 2 files changed"));
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.conf"), "target=example.org\nretries=3\n");
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "notes/todo.txt"), "move off example.org\nno host here\n");
+  EXPECT_THAT(TemporaryDirectory::Read(Tree / "app.ini"), HasSubstr("old.example.org"));
 }
 
-TEST_F(Change, SavedCopyInTheWayEndsTheRun) {
-  Tree.Write("app.bak", "an older old.example.org copy\n");
-  const ToolTest::ToolResult dry = RunIn(
-      Tree.Path(), {"change", "-n", "--save-ext", "bak", "old\\.example", "new.example", "*"});
-  EXPECT_EQ(dry.Status, 2);
-  EXPECT_THAT(dry.Out,
-              HasSubstr("would stop at app.bak: its name carries the save extension .bak"));
-  EXPECT_THAT(dry.Out, HasSubstr("0 replacements in 0 files"));
-  const ToolTest::ToolResult real =
-      RunIn(Tree.Path(), {"change", "--save-ext", "bak", "old\\.example", "new.example", "*"});
-  EXPECT_EQ(real.Status, 2);
-  EXPECT_THAT(real.Out, HasSubstr("stopped at app.bak"));
+TEST_F(Change, ReadOnlyFileIsSkippedWithAWarningAndTheRestIsChanged) {
+  ASSERT_EQ(::chmod((Tree / "app.ini").c_str(), 0444), 0);
+  const ToolTest::ToolResult result =
+      RunIn(Tree.Path(), {"change", "old\\.example", "new.example", "app.ini", "deploy.conf"});
+  EXPECT_EQ(result.Status, 2);  // a file with matches was left as it was
+  EXPECT_THAT(result.Err, HasSubstr("app.ini: skipped: it is read-only"));
+  EXPECT_THAT(TemporaryDirectory::Read(Tree / "app.ini"), HasSubstr("host = old.example.org"));
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.conf"), "target=new.example.org\nretries=3\n");
+  EXPECT_THAT(result.Out, HasSubstr("1 replacement written, 1 file changed"));
+
+  const ToolTest::ToolResult dry = RunIn(Tree.Path(), {"change", "-n", "new\\.example", "x", "."});
+  EXPECT_THAT(dry.Err, Not(HasSubstr("read-only")));  // app.ini holds no match of this
+}
+
+TEST_F(Change, SecondRunSkipsTheSavedCopiesAndNeverReplacesThem) {
+  const std::string firstIni = TemporaryDirectory::Read(Tree / "app.ini");
+  ASSERT_EQ(RunIn(Tree.Path(), {"change", "--save-ext", "bak", "old", "older", "app.ini"}).Status, 0);
+  ASSERT_EQ(TemporaryDirectory::Read(Tree / "app.bak"), firstIni);
+  // The second run meets app.bak, which holds matches: a saved copy, passed over with a word.
+  // app.ini's saved copy would replace app.bak, a file this run did not write: app.ini is left
+  // as it is and reported; deploy.conf is changed.
+  const ToolTest::ToolResult second =
+      RunIn(Tree.Path(), {"change", "--save-ext", "bak", "old", "new", "."});
+  EXPECT_EQ(second.Status, 2);
+  EXPECT_THAT(second.Err, HasSubstr("app.bak: skipped: its name carries the save extension .bak"));
+  EXPECT_THAT(second.Out, HasSubstr("SaveCopyExists"));
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "app.bak"), firstIni);
+  EXPECT_THAT(TemporaryDirectory::Read(Tree / "app.ini"), HasSubstr("host = older.example.org"));
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.conf"), "target=new.example.org\nretries=3\n");
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.bak"), "target=old.example.org\nretries=3\n");
+}
+
+TEST_F(Change, SavedCopyNeverReplacesAnotherFile) {
+  // With --save-ext h, x.c's saved copy would be named x.h: the header is never overwritten.
+  Tree.Write("x.c", "int old;\n");
+  Tree.Write("x.h", "extern int kept;\n");
+  const ToolTest::ToolResult result =
+      RunIn(Tree.Path(), {"change", "--save-ext", "h", "old", "new", "x.c", "x.h"});
+  EXPECT_EQ(result.Status, 2);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "x.h"), "extern int kept;\n");
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "x.c"), "int old;\n");
+  EXPECT_THAT(result.Out, HasSubstr("x.c (x.h)"));
+  // Two files of one run with one saved copy's name: the first in the run's order keeps it.
+  Tree.Write("y.conf", "old\n");
+  Tree.Write("y.txt", "old\n");
+  const ToolTest::ToolResult both =
+      RunIn(Tree.Path(), {"change", "--save-ext", "bak", "old", "new", "y.conf", "y.txt"});
+  EXPECT_EQ(both.Status, 2);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "y.conf"), "new\n");
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "y.bak"), "old\n");
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "y.txt"), "old\n");
+  EXPECT_THAT(both.Out, HasSubstr("SaveCopyCollision"));
+  EXPECT_THAT(both.Out, HasSubstr("the saved copy of y.conf"));
+}
+
+TEST_F(Change, OnlyReplacementsThatChangeTextCountAndDryRunMatchesEmptyMatches) {
+  const FileState keep = StateOf(Tree / "keep.txt");
+  // Every replacement gives the text back: nothing to write, nothing counted, file untouched.
+  const ToolTest::ToolResult same = RunIn(Tree.Path(), {"change", "o", "o", "keep.txt"});
+  EXPECT_EQ(same.Status, 1);
+  EXPECT_THAT(same.Out, HasSubstr("0 replacements written, 0 files changed"));
+  EXPECT_TRUE(StateOf(Tree / "keep.txt") == keep);
+  // Two matches, one of them replaced by itself.
+  Tree.Write("ab.txt", "ab\n");
+  const ToolTest::ToolResult half = RunIn(Tree.Path(), {"change", "[ab]", "a", "ab.txt"});
+  EXPECT_THAT(half.Out, HasSubstr("1 replacement written, 1 file changed"));
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "ab.txt"), "aa\n");
+  // Empty matches are replaced too, and the dry run shows exactly that: the file is one text,
+  // so the empty match after the last line feed takes a dash as well.
+  Tree.Write("e.txt", "abc\n");
+  const ToolTest::ToolResult dry = RunIn(Tree.Path(), {"change", "-n", "x*", "-", "e.txt"});
+  EXPECT_THAT(dry.Out, HasSubstr("-abc\n+-a-b-c-\n+-\n"));
+  EXPECT_THAT(dry.Out, HasSubstr("dry run: 5 replacements in 1 file"));
+  const ToolTest::ToolResult real = RunIn(Tree.Path(), {"change", "x*", "-", "e.txt"});
+  EXPECT_THAT(real.Out, HasSubstr("5 replacements written, 1 file changed"));
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "e.txt"), "-a-b-c-\n-");
+}
+
+TEST_F(Change, MatchesStayWithinALineUnlessTheWholeTextIsAskedFor) {
+  // sed -i 's/ *# .*//' stops at the line's end.
+  Tree.Write("c.sh", "run  # first\nkeep\n");
+  EXPECT_EQ(RunIn(Tree.Path(), {"change", " *# .*", "", "c.sh"}).Status, 0);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "c.sh"), "run\nkeep\n");
+  // A negated bracket would take the line feed: the file is left as it is and reported.
+  Tree.Write("s.txt", "a\nb\n");
+  const ToolTest::ToolResult spanning = RunIn(Tree.Path(), {"change", "a[^x]*b", "X", "s.txt"});
+  EXPECT_EQ(spanning.Status, 2);
+  EXPECT_THAT(spanning.Out, HasSubstr("MatchSpansLines"));
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "s.txt"), "a\nb\n");
+  EXPECT_EQ(RunIn(Tree.Path(), {"change", "--whole-text", "a[^x]*b", "X", "s.txt"}).Status, 0);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "s.txt"), "X\n");
+}
+
+TEST_F(Change, PathsAreFilesAndDirectoriesAndAMissingOneIsTrouble) {
+  const ToolTest::ToolResult result =
+      RunIn(Tree.Path(), {"change", "old", "new", "deploy.conf", "notes", "missing.txt"});
+  EXPECT_EQ(result.Status, 2);
+  EXPECT_THAT(result.Err, HasSubstr("missing.txt"));
+  EXPECT_THAT(result.Out, HasSubstr("2 replacements written, 2 files changed"));
+  EXPECT_THAT(TemporaryDirectory::Read(Tree / "notes/todo.txt"), HasSubstr("new.example.org"));
   EXPECT_THAT(TemporaryDirectory::Read(Tree / "app.ini"), HasSubstr("old.example.org"));
+}
+
+TEST_F(Change, UnreadableFileIsNamedAndTheRestIsChanged) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  ASSERT_EQ(::chmod((Tree / "app.ini").c_str(), 0), 0);
+  const ToolTest::ToolResult result =
+      RunIn(Tree.Path(), {"change", "old", "new", "app.ini", "deploy.conf"});
+  ::chmod((Tree / "app.ini").c_str(), 0600);
+  EXPECT_EQ(result.Status, 2);
+  EXPECT_THAT(result.Out, HasSubstr("OpenFileFailed"));
+  EXPECT_THAT(result.Out, HasSubstr(std::strerror(EACCES)));
+  EXPECT_THAT(result.Out, HasSubstr("1 replacement written, 1 file changed"));
+}
+
+TEST_F(Change, BinaryFilesAreLeftAloneUnlessAsked) {
+  Tree.Write("blob.bin", std::string("old\0data\n", 9));
+  EXPECT_EQ(RunIn(Tree.Path(), {"change", "old", "new", "blob.bin"}).Status, 1);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "blob.bin"), std::string("old\0data\n", 9));
+  EXPECT_EQ(RunIn(Tree.Path(), {"change", "-a", "old", "new", "blob.bin"}).Status, 0);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "blob.bin"), std::string("new\0data\n", 9));
+}
+
+TEST_F(Change, ThreadsReportInTheOrderOfOneThread) {
+  for (int i = 0; i < 40; ++i)
+    Tree.Write("many/f" + std::to_string(100 + i) + ".txt",
+               std::string(static_cast<std::size_t>(i % 7) * 50, 'x') + " old " +
+                   std::to_string(i) + "\n");
+  ASSERT_EQ(::chmod((Tree / "many/f113.txt").c_str(), 0444), 0);
+  const std::vector<std::string> dry = {"change", "-n", "old ([0-9]+)", "new $1", "many"};
+  std::vector<std::string> one = dry, four = dry;
+  one.insert(one.begin() + 1, {"-j", "1"});
+  four.insert(four.begin() + 1, {"-j", "4"});
+  const ToolTest::ToolResult single = RunIn(Tree.Path(), one);
+  const ToolTest::ToolResult threaded = RunIn(Tree.Path(), four);
+  EXPECT_EQ(single.Out, threaded.Out);
+  EXPECT_EQ(single.Err, threaded.Err);
+  EXPECT_THAT(single.Out, HasSubstr("39 replacements in 39 files"));
+
+  const std::vector<std::string> real = {"change", "-j",           "4",      "--save-ext",
+                                         "bak",    "old ([0-9]+)", "new $1", "many"};
+  const ToolTest::ToolResult written = RunIn(Tree.Path(), real);
+  EXPECT_EQ(written.Status, 2);  // the read-only file
+  EXPECT_THAT(written.Out, HasSubstr("39 replacements written, 39 files changed"));
+  for (int i = 0; i < 40; ++i) {
+    const std::string name = "many/f" + std::to_string(100 + i);
+    const std::string word = i == 13 ? " old " : " new ";
+    EXPECT_THAT(TemporaryDirectory::Read(Tree / (name + ".txt")),
+                HasSubstr(word + std::to_string(i)));
+    EXPECT_EQ(fs::exists(Tree / (name + ".bak")), i != 13) << name;
+  }
 }
 
 TEST_F(Change, FileThatCannotBeRewrittenIsReportedAndOthersAreChanged) {

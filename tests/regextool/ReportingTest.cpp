@@ -82,14 +82,10 @@ TEST(Summary, RealAndDryRunsSayWhatHappened) {
   summary.DryRun = true;
   summary.Replacements = 5;
   summary.FilesChanged = 2;
-  summary.StoppedAt = "x.ini";
-  summary.StoppedReason = "it is read-only";
   std::ostringstream dry;
   RegexTool::PrintSummary(dry, summary);
   EXPECT_EQ(dry.str(),
-            "dry run: 5 replacements in 2 files would be written; nothing was changed\n"
-            "the run would stop at x.ini: it is read-only; it and the files after it would be left "
-            "alone\n");
+            "dry run: 5 replacements in 2 files would be written; nothing was changed\n");
 }
 
 TEST(Replacements, AppliedAtTheirPositionsAndCheckedAgainstTheContent) {
@@ -110,6 +106,14 @@ TEST(Replacements, MadeByMergingOverTheMatchedTextAlone) {
   EXPECT_EQ(maker.Replace("a1"), "1a");
   EXPECT_EQ(maker.Replace("a1b2"), "1a2b");  // every match inside the text
   EXPECT_EQ(maker.Replace("--"), "--");      // no match inside: the text stays
+  // An empty match is replaced too, as the change run replaces it.
+  RegexTool::PatternSettings star;
+  star.Pattern = "x*";
+  RegexTool::ReplacementMaker dash(star, "-");
+  EXPECT_EQ(dash.Replace(""), "-");
+  star.Pattern = "x+";
+  RegexTool::ReplacementMaker none(star, "-");
+  EXPECT_EQ(none.Replace(""), "");
 }
 
 TEST(Escaping, JsonIsValidForEveryByte) {
