@@ -45,7 +45,8 @@ bool FindOne(const Pattern& pattern, const char* first, const char* last, FlagBi
   const bool found =
       Guarded([&] { return boost::regex_search(first, last, impl.Results, expression, AsMatchFlags(flags)); },
               impl.Abandoned);
-  if (found) OwePosixGroups(pattern, first, flags, impl);
+  // Now, not when read: the results may outlive the pattern.
+  if (found) ApplyPosixGroups(pattern, first, flags, impl.Results);
   if (!found) {
     const bool abandoned = impl.Abandoned;
     impl.Reset(first);

@@ -1,7 +1,8 @@
 #pragma once
-// Where Boost's groups give way to POSIX's: right after Boost finds a match, the match is
-// marked as owing them, and the sub-expression resolver (groups/Resolver.h) overwrites Boost's
-// groups the first time anyone reads one. Patterns the resolver leaves alone (no groups,
+// Where Boost's groups give way to POSIX's, worked out by the sub-expression resolver
+// (groups/Resolver.h) right after Boost finds a match. A grep hands each match to a callback
+// while the pattern lives, so there the match only owes them, and they are worked out the
+// first time the callback reads a group. Patterns the resolver leaves alone (no groups,
 // back-references, locale-decided brackets) keep Boost's groups and cost nothing.
 
 #include <boost/regex.hpp>
@@ -13,7 +14,8 @@
 namespace GrepEngine {
 
 // `results` holds a match Boost found with `flags` and backstop `base` (the engine's `base`
-// argument, or the searched range's first byte).
+// argument, or the searched range's first byte). `pattern` must outlive the owing: only for
+// results that are handed on and forgotten within the pattern's use.
 void OwePosixGroups(const Pattern& pattern, const char* base, FlagBits flags, MatchResults::Impl& results);
 
 // Overwrites groups 1.. of `results` with POSIX's now. The whole match, prefix and suffix stay.

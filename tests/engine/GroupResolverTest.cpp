@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "MatchResultsImpl.h"
-#include <cstdio>
-#include <cstdlib>
 #include "PatternImpl.h"
 #include "PosixGroups.h"
 #include "ReferenceParses.h"
@@ -141,20 +139,6 @@ class PatternMaker {
   std::mt19937 Random;
 };
 
-std::string ResolvedOn(const GrepEngine::Pattern& pattern, const std::string& text, const SyntaxTest::Span& whole) {
-  const GrepEngine::Groups::Resolver* resolver = pattern.Internals().GroupResolver.get();
-  GrepEngine::Groups::TextContext context;
-  context.Base = text.data();
-  context.Last = text.data() + text.size();
-  std::vector<GrepEngine::Groups::GroupSpan> groups;
-  if (!resolver->Resolve(context, text.data() + whole.first, text.data() + whole.second, groups))
-    return "not followed";
-  SyntaxTest::Spans spans{whole};
-  for (const auto& g : groups)
-    spans.emplace_back(g.First < 0 ? -1L : whole.first + g.First, g.First < 0 ? -1L : whole.first + g.Last);
-  return Show(spans);
-}
-
 // The resolver on the reference's whole match must give the reference's groups. Through the
 // public search the engine's whole match comes first; where it is the reference's, everything
 // must agree. The engine's whole match is not always POSIX's when a zero-width group is
@@ -174,7 +158,7 @@ void CompareWithEveryParse(unsigned seed, int patterns) {
       if (!SyntaxTest::ReferenceSearch(tree, text, best)) continue;  // too many parses to list
       const std::string where = "\"" + pattern + "\" on \"" + text + "\"";
       if (!best.empty() && compiled->Internals().GroupResolver) {
-        ASSERT_EQ(ResolvedOn(*compiled, text, best[0]), Show(best)) << where;
+        ASSERT_EQ(Show(SyntaxTest::ResolvedGroups(*compiled, text, best[0])), Show(best)) << where;
       }
       SyntaxTest::Spans found;
       try {
@@ -185,7 +169,6 @@ void CompareWithEveryParse(unsigned seed, int patterns) {
       ++compared;
       if (found.empty() != best.empty() || (!found.empty() && found[0] != best[0])) {
         ++engineWholeDiffers;
-        if (getenv("SHOW_WHOLE")) fprintf(stderr, "%s: %s vs %s\n", where.c_str(), Show(found).c_str(), Show(best).c_str());
         continue;
       }
       ASSERT_EQ(Show(found), Show(best)) << where;

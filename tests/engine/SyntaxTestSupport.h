@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "PatternImpl.h"
 #include "engine/Matching.h"
 #include "engine/Pattern.h"
 
@@ -37,6 +38,22 @@ inline Spans Search(const GrepEngine::Pattern& pattern, const std::string& text)
     else
       spans.emplace_back(-1, -1);
   }
+  return spans;
+}
+
+// The whole match `whole` and the groups the pattern's resolver gives for it; empty when the
+// pattern has no resolver or the resolver cannot follow the match.
+inline Spans ResolvedGroups(const GrepEngine::Pattern& pattern, const std::string& text, const Span& whole) {
+  const GrepEngine::Groups::Resolver* resolver = pattern.Internals().GroupResolver.get();
+  if (resolver == nullptr) return Spans();
+  GrepEngine::Groups::TextContext context;
+  context.Base = text.data();
+  context.Last = text.data() + text.size();
+  std::vector<GrepEngine::Groups::GroupSpan> groups;
+  if (!resolver->Resolve(context, text.data() + whole.first, text.data() + whole.second, groups)) return Spans();
+  Spans spans{whole};
+  for (const auto& g : groups)
+    spans.emplace_back(g.First < 0 ? -1L : whole.first + g.First, g.First < 0 ? -1L : whole.first + g.Last);
   return spans;
 }
 
