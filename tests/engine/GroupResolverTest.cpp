@@ -49,6 +49,9 @@ TEST(GroupResolverTest, EverySubpatternTakesTheLongestFromTheLeft) {
   EXPECT_EQ(Groups("(a|b)*", "c"), "(0,0)(?,?)");         // the body cannot be empty
   EXPECT_EQ(Groups("(a?){3}", "aa"), "(0,2)(2,2)");       // the minimum needs an empty one
   EXPECT_EQ(Groups("((a)|b)*", "ab"), "(0,2)(1,2)(?,?)");
+  EXPECT_EQ(Groups("(a?)((ab)?)(b?)", "ab"), "(0,2)(0,1)(1,1)(?,?)(1,2)");
+  EXPECT_EQ(Groups("(a*)(b|abc)", "abc"), "(0,3)(0,0)(0,3)");
+  EXPECT_EQ(Groups("(a|ab|c|bcd)(d*)", "abcd"), "(0,2)(0,2)(2,2)");
 }
 
 TEST(GroupResolverTest, FormatsMergesAndGrepsSeeTheSameGroups) {
