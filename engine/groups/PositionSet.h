@@ -1,8 +1,9 @@
 #pragma once
 // A set of text positions, as bits. Only the words between the lowest and the highest member
-// are stored, so a set that stays near one position (a step from a single start) costs little
-// however long the text is.
+// are stored, and up to two words (128 positions) without allocating, so a set that stays near
+// one position (a step from a single start) costs little however long the text is.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,94 +21,132 @@ class PositionSet {
     return set;
   }
 
-  bool Empty() const { return Words.empty(); }
+  bool Empty() const { return Count == 0; }
 
-  bool Has(std::size_t position) const {
-    const std::size_t word = position / 64;
-    if (Words.empty() || word < FirstWord || word >= FirstWord + Words.size()) return false;
-    return (Words[word - FirstWord] >> (position % 64)) & 1u;
-  }
+  bool Has(std::size_t position) const { return (WordAt(position / 64) >> (position % 64)) & 1u; }
 
   void Add(std::size_t position) {
     const std::size_t word = position / 64;
     Cover(word, word + 1);
-    Words[word - FirstWord] |= std::uint64_t{1} << (position % 64);
+    Data()[word - FirstWord] |= std::uint64_t{1} << (position % 64);
   }
 
   void Unite(const PositionSet& other) {
-    if (other.Words.empty()) return;
-    Cover(other.FirstWord, other.FirstWord + other.Words.size());
-    for (std::size_t i = 0; i < other.Words.size(); ++i)
-      Words[other.FirstWord + i - FirstWord] |= other.Words[i];
+    if (other.Count == 0) return;
+    Cover(other.FirstWord, other.FirstWord + other.Count);
+    std::uint64_t* words = Data() + (other.FirstWord - FirstWord);
+    const std::uint64_t* theirs = other.Data();
+    for (std::size_t i = 0; i < other.Count; ++i) words[i] |= theirs[i];
   }
 
   void Intersect(const PositionSet& other) {
-    for (std::size_t i = 0; i < Words.size(); ++i) Words[i] &= other.WordAt(FirstWord + i);
+    std::uint64_t* words = Data();
+    for (std::size_t i = 0; i < Count; ++i) words[i] &= other.WordAt(FirstWord + i);
     Trim();
   }
 
   void Remove(const PositionSet& other) {
-    for (std::size_t i = 0; i < Words.size(); ++i) Words[i] &= ~other.WordAt(FirstWord + i);
+    std::uint64_t* words = Data();
+    for (std::size_t i = 0; i < Count; ++i) words[i] &= ~other.WordAt(FirstWord + i);
     Trim();
   }
 
   // The highest member, or None.
   std::size_t Highest() const {
-    if (Words.empty()) return None;
-    const std::uint64_t top = Words.back();
-    return (FirstWord + Words.size() - 1) * 64 + 63 - static_cast<std::size_t>(__builtin_clzll(top));
+    if (Count == 0) return None;
+    const std::uint64_t top = Data()[Count - 1];
+    return (FirstWord + Count - 1) * 64 + 63 - static_cast<std::size_t>(__builtin_clzll(top));
   }
 
   template <class Visit>
   void ForEach(Visit&& visit) const {
-    for (std::size_t i = 0; i < Words.size(); ++i) {
-      for (std::uint64_t bits = Words[i]; bits != 0; bits &= bits - 1)
+    const std::uint64_t* words = Data();
+    for (std::size_t i = 0; i < Count; ++i) {
+      for (std::uint64_t bits = words[i]; bits != 0; bits &= bits - 1)
         visit((FirstWord + i) * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)));
     }
   }
 
-  bool operator==(const PositionSet& other) const {
-    return FirstWord == other.FirstWord && Words == other.Words;
-  }
-
  private:
+  static constexpr std::size_t InlineWords = 2;
+
+  bool OnHeap() const { return Count > InlineWords; }
+  std::uint64_t* Data() { return OnHeap() ? Heap.data() : Inline; }
+  const std::uint64_t* Data() const { return OnHeap() ? Heap.data() : Inline; }
+
   std::uint64_t WordAt(std::size_t word) const {
-    if (word < FirstWord || word >= FirstWord + Words.size()) return 0;
-    return Words[word - FirstWord];
+    if (word < FirstWord || word >= FirstWord + Count) return 0;
+    return Data()[word - FirstWord];
   }
 
-  // Makes words [from, to) part of the stored range.
+  // Makes words [from, to) part of the stored range, keeping the members.
   void Cover(std::size_t from, std::size_t to) {
-    if (Words.empty()) {
+    if (Count == 0) {
       FirstWord = from;
-      Words.assign(to - from, 0);
+      Resize(0, to - from);
       return;
     }
-    if (from < FirstWord) {
-      Words.insert(Words.begin(), FirstWord - from, 0);
-      FirstWord = from;
+    const std::size_t low = std::min(from, FirstWord);
+    const std::size_t high = std::max(to, FirstWord + Count);
+    if (low == FirstWord && high == FirstWord + Count) return;
+    Resize(FirstWord - low, high - low);
+    FirstWord = low;
+  }
+
+  // `count` words, the present ones moved up by `shift`, the new ones zero.
+  void Resize(std::size_t shift, std::size_t count) {
+    std::uint64_t before[InlineWords] = {0, 0};
+    std::vector<std::uint64_t> spare;
+    const std::size_t had = Count;
+    if (OnHeap()) spare.swap(Heap);
+    else std::copy(Inline, Inline + had, before);
+    const std::uint64_t* old = had > InlineWords ? spare.data() : before;
+    Count = count;
+    std::uint64_t* words;
+    if (count > InlineWords) {
+      Heap.assign(count, 0);
+      words = Heap.data();
+    } else {
+      std::fill(Inline, Inline + InlineWords, 0);
+      words = Inline;
     }
-    if (to > FirstWord + Words.size()) Words.resize(to - FirstWord, 0);
+    for (std::size_t i = 0; i < had && i + shift < count; ++i) words[i + shift] = old[i];
   }
 
   // Drops empty words at both ends; an empty set stores none.
   void Trim() {
+    const std::uint64_t* words = Data();
     std::size_t low = 0;
-    while (low < Words.size() && Words[low] == 0) ++low;
-    if (low == Words.size()) {
-      Words.clear();
+    while (low < Count && words[low] == 0) ++low;
+    if (low == Count) {
+      Heap.clear();
+      Count = 0;
       FirstWord = 0;
       return;
     }
-    std::size_t high = Words.size();
-    while (Words[high - 1] == 0) --high;
-    Words.erase(Words.begin() + static_cast<std::ptrdiff_t>(high), Words.end());
-    Words.erase(Words.begin(), Words.begin() + static_cast<std::ptrdiff_t>(low));
+    std::size_t high = Count;
+    while (words[high - 1] == 0) --high;
+    if (low == 0 && high == Count) return;
+    const std::size_t kept = high - low;
     FirstWord += low;
+    if (!OnHeap()) {
+      std::copy(Inline + low, Inline + high, Inline);
+      std::fill(Inline + kept, Inline + InlineWords, 0);
+    } else if (kept > InlineWords) {
+      Heap.erase(Heap.begin() + static_cast<std::ptrdiff_t>(high), Heap.end());
+      Heap.erase(Heap.begin(), Heap.begin() + static_cast<std::ptrdiff_t>(low));
+    } else {
+      std::fill(Inline, Inline + InlineWords, 0);
+      std::copy(Heap.begin() + static_cast<std::ptrdiff_t>(low), Heap.begin() + static_cast<std::ptrdiff_t>(high), Inline);
+      Heap.clear();
+    }
+    Count = kept;
   }
 
   std::size_t FirstWord = 0;
-  std::vector<std::uint64_t> Words;
+  std::size_t Count = 0;  // words stored: in Inline up to InlineWords, else in Heap
+  std::uint64_t Inline[InlineWords] = {0, 0};
+  std::vector<std::uint64_t> Heap;
 };
 
 }  // namespace Groups

@@ -233,18 +233,19 @@ class ResolverRun {
     while (start < to) {
       const std::uint32_t least = done + 1 < node.Min ? node.Min - done - 1 : 0;
       const std::uint32_t most = node.Max == Syntax::Unbounded ? node.Max : node.Max - done - 1;
-      PositionSet completes;
+      PositionSet counted;
+      const PositionSet* completes = &counted;
       if (least == 0 && most == Syntax::Unbounded) {
         if (!haveAnyCount) {
           anyCount = ReachRepeat(body, 0, most, PositionSet::Of(to), Direction::Backward);
           haveAnyCount = true;
         }
-        completes = anyCount;
+        completes = &anyCount;
       } else {
-        completes = ReachRepeat(body, least, most, PositionSet::Of(to), Direction::Backward);
+        counted = ReachRepeat(body, least, most, PositionSet::Of(to), Direction::Backward);
       }
       PositionSet ends = Reach(body, PositionSet::Of(start), Direction::Forward);
-      ends.Intersect(completes);
+      ends.Intersect(*completes);
       if (done >= node.Min) ends.Remove(PositionSet::Of(start));  // no empty iteration beyond the minimum
       const std::size_t end = ends.Highest();
       if (end == PositionSet::None || end > to) {
