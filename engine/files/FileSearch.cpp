@@ -135,6 +135,14 @@ std::string FileSearch::What(unsigned i) const {
   return sub.Matched ? sub.Text() : std::string();
 }
 
+std::shared_ptr<const Pattern> FileSearch::CompiledPattern() const {
+  return Plan ? Plan->Compiled : nullptr;
+}
+
+SubMatch FileSearch::Sub(unsigned i) const {
+  return Current != nullptr ? Current->Sub(i) : SubMatch();
+}
+
 std::int64_t FileSearch::Position(unsigned i) const {
   if (Current == nullptr) return -1;
   const SubMatch sub = Current->Sub(i);

@@ -44,10 +44,16 @@ bool RegularExpression::ThisMergeFilesCallback(const char* file,
 }
 
 bool RegularExpression::FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression) {
-  if (!HasHandler(OnChangingFiles, OnChangingFilesClosure)) return true;
   bool bcontinue = true;
-  Fire(OnChangingFiles, OnChangingFilesClosure, this, name, FileGrepMatchInfo(expression),
-       expression.Line(), bcontinue);
+  if (HasHandler(OnChangingFiles, OnChangingFilesClosure))
+    Fire(OnChangingFiles, OnChangingFilesClosure, this, name, FileGrepMatchInfo(expression),
+         expression.Line(), bcontinue);
+  if (HasHandler(OnChangingFilesView, OnChangingFilesViewClosure)) {
+    REMatchViewInfo views;
+    FillFileMatchViewInfo(expression, views);
+    Fire(OnChangingFilesView, OnChangingFilesViewClosure, this, std::string_view(name),
+         static_cast<const REMatchViewInfo&>(views), expression.Line(), bcontinue);
+  }
   return bcontinue;
 }
 

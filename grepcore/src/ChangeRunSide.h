@@ -15,7 +15,8 @@ struct RegularExpression::ChangeRunSide {
   bool BackupFile(const std::string& name) { return Object.BackupFile(name); }
   bool ReadOnlyFile(const std::string& name) { return Object.ReadOnlyFile(name); }
   bool HasChangingFilesHandler() const {
-    return Object.OnChangingFiles != nullptr || static_cast<bool>(Object.OnChangingFilesClosure);
+    return Object.OnChangingFiles != nullptr || static_cast<bool>(Object.OnChangingFilesClosure) ||
+           Object.OnChangingFilesView != nullptr || static_cast<bool>(Object.OnChangingFilesViewClosure);
   }
   bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
     return Object.FireChangingFiles(name, search);

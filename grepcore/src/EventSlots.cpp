@@ -1,4 +1,4 @@
-// The fourteen event slots: a plain function and a closure per event.
+// The event slots: a plain function and a closure per event.
 #include "EventSlots.h"
 #include "grepcore/Regularexpressionclass.h"
 
@@ -40,5 +40,35 @@ void RE::SetOnChangingFiles(FileMatchEvent handler) { InstallPlain(OnChangingFil
 RE::FileMatchEvent RE::GetOnChangingFiles() const { return OnChangingFiles; }
 void RE::SetOnChangingFilesClosure(FileMatchEventClosure handler) { InstallClosure(OnChangingFiles, OnChangingFilesClosure, handler); }
 RE::FileMatchEventClosure RE::GetOnChangingFilesClosure() const { return OnChangingFilesClosure; }
+
+void RE::SetOnMatchingView(MatchViewEvent handler) { InstallPlain(OnMatchingView, OnMatchingViewClosure, handler); }
+RE::MatchViewEvent RE::GetOnMatchingView() const { return OnMatchingView; }
+void RE::SetOnMatchingViewClosure(MatchViewEventClosure handler) { InstallClosure(OnMatchingView, OnMatchingViewClosure, handler); }
+RE::MatchViewEventClosure RE::GetOnMatchingViewClosure() const { return OnMatchingViewClosure; }
+
+void RE::SetOnSearchingView(MatchViewEvent handler) { InstallPlain(OnSearchingView, OnSearchingViewClosure, handler); }
+RE::MatchViewEvent RE::GetOnSearchingView() const { return OnSearchingView; }
+void RE::SetOnSearchingViewClosure(MatchViewEventClosure handler) { InstallClosure(OnSearchingView, OnSearchingViewClosure, handler); }
+RE::MatchViewEventClosure RE::GetOnSearchingViewClosure() const { return OnSearchingViewClosure; }
+
+void RE::SetOnGreppingView(ContinueMatchViewEvent handler) { InstallPlain(OnGreppingView, OnGreppingViewClosure, handler); }
+RE::ContinueMatchViewEvent RE::GetOnGreppingView() const { return OnGreppingView; }
+void RE::SetOnGreppingViewClosure(ContinueMatchViewEventClosure handler) { InstallClosure(OnGreppingView, OnGreppingViewClosure, handler); }
+RE::ContinueMatchViewEventClosure RE::GetOnGreppingViewClosure() const { return OnGreppingViewClosure; }
+
+void RE::SetOnMergingView(ContinueMatchViewEvent handler) { InstallPlain(OnMergingView, OnMergingViewClosure, handler); }
+RE::ContinueMatchViewEvent RE::GetOnMergingView() const { return OnMergingView; }
+void RE::SetOnMergingViewClosure(ContinueMatchViewEventClosure handler) { InstallClosure(OnMergingView, OnMergingViewClosure, handler); }
+RE::ContinueMatchViewEventClosure RE::GetOnMergingViewClosure() const { return OnMergingViewClosure; }
+
+void RE::SetOnGreppingFilesView(FileMatchViewEvent handler) { InstallPlain(OnGreppingFilesView, OnGreppingFilesViewClosure, handler); }
+RE::FileMatchViewEvent RE::GetOnGreppingFilesView() const { return OnGreppingFilesView; }
+void RE::SetOnGreppingFilesViewClosure(FileMatchViewEventClosure handler) { InstallClosure(OnGreppingFilesView, OnGreppingFilesViewClosure, handler); }
+RE::FileMatchViewEventClosure RE::GetOnGreppingFilesViewClosure() const { return OnGreppingFilesViewClosure; }
+
+void RE::SetOnChangingFilesView(FileMatchViewEvent handler) { InstallPlain(OnChangingFilesView, OnChangingFilesViewClosure, handler); }
+RE::FileMatchViewEvent RE::GetOnChangingFilesView() const { return OnChangingFilesView; }
+void RE::SetOnChangingFilesViewClosure(FileMatchViewEventClosure handler) { InstallClosure(OnChangingFilesView, OnChangingFilesViewClosure, handler); }
+RE::FileMatchViewEventClosure RE::GetOnChangingFilesViewClosure() const { return OnChangingFilesViewClosure; }
 
 }  // namespace RegexClass

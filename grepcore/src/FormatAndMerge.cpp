@@ -17,7 +17,7 @@ void RegularExpression::Merge(std::string& result) {
   result.clear();
   if (FormatString.empty() || StringToMatch.empty()) return;
   if (ParseExpression() != 0) return;
-  if (HasHandler(OnMerging, OnMergingClosure)) {
+  if (HasHandler(OnMerging, OnMergingClosure) || HasHandler(OnMergingView, OnMergingViewClosure)) {
     MergeWithHandler(result);
     return;
   }
@@ -28,10 +28,20 @@ void RegularExpression::Merge(std::string& result) {
 void RegularExpression::MergeWithHandler(std::string& result) {
   const ContinueMatchEvent plain = OnMerging;
   const ContinueMatchEventClosure bound = OnMergingClosure;
+  const ContinueMatchViewEvent plainView = OnMergingView;
+  const ContinueMatchViewEventClosure boundView = OnMergingViewClosure;
   REMatchInfo info;
+  REMatchViewInfo views;
   auto fire = [&](const GrepEngine::MatchResults& match, bool& bcontinue) {
-    FillMatchInfo(match, info);
-    Fire(plain, bound, this, static_cast<const REMatchInfo&>(info), match.Line(), match.LineStart(), bcontinue);
+    if (HasHandler(plain, bound)) {
+      FillMatchInfo(match, info);
+      Fire(plain, bound, this, static_cast<const REMatchInfo&>(info), match.Line(), match.LineStart(), bcontinue);
+    }
+    if (HasHandler(plainView, boundView)) {
+      FillMatchViewInfo(match, views);
+      Fire(plainView, boundView, this, static_cast<const REMatchViewInfo&>(views), match.Line(),
+           match.LineStart(), bcontinue);
+    }
   };
   auto format = [this](std::string& replacement) { Format(replacement); };
   Common::MergeWithStep(*CompiledExpression, StringToMatch, MergeCopy, GetMatchFlags(), MergeOutput,

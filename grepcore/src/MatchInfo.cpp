@@ -12,7 +12,19 @@ void AssignText(std::string& text, const char* first, const char* last) {
     text.assign(first, last);
 }
 
+void PointAt(std::string_view& text, const char* first, const char* last) {
+  text = first == nullptr ? std::string_view() : std::string_view(first, static_cast<std::size_t>(last - first));
+}
+
 }  // namespace
+
+void FillMatchViewInfo(const GrepEngine::MatchResults& match, REMatchViewInfo& info) {
+  Common::FillMatchRecords(match, info, Common::PositionRule{0, -1}, &PointAt);
+}
+
+void FillFileMatchViewInfo(const GrepEngine::FileSearch& search, REMatchViewInfo& info) {
+  Common::FillFileMatchRecords(search, info, &PointAt);
+}
 
 void FillMatchInfo(const GrepEngine::MatchResults& match, REMatchInfo& info) {
   Common::FillMatchRecords(match, info, Common::PositionRule{0, -1}, &AssignText);

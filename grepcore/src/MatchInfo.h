@@ -20,4 +20,9 @@ REMatchInfo BuildMatchInfo(const GrepEngine::MatchResults& match);
 // allocated again for every match.
 void FillMatchInfo(const GrepEngine::MatchResults& match, REMatchInfo& info);
 
+// The view events' vectors: the same records as views into the searched bytes, written over
+// `info` so a run reuses one vector.
+void FillMatchViewInfo(const GrepEngine::MatchResults& match, REMatchViewInfo& info);
+void FillFileMatchViewInfo(const GrepEngine::FileSearch& search, REMatchViewInfo& info);
+
 }  // namespace RegexClass

@@ -54,6 +54,18 @@ void RegularExpression::CopySettingsFrom(const RegularExpression& other) {
   OnFindFilesClosure = other.OnFindFilesClosure;
   OnMergingClosure = other.OnMergingClosure;
   OnChangingFilesClosure = other.OnChangingFilesClosure;
+  OnMatchingView = other.OnMatchingView;
+  OnSearchingView = other.OnSearchingView;
+  OnGreppingView = other.OnGreppingView;
+  OnMergingView = other.OnMergingView;
+  OnGreppingFilesView = other.OnGreppingFilesView;
+  OnChangingFilesView = other.OnChangingFilesView;
+  OnMatchingViewClosure = other.OnMatchingViewClosure;
+  OnSearchingViewClosure = other.OnSearchingViewClosure;
+  OnGreppingViewClosure = other.OnGreppingViewClosure;
+  OnMergingViewClosure = other.OnMergingViewClosure;
+  OnGreppingFilesViewClosure = other.OnGreppingFilesViewClosure;
+  OnChangingFilesViewClosure = other.OnChangingFilesViewClosure;
 }
 
 bool RegularExpression::operator==(const RegularExpression& other) const {

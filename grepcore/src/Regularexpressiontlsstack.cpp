@@ -33,10 +33,16 @@ bool RegularExpression::GrepFilesCallback(const char* file, const GrepEngine::Fi
 
 bool RegularExpression::ThisGrepFilesCallback(const char* file, const GrepEngine::FileSearch& e) {
   // Without a handler the match vector is not built: a count costs no copies.
-  if (!HasHandler(OnGreppingFiles, OnGreppingFilesClosure)) return true;
   bool bcontinue = true;
-  Fire(OnGreppingFiles, OnGreppingFilesClosure, this, std::string(file), FileGrepMatchInfo(e),
-       e.Line(), bcontinue);
+  if (HasHandler(OnGreppingFiles, OnGreppingFilesClosure))
+    Fire(OnGreppingFiles, OnGreppingFilesClosure, this, std::string(file), FileGrepMatchInfo(e),
+         e.Line(), bcontinue);
+  if (HasHandler(OnGreppingFilesView, OnGreppingFilesViewClosure)) {
+    REMatchViewInfo views;
+    FillFileMatchViewInfo(e, views);
+    Fire(OnGreppingFilesView, OnGreppingFilesViewClosure, this, std::string_view(file),
+         static_cast<const REMatchViewInfo&>(views), e.Line(), bcontinue);
+  }
   return bcontinue;
 }
 

@@ -7,19 +7,20 @@
 namespace RegexClass {
 
 bool RegularExpression::Match() {
-  return RunMatch(true, false, OnMatching, OnMatchingClosure);
+  return RunMatch(true, false, OnMatching, OnMatchingClosure, OnMatchingView, OnMatchingViewClosure);
 }
 
 bool RegularExpression::MatchAll() {
-  return RunMatch(true, true, OnMatching, OnMatchingClosure);
+  return RunMatch(true, true, OnMatching, OnMatchingClosure, OnMatchingView, OnMatchingViewClosure);
 }
 
 bool RegularExpression::Search() {
-  return RunMatch(false, false, OnSearching, OnSearchingClosure);
+  return RunMatch(false, false, OnSearching, OnSearchingClosure, OnSearchingView, OnSearchingViewClosure);
 }
 
 bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain,
-                                 const MatchEventClosure& bound) {
+                                 const MatchEventClosure& bound, MatchViewEvent plainView,
+                                 const MatchViewEventClosure& boundView) {
   if (ParseExpression() != 0) return false;
   const Common::StringMatchKind kind = !anchored ? Common::StringMatchKind::Search
                                        : wholeText ? Common::StringMatchKind::MatchAll
@@ -29,6 +30,12 @@ bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain
       [&](const GrepEngine::MatchResults& match) {
         if (HasHandler(plain, bound))
           Fire(plain, bound, this, GetMatchingInformation(), match.Line(), match.LineStart());
+        if (HasHandler(plainView, boundView)) {
+          REMatchViewInfo views;
+          FillMatchViewInfo(match, views);
+          Fire(plainView, boundView, this, static_cast<const REMatchViewInfo&>(views), match.Line(),
+               match.LineStart());
+        }
       });
 }
 
@@ -38,13 +45,24 @@ unsigned int RegularExpression::Grep() {
   // Handlers installed during the run are not used by it.
   const ContinueMatchEvent plain = OnGrepping;
   const ContinueMatchEventClosure bound = OnGreppingClosure;
+  const ContinueMatchViewEvent plainView = OnGreppingView;
+  const ContinueMatchViewEventClosure boundView = OnGreppingViewClosure;
   REMatchInfo info;
+  REMatchViewInfo views;
   auto fire = [&](const GrepEngine::MatchResults& match, bool& bcontinue) {
-    FillMatchInfo(match, info);
-    Fire(plain, bound, this, static_cast<const REMatchInfo&>(info), match.Line(),
-         match.LineStart(), bcontinue);
+    if (HasHandler(plain, bound)) {
+      FillMatchInfo(match, info);
+      Fire(plain, bound, this, static_cast<const REMatchInfo&>(info), match.Line(),
+           match.LineStart(), bcontinue);
+    }
+    if (HasHandler(plainView, boundView)) {
+      FillMatchViewInfo(match, views);
+      Fire(plainView, boundView, this, static_cast<const REMatchViewInfo&>(views), match.Line(),
+           match.LineStart(), bcontinue);
+    }
   };
-  return Common::GrepText(*CompiledExpression, StringToMatch, GetMatchFlags(), HasHandler(plain, bound),
+  return Common::GrepText(*CompiledExpression, StringToMatch, GetMatchFlags(),
+                          HasHandler(plain, bound) || HasHandler(plainView, boundView),
                           [&](const GrepEngine::MatchResults& match) {
                             return Common::GrepMatchStep(CurrentGrepMatch, match, fire);
                           });

@@ -10,6 +10,7 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "common/FileRewrite.h"
 #include "common/ReplacementText.h"
 #include "common/SavedCopies.h"
+#include "engine/DirectReplacement.h"
 #include "engine/FileSearch.h"
 
 namespace Common {
@@ -52,6 +54,11 @@ struct ChangeRunWork {
   bool Batching = false;
   std::vector<PendingFile> Batch;
   std::uint64_t BatchedBytes = 0;
+  // How replacements are made: planned at the run's first match and again whenever the format
+  // changes; without a direct plan every replacement is the engine's merge.
+  bool ReplacementPlanned = false;
+  std::string PlannedFormat;
+  std::optional<GrepEngine::DirectReplacement> Direct;
 
   // Back to the state of a run's start.
   void Reset() { *this = ChangeRunWork(); }
@@ -245,6 +252,29 @@ void RewriteGatheredFile(GatheredFile<FileInformation> file, const std::string& 
     CommitBatch(work, changeCount, report);
 }
 
+// The replacement of the search's current match (whose bytes are `matched`): the format
+// expanded over the match where the run's plan allows it, else the merge over `matched`.
+// False when the engine gave up.
+template <class SavedState>
+bool ReplacementOfMatch(ChangeRunWork& work, const SavedState& save, const std::string& format,
+                        const GrepEngine::FileSearch& search, const std::string& matched,
+                        std::string& replacement) {
+  if (!work.ReplacementPlanned || format != work.PlannedFormat) {
+    const std::shared_ptr<const GrepEngine::Pattern> searching = search.CompiledPattern();
+    work.Direct.reset();
+    if (save.CompiledExpression && searching)
+      work.Direct = GrepEngine::DirectReplacement::Plan(*save.CompiledExpression, *searching,
+                                                        save.MatchFlags, format);
+    work.PlannedFormat = format;
+    work.ReplacementPlanned = true;
+  }
+  if (!work.Direct)
+    return ReplacementText(save.CompiledExpression, save.MatchFlags, matched, format, replacement);
+  replacement.clear();
+  work.Direct->Expand([&search](unsigned i) { return search.Sub(i); }, replacement);
+  return true;
+}
+
 // The per-match step of a change run for a match of `name`. `object` is the object's side:
 //   TakeAbandonedFiles(search), MergeUpdateFile(), BackupFile(name), ReadOnlyFile(name),
 //   HasChangingFilesHandler(), FireChangingFiles(name, search) (true to go on; true without a
@@ -268,8 +298,7 @@ bool ChangeRunMatchStep(GatheredFile<FileInformation> file, const SavedState& sa
   typename decltype(file.Record.GrepInfo)::value_type match;
   match.Position = search.Position(0);
   match.MatchString = search.What(0);
-  if (!ReplacementText(save.CompiledExpression, save.MatchFlags, match.MatchString, format,
-                       match.ReplaceString)) {
+  if (!ReplacementOfMatch(file.Work, save, format, search, match.MatchString, match.ReplaceString)) {
     AbandonGatheredFile(file);
     return true;
   }

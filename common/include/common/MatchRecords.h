@@ -53,4 +53,17 @@ Records FileMatchRecords(const GrepEngine::FileSearch& search, MakeText makeText
   return info;
 }
 
+// The same records written over `info` from views of the file's bytes (no copy is made when
+// `makeText` only points at them).
+template <class Records, class MakeText>
+void FillFileMatchRecords(const GrepEngine::FileSearch& search, Records& info, MakeText makeText) {
+  using Position = decltype(info[0].Position);
+  info.resize(search.Marks());
+  for (unsigned i = 0; i < info.size(); ++i) {
+    const GrepEngine::SubMatch part = search.Sub(i);
+    makeText(info[i].MatchString, part.First, part.Last);
+    info[i].Position = static_cast<Position>(part.Matched ? part.Position : -1);
+  }
+}
+
 }  // namespace Common

@@ -26,6 +26,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/MatchResults.h"
+#include "engine/Pattern.h"
+
 namespace GrepEngine {
 
 struct SearchPlan;
@@ -63,6 +66,10 @@ class FileSearch {
   std::string What(unsigned i) const;
   std::int64_t Position(unsigned i) const;
   unsigned Line() const;
+  // Sub-match i as a view into the file's bytes, valid only during the callback.
+  SubMatch Sub(unsigned i) const;
+  // The compiled expression the search runs with; null without one.
+  std::shared_ptr<const Pattern> CompiledPattern() const;
 
   // The files of the current (or last) run on which the engine gave up (its complexity or
   // stack limit), in walk order. Matches of such a file found before giving up have been

@@ -44,6 +44,7 @@
 #include <set>
 #include <stack>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "grepcore/Closure.h"
@@ -71,6 +72,18 @@ class GREPCORE_EXPORT REMatch {
 
 // The match vector every match event passes.
 typedef std::vector<REMatch> REMatchInfo;
+
+// One sub-match as a view into the text being searched: the view events' record. The bytes
+// are valid only while the handler runs; copy what must outlive it.
+class GREPCORE_EXPORT REMatchView {
+ public:
+  std::string_view MatchString;
+  std::int64_t Position = -1;
+};
+
+// The view events' match vector: the same records in the same layout as REMatchInfo's, so a
+// handler's cost per match does not grow with the text (the prefix and suffix are not copied).
+typedef std::vector<REMatchView> REMatchViewInfo;
 
 class GREPCORE_EXPORT RegularExpression {
  public:
@@ -131,6 +144,23 @@ class GREPCORE_EXPORT RegularExpression {
   typedef Closure<void(RegularExpression*, std::string, const REMatchInfo&, unsigned int, bool&)>
       FileMatchEventClosure;
   typedef Closure<void(RegularExpression*, std::string, bool&)> FileFoundEventClosure;
+
+  // View events: the same moments and arguments as the events above, with REMatchViewInfo
+  // records and the file name as a view (see "View events" below).
+  typedef void (*MatchViewEvent)(RegularExpression* Sender, const REMatchViewInfo& Matches,
+                                 unsigned int LineIndex, std::uint64_t StartOfLine);
+  typedef void (*ContinueMatchViewEvent)(RegularExpression* Sender, const REMatchViewInfo& Matches,
+                                         unsigned int LineIndex, std::uint64_t StartOfLine,
+                                         bool& bcontinue);
+  typedef void (*FileMatchViewEvent)(RegularExpression* Sender, std::string_view file,
+                                     const REMatchViewInfo& Matches, unsigned int LineIndex,
+                                     bool& bcontinue);
+  typedef Closure<void(RegularExpression*, const REMatchViewInfo&, unsigned int, std::uint64_t)>
+      MatchViewEventClosure;
+  typedef Closure<void(RegularExpression*, const REMatchViewInfo&, unsigned int, std::uint64_t, bool&)>
+      ContinueMatchViewEventClosure;
+  typedef Closure<void(RegularExpression*, std::string_view, const REMatchViewInfo&, unsigned int, bool&)>
+      FileMatchViewEventClosure;
 
   // Records of a file change run.
   class GREPCORE_EXPORT MergeFileInformation {
@@ -350,9 +380,46 @@ class GREPCORE_EXPORT RegularExpression {
   void SetOnChangingFilesClosure(FileMatchEventClosure handler);
   FileMatchEventClosure GetOnChangingFilesClosure() const;
 
+  // View events. Each fires at the same moment as the event of the same name (Matching,
+  // Searching, Grepping, Merging, GreppingFiles, ChangingFiles), with the same line and
+  // positions, but its records are views into the text: no byte is copied, so a handler costs
+  // the same per match however long the text is. A view is valid only during the call. The
+  // slots follow the events' rules (a plain function or a closure; installing one removes the
+  // other; a copy of the object takes them). When an event and its view event are both
+  // installed, the event fires first, then the view event, and both see the same bcontinue:
+  // the run goes on only when it is still set after both. A handler of GreppingView,
+  // MergingView or ChangingFilesView makes the run behave as with a handler of its event
+  // (Grep and Merge run on a copy of the text; a change run rewrites each file before the next
+  // file's first match is reported).
+  void SetOnMatchingView(MatchViewEvent handler);
+  MatchViewEvent GetOnMatchingView() const;
+  void SetOnMatchingViewClosure(MatchViewEventClosure handler);
+  MatchViewEventClosure GetOnMatchingViewClosure() const;
+  void SetOnSearchingView(MatchViewEvent handler);
+  MatchViewEvent GetOnSearchingView() const;
+  void SetOnSearchingViewClosure(MatchViewEventClosure handler);
+  MatchViewEventClosure GetOnSearchingViewClosure() const;
+  void SetOnGreppingView(ContinueMatchViewEvent handler);
+  ContinueMatchViewEvent GetOnGreppingView() const;
+  void SetOnGreppingViewClosure(ContinueMatchViewEventClosure handler);
+  ContinueMatchViewEventClosure GetOnGreppingViewClosure() const;
+  void SetOnMergingView(ContinueMatchViewEvent handler);
+  ContinueMatchViewEvent GetOnMergingView() const;
+  void SetOnMergingViewClosure(ContinueMatchViewEventClosure handler);
+  ContinueMatchViewEventClosure GetOnMergingViewClosure() const;
+  void SetOnGreppingFilesView(FileMatchViewEvent handler);
+  FileMatchViewEvent GetOnGreppingFilesView() const;
+  void SetOnGreppingFilesViewClosure(FileMatchViewEventClosure handler);
+  FileMatchViewEventClosure GetOnGreppingFilesViewClosure() const;
+  void SetOnChangingFilesView(FileMatchViewEvent handler);
+  FileMatchViewEvent GetOnChangingFilesView() const;
+  void SetOnChangingFilesViewClosure(FileMatchViewEventClosure handler);
+  FileMatchViewEventClosure GetOnChangingFilesViewClosure() const;
+
  private:
   void CopySettingsFrom(const RegularExpression& other);
-  bool RunMatch(bool anchored, bool wholeText, MatchEvent plain, const MatchEventClosure& bound);
+  bool RunMatch(bool anchored, bool wholeText, MatchEvent plain, const MatchEventClosure& bound,
+                MatchViewEvent plainView, const MatchViewEventClosure& boundView);
   void MergeWithHandler(std::string& result);
   struct ChangeRunSide;  // this object as the shared change-run steps see it
   bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression);
@@ -397,6 +464,19 @@ class GREPCORE_EXPORT RegularExpression {
   FileFoundEventClosure OnFindFilesClosure;
   ContinueMatchEventClosure OnMergingClosure;
   FileMatchEventClosure OnChangingFilesClosure;
+
+  MatchViewEvent OnMatchingView = nullptr;
+  MatchViewEvent OnSearchingView = nullptr;
+  ContinueMatchViewEvent OnGreppingView = nullptr;
+  ContinueMatchViewEvent OnMergingView = nullptr;
+  FileMatchViewEvent OnGreppingFilesView = nullptr;
+  FileMatchViewEvent OnChangingFilesView = nullptr;
+  MatchViewEventClosure OnMatchingViewClosure;
+  MatchViewEventClosure OnSearchingViewClosure;
+  ContinueMatchViewEventClosure OnGreppingViewClosure;
+  ContinueMatchViewEventClosure OnMergingViewClosure;
+  FileMatchViewEventClosure OnGreppingFilesViewClosure;
+  FileMatchViewEventClosure OnChangingFilesViewClosure;
 };
 
 }  // namespace RegexClass
