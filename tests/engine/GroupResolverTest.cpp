@@ -84,6 +84,22 @@ TEST(GroupResolverTest, FormatsMergesAndGrepsSeeTheSameGroups) {
   EXPECT_EQ(out, "x[aaa](a)y");
 }
 
+TEST(GroupResolverTest, CaseFoldingAndMatchWordsAreTheEngines) {
+  EXPECT_EQ(Groups("(a|B)+", "AbA", S::Extended | S::CaseInsensitive), "(0,3)(2,3)");
+  EXPECT_EQ(Groups("([[:upper:]]x|[a-c])*", "AxbCx", S::Extended | S::CaseInsensitive), "(0,5)(3,5)");
+  auto compiled = SyntaxTest::Compile("(\\<x)?(x*)", S::Normal);
+  const std::string text = "xx";
+  GrepEngine::MatchResults m;
+  ASSERT_TRUE(GrepEngine::SearchIn(*compiled, text.data(), text.data() + text.size(), M::None, m));
+  EXPECT_EQ(m.Sub(1).Position, 0);
+  EXPECT_EQ(m.Sub(2).Position, 1);
+  // No word starts at the range's start: the optional group takes no part.
+  ASSERT_TRUE(GrepEngine::SearchIn(*compiled, text.data(), text.data() + text.size(), M::NotBeginningOfWord, m));
+  EXPECT_FALSE(m.Sub(1).Matched);
+  EXPECT_EQ(m.Sub(2).Position, 0);
+  EXPECT_EQ(m.Sub(2).Length(), 2u);
+}
+
 TEST(GroupResolverTest, BackReferencesKeepTheEnginesGroups) {
   auto compiled = SyntaxTest::Compile("\\(a*\\)*\\1", S::Basic);
   EXPECT_EQ(compiled->Internals().GroupResolver, nullptr);
@@ -91,6 +107,10 @@ TEST(GroupResolverTest, BackReferencesKeepTheEnginesGroups) {
   EXPECT_NE(plain->Internals().GroupResolver, nullptr);
   auto noGroups = SyntaxTest::Compile("a*b", S::Extended);
   EXPECT_EQ(noGroups->Internals().GroupResolver, nullptr);
+  // Counts beyond POSIX's limit of 255 stay with the engine too.
+  auto large = SyntaxTest::Compile("(a|ab){1,300}", S::Extended);
+  ASSERT_FALSE(large->Failed());
+  EXPECT_EQ(large->Internals().GroupResolver, nullptr);
 }
 
 // Small extended patterns: groups, alternation with empty alternatives, nested and bounded
