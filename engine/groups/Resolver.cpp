@@ -71,7 +71,14 @@ class ResolverRun {
 
   bool Run() {
     Spans.assign(In.GroupCount(), GroupSpan());
-    if (!Reach(In.Root, PositionSet::Of(0), Direction::Forward).Has(Length)) return false;
+    // Concatenations, alternations and repeats check every extent they choose; a root that is
+    // none of these (behind its groups) is checked here.
+    NodeId top = In.Root;
+    while (In[top].Kind == NodeKind::Group) top = In.Child(top, 0);
+    const NodeKind kind = In[top].Kind;
+    if (kind != NodeKind::Concat && kind != NodeKind::Alternation && kind != NodeKind::Repeat &&
+        !Reach(top, PositionSet::Of(0), Direction::Forward).Has(Length))
+      return false;
     Settle(In.Root, 0, Length);
     return !Failed;
   }
@@ -222,8 +229,9 @@ class ResolverRun {
     if (node.Max == 0) return;
     if (from == to) {
       // An empty repeat: its minimum of empty iterations, or one if its body can be empty.
-      if (node.Min > 0 || Reach(body, PositionSet::Of(from), Direction::Forward).Has(from))
-        Settle(body, from, from);
+      const bool bodyEmpty = Reach(body, PositionSet::Of(from), Direction::Forward).Has(from);
+      if (bodyEmpty) Settle(body, from, from);
+      if (!bodyEmpty && node.Min > 0) Failed = true;
       return;
     }
     PositionSet anyCount;  // where any further iterations can start and end at `to`
