@@ -236,7 +236,7 @@ class ResolverRun {
     }
     PositionSet anyCount;  // where any further iterations can start and end at `to`
     bool haveAnyCount = false;
-    std::size_t start = from;
+    std::size_t start = from, lastStart = from;
     std::uint32_t done = 0;
     while (start < to) {
       const std::uint32_t least = done + 1 < node.Min ? node.Min - done - 1 : 0;
@@ -260,15 +260,14 @@ class ResolverRun {
         Failed = true;
         return;
       }
-      Unset(body);
-      Settle(body, start, end);
+      lastStart = start;
       start = end;
       ++done;
     }
-    if (done < node.Min) {  // the rest of the minimum: empty iterations at the end
-      Unset(body);
-      Settle(body, to, to);
-    }
+    // Only the last iteration's groups are reported, so only its parse is chosen. The rest of
+    // a minimum not reached is empty iterations at the end.
+    if (done < node.Min) lastStart = to;
+    Settle(body, lastStart, to);
   }
 
   void Unset(NodeId id) {
