@@ -1,8 +1,8 @@
 #pragma once
 // The bytes each consuming node of a tree takes, asked of the engine itself: each distinct
 // literal (under case folding), bracket expression and class escape is compiled alone in the
-// pattern's option word and locale and tried on all 256 bytes, so the sub-expression resolver
-// steps exactly as the engine matches.
+// pattern's option word and locale and searched for in all 256 bytes, so the sub-expression
+// resolver steps exactly as the engine matches.
 
 #include <locale>
 #include <optional>

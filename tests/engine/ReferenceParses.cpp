@@ -31,7 +31,7 @@ bool Better(const Parse& a, const Parse& b) {
 }
 
 struct TooManyParses {};
-constexpr std::size_t ParseBudget = 20000;
+constexpr std::size_t ParseBudget = 3000;
 
 class Enumerator {
  public:
