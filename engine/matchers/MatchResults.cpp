@@ -1,5 +1,7 @@
 #include "MatchResultsImpl.h"
 
+#include "PosixGroups.h"
+
 namespace GrepEngine {
 
 namespace {
@@ -16,6 +18,13 @@ SubMatch ViewOf(const boost::sub_match<const char*>& sub, const MatchResults::Im
 
 }  // namespace
 
+void MatchResults::Impl::ResolveGroups() const {
+  if (OwedGroups == nullptr) return;
+  const Pattern* pattern = OwedGroups;
+  OwedGroups = nullptr;
+  ApplyPosixGroups(*pattern, OwedBase, OwedFlags, Results);
+}
+
 MatchResults::MatchResults() : Body(std::make_unique<Impl>()) {}
 MatchResults::~MatchResults() = default;
 
@@ -31,6 +40,7 @@ unsigned MatchResults::Size() const {
 
 SubMatch MatchResults::Sub(unsigned i) const {
   if (i >= Size()) return SubMatch();
+  if (i > 0) Body->ResolveGroups();
   return ViewOf(Body->Results[static_cast<int>(i)], *Body);
 }
 

@@ -9,6 +9,7 @@
 #include "MatchFlagTranslation.h"
 #include "MatchResultsImpl.h"
 #include "PatternImpl.h"
+#include "PosixGroups.h"
 
 namespace GrepEngine {
 
@@ -44,6 +45,8 @@ bool FindOne(const Pattern& pattern, const char* first, const char* last, FlagBi
   const bool found =
       Guarded([&] { return boost::regex_search(first, last, impl.Results, expression, AsMatchFlags(flags)); },
               impl.Abandoned);
+  // Now, not when read: the results may outlive the pattern.
+  if (found) ApplyPosixGroups(pattern, first, flags, impl.Results);
   if (!found) {
     const bool abandoned = impl.Abandoned;
     impl.Reset(first);
@@ -102,6 +105,7 @@ GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, 
       break;
     }
     if (!found) break;
+    OwePosixGroups(pattern, first, step, impl);
     ++outcome.Count;
     impl.PendingLines = &lines;
     const bool goOn = callback(current);
@@ -156,6 +160,7 @@ GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char*
       afterMatch = false;
       continue;
     }
+    OwePosixGroups(pattern, base, step, impl);
     ++outcome.Count;
     impl.PendingLines = &lines;
     const bool goOn = callback(current);
@@ -173,16 +178,28 @@ bool MergeInto(const Pattern& pattern, const char* first, const char* last,
   if (pattern.Failed()) return true;
   FlagBits flags = TranslateMatchFlags(matchWord);
   if (!copy) flags |= Bits(rc::format_no_copy);
-  bool abandoned = false;
-  Guarded(
-      [&] {
-        boost::regex_replace(std::back_inserter(out), first, last, pattern.Internals().Expression,
-                             format, AsMatchFlags(flags));
-        return true;
-      },
-      abandoned);
-  if (abandoned) out.clear();
-  return !abandoned;
+  // regex_replace's own loop, over the grep's matches, so that the groups are POSIX's.
+  const char* copied = first;
+  bool failed = false;
+  const GrepOutcome outcome = GrepIn(pattern, first, last, matchWord, [&](const MatchResults& match) {
+    const MatchResults::Impl& impl = match.Internals();
+    impl.ResolveGroups();
+    if (copy) out.append(copied, impl.Results[0].first);
+    Guarded(
+        [&] {
+          impl.Results.format(std::back_inserter(out), format, AsMatchFlags(flags), pattern.Internals().Expression);
+          return true;
+        },
+        failed);
+    copied = impl.Results[0].second;
+    return !failed;
+  });
+  if (outcome.Abandoned || failed) {
+    out.clear();
+    return false;
+  }
+  if (copy) out.append(copied, last);
+  return true;
 }
 
 bool FormatMatch(const MatchResults& match, const std::string& format, std::string& out,
@@ -193,6 +210,7 @@ bool FormatMatch(const MatchResults& match, const std::string& format, std::stri
   // `locale` carries them.
   Regex traitsCarrier;
   traitsCarrier.imbue(locale);
+  match.Internals().ResolveGroups();
   bool failed = false;
   Guarded(
       [&] {

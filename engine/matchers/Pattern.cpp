@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "EngineBytes.h"
 #include "PatternImpl.h"
 #include "SyntaxTranslation.h"
 #include "syntax/BoostText.h"
@@ -54,6 +55,10 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
     const std::string text = Syntax::BoostText(body->Tree);
     body->Expression.assign(text.data(), text.data() + text.size(), TranslateSyntax(optionWord));
     body->ErrorCode = static_cast<unsigned>(body->Expression.status());
+    if (body->ErrorCode == 0 && body->Tree.GroupCount() > 0 && !body->Tree.HasBackReferences) {
+      if (auto bytes = EngineBytes(body->Tree, optionWord, locale))
+        body->GroupResolver = Groups::Resolver::For(body->Tree, std::move(*bytes));
+    }
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const boost::regex_error& engineError) {

@@ -1,7 +1,10 @@
 #pragma once
 #include <boost/regex.hpp>
 
+#include <memory>
+
 #include "engine/Pattern.h"
+#include "groups/Resolver.h"
 #include "syntax/SyntaxTree.h"
 
 namespace GrepEngine {
@@ -14,6 +17,8 @@ struct Pattern::Impl {
   unsigned ErrorCode = 0;
   unsigned OptionWord = 0;
   std::locale Locale;  // kept apart: a failed compile leaves the expression without one
+  // POSIX's groups for Boost's matches; null when Boost's groups stand (see groups/Resolver.h).
+  std::unique_ptr<const Groups::Resolver> GroupResolver;
 };
 
 }  // namespace GrepEngine

@@ -1,6 +1,7 @@
 #include "syntax/BoostText.h"
 
 #include <cstring>
+#include <vector>
 
 namespace GrepEngine {
 namespace Syntax {
@@ -8,9 +9,35 @@ namespace {
 
 bool IsOneOf(unsigned char c, const char* set) { return c != 0 && std::strchr(set, c) != nullptr; }
 
+// Per node: whether it can match nothing but the empty text (assertions, empty groups).
+class ZeroWidth {
+ public:
+  explicit ZeroWidth(const Tree& tree) : In(tree), Only(tree.Nodes.size(), false) {}
+
+  void Enter(NodeId) {}
+  void Child(NodeId, std::uint32_t) {}
+  void Leave(NodeId id) {
+    const Node& node = In[id];
+    bool only = node.Kind == NodeKind::Empty || node.Kind == NodeKind::Assertion;
+    if (node.Kind == NodeKind::Group || node.Kind == NodeKind::Concat || node.Kind == NodeKind::Alternation) {
+      only = true;
+      for (std::uint32_t i = 0; i < node.ChildCount; ++i) only = only && Only[In.Child(id, i)];
+    }
+    if (node.Kind == NodeKind::Repeat) only = node.Max == 0 || Only[In.Child(id, 0)];
+    Only[id] = only;
+  }
+
+  bool operator[](NodeId id) const { return Only[id]; }
+
+ private:
+  const Tree& In;
+  std::vector<bool> Only;
+};
+
 class Writer {
  public:
-  Writer(const Tree& tree, std::string& out) : In(tree), Out(out) {}
+  Writer(const Tree& tree, std::string& out, const ZeroWidth& zeroWidth)
+      : In(tree), Out(out), Zero(zeroWidth) {}
 
   void Enter(NodeId id) {
     const Node& node = In[id];
@@ -54,7 +81,11 @@ class Writer {
   void Leave(NodeId id) {
     const Node& node = In[id];
     if (node.Kind == NodeKind::Group) Out += ')';
-    if (node.Kind == NodeKind::Repeat) WriteRepeat(node.Min, node.Max);
+    // Boost misses a repeat of a group that matches only the empty text when a $ in it stands
+    // at the text's end ("b($)+" finds nothing in "ab"). Every iteration of such a repeat
+    // matches the same empty text, so with a minimum it means exactly its body once.
+    if (node.Kind == NodeKind::Repeat && !(node.Min > 0 && Zero[In.Child(id, 0)]))
+      WriteRepeat(node.Min, node.Max);
   }
 
  private:
@@ -122,13 +153,16 @@ class Writer {
 
   const Tree& In;
   std::string& Out;
+  const ZeroWidth& Zero;
 };
 
 }  // namespace
 
 std::string BoostText(const Tree& tree, NodeId node) {
+  ZeroWidth zeroWidth(tree);
+  Walk(tree, node, zeroWidth);
   std::string out;
-  Writer writer(tree, out);
+  Writer writer(tree, out, zeroWidth);
   Walk(tree, node, writer);
   return out;
 }

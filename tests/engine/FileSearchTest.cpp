@@ -99,6 +99,15 @@ TEST_F(FileSearchTest, CallbackSeesMarksTextPositionsAndLine) {
   EXPECT_EQ(Recorded[1], (Seen{file, {"abc", "b", ""}, {12, 13, -1}, 3}));
 }
 
+TEST_F(FileSearchTest, MarksOfRepeatedGroupsAreTheLastIterations) {
+  const std::string file = dir.Write("g.txt", "--\nxzabcde\nxaaa\n");
+  EXPECT_EQ(Grep("x((z)+|a)*", "g.txt"), 2u);
+  ASSERT_EQ(Recorded.size(), 2u);
+  // The last iteration took the "a" branch: the "z" group inside took no part in it.
+  EXPECT_EQ(Recorded[0], (Seen{file, {"xza", "a", "", ""}, {3, 5, -1, -1}, 2}));
+  EXPECT_EQ(Recorded[1], (Seen{file, {"xaaa", "a", "", ""}, {11, 14, -1, -1}, 3}));
+}
+
 TEST_F(FileSearchTest, MatchesSpanLinesAndLinesCountFromTheFileStart) {
   const std::string file = dir.Write("f", "two\ntwo\nthree\n\nfour");
   ASSERT_EQ(Grep("o\nt", "f"), 2u) << "a literal across a line end";

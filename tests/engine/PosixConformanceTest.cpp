@@ -140,6 +140,13 @@ void Check(const DataCase& c, unsigned word, const std::string& where, int& chec
   ASSERT_FALSE(expected.empty()) << where << ": unreadable result";
   SyntaxTest::Spans compared(found.begin(), found.begin() + std::min(found.size(), expected.size()));
   EXPECT_EQ(SyntaxTest::Show(compared), SyntaxTest::Show(expected)) << where;
+  // The groups are the resolver's, not the engine's left in place.
+  const GrepEngine::Syntax::Tree& tree = compiled->Internals().Tree;
+  if (tree.GroupCount() > 0 && !tree.HasBackReferences && !found.empty()) {
+    ASSERT_NE(compiled->Internals().GroupResolver, nullptr) << where;
+    EXPECT_EQ(SyntaxTest::Show(SyntaxTest::ResolvedGroups(*compiled, c.text, found[0])), SyntaxTest::Show(found))
+        << where;
+  }
 }
 
 TEST(PosixConformanceTest, BasicAndExtendedGiveTheDatasResults) {

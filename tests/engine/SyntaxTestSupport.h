@@ -1,14 +1,15 @@
 #pragma once
-// Helpers shared by the syntax suites: compile under an option word, search with the engine's
-// expression, and report the match as offsets.
+// Helpers shared by the syntax suites: compile under an option word, search as the toolkit
+// does (POSIX's groups included), and report the match as offsets.
 
-#include <boost/regex.hpp>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "PatternImpl.h"
+#include "engine/Matching.h"
 #include "engine/Pattern.h"
 
 namespace SyntaxTest {
@@ -21,19 +22,38 @@ inline std::shared_ptr<const GrepEngine::Pattern> Compile(const std::string& pat
                                       std::locale::classic());
 }
 
-// The whole match and every group, or empty when nothing matched.
+// The whole match and every group, or empty when nothing matched. Throws std::runtime_error
+// when the engine gave up.
 inline Spans Search(const GrepEngine::Pattern& pattern, const std::string& text) {
-  boost::match_results<std::string::const_iterator> m;
+  GrepEngine::MatchResults m;
   Spans spans;
-  if (!boost::regex_search(text.begin(), text.end(), m, pattern.Internals().Expression))
+  if (!GrepEngine::SearchIn(pattern, text.data(), text.data() + text.size(), 0, m)) {
+    if (m.Abandoned()) throw std::runtime_error("the engine gave up");
     return spans;
-  for (std::size_t i = 0; i < m.size(); ++i) {
-    if (m[i].matched)
-      spans.emplace_back(static_cast<long>(m[i].first - text.begin()),
-                         static_cast<long>(m[i].second - text.begin()));
+  }
+  for (unsigned i = 0; i < m.Size(); ++i) {
+    const GrepEngine::SubMatch sub = m.Sub(i);
+    if (sub.Matched)
+      spans.emplace_back(static_cast<long>(sub.Position), static_cast<long>(sub.Position + sub.Length()));
     else
       spans.emplace_back(-1, -1);
   }
+  return spans;
+}
+
+// The whole match `whole` and the groups the pattern's resolver gives for it; empty when the
+// pattern has no resolver or the resolver cannot follow the match.
+inline Spans ResolvedGroups(const GrepEngine::Pattern& pattern, const std::string& text, const Span& whole) {
+  const GrepEngine::Groups::Resolver* resolver = pattern.Internals().GroupResolver.get();
+  if (resolver == nullptr) return Spans();
+  GrepEngine::Groups::TextContext context;
+  context.Base = text.data();
+  context.Last = text.data() + text.size();
+  std::vector<GrepEngine::Groups::GroupSpan> groups;
+  if (!resolver->Resolve(context, text.data() + whole.first, text.data() + whole.second, groups)) return Spans();
+  Spans spans{whole};
+  for (const auto& g : groups)
+    spans.emplace_back(g.First < 0 ? -1L : whole.first + g.First, g.First < 0 ? -1L : whole.first + g.Last);
   return spans;
 }
 

@@ -1,0 +1,48 @@
+#pragma once
+// The text around a match as the engine saw it when it found the match: where its anchors stop
+// looking back, where the searched range ends, and the match word's limits. The resolver tests
+// anchors, word edges and '.' exactly as the engine does, so that every parse it considers is
+// one the engine could have taken.
+
+#include <bitset>
+
+#include "syntax/SyntaxTree.h"
+
+namespace GrepEngine {
+namespace Groups {
+
+struct TextContext {
+  const char* Base = nullptr;  // the engine's backstop: no byte before it is looked at...
+  const char* Last = nullptr;  // the end of the searched range: no byte at or after it
+  bool PrevAvail = false;      // ...unless this says the byte before Base is readable
+  bool NotBol = false;
+  bool NotEol = false;
+  bool NotBow = false;
+  bool NotEow = false;
+  bool NotBob = false;
+  bool NotEob = false;
+  bool NotDotNewline = false;  // '.' takes no line separator (LF, CR, FF)
+  bool NotDotNull = false;     // '.' takes no NUL
+};
+
+class ContextTests {
+ public:
+  ContextTests(const TextContext& context, const std::bitset<256>& wordBytes)
+      : Context(context), Word(wordBytes) {}
+
+  // Whether the zero-width test holds at `at` (Base <= at <= Last).
+  bool Holds(Syntax::Assertion kind, const char* at) const;
+  // Whether '.' takes the byte at `at` (< Last).
+  bool DotTakes(const char* at) const;
+
+ private:
+  bool HasBefore(const char* at) const { return at != Context.Base || Context.PrevAvail; }
+  bool IsWord(const char* at) const { return Word[static_cast<unsigned char>(*at)]; }
+  bool WordBoundary(const char* at) const;
+
+  const TextContext& Context;
+  const std::bitset<256>& Word;
+};
+
+}  // namespace Groups
+}  // namespace GrepEngine
