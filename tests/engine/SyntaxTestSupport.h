@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the syntax suites: compile under an option word, search with the engine's
-// expression, and report the match as offsets.
+// expression and with the planned search, and report the match as offsets.
+
+#include <gtest/gtest.h>
 
 #include <boost/regex.hpp>
 #include <memory>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "PatternImpl.h"
+#include "engine/Matching.h"
 #include "engine/Pattern.h"
 
 namespace SyntaxTest {
@@ -21,8 +24,8 @@ inline std::shared_ptr<const GrepEngine::Pattern> Compile(const std::string& pat
                                       std::locale::classic());
 }
 
-// The whole match and every group, or empty when nothing matched.
-inline Spans Search(const GrepEngine::Pattern& pattern, const std::string& text) {
+// The whole match and every group, or empty when nothing matched: the engine's expression alone.
+inline Spans ReferenceSearch(const GrepEngine::Pattern& pattern, const std::string& text) {
   boost::match_results<std::string::const_iterator> m;
   Spans spans;
   if (!boost::regex_search(text.begin(), text.end(), m, pattern.Internals().Expression))
@@ -35,6 +38,31 @@ inline Spans Search(const GrepEngine::Pattern& pattern, const std::string& text)
       spans.emplace_back(-1, -1);
   }
   return spans;
+}
+
+// The same through the planned search (the route the planner picks, groups filled on reading).
+inline Spans PlannedSearch(const GrepEngine::Pattern& pattern, const std::string& text) {
+  GrepEngine::MatchResults m;
+  Spans spans;
+  if (!GrepEngine::SearchIn(pattern, text.data(), text.data() + text.size(), 0, m)) return spans;
+  for (unsigned i = 0; i < m.Size(); ++i) {
+    const GrepEngine::SubMatch sub = m.Sub(i);
+    if (sub.Matched)
+      spans.emplace_back(static_cast<long>(sub.Position), static_cast<long>(sub.Position + sub.Length()));
+    else
+      spans.emplace_back(-1, -1);
+  }
+  return spans;
+}
+
+// Both, which must agree on the whole match; the engine's own result is returned.
+inline Spans Search(const GrepEngine::Pattern& pattern, const std::string& text) {
+  const Spans reference = ReferenceSearch(pattern, text);
+  const Spans planned = PlannedSearch(pattern, text);
+  const Span none(-1, -1);
+  EXPECT_EQ(reference.empty() ? none : reference[0], planned.empty() ? none : planned[0])
+      << "the planned search differs on \"" << text << "\"";
+  return reference;
 }
 
 inline std::string Show(const Spans& spans) {
