@@ -1,6 +1,7 @@
 #pragma once
 #include <boost/regex.hpp>
 #include <cstdint>
+#include <memory>
 
 #include "LineCounter.h"
 #include "MatchFlagTranslation.h"
@@ -36,6 +37,9 @@ struct MatchResults::Impl {
   // How the search ran, so that the groups can be filled the same way: the pattern, the
   // position anchors look back to, and the engine's flags of that step.
   const Pattern* Source = nullptr;
+  // Results that outlive their operation (a search, an anchored match) keep the pattern alive
+  // for groups read later; a grep's results live only during its callback.
+  std::shared_ptr<const Pattern> KeptSource;
   const char* Base = nullptr;
   FlagBits StepFlags = 0;
 
@@ -81,6 +85,7 @@ struct MatchResults::Impl {
     Abandoned = false;
     PendingLines = nullptr;
     Source = nullptr;
+    KeptSource.reset();
   }
 };
 

@@ -10,6 +10,7 @@
 #include "MatchFlagTranslation.h"
 #include "MatchResultsImpl.h"
 #include "PatternImpl.h"
+#include "ReferenceRoute.h"
 #include "WholeMatchFinder.h"
 #include "engine/OptionWords.h"
 
@@ -57,6 +58,7 @@ bool FindOne(const Pattern& pattern, const char* first, const char* last, unsign
     const Span span = finder.Find(first, last, false);
     if (!span.Found()) return false;
     StoreSpan(impl, pattern, span, first, last, first, flags);
+    impl.KeptSource = pattern.shared_from_this();
     return true;
   }
   const Regex& expression = pattern.Internals().Expression;
@@ -221,6 +223,16 @@ GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, 
   WholeMatchFinder finder(pattern, matchWord, first, last);
   if (finder.Usable()) return FinderGrep(pattern, finder, first, last, flags, callback);
   return ReferenceGrep(pattern, first, last, flags, callback);
+}
+
+GrepOutcome ReferenceGrepIn(const Pattern& pattern, const char* first, const char* last,
+                            unsigned matchWord, GrepCallback callback) {
+  if (pattern.Failed()) return GrepOutcome();
+  return ReferenceGrep(pattern, first, last, TranslateMatchFlags(matchWord), callback);
+}
+
+Route PlannedRoute(const Pattern& pattern, unsigned matchWord, const char* first, const char* last) {
+  return WholeMatchFinder(pattern, matchWord, first, last).Chosen();
 }
 
 namespace {

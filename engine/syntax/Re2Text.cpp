@@ -179,8 +179,15 @@ class Leading {
 std::string Re2Class(const ByteSet& bytes) {
   std::string out;
   if (bytes.count() == 1) {
-    for (unsigned b = 0; b < 256; ++b)
-      if (bytes.test(b)) AppendByte(out, b);
+    for (unsigned b = 0; b < 256; ++b) {
+      if (!bytes.test(b)) continue;
+      // RE2 merges the common literal start of alternatives ("\xe9a|\xe9b") into a literal
+      // read as UTF-8, which then never matches a Latin-1 byte above 0x7f; a group keeps such
+      // a byte out of that merge.
+      if (b >= 0x80) out += '(';
+      AppendByte(out, b);
+      if (b >= 0x80) out += ')';
+    }
     return out;
   }
   if (bytes.none()) return "[^\\x00-\\xff]";
