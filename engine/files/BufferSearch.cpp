@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "LiteralSearch.h"
+#include "PatternImpl.h"
+#include "Planner.h"
 #include "engine/Matching.h"
 #include "engine/OptionWords.h"
 
@@ -114,7 +116,12 @@ BufferOutcome SearchLines(const SearchPlan& plan, const char* first, const char*
   if (LiteralScanApplies(plan, matchWord)) return ScanLiteral(plan.Literal, first, last, place, sink);
   const auto report = [&](const MatchResults& match) { return sink(FoundMatch(match)); };
   GrepOutcome found;
-  if (!plan.Required.Empty()) {
+  const Pattern& pattern = *plan.Compiled;
+  if (ChoosePlan(pattern.Internals().Facts, matchWord).Kind == Route::LiteralSet) {
+    // The set's own scan finds the matches; windows would only scan for the same literals twice.
+    const auto whole = [last](const char* from) { return SearchWindow{from, last}; };
+    found = GrepInWindows(pattern, first, last, matchWord, whole, report, place);
+  } else if (!plan.Required.Empty()) {
     LineWindows<LiteralSetScanner> windows(plan.Required.Literals(), last);
     found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report, place);
   } else {
