@@ -38,15 +38,19 @@ python3 - "$work" <<'PY'
 import random, sys
 random.seed(20261208)
 letters = 'abcdefghijklmnopqrstuvwxyz'
-words = set()
-while sum(len(w) + 1 for w in words) < 100000:
-    words.add(''.join(random.choice(letters) for _ in range(random.randint(4, 10))))
+words, size = set(), 0
+while size < 100000:
+    word = ''.join(random.choice(letters) for _ in range(random.randint(4, 10)))
+    if word not in words:
+        words.add(word)
+        size += len(word) + 1
 words = sorted(words)
 open(sys.argv[1] + '/words', 'w').write('|'.join(words)[:100000].rstrip('|'))
-text = []
-while sum(len(t) for t in text) < (1 << 20):
-    text.append(random.choice(words) if random.random() < 0.1 else ''.join(random.choice(letters) for _ in range(7)))
-    text.append(' \n'[random.random() < 0.1])
+text, size = [], 0
+while size < (1 << 20):
+    piece = random.choice(words) if random.random() < 0.1 else ''.join(random.choice(letters) for _ in range(7))
+    text.append(piece + ' \n'[random.random() < 0.1])
+    size += len(piece) + 1
 open(sys.argv[1] + '/text', 'w').write(''.join(text))
 PY
 

@@ -44,16 +44,21 @@ class LineWindows {
     const char* hit = Candidates.Next(from);
     if (hit == nullptr) return SearchWindow();
     const void* before = memrchr(from, '\n', static_cast<std::size_t>(hit - from));
-    const void* after = std::memchr(hit, '\n', static_cast<std::size_t>(Last - hit));
+    // Many matches on one long line look for its end once, not once each.
+    if (LineEnd == nullptr || hit >= LineEnd) {
+      const void* after = std::memchr(hit, '\n', static_cast<std::size_t>(Last - hit));
+      LineEnd = after != nullptr ? static_cast<const char*>(after) : Last;
+    }
     SearchWindow window;
     window.First = before != nullptr ? static_cast<const char*>(before) + 1 : from;
-    window.Last = after != nullptr ? static_cast<const char*>(after) : Last;
+    window.Last = LineEnd;
     return window;
   }
 
  private:
   Scanner Candidates;
   const char* Last;
+  const char* LineEnd = nullptr;  // the end of the line of the last window
 };
 
 }  // namespace
