@@ -46,13 +46,14 @@ for corpus in generated include; do
   find "$dir" -type f -exec cat {} + >/dev/null  # from the page cache from here on
   for i in "${!patterns[@]}"; do
     p=${patterns[$i]}
-    n_ours=$("$ours" grep-files -r -- "$p" "$dir/*" | wc -l)
-    n_grep=$(grep -rEoan -- "$p" "$dir" | wc -l)
-    n_rg=$(rg -o -a -j1 --no-ignore -uu -- "$p" "$dir" | wc -l)
-    hyperfine --output=pipe --runs "$runs" --warmup 1 --export-json "$work/times.json" \
+    # A tool that finds nothing exits with 1.
+    n_ours=$({ "$ours" grep-files -r -- "$p" "$dir/*" || true; } | wc -l)
+    n_grep=$({ grep -rEoan -- "$p" "$dir" || true; } | wc -l)
+    n_rg=$({ rg -o -a -j1 --no-ignore -uu -- "$p" "$dir" || true; } | wc -l)
+    hyperfine -i --output=pipe --runs "$runs" --warmup 1 --export-json "$work/times.json" \
       -n ours "$ours grep-files -r -- '$p' '$dir/*'" \
       -n grep "grep -rEoan -- '$p' '$dir'" \
-      -n rg "rg -o -a -j1 --no-ignore -uu -- '$p' '$dir'" >/dev/null
+      -n rg "rg -o -a -j1 --no-ignore -uu -- '$p' '$dir'" >/dev/null 2>&1
     read -r t_ours t_grep t_rg < <(python3 -c '
 import json, sys
 r = {x["command"]: x["mean"] for x in json.load(open(sys.argv[1]))["results"]}

@@ -9,17 +9,24 @@ namespace {
 // How common a byte is in text and source code, roughly: the higher, the more common. A
 // literal is looked for by its least common byte, which the C library's memchr finds at
 // memory speed; most hits are then real.
-int Commonness(unsigned char c) {
-  static const char ordered[] = " etaoinsrlhdcumfpgywb,.\n_vk()=;-xTSAEIRNO0123456789:\"'/*#{}<>jqz";
-  const char* at = c == 0 ? nullptr : std::strchr(ordered, static_cast<char>(c));
-  return at != nullptr ? static_cast<int>(sizeof ordered - static_cast<std::size_t>(at - ordered)) : 0;
-}
+constexpr char CommonBytes[] = " etaoinsrlhdcumfpgywb,.\n_vk()=;-xTSAEIRNO0123456789:\"'/*#{}<>jqz";
+
+struct CommonnessTable {
+  unsigned char Rank[256] = {};
+  constexpr CommonnessTable() {
+    constexpr std::size_t count = sizeof CommonBytes - 1;
+    for (std::size_t i = 0; i < count; ++i)
+      Rank[static_cast<unsigned char>(CommonBytes[i])] = static_cast<unsigned char>(count - i);
+  }
+};
+
+constexpr CommonnessTable Commonness;
 
 std::size_t RarestPosition(const std::string& literal) {
   std::size_t best = 0;
   for (std::size_t i = 1; i < literal.size(); ++i)
-    if (Commonness(static_cast<unsigned char>(literal[i])) <
-        Commonness(static_cast<unsigned char>(literal[best])))
+    if (Commonness.Rank[static_cast<unsigned char>(literal[i])] <
+        Commonness.Rank[static_cast<unsigned char>(literal[best])])
       best = i;
   return best;
 }
