@@ -1,93 +1,68 @@
 #!/usr/bin/env bash
-# Times GrepFiles (single-threaded) against GNU grep and ripgrep, each run single-threaded,
-# over a generated corpus (about 200 MB in 3000 files, made in a temporary directory and
-# removed afterwards) and over /usr/include, for three patterns; checks that the match counts
-# agree and prints the times and our ratio to each.
+# `regextool grep-files` against `grep -rEoan` and `rg -o -a -j1 --no-ignore -uu`, every tool
+# printing every match (file:line:match) into a pipe (hyperfine --output=pipe; GNU grep stops at
+# the first match when its output is /dev/null), all single-threaded, measured side by side in
+# one run over a generated tree and over a copy of /usr/include with its symbolic links removed,
+# for a literal, a class pattern and an alternation. Checks that the three print the same
+# number of lines and prints the times and our ratio to each.
 #
-#   bench/file-grep.sh [runs]     runs per measurement, the best counts (default 3)
+#   bench/file-grep.sh [runs] [megabytes]   runs per command (default 5), generated size (113)
 #
-# Counting: grep -o and rg -o print one line per match. The patterns are ones where those
-# line-based counts are exact: no match spans a line or is empty. grep -r and rg do not read
-# files reached through symbolic links while walking; GrepFiles does, so for a tree holding
-# such links the script adds the matches in the linked files to grep's and rg's counts and
-# says so.
+# The patterns are ones where grep's and rg's line counts are exact: no match spans a line or
+# is empty.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-runs=${1:-3}
+runs=${1:-5}
+megabytes=${2:-113}
 build=${BUILD_DIR:-$root/build-bench}
 export LC_ALL=C
 
-if ! command -v rg >/dev/null; then
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  "${as_root[@]}" apt-get install -y -q --no-install-recommends ripgrep >/dev/null
-fi
+for tool in rg hyperfine; do
+  command -v "$tool" >/dev/null || { echo "needs $tool (Debian package ripgrep / hyperfine)" >&2; exit 2; }
+done
 
-if [ ! -x "$build/bench/file_grep_bench" ] || [ "$root/bench/file_grep_bench.cpp" -nt "$build/bench/file_grep_bench" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGREPTOOLKIT_BENCH=ON \
-    -DGREPTOOLKIT_TESTS=OFF >/dev/null
-fi
-cmake --build "$build" -j2 --target file_grep_bench >/dev/null
-ours=$build/bench/file_grep_bench
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGREPTOOLKIT_BENCH=ON \
+  -DGREPTOOLKIT_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target regextool file_grep_bench >/dev/null
+ours=$build/regextool/regextool
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$ours" corpus "$work/corpus" 200 3000
+"$build/bench/file_grep_bench" corpus "$work/generated" "$megabytes" 3000 >/dev/null
+cp -rP /usr/include "$work/include"
+find "$work/include" -type l -delete
 
-patterns=('needle' '[[:alpha:]]+[[:digit:]]{2,}' 'fox|dog|handler|thread')
-names=('literal' 'classes' 'alternation')
-corpora=("$work/corpus" /usr/include)
-
-# Best wall-clock seconds of `runs` runs of a command; its output (the count) goes to $work/out.
-best_time() {
-  local best= start end t
-  for _ in $(seq "$runs"); do
-    start=$(date +%s.%N)
-    "$@" >"$work/out"
-    end=$(date +%s.%N)
-    t=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
-    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
-  done
-  printf '%.3f' "$best"
-}
-
-run_ours() { "$ours" count "$1" "$2" | cut -d' ' -f1; }
-run_grep() { grep -rEo -- "$1" "$2" | wc -l; }
-run_rg() { rg -o -j1 --no-ignore -uu -- "$1" "$2" | wc -l; }
-# Matches in files that the tree reaches only through symbolic links.
-linked_matches() {
-  local total=0 n file
-  while IFS= read -r -d '' file; do
-    n=$(grep -Eo -- "$1" "$file" | wc -l)
-    total=$((total + n))
-  done < <(find "$2" -type l -xtype f -print0)
-  echo "$total"
-}
+patterns=('needle' '[[:alpha:]]+[[:digit:]]{2,}' 'fox|dog|handler|thread' 'namespace' 'struct|union|enum' '[A-Z][a-z]+_[a-z0-9]+')
+names=('literal' 'classes' 'alternation' 'literal' 'alternation' 'classes')
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "versions: $(grep --version | head -1); $(rg --version | head -1)"
+echo "versions: $(grep --version | head -1); $(rg --version | head -1); $(hyperfine --version)"
 echo
-printf '%-12s %-12s %10s %9s %9s %9s %9s %9s\n' corpus pattern matches ours grep rg ours/grep ours/rg
+printf '%-10s %-30s %9s %8s %8s %8s %9s %8s\n' corpus pattern matches ours grep rg ours/grep ours/rg
 status=0
-for corpus in "${corpora[@]}"; do
-  label=$([ "$corpus" = /usr/include ] && echo /usr/include || echo generated)
-  # Warm the page cache so every tool reads from memory.
-  find "$corpus" -type f -exec cat {} + >/dev/null 2>&1 || true
+for corpus in generated include; do
+  dir=$work/$corpus
+  find "$dir" -type f -exec cat {} + >/dev/null  # from the page cache from here on
   for i in "${!patterns[@]}"; do
     p=${patterns[$i]}
-    t_ours=$(best_time run_ours "$p" "$corpus"); n_ours=$(cat "$work/out")
-    t_grep=$(best_time run_grep "$p" "$corpus"); n_grep=$(cat "$work/out")
-    t_rg=$(best_time run_rg "$p" "$corpus"); n_rg=$(cat "$work/out")
-    linked=$(linked_matches "$p" "$corpus")
-    printf '%-12s %-12s %10s %9s %9s %9s %9.2f %9.2f\n' "$label" "${names[$i]}" "$n_ours" \
+    # A tool that finds nothing exits with 1.
+    n_ours=$({ "$ours" grep-files -r -- "$p" "$dir/*" || true; } | wc -l)
+    n_grep=$({ grep -rEoan -- "$p" "$dir" || true; } | wc -l)
+    n_rg=$({ rg -o -a -j1 --no-ignore -uu -- "$p" "$dir" || true; } | wc -l)
+    hyperfine -i --output=pipe --runs "$runs" --warmup 1 --export-json "$work/times.json" \
+      -n ours "$ours grep-files -r -- '$p' '$dir/*'" \
+      -n grep "grep -rEoan -- '$p' '$dir'" \
+      -n rg "rg -o -a -j1 --no-ignore -uu -- '$p' '$dir'" >/dev/null 2>&1
+    read -r t_ours t_grep t_rg < <(python3 -c '
+import json, sys
+r = {x["command"]: x["mean"] for x in json.load(open(sys.argv[1]))["results"]}
+print(r["ours"], r["grep"], r["rg"])' "$work/times.json")
+    printf '%-10s %-30s %9s %8.3f %8.3f %8.3f %9.2f %8.2f\n' "$corpus" "$p" "$n_ours" \
       "$t_ours" "$t_grep" "$t_rg" "$(awk -v a="$t_ours" -v b="$t_grep" 'BEGIN { print a / b }')" \
       "$(awk -v a="$t_ours" -v b="$t_rg" 'BEGIN { print a / b }')"
-    if [ "$linked" -ne 0 ]; then
-      echo "             ($linked of the matches are in files reached through links, which grep -r and rg skip)"
-    fi
-    if [ "$n_ours" -ne $((n_grep + linked)) ] || [ "$n_rg" -ne "$n_grep" ]; then
-      echo "  counts disagree: ours $n_ours, grep $n_grep, rg $n_rg, in linked files $linked" >&2
+    if [ "$n_ours" -ne "$n_grep" ] || [ "$n_rg" -ne "$n_grep" ]; then
+      echo "  counts disagree: ours $n_ours, grep $n_grep, rg $n_rg" >&2
       status=1
     fi
   done

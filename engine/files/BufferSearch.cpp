@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "LiteralSearch.h"
+#include "PatternImpl.h"
+#include "Planner.h"
 #include "engine/Matching.h"
 #include "engine/OptionWords.h"
 
@@ -42,16 +44,21 @@ class LineWindows {
     const char* hit = Candidates.Next(from);
     if (hit == nullptr) return SearchWindow();
     const void* before = memrchr(from, '\n', static_cast<std::size_t>(hit - from));
-    const void* after = std::memchr(hit, '\n', static_cast<std::size_t>(Last - hit));
+    // Many matches on one long line look for its end once, not once each.
+    if (LineEnd == nullptr || hit >= LineEnd) {
+      const void* after = std::memchr(hit, '\n', static_cast<std::size_t>(Last - hit));
+      LineEnd = after != nullptr ? static_cast<const char*>(after) : Last;
+    }
     SearchWindow window;
     window.First = before != nullptr ? static_cast<const char*>(before) + 1 : from;
-    window.Last = after != nullptr ? static_cast<const char*>(after) : Last;
+    window.Last = LineEnd;
     return window;
   }
 
  private:
   Scanner Candidates;
   const char* Last;
+  const char* LineEnd = nullptr;  // the end of the line of the last window
 };
 
 }  // namespace
@@ -114,7 +121,12 @@ BufferOutcome SearchLines(const SearchPlan& plan, const char* first, const char*
   if (LiteralScanApplies(plan, matchWord)) return ScanLiteral(plan.Literal, first, last, place, sink);
   const auto report = [&](const MatchResults& match) { return sink(FoundMatch(match)); };
   GrepOutcome found;
-  if (!plan.Required.Empty()) {
+  const Pattern& pattern = *plan.Compiled;
+  if (ChoosePlan(pattern.Internals().Facts, matchWord).Kind == Route::LiteralSet) {
+    // The set's own scan finds the matches; windows would only scan for the same literals twice.
+    const auto whole = [last](const char* from) { return SearchWindow{from, last}; };
+    found = GrepInWindows(pattern, first, last, matchWord, whole, report, place);
+  } else if (!plan.Required.Empty()) {
     LineWindows<LiteralSetScanner> windows(plan.Required.Literals(), last);
     found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report, place);
   } else {

@@ -1,57 +1,47 @@
+#include "GroupFilling.h"
 #include "MatchResultsImpl.h"
-
-#include "PosixGroups.h"
 
 namespace GrepEngine {
 
 namespace {
 
-SubMatch ViewOf(const boost::sub_match<const char*>& sub, const MatchResults::Impl& impl) {
+SubMatch View(const char* first, const char* last, const MatchResults::Impl& impl) {
   SubMatch view;
-  if (!sub.matched) return view;
   view.Matched = true;
-  view.Position = static_cast<std::int64_t>(impl.OriginOffset) + (sub.first - impl.Origin);
-  view.First = sub.first;
-  view.Last = sub.second;
+  view.Position = static_cast<std::int64_t>(impl.OriginOffset) + (first - impl.Origin);
+  view.First = first;
+  view.Last = last;
   return view;
 }
 
 }  // namespace
 
-void MatchResults::Impl::ResolveGroups() const {
-  if (OwedGroups == nullptr) return;
-  const Pattern* pattern = OwedGroups;
-  OwedGroups = nullptr;
-  ApplyPosixGroups(*pattern, OwedBase, OwedFlags, Results);
-}
-
 MatchResults::MatchResults() : Body(std::make_unique<Impl>()) {}
 MatchResults::~MatchResults() = default;
 
-bool MatchResults::Matched() const {
-  // A default-built match_results has no sub-matches at all; [0] would still answer, but
-  // asking the size first keeps to the documented use.
-  return !Body->Results.empty() && Body->Results[0].matched;
-}
+bool MatchResults::Matched() const { return Body->Found; }
 
-unsigned MatchResults::Size() const {
-  return Matched() ? static_cast<unsigned>(Body->Results.size()) : 0u;
-}
+unsigned MatchResults::Size() const { return Body->Found ? Body->Marks : 0u; }
 
 SubMatch MatchResults::Sub(unsigned i) const {
   if (i >= Size()) return SubMatch();
-  if (i > 0) Body->ResolveGroups();
-  return ViewOf(Body->Results[static_cast<int>(i)], *Body);
+  if (i == 0) return View(Body->First, Body->Last, *Body);
+  FillGroups(*Body);
+  const auto& results = Body->Results;
+  if (results.empty() || i >= results.size() || !results[static_cast<int>(i)].matched) return SubMatch();
+  const auto& sub = results[static_cast<int>(i)];
+  return View(sub.first, sub.second, *Body);
 }
 
+// An empty prefix or suffix counts as not matched, as the engine reports it.
 SubMatch MatchResults::Prefix() const {
-  if (!Matched()) return SubMatch();
-  return ViewOf(Body->Results.prefix(), *Body);
+  if (!Matched() || Body->SearchFirst == Body->First) return SubMatch();
+  return View(Body->SearchFirst, Body->First, *Body);
 }
 
 SubMatch MatchResults::Suffix() const {
-  if (!Matched()) return SubMatch();
-  return ViewOf(Body->Results.suffix(), *Body);
+  if (!Matched() || Body->Last == Body->SearchLast) return SubMatch();
+  return View(Body->Last, Body->SearchLast, *Body);
 }
 
 unsigned MatchResults::Line() const {

@@ -1,6 +1,7 @@
 #pragma once
 #include <boost/regex.hpp>
 #include <cstdint>
+#include <memory>
 
 #include "LineCounter.h"
 #include "MatchFlagTranslation.h"
@@ -10,9 +11,15 @@ namespace GrepEngine {
 
 class Pattern;
 
+// A match is known first by its whole span; the sub-expressions come from the reference
+// engine only when someone reads them (see GroupFilling.h).
 struct MatchResults::Impl {
-  // Mutable: the groups are worked out when first read (ResolveGroups), also through a const view.
+  // The engine's sub-matches: complete when GroupsReady. Filled on first reading, so they are
+  // a cache even of a const match.
   mutable boost::match_results<const char*> Results;
+  mutable bool GroupsReady = false;
+  // Boost's groups have given way to POSIX's (or the pattern keeps Boost's): see PosixGroups.h.
+  mutable bool GroupsResolved = false;
   const char* Origin = nullptr;  // offsets count from here
   std::uint64_t OriginOffset = 0;  // the offset of Origin itself, when the range is part of a text
   unsigned Line = 1;             // counted from 1 at the origin
@@ -21,33 +28,68 @@ struct MatchResults::Impl {
   // A grep counts lines only when someone asks: the counter moves forward to the match on the
   // first question, and skipped matches cost nothing.
   LineCounter* PendingLines = nullptr;
-  // A match whose groups still are Boost's, and what the resolver needs to replace them
-  // (PosixGroups.h).
-  mutable const Pattern* OwedGroups = nullptr;
-  const char* OwedBase = nullptr;
-  FlagBits OwedFlags = 0;
+
+  // The whole match, and where the search that found it began and ended.
+  bool Found = false;
+  const char* First = nullptr;
+  const char* Last = nullptr;
+  const char* SearchFirst = nullptr;  // the prefix runs from here to the match
+  const char* SearchLast = nullptr;   // the suffix runs from the match to here
+  unsigned Marks = 0;                 // sub-matches, the whole match included
+  // How the search ran, so that the groups can be filled the same way: the pattern, the
+  // position anchors look back to, and the engine's flags of that step.
+  const Pattern* Source = nullptr;
+  // Results that outlive their operation (a search, an anchored match) keep the pattern alive
+  // for groups read later; a grep's results live only during its callback.
+  std::shared_ptr<const Pattern> KeptSource;
+  const char* Base = nullptr;
+  FlagBits StepFlags = 0;
 
   void ResolveLine() {
     if (PendingLines == nullptr) return;
-    PendingLines->AdvanceTo(Results[0].first);
+    PendingLines->AdvanceTo(First);
     Line = PendingLines->Line();
     LineStart = PendingLines->LineStart();
     PendingLines = nullptr;
   }
 
-  // Replaces Boost's groups with POSIX's if they are still owed. Call before reading a group.
-  void ResolveGroups() const;
+  // After the reference engine's search: the span from its results, groups included.
+  void TakeEngineResults() {
+    Found = true;
+    GroupsReady = true;
+    GroupsResolved = false;
+    First = Results[0].first;
+    Last = Results[0].second;
+    SearchFirst = Results.prefix().first;
+    SearchLast = Results.suffix().second;
+    Marks = static_cast<unsigned>(Results.size());
+  }
+
+  // A whole match found by another matcher; the groups wait until they are read.
+  void TakeSpan(const char* first, const char* last, const char* searchFirst,
+                const char* searchLast, unsigned marks) {
+    Found = true;
+    GroupsReady = false;
+    GroupsResolved = false;
+    First = first;
+    Last = last;
+    SearchFirst = searchFirst;
+    SearchLast = searchLast;
+    Marks = marks;
+  }
 
   // Forgets any earlier match: no match, line 1 at the origin.
   void Reset(const char* origin) {
-    Results = boost::match_results<const char*>();
+    Found = false;
+    GroupsReady = false;
     Origin = origin;
     OriginOffset = 0;
     Line = 1;
     LineStart = 0;
     Abandoned = false;
     PendingLines = nullptr;
-    OwedGroups = nullptr;
+    Source = nullptr;
+    KeptSource.reset();
   }
 };
 

@@ -5,11 +5,15 @@
 #include <new>
 #include <stdexcept>
 
+#include "GroupFilling.h"
 #include "LineCounter.h"
 #include "MatchFlagTranslation.h"
 #include "MatchResultsImpl.h"
 #include "PatternImpl.h"
 #include "PosixGroups.h"
+#include "ReferenceRoute.h"
+#include "WholeMatchFinder.h"
+#include "engine/OptionWords.h"
 
 namespace GrepEngine {
 
@@ -36,62 +40,68 @@ void StoreLine(const LineCounter& lines, MatchResults::Impl& impl) {
   impl.LineStart = lines.LineStart();
 }
 
-bool FindOne(const Pattern& pattern, const char* first, const char* last, FlagBits flags,
-             MatchResults& out) {
+// Keeps a match the reference engine found, and how to resolve its groups later.
+void StoreEngineMatch(MatchResults::Impl& impl, const Pattern& pattern, const char* base, FlagBits step) {
+  impl.TakeEngineResults();
+  impl.Source = &pattern;
+  impl.Base = base;
+  impl.StepFlags = step;
+}
+
+// Keeps a whole match found by the finder, and how to fill its groups later.
+void StoreSpan(MatchResults::Impl& impl, const Pattern& pattern, Span span,
+               const char* searchFirst, const char* searchLast, const char* base, FlagBits step) {
+  impl.TakeSpan(span.First, span.Last, searchFirst, searchLast, pattern.MarkCount());
+  impl.Source = &pattern;
+  impl.Base = base;
+  impl.StepFlags = step;
+}
+
+bool FindOne(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
+             FlagBits flags, MatchResults& out) {
   MatchResults::Impl& impl = out.Internals();
   impl.Reset(first);
   if (pattern.Failed()) return false;
+  WholeMatchFinder finder(pattern, matchWord, first, last);
+  if (finder.Usable()) {
+    const Span span = finder.Find(first, last, false);
+    if (!span.Found()) return false;
+    StoreSpan(impl, pattern, span, first, last, first, flags);
+    impl.KeptSource = pattern.shared_from_this();
+    return true;
+  }
   const Regex& expression = pattern.Internals().Expression;
   const bool found =
       Guarded([&] { return boost::regex_search(first, last, impl.Results, expression, AsMatchFlags(flags)); },
               impl.Abandoned);
-  // Now, not when read: the results may outlive the pattern.
-  if (found) ApplyPosixGroups(pattern, first, flags, impl.Results);
   if (!found) {
     const bool abandoned = impl.Abandoned;
     impl.Reset(first);
     impl.Abandoned = abandoned;
+    return false;
   }
-  return found;
-}
-
-}  // namespace
-
-bool MatchAt(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
-             MatchResults& out) {
-  // A continuous search keeps leftmost-longest at `first` without requiring the match to
-  // reach `last`, which regex_match would.
-  return FindOne(pattern, first, last, TranslateMatchFlags(matchWord) | Bits(rc::match_continuous), out);
-}
-
-bool SearchIn(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
-              MatchResults& out) {
-  if (!FindOne(pattern, first, last, TranslateMatchFlags(matchWord), out)) return false;
-  LineCounter lines(first);
-  lines.AdvanceTo(out.Internals().Results[0].first);
-  StoreLine(lines, out.Internals());
+  StoreEngineMatch(impl, pattern, first, flags);
+  // The groups are worked out when read, which may be after the caller let go of the pattern.
+  impl.KeptSource = pattern.shared_from_this();
   return true;
 }
 
-GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
-                   GrepCallback callback) {
+// The reference engine's grep: the step from one match to the next is regex_iterator's, so
+// a grep finds exactly the matches a merge replaces.
+GrepOutcome ReferenceGrep(const Pattern& pattern, const char* first, const char* last,
+                          FlagBits flags, GrepCallback callback) {
   GrepOutcome outcome;
-  if (pattern.Failed()) return outcome;
   const Regex& expression = pattern.Internals().Expression;
-  const FlagBits flags = TranslateMatchFlags(matchWord);
-
   MatchResults current;
   MatchResults::Impl& impl = current.Internals();
   impl.Reset(first);
   LineCounter lines(first);
   const char* from = first;
-  // The step from one match to the next is regex_iterator's, so a grep finds exactly the
-  // matches a merge replaces.
   for (bool afterMatch = false;; afterMatch = true) {
     FlagBits step = flags;
     if (afterMatch) {
       // No empty match where the last one ended (after an empty one, that also moves on).
-      if (impl.Results.length() == 0 || (flags & Bits(rc::match_posix)))
+      if (impl.Last == impl.First || (flags & Bits(rc::match_posix)))
         step |= Bits(rc::match_not_initial_null);
       if (from != first) step |= Bits(rc::match_prev_avail);
     }
@@ -105,23 +115,161 @@ GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, 
       break;
     }
     if (!found) break;
-    OwePosixGroups(pattern, first, step, impl);
+    StoreEngineMatch(impl, pattern, first, step);
     ++outcome.Count;
     impl.PendingLines = &lines;
     const bool goOn = callback(current);
     impl.PendingLines = nullptr;
     if (!goOn) break;
-    from = impl.Results[0].second;
+    from = impl.Last;
   }
   return outcome;
 }
+
+// The same grep over the finder's matches; the groups are filled only when read.
+GrepOutcome FinderGrep(const Pattern& pattern, WholeMatchFinder& finder, const char* first,
+                       const char* last, FlagBits flags, GrepCallback callback) {
+  GrepOutcome outcome;
+  MatchResults current;
+  MatchResults::Impl& impl = current.Internals();
+  impl.Reset(first);
+  LineCounter lines(first);
+  const char* from = first;
+  for (bool afterMatch = false;; afterMatch = true) {
+    FlagBits step = flags;
+    if (afterMatch) {
+      step |= Bits(rc::match_not_initial_null);  // the finder's routes are all leftmost-longest
+      if (from != first) step |= Bits(rc::match_prev_avail);
+    }
+    const Span span = finder.Find(from, last, afterMatch);
+    if (!span.Found()) break;
+    StoreSpan(impl, pattern, span, from, last, first, step);
+    ++outcome.Count;
+    impl.PendingLines = &lines;
+    const bool goOn = callback(current);
+    impl.PendingLines = nullptr;
+    if (!goOn) break;
+    from = span.Last;
+  }
+  return outcome;
+}
+
+// The results a format reads: the groups, and a prefix from where the search began (the
+// groups' own search began at the match).
+const boost::match_results<const char*>& FormatResults(const MatchResults::Impl& impl,
+                                                         const std::string& format,
+                                                         boost::match_results<const char*>& scratch) {
+  FillGroups(impl);
+  if (impl.Results.empty() || format.find('`') == std::string::npos ||
+      impl.Results.prefix().first == impl.SearchFirst || impl.Source == nullptr)
+    return impl.Results;
+  bool abandoned = false;
+  const bool found = Guarded(
+      [&] {
+        return boost::regex_search(impl.SearchFirst, impl.SearchLast, scratch,
+                                   impl.Source->Internals().Expression, AsMatchFlags(impl.StepFlags),
+                                   impl.Base);
+      },
+      abandoned);
+  if (!found) return impl.Results;
+  ApplyPosixGroups(*impl.Source, impl.Base, impl.StepFlags, scratch);
+  return scratch;
+}
+
+// A format without the format syntax's two special characters is its own expansion.
+bool IsPlainFormat(const std::string& format) {
+  return format.find_first_of("$\\") == std::string::npos;
+}
+
+bool IsWholeMatchFormat(const std::string& format) { return format == "$&" || format == "$0"; }
+
+// Appends the expansion of `format` for `impl`'s match; false when the engine gave up.
+bool AppendFormatted(const MatchResults::Impl& impl, const std::string& format, const Regex& traits,
+                     std::string& out) {
+  if (IsPlainFormat(format)) {
+    out += format;
+    return true;
+  }
+  if (IsWholeMatchFormat(format)) {
+    out.append(impl.First, impl.Last);
+    return true;
+  }
+  boost::match_results<const char*> scratch;
+  const boost::match_results<const char*>& results = FormatResults(impl, format, scratch);
+  if (results.empty()) return true;  // the groups could not be found: nothing to expand
+  bool failed = false;
+  Guarded(
+      [&] {
+        results.format(std::back_inserter(out), format, rc::format_default, traits);
+        return true;
+      },
+      failed);
+  return !failed;
+}
+
+}  // namespace
+
+bool MatchAt(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
+             MatchResults& out) {
+  // A continuous search keeps leftmost-longest at `first` without requiring the match to
+  // reach `last`, which regex_match would.
+  return FindOne(pattern, first, last, matchWord | MatchBits::Continuous,
+                 TranslateMatchFlags(matchWord) | Bits(rc::match_continuous), out);
+}
+
+bool SearchIn(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
+              MatchResults& out) {
+  if (!FindOne(pattern, first, last, matchWord, TranslateMatchFlags(matchWord), out)) return false;
+  LineCounter lines(first);
+  lines.AdvanceTo(out.Internals().First);
+  StoreLine(lines, out.Internals());
+  return true;
+}
+
+GrepOutcome GrepIn(const Pattern& pattern, const char* first, const char* last, unsigned matchWord,
+                   GrepCallback callback) {
+  if (pattern.Failed()) return GrepOutcome();
+  const FlagBits flags = TranslateMatchFlags(matchWord);
+  WholeMatchFinder finder(pattern, matchWord, first, last);
+  if (finder.Usable()) return FinderGrep(pattern, finder, first, last, flags, callback);
+  return ReferenceGrep(pattern, first, last, flags, callback);
+}
+
+GrepOutcome ReferenceGrepIn(const Pattern& pattern, const char* first, const char* last,
+                            unsigned matchWord, GrepCallback callback) {
+  if (pattern.Failed()) return GrepOutcome();
+  return ReferenceGrep(pattern, first, last, TranslateMatchFlags(matchWord), callback);
+}
+
+Route PlannedRoute(const Pattern& pattern, unsigned matchWord, const char* first, const char* last) {
+  return WholeMatchFinder(pattern, matchWord, first, last).Chosen();
+}
+
+namespace {
+
+// The reference engine's search in one window; false when it finds nothing or gives up (then
+// outcome.Abandoned).
+bool FindInWindow(const SearchWindow& window, MatchResults::Impl& impl, const Pattern& pattern,
+                  FlagBits step, const char* base, GrepOutcome& outcome) {
+  const Regex& expression = pattern.Internals().Expression;
+  bool abandoned = false;
+  const bool found = Guarded(
+      [&] {
+        return boost::regex_search(window.First, window.Last, impl.Results, expression, AsMatchFlags(step), base);
+      },
+      abandoned);
+  outcome.Abandoned = abandoned;
+  if (found) StoreEngineMatch(impl, pattern, base, step);
+  return found;
+}
+
+}  // namespace
 
 GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char* last,
                           unsigned matchWord, WindowSource windows, GrepCallback callback,
                           const TextPlace& place) {
   GrepOutcome outcome;
   if (pattern.Failed()) return outcome;
-  const Regex& expression = pattern.Internals().Expression;
   const FlagBits flags = TranslateMatchFlags(matchWord);
   // Inside the text a window's end is a LF, not the text's end: a line end and a word end
   // may be there whatever the match word says of the text's end, but the buffer's end is not.
@@ -131,6 +279,8 @@ GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char*
   // In a part of a text the engine's base is the LF before the part: a window there sees a
   // line start exactly as in the whole text, and never the text's start.
   const char* base = place.AfterText ? first - 1 : first;
+  // Inside a text the LF at the range's end is readable: edges look at it as in the whole text.
+  WholeMatchFinder finder(pattern, matchWord, base, place.EndsText ? last : last + 1);
 
   MatchResults current;
   MatchResults::Impl& impl = current.Internals();
@@ -145,28 +295,26 @@ GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char*
     FlagBits step = window.Last == last && place.EndsText ? flags : innerEnd;
     if (window.First != base) step |= Bits(rc::match_prev_avail);
     if (afterMatch && window.First == from) step |= Bits(rc::match_not_initial_null);
-    bool abandoned = false;
-    const bool found = Guarded(
-        [&] {
-          return boost::regex_search(window.First, window.Last, impl.Results, expression, AsMatchFlags(step), base);
-        },
-        abandoned);
-    if (abandoned) {
-      outcome.Abandoned = true;
-      break;
-    }
-    if (!found) {
+    if (finder.Usable()) {
+      const Span span = finder.Find(window.First, window.Last, afterMatch && window.First == from);
+      if (!span.Found()) {
+        from = window.Last;
+        afterMatch = false;
+        continue;
+      }
+      StoreSpan(impl, pattern, span, window.First, window.Last, base, step);
+    } else if (!FindInWindow(window, impl, pattern, step, base, outcome)) {
+      if (outcome.Abandoned) break;
       from = window.Last;
       afterMatch = false;
       continue;
     }
-    OwePosixGroups(pattern, base, step, impl);
     ++outcome.Count;
     impl.PendingLines = &lines;
     const bool goOn = callback(current);
     impl.PendingLines = nullptr;
     if (!goOn) break;
-    from = impl.Results[0].second;
+    from = impl.Last;
     afterMatch = true;
   }
   return outcome;
@@ -176,22 +324,16 @@ bool MergeInto(const Pattern& pattern, const char* first, const char* last,
                const std::string& format, bool copy, unsigned matchWord, std::string& out) {
   out.clear();
   if (pattern.Failed()) return true;
-  FlagBits flags = TranslateMatchFlags(matchWord);
-  if (!copy) flags |= Bits(rc::format_no_copy);
-  // regex_replace's own loop, over the grep's matches, so that the groups are POSIX's.
+  const Regex& expression = pattern.Internals().Expression;
+  // regex_replace's own loop over the grep's matches: a merge replaces exactly what a grep
+  // finds, and formats each match with the groups a reader of the match gets.
   const char* copied = first;
   bool failed = false;
   const GrepOutcome outcome = GrepIn(pattern, first, last, matchWord, [&](const MatchResults& match) {
     const MatchResults::Impl& impl = match.Internals();
-    impl.ResolveGroups();
-    if (copy) out.append(copied, impl.Results[0].first);
-    Guarded(
-        [&] {
-          impl.Results.format(std::back_inserter(out), format, AsMatchFlags(flags), pattern.Internals().Expression);
-          return true;
-        },
-        failed);
-    copied = impl.Results[0].second;
+    if (copy) out.append(copied, impl.First);
+    copied = impl.Last;
+    failed = !AppendFormatted(impl, format, expression, out);
     return !failed;
   });
   if (outcome.Abandoned || failed) {
@@ -206,21 +348,16 @@ bool FormatMatch(const MatchResults& match, const std::string& format, std::stri
                  const std::locale& locale) {
   out.clear();
   if (!match.Matched()) return false;
+  const MatchResults::Impl& impl = match.Internals();
+  if (IsPlainFormat(format) || IsWholeMatchFormat(format))
+    return AppendFormatted(impl, format, Regex(), out);
   // The format takes its character traits from an expression; an empty one imbued with
   // `locale` carries them.
   Regex traitsCarrier;
   traitsCarrier.imbue(locale);
-  match.Internals().ResolveGroups();
-  bool failed = false;
-  Guarded(
-      [&] {
-        match.Internals().Results.format(std::back_inserter(out), format, rc::format_default,
-                                         traitsCarrier);
-        return true;
-      },
-      failed);
-  if (failed) out.clear();
-  return !failed;
+  const bool done = AppendFormatted(impl, format, traitsCarrier, out);
+  if (!done) out.clear();
+  return done;
 }
 
 }  // namespace GrepEngine

@@ -4,12 +4,15 @@
 #include <stdexcept>
 #include <string>
 
+#include "DfaBuilder.h"
 #include "EngineBytes.h"
 #include "PatternImpl.h"
+#include "engine/OptionWords.h"
 #include "SyntaxTranslation.h"
 #include "syntax/BoostText.h"
 #include "syntax/BracketResolution.h"
 #include "syntax/Parser.h"
+#include "syntax/PrefilterFacts.h"
 
 namespace GrepEngine {
 
@@ -55,6 +58,11 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
     const std::string text = Syntax::BoostText(body->Tree);
     body->Expression.assign(text.data(), text.data() + text.size(), TranslateSyntax(optionWord));
     body->ErrorCode = static_cast<unsigned>(body->Expression.status());
+    if (body->ErrorCode == 0) {
+      body->Facts = PlanFactsOf(body->Tree, optionWord, locale);
+      if (body->Facts.Literal) body->Literal = Syntax::PlainLiteral(body->Tree, optionWord);
+      if (body->Facts.LiteralSet) body->Literals = LiteralAlternatives(body->Tree, optionWord);
+    }
     if (body->ErrorCode == 0 && body->Tree.GroupCount() > 0 && !body->Tree.HasBackReferences) {
       if (auto bytes = EngineBytes(body->Tree, optionWord, locale))
         body->GroupResolver = Groups::Resolver::For(body->Tree, std::move(*bytes));
@@ -69,6 +77,14 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
     body->ErrorCode = static_cast<unsigned>(boost::regex_constants::error_unknown);
   }
   return std::make_shared<const Pattern>(Token{}, std::move(body));
+}
+
+const DfaProgram* Pattern::Impl::Dfa(unsigned matchWord) const {
+  const unsigned variant = ((matchWord & MatchBits::NotDotNewline) ? 1u : 0u) |
+                           ((matchWord & MatchBits::NotDotNullCharacter) ? 2u : 0u);
+  LazyDfa& lazy = Dfas[variant];
+  std::call_once(lazy.Once, [&] { lazy.Program = BuildDfa(Tree, OptionWord, Locale, matchWord); });
+  return lazy.Program.get();
 }
 
 unsigned Pattern::ErrorCode() const { return Body->ErrorCode; }

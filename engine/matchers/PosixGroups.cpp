@@ -30,13 +30,6 @@ Groups::TextContext ContextOf(const char* base, const char* last, FlagBits flags
 
 }  // namespace
 
-void OwePosixGroups(const Pattern& pattern, const char* base, FlagBits flags, MatchResults::Impl& results) {
-  if (!pattern.Internals().GroupResolver) return;
-  results.OwedGroups = &pattern;
-  results.OwedBase = base;
-  results.OwedFlags = flags;
-}
-
 bool ApplyPosixGroups(const Pattern& pattern, const char* base, FlagBits flags,
                       boost::match_results<const char*>& results) {
   const Groups::Resolver* resolver = pattern.Internals().GroupResolver.get();

@@ -200,11 +200,12 @@ TEST_F(FileSearchTest, UnreadableFilesArePassedOver) {
 }
 
 TEST_F(FileSearchTest, AbandonedFileIsListedAndTheRunGoesOn) {
-  // The b after the run keeps the required-literal paths from passing the run over.
+  // The b after the run keeps the required-literal paths from passing the run over; the
+  // back-reference keeps the pattern with the backtracking engine, which gives up on it.
   dir.Write("a-hard", "b" + std::string(100000, 'a') + "cb");
   dir.Write("b-easy", "ab aab");
   FileSearch search;
-  ASSERT_EQ(search.SetExpression("(a*)*b", false), 0u);
+  ASSERT_EQ(search.SetExpression("(a*)*b\\1", false), 0u);
   const unsigned count = search.GrepFiles(&Record, (dir / "*").c_str(), false, 0);
   ASSERT_EQ(search.AbandonedFiles(), std::vector<std::string>{dir / "a-hard"});
   ASSERT_FALSE(Recorded.empty());

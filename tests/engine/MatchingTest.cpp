@@ -450,7 +450,8 @@ TEST(MatchingTest, AFailedPatternMatchesNothing) {
 
 TEST(MatchingTest, AnExpressionTheEngineGivesUpOnIsAValue) {
   const std::string run(1000, 'a');
-  for (const char* text : {"(a*)*b", "((a|aa)*)*b"}) {
+  // The back-references keep these with the backtracking engine.
+  for (const char* text : {"(a*)*b\\1", "((a|aa)*)*b\\1"}) {
     auto pattern = Compile(text);
     ASSERT_FALSE(pattern->Failed());
     MatchResults results;
@@ -481,6 +482,35 @@ TEST(MatchingTest, AnExpressionTheEngineGivesUpOnIsAValue) {
     EXPECT_TRUE(SearchIn(*pattern, easy.data(), End(easy), M::None, results)) << text;
     EXPECT_FALSE(results.Abandoned());
   }
+}
+
+TEST(MatchingTest, PatternsThatDefeatBacktrackingAreAnsweredByTheDfa) {
+  const std::string run(100000, 'a');
+  const std::string text = "b" + run + "cb";
+  for (const char* pattern : {"(a*)*b", "((a|aa)*)*b", "(a|a?)+b", "(.*)*x"}) {
+    auto compiled = Compile(pattern);
+    MatchResults results;
+    EXPECT_FALSE(SearchIn(*compiled, run.data(), End(run), M::None, results)) << pattern;
+    EXPECT_FALSE(results.Abandoned()) << pattern;
+  }
+  auto compiled = Compile("(a*)*b");
+  std::vector<std::string> seen;
+  const GrepOutcome outcome =
+      GrepIn(*compiled, text.data(), End(text), M::None, [&](const MatchResults& match) {
+        seen.push_back(std::to_string(match.Sub(0).Position) + ":" + match.Sub(1).Text());
+        return true;
+      });
+  EXPECT_FALSE(outcome.Abandoned);
+  EXPECT_EQ(seen, (std::vector<std::string>{"0:", "100002:"}));
+  std::string merged;
+  EXPECT_TRUE(MergeInto(*compiled, text.data(), End(text), "X", false, M::None, merged));
+  EXPECT_EQ(merged, "XX");
+
+  const std::string xs = std::string(10000, 'x') + "y";
+  auto nested = Compile("(x+x+)+y");
+  MatchResults whole;
+  ASSERT_TRUE(SearchIn(*nested, xs.data(), End(xs), M::None, whole));
+  EXPECT_EQ(whole.Sub(0).Length(), xs.size());
 }
 
 TEST(MatchingTest, ACallbacksExceptionPassesThroughUnchanged) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "GeneratedCases.h"
+#include "LiteralSearch.h"
 #include "Prefilter.h"
 #include "engine/Matching.h"
 #include "engine/OptionWords.h"
@@ -277,6 +278,31 @@ TEST(Prefilter, AgreesWithTheEngineOnGeneratedInput) {
   }
   EXPECT_GT(checkedRequired, 1000u) << "the generator must reach the analysed cases";
   EXPECT_GT(checkedPlain, 1000u);
+}
+
+}  // namespace
+
+namespace {
+
+// The scan for a literal by its rarest byte, and its hand-over to the two-way search when that
+// byte is everywhere: the first occurrence either way, never one past the text's end.
+TEST(FindLiteralTest, FindsTheFirstOccurrenceWhateverTheBytesAround) {
+  using GrepEngine::FindLiteral;
+  const auto find = [](const std::string& text, const std::string& literal) -> long {
+    const char* hit = FindLiteral(text.data(), text.data() + text.size(), literal);
+    return hit == nullptr ? -1 : static_cast<long>(hit - text.data());
+  };
+  EXPECT_EQ(find("namespace a { namespace", "namespace"), 0);
+  EXPECT_EQ(find("xx namespac namespace", "namespace"), 12);
+  EXPECT_EQ(find("namespac", "namespace"), -1);
+  EXPECT_EQ(find("zqz", "zq"), 0);
+  EXPECT_EQ(find("ab", "b"), 1);
+  // The rare byte ('z') is on every position: the two-way search finishes the scan.
+  const std::string zs = std::string(100000, 'z') + "zzy" + std::string(10, 'z');
+  EXPECT_EQ(find(zs, "zzy"), 100000);
+  EXPECT_EQ(find(zs, "zzyz"), 100000);
+  EXPECT_EQ(find(zs, "yzzzzzzzzzzz"), -1);
+  EXPECT_EQ(find(zs.substr(0, 100002), "zzy"), -1) << "an occurrence cut by the text's end";
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #pragma once
 // Helpers shared by the syntax suites: compile under an option word, search as the toolkit
-// does (POSIX's groups included), and report the match as offsets.
+// does (the planned route, POSIX's groups included) and with Boost's expression alone, and
+// report the match as offsets.
 
+#include <gtest/gtest.h>
+
+#include <boost/regex.hpp>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -22,9 +26,26 @@ inline std::shared_ptr<const GrepEngine::Pattern> Compile(const std::string& pat
                                       std::locale::classic());
 }
 
-// The whole match and every group, or empty when nothing matched. Throws std::runtime_error
-// when the engine gave up.
-inline Spans Search(const GrepEngine::Pattern& pattern, const std::string& text) {
+// The whole match and every group by Boost's expression alone (Boost's groups), or empty when
+// nothing matched.
+inline Spans BoostSearch(const GrepEngine::Pattern& pattern, const std::string& text) {
+  boost::match_results<std::string::const_iterator> m;
+  Spans spans;
+  if (!boost::regex_search(text.begin(), text.end(), m, pattern.Internals().Expression))
+    return spans;
+  for (std::size_t i = 0; i < m.size(); ++i) {
+    if (m[i].matched)
+      spans.emplace_back(static_cast<long>(m[i].first - text.begin()),
+                         static_cast<long>(m[i].second - text.begin()));
+    else
+      spans.emplace_back(-1, -1);
+  }
+  return spans;
+}
+
+// The whole match and every group as the toolkit's search gives them, or empty when nothing
+// matched. Throws std::runtime_error when the engine gave up.
+inline Spans PlannedSearch(const GrepEngine::Pattern& pattern, const std::string& text) {
   GrepEngine::MatchResults m;
   Spans spans;
   if (!GrepEngine::SearchIn(pattern, text.data(), text.data() + text.size(), 0, m)) {
@@ -39,6 +60,22 @@ inline Spans Search(const GrepEngine::Pattern& pattern, const std::string& text)
       spans.emplace_back(-1, -1);
   }
   return spans;
+}
+
+// The toolkit's search, whose whole match must also be Boost's alone (where Boost does not
+// give up); the toolkit's result is returned.
+inline Spans Search(const GrepEngine::Pattern& pattern, const std::string& text) {
+  const Spans planned = PlannedSearch(pattern, text);
+  Spans reference;
+  try {
+    reference = BoostSearch(pattern, text);
+  } catch (const std::runtime_error&) {
+    return planned;  // Boost gave up where the planned route did not
+  }
+  const Span none(-1, -1);
+  EXPECT_EQ(reference.empty() ? none : reference[0], planned.empty() ? none : planned[0])
+      << "the planned search differs from Boost's on \"" << text << "\"";
+  return planned;
 }
 
 // The whole match `whole` and the groups the pattern's resolver gives for it; empty when the

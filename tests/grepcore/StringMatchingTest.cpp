@@ -225,7 +225,7 @@ TEST(StringMatching, AHandlersExceptionReachesTheCallerAndClearsTheCurrentMatch)
 }
 
 TEST(StringMatching, AnAbandonedExpressionIsAValue) {
-  RE re = With("(a*)*b", std::string(100000, 'a'));
+  RE re = With("(a*)*b\\1", std::string(100000, 'a'));
   EXPECT_NO_THROW(EXPECT_FALSE(re.Search()));
   EXPECT_NO_THROW(re.Grep());
 }

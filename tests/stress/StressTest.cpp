@@ -135,25 +135,25 @@ TEST(Stress, NamesWithSpacesNewlinesAndOddBytes) {
 
 TEST(Stress, HardPatternsOnLargeTextsEndWithAValue) {
   const std::string text(1 << 20, 'a');
-  for (const char* pattern : {"(a*)*b", "((a|aa)*)*b", "(a|a?)+b", "(.*)*x"}) {
+  // Without back-references the DFA answers; with one the backtracking engine gives up, and
+  // that is a value too.
+  for (const char* pattern : {"(a*)*b", "((a|aa)*)*b", "(a|a?)+b", "(.*)*x", "(a*)*b\\1"}) {
     RE re;
     re.SetExpression(pattern);
     re.SetStringToMatch(text);
     EXPECT_FALSE(re.Search()) << pattern;
     EXPECT_EQ(re.Grep(), 0u) << pattern;
-    std::string merged;
-    re.SetFormatString("X");
-    re.Merge(merged);
-    EXPECT_EQ(merged, "") << pattern;
   }
   TemporaryDirectory dir;
   dir.Write("hard.txt", text);
-  RE change;
-  change.SetExpression("(a*)*b");
-  change.SetFormatString("X");
-  change.SetFilesToMatch(dir / "hard.txt");
-  EXPECT_EQ(change.ChangeFiles(), 0u);
-  EXPECT_EQ(TemporaryDirectory::Read(dir / "hard.txt"), text);
+  for (const char* pattern : {"(a*)*b", "(a*)*b\\1"}) {
+    RE change;
+    change.SetExpression(pattern);
+    change.SetFormatString("X");
+    change.SetFilesToMatch(dir / "hard.txt");
+    EXPECT_EQ(change.ChangeFiles(), 0u) << pattern;
+    EXPECT_EQ(TemporaryDirectory::Read(dir / "hard.txt"), text) << pattern;
+  }
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 namespace GrepEngine {
 
-class Pattern {
+class Pattern : public std::enable_shared_from_this<Pattern> {
  public:
   // Compiles [first, last) under `optionWord` (SyntaxBits) with `locale`. Only running out
   // of memory is raised (std::bad_alloc).

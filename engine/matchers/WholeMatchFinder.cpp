@@ -1,0 +1,110 @@
+#include "WholeMatchFinder.h"
+
+#include <cstring>
+
+#include "LiteralSearch.h"
+#include "PatternImpl.h"
+#include "engine/OptionWords.h"
+
+namespace GrepEngine {
+
+namespace {
+
+bool HoldsOtherLineBreaks(const char* first, const char* last) {
+  const auto length = static_cast<std::size_t>(last - first);
+  return std::memchr(first, '\r', length) != nullptr || std::memchr(first, '\f', length) != nullptr;
+}
+
+}  // namespace
+
+WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, const char* context,
+                                   const char* contextEnd)
+    : Compiled(pattern.Internals()),
+      Context(context),
+      ContextEnd(contextEnd),
+      Continuous((matchWord & MatchBits::Continuous) != 0),
+      NotNull((matchWord & MatchBits::NotNullString) != 0) {
+  if (pattern.Failed()) return;
+  const MatchPlan plan = ChoosePlan(Compiled.Facts, matchWord);
+  if (plan.Kind == Route::Dfa) {
+    if (plan.NeedsPlainLineBreaks && HoldsOtherLineBreaks(context, contextEnd)) return;
+    Dfa = Compiled.Dfa(matchWord);
+    if (Dfa == nullptr) return;
+  }
+  if (plan.Kind == Route::LiteralSet) SetHits.assign(Compiled.Literals.size(), nullptr);
+  Kind = plan.Kind;
+}
+
+Span WholeMatchFinder::Find(const char* from, const char* last, bool afterMatch) {
+  if (from > last) return Span();
+  switch (Kind) {
+    case Route::Literal:  // never empty
+      return FindLiteral(from, last);
+    case Route::LiteralSet:
+      return FindInSet(from, last);
+    case Route::Dfa:
+      return FindWithDfa(from, last, afterMatch);
+    case Route::Reference:
+      break;
+  }
+  return Span();
+}
+
+Span WholeMatchFinder::FindLiteral(const char* from, const char* last) const {
+  const std::string& literal = Compiled.Literal;
+  Span span;
+  if (static_cast<std::size_t>(last - from) < literal.size()) return span;
+  const char* hit = nullptr;
+  if (Continuous)
+    hit = std::memcmp(from, literal.data(), literal.size()) == 0 ? from : nullptr;
+  else
+    hit = GrepEngine::FindLiteral(from, last, literal);
+  if (hit != nullptr) span = Span{hit, hit + literal.size()};
+  return span;
+}
+
+Span WholeMatchFinder::LongestAt(const char* at, const char* last) const {
+  Span span;
+  for (const std::string& literal : Compiled.Literals) {
+    if (static_cast<std::size_t>(last - at) < literal.size()) continue;
+    if (std::memcmp(at, literal.data(), literal.size()) != 0) continue;
+    if (!span.Found() || at + literal.size() > span.Last) span = Span{at, at + literal.size()};
+  }
+  return span;
+}
+
+Span WholeMatchFinder::FindInSet(const char* from, const char* last) {
+  if (Continuous) return LongestAt(from, last);
+  // Each literal's next occurrence is looked for once, in the whole rest of the text, and kept
+  // until the search passes it.
+  for (;;) {
+    const char* nearest = nullptr;
+    for (std::size_t i = 0; i < SetHits.size(); ++i) {
+      const char*& hit = SetHits[i];
+      // A literal without an occurrence after an earlier position has none after this one.
+      if (SetFrom == nullptr || (hit != nullptr && hit < from))
+        hit = GrepEngine::FindLiteral(from, ContextEnd, Compiled.Literals[i]);
+      if (hit != nullptr && (nearest == nullptr || hit < nearest)) nearest = hit;
+    }
+    SetFrom = from;
+    if (nearest == nullptr || nearest >= last) return Span();
+    const Span span = LongestAt(nearest, last);
+    if (span.Found()) return span;
+    from = nearest + 1;  // every literal there runs past `last`
+  }
+}
+
+Span WholeMatchFinder::FindWithDfa(const char* from, const char* last, bool afterMatch) const {
+  for (;;) {
+    const Span span = Dfa->Find(Context, ContextEnd, from, last, Continuous);
+    if (!span.Found() || span.First != span.Last) return span;
+    // The longest match there is empty: where that is not allowed, no match starts there.
+    const bool refused = NotNull || (afterMatch && span.First == from);
+    if (!refused) return span;
+    if (Continuous || span.First == last) return Span();
+    from = span.First + 1;
+    afterMatch = false;
+  }
+}
+
+}  // namespace GrepEngine

@@ -1,0 +1,49 @@
+#pragma once
+// Finds a pattern's whole matches, one after the other, on the route the planner chose for the
+// match word: a literal scan, a literal-set scan or the DFA. The results are the reference
+// engine's own: leftmost, then longest; no empty match with MatchBits::NotNullString, none at
+// the search's start after a match, and only at the search's start with MatchBits::Continuous.
+// When the route is the reference engine's, Usable() is false and the caller runs it.
+
+#include <string>
+#include <vector>
+
+#include "DfaProgram.h"
+#include "Planner.h"
+#include "engine/Pattern.h"
+
+namespace GrepEngine {
+
+class WholeMatchFinder {
+ public:
+  // [context, contextEnd): the whole text that anchors and word edges look at (a search's
+  // range lies within it).
+  WholeMatchFinder(const Pattern& pattern, unsigned matchWord, const char* context,
+                   const char* contextEnd);
+
+  bool Usable() const { return Kind != Route::Reference; }
+  Route Chosen() const { return Kind; }
+
+  // The next match in [from, last); `from` never moves backwards from one call to the next.
+  // `afterMatch`: `from` is where a match ended, so no empty match may lie there.
+  Span Find(const char* from, const char* last, bool afterMatch);
+
+ private:
+  Span FindLiteral(const char* from, const char* last) const;
+  Span FindInSet(const char* from, const char* last);
+  Span FindWithDfa(const char* from, const char* last, bool afterMatch) const;
+  // The longest of the set's literals at `at` that ends by `last`.
+  Span LongestAt(const char* at, const char* last) const;
+
+  const Pattern::Impl& Compiled;
+  Route Kind = Route::Reference;
+  const DfaProgram* Dfa = nullptr;
+  const char* Context;
+  const char* ContextEnd;
+  bool Continuous;
+  bool NotNull;
+  std::vector<const char*> SetHits;  // per literal of a set: its next occurrence (null: none)
+  const char* SetFrom = nullptr;     // SetHits hold the occurrences at or after this
+};
+
+}  // namespace GrepEngine
