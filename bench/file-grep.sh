@@ -47,11 +47,11 @@ for corpus in generated include; do
   for i in "${!patterns[@]}"; do
     p=${patterns[$i]}
     # A tool that finds nothing exits with 1.
-    n_ours=$({ "$ours" grep-files -r -- "$p" "$dir/*" || true; } | wc -l)
+    n_ours=$({ "$ours" grep-files -o -n -a -j 1 --hidden --no-ignore -- "$p" "$dir" || true; } | wc -l)
     n_grep=$({ grep -rEoan -- "$p" "$dir" || true; } | wc -l)
     n_rg=$({ rg -o -a -j1 --no-ignore -uu -- "$p" "$dir" || true; } | wc -l)
     hyperfine -i --output=pipe --runs "$runs" --warmup 1 --export-json "$work/times.json" \
-      -n ours "$ours grep-files -r -- '$p' '$dir/*'" \
+      -n ours "$ours grep-files -o -n -a -j 1 --hidden --no-ignore -- '$p' '$dir'" \
       -n grep "grep -rEoan -- '$p' '$dir'" \
       -n rg "rg -o -a -j1 --no-ignore -uu -- '$p' '$dir'" >/dev/null 2>&1
     read -r t_ours t_grep t_rg < <(python3 -c '

@@ -93,7 +93,9 @@ bool SetAttributes(const std::string& path, const FileAttributes& attributes);
 // The identity of the file `path` names (links followed).
 bool Describe(const std::string& path, FileIdentity& identity);
 
-// The path with every symbolic link resolved; the path itself when it cannot be resolved.
+// The entry a rename to `path` must replace to change the file `path` names: the path itself
+// unless its last component is a symbolic link, else the path with every link resolved; the
+// path itself when it cannot be resolved.
 std::string ResolveLinks(const std::string& path);
 
 }  // namespace Platform
