@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "syntax/RepeatOperator.h"
+
 namespace GrepEngine {
 namespace Syntax {
 namespace {
@@ -85,27 +87,10 @@ class Writer {
     // at the text's end ("b($)+" finds nothing in "ab"). Every iteration of such a repeat
     // matches the same empty text, so with a minimum it means exactly its body once.
     if (node.Kind == NodeKind::Repeat && !(node.Min > 0 && Zero[In.Child(id, 0)]))
-      WriteRepeat(node.Min, node.Max);
+      AppendRepeatOperator(Out, node.Min, node.Max);
   }
 
  private:
-  void WriteRepeat(std::uint32_t min, std::uint32_t max) {
-    if (min == 0 && max == Unbounded) {
-      Out += '*';
-    } else if (min == 1 && max == Unbounded) {
-      Out += '+';
-    } else if (min == 0 && max == 1) {
-      Out += '?';
-    } else {
-      Out += '{' + std::to_string(min);
-      if (max == Unbounded)
-        Out += ',';
-      else if (max != min)
-        Out += ',' + std::to_string(max);
-      Out += '}';
-    }
-  }
-
   // Inside brackets the engine reads backslash escapes, so its own special members are escaped.
   void WriteElement(const Element& element) {
     if (element.Named) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "syntax/RepeatOperator.h"
+
 namespace GrepEngine {
 namespace Syntax {
 namespace {
@@ -93,20 +95,7 @@ class Writer {
 
   void WriteRepeat(std::uint32_t min, std::uint32_t max) {
     if (min > MostRe2Repeat || (max != Unbounded && max > MostRe2Repeat)) Ok = false;
-    if (min == 0 && max == Unbounded) {
-      Out += '*';
-    } else if (min == 1 && max == Unbounded) {
-      Out += '+';
-    } else if (min == 0 && max == 1) {
-      Out += '?';
-    } else {
-      Out += '{' + std::to_string(min);
-      if (max == Unbounded)
-        Out += ',';
-      else if (max != min)
-        Out += ',' + std::to_string(max);
-      Out += '}';
-    }
+    AppendRepeatOperator(Out, min, max);
   }
 
   const Tree& In;

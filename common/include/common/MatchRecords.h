@@ -40,21 +40,8 @@ void FillMatchRecords(const GrepEngine::MatchResults& match, Records& info, Posi
   }
 }
 
-// The file grep's records of the search's current match, engine positions unchanged.
-template <class Records, class MakeText>
-Records FileMatchRecords(const GrepEngine::FileSearch& search, MakeText makeText) {
-  using Position = decltype(std::declval<Records&>()[0].Position);
-  Records info(search.Marks());
-  for (unsigned i = 0; i < info.size(); ++i) {
-    const std::string text = search.What(i);
-    makeText(info[i].MatchString, text.data(), text.data() + text.size());
-    info[i].Position = static_cast<Position>(search.Position(i));
-  }
-  return info;
-}
-
-// The same records written over `info` from views of the file's bytes (no copy is made when
-// `makeText` only points at them).
+// The file grep's records of the search's current match, written over `info` from the file's
+// bytes (no copy is made when `makeText` only points at them).
 template <class Records, class MakeText>
 void FillFileMatchRecords(const GrepEngine::FileSearch& search, Records& info, MakeText makeText) {
   using Position = decltype(info[0].Position);
@@ -64,6 +51,14 @@ void FillFileMatchRecords(const GrepEngine::FileSearch& search, Records& info, M
     makeText(info[i].MatchString, part.First, part.Last);
     info[i].Position = static_cast<Position>(part.Matched ? part.Position : -1);
   }
+}
+
+// The file grep's records of the search's current match, engine positions unchanged.
+template <class Records, class MakeText>
+Records FileMatchRecords(const GrepEngine::FileSearch& search, MakeText makeText) {
+  Records info;
+  FillFileMatchRecords(search, info, makeText);
+  return info;
 }
 
 }  // namespace Common
