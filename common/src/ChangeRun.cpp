@@ -16,6 +16,30 @@ void CloseAndDeleteTemporary(void* input, void* output, const std::string& tempo
   Platform::DeleteFile(temporaryName);
 }
 
+FileLocation LocationOfMatch(const GrepEngine::FileSearch& search, const std::string& name) {
+  GrepEngine::FileSearch::WalkedLocation walked = search.CurrentLocation();
+  FileLocation location;
+  if (walked.Directory && walked.Directory->IsOpen()) {
+    location = FileLocation{std::move(walked.Directory), std::move(walked.Name), walked.Device, walked.Inode, name};
+  } else if (!LocateFile(name, location)) {
+    location = FileLocation();
+  }
+  location.ShownName = name;
+  return location;
+}
+
+std::unique_ptr<FileRewriter> MakeRewriter(const ChangeRunWork& work, FileLocation location,
+                                           const std::string& saveName) {
+  std::string saveOwnName;
+  if (!saveName.empty()) {
+    const std::size_t slash = saveName.rfind('/');
+    saveOwnName = slash == std::string::npos ? saveName : saveName.substr(slash + 1);
+  }
+  auto rewriter = std::make_unique<FileRewriter>(std::move(location), std::move(saveOwnName));
+  rewriter->SetAllowOwnerChange(work.AllowOwnerChange);
+  return rewriter;
+}
+
 std::uint64_t OpenFilePosition(void* handle) {
   if (handle == nullptr) return 0;
   const std::uint64_t position = static_cast<const Platform::File*>(handle)->Position();

@@ -1,6 +1,7 @@
 #include "common/FileRewrite.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -19,12 +20,67 @@ std::uint64_t PositionOrZero(const Platform::File& file) {
   return position == Platform::NoPosition ? 0 : position;
 }
 
+std::string DirectoryPartOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return std::string();
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string OwnNameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The directory of `path`, open as the path says; null (with the error code in `error`) when
+// it cannot be opened.
+std::shared_ptr<const Platform::Directory> OpenDirectoryOf(const std::string& path, unsigned& error) {
+  auto directory = std::make_shared<Platform::Directory>();
+  const std::string part = DirectoryPartOf(path);
+  if (directory->Open(part.empty() ? std::string(".") : part)) return directory;
+  error = static_cast<unsigned>(Platform::LastError());
+  return nullptr;
+}
+
 }  // namespace
+
+bool LocateFile(const std::string& path, FileLocation& location) {
+  unsigned error = 0;
+  std::shared_ptr<const Platform::Directory> directory = OpenDirectoryOf(path, error);
+  if (!directory) return false;
+  std::string name = OwnNameOf(path);
+  if (name.empty() || !Platform::ResolveFinalLink(directory, name)) return false;
+  location = FileLocation{std::move(directory), std::move(name), 0, 0, path};
+  return true;
+}
 
 class FileRewriter::Work {
  public:
-  Work(std::string fileName, std::string saveName)
-      : FileName(std::move(fileName)), SaveName(std::move(saveName)), Buffer(ChunkSize) {}
+  Work(FileLocation location, std::string saveOwnName)
+      : Location(std::move(location)), FileName(Location.ShownName), Buffer(ChunkSize) {
+    if (!saveOwnName.empty()) {
+      SaveDirectory = Location.Directory;
+      SaveOwnName = std::move(saveOwnName);
+      const std::string shownDirectory = DirectoryPartOf(FileName);
+      SaveName = shownDirectory.empty() ? SaveOwnName : shownDirectory + "/" + SaveOwnName;
+    }
+  }
+
+  // By paths: the directories are opened now, and a failure is reported when the rewrite
+  // starts.
+  Work(const std::string& fileName, std::string saveName)
+      : FileName(fileName), SaveName(std::move(saveName)), Buffer(ChunkSize) {
+    Location.ShownName = fileName;
+    Location.Name = OwnNameOf(fileName);
+    Location.Directory = OpenDirectoryOf(fileName, LocateError);
+    if (!SaveName.empty()) {
+      SaveOwnName = OwnNameOf(SaveName);
+      SaveDirectory = DirectoryPartOf(SaveName) == DirectoryPartOf(fileName) ? Location.Directory
+                                                                              : OpenDirectoryOf(SaveName, SaveError);
+    }
+  }
+
+  void AllowOwnerChange(bool allow) { OwnerChangeAllowed = allow; }
+  bool OwnerChangeAllowed = false;
 
   void Add(const std::vector<Replacement>& replacements) {
     if (Failed) return;
@@ -172,12 +228,19 @@ class FileRewriter::Work {
     return false;
   }
 
+  FileLocation Location;
   const std::string FileName;
-  const std::string SaveName;
+  std::string SaveName;  // as problem reports name it
+  std::shared_ptr<const Platform::Directory> SaveDirectory;
+  std::string SaveOwnName;
+  unsigned LocateError = 0;
+  unsigned SaveError = 0;
+  // The file the new content goes to: the located one with a final link followed.
+  std::shared_ptr<const Platform::Directory> TargetDirectory;
+  std::string TargetName;
   std::vector<ProblemReport> Problems;
   bool Started = false;
   bool Failed = false;
-  std::string Target;         // the file the new content goes to: FileName with links resolved
   std::vector<char> Buffer;   // input bytes [Begin, End) not yet consumed
   std::size_t Begin = 0;
   std::size_t End = 0;
@@ -192,20 +255,33 @@ class FileRewriter::Work {
   std::uint64_t WrittenBytes = 0;
   bool Prepared = false;
   bool InPlace = false;
-  bool AttributesKept = true;
-  unsigned AttributesError = 0;
 };
 
 bool FileRewriter::Work::Start() {
   Started = true;
+  if (!Location.Directory || !Location.Directory->IsOpen()) {
+    Report(RewriteProblem::OpenFileFailed, FileName, 0, LocateError != 0 ? LocateError : EBADF);
+    return false;
+  }
   // Through a link, the link's target gets the new content and the link stays a link.
-  Target = Platform::ResolveLinks(FileName);
-  Input = Platform::OpenForReading(FileName);
+  TargetDirectory = Location.Directory;
+  TargetName = Location.Name;
+  if (!Platform::ResolveFinalLink(TargetDirectory, TargetName)) {
+    Report(RewriteProblem::OpenFileFailed, FileName);
+    return false;
+  }
+  Input = Platform::OpenForReading(*TargetDirectory, TargetName);
   if (!Input || !Input->Describe(ReadIdentity, ReadAttributes)) {
     Report(RewriteProblem::OpenFileFailed, FileName);
     return false;
   }
-  Temporary = std::make_unique<Platform::TemporaryFile>(Platform::TemporaryFile::CreateBeside(Target));
+  if (Location.Inode != 0 && (ReadIdentity.Device != Location.Device || ReadIdentity.Inode != Location.Inode)) {
+    // Not the file that was searched: its name leads elsewhere now.
+    Report(RewriteProblem::ChangedWhileRewriting, FileName, 0, 0);
+    return false;
+  }
+  Temporary = std::make_unique<Platform::TemporaryFile>(
+      Platform::TemporaryFile::CreateIn(TargetDirectory, TargetName, DirectoryPartOf(FileName)));
   TemporaryName = Temporary->Name();
   if (!*Temporary) {
     Report(RewriteProblem::CreateTemporaryFailed, TemporaryName);
@@ -221,11 +297,19 @@ bool FileRewriter::Work::WriteTheRest() {
   Platform::FileIdentity afterRead;
   Platform::FileAttributes unused;
   if (!Unchanged(Input->Describe(afterRead, unused), afterRead)) return false;
-  // A renamed temporary file becomes the file, so it takes the file's permission bits now.
+  // A renamed temporary file becomes the file, so it takes the file's access rules now,
+  // before it has a name; a file copied over in place keeps its own.
   InPlace = ReadAttributes.LinkCount > 1;
-  if (!InPlace && !Output->ApplyAttributes(ReadAttributes)) {
-    AttributesKept = false;
-    AttributesError = static_cast<unsigned>(Platform::LastError());
+  if (!InPlace) {
+    switch (Platform::KeepAccessRules(*Input, *Output, ReadAttributes, OwnerChangeAllowed)) {
+      case Platform::AccessOutcome::Kept: break;
+      case Platform::AccessOutcome::OwnerNotKept:
+        Report(RewriteProblem::OwnerNotKept, FileName);
+        return false;
+      case Platform::AccessOutcome::Failed:
+        Report(RewriteProblem::RestoreAttributesFailed, FileName);
+        return false;
+    }
   }
   Output->StartWriteback();  // only a head start for the flush: its failure changes nothing
   Prepared = true;
@@ -238,28 +322,39 @@ bool FileRewriter::Work::PutInPlace(bool durable) {
     Report(RewriteProblem::WriteFailed, TemporaryName, PositionOrZero(*Output), error);
     return false;
   }
-  if (!SaveName.empty() && !Platform::CopyFile(FileName, SaveName)) {
-    Report(RewriteProblem::SaveCopyFailed, SaveName);
-    return false;
+  if (!SaveOwnName.empty()) {
+    if (!SaveDirectory) {
+      Report(RewriteProblem::SaveCopyFailed, SaveName, 0, SaveError);
+      return false;
+    }
+    if (!Platform::WriteSavedCopy(*Input, ReadAttributes, SaveDirectory, SaveOwnName, OwnerChangeAllowed)) {
+      Report(RewriteProblem::SaveCopyFailed, SaveName);
+      return false;
+    }
   }
   // Another run of the toolkit that read this version of the file waits here until the file
   // is replaced, and then finds it changed.
   Input->LockExclusive();
   Platform::FileIdentity beforeReplace;
-  if (!Unchanged(Platform::Describe(Target, beforeReplace), beforeReplace)) return false;
+  if (!Unchanged(Platform::DescribeEntry(*TargetDirectory, TargetName, beforeReplace), beforeReplace)) return false;
 
-  const bool replaced = InPlace ? Temporary->ReplaceInPlace(Target) : Temporary->ReplaceByRename(Target);
+  const bool replaced = InPlace ? Temporary->ReplaceInPlace(TargetName, ReadIdentity.Device, ReadIdentity.Inode)
+                                : Temporary->ReplaceByRename(TargetName);
   if (!replaced) {
-    Report(RewriteProblem::ReplaceFailed, FileName);
+    const int error = Platform::LastError();
+    Report(error == ESTALE || error == ELOOP ? RewriteProblem::ChangedWhileRewriting : RewriteProblem::ReplaceFailed,
+           FileName);
     return false;
   }
   Input->Close();
-  if (!AttributesKept) Report(RewriteProblem::RestoreAttributesFailed, FileName, 0, AttributesError);
   return true;
 }
 
+FileRewriter::FileRewriter(FileLocation location, std::string saveOwnName)
+    : Rewrite(std::make_unique<Work>(std::move(location), std::move(saveOwnName))) {}
+
 FileRewriter::FileRewriter(std::string fileName, std::string saveName)
-    : Rewrite(std::make_unique<Work>(std::move(fileName), std::move(saveName))) {}
+    : Rewrite(std::make_unique<Work>(fileName, std::move(saveName))) {}
 
 FileRewriter::~FileRewriter() = default;
 
@@ -281,9 +376,22 @@ std::uint64_t FileRewriter::Device() const { return Rewrite->Device(); }
 
 std::uint64_t FileRewriter::Written() const { return Rewrite->Written(); }
 
+void FileRewriter::SetAllowOwnerChange(bool allow) { Rewrite->AllowOwnerChange(allow); }
+
+bool FileRewriter::GetAllowOwnerChange() const { return Rewrite->OwnerChangeAllowed; }
+
 bool RewriteFile(const std::string& fileName, const std::vector<Replacement>& replacements,
                  const std::string& saveName, std::vector<ProblemReport>& problems) {
   FileRewriter rewriter(fileName, saveName);
+  rewriter.Add(replacements);
+  return rewriter.Finish(problems);
+}
+
+bool RewriteFile(FileLocation location, const std::vector<Replacement>& replacements,
+                 const std::string& saveOwnName, std::vector<ProblemReport>& problems,
+                 bool allowOwnerChange) {
+  FileRewriter rewriter(std::move(location), saveOwnName);
+  rewriter.SetAllowOwnerChange(allowOwnerChange);
   rewriter.Add(replacements);
   return rewriter.Finish(problems);
 }

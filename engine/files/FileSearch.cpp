@@ -82,12 +82,44 @@ template <class OnFile>
 void FileSearch::Run(const char* mask, bool recurse, OnFile onFile) {
   Abandoned.clear();
   Platform::FileContent content;
+  SharedDirectory.reset();
   WalkMask(FileMask(mask), recurse, [&](const WalkedFile& file) {
-    if (!content.Open(file.Directory, file.Name)) return true;  // unreadable: passed over
+    // A file swapped for a link since the listing is passed over like an unreadable one.
+    const bool throughLink = file.Kind == Platform::EntryKind::LinkToFile;
+    if (!content.Open(file.Directory, file.Name, throughLink)) return true;
+    const Walking walking(*this, file, content);
     return onFile(file.Path, [&](unsigned matchWord, const MatchSink& sink) {
       return SearchContent(*Plan, content, BlocksFrom, BlockSize, Buffer, matchWord, sink);
     });
   });
+  SharedDirectory.reset();
+}
+
+FileSearch::Walking::Walking(FileSearch& search, const WalkedFile& file, const Platform::FileContent& content)
+    : Search(search) {
+  Search.WalkedDirectory = &file.Directory;
+  Search.WalkedName = &file.Name;
+  Search.WalkedDevice = content.Device();
+  Search.WalkedInode = content.Inode();
+}
+
+FileSearch::Walking::~Walking() {
+  Search.WalkedDirectory = nullptr;
+  Search.WalkedName = nullptr;
+  Search.WalkedDevice = 0;
+  Search.WalkedInode = 0;
+}
+
+FileSearch::WalkedLocation FileSearch::CurrentLocation() const {
+  WalkedLocation location;
+  if (WalkedDirectory == nullptr) return location;
+  if (!SharedDirectory || SharedDirectory->Identity() != WalkedDirectory->Identity() || !SharedDirectory->IsOpen())
+    SharedDirectory = std::make_shared<const Platform::Directory>(WalkedDirectory->Duplicate());
+  location.Directory = SharedDirectory;
+  location.Name = *WalkedName;
+  location.Device = WalkedDevice;
+  location.Inode = WalkedInode;
+  return location;
 }
 
 unsigned FileSearch::GrepFiles(GrepCallback callback, const char* mask, bool recurse,

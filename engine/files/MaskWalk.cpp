@@ -1,6 +1,7 @@
 #include "MaskWalk.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -15,7 +16,7 @@ bool IsFile(Platform::EntryKind kind) {
 
 // A directory on the way down from the mask's directory to the one being walked.
 struct Level {
-  std::string Path;                  // as the working files' tidying gets it
+  std::string Path;                  // to reopen it by when ".." fails
   std::string Prefix;                // what goes before its names in a visited path
   Platform::DirectoryIdentity Identity;
   std::vector<std::string> Pending;  // sub-directories still to walk, the next one last
@@ -39,18 +40,19 @@ bool WalkFilesOf(const FileMask& mask, bool recurse, const Platform::Directory& 
             [](const Platform::DirectoryEntry& a, const Platform::DirectoryEntry& b) {
               return a.Name < b.Name;  // char_traits<char> compares as unsigned bytes
             });
-  const auto working = std::stable_partition(
-      entries.begin(), entries.end(),
-      [](const Platform::DirectoryEntry& entry) { return !Platform::IsWorkingFile(entry.Name); });
-  for (auto entry = working; entry != entries.end(); ++entry)
-    Platform::TidyWorkingFile(level.Path, entry->Name);
-  entries.erase(working, entries.end());
+  // A file whose in-place copy is unfinished is torn: it is passed over, never searched.
+  const std::set<std::string> blocked = Platform::TidyWorkingFiles(here, entries, Platform::TidyMode::Finish);
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [&](const Platform::DirectoryEntry& entry) {
+                                 return Platform::IsWorkingFile(entry.Name) || blocked.count(entry.Name) != 0;
+                               }),
+                entries.end());
 
   for (const Platform::DirectoryEntry& entry : entries) {
     if (IsFile(entry.Kind)) {
       if (!mask.Matches(entry.Name)) continue;
       const std::string path = level.Prefix + entry.Name;
-      if (!visit(WalkedFile{path, here, entry.Name})) return false;
+      if (!visit(WalkedFile{path, here, entry.Name, entry.Kind})) return false;
     } else if (recurse && entry.Kind == Platform::EntryKind::Directory) {
       level.Pending.push_back(entry.Name);
     }

@@ -6,8 +6,9 @@
 // recursing) its sub-directories in byte order, each walked the same way before the next.
 // Regular files and links to regular files are named; links to directories are never entered,
 // so a link loop cannot trap the walk. The toolkit's own working files are never named: the
-// walk hands each one it meets to Platform::TidyWorkingFile instead, before the directory's
-// files are visited. A directory that cannot be opened or listed (or, deep in a tree, got back
+// walk hands a directory's listing to Platform::TidyWorkingFiles before its files are visited,
+// and a file whose in-place copy stays unfinished (its working file untrusted, in use, or
+// failing to finish) is passed over, never named. A directory that cannot be opened or listed (or, deep in a tree, got back
 // to) is passed over with what is left of it; when it is the mask's own directory the walk
 // names no file.
 //
@@ -30,6 +31,8 @@ struct WalkedFile {
   // The file's directory, open, and its own name there: how to reach it at any depth.
   const Platform::Directory& Directory;
   const std::string& Name;
+  // What the listing said it is: a file, or a link to one (only a link is to be followed).
+  Platform::EntryKind Kind;
 };
 
 // Receives one named file; returns false to end the walk.

@@ -22,6 +22,7 @@ struct RegularExpression::ChangeRunSide {
     return Object.FireChangingFiles(name, search);
   }
   const std::string& SaveExtension() const { return Object.SaveExtension; }
+  bool AllowOwnerChange() const { return Object.AllowOwnerChange; }
   void CommitRewrites() {
     Common::CommitBatch(Common::WorkOf(Object.RunWork), Object.ChangeCount,
                         [this](Common::ProblemReport&& report) { Object.AddProblem(std::move(report)); });

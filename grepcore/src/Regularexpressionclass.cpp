@@ -34,6 +34,7 @@ void RegularExpression::CopySettingsFrom(const RegularExpression& other) {
   FilesToMatch = other.FilesToMatch;
   FormatString = other.FormatString;
   SaveExtension = other.SaveExtension;
+  AllowOwnerChange = other.AllowOwnerChange;
   DirectoryRecursion = other.DirectoryRecursion;
   MergeCopy = other.MergeCopy;
   // The compiled pattern is immutable: sharing it keeps its state or its error exactly.
@@ -85,6 +86,8 @@ std::string RegularExpression::GetFilesToMatch() const { return FilesToMatch; }
 void RegularExpression::SetFilesToMatch(const std::string& mask) { FilesToMatch = mask; }
 std::string RegularExpression::GetSaveExtension() const { return SaveExtension; }
 void RegularExpression::SetSaveExtension(const std::string& extension) { SaveExtension = extension; }
+bool RegularExpression::GetAllowOwnerChange() const { return AllowOwnerChange; }
+void RegularExpression::SetAllowOwnerChange(bool allow) { AllowOwnerChange = allow; }
 bool RegularExpression::GetDirectoryRecursion() const { return DirectoryRecursion; }
 void RegularExpression::SetDirectoryRecursion(bool recurse) { DirectoryRecursion = recurse; }
 bool RegularExpression::GetMergeCopy() const { return MergeCopy; }

@@ -24,6 +24,7 @@ struct RE::ChangeRunSide {
     return Object.FireChangingFiles(name, search);
   }
   const std::string& SaveExtension() const { return Object.SaveExtension; }
+  bool AllowOwnerChange() const { return Object.AllowOwnerChange; }
   void CommitRewrites() {
     Common::CommitBatch(Common::WorkOf(Object.RunWork), Object.ChangeCount,
                         [this](Common::ProblemReport&& report) { Object.AddProblem(std::move(report)); });

@@ -83,6 +83,7 @@ void RE::CopySettingsFrom(const RegularExpressionCustom& other) {
   FilesToMatch = other.FilesToMatch;
   FormatString = other.FormatString;
   SaveExtension = other.SaveExtension;
+  AllowOwnerChange = other.AllowOwnerChange;
   DirectoryRecursion = other.DirectoryRecursion;
   MergeCopy = other.MergeCopy;
   // The compiled pattern is immutable: sharing it keeps its state or its error exactly.
@@ -142,6 +143,8 @@ AnsiString RE::GetFilesToMatch() const { return ToAnsi(FilesToMatch); }
 void RE::SetFilesToMatch(const AnsiString& mask) { FilesToMatch = FromAnsi(mask); }
 AnsiString RE::GetSaveExtension() const { return ToAnsi(SaveExtension); }
 void RE::SetSaveExtension(const AnsiString& extension) { SaveExtension = FromAnsi(extension); }
+bool RE::GetAllowOwnerChange() const { return AllowOwnerChange; }
+void RE::SetAllowOwnerChange(bool allow) { AllowOwnerChange = allow; }
 void RE::SetExpressionLocale(const std::locale& locale) { Locale = locale; }
 
 AnsiString RE::GetExpressionError() const {

@@ -113,6 +113,28 @@ bool Directory::OpenChild(const Directory& parent, const std::string& name) {
   return Adopt(descriptor);
 }
 
+bool Directory::OpenRelative(const Directory& base, const std::string& path) {
+  if (InjectedFault(Call::OpenDirectory)) {
+    Close();
+    return false;
+  }
+  const int descriptor = base.IsOpen() || (!path.empty() && path[0] == '/')
+                             ? OpenRetrying(base.IsOpen() ? base.Descriptor : AT_FDCWD, path.c_str(), DirectoryFlags)
+                             : -1;
+  if (descriptor < 0 && !base.IsOpen() && (path.empty() || path[0] != '/')) errno = EBADF;
+  return Adopt(descriptor);
+}
+
+Directory Directory::Duplicate() const {
+  Directory copy;
+  if (!IsOpen()) {
+    errno = EBADF;
+    return copy;
+  }
+  copy.Adopt(::fcntl(Descriptor, F_DUPFD_CLOEXEC, 0));
+  return copy;
+}
+
 bool Directory::OpenParent(const Directory& child, const DirectoryIdentity& expected) {
   if (InjectedFault(Call::ReopenDirectory)) {
     Close();

@@ -34,5 +34,9 @@ bool SyncDirectory(const std::string& directory) {
   return Retrying([&] { return ::fsync(handle.Get()); }) == 0;
 }
 
+bool SyncDirectory(int directoryFd) {
+  return Retrying([&] { return ::fsync(directoryFd); }) == 0;
+}
+
 }  // namespace Detail
 }  // namespace Platform

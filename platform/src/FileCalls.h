@@ -4,8 +4,20 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/Directory.h"
+#include "platform/Files.h"
+
 namespace Platform {
 namespace Detail {
+
+// The descriptor behind a directory handle, for the units that act relative to it.
+struct DirectoryAccess {
+  static int Fd(const Directory& directory) { return directory.Descriptor; }
+};
+
+struct FileAccess {
+  static int Fd(const File& file) { return file.Descriptor; }
+};
 
 // Runs a system call again when a signal interrupted it.
 template <class Call>
@@ -50,6 +62,7 @@ std::string OwnNameOf(const std::string& path);
 
 // Makes the directory's entries durable (a rename or link in it survives a power loss).
 bool SyncDirectory(const std::string& directory);
+bool SyncDirectory(int directoryFd);
 
 }  // namespace Detail
 }  // namespace Platform

@@ -20,13 +20,17 @@ void FileContent::Close() {
   Descriptor = -1;
   Size = 0;
   Consumed = 0;
+  DeviceNumber = 0;
+  InodeNumber = 0;
 }
 
-bool FileContent::Adopt(int descriptor, std::uint64_t size) {
+bool FileContent::Adopt(int descriptor, const struct stat& status) {
   if (descriptor < 0) return false;
   Descriptor = descriptor;
-  Size = size;
+  Size = static_cast<std::uint64_t>(status.st_size);
   Consumed = 0;
+  DeviceNumber = static_cast<std::uint64_t>(status.st_dev);
+  InodeNumber = static_cast<std::uint64_t>(status.st_ino);
   return true;
 }
 
@@ -35,10 +39,12 @@ bool FileContent::Open(const char* path) {
   if (InjectedFault(Call::OpenForReading)) return false;
   struct stat status;
   const int descriptor = OpenRegularFile(AT_FDCWD, path, status);
-  return Adopt(descriptor, static_cast<std::uint64_t>(status.st_size));
+  return Adopt(descriptor, status);
 }
 
-bool FileContent::Open(const Directory& directory, const std::string& name) {
+bool FileContent::Open(const Directory& directory, const std::string& name) { return Open(directory, name, true); }
+
+bool FileContent::Open(const Directory& directory, const std::string& name, bool followLink) {
   Close();
   if (InjectedFault(Call::OpenForReading)) return false;
   if (!directory.IsOpen()) {
@@ -46,8 +52,8 @@ bool FileContent::Open(const Directory& directory, const std::string& name) {
     return false;
   }
   struct stat status;
-  const int descriptor = OpenRegularFile(directory.Descriptor, name.c_str(), status);
-  return Adopt(descriptor, static_cast<std::uint64_t>(status.st_size));
+  const int descriptor = OpenRegularFile(directory.Descriptor, name.c_str(), status, followLink ? 0 : O_NOFOLLOW);
+  return Adopt(descriptor, status);
 }
 
 bool FileContent::Read(char* into, std::size_t capacity, std::size_t& got) {

@@ -169,6 +169,72 @@ std::unique_ptr<File> OpenForReading(const std::string& path) {
   return std::make_unique<File>(descriptor);
 }
 
+std::unique_ptr<File> OpenForReading(const Directory& directory, const std::string& name) {
+  if (InjectedFault(Call::OpenForReading)) return nullptr;
+  if (!directory.IsOpen()) {
+    errno = EBADF;
+    return nullptr;
+  }
+  struct stat status;
+  const int descriptor =
+      OpenRegularFile(Detail::DirectoryAccess::Fd(directory), name.c_str(), status, O_NOFOLLOW);
+  if (descriptor < 0) return nullptr;
+  return std::make_unique<File>(descriptor);
+}
+
+bool DescribeEntry(const Directory& directory, const std::string& name, FileIdentity& identity) {
+  if (InjectedFault(Call::Describe)) return false;
+  if (!directory.IsOpen()) {
+    errno = EBADF;
+    return false;
+  }
+  struct stat info;
+  if (::fstatat(Detail::DirectoryAccess::Fd(directory), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    return false;
+  Fill(info, identity);
+  return true;
+}
+
+bool ResolveFinalLink(std::shared_ptr<const Directory>& directory, std::string& name) {
+  constexpr int MostLinks = 40;
+  for (int followed = 0;; ++followed) {
+    if (!directory || !directory->IsOpen()) {
+      errno = EBADF;
+      return false;
+    }
+    const int at = Detail::DirectoryAccess::Fd(*directory);
+    struct stat info;
+    if (::fstatat(at, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+      return errno == ENOENT;  // nothing there: the open that follows says so
+    if (!S_ISLNK(info.st_mode)) return true;
+    if (followed == MostLinks) {
+      errno = ELOOP;
+      return false;
+    }
+    std::vector<char> text(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : PATH_MAX) + 1);
+    const ssize_t length = ::readlinkat(at, name.c_str(), text.data(), text.size());
+    if (length < 0) return false;
+    if (length == 0 || static_cast<std::size_t>(length) >= text.size()) {
+      errno = length == 0 ? ENOENT : ENAMETOOLONG;
+      return false;
+    }
+    const std::string target(text.data(), static_cast<std::size_t>(length));
+    const std::size_t slash = target.rfind('/');
+    if (slash == std::string::npos) {
+      name = target;
+      continue;
+    }
+    name = target.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..") {
+      errno = EISDIR;
+      return false;
+    }
+    auto next = std::make_shared<Directory>();
+    if (!next->OpenRelative(*directory, slash == 0 ? std::string("/") : target.substr(0, slash))) return false;
+    directory = std::move(next);
+  }
+}
+
 bool CopyFile(const std::string& from, const std::string& to) {
   if (InjectedFault(Call::CopyFile)) return false;
   std::unique_ptr<File> source = OpenForReading(from);

@@ -11,6 +11,7 @@ namespace Platform {
 // Opens `path` relative to the directory `directoryDescriptor` (AT_FDCWD: the current one)
 // for reading and fills `status`. Returns the descriptor, or -1 with errno set (EINVAL for
 // anything that is not a regular file).
-int OpenRegularFile(int directoryDescriptor, const char* path, struct stat& status);
+// `extraFlags` may add O_NOFOLLOW.
+int OpenRegularFile(int directoryDescriptor, const char* path, struct stat& status, int extraFlags = 0);
 
 }  // namespace Platform

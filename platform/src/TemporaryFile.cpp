@@ -1,6 +1,5 @@
 #include "platform/TemporaryFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/random.h>
@@ -13,26 +12,27 @@
 #include <vector>
 
 #include "FileCalls.h"
+#include "InPlaceCopy.h"
 #include "platform/FaultSeam.h"
 
 namespace Platform {
 
+using Detail::CopyMarker;
 using Detail::Descriptor;
-using Detail::DirectoryOf;
+using Detail::DirectoryAccess;
 using Detail::ErrorKeeper;
+using Detail::FileAccess;
 using Detail::OwnNameOf;
 using Detail::Retrying;
+using Detail::TemporaryMarker;
 
 namespace {
 
-constexpr const char TemporaryMarker[] = ".~rxtmp";
-constexpr const char CopyMarker[] = ".~rxcopy";
-constexpr std::size_t CopyChunk = 1 << 16;
+constexpr int NamedTries = 16;
 // Room left for the changed file's own name in a working-file name.
 constexpr std::size_t NameRoom = NAME_MAX - 32;
 
-std::string ShortenedOwnName(const std::string& path) {
-  std::string own = OwnNameOf(path);
+std::string Shortened(std::string own) {
   if (own.size() > NameRoom) own.resize(NameRoom);
   return own;
 }
@@ -52,123 +52,24 @@ std::string RandomTag() {
   return tag;
 }
 
-std::string TemporaryNameBeside(const std::string& directory, const std::string& own) {
-  return directory + "/." + own + "." + RandomTag() + TemporaryMarker;
+std::string TemporaryOwnName(const std::string& own) {
+  return "." + own + "." + RandomTag() + TemporaryMarker;
+}
+
+std::string Shown(const std::string& shownDirectory, const std::string& own) {
+  return shownDirectory.empty() ? own : shownDirectory + "/" + own;
 }
 
 bool IsUnsupportedByFileSystem(int error) {
   return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOSYS;
 }
 
-// Writes all of `count` bytes at `offset`.
-bool WriteAt(int fd, const char* data, std::size_t count, std::uint64_t offset) {
-  if (InjectedFault(Call::Write)) return false;
-  while (count > 0) {
-    const ssize_t done = Retrying([&] { return ::pwrite(fd, data, count, static_cast<off_t>(offset)); });
-    if (done < 0) return false;
-    if (done == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    data += done;
-    count -= static_cast<std::size_t>(done);
-    offset += static_cast<std::uint64_t>(done);
-  }
-  return true;
-}
-
-// Copies the whole of `source` over `target` and flushes it. Space for a target that grows is
-// taken before the first byte is written, so a full disk fails the copy while the target is
-// still untouched. `touched` tells whether the target may have changed.
-bool CopyOver(int source, int target, bool& touched) {
-  touched = false;
-  struct stat from;
-  struct stat to;
-  if (::fstat(source, &from) != 0 || ::fstat(target, &to) != 0) return false;
-  const auto size = static_cast<std::uint64_t>(from.st_size);
-  const auto oldSize = static_cast<std::uint64_t>(to.st_size);
-  if (size > oldSize) {
-    const int reserved = Retrying([&] {
-      return ::fallocate(target, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(oldSize),
-                         static_cast<off_t>(size - oldSize));
-    });
-    if (reserved != 0 && !IsUnsupportedByFileSystem(errno)) return false;
-  }
-  std::vector<char> buffer(CopyChunk);
-  for (std::uint64_t offset = 0; offset < size;) {
-    if (InjectedFault(Call::Read)) return false;
-    const ssize_t got = Retrying(
-        [&] { return ::pread(source, buffer.data(), buffer.size(), static_cast<off_t>(offset)); });
-    if (got < 0) return false;
-    if (got == 0) break;  // cannot happen to a file nobody else writes; stop where it ends
-    touched = true;
-    if (!WriteAt(target, buffer.data(), static_cast<std::size_t>(got), offset)) return false;
-    offset += static_cast<std::uint64_t>(got);
-  }
-  touched = true;
-  if (Retrying([&] { return ::ftruncate(target, static_cast<off_t>(size)); }) != 0) return false;
-  if (InjectedFault(Call::Sync)) return false;
-  return Retrying([&] { return ::fsync(target); }) == 0;
-}
-
-// True when `name` in `directory` still is the file open as `fd`.
-bool StillNames(const std::string& path, int fd) {
+// True when the entry `name` of `directoryFd` is the file open as `fd`.
+bool StillNames(int directoryFd, const std::string& name, int fd) {
   struct stat byName;
   struct stat open;
-  return ::lstat(path.c_str(), &byName) == 0 && ::fstat(fd, &open) == 0 &&
+  return ::fstatat(directoryFd, name.c_str(), &byName, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &open) == 0 &&
          byName.st_dev == open.st_dev && byName.st_ino == open.st_ino;
-}
-
-// Opens a working file found in a directory, only when nobody holds its lock.
-int OpenUnclaimed(const std::string& path) {
-  const int fd = Retrying(
-      [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY); });
-  if (fd < 0) return -1;
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-      Retrying([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0 || !StillNames(path, fd)) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-// The target of an in-place copy: its recorded inode, found under its recorded (perhaps
-// shortened) name or, failing that, anywhere in the directory.
-std::string FindCopyTarget(const std::string& directory, const std::string& own, std::uint64_t inode) {
-  const auto isTarget = [&](const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-           static_cast<std::uint64_t>(info.st_ino) == inode;
-  };
-  if (isTarget(directory + "/" + own)) return directory + "/" + own;
-  DIR* listing = ::opendir(directory.c_str());
-  if (listing == nullptr) return std::string();
-  std::string found;
-  while (const dirent* entry = ::readdir(listing)) {
-    if (static_cast<std::uint64_t>(entry->d_ino) != inode) continue;
-    const std::string path = directory + "/" + entry->d_name;
-    if (isTarget(path)) {
-      found = path;
-      break;
-    }
-  }
-  ::closedir(listing);
-  return found;
-}
-
-// Splits ".<own>.<inode>.~rxcopy"; false when the name is not of that shape.
-bool ParseCopyName(const std::string& name, std::string& own, std::uint64_t& inode) {
-  const std::size_t marker = sizeof CopyMarker - 1;
-  if (name.size() < marker + 3 || name[0] != '.') return false;
-  const std::string middle = name.substr(1, name.size() - 1 - marker);
-  const std::size_t dot = middle.rfind('.');
-  if (dot == std::string::npos || dot + 1 == middle.size()) return false;
-  own = middle.substr(0, dot);
-  char* end = nullptr;
-  const std::string digits = middle.substr(dot + 1);
-  inode = std::strtoull(digits.c_str(), &end, 16);
-  return end != nullptr && *end == '\0';
 }
 
 }  // namespace
@@ -176,45 +77,78 @@ bool ParseCopyName(const std::string& name, std::string& own, std::uint64_t& ino
 std::string InPlaceCopyName(const std::string& ownName, std::uint64_t inode) {
   char digits[32];
   std::snprintf(digits, sizeof digits, "%llx", static_cast<unsigned long long>(inode));
-  std::string own = ownName;
-  if (own.size() > NameRoom) own.resize(NameRoom);
-  return "." + own + "." + digits + CopyMarker;
+  return "." + Shortened(ownName) + "." + digits + CopyMarker;
 }
 
-TemporaryFile TemporaryFile::CreateBeside(const std::string& path) {
-  TemporaryFile temporary;
-  temporary.Directory = DirectoryOf(path);
-  const std::string own = ShortenedOwnName(path);
-  temporary.OwnName = TemporaryNameBeside(temporary.Directory, own);
-  if (InjectedFault(Call::CreateTemporary)) return temporary;
+std::vector<char> InPlaceCopyRecord(std::uint64_t device, std::uint64_t inode, const char* content,
+                                    std::size_t length) {
+  Detail::CopyRecord record;
+  record.Device = device;
+  record.Inode = inode;
+  record.Length = length;
+  record.Checksum = Detail::Checksum(content, length, Detail::ChecksumSeed);
+  unsigned char bytes[Detail::CopyRecordSize];
+  Detail::EncodeRecord(record, bytes);
+  return std::vector<char>(bytes, bytes + sizeof bytes);
+}
 
-  int fd = Retrying([&] {
-    return ::open(temporary.Directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  });
+TemporaryFile TemporaryFile::CreateIn(std::shared_ptr<const Directory> directory, const std::string& besideName,
+                                      const std::string& shownDirectory) {
+  TemporaryFile temporary;
+  temporary.Folder = std::move(directory);
+  temporary.ShownDirectory = shownDirectory;
+  const std::string own = Shortened(OwnNameOf(besideName));
+  temporary.ShownName = Shown(shownDirectory, TemporaryOwnName(own));
+  if (InjectedFault(Call::CreateTemporary)) return temporary;
+  if (!temporary.Folder || !temporary.Folder->IsOpen()) {
+    errno = EBADF;
+    return temporary;
+  }
+  const int at = DirectoryAccess::Fd(*temporary.Folder);
+  int fd = Retrying([&] { return ::openat(at, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); });
   if (fd < 0 && IsUnsupportedByFileSystem(errno)) {
-    // No unnamed files here: a working-file name it is.
-    std::string pattern = temporary.Directory + "/." + own + ".XXXXXX" + TemporaryMarker;
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd = Retrying([&] {
-      return ::mkostemps(name.data(), static_cast<int>(sizeof TemporaryMarker - 1), O_CLOEXEC);
-    });
-    if (fd >= 0) {
-      temporary.OwnName.assign(name.data());
-      temporary.Named = true;
+    // No unnamed files here: a working-file name it is, created where no name was.
+    for (int attempt = 0; attempt < NamedTries && fd < 0; ++attempt) {
+      const std::string name = TemporaryOwnName(own);
+      fd = Retrying([&] {
+        return ::openat(at, name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
+      });
+      if (fd >= 0) {
+        temporary.OwnName = name;
+        temporary.ShownName = Shown(shownDirectory, name);
+        temporary.Named = true;
+      } else if (errno != EEXIST) {
+        break;
+      }
     }
   }
   if (fd < 0) return temporary;
+  // The creation mask must not widen or narrow the working file: 0600 exactly.
+  ::fchmod(fd, 0600);
   temporary.Handle = std::make_unique<File>(fd);
   // Held until the file is put in place or removed: a later run leaves a locked file alone.
   Retrying([&] { return ::flock(fd, LOCK_EX); });
   return temporary;
 }
 
+TemporaryFile TemporaryFile::CreateBeside(const std::string& path) {
+  auto directory = std::make_shared<Directory>();
+  const std::string shownDirectory = Detail::DirectoryOf(path);
+  if (!directory->Open(shownDirectory)) {
+    const ErrorKeeper keep;
+    TemporaryFile failed;
+    failed.ShownName = Shown(shownDirectory, TemporaryOwnName(Shortened(OwnNameOf(path))));
+    return failed;
+  }
+  return CreateIn(std::move(directory), OwnNameOf(path), shownDirectory);
+}
+
 TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
     : Handle(std::move(other.Handle)),
+      Folder(std::move(other.Folder)),
       OwnName(std::move(other.OwnName)),
-      Directory(std::move(other.Directory)),
+      ShownDirectory(std::move(other.ShownDirectory)),
+      ShownName(std::move(other.ShownName)),
       Named(other.Named) {
   other.Named = false;
 }
@@ -224,24 +158,26 @@ TemporaryFile::~TemporaryFile() { Discard(); }
 void TemporaryFile::Discard() {
   const ErrorKeeper keep;
   // Removed by name while still open (and locked), so no other run takes it meanwhile.
-  if (Named && Handle && StillNames(OwnName, Handle->Descriptor)) ::unlink(OwnName.c_str());
+  if (Named && Handle && Folder && StillNames(DirectoryAccess::Fd(*Folder), OwnName, Handle->Descriptor))
+    ::unlinkat(DirectoryAccess::Fd(*Folder), OwnName.c_str(), 0);
   Named = false;
   Handle.reset();
 }
 
-bool TemporaryFile::GiveName(const std::string& name) {
+bool TemporaryFile::GiveName(const std::string& ownName) {
   const int fd = Handle->Descriptor;
+  const int at = DirectoryAccess::Fd(*Folder);
   if (Named) {
     // A named file takes the new name by a link, so a taken name is never overwritten.
-    if (Retrying([&] { return ::link(OwnName.c_str(), name.c_str()); }) != 0) return false;
-    ::unlink(OwnName.c_str());
-  } else if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) != 0) {
+    if (Retrying([&] { return ::linkat(at, OwnName.c_str(), at, ownName.c_str(), 0); }) != 0) return false;
+    ::unlinkat(at, OwnName.c_str(), 0);
+  } else if (::linkat(fd, "", at, ownName.c_str(), AT_EMPTY_PATH) != 0) {
     // Without the privilege to link a descriptor, its /proc name does the same.
     const std::string procName = "/proc/self/fd/" + std::to_string(fd);
-    if (::linkat(AT_FDCWD, procName.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0)
-      return false;
+    if (::linkat(AT_FDCWD, procName.c_str(), at, ownName.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
   }
-  OwnName = name;
+  OwnName = ownName;
+  ShownName = Shown(ShownDirectory, ownName);
   Named = true;
   return true;
 }
@@ -249,27 +185,32 @@ bool TemporaryFile::GiveName(const std::string& name) {
 bool TemporaryFile::ReplaceByRename(const std::string& target) {
   if (!Handle) return false;
   if (InjectedFault(Call::Replace)) return false;
+  const std::string targetName = OwnNameOf(target);
   if (!Named) {
-    const std::string own = ShortenedOwnName(target);
+    const std::string own = Shortened(targetName);
     bool named = false;
-    for (int attempt = 0; attempt < 8 && !named; ++attempt) {
-      named = GiveName(TemporaryNameBeside(Directory, own));
+    for (int attempt = 0; attempt < NamedTries && !named; ++attempt) {
+      named = GiveName(TemporaryOwnName(own));
       if (!named && errno != EEXIST) return false;
     }
     if (!named) return false;
   }
-  if (::rename(OwnName.c_str(), target.c_str()) != 0) return false;
+  const int at = DirectoryAccess::Fd(*Folder);
+  if (::renameat(at, OwnName.c_str(), at, targetName.c_str()) != 0) return false;
   Named = false;
   Handle->Close();
   Handle.reset();
   return true;
 }
 
-bool TemporaryFile::ReplaceInPlace(const std::string& target) {
+bool TemporaryFile::ReplaceInPlace(const std::string& target, std::uint64_t device, std::uint64_t inode) {
   if (!Handle) return false;
   if (InjectedFault(Call::Replace)) return false;
-  const Descriptor output(Retrying(
-      [&] { return ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); }));
+  const std::string targetName = OwnNameOf(target);
+  const int at = DirectoryAccess::Fd(*Folder);
+  const Descriptor output(Retrying([&] {
+    return ::openat(at, targetName.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+  }));
   if (!output.Valid()) return false;
   struct stat info;
   if (::fstat(output.Get(), &info) != 0) return false;
@@ -277,12 +218,32 @@ bool TemporaryFile::ReplaceInPlace(const std::string& target) {
     errno = EINVAL;
     return false;
   }
-  const std::string copyName = Directory + "/" +
-      InPlaceCopyName(OwnNameOf(target), static_cast<std::uint64_t>(info.st_ino));
+  if (inode != 0 && (static_cast<std::uint64_t>(info.st_dev) != device || static_cast<std::uint64_t>(info.st_ino) != inode)) {
+    errno = ESTALE;  // another file took the name since it was checked
+    return false;
+  }
+  const int fd = Handle->Descriptor;
+  struct stat content;
+  if (::fstat(fd, &content) != 0) return false;
+  // The record binds the content to its target; the owner is the target's, so only a working
+  // file its owner could have made is ever trusted by a later walk.
+  Detail::CopyRecord record;
+  record.Device = static_cast<std::uint64_t>(info.st_dev);
+  record.Inode = static_cast<std::uint64_t>(info.st_ino);
+  record.Length = static_cast<std::uint64_t>(content.st_size);
+  if (!Detail::ChecksumOf(fd, record.Length, record.Checksum)) return false;
+  unsigned char bytes[Detail::CopyRecordSize];
+  Detail::EncodeRecord(record, bytes);
+  if (Retrying([&] { return ::pwrite(fd, bytes, sizeof bytes, static_cast<off_t>(record.Length)); }) !=
+      static_cast<ssize_t>(sizeof bytes))
+    return false;
+  if (info.st_uid != content.st_uid || info.st_gid != content.st_gid) ::fchown(fd, info.st_uid, info.st_gid);
+  ::fchmod(fd, 0600);
+  if (Retrying([&] { return ::fsync(fd); }) != 0) return false;
   // The content becomes recoverable before the first byte of the target changes.
-  if (!GiveName(copyName) || !Detail::SyncDirectory(Directory)) return false;
+  if (!GiveName(InPlaceCopyName(targetName, record.Inode)) || !Detail::SyncDirectory(at)) return false;
   bool touched = false;
-  if (!CopyOver(Handle->Descriptor, output.Get(), touched)) {
+  if (!Detail::CopyOver(fd, output.Get(), record.Length, touched)) {
     if (touched) {
       // The target is part new, part old: the working file stays, so the next walk of this
       // directory finishes the copy.
@@ -293,40 +254,31 @@ bool TemporaryFile::ReplaceInPlace(const std::string& target) {
     return false;
   }
   const ErrorKeeper keep;  // the content is in place: what follows is tidying
-  ::unlink(OwnName.c_str());
+  ::unlinkat(at, OwnName.c_str(), 0);
   Named = false;
-  Detail::SyncDirectory(Directory);
+  Detail::SyncDirectory(at);
   Handle.reset();
   return true;
 }
 
-bool RemoveAbandonedTemporary(const std::string& directory, const std::string& temporaryName) {
-  const std::string path = directory + "/" + temporaryName;
-  const Descriptor claimed(OpenUnclaimed(path));
-  return claimed.Valid() && ::unlink(path.c_str()) == 0;
-}
-
-bool FinishInPlaceCopy(const std::string& directory, const std::string& copyName) {
-  std::string own;
-  std::uint64_t inode = 0;
-  if (!ParseCopyName(copyName, own, inode)) return false;
-  const std::string path = directory + "/" + copyName;
-  const Descriptor source(OpenUnclaimed(path));
-  if (!source.Valid()) return false;
-  const std::string target = FindCopyTarget(directory, own, inode);
-  if (!target.empty()) {
-    const Descriptor output(Retrying(
-        [&] { return ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY); }));
-    if (!output.Valid()) return false;
-    // A run rewriting the target holds this lock for its check and replacement.
-    Retrying([&] { return ::flock(output.Get(), LOCK_EX); });
-    bool touched = false;
-    if (!CopyOver(source.Get(), output.Get(), touched)) return false;
+bool WriteSavedCopy(const File& input, const FileAttributes& attributes,
+                    std::shared_ptr<const Directory> directory, const std::string& ownName,
+                    bool allowOwnerChange) {
+  if (InjectedFault(Call::CopyFile)) return false;
+  TemporaryFile copy = TemporaryFile::CreateIn(std::move(directory), ownName, std::string());
+  if (!copy) return false;
+  const int from = FileAccess::Fd(input);
+  std::vector<char> buffer(1 << 16);
+  for (std::uint64_t offset = 0;;) {
+    const ssize_t got =
+        Retrying([&] { return ::pread(from, buffer.data(), buffer.size(), static_cast<off_t>(offset)); });
+    if (got < 0) return false;
+    if (got == 0) break;
+    if (!copy.Output().WriteAll(buffer.data(), static_cast<std::size_t>(got))) return false;
+    offset += static_cast<std::uint64_t>(got);
   }
-  // Finished, or its target is gone: the working file has done its job.
-  ::unlink(path.c_str());
-  Detail::SyncDirectory(directory);
-  return true;
+  return KeepAccessRules(input, copy.Output(), attributes, allowOwnerChange) == AccessOutcome::Kept &&
+         copy.Output().Sync() && copy.ReplaceByRename(ownName);
 }
 
 }  // namespace Platform

@@ -42,6 +42,7 @@ std::string ProblemName(RegularExpression::ProblemType problem) {
       return "SearchAbandoned";
     case RegularExpression::SaveCopyCollision:
       return "SaveCopyCollision";
+    case RegularExpression::OwnerNotKept: return "OwnerNotKept";
   }
   return "problem " + std::to_string(static_cast<unsigned>(problem));
 }

@@ -238,14 +238,16 @@ TEST_F(FileRewriteTest, AChangedMatchIsReportedWithWhatWasExpected) {
   EXPECT_EQ(TemporaryDirectory::Read(path), "abcZdef");
 }
 
-TEST_F(FileRewriteTest, AFailedRestoreOfThePermissionBitsKeepsTheNewContent) {
+// The new content gets the file's access rules before it has a name; where it cannot, the
+// file keeps its old content rather than take wider or narrower rules.
+TEST_F(FileRewriteTest, AFailedRestoreOfThePermissionBitsLeavesTheFileAsItWas) {
   const std::string path = dir.Write("f", "X");
   Platform::FailCall(Platform::Call::SetAttributes, 1, EPERM);
-  EXPECT_TRUE(Rewrite(path, ReplaceAll("X", "X", "Y")));
+  EXPECT_FALSE(Rewrite(path, ReplaceAll("X", "X", "Y")));
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0].Problem, RewriteProblem::RestoreAttributesFailed);
   EXPECT_EQ(problems[0].LastError, unsigned(EPERM));
-  EXPECT_EQ(TemporaryDirectory::Read(path), "Y");
+  EXPECT_EQ(TemporaryDirectory::Read(path), "X");
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"f"});
 }
 

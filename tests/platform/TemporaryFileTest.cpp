@@ -17,6 +17,7 @@
 #include "TemporaryDirectory.h"
 #include "platform/FaultSeam.h"
 #include "platform/ThreadSlot.h"
+#include "platform/Directory.h"
 #include "platform/WorkingFiles.h"
 
 namespace {
@@ -33,6 +34,33 @@ std::uint64_t InodeOf(const std::string& path) {
   struct stat info;
   EXPECT_EQ(::stat(path.c_str(), &info), 0);
   return static_cast<std::uint64_t>(info.st_ino);
+}
+
+struct stat StatOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+// Tidies one working file of `directory` through a handle, as a walk does.
+Platform::TidyResult Tidy(const std::string& directory, const std::string& name,
+                          Platform::TidyMode mode = Platform::TidyMode::Finish) {
+  Platform::Directory handle;
+  EXPECT_TRUE(handle.Open(directory));
+  return Platform::TidyWorkingFile(handle, name, mode);
+}
+
+// Writes the working file of an in-place copy as the toolkit does: the content, then the
+// record binding it to `target`, mode 0600.
+void WriteCopy(const TemporaryDirectory& dir, const std::string& name, const std::string& content,
+               const std::string& target) {
+  const struct stat info = StatOf(target);
+  std::string bytes = content;
+  const std::vector<char> record = Platform::InPlaceCopyRecord(
+      static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), content.data(), content.size());
+  bytes.append(record.begin(), record.end());
+  const std::string path = dir.Write(name, bytes);
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
 }
 
 bool Put(Platform::TemporaryFile& temporary, const std::string& content) {
@@ -125,7 +153,7 @@ TEST_F(TemporaryFileTest, AnInPlaceCopyCutShortIsFinishedByTheNextTidy) {
   ASSERT_EQ(dir.Entries(), (std::vector<std::string>{copyName, "other-name", "t"}));
   EXPECT_EQ(Platform::KindOfWorkingFile(copyName), Platform::WorkingFileKind::InterruptedCopy);
 
-  Platform::TidyWorkingFile(dir.Path(), copyName);
+  EXPECT_EQ(Tidy(dir.Path(), copyName).Outcome, Platform::TidyOutcome::Tidied);
   EXPECT_EQ(TemporaryDirectory::Read(target), newContent);
   EXPECT_EQ(TemporaryDirectory::Read(other), newContent);
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"other-name", "t"}));
@@ -136,8 +164,8 @@ TEST_F(TemporaryFileTest, ACopyUnderAShortenedNameFindsItsTargetByInode) {
   const std::string target = dir.Write(longName, "old");
   const std::string copyName = Platform::InPlaceCopyName(longName, InodeOf(target));
   ASSERT_LT(copyName.size(), 256u);
-  dir.Write(copyName, "new content");
-  Platform::TidyWorkingFile(dir.Path(), copyName);
+  WriteCopy(dir, copyName, "new content", target);
+  EXPECT_EQ(Tidy(dir.Path(), copyName).Outcome, Platform::TidyOutcome::Tidied);
   EXPECT_EQ(TemporaryDirectory::Read(target), "new content");
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{longName});
 }
@@ -150,23 +178,34 @@ TEST_F(TemporaryFileTest, TidyingRemovesOnlyWhatNoProcessHolds) {
   dir.Write(abandoned, "left by a killed run");
   dir.Write(held, "being written");
   dir.Write(notOurs, "a user's hidden file");
+  for (const std::string& name : {abandoned, held}) ASSERT_EQ(::chmod((dir / name).c_str(), 0600), 0);
   const int holder = ::open((dir / held).c_str(), O_RDONLY);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);
 
-  for (const std::string& name : {abandoned, held, notOurs}) Platform::TidyWorkingFile(dir.Path(), name);
+  for (const std::string& name : {abandoned, held, notOurs}) Tidy(dir.Path(), name);
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{notOurs, held, "a.txt"}));
+  EXPECT_EQ(Tidy(dir.Path(), held).Outcome, Platform::TidyOutcome::InUse);
   ::close(holder);
-  Platform::TidyWorkingFile(dir.Path(), held);
+  EXPECT_EQ(Tidy(dir.Path(), held).Outcome, Platform::TidyOutcome::Tidied);
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{notOurs, "a.txt"}));
   EXPECT_EQ(TemporaryDirectory::Read(target), "user data");
 }
 
 TEST_F(TemporaryFileTest, ACopyWhoseTargetIsGoneIsDropped) {
+  const std::string bystander = dir.Write("bystander", "unchanged");
+  // A record for a file that no longer is there (its inode is not in the directory).
   const std::string copyName = Platform::InPlaceCopyName("gone", 0x7fffffff);
-  dir.Write(copyName, "new");
-  dir.Write("bystander", "unchanged");
-  Platform::TidyWorkingFile(dir.Path(), copyName);
+  const struct stat info = StatOf(bystander);
+  std::string bytes = "new";
+  const std::vector<char> record =
+      Platform::InPlaceCopyRecord(static_cast<std::uint64_t>(info.st_dev), 0x7fffffff, bytes.data(), bytes.size());
+  bytes.append(record.begin(), record.end());
+  dir.Write(copyName, bytes);
+  ASSERT_EQ(::chmod((dir / copyName).c_str(), 0600), 0);
+  const Platform::TidyResult result = Tidy(dir.Path(), copyName);
+  EXPECT_EQ(result.Outcome, Platform::TidyOutcome::Tidied);
+  EXPECT_TRUE(result.BlockedName.empty());
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"bystander"});
   EXPECT_EQ(TemporaryDirectory::Read(dir / "bystander"), "unchanged");
 }

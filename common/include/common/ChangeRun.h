@@ -59,6 +59,11 @@ struct ChangeRunWork {
   bool ReplacementPlanned = false;
   std::string PlannedFormat;
   std::optional<GrepEngine::DirectReplacement> Direct;
+  // Where the gathered file is, as the walk reached it: its rewrite acts relative to the
+  // walk's directory handle and checks it still is the file that was searched.
+  FileLocation Location;
+  // Whether a file whose owner cannot be kept may change owner (FileRewriter).
+  bool AllowOwnerChange = false;
 
   // Back to the state of a run's start.
   void Reset() { *this = ChangeRunWork(); }
@@ -120,13 +125,20 @@ std::string SaveNameOf(const FileInformation& record, const std::string& saveExt
   return saveExtension.empty() ? std::string() : SavedCopyName(record.FileName, saveExtension);
 }
 
+// The file the search is on, named `name`, as the walk reached it.
+FileLocation LocationOfMatch(const GrepEngine::FileSearch& search, const std::string& name);
+
+// The rewrite of the file at `location` (named `fileName`) with its saved copy `saveName`
+// (empty: none), which goes beside the file in the walk's directory.
+std::unique_ptr<FileRewriter> MakeRewriter(const ChangeRunWork& work, FileLocation location,
+                                           const std::string& saveName);
+
 // Streams the gathered matches into the file's rewrite and empties the record's list.
 template <class FileInformation>
 void StreamGatheredMatches(GatheredFile<FileInformation> file, const std::string& saveExtension) {
   ChangeRunWork& work = file.Work;
   if (!work.Rewrite)
-    work.Rewrite = std::make_unique<FileRewriter>(file.Record.FileName,
-                                                  SaveNameOf(file.Record, saveExtension));
+    work.Rewrite = MakeRewriter(work, work.Location, SaveNameOf(file.Record, saveExtension));
   work.Rewrite->Add(ReplacementsOf(file.Record));
   work.Streamed += static_cast<unsigned>(file.Record.GrepInfo.size());
   file.Record.GrepInfo.clear();
@@ -227,6 +239,8 @@ void RewriteGatheredFile(GatheredFile<FileInformation> file, const std::string& 
   pending.Count = work.Streamed + static_cast<unsigned>(taken.GrepInfo.size());
   pending.FileName = taken.FileName;
   pending.SaveName = SaveNameOf(taken, saveExtension);
+  FileLocation location = std::move(work.Location);
+  work.Location = FileLocation();
   work.DropStreamed();
 
   if (abandoned) {
@@ -238,7 +252,7 @@ void RewriteGatheredFile(GatheredFile<FileInformation> file, const std::string& 
     Emit(work, std::move(pending.Problems), report);
     return;
   }
-  if (!pending.Rewrite) pending.Rewrite = std::make_unique<FileRewriter>(taken.FileName, pending.SaveName);
+  if (!pending.Rewrite) pending.Rewrite = MakeRewriter(work, std::move(location), pending.SaveName);
   pending.Rewrite->Add(ReplacementsOf(taken));
   if (!work.Batching) {
     CommitFile(work, pending, false, changeCount);
@@ -278,7 +292,7 @@ bool ReplacementOfMatch(ChangeRunWork& work, const SavedState& save, const std::
 // The per-match step of a change run for a match of `name`. `object` is the object's side:
 //   TakeAbandonedFiles(search), MergeUpdateFile(), BackupFile(name), ReadOnlyFile(name),
 //   HasChangingFilesHandler(), FireChangingFiles(name, search) (true to go on; true without a
-//   handler) and SaveExtension().
+//   handler), SaveExtension() and AllowOwnerChange().
 // Returns false to end the run.
 template <class FileInformation, class SavedState, class Object>
 bool ChangeRunMatchStep(GatheredFile<FileInformation> file, const SavedState& save,
@@ -294,7 +308,10 @@ bool ChangeRunMatchStep(GatheredFile<FileInformation> file, const SavedState& sa
   if (object.BackupFile(name) || (attributesMayChange && object.ReadOnlyFile(name))) return false;
   if (file.Work.Abandoned) return true;  // the file stays as it is: nothing more to gather
   if (!object.FireChangingFiles(name, search)) return false;
-  if (file.Record.FileName.empty()) file.Record.FileName = name;
+  if (file.Record.FileName.empty()) {
+    file.Record.FileName = name;
+    file.Work.Location = LocationOfMatch(search, name);
+  }
   typename decltype(file.Record.GrepInfo)::value_type match;
   match.Position = search.Position(0);
   match.MatchString = search.What(0);
@@ -368,6 +385,7 @@ void RunChangeSearch(ChangeRunSearch run, GatheredFile<FileInformation> file, Sa
     const typename ThreadStack::Entry running(threads, self);
     file.Work.Reset();
     file.Work.Batching = !object.HasChangingFilesHandler();
+    file.Work.AllowOwnerChange = object.AllowOwnerChange();
     if (running.Pushed())
       run.Search.GrepFiles(run.Callback, run.Mask.c_str(), run.Recurse, save.MatchFlags);
   }

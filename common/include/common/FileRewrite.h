@@ -12,11 +12,22 @@
 // it was (except a failed restore of the permission bits, which comes after the new content is
 // in place, and an in-place copy cut short, which the next walk of its directory finishes); no
 // temporary file outlives the rewrite.
+//
+// Other users may write in the directories a rewrite works in. So every open, temporary file,
+// saved copy, rename and in-place copy happens relative to the handle of the file's directory,
+// and the file is checked to be the one that was read (device and inode) at its open and again
+// just before it is replaced: a file or folder swapped for a link meanwhile is reported
+// (ChangedWhileRewriting), never followed. The new content gets the old file's owner, group,
+// permission bits, ACL and extended attributes before it gets a name; where the owner cannot
+// be kept the file is left as it is (OwnerNotKept) unless the caller allows the change, and
+// where the rest cannot, it is left as it is too (RestoreAttributesFailed).
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/Directory.h"
 
 namespace Common {
 
@@ -32,8 +43,23 @@ enum class RewriteProblem : unsigned char {
   RestoreAttributesFailed,
   ChangedWhileRewriting,
   SearchAbandoned,
-  SaveCopyCollision
+  SaveCopyCollision,
+  OwnerNotKept  // the new content's owner or group could not be the file's: left as it is
 };
+
+// Where a file to rewrite is: its directory, open, and its own name there.
+struct FileLocation {
+  std::shared_ptr<const Platform::Directory> Directory;  // the file's directory, open
+  std::string Name;                                       // its own name in Directory
+  std::uint64_t Device = 0, Inode = 0;  // the file as walked/read; 0,0: take what is there at Start
+  std::string ShownName;                // the name problem reports give
+};
+
+// For a path a user named: its directory part is opened as given (links in it followed, the
+// user named them) and a final symbolic link is resolved, relative to handles, to the target
+// file's directory and own name. Device and Inode stay 0. False on failure, with the error
+// code in Platform::LastError().
+bool LocateFile(const std::string& path, FileLocation& location);
 
 struct ProblemReport {
   RewriteProblem Problem = RewriteProblem::OpenFileFailed;
@@ -55,7 +81,12 @@ struct Replacement {
 // to be held all at once. Nothing reaches the file before Finish.
 class FileRewriter {
  public:
-  // `saveName` empty: no saved copy.
+  // The file at `location`. Its saved copy, unless `saveOwnName` is empty, is the entry
+  // `saveOwnName` of the same directory. A final link at `location` is followed (relative to
+  // handles): its target gets the new content and the link stays a link.
+  FileRewriter(FileLocation location, std::string saveOwnName);
+  // The file `fileName` names (the path's directory opened as given); `saveName` empty: no
+  // saved copy, else a path (it may be in another directory).
   FileRewriter(std::string fileName, std::string saveName);
   ~FileRewriter();
   FileRewriter(const FileRewriter&) = delete;
@@ -82,6 +113,13 @@ class FileRewriter {
   // Bytes of new content written so far.
   std::uint64_t Written() const;
 
+  // Whether the file may change owner (to the running user) when its owner or group cannot be
+  // kept; off by default, and then such a file is left as it is and reported OwnerNotKept.
+  // With it on, set-id bits are dropped whenever the owner or group changes. Set it before
+  // the first Add.
+  void SetAllowOwnerChange(bool allow);
+  bool GetAllowOwnerChange() const;
+
  private:
   class Work;
   std::unique_ptr<Work> Rewrite;
@@ -90,5 +128,8 @@ class FileRewriter {
 // Rewrites `fileName` with all its replacements at once (a FileRewriter with one portion).
 bool RewriteFile(const std::string& fileName, const std::vector<Replacement>& replacements,
                  const std::string& saveName, std::vector<ProblemReport>& problems);
+bool RewriteFile(FileLocation location, const std::vector<Replacement>& replacements,
+                 const std::string& saveOwnName, std::vector<ProblemReport>& problems,
+                 bool allowOwnerChange = false);
 
 }  // namespace Common

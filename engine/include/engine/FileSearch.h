@@ -28,10 +28,16 @@
 
 #include "engine/MatchResults.h"
 #include "engine/Pattern.h"
+#include "platform/Directory.h"
+
+namespace Platform {
+class FileContent;
+}
 
 namespace GrepEngine {
 
 struct SearchPlan;
+struct WalkedFile;
 class FoundMatch;
 
 class FileSearch {
@@ -68,6 +74,18 @@ class FileSearch {
   unsigned Line() const;
   // Sub-match i as a view into the file's bytes, valid only during the callback.
   SubMatch Sub(unsigned i) const;
+  // Inside a callback: the file being searched as the walk reached it, so a rewrite reaches the
+  // same file whatever is renamed meanwhile: its directory (a handle of its own, shared by the
+  // files of one directory), its own name there (for a file reached through a link, the
+  // link's) and the device and inode of what was read. Outside a callback: all empty.
+  struct WalkedLocation {
+    std::shared_ptr<const Platform::Directory> Directory;
+    std::string Name;
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+  };
+  WalkedLocation CurrentLocation() const;
+
   // The compiled expression the search runs with; null without one.
   std::shared_ptr<const Pattern> CompiledPattern() const;
 
@@ -90,6 +108,17 @@ class FileSearch {
  private:
   template <class OnFile>
   void Run(const char* mask, bool recurse, OnFile onFile);
+  // Makes a walked file the current one for the length of its search.
+  class Walking {
+   public:
+    Walking(FileSearch& search, const WalkedFile& file, const Platform::FileContent& content);
+    ~Walking();
+    Walking(const Walking&) = delete;
+    Walking& operator=(const Walking&) = delete;
+
+   private:
+    FileSearch& Search;
+  };
 
   std::unique_ptr<SearchPlan> Plan;
   std::string ExpressionText;
@@ -99,6 +128,12 @@ class FileSearch {
   std::vector<char> Buffer;  // the content read, reused from file to file
   std::vector<std::string> Abandoned;
   const FoundMatch* Current = nullptr;
+  // The file being searched, during a callback.
+  const Platform::Directory* WalkedDirectory = nullptr;
+  const std::string* WalkedName = nullptr;
+  std::uint64_t WalkedDevice = 0;
+  std::uint64_t WalkedInode = 0;
+  mutable std::shared_ptr<const Platform::Directory> SharedDirectory;  // a duplicate, made on demand
 };
 
 }  // namespace GrepEngine

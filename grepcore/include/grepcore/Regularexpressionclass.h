@@ -195,8 +195,10 @@ class GREPCORE_EXPORT RegularExpression {
     RestoreAttributesFailed,  // giving the file back its permission bits
     ChangedWhileRewriting,    // the file changed on disk while it was rewritten: left as it is
     SearchAbandoned,          // the engine gave up on the file: left as it is
-    SaveCopyCollision         // the saved copy's name is that of a saved copy this run wrote
+    SaveCopyCollision,        // the saved copy's name is that of a saved copy this run wrote
                               // for another file: the file is left as it is
+    OwnerNotKept              // the new content could not get the file's owner or group (a run
+                              // without the privilege to give files away): left as it is
   };
 
   // One file that could not be changed.
@@ -229,6 +231,12 @@ class GREPCORE_EXPORT RegularExpression {
   void SetSaveExtension(const std::string& extension);
   bool GetDirectoryRecursion() const;
   void SetDirectoryRecursion(bool recurse);
+  // Not a published property: whether ChangeFiles may change a file whose owner or group it
+  // cannot keep (a run without the privilege to give files away), the new content then
+  // belonging to the running user with its set-id bits dropped. Off by default: such a file
+  // is left as it is and reported OwnerNotKept. Copies take it over.
+  bool GetAllowOwnerChange() const;
+  void SetAllowOwnerChange(bool allow);
   bool GetMergeCopy() const;
   void SetMergeCopy(bool copy);
   std::string GetFormatString() const;
@@ -436,6 +444,7 @@ class GREPCORE_EXPORT RegularExpression {
   std::string FilesToMatch;
   std::string FormatString;
   std::string SaveExtension;
+  bool AllowOwnerChange = false;
   bool DirectoryRecursion = false;
   bool MergeCopy = false;
   bool ExpressionParsed = false;

@@ -152,8 +152,10 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
     RestoreAttributesFailed,
     ChangedWhileRewriting,  // the file changed on disk while it was rewritten: left as it is
     SearchAbandoned,        // the engine gave up on the file: left as it is
-    SaveCopyCollision       // the saved copy's name is that of a saved copy this run wrote
+    SaveCopyCollision,      // the saved copy's name is that of a saved copy this run wrote
                             // for another file: the file is left as it is
+    OwnerNotKept            // the new content could not get the file's owner or group: left
+                            // as it is
   };
 
   class GREPKIT_EXPORT FileChangeProblem {
@@ -199,6 +201,11 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
   void SetFilesToMatch(const AnsiString& mask);
   AnsiString GetSaveExtension() const;
   void SetSaveExtension(const AnsiString& extension);
+  // Not published: whether ChangeFiles may change a file whose owner or group it cannot keep,
+  // the new content then belonging to the running user with its set-id bits dropped. Off by
+  // default: such a file is left as it is and reported OwnerNotKept. Assign takes it over.
+  bool GetAllowOwnerChange() const;
+  void SetAllowOwnerChange(bool allow);
   void SetExpressionLocale(const std::locale& locale);
 
   bool DirectoryRecursion = false;
@@ -273,6 +280,7 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
   std::string FilesToMatch;
   std::string FormatString;
   std::string SaveExtension;
+  bool AllowOwnerChange = false;
   bool ExpressionParsed = false;
   std::shared_ptr<const GrepEngine::Pattern> CompiledExpression;
   std::unique_ptr<GrepEngine::MatchResults> CurrentMatch;

@@ -34,6 +34,9 @@ struct DirectoryIdentity {
 };
 
 class FileContent;
+namespace Detail {
+struct DirectoryAccess;
+}
 
 // One open directory (or none); closed when destroyed or replaced. Every failing call returns
 // false, leaves the object closed and its error code in LastError().
@@ -50,6 +53,12 @@ class Directory {
   bool Open(const std::string& path);
   // Opens the sub-directory `name` of `parent`; a link is never followed.
   bool OpenChild(const Directory& parent, const std::string& name);
+  // Opens the directory `path` names relative to `base` (an absolute path ignores it); links
+  // on the way are followed, as for a path a user or a link's text names.
+  bool OpenRelative(const Directory& base, const std::string& path);
+  // A second handle on the same directory (for a file's rewrite that outlives the walk's
+  // handle); closed on failure.
+  Directory Duplicate() const;
   // Opens the directory above `child` when it is still the directory `expected`: false when
   // the tree was moved meanwhile.
   bool OpenParent(const Directory& child, const DirectoryIdentity& expected);
@@ -66,6 +75,7 @@ class Directory {
 
  private:
   friend class FileContent;  // opens files of the directory
+  friend struct Detail::DirectoryAccess;  // the platform layer's other units act relative to it
   bool Adopt(int descriptor);
 
   int Descriptor = -1;

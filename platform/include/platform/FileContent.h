@@ -13,6 +13,8 @@
 
 #include "platform/Directory.h"
 
+struct stat;
+
 namespace Platform {
 
 class FileContent {
@@ -27,10 +29,17 @@ class FileContent {
   // opened or is not a regular file (then LastError() is EINVAL); nothing is open then.
   bool Open(const char* path);
   bool Open(const Directory& directory, const std::string& name);
+  // The same, a link at `name` followed only when `followLink` (a walk follows the links it
+  // listed as links, never an entry that a link replaced after the listing: ELOOP).
+  bool Open(const Directory& directory, const std::string& name, bool followLink);
   void Close();
 
   // The file's size when it was opened: the most that is read.
   std::uint64_t SizeAtOpen() const { return Size; }
+
+  // The device and inode of the open file: what a rewrite of it checks it still has.
+  std::uint64_t Device() const { return DeviceNumber; }
+  std::uint64_t Inode() const { return InodeNumber; }
 
   // Reads up to `capacity` bytes from where the last read ended; `got` is smaller only at the
   // content's end (0 once there). False when reading failed.
@@ -42,11 +51,13 @@ class FileContent {
   bool ReadAll(std::vector<char>& buffer, std::uint64_t& length);
 
  private:
-  bool Adopt(int descriptor, std::uint64_t size);
+  bool Adopt(int descriptor, const struct stat& status);
 
   int Descriptor = -1;
   std::uint64_t Size = 0;
   std::uint64_t Consumed = 0;
+  std::uint64_t DeviceNumber = 0;
+  std::uint64_t InodeNumber = 0;
 };
 
 }  // namespace Platform

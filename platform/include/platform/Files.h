@@ -9,7 +9,13 @@
 #include <memory>
 #include <string>
 
+#include "platform/Directory.h"
+
 namespace Platform {
+
+namespace Detail {
+struct FileAccess;
+}
 
 // A file's permission bits, owner and link count. Mode is AttributesFailed when they could not
 // be read.
@@ -72,12 +78,43 @@ class File {
 
  private:
   friend class TemporaryFile;
+  friend struct Detail::FileAccess;
   int Descriptor;
 };
 
 // Opens an existing regular file for reading; null on failure. Anything else (a FIFO, a
 // device) is refused with EINVAL, never waited on.
 std::unique_ptr<File> OpenForReading(const std::string& path);
+
+// Opens the entry `name` of `directory` for reading when it is a regular file and no link (a
+// link there is ELOOP); null on failure.
+std::unique_ptr<File> OpenForReading(const Directory& directory, const std::string& name);
+
+// The identity of the entry `name` of `directory` itself (a link is not followed).
+bool DescribeEntry(const Directory& directory, const std::string& name, FileIdentity& identity);
+
+// Follows the entry `name` of `directory` while it is a symbolic link: each link's text is
+// taken relative to the handle of the directory holding it (its directory part opened as the
+// text says, links in it followed), so no path is ever looked up from the top again. On
+// return `directory` and `name` are the entry that is no link (it may not exist). False with
+// the error code (ELOOP after 40 links) when a link cannot be followed.
+bool ResolveFinalLink(std::shared_ptr<const Directory>& directory, std::string& name);
+
+// How the access rules of a file were given to its new content.
+enum class AccessOutcome {
+  Kept,          // owner, group, permission bits, ACL and extended attributes all as before
+  OwnerNotKept,  // the owner or group cannot be the old file's, and that was not allowed
+  Failed         // something else could not be set (the error code says why)
+};
+
+// Gives `to` (new content without a name yet) the access rules of `from`, whose attributes
+// are `attributes`: first the owner and group, then the permission bits, then the ACL and
+// extended attributes `from` shows to this process (those the new file got from its folder's
+// default ACL and `from` lacks are removed), set-id bits last. An owner or group that cannot
+// be kept is OwnerNotKept unless `allowOwnerChange`; then the new owner is the process's and
+// the set-id bits are dropped.
+AccessOutcome KeepAccessRules(const File& from, File& to, const FileAttributes& attributes,
+                              bool allowOwnerChange);
 
 // Makes `to` a copy of `from`'s content with `from`'s permission bits. `to` is replaced in one
 // step, so it is either as it was or a complete, durable copy.
