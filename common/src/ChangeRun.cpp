@@ -20,7 +20,8 @@ FileLocation LocationOfMatch(const GrepEngine::FileSearch& search, const std::st
   GrepEngine::FileSearch::WalkedLocation walked = search.CurrentLocation();
   FileLocation location;
   if (walked.Directory && walked.Directory->IsOpen()) {
-    location = FileLocation{std::move(walked.Directory), std::move(walked.Name), walked.Device, walked.Inode, name};
+    location = FileLocation{std::move(walked.Directory), std::move(walked.Name), walked.Device,
+                            walked.Inode, name};
   } else if (!LocateFile(name, location)) {
     location = FileLocation();
   }

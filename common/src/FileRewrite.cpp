@@ -33,7 +33,8 @@ std::string OwnNameOf(const std::string& path) {
 
 // The directory of `path`, open as the path says; null (with the error code in `error`) when
 // it cannot be opened.
-std::shared_ptr<const Platform::Directory> OpenDirectoryOf(const std::string& path, unsigned& error) {
+std::shared_ptr<const Platform::Directory> OpenDirectoryOf(const std::string& path,
+                                                           unsigned& error) {
   auto directory = std::make_shared<Platform::Directory>();
   const std::string part = DirectoryPartOf(path);
   if (directory->Open(part.empty() ? std::string(".") : part)) return directory;
@@ -74,8 +75,9 @@ class FileRewriter::Work {
     Location.Directory = OpenDirectoryOf(fileName, LocateError);
     if (!SaveName.empty()) {
       SaveOwnName = OwnNameOf(SaveName);
-      SaveDirectory = DirectoryPartOf(SaveName) == DirectoryPartOf(fileName) ? Location.Directory
-                                                                              : OpenDirectoryOf(SaveName, SaveError);
+      SaveDirectory = DirectoryPartOf(SaveName) == DirectoryPartOf(fileName)
+                          ? Location.Directory
+                          : OpenDirectoryOf(SaveName, SaveError);
     }
   }
 
@@ -275,7 +277,8 @@ bool FileRewriter::Work::Start() {
     Report(RewriteProblem::OpenFileFailed, FileName);
     return false;
   }
-  if (Location.Inode != 0 && (ReadIdentity.Device != Location.Device || ReadIdentity.Inode != Location.Inode)) {
+  if (Location.Inode != 0 &&
+      (ReadIdentity.Device != Location.Device || ReadIdentity.Inode != Location.Inode)) {
     // Not the file that was searched: its name leads elsewhere now.
     Report(RewriteProblem::ChangedWhileRewriting, FileName, 0, 0);
     return false;
@@ -302,7 +305,8 @@ bool FileRewriter::Work::WriteTheRest() {
   InPlace = ReadAttributes.LinkCount > 1;
   if (!InPlace) {
     switch (Platform::KeepAccessRules(*Input, *Output, ReadAttributes, OwnerChangeAllowed)) {
-      case Platform::AccessOutcome::Kept: break;
+      case Platform::AccessOutcome::Kept:
+        break;
       case Platform::AccessOutcome::OwnerNotKept:
         Report(RewriteProblem::OwnerNotKept, FileName);
         return false;
@@ -327,7 +331,8 @@ bool FileRewriter::Work::PutInPlace(bool durable) {
       Report(RewriteProblem::SaveCopyFailed, SaveName, 0, SaveError);
       return false;
     }
-    if (!Platform::WriteSavedCopy(*Input, ReadAttributes, SaveDirectory, SaveOwnName, OwnerChangeAllowed)) {
+    if (!Platform::WriteSavedCopy(*Input, ReadAttributes, SaveDirectory, SaveOwnName,
+                                  OwnerChangeAllowed)) {
       Report(RewriteProblem::SaveCopyFailed, SaveName);
       return false;
     }
@@ -336,13 +341,17 @@ bool FileRewriter::Work::PutInPlace(bool durable) {
   // is replaced, and then finds it changed.
   Input->LockExclusive();
   Platform::FileIdentity beforeReplace;
-  if (!Unchanged(Platform::DescribeEntry(*TargetDirectory, TargetName, beforeReplace), beforeReplace)) return false;
+  if (!Unchanged(Platform::DescribeEntry(*TargetDirectory, TargetName, beforeReplace),
+                 beforeReplace))
+    return false;
 
-  const bool replaced = InPlace ? Temporary->ReplaceInPlace(TargetName, ReadIdentity.Device, ReadIdentity.Inode)
-                                : Temporary->ReplaceByRename(TargetName);
+  const bool replaced =
+      InPlace ? Temporary->ReplaceInPlace(TargetName, ReadIdentity.Device, ReadIdentity.Inode)
+              : Temporary->ReplaceByRename(TargetName);
   if (!replaced) {
     const int error = Platform::LastError();
-    Report(error == ESTALE || error == ELOOP ? RewriteProblem::ChangedWhileRewriting : RewriteProblem::ReplaceFailed,
+    Report(error == ESTALE || error == ELOOP ? RewriteProblem::ChangedWhileRewriting
+                                             : RewriteProblem::ReplaceFailed,
            FileName);
     return false;
   }

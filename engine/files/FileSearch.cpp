@@ -95,7 +95,8 @@ void FileSearch::Run(const char* mask, bool recurse, OnFile onFile) {
   SharedDirectory.reset();
 }
 
-FileSearch::Walking::Walking(FileSearch& search, const WalkedFile& file, const Platform::FileContent& content)
+FileSearch::Walking::Walking(FileSearch& search, const WalkedFile& file,
+                             const Platform::FileContent& content)
     : Search(search) {
   Search.WalkedDirectory = &file.Directory;
   Search.WalkedName = &file.Name;
@@ -113,7 +114,8 @@ FileSearch::Walking::~Walking() {
 FileSearch::WalkedLocation FileSearch::CurrentLocation() const {
   WalkedLocation location;
   if (WalkedDirectory == nullptr) return location;
-  if (!SharedDirectory || SharedDirectory->Identity() != WalkedDirectory->Identity() || !SharedDirectory->IsOpen())
+  if (!SharedDirectory || SharedDirectory->Identity() != WalkedDirectory->Identity() ||
+      !SharedDirectory->IsOpen())
     SharedDirectory = std::make_shared<const Platform::Directory>(WalkedDirectory->Duplicate());
   location.Directory = SharedDirectory;
   location.Name = *WalkedName;

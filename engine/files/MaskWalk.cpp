@@ -41,10 +41,12 @@ bool WalkFilesOf(const FileMask& mask, bool recurse, const Platform::Directory& 
               return a.Name < b.Name;  // char_traits<char> compares as unsigned bytes
             });
   // A file whose in-place copy is unfinished is torn: it is passed over, never searched.
-  const std::set<std::string> blocked = Platform::TidyWorkingFiles(here, entries, Platform::TidyMode::Finish);
+  const std::set<std::string> blocked =
+      Platform::TidyWorkingFiles(here, entries, Platform::TidyMode::Finish);
   entries.erase(std::remove_if(entries.begin(), entries.end(),
                                [&](const Platform::DirectoryEntry& entry) {
-                                 return Platform::IsWorkingFile(entry.Name) || blocked.count(entry.Name) != 0;
+                                 return Platform::IsWorkingFile(entry.Name) ||
+                                        blocked.count(entry.Name) != 0;
                                }),
                 entries.end());
 

@@ -8,9 +8,9 @@
 // so a link loop cannot trap the walk. The toolkit's own working files are never named: the
 // walk hands a directory's listing to Platform::TidyWorkingFiles before its files are visited,
 // and a file whose in-place copy stays unfinished (its working file untrusted, in use, or
-// failing to finish) is passed over, never named. A directory that cannot be opened or listed (or, deep in a tree, got back
-// to) is passed over with what is left of it; when it is the mask's own directory the walk
-// names no file.
+// failing to finish) is passed over, never named. A directory that cannot be opened or listed (or,
+// deep in a tree, got back to) is passed over with what is left of it; when it is the mask's own
+// directory the walk names no file.
 //
 // The walk goes from directory to directory by handles, holding only a couple open whatever
 // the depth, so a tree deeper than the longest path the system takes is walked in full.

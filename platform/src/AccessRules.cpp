@@ -100,7 +100,8 @@ AccessOutcome KeepAccessRules(const File& from, File& to, const FileAttributes& 
     if (::fstat(out, &now) != 0) return AccessOutcome::Failed;
   }
   const bool ownerKept = now.st_uid == attributes.Owner && now.st_gid == attributes.Group;
-  const mode_t mode = static_cast<mode_t>(attributes.Mode & 07777) & (ownerKept ? 07777 : ~SetIdBits);
+  const mode_t mode =
+      static_cast<mode_t>(attributes.Mode & 07777) & (ownerKept ? 07777 : ~SetIdBits);
   if (::fchmod(out, mode & ~SetIdBits) != 0) return AccessOutcome::Failed;
   if (!CopyExtendedAttributes(in, out)) return AccessOutcome::Failed;
   // Last, so no moment has set-id bits on a file of the wrong owner.

@@ -118,9 +118,10 @@ bool Directory::OpenRelative(const Directory& base, const std::string& path) {
     Close();
     return false;
   }
-  const int descriptor = base.IsOpen() || (!path.empty() && path[0] == '/')
-                             ? OpenRetrying(base.IsOpen() ? base.Descriptor : AT_FDCWD, path.c_str(), DirectoryFlags)
-                             : -1;
+  const int descriptor =
+      base.IsOpen() || (!path.empty() && path[0] == '/')
+          ? OpenRetrying(base.IsOpen() ? base.Descriptor : AT_FDCWD, path.c_str(), DirectoryFlags)
+          : -1;
   if (descriptor < 0 && !base.IsOpen() && (path.empty() || path[0] != '/')) errno = EBADF;
   return Adopt(descriptor);
 }

@@ -42,7 +42,9 @@ bool FileContent::Open(const char* path) {
   return Adopt(descriptor, status);
 }
 
-bool FileContent::Open(const Directory& directory, const std::string& name) { return Open(directory, name, true); }
+bool FileContent::Open(const Directory& directory, const std::string& name) {
+  return Open(directory, name, true);
+}
 
 bool FileContent::Open(const Directory& directory, const std::string& name, bool followLink) {
   Close();
@@ -52,7 +54,8 @@ bool FileContent::Open(const Directory& directory, const std::string& name, bool
     return false;
   }
   struct stat status;
-  const int descriptor = OpenRegularFile(directory.Descriptor, name.c_str(), status, followLink ? 0 : O_NOFOLLOW);
+  const int descriptor =
+      OpenRegularFile(directory.Descriptor, name.c_str(), status, followLink ? 0 : O_NOFOLLOW);
   return Adopt(descriptor, status);
 }
 

@@ -189,7 +189,8 @@ bool DescribeEntry(const Directory& directory, const std::string& name, FileIden
     return false;
   }
   struct stat info;
-  if (::fstatat(Detail::DirectoryAccess::Fd(directory), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+  if (::fstatat(Detail::DirectoryAccess::Fd(directory), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) !=
+      0)
     return false;
   Fill(info, identity);
   return true;
@@ -211,7 +212,8 @@ bool ResolveFinalLink(std::shared_ptr<const Directory>& directory, std::string& 
       errno = ELOOP;
       return false;
     }
-    std::vector<char> text(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : PATH_MAX) + 1);
+    std::vector<char> text(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : PATH_MAX) +
+                           1);
     const ssize_t length = ::readlinkat(at, name.c_str(), text.data(), text.size());
     if (length < 0) return false;
     if (length == 0 || static_cast<std::size_t>(length) >= text.size()) {
@@ -230,7 +232,8 @@ bool ResolveFinalLink(std::shared_ptr<const Directory>& directory, std::string& 
       return false;
     }
     auto next = std::make_shared<Directory>();
-    if (!next->OpenRelative(*directory, slash == 0 ? std::string("/") : target.substr(0, slash))) return false;
+    if (!next->OpenRelative(*directory, slash == 0 ? std::string("/") : target.substr(0, slash)))
+      return false;
     directory = std::move(next);
   }
 }

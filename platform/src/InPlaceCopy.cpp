@@ -37,7 +37,8 @@ bool IsUnsupportedByFileSystem(int error) {
 bool WriteAt(int fd, const char* data, std::size_t count, std::uint64_t offset) {
   if (InjectedFault(Call::Write)) return false;
   while (count > 0) {
-    const ssize_t done = Retrying([&] { return ::pwrite(fd, data, count, static_cast<off_t>(offset)); });
+    const ssize_t done =
+        Retrying([&] { return ::pwrite(fd, data, count, static_cast<off_t>(offset)); });
     if (done < 0) return false;
     if (done == 0) {
       errno = ENOSPC;
@@ -83,8 +84,10 @@ bool ChecksumOf(int fd, std::uint64_t length, std::uint64_t& checksum) {
   std::vector<char> buffer(CopyChunk);
   checksum = ChecksumSeed;
   for (std::uint64_t offset = 0; offset < length;) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - offset));
-    const ssize_t got = Retrying([&] { return ::pread(fd, buffer.data(), want, static_cast<off_t>(offset)); });
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - offset));
+    const ssize_t got =
+        Retrying([&] { return ::pread(fd, buffer.data(), want, static_cast<off_t>(offset)); });
     if (got < 0) return false;
     if (got == 0) {
       errno = 0;
@@ -111,7 +114,8 @@ bool CopyOver(int source, int target, std::uint64_t length, bool& touched) {
   std::vector<char> buffer(CopyChunk);
   for (std::uint64_t offset = 0; offset < length;) {
     if (InjectedFault(Call::Read)) return false;
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - offset));
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - offset));
     const ssize_t got =
         Retrying([&] { return ::pread(source, buffer.data(), want, static_cast<off_t>(offset)); });
     if (got < 0) return false;

@@ -11,9 +11,12 @@ namespace Platform {
 
 using Detail::CloseKeepingError;
 
-int OpenRegularFile(int directoryDescriptor, const char* path, struct stat& status, int extraFlags) {
-  const int descriptor = Detail::Retrying(
-      [&] { return ::openat(directoryDescriptor, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | extraFlags); });
+int OpenRegularFile(int directoryDescriptor, const char* path, struct stat& status,
+                    int extraFlags) {
+  const int descriptor = Detail::Retrying([&] {
+    return ::openat(directoryDescriptor, path,
+                    O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | extraFlags);
+  });
   if (descriptor < 0) return -1;
   if (::fstat(descriptor, &status) != 0) {
     CloseKeepingError(descriptor);

@@ -12,6 +12,7 @@ namespace Platform {
 // for reading and fills `status`. Returns the descriptor, or -1 with errno set (EINVAL for
 // anything that is not a regular file).
 // `extraFlags` may add O_NOFOLLOW.
-int OpenRegularFile(int directoryDescriptor, const char* path, struct stat& status, int extraFlags = 0);
+int OpenRegularFile(int directoryDescriptor, const char* path, struct stat& status,
+                    int extraFlags = 0);
 
 }  // namespace Platform

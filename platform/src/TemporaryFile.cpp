@@ -45,7 +45,8 @@ std::string RandomTag() {
     // taken name is tried again.
     static thread_local unsigned counter = 0;
     const unsigned value = static_cast<unsigned>(::getpid()) * 2654435761u + ++counter;
-    for (std::size_t i = 0; i < sizeof bytes; ++i) bytes[i] = static_cast<unsigned char>(value >> (i * 4));
+    for (std::size_t i = 0; i < sizeof bytes; ++i)
+      bytes[i] = static_cast<unsigned char>(value >> (i * 4));
   }
   std::string tag;
   for (unsigned char byte : bytes) tag += Alphabet[byte % (sizeof Alphabet - 1)];
@@ -68,8 +69,8 @@ bool IsUnsupportedByFileSystem(int error) {
 bool StillNames(int directoryFd, const std::string& name, int fd) {
   struct stat byName;
   struct stat open;
-  return ::fstatat(directoryFd, name.c_str(), &byName, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &open) == 0 &&
-         byName.st_dev == open.st_dev && byName.st_ino == open.st_ino;
+  return ::fstatat(directoryFd, name.c_str(), &byName, AT_SYMLINK_NOFOLLOW) == 0 &&
+         ::fstat(fd, &open) == 0 && byName.st_dev == open.st_dev && byName.st_ino == open.st_ino;
 }
 
 }  // namespace
@@ -92,7 +93,8 @@ std::vector<char> InPlaceCopyRecord(std::uint64_t device, std::uint64_t inode, c
   return std::vector<char>(bytes, bytes + sizeof bytes);
 }
 
-TemporaryFile TemporaryFile::CreateIn(std::shared_ptr<const Directory> directory, const std::string& besideName,
+TemporaryFile TemporaryFile::CreateIn(std::shared_ptr<const Directory> directory,
+                                      const std::string& besideName,
                                       const std::string& shownDirectory) {
   TemporaryFile temporary;
   temporary.Folder = std::move(directory);
@@ -158,7 +160,8 @@ TemporaryFile::~TemporaryFile() { Discard(); }
 void TemporaryFile::Discard() {
   const ErrorKeeper keep;
   // Removed by name while still open (and locked), so no other run takes it meanwhile.
-  if (Named && Handle && Folder && StillNames(DirectoryAccess::Fd(*Folder), OwnName, Handle->Descriptor))
+  if (Named && Handle && Folder &&
+      StillNames(DirectoryAccess::Fd(*Folder), OwnName, Handle->Descriptor))
     ::unlinkat(DirectoryAccess::Fd(*Folder), OwnName.c_str(), 0);
   Named = false;
   Handle.reset();
@@ -169,12 +172,14 @@ bool TemporaryFile::GiveName(const std::string& ownName) {
   const int at = DirectoryAccess::Fd(*Folder);
   if (Named) {
     // A named file takes the new name by a link, so a taken name is never overwritten.
-    if (Retrying([&] { return ::linkat(at, OwnName.c_str(), at, ownName.c_str(), 0); }) != 0) return false;
+    if (Retrying([&] { return ::linkat(at, OwnName.c_str(), at, ownName.c_str(), 0); }) != 0)
+      return false;
     ::unlinkat(at, OwnName.c_str(), 0);
   } else if (::linkat(fd, "", at, ownName.c_str(), AT_EMPTY_PATH) != 0) {
     // Without the privilege to link a descriptor, its /proc name does the same.
     const std::string procName = "/proc/self/fd/" + std::to_string(fd);
-    if (::linkat(AT_FDCWD, procName.c_str(), at, ownName.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+    if (::linkat(AT_FDCWD, procName.c_str(), at, ownName.c_str(), AT_SYMLINK_FOLLOW) != 0)
+      return false;
   }
   OwnName = ownName;
   ShownName = Shown(ShownDirectory, ownName);
@@ -203,13 +208,15 @@ bool TemporaryFile::ReplaceByRename(const std::string& target) {
   return true;
 }
 
-bool TemporaryFile::ReplaceInPlace(const std::string& target, std::uint64_t device, std::uint64_t inode) {
+bool TemporaryFile::ReplaceInPlace(const std::string& target, std::uint64_t device,
+                                   std::uint64_t inode) {
   if (!Handle) return false;
   if (InjectedFault(Call::Replace)) return false;
   const std::string targetName = OwnNameOf(target);
   const int at = DirectoryAccess::Fd(*Folder);
   const Descriptor output(Retrying([&] {
-    return ::openat(at, targetName.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    return ::openat(at, targetName.c_str(),
+                    O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
   }));
   if (!output.Valid()) return false;
   struct stat info;
@@ -218,7 +225,8 @@ bool TemporaryFile::ReplaceInPlace(const std::string& target, std::uint64_t devi
     errno = EINVAL;
     return false;
   }
-  if (inode != 0 && (static_cast<std::uint64_t>(info.st_dev) != device || static_cast<std::uint64_t>(info.st_ino) != inode)) {
+  if (inode != 0 && (static_cast<std::uint64_t>(info.st_dev) != device ||
+                     static_cast<std::uint64_t>(info.st_ino) != inode)) {
     errno = ESTALE;  // another file took the name since it was checked
     return false;
   }
@@ -234,14 +242,17 @@ bool TemporaryFile::ReplaceInPlace(const std::string& target, std::uint64_t devi
   if (!Detail::ChecksumOf(fd, record.Length, record.Checksum)) return false;
   unsigned char bytes[Detail::CopyRecordSize];
   Detail::EncodeRecord(record, bytes);
-  if (Retrying([&] { return ::pwrite(fd, bytes, sizeof bytes, static_cast<off_t>(record.Length)); }) !=
-      static_cast<ssize_t>(sizeof bytes))
+  if (Retrying([&] {
+        return ::pwrite(fd, bytes, sizeof bytes, static_cast<off_t>(record.Length));
+      }) != static_cast<ssize_t>(sizeof bytes))
     return false;
-  if (info.st_uid != content.st_uid || info.st_gid != content.st_gid) ::fchown(fd, info.st_uid, info.st_gid);
+  if (info.st_uid != content.st_uid || info.st_gid != content.st_gid)
+    ::fchown(fd, info.st_uid, info.st_gid);
   ::fchmod(fd, 0600);
   if (Retrying([&] { return ::fsync(fd); }) != 0) return false;
   // The content becomes recoverable before the first byte of the target changes.
-  if (!GiveName(InPlaceCopyName(targetName, record.Inode)) || !Detail::SyncDirectory(at)) return false;
+  if (!GiveName(InPlaceCopyName(targetName, record.Inode)) || !Detail::SyncDirectory(at))
+    return false;
   bool touched = false;
   if (!Detail::CopyOver(fd, output.Get(), record.Length, touched)) {
     if (touched) {
@@ -270,14 +281,15 @@ bool WriteSavedCopy(const File& input, const FileAttributes& attributes,
   const int from = FileAccess::Fd(input);
   std::vector<char> buffer(1 << 16);
   for (std::uint64_t offset = 0;;) {
-    const ssize_t got =
-        Retrying([&] { return ::pread(from, buffer.data(), buffer.size(), static_cast<off_t>(offset)); });
+    const ssize_t got = Retrying(
+        [&] { return ::pread(from, buffer.data(), buffer.size(), static_cast<off_t>(offset)); });
     if (got < 0) return false;
     if (got == 0) break;
     if (!copy.Output().WriteAll(buffer.data(), static_cast<std::size_t>(got))) return false;
     offset += static_cast<std::uint64_t>(got);
   }
-  return KeepAccessRules(input, copy.Output(), attributes, allowOwnerChange) == AccessOutcome::Kept &&
+  return KeepAccessRules(input, copy.Output(), attributes, allowOwnerChange) ==
+             AccessOutcome::Kept &&
          copy.Output().Sync() && copy.ReplaceByRename(ownName);
 }
 

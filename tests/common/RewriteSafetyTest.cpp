@@ -31,7 +31,8 @@ struct stat StatOf(const std::string& path) {
 }
 
 // Every "X" of `text` replaced by "Y", the match texts kept alive by the caller.
-std::vector<Common::Replacement> XToY(const std::string& text, const std::string& x, const std::string& y) {
+std::vector<Common::Replacement> XToY(const std::string& text, const std::string& x,
+                                      const std::string& y) {
   std::vector<Common::Replacement> replacements;
   for (std::size_t at = text.find(x); at != std::string::npos; at = text.find(x, at + 1))
     replacements.push_back({static_cast<std::int64_t>(at), &x, &y});
@@ -61,7 +62,8 @@ std::string AclBytes(const std::vector<AclEntry>& entries) {
   std::string bytes(4, '\0');
   const std::uint32_t version = 2;
   std::memcpy(&bytes[0], &version, 4);
-  for (const AclEntry& entry : entries) bytes.append(reinterpret_cast<const char*>(&entry), sizeof entry);
+  for (const AclEntry& entry : entries)
+    bytes.append(reinterpret_cast<const char*>(&entry), sizeof entry);
   return bytes;
 }
 
@@ -132,7 +134,8 @@ TEST_F(RewriteSafetyTest, AHardLinkedFileSwappedBeforeItsCopyIsLeftAlone) {
   EXPECT_EQ(problems[0].Problem, RewriteProblem::ChangedWhileRewriting);
   EXPECT_EQ(TemporaryDirectory::Read(outside), "outside X");
   EXPECT_EQ(TemporaryDirectory::Read(dir / "g"), "inside X");
-  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"f", "g", "outside"})) << "no working file left";
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"f", "g", "outside"}))
+      << "no working file left";
 }
 
 // A path the user names through a link changes the link's target; the link stays.
@@ -158,17 +161,27 @@ TEST_F(RewriteSafetyTest, LocatingAPathResolvesItsFinalLinkThroughHandles) {
 TEST_F(RewriteSafetyTest, AccessRulesAreKeptExactly) {
   const std::string folder = dir / "acl";
   ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-  const std::string defaultAcl =
-      AclBytes({{UserObj, 7, NoId}, {User, 7, 65534}, {GroupObj, 5, NoId}, {Mask, 7, NoId}, {Other, 5, NoId}});
-  if (::setxattr(folder.c_str(), "system.posix_acl_default", defaultAcl.data(), defaultAcl.size(), 0) != 0)
+  const std::string defaultAcl = AclBytes({{UserObj, 7, NoId},
+                                           {User, 7, 65534},
+                                           {GroupObj, 5, NoId},
+                                           {Mask, 7, NoId},
+                                           {Other, 5, NoId}});
+  if (::setxattr(folder.c_str(), "system.posix_acl_default", defaultAcl.data(), defaultAcl.size(),
+                 0) != 0)
     GTEST_SKIP() << "no ACL support here: " << std::strerror(errno);
   const std::string withAcl = dir.Write("acl/with", "a X");
   const std::string plain = dir.Write("acl/plain", "b X");
-  const std::string accessAcl =
-      AclBytes({{UserObj, 6, NoId}, {User, 4, 1234}, {GroupObj, 4, NoId}, {Mask, 4, NoId}, {Other, 0, NoId}});
-  ASSERT_EQ(::setxattr(withAcl.c_str(), "system.posix_acl_access", accessAcl.data(), accessAcl.size(), 0), 0);
+  const std::string accessAcl = AclBytes({{UserObj, 6, NoId},
+                                          {User, 4, 1234},
+                                          {GroupObj, 4, NoId},
+                                          {Mask, 4, NoId},
+                                          {Other, 0, NoId}});
+  ASSERT_EQ(
+      ::setxattr(withAcl.c_str(), "system.posix_acl_access", accessAcl.data(), accessAcl.size(), 0),
+      0);
   ASSERT_EQ(::setxattr(withAcl.c_str(), "user.origin", "tested", 6, 0), 0) << std::strerror(errno);
-  ASSERT_EQ(::removexattr(plain.c_str(), "system.posix_acl_access"), 0) << "the default ACL gave it one";
+  ASSERT_EQ(::removexattr(plain.c_str(), "system.posix_acl_access"), 0)
+      << "the default ACL gave it one";
   ASSERT_EQ(::chmod(plain.c_str(), 0640), 0);
   const mode_t withMode = StatOf(withAcl).st_mode & 07777;
 
@@ -206,9 +219,11 @@ TEST_F(RewriteSafetyTest, AnOwnerThatCannotBeKeptLeavesTheFileAsItIs) {
       std::vector<ProblemReport> seen;
       FileLocation location;
       if (!Common::LocateFile(path, location)) return 10;
-      const bool changed = Common::RewriteFile(location, XToY("run X", x, y), "tool.bak", seen, allow);
+      const bool changed =
+          Common::RewriteFile(location, XToY("run X", x, y), "tool.bak", seen, allow);
       if (allow) return changed && seen.empty() ? 0 : 11;
-      return !changed && seen.size() == 1 && seen[0].Problem == RewriteProblem::OwnerNotKept ? 0 : 12;
+      return !changed && seen.size() == 1 && seen[0].Problem == RewriteProblem::OwnerNotKept ? 0
+                                                                                             : 12;
     });
     EXPECT_EQ(outcome, 0);
     const struct stat info = StatOf(path);

@@ -70,7 +70,8 @@ class ChangeRunAttackTest : public ::testing::Test {
   }
 
   void ExpectOutsideUntouched() {
-    EXPECT_EQ(dir.Entries("outside"), (std::vector<std::string>{"a.txt", "b.txt"})) << "nothing created";
+    EXPECT_EQ(dir.Entries("outside"), (std::vector<std::string>{"a.txt", "b.txt"}))
+        << "nothing created";
     for (const char* name : {"outside/a.txt", "outside/b.txt"}) {
       EXPECT_EQ(TemporaryDirectory::Read(dir / name), "outside X\n") << name;
       EXPECT_EQ(StatOf(dir / name).st_mode & 07777, 0600u);
@@ -126,7 +127,8 @@ TEST_F(ChangeRunAttackTest, FilesSwappedForLinksAfterTheWalkAreReportedNeverFoll
   ASSERT_EQ(attacker.Result, 0);
   ExpectOutsideUntouched();
   const auto problems = Problems(re);
-  ASSERT_EQ(problems.size(), 1u) << "b.txt, met after the swap, is a link to outside and passed over";
+  ASSERT_EQ(problems.size(), 1u)
+      << "b.txt, met after the swap, is a link to outside and passed over";
   EXPECT_EQ(problems[0].Problem, RE::ChangedWhileRewriting);
   EXPECT_EQ(problems[0].FileName, sub + "/a.txt");
   EXPECT_EQ(TemporaryDirectory::Read(sub + "/a.txt.old"), "inside X\n");
@@ -141,13 +143,15 @@ TEST_F(ChangeRunAttackTest, APlantedWorkingFileIsLeftAloneAndItsTargetPassedOver
   const struct stat info = StatOf(victim);
   const std::string forged = "root::0:attacker\n";
   const std::vector<char> record = Platform::InPlaceCopyRecord(
-      static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), forged.data(), forged.size());
+      static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+      forged.data(), forged.size());
   const std::string copy = dir / ("tree/sub/" + Platform::InPlaceCopyName("v.txt", info.st_ino));
   const int planted = TestSupport::RunAs(nobody, [&] {
     const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     if (fd < 0) return 1;
     const std::string bytes = forged + std::string(record.begin(), record.end());
-    const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    const bool written =
+        ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     return ::close(fd) == 0 && written ? 0 : 1;
   });
   ASSERT_EQ(planted, 0);

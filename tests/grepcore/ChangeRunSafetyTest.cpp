@@ -200,7 +200,8 @@ TEST_F(ChangeRunSafetyTest, LeftoversOfKilledRunsAreNeverTakenForFiles) {
   const std::string inUse = ".a.txt.Zz99Yy88.~rxtmp";
   dir.Write(abandoned, "x left by a killed run");
   dir.Write(inUse, "x being written");
-  for (const std::string& name : {abandoned, inUse}) ASSERT_EQ(::chmod((dir / name).c_str(), 0600), 0);
+  for (const std::string& name : {abandoned, inUse})
+    ASSERT_EQ(::chmod((dir / name).c_str(), 0600), 0);
   const int holder = ::open((dir / inUse).c_str(), O_RDONLY);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);

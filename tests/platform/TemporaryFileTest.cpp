@@ -1,7 +1,5 @@
 // New content beside a file, put in place by rename or by a recoverable in-place copy, and the
 // tidying of what a killed process left.
-#include "platform/TemporaryFile.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -15,9 +13,10 @@
 #include <vector>
 
 #include "TemporaryDirectory.h"
-#include "platform/FaultSeam.h"
-#include "platform/ThreadSlot.h"
 #include "platform/Directory.h"
+#include "platform/FaultSeam.h"
+#include "platform/TemporaryFile.h"
+#include "platform/ThreadSlot.h"
 #include "platform/WorkingFiles.h"
 
 namespace {
@@ -57,7 +56,8 @@ void WriteCopy(const TemporaryDirectory& dir, const std::string& name, const std
   const struct stat info = StatOf(target);
   std::string bytes = content;
   const std::vector<char> record = Platform::InPlaceCopyRecord(
-      static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), content.data(), content.size());
+      static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+      content.data(), content.size());
   bytes.append(record.begin(), record.end());
   const std::string path = dir.Write(name, bytes);
   ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
@@ -178,7 +178,8 @@ TEST_F(TemporaryFileTest, TidyingRemovesOnlyWhatNoProcessHolds) {
   dir.Write(abandoned, "left by a killed run");
   dir.Write(held, "being written");
   dir.Write(notOurs, "a user's hidden file");
-  for (const std::string& name : {abandoned, held}) ASSERT_EQ(::chmod((dir / name).c_str(), 0600), 0);
+  for (const std::string& name : {abandoned, held})
+    ASSERT_EQ(::chmod((dir / name).c_str(), 0600), 0);
   const int holder = ::open((dir / held).c_str(), O_RDONLY);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);
@@ -198,8 +199,8 @@ TEST_F(TemporaryFileTest, ACopyWhoseTargetIsGoneIsDropped) {
   const std::string copyName = Platform::InPlaceCopyName("gone", 0x7fffffff);
   const struct stat info = StatOf(bystander);
   std::string bytes = "new";
-  const std::vector<char> record =
-      Platform::InPlaceCopyRecord(static_cast<std::uint64_t>(info.st_dev), 0x7fffffff, bytes.data(), bytes.size());
+  const std::vector<char> record = Platform::InPlaceCopyRecord(
+      static_cast<std::uint64_t>(info.st_dev), 0x7fffffff, bytes.data(), bytes.size());
   bytes.append(record.begin(), record.end());
   dir.Write(copyName, bytes);
   ASSERT_EQ(::chmod((dir / copyName).c_str(), 0600), 0);

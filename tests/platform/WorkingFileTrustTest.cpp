@@ -36,14 +36,16 @@ struct stat StatOf(const std::string& path) {
 std::string CopyBytes(const std::string& content, const std::string& target) {
   const struct stat info = StatOf(target);
   const std::vector<char> record = Platform::InPlaceCopyRecord(
-      static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), content.data(), content.size());
+      static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+      content.data(), content.size());
   return content + std::string(record.begin(), record.end());
 }
 
 bool WriteFile(const std::string& path, const std::string& bytes, mode_t mode) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode);
   if (fd < 0) return false;
-  const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  const bool written =
+      ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   return ::close(fd) == 0 && written && ::fchmodat(AT_FDCWD, path.c_str(), mode, 0) == 0;
 }
 
@@ -84,7 +86,9 @@ TEST_F(WorkingFileTrustTest, APlantedCopyNeverOverwritesAnotherUsersFile) {
   const std::string copyName = Platform::InPlaceCopyName("v", StatOf(victim).st_ino);
   const std::string forged = CopyBytes("root::0:attacker\n", victim);
 
-  ASSERT_EQ(TestSupport::RunAs(nobody, [&] { return WriteFile(shared + "/" + copyName, forged, 0600) ? 0 : 1; }), 0);
+  ASSERT_EQ(TestSupport::RunAs(
+                nobody, [&] { return WriteFile(shared + "/" + copyName, forged, 0600) ? 0 : 1; }),
+            0);
   ASSERT_EQ(StatOf(shared + "/" + copyName).st_uid, nobody.User);
 
   for (TidyMode mode : {TidyMode::LookOnly, TidyMode::Finish}) {
@@ -111,7 +115,9 @@ TEST_F(WorkingFileTrustTest, AUsersOwnCopyOfItsOwnFileIsFinished) {
   ASSERT_EQ(TestSupport::RunAs(nobody, [&] { return WriteFile(own, "torn ol", 0644) ? 0 : 1; }), 0);
   const std::string copyName = Platform::InPlaceCopyName("mine", StatOf(own).st_ino);
   const std::string bytes = CopyBytes("new content\n", own);
-  ASSERT_EQ(TestSupport::RunAs(nobody, [&] { return WriteFile(shared + "/" + copyName, bytes, 0600) ? 0 : 1; }), 0);
+  ASSERT_EQ(TestSupport::RunAs(
+                nobody, [&] { return WriteFile(shared + "/" + copyName, bytes, 0600) ? 0 : 1; }),
+            0);
 
   const Tidying tidying = TidyAll(shared, TidyMode::Finish);
   EXPECT_TRUE(tidying.Blocked.empty());
@@ -140,13 +146,15 @@ TEST_F(WorkingFileTrustTest, AnythingButTheToolkitsOwnBoundCopyIsLeftAlone) {
          ASSERT_TRUE(WriteFile(path, good, 0600));
          ASSERT_EQ(::link(path.c_str(), (dir / "second").c_str()), 0);
        }},
-      {"a link", [&] {
+      {"a link",
+       [&] {
          ASSERT_TRUE(WriteFile(dir / "elsewhere", good, 0600));
          ASSERT_EQ(::symlink("elsewhere", path.c_str()), 0);
        }},
       {"no record", [&] { ASSERT_TRUE(WriteFile(path, "new", 0600)); }},
       {"wrong checksum", [&] { ASSERT_TRUE(WriteFile(path, badSum, 0600)); }},
-      {"another file's record", [&] { ASSERT_TRUE(WriteFile(path, CopyBytes("new", other), 0600)); }},
+      {"another file's record",
+       [&] { ASSERT_TRUE(WriteFile(path, CopyBytes("new", other), 0600)); }},
       {"cut short", [&] { ASSERT_TRUE(WriteFile(path, good.substr(0, good.size() - 1), 0600)); }},
   };
   for (const auto& c : cases) {
@@ -173,12 +181,15 @@ TEST_F(WorkingFileTrustTest, ATemporaryFileIsRemovedOnlyWhenItIsTheToolkitsOwn) 
   const std::string linked = dir / ".a.txt.Ab12Cd34.~rxtmp";
   ASSERT_EQ(::link(kept.c_str(), linked.c_str()), 0);
   ASSERT_EQ(::chmod((dir / "a.txt").c_str(), 0644), 0);
-  ASSERT_TRUE(WriteFile(dir / ".a.txt.Zz99Yy88.~rxtmp", "x", 0640));  // neither 0600 nor a.txt's mode
-  ASSERT_TRUE(WriteFile(dir / ".a.txt.Ab12Yy88.~rxtmp", "x", 0644));  // killed just before its rename
+  ASSERT_TRUE(
+      WriteFile(dir / ".a.txt.Zz99Yy88.~rxtmp", "x", 0640));  // neither 0600 nor a.txt's mode
+  ASSERT_TRUE(
+      WriteFile(dir / ".a.txt.Ab12Yy88.~rxtmp", "x", 0644));  // killed just before its rename
   const Tidying tidying = TidyAll(dir.Path(), TidyMode::Finish);
   EXPECT_TRUE(tidying.Blocked.empty()) << "a temporary file blocks nothing";
   ASSERT_EQ(tidying.Untidied.size(), 2u);
-  for (const Platform::TidyResult& result : tidying.Untidied) EXPECT_EQ(result.Outcome, TidyOutcome::Untrusted);
+  for (const Platform::TidyResult& result : tidying.Untidied)
+    EXPECT_EQ(result.Outcome, TidyOutcome::Untrusted);
   EXPECT_EQ(dir.Entries().size(), 4u) << "only the last one removed";
   EXPECT_EQ(TemporaryDirectory::Read(kept), "someone's file");
 }
@@ -205,7 +216,8 @@ TEST_F(WorkingFileTrustTest, LookingOnlyChangesNothingAndTellsWhatIsUnfinished) 
   const Tidying looked = TidyAll(dir.Path(), TidyMode::LookOnly);
   EXPECT_EQ(looked.Blocked, (std::set<std::string>{"t", "u"}));
   ASSERT_EQ(looked.Untidied.size(), 2u);
-  for (const Platform::TidyResult& result : looked.Untidied) EXPECT_EQ(result.Outcome, TidyOutcome::Unfinished);
+  for (const Platform::TidyResult& result : looked.Untidied)
+    EXPECT_EQ(result.Outcome, TidyOutcome::Unfinished);
   EXPECT_EQ(dir.Entries(), before);
   EXPECT_EQ(TemporaryDirectory::Read(target), torn);
 

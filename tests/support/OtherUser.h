@@ -35,7 +35,8 @@ inline int RunAs(const UserIds& ids, const std::function<int()>& work) {
   const pid_t child = ::fork();
   if (child < 0) return -1;
   if (child == 0) {
-    if (::setgroups(0, nullptr) != 0 || ::setgid(ids.Group) != 0 || ::setuid(ids.User) != 0) ::_exit(255);
+    if (::setgroups(0, nullptr) != 0 || ::setgid(ids.Group) != 0 || ::setuid(ids.User) != 0)
+      ::_exit(255);
     ::_exit(work() & 0xff);
   }
   int status = 0;

@@ -50,7 +50,7 @@ enum class RewriteProblem : unsigned char {
 // Where a file to rewrite is: its directory, open, and its own name there.
 struct FileLocation {
   std::shared_ptr<const Platform::Directory> Directory;  // the file's directory, open
-  std::string Name;                                       // its own name in Directory
+  std::string Name;                                      // its own name in Directory
   std::uint64_t Device = 0, Inode = 0;  // the file as walked/read; 0,0: take what is there at Start
   std::string ShownName;                // the name problem reports give
 };

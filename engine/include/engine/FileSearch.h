@@ -133,7 +133,8 @@ class FileSearch {
   const std::string* WalkedName = nullptr;
   std::uint64_t WalkedDevice = 0;
   std::uint64_t WalkedInode = 0;
-  mutable std::shared_ptr<const Platform::Directory> SharedDirectory;  // a duplicate, made on demand
+  mutable std::shared_ptr<const Platform::Directory>
+      SharedDirectory;  // a duplicate, made on demand
 };
 
 }  // namespace GrepEngine

@@ -27,8 +27,8 @@ class TemporaryFile {
   // `shownDirectory` + "/" + the file's own name (its own name alone when `shownDirectory` is
   // empty). On failure the object is false, Name() is the name that was tried and
   // LastError() says why.
-  static TemporaryFile CreateIn(std::shared_ptr<const Directory> directory, const std::string& besideName,
-                                const std::string& shownDirectory);
+  static TemporaryFile CreateIn(std::shared_ptr<const Directory> directory,
+                                const std::string& besideName, const std::string& shownDirectory);
   // The same beside the file `path` names (its directory opened as the path says).
   static TemporaryFile CreateBeside(const std::string& path);
 
@@ -67,7 +67,7 @@ class TemporaryFile {
 
   std::unique_ptr<File> Handle;
   std::shared_ptr<const Directory> Folder;
-  std::string OwnName;    // in Folder, once Named
+  std::string OwnName;  // in Folder, once Named
   std::string ShownDirectory;
   std::string ShownName;
   bool Named = false;  // the file is reachable under OwnName

@@ -62,7 +62,7 @@ struct TidyResult {
   // for a temporary file and for a copy whose target is not in the directory.
   std::string BlockedName;
   std::uint64_t BlockedInode = 0;  // that file's inode: its other names are blocked too
-  int Error = 0;  // errno of the failing call for Failed, else 0
+  int Error = 0;                   // errno of the failing call for Failed, else 0
 };
 
 // Tidies the working file `ownName` of `directory` as `mode` says.
@@ -72,9 +72,10 @@ TidyResult TidyWorkingFile(const Directory& directory, const std::string& ownNam
 // Tidies every working file among `entries` (the listing of `directory`; other entries are
 // passed over) and returns the own names of the directory's files that a walk must pass
 // over: those whose in-place copy is unfinished (untrusted, in use by a live run, failed to
-// finish, or, with LookOnly, not finished), under every name the file has among `entries`. Every working file not Tidied is appended to
-// `untidied` when given, for the walker to report.
-std::set<std::string> TidyWorkingFiles(const Directory& directory, const std::vector<DirectoryEntry>& entries,
+// finish, or, with LookOnly, not finished), under every name the file has among `entries`. Every
+// working file not Tidied is appended to `untidied` when given, for the walker to report.
+std::set<std::string> TidyWorkingFiles(const Directory& directory,
+                                       const std::vector<DirectoryEntry>& entries,
                                        TidyMode mode = TidyMode::Finish,
                                        std::vector<TidyResult>* untidied = nullptr);
 
