@@ -83,7 +83,9 @@ void FileSearch::Run(const char* mask, bool recurse, OnFile onFile) {
   Abandoned.clear();
   Platform::FileContent content;
   SharedDirectory.reset();
-  WalkMask(FileMask(mask), recurse, [&](const WalkedFile& file) {
+  const Platform::TidyMode tidy =
+      LookOnly ? Platform::TidyMode::LookOnly : Platform::TidyMode::Finish;
+  WalkMask(FileMask(mask), recurse, tidy, [&](const WalkedFile& file) {
     // A file swapped for a link since the listing is passed over like an unreadable one.
     const bool throughLink = file.Kind == Platform::EntryKind::LinkToFile;
     if (!content.Open(file.Directory, file.Name, throughLink)) return true;

@@ -32,8 +32,8 @@ std::string PathOfMaskDirectory(const FileMask& mask) {
 // Lists the directory open in `here` (the directory of `level`), tidies its working files,
 // visits its matching files and notes its sub-directories in `level`. False when the visitor
 // ended the walk.
-bool WalkFilesOf(const FileMask& mask, bool recurse, const Platform::Directory& here, Level& level,
-                 const FileVisitor& visit) {
+bool WalkFilesOf(const FileMask& mask, bool recurse, Platform::TidyMode tidy,
+                 const Platform::Directory& here, Level& level, const FileVisitor& visit) {
   std::vector<Platform::DirectoryEntry> entries;
   if (!here.List(entries)) return true;
   std::sort(entries.begin(), entries.end(),
@@ -41,8 +41,7 @@ bool WalkFilesOf(const FileMask& mask, bool recurse, const Platform::Directory& 
               return a.Name < b.Name;  // char_traits<char> compares as unsigned bytes
             });
   // A file whose in-place copy is unfinished is torn: it is passed over, never searched.
-  const std::set<std::string> blocked =
-      Platform::TidyWorkingFiles(here, entries, Platform::TidyMode::Finish);
+  const std::set<std::string> blocked = Platform::TidyWorkingFiles(here, entries, tidy);
   entries.erase(std::remove_if(entries.begin(), entries.end(),
                                [&](const Platform::DirectoryEntry& entry) {
                                  return Platform::IsWorkingFile(entry.Name) ||
@@ -82,12 +81,13 @@ bool ReturnTo(const Level& level, Platform::Directory& current) {
 
 }  // namespace
 
-bool WalkMask(const FileMask& mask, bool recurse, const FileVisitor& visit) {
+bool WalkMask(const FileMask& mask, bool recurse, Platform::TidyMode tidy,
+              const FileVisitor& visit) {
   Platform::Directory current;
   if (!current.Open(mask.Directory())) return true;
   std::vector<Level> levels;
   levels.push_back(Level{PathOfMaskDirectory(mask), mask.PathPrefix(), current.Identity(), {}});
-  if (!WalkFilesOf(mask, recurse, current, levels.back(), visit)) return false;
+  if (!WalkFilesOf(mask, recurse, tidy, current, levels.back(), visit)) return false;
 
   // Only the directory being walked is held open: going down opens a sub-directory through
   // it, going back up reopens its parent.
@@ -104,7 +104,7 @@ bool WalkMask(const FileMask& mask, bool recurse, const FileVisitor& visit) {
     const std::string path = levels.back().Prefix + name;
     current = std::move(child);
     levels.push_back(Level{path, path + '/', current.Identity(), {}});
-    if (!WalkFilesOf(mask, recurse, current, levels.back(), visit)) return false;
+    if (!WalkFilesOf(mask, recurse, tidy, current, levels.back(), visit)) return false;
   }
   return true;
 }

@@ -20,6 +20,7 @@
 
 #include "FileMask.h"
 #include "platform/Directory.h"
+#include "platform/WorkingFiles.h"
 
 namespace GrepEngine {
 
@@ -38,7 +39,12 @@ struct WalkedFile {
 // Receives one named file; returns false to end the walk.
 using FileVisitor = std::function<bool(const WalkedFile& file)>;
 
-// Walks `mask`; returns false when the visitor ended the walk.
-bool WalkMask(const FileMask& mask, bool recurse, const FileVisitor& visit);
+// Walks `mask`, tidying working files as `tidy` says; returns false when the visitor ended
+// the walk.
+bool WalkMask(const FileMask& mask, bool recurse, Platform::TidyMode tidy,
+              const FileVisitor& visit);
+inline bool WalkMask(const FileMask& mask, bool recurse, const FileVisitor& visit) {
+  return WalkMask(mask, recurse, Platform::TidyMode::Finish, visit);
+}
 
 }  // namespace GrepEngine

@@ -8,22 +8,26 @@ namespace RegexClass {
 
 unsigned int RegularExpression::GrepFiles() {
   return Common::FileOperation(
-      TLSStack, this, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive), [this] {
+      TLSStack, this, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive),
+      [this] {
         ParseExpression();  // the object's own pattern stays in step with its options
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
+        search.LeaveWorkingFiles(LeaveWorkingFiles);
         return search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
       });
 }
 
 unsigned int RegularExpression::FindFiles() {
   return Common::FileOperation(
-      TLSStack, this, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive), [this] {
+      TLSStack, this, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive),
+      [this] {
         ParseExpression();
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
+        search.LeaveWorkingFiles(LeaveWorkingFiles);
         return search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
       });
 }

@@ -35,6 +35,7 @@ void RegularExpression::CopySettingsFrom(const RegularExpression& other) {
   FormatString = other.FormatString;
   SaveExtension = other.SaveExtension;
   AllowOwnerChange = other.AllowOwnerChange;
+  LeaveWorkingFiles = other.LeaveWorkingFiles;
   DirectoryRecursion = other.DirectoryRecursion;
   MergeCopy = other.MergeCopy;
   // The compiled pattern is immutable: sharing it keeps its state or its error exactly.
@@ -88,6 +89,8 @@ std::string RegularExpression::GetSaveExtension() const { return SaveExtension; 
 void RegularExpression::SetSaveExtension(const std::string& extension) { SaveExtension = extension; }
 bool RegularExpression::GetAllowOwnerChange() const { return AllowOwnerChange; }
 void RegularExpression::SetAllowOwnerChange(bool allow) { AllowOwnerChange = allow; }
+bool RegularExpression::GetLeaveWorkingFiles() const { return LeaveWorkingFiles; }
+void RegularExpression::SetLeaveWorkingFiles(bool leave) { LeaveWorkingFiles = leave; }
 bool RegularExpression::GetDirectoryRecursion() const { return DirectoryRecursion; }
 void RegularExpression::SetDirectoryRecursion(bool recurse) { DirectoryRecursion = recurse; }
 bool RegularExpression::GetMergeCopy() const { return MergeCopy; }

@@ -19,6 +19,8 @@
 #include "PeakMemory.h"
 #include "TemporaryDirectory.h"
 #include "grepcore/Regularexpressionclass.h"
+#include "platform/FaultSeam.h"
+#include "platform/TemporaryFile.h"
 
 namespace {
 
@@ -232,6 +234,38 @@ TEST_F(ChangeRunSafetyTest, LeftoversOfKilledRunsAreNeverTakenForFiles) {
     EXPECT_EQ(WorkingFiles(dir), std::vector<std::string>()) << "round " << round;
     EXPECT_EQ(next.GetChangeFilesErrors(), nullptr) << "round " << round;
   }
+}
+
+// A torn file (its in-place copy cut short) is never searched; a walk that may change nothing
+// on disk leaves the copy as it is, the next ordinary walk finishes it.
+TEST_F(ChangeRunSafetyTest, ATornFileIsNeverSearchedAndADryWalkLeavesItsCopy) {
+  const std::string oldContent(200000, 'o');
+  const std::string newContent = std::string(300000, 'n') + " needle";
+  const std::string path = dir.Write("t.txt", oldContent);
+  ASSERT_EQ(::link(path.c_str(), (dir / "u.txt").c_str()), 0);
+  {
+    auto temporary = Platform::TemporaryFile::CreateBeside(path);
+    ASSERT_TRUE(temporary.Output().WriteAll(newContent.data(), newContent.size()));
+    Platform::ScopedFault cut(Platform::Call::Write, 2, EIO);  // the copy's second block fails
+    ASSERT_FALSE(temporary.ReplaceInPlace(path));
+  }
+  const std::string torn = TemporaryDirectory::Read(path);
+  ASSERT_NE(torn, newContent);
+  const std::vector<std::string> before = dir.Entries();
+
+  RE search;
+  search.SetExpression("n");
+  search.SetFilesToMatch(dir / "*.txt");
+  search.SetLeaveWorkingFiles(true);
+  EXPECT_EQ(search.FindFiles(), 0u) << "neither name of the torn file is searched";
+  EXPECT_EQ(dir.Entries(), before);
+  EXPECT_EQ(TemporaryDirectory::Read(path), torn);
+
+  search.SetLeaveWorkingFiles(false);
+  search.SetExpression("needle");
+  EXPECT_EQ(search.FindFiles(), 2u) << "finished first, then searched";
+  EXPECT_EQ(TemporaryDirectory::Read(dir / "u.txt"), newContent);
+  EXPECT_EQ(WorkingFiles(dir), std::vector<std::string>());
 }
 
 // A match record costs tens of bytes; a file of one-byte matches must not cost that many times

@@ -101,6 +101,11 @@ class FileSearch {
   // switching them off is for comparing the two.
   void UseFastPaths(bool on);
 
+  // Whether the walk leaves the working files it meets as they are (a dry run) instead of
+  // finishing or removing the ones it trusts; off by default. Files whose in-place copy is
+  // unfinished are passed over either way.
+  void LeaveWorkingFiles(bool leave) { LookOnly = leave; }
+
   // Files of at least `fromSize` bytes are read in blocks of `blockSize` bytes where the
   // pattern allows it (by default 1 MiB and 1 MiB); the matches are the same either way.
   void ReadInBlocks(std::uint64_t fromSize, std::size_t blockSize);
@@ -123,6 +128,7 @@ class FileSearch {
   std::unique_ptr<SearchPlan> Plan;
   std::string ExpressionText;
   bool FastPaths = true;
+  bool LookOnly = false;
   std::uint64_t BlocksFrom = std::uint64_t{1} << 20;
   std::size_t BlockSize = std::size_t{1} << 20;
   std::vector<char> Buffer;  // the content read, reused from file to file

@@ -320,6 +320,12 @@ class GREPCORE_EXPORT RegularExpression {
   // FindFiles: every file holding a match, fired through OnFindFiles; a handler that clears
   // bcontinue ends the run. Returns the number of such files, the one at which it ended included.
   unsigned int FindFiles();
+  // Not a published property: whether GrepFiles and FindFiles walk without changing anything
+  // on disk (for a dry run). By default a walk finishes the interrupted in-place copies and
+  // removes the abandoned temporary files it trusts; with this on it leaves them as they are.
+  // Either way a file whose in-place copy is unfinished is never searched. Copies take it over.
+  bool GetLeaveWorkingFiles() const;
+  void SetLeaveWorkingFiles(bool leave);
 
   // File callbacks: the static forms reach the object of the innermost file operation of this
   // thread (false, which ends the run, outside one); the member forms fire its events.
@@ -445,6 +451,7 @@ class GREPCORE_EXPORT RegularExpression {
   std::string FormatString;
   std::string SaveExtension;
   bool AllowOwnerChange = false;
+  bool LeaveWorkingFiles = false;
   bool DirectoryRecursion = false;
   bool MergeCopy = false;
   bool ExpressionParsed = false;
