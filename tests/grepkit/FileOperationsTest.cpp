@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Handlers.h"
+#include "OtherUser.h"
 #include "TemporaryDirectory.h"
 #include "grepkit/Regularexpressioncustom.h"
 
@@ -138,6 +139,43 @@ TEST(ComponentSavedCopies, ExtensionsAreLookedForInTheOwnName) {
   EXPECT_TRUE(re.BackupFile("dir/file.bak"));
   EXPECT_FALSE(re.BackupFile("dir.bak/file"));
   EXPECT_EQ(re.GetFilePointer(nullptr), 0u);
+}
+
+// Run by another user through a folder it may write in: a file whose owner it cannot keep is
+// left as it is unless the component allows the change, which then drops the set-id bits.
+TEST(ComponentChangeFiles, AnOwnerThatCannotBeKeptIsReportedUnlessAllowed) {
+  TestSupport::UserIds nobody;
+  if (!TestSupport::NobodyIds(nobody)) GTEST_SKIP() << "needs root and the user nobody";
+  TemporaryDirectory dir;
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+  const std::string path = dir.Write("tool", "run X");
+  ASSERT_EQ(::chown(path.c_str(), 1234, 1234), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 06775), 0);
+  RE settings(nullptr);
+  EXPECT_FALSE(settings.GetAllowOwnerChange());
+  for (const bool allow : {false, true}) {
+    SCOPED_TRACE(allow ? "allowed" : "not allowed");
+    const int outcome = TestSupport::RunAs(nobody, [&] {
+      RE re(nullptr);
+      re.SetExpression("X");
+      re.SetFormatString("Y");
+      re.SetFilesToMatch(path.c_str());
+      re.SetAllowOwnerChange(allow);
+      const unsigned changed = re.ChangeFiles();
+      const auto* problems = re.GetChangeFilesErrors();
+      if (allow) return changed == 1 && problems == nullptr ? 0 : 1;
+      return changed == 0 && problems != nullptr && problems->size() == 1 &&
+                     (*problems)[0].Problem == RE::OwnerNotKept
+                 ? 0
+                 : 2;
+    });
+    EXPECT_EQ(outcome, 0);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(TemporaryDirectory::Read(path), allow ? "run Y" : "run X");
+    EXPECT_EQ(info.st_uid, allow ? nobody.User : 1234u);
+    EXPECT_EQ(info.st_mode & 07777, allow ? 0775u : 06775u);
+  }
 }
 
 }  // namespace
