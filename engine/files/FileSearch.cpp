@@ -83,8 +83,10 @@ void FileSearch::Run(const char* mask, bool recurse, OnFile onFile) {
   Abandoned.clear();
   Platform::FileContent content;
   SharedDirectory.reset();
-  const Platform::TidyMode tidy =
-      LookOnly ? Platform::TidyMode::LookOnly : Platform::TidyMode::Finish;
+  PassedOver.clear();
+  WalkTidying tidy;
+  tidy.Mode = LookOnly ? Platform::TidyMode::LookOnly : Platform::TidyMode::Finish;
+  tidy.PassedOver = &PassedOver;
   WalkMask(FileMask(mask), recurse, tidy, [&](const WalkedFile& file) {
     // A file swapped for a link since the listing is passed over like an unreadable one.
     const bool throughLink = file.Kind == Platform::EntryKind::LinkToFile;

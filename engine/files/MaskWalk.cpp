@@ -32,7 +32,7 @@ std::string PathOfMaskDirectory(const FileMask& mask) {
 // Lists the directory open in `here` (the directory of `level`), tidies its working files,
 // visits its matching files and notes its sub-directories in `level`. False when the visitor
 // ended the walk.
-bool WalkFilesOf(const FileMask& mask, bool recurse, Platform::TidyMode tidy,
+bool WalkFilesOf(const FileMask& mask, bool recurse, const WalkTidying& tidy,
                  const Platform::Directory& here, Level& level, const FileVisitor& visit) {
   std::vector<Platform::DirectoryEntry> entries;
   if (!here.List(entries)) return true;
@@ -41,7 +41,10 @@ bool WalkFilesOf(const FileMask& mask, bool recurse, Platform::TidyMode tidy,
               return a.Name < b.Name;  // char_traits<char> compares as unsigned bytes
             });
   // A file whose in-place copy is unfinished is torn: it is passed over, never searched.
-  const std::set<std::string> blocked = Platform::TidyWorkingFiles(here, entries, tidy);
+  const std::set<std::string> blocked = Platform::TidyWorkingFiles(here, entries, tidy.Mode);
+  if (tidy.PassedOver != nullptr)
+    for (const std::string& name : blocked)
+      if (mask.Matches(name)) tidy.PassedOver->push_back(level.Prefix + name);
   entries.erase(std::remove_if(entries.begin(), entries.end(),
                                [&](const Platform::DirectoryEntry& entry) {
                                  return Platform::IsWorkingFile(entry.Name) ||
@@ -81,7 +84,7 @@ bool ReturnTo(const Level& level, Platform::Directory& current) {
 
 }  // namespace
 
-bool WalkMask(const FileMask& mask, bool recurse, Platform::TidyMode tidy,
+bool WalkMask(const FileMask& mask, bool recurse, const WalkTidying& tidy,
               const FileVisitor& visit) {
   Platform::Directory current;
   if (!current.Open(mask.Directory())) return true;

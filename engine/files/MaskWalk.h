@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "FileMask.h"
 #include "platform/Directory.h"
@@ -39,12 +40,19 @@ struct WalkedFile {
 // Receives one named file; returns false to end the walk.
 using FileVisitor = std::function<bool(const WalkedFile& file)>;
 
+// How a walk tidies working files, and where it notes the files the mask names that it
+// passes over because their in-place copy is unfinished (null: nowhere).
+struct WalkTidying {
+  Platform::TidyMode Mode = Platform::TidyMode::Finish;
+  std::vector<std::string>* PassedOver = nullptr;
+};
+
 // Walks `mask`, tidying working files as `tidy` says; returns false when the visitor ended
 // the walk.
-bool WalkMask(const FileMask& mask, bool recurse, Platform::TidyMode tidy,
+bool WalkMask(const FileMask& mask, bool recurse, const WalkTidying& tidy,
               const FileVisitor& visit);
 inline bool WalkMask(const FileMask& mask, bool recurse, const FileVisitor& visit) {
-  return WalkMask(mask, recurse, Platform::TidyMode::Finish, visit);
+  return WalkMask(mask, recurse, WalkTidying(), visit);
 }
 
 }  // namespace GrepEngine

@@ -43,6 +43,7 @@ std::string ProblemName(RegularExpression::ProblemType problem) {
     case RegularExpression::SaveCopyCollision:
       return "SaveCopyCollision";
     case RegularExpression::OwnerNotKept: return "OwnerNotKept";
+    case RegularExpression::CopyUnfinished: return "CopyUnfinished";
   }
   return "problem " + std::to_string(static_cast<unsigned>(problem));
 }

@@ -162,6 +162,10 @@ TEST_F(ChangeRunAttackTest, APlantedWorkingFileIsLeftAloneAndItsTargetPassedOver
   EXPECT_EQ(re.FindFiles(), 2u) << "a.txt and b.txt; v.txt's copy is unfinished";
   re.SetFormatString("Y");
   EXPECT_EQ(re.ChangeFiles(), 2u);
+  const auto problems = Problems(re);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].Problem, RE::CopyUnfinished);
+  EXPECT_EQ(problems[0].FileName, linked);
   EXPECT_EQ(TemporaryDirectory::Read(victim), "outside X\n");
   EXPECT_EQ(TemporaryDirectory::Read(copy).substr(0, forged.size()), forged) << "left as it is";
   EXPECT_EQ(TemporaryDirectory::Read(dir / "tree/sub/a.txt"), "inside Y\n");

@@ -42,6 +42,7 @@ constexpr std::uint64_t BatchBytes = std::uint64_t{64} << 20;
 struct ChangeRunWork {
   bool Abandoned = false;        // the gathered file is not to be changed (the engine gave up)
   std::size_t AbandonedSeen = 0; // how many of the search's abandoned files the run took in
+  std::size_t PassedOverSeen = 0;  // likewise of the files passed over for an unfinished copy
   // The gathered file's rewrite, started once its gathered matches outgrew their bound: they
   // are then streamed into it and the record holds only the ones gathered since.
   std::unique_ptr<FileRewriter> Rewrite;
@@ -212,6 +213,16 @@ void TakeAbandonedFiles(GatheredFile<FileInformation> file, const GrepEngine::Fi
       problems.push_back(std::move(problem));
       Emit(file.Work, std::move(problems), report);
     }
+  }
+  // A torn file is never searched, so never changed; the run says so.
+  const std::vector<std::string>& passedOver = search.PassedOverFiles();
+  for (; file.Work.PassedOverSeen < passedOver.size(); ++file.Work.PassedOverSeen) {
+    ProblemReport problem;
+    problem.FileName = passedOver[file.Work.PassedOverSeen];
+    problem.Problem = RewriteProblem::CopyUnfinished;
+    std::vector<ProblemReport> problems;
+    problems.push_back(std::move(problem));
+    Emit(file.Work, std::move(problems), report);
   }
 }
 

@@ -44,7 +44,8 @@ enum class RewriteProblem : unsigned char {
   ChangedWhileRewriting,
   SearchAbandoned,
   SaveCopyCollision,
-  OwnerNotKept  // the new content's owner or group could not be the file's: left as it is
+  OwnerNotKept,   // the new content's owner or group could not be the file's: left as it is
+  CopyUnfinished  // an interrupted in-place copy of the file stays unfinished: not searched
 };
 
 // Where a file to rewrite is: its directory, open, and its own name there.

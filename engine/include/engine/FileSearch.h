@@ -101,6 +101,11 @@ class FileSearch {
   // switching them off is for comparing the two.
   void UseFastPaths(bool on);
 
+  // The files of the current (or last) run that the mask names but the walk passed over
+  // because their in-place copy is unfinished (its working file untrusted, in use, or failing
+  // to finish), in walk order; a file joins the list when the walk reaches its directory.
+  const std::vector<std::string>& PassedOverFiles() const { return PassedOver; }
+
   // Whether the walk leaves the working files it meets as they are (a dry run) instead of
   // finishing or removing the ones it trusts; off by default. Files whose in-place copy is
   // unfinished are passed over either way.
@@ -133,6 +138,7 @@ class FileSearch {
   std::size_t BlockSize = std::size_t{1} << 20;
   std::vector<char> Buffer;  // the content read, reused from file to file
   std::vector<std::string> Abandoned;
+  std::vector<std::string> PassedOver;
   const FoundMatch* Current = nullptr;
   // The file being searched, during a callback.
   const Platform::Directory* WalkedDirectory = nullptr;

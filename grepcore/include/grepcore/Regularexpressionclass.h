@@ -197,8 +197,11 @@ class GREPCORE_EXPORT RegularExpression {
     SearchAbandoned,          // the engine gave up on the file: left as it is
     SaveCopyCollision,        // the saved copy's name is that of a saved copy this run wrote
                               // for another file: the file is left as it is
-    OwnerNotKept              // the new content could not get the file's owner or group (a run
+    OwnerNotKept,             // the new content could not get the file's owner or group (a run
                               // without the privilege to give files away): left as it is
+    CopyUnfinished            // an interrupted in-place copy of the file stays unfinished (its
+                              // working file is not provably the toolkit's, or is in use): the
+                              // file was neither searched nor changed
   };
 
   // One file that could not be changed.

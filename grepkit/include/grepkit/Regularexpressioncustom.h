@@ -154,8 +154,10 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
     SearchAbandoned,        // the engine gave up on the file: left as it is
     SaveCopyCollision,      // the saved copy's name is that of a saved copy this run wrote
                             // for another file: the file is left as it is
-    OwnerNotKept            // the new content could not get the file's owner or group: left
+    OwnerNotKept,           // the new content could not get the file's owner or group: left
                             // as it is
+    CopyUnfinished          // an interrupted in-place copy of the file stays unfinished: the
+                            // file was neither searched nor changed
   };
 
   class GREPKIT_EXPORT FileChangeProblem {
