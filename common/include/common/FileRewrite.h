@@ -3,24 +3,24 @@
 //
 // The file is streamed into a temporary file beside it (the bytes between matches copied, each
 // match checked to be still in place and replaced), the temporary file is flushed and given
-// the file's permission bits and owner, the file is copied to its saved copy when one is asked
-// for, and only then is the new content put in place: by one rename, or, for a file with
-// several hard links, by a recoverable copy over it in place so every name sees the new
-// content. The check that the file is unchanged and its replacement happen under the file's
-// advisory lock, so two runs never undo each other. A file that changed on disk since it was
-// read is left to the other writer. Every failure is one problem report and leaves the file as
-// it was (except a failed restore of the permission bits, which comes after the new content is
-// in place, and an in-place copy cut short, which the next walk of its directory finishes); no
-// temporary file outlives the rewrite.
+// the file's access rules, the file is copied to its saved copy when one is asked for, and
+// only then is the new content put in place: by one rename, or, for a file with several hard
+// links, by a recoverable copy over it in place so every name sees the new content. The check
+// that the file is unchanged and its replacement happen under the file's advisory lock, so two
+// runs never undo each other. A file that changed on disk since it was read is left to the
+// other writer. Every failure is one problem report and leaves the file as it was (except an
+// in-place copy cut short, which the next walk of its directory finishes); no temporary file
+// outlives the rewrite.
 //
 // Other users may write in the directories a rewrite works in. So every open, temporary file,
 // saved copy, rename and in-place copy happens relative to the handle of the file's directory,
 // and the file is checked to be the one that was read (device and inode) at its open and again
-// just before it is replaced: a file or folder swapped for a link meanwhile is reported
-// (ChangedWhileRewriting), never followed. The new content gets the old file's owner, group,
-// permission bits, ACL and extended attributes before it gets a name; where the owner cannot
-// be kept the file is left as it is (OwnerNotKept) unless the caller allows the change, and
-// where the rest cannot, it is left as it is too (RestoreAttributesFailed).
+// just before it is replaced: a file swapped for a link meanwhile is reported
+// (ChangedWhileRewriting), never followed, and a folder swapped for one redirects nothing. The
+// new content gets the old file's owner and group, permission bits, ACL and extended
+// attributes before it gets a name; where the owner or group cannot be kept the file is left
+// as it is (OwnerNotKept) unless the caller allows the change, and where the rest cannot, it
+// is left as it is too (RestoreAttributesFailed).
 
 #include <cstdint>
 #include <memory>

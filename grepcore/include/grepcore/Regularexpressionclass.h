@@ -192,7 +192,8 @@ class GREPCORE_EXPORT RegularExpression {
     MatchChanged,             // the bytes at a match's position are no longer the match
     SaveCopyFailed,           // copying the file to its saved copy
     ReplaceFailed,            // putting the new content in place of the file
-    RestoreAttributesFailed,  // giving the file back its permission bits
+    RestoreAttributesFailed,  // giving the new content the file's permission bits, ACL or
+                              // extended attributes: the file is left as it is
     ChangedWhileRewriting,    // the file changed on disk while it was rewritten: left as it is
     SearchAbandoned,          // the engine gave up on the file: left as it is
     SaveCopyCollision,        // the saved copy's name is that of a saved copy this run wrote
