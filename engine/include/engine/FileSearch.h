@@ -77,6 +77,8 @@ class FileSearch {
   // its search ends, so a callback for the next file, or the caller after the run, learns it
   // before acting on the file's matches.
   const std::vector<std::string>& AbandonedFiles() const { return Abandoned; }
+  // Why, file by file in the same order: the engine's error code (see ErrorTextOf).
+  const std::vector<unsigned>& AbandonedFileCodes() const { return AbandonCodes; }
 
   // The literal scan and the required-literal prefilter are on by default and give the same
   // matches as the engine alone (they may also spare the engine a text it would give up on);
@@ -98,6 +100,7 @@ class FileSearch {
   std::size_t BlockSize = std::size_t{1} << 20;
   std::vector<char> Buffer;  // the content read, reused from file to file
   std::vector<std::string> Abandoned;
+  std::vector<unsigned> AbandonCodes;
   const FoundMatch* Current = nullptr;
 };
 
