@@ -1,30 +1,39 @@
 // GrepFiles and FindFiles: the file search over FilesToMatch, its events fired through the
 // thread's instance stack.
 #include "Regularexpressiontlsstack.h"
+#include "common/Abandonment.h"
 #include "common/ChangeRun.h"
 #include "engine/FileSearch.h"
 
 namespace RegexClass {
 
 unsigned int RegularExpression::GrepFiles() {
+  AbandonReason.clear();
   return Common::FileOperation(
       TLSStack, this, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive), [this] {
         ParseExpression();  // the object's own pattern stays in step with its options
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
-        return search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        const unsigned count =
+            search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        AbandonReason = Common::AbandonedFilesReason(search);
+        return count;
       });
 }
 
 unsigned int RegularExpression::FindFiles() {
+  AbandonReason.clear();
   return Common::FileOperation(
       TLSStack, this, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive), [this] {
         ParseExpression();
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
-        return search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        const unsigned count =
+            search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        AbandonReason = Common::AbandonedFilesReason(search);
+        return count;
       });
 }
 

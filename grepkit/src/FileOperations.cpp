@@ -2,6 +2,7 @@
 // instance stack; file events carry the engine's own positions.
 #include "Regularexpressiontlsstack.h"
 #include "Texts.h"
+#include "common/Abandonment.h"
 #include "common/ChangeRun.h"
 #include "common/MatchRecords.h"
 #include "engine/FileSearch.h"
@@ -44,6 +45,7 @@ RegularExpressionCustom* TopOfThreadStack() {
 }  // namespace
 
 unsigned int RE::GrepFiles() {
+  AbandonReason.clear();
   RegularExpressionTLSStack* stacks = ThreadStacks();
   if (stacks == nullptr) return 0;  // the package is not started
   return Common::FileOperation(
@@ -53,12 +55,15 @@ unsigned int RE::GrepFiles() {
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
-        return search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion,
-                                flags);
+        const unsigned count = search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(),
+                                                DirectoryRecursion, flags);
+        AbandonReason = Common::AbandonedFilesReason(search);
+        return count;
       });
 }
 
 unsigned int RE::FindFiles() {
+  AbandonReason.clear();
   RegularExpressionTLSStack* stacks = ThreadStacks();
   if (stacks == nullptr) return 0;
   return Common::FileOperation(
@@ -68,8 +73,10 @@ unsigned int RE::FindFiles() {
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
-        return search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion,
-                                flags);
+        const unsigned count = search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(),
+                                                DirectoryRecursion, flags);
+        AbandonReason = Common::AbandonedFilesReason(search);
+        return count;
       });
 }
 
@@ -102,6 +109,7 @@ unsigned int RE::ChangeFiles() {
   // that run's gathered file and problem list: it is refused and changes nothing.
   if (!MergeSaveStack.empty()) return 0;
   ChangeFilesErrors.clear();
+  AbandonReason.clear();
   RegularExpressionTLSStack* stacks = ThreadStacks();
   if (stacks == nullptr || FormatString.empty()) return 0;
   GrepEngine::FileSearch search;
@@ -118,6 +126,7 @@ unsigned int RE::ChangeFiles() {
       Common::ChangeRunSearch{search, &MergeFilesCallback, FilesToMatch, DirectoryRecursion},
       Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save,
       *stacks, this, side);
+  AbandonReason = Common::AbandonedFilesReason(search);
   return ChangeCount;
 }
 
