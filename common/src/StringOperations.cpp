@@ -24,14 +24,17 @@ void FormatCurrentMatch(const GrepEngine::MatchResults* grepMatch,
 }
 
 void PlainMerge(const GrepEngine::Pattern& pattern, const std::string& text,
-                const std::string& format, bool copy, unsigned matchFlags, std::string& out) {
+                const std::string& format, bool copy, unsigned matchFlags, std::string& out,
+                std::string& abandonReason) {
   // No handler runs, so nothing can change the text meanwhile: the engine reads it in place.
   // A copying merge's output is about the text's size; room for it at once spares the
   // doublings of a growing string.
   out.clear();
   if (copy) out.reserve(text.size());
-  GrepEngine::MergeInto(pattern, text.data(), text.data() + text.size(), format, copy, matchFlags,
-                        out);
+  unsigned abandonCode = 0;
+  if (!GrepEngine::MergeInto(pattern, text.data(), text.data() + text.size(), format, copy,
+                             matchFlags, out, &abandonCode))
+    abandonReason = AbandonReason(abandonCode, pattern);
 }
 
 }  // namespace Common

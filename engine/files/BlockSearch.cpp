@@ -36,6 +36,7 @@ BlockOutcome SearchInBlocks(const SearchPlan& plan, const TextReader& read, std:
       const BufferOutcome found = SearchLines(plan, first, end, place, matchWord, noticeStop);
       outcome.Search.Count += found.Count;
       outcome.Search.Abandoned = found.Abandoned;
+      outcome.Search.AbandonCode = found.AbandonCode;
       return outcome;
     }
     const void* lastNewline = memrchr(buffer.data() + scanned, '\n', filled - scanned);
@@ -45,6 +46,7 @@ BlockOutcome SearchInBlocks(const SearchPlan& plan, const TextReader& read, std:
     const BufferOutcome found = SearchLines(plan, first, lineEnd, place, matchWord, noticeStop);
     outcome.Search.Count += found.Count;
     outcome.Search.Abandoned = found.Abandoned;
+    outcome.Search.AbandonCode = found.AbandonCode;
     if (found.Abandoned || outcome.Stopped) return outcome;
 
     place.Offset += static_cast<std::uint64_t>(lineEnd + 1 - first);

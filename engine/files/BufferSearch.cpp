@@ -133,7 +133,7 @@ BufferOutcome SearchLines(const SearchPlan& plan, const char* first, const char*
     LineWindows<ByteRunScanner> windows(plan.RequiredRun, last);
     found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report, place);
   }
-  return BufferOutcome{found.Count, found.Abandoned};
+  return BufferOutcome{found.Count, found.Abandoned, found.AbandonCode};
 }
 
 BufferOutcome SearchBuffer(const SearchPlan& plan, const char* first, const char* last,
@@ -146,7 +146,7 @@ BufferOutcome SearchBuffer(const SearchPlan& plan, const char* first, const char
     return BufferOutcome();
   const auto report = [&](const MatchResults& match) { return sink(FoundMatch(match)); };
   const GrepOutcome found = GrepIn(*plan.Compiled, first, last, matchWord, report);
-  return BufferOutcome{found.Count, found.Abandoned};
+  return BufferOutcome{found.Count, found.Abandoned, found.AbandonCode};
 }
 
 }  // namespace GrepEngine

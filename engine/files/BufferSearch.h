@@ -61,6 +61,7 @@ using MatchSink = std::function<bool(const FoundMatch& match)>;
 struct BufferOutcome {
   unsigned Count = 0;      // matches handed on, the one at which the sink stopped included
   bool Abandoned = false;  // the engine gave up on the expression in this buffer
+  unsigned AbandonCode = 0;  // when Abandoned: the engine's error code for why
 };
 
 BufferOutcome SearchBuffer(const SearchPlan& plan, const char* first, const char* last,

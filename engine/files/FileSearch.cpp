@@ -81,6 +81,7 @@ BufferOutcome SearchContent(const SearchPlan& plan, Platform::FileContent& conte
 template <class OnFile>
 void FileSearch::Run(const char* mask, bool recurse, OnFile onFile) {
   Abandoned.clear();
+  AbandonCodes.clear();
   Platform::FileContent content;
   SharedDirectory.reset();
   PassedOver.clear();
@@ -142,7 +143,10 @@ unsigned FileSearch::GrepFiles(GrepCallback callback, const char* mask, bool rec
     };
     const BufferOutcome outcome = search(matchWord, sink);
     count += outcome.Count;
-    if (outcome.Abandoned) Abandoned.push_back(path);
+    if (outcome.Abandoned) {
+      Abandoned.push_back(path);
+      AbandonCodes.push_back(outcome.AbandonCode);
+    }
     return !stopped;
   });
   return count;
@@ -156,7 +160,10 @@ unsigned FileSearch::FindFiles(FindCallback callback, const char* mask, bool rec
     // The first match settles it.
     const BufferOutcome outcome = search(matchWord, [](const FoundMatch&) { return false; });
     if (outcome.Count == 0) {
-      if (outcome.Abandoned) Abandoned.push_back(path);
+      if (outcome.Abandoned) {
+        Abandoned.push_back(path);
+        AbandonCodes.push_back(outcome.AbandonCode);
+      }
       return true;
     }
     ++count;

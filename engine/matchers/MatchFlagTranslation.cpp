@@ -27,6 +27,10 @@ FlagBits TranslateMatchFlags(unsigned word) {
   for (const auto& entry : table)
     if (word & entry.bit) flags |= Bits(entry.flag);
   if (!(word & MatchBits::Shortest)) flags |= Bits(rc::match_posix);
+  // A back-reference to a group that took no part fails to match, as POSIX has it. The engine
+  // lets it match the empty text unless it follows Perl's rule for back-references, which is
+  // all this flag changes beside match_posix's leftmost-longest search.
+  flags |= Bits(rc::match_perl);
   return flags;
 }
 

@@ -55,4 +55,6 @@ std::uint64_t MatchResults::LineStart() const {
 }
 bool MatchResults::Abandoned() const { return Body->Abandoned; }
 
+unsigned MatchResults::AbandonCode() const { return Body->AbandonCode; }
+
 }  // namespace GrepEngine

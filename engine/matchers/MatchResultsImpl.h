@@ -25,6 +25,7 @@ struct MatchResults::Impl {
   unsigned Line = 1;             // counted from 1 at the origin
   std::uint64_t LineStart = 0;   // offset of the line's first byte
   bool Abandoned = false;
+  unsigned AbandonCode = 0;  // when Abandoned: the engine's error code for why
   // A grep counts lines only when someone asks: the counter moves forward to the match on the
   // first question, and skipped matches cost nothing.
   LineCounter* PendingLines = nullptr;
@@ -87,6 +88,7 @@ struct MatchResults::Impl {
     Line = 1;
     LineStart = 0;
     Abandoned = false;
+    AbandonCode = 0;
     PendingLines = nullptr;
     Source = nullptr;
     KeptSource.reset();

@@ -22,15 +22,20 @@ namespace {
 namespace rc = boost::regex_constants;
 
 // Runs one engine call. The engine reports giving up (complexity or stack limit) by throwing;
-// that becomes `abandoned`. Running out of memory is the one failure that stays an exception.
+// that becomes `abandonCode`, the engine's error code for it (never 0). Running out of memory
+// is the one failure that stays an exception.
 template <class Run>
-bool Guarded(Run&& run, bool& abandoned) {
+bool Guarded(Run&& run, unsigned& abandonCode) {
   try {
     return run();
   } catch (const std::bad_alloc&) {
     throw;
+  } catch (const boost::regex_error& gaveUp) {
+    abandonCode = static_cast<unsigned>(gaveUp.code());
+    if (abandonCode == 0) abandonCode = static_cast<unsigned>(rc::error_unknown);
+    return false;
   } catch (const std::exception&) {
-    abandoned = true;
+    abandonCode = static_cast<unsigned>(rc::error_unknown);
     return false;
   }
 }
@@ -73,11 +78,12 @@ bool FindOne(const Pattern& pattern, const char* first, const char* last, unsign
   const Regex& expression = pattern.Internals().Expression;
   const bool found =
       Guarded([&] { return boost::regex_search(first, last, impl.Results, expression, AsMatchFlags(flags)); },
-              impl.Abandoned);
+              impl.AbandonCode);
   if (!found) {
-    const bool abandoned = impl.Abandoned;
+    const unsigned abandonCode = impl.AbandonCode;
     impl.Reset(first);
-    impl.Abandoned = abandoned;
+    impl.AbandonCode = abandonCode;
+    impl.Abandoned = abandonCode != 0;
     return false;
   }
   StoreEngineMatch(impl, pattern, first, flags);
@@ -105,13 +111,14 @@ GrepOutcome ReferenceGrep(const Pattern& pattern, const char* first, const char*
         step |= Bits(rc::match_not_initial_null);
       if (from != first) step |= Bits(rc::match_prev_avail);
     }
-    bool abandoned = false;
+    unsigned abandonCode = 0;
     // `first` as the base: anchors and word edges see the bytes before `from`.
     const bool found = Guarded(
         [&] { return boost::regex_search(from, last, impl.Results, expression, AsMatchFlags(step), first); },
-        abandoned);
-    if (abandoned) {
+        abandonCode);
+    if (abandonCode != 0) {
       outcome.Abandoned = true;
+      outcome.AbandonCode = abandonCode;
       break;
     }
     if (!found) break;
@@ -163,14 +170,14 @@ const boost::match_results<const char*>& FormatResults(const MatchResults::Impl&
   if (impl.Results.empty() || format.find('`') == std::string::npos ||
       impl.Results.prefix().first == impl.SearchFirst || impl.Source == nullptr)
     return impl.Results;
-  bool abandoned = false;
+  unsigned abandonCode = 0;
   const bool found = Guarded(
       [&] {
         return boost::regex_search(impl.SearchFirst, impl.SearchLast, scratch,
                                    impl.Source->Internals().Expression, AsMatchFlags(impl.StepFlags),
                                    impl.Base);
       },
-      abandoned);
+      abandonCode);
   if (!found) return impl.Results;
   ApplyPosixGroups(*impl.Source, impl.Base, impl.StepFlags, scratch);
   return scratch;
@@ -183,9 +190,10 @@ bool IsPlainFormat(const std::string& format) {
 
 bool IsWholeMatchFormat(const std::string& format) { return format == "$&" || format == "$0"; }
 
-// Appends the expansion of `format` for `impl`'s match; false when the engine gave up.
+// Appends the expansion of `format` for `impl`'s match; false when the engine gave up (then
+// `abandonCode` says why).
 bool AppendFormatted(const MatchResults::Impl& impl, const std::string& format, const Regex& traits,
-                     std::string& out) {
+                     std::string& out, unsigned& abandonCode) {
   if (IsPlainFormat(format)) {
     out += format;
     return true;
@@ -197,14 +205,13 @@ bool AppendFormatted(const MatchResults::Impl& impl, const std::string& format, 
   boost::match_results<const char*> scratch;
   const boost::match_results<const char*>& results = FormatResults(impl, format, scratch);
   if (results.empty()) return true;  // the groups could not be found: nothing to expand
-  bool failed = false;
   Guarded(
       [&] {
         results.format(std::back_inserter(out), format, rc::format_default, traits);
         return true;
       },
-      failed);
-  return !failed;
+      abandonCode);
+  return abandonCode == 0;
 }
 
 }  // namespace
@@ -252,13 +259,14 @@ namespace {
 bool FindInWindow(const SearchWindow& window, MatchResults::Impl& impl, const Pattern& pattern,
                   FlagBits step, const char* base, GrepOutcome& outcome) {
   const Regex& expression = pattern.Internals().Expression;
-  bool abandoned = false;
+  unsigned abandonCode = 0;
   const bool found = Guarded(
       [&] {
         return boost::regex_search(window.First, window.Last, impl.Results, expression, AsMatchFlags(step), base);
       },
-      abandoned);
-  outcome.Abandoned = abandoned;
+      abandonCode);
+  outcome.Abandoned = abandonCode != 0;
+  outcome.AbandonCode = abandonCode;
   if (found) StoreEngineMatch(impl, pattern, base, step);
   return found;
 }
@@ -321,23 +329,24 @@ GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char*
 }
 
 bool MergeInto(const Pattern& pattern, const char* first, const char* last,
-               const std::string& format, bool copy, unsigned matchWord, std::string& out) {
+               const std::string& format, bool copy, unsigned matchWord, std::string& out,
+               unsigned* abandonCode) {
   out.clear();
   if (pattern.Failed()) return true;
   const Regex& expression = pattern.Internals().Expression;
   // regex_replace's own loop over the grep's matches: a merge replaces exactly what a grep
   // finds, and formats each match with the groups a reader of the match gets.
   const char* copied = first;
-  bool failed = false;
+  unsigned formatAbandoned = 0;
   const GrepOutcome outcome = GrepIn(pattern, first, last, matchWord, [&](const MatchResults& match) {
     const MatchResults::Impl& impl = match.Internals();
     if (copy) out.append(copied, impl.First);
     copied = impl.Last;
-    failed = !AppendFormatted(impl, format, expression, out);
-    return !failed;
+    return AppendFormatted(impl, format, expression, out, formatAbandoned);
   });
-  if (outcome.Abandoned || failed) {
+  if (outcome.Abandoned || formatAbandoned != 0) {
     out.clear();
+    if (abandonCode != nullptr) *abandonCode = outcome.Abandoned ? outcome.AbandonCode : formatAbandoned;
     return false;
   }
   if (copy) out.append(copied, last);
@@ -349,13 +358,14 @@ bool FormatMatch(const MatchResults& match, const std::string& format, std::stri
   out.clear();
   if (!match.Matched()) return false;
   const MatchResults::Impl& impl = match.Internals();
+  unsigned abandonCode = 0;
   if (IsPlainFormat(format) || IsWholeMatchFormat(format))
-    return AppendFormatted(impl, format, Regex(), out);
+    return AppendFormatted(impl, format, Regex(), out, abandonCode);
   // The format takes its character traits from an expression; an empty one imbued with
   // `locale` carries them.
   Regex traitsCarrier;
   traitsCarrier.imbue(locale);
-  const bool done = AppendFormatted(impl, format, traitsCarrier, out);
+  const bool done = AppendFormatted(impl, format, traitsCarrier, out, abandonCode);
   if (!done) out.clear();
   return done;
 }

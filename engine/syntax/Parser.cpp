@@ -374,6 +374,11 @@ class Parser {
         Items.push_back(Add(NodeKind::BackReference, token.Value));
         return true;
       case Tok::BracketOpen:
+        if (Assertion edge; WordEdgeBracket(at, edge)) {
+          Items.push_back(Add(NodeKind::Assertion, static_cast<std::uint32_t>(edge)));
+          At = at + WordEdgeBracketLength;
+          return true;
+        }
         return ReadBracket(at);
       case Tok::Caret:
         if (!BasicContext() || BranchEmpty())
@@ -489,6 +494,23 @@ class Parser {
     if (stop == Stop::Bad || !hasMin || tooLarge || min > max) return Fail(Error::BadBrace, open);
     At = p + (escaped ? 2 : 1);
     return true;
+  }
+
+  // "[[:<:]]" and "[[:>:]]", whole, are the start and the end of a word (as \< and \>); they
+  // are read where [:class:] is, and nothing else in brackets is an assertion.
+  static constexpr std::ptrdiff_t WordEdgeBracketLength = 7;
+  bool WordEdgeBracket(const char* open, Assertion& edge) const {
+    if (!Has(SyntaxBits::CharacterClasses) || Last - open < WordEdgeBracketLength) return false;
+    const auto length = static_cast<std::size_t>(WordEdgeBracketLength);
+    if (std::memcmp(open, "[[:<:]]", length) == 0) {
+      edge = Assertion::WordStart;
+      return true;
+    }
+    if (std::memcmp(open, "[[:>:]]", length) == 0) {
+      edge = Assertion::WordEnd;
+      return true;
+    }
+    return false;
   }
 
   // A bracket expression whose [ is at `open`; moves At past its ].

@@ -16,6 +16,7 @@
 //   (up to FF); any other escaped letter or digit that the word gives no meaning is an error;
 //   an escaped digit that is no back-reference is that digit; other escaped characters stand
 //   for themselves.
+// - "[[:<:]]" and "[[:>:]]" (with CharacterClasses), whole, are the assertions \< and \>.
 // - Bracket expressions: a leading ] (after any ^) is a member; - is a member first, last or as
 //   a range's end; [:class:] (with CharacterClasses), [=e=] and [.c.] up to their own closing
 //   pair; a range may not start or end with a class or an equivalence class, nor run on into

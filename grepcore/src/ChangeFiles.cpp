@@ -4,6 +4,7 @@
 #include "EventSlots.h"
 #include "MatchInfo.h"
 #include "Regularexpressiontlsstack.h"
+#include "common/Abandonment.h"
 #include "common/ChangeRun.h"
 #include "engine/FileSearch.h"
 
@@ -14,6 +15,7 @@ unsigned int RegularExpression::ChangeFiles() {
   // run's gathered file and problem list: it is refused and changes nothing.
   if (!MergeSaveStack.empty()) return 0;
   ChangeFilesErrors.clear();
+  AbandonReason.clear();
   if (FormatString.empty()) return 0;
   GrepEngine::FileSearch search;
   if (!Common::PrepareFileSearch(search, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive)))
@@ -28,6 +30,7 @@ unsigned int RegularExpression::ChangeFiles() {
       Common::ChangeRunSearch{search, &MergeFilesCallback, FilesToMatch, DirectoryRecursion},
       Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save,
       TLSStack, this, side);
+  AbandonReason = Common::AbandonedFilesReason(search);
   return ChangeCount;
 }
 

@@ -1,12 +1,14 @@
 // GrepFiles and FindFiles: the file search over FilesToMatch, its events fired through the
 // thread's instance stack.
 #include "Regularexpressiontlsstack.h"
+#include "common/Abandonment.h"
 #include "common/ChangeRun.h"
 #include "engine/FileSearch.h"
 
 namespace RegexClass {
 
 unsigned int RegularExpression::GrepFiles() {
+  AbandonReason.clear();
   return Common::FileOperation(
       TLSStack, this, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive),
       [this] {
@@ -15,11 +17,15 @@ unsigned int RegularExpression::GrepFiles() {
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
         search.LeaveWorkingFiles(LeaveWorkingFiles);
-        return search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        const unsigned count =
+            search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        AbandonReason = Common::AbandonedFilesReason(search);
+        return count;
       });
 }
 
 unsigned int RegularExpression::FindFiles() {
+  AbandonReason.clear();
   return Common::FileOperation(
       TLSStack, this, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive),
       [this] {
@@ -28,7 +34,10 @@ unsigned int RegularExpression::FindFiles() {
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
         search.LeaveWorkingFiles(LeaveWorkingFiles);
-        return search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        const unsigned count =
+            search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        AbandonReason = Common::AbandonedFilesReason(search);
+        return count;
       });
 }
 

@@ -15,13 +15,15 @@ void RegularExpression::Format(std::string& result) const {
 
 void RegularExpression::Merge(std::string& result) {
   result.clear();
+  AbandonReason.clear();
   if (FormatString.empty() || StringToMatch.empty()) return;
   if (ParseExpression() != 0) return;
   if (HasHandler(OnMerging, OnMergingClosure) || HasHandler(OnMergingView, OnMergingViewClosure)) {
     MergeWithHandler(result);
     return;
   }
-  Common::PlainMerge(*CompiledExpression, StringToMatch, FormatString, MergeCopy, GetMatchFlags(), result);
+  Common::PlainMerge(*CompiledExpression, StringToMatch, FormatString, MergeCopy, GetMatchFlags(), result,
+                     AbandonReason);
 }
 
 // Each match goes to the handler first; a refused match stays as it is and ends the run.
@@ -45,7 +47,7 @@ void RegularExpression::MergeWithHandler(std::string& result) {
   };
   auto format = [this](std::string& replacement) { Format(replacement); };
   Common::MergeWithStep(*CompiledExpression, StringToMatch, MergeCopy, GetMatchFlags(), MergeOutput,
-                        MergePosition, [&](const Common::MergeRun& run, const GrepEngine::MatchResults& match) {
+                        MergePosition, AbandonReason, [&](const Common::MergeRun& run, const GrepEngine::MatchResults& match) {
                           return Common::MergeMatchStep(run, CurrentGrepMatch, match, fire, format);
                         });
   // The working output is not read after the run: handed over, not copied.

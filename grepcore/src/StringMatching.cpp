@@ -21,12 +21,13 @@ bool RegularExpression::Search() {
 bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain,
                                  const MatchEventClosure& bound, MatchViewEvent plainView,
                                  const MatchViewEventClosure& boundView) {
+  AbandonReason.clear();
   if (ParseExpression() != 0) return false;
   const Common::StringMatchKind kind = !anchored ? Common::StringMatchKind::Search
                                        : wholeText ? Common::StringMatchKind::MatchAll
                                                    : Common::StringMatchKind::Match;
   return Common::StringMatchOperation(
-      *CompiledExpression, StringToMatch, kind, GetMatchFlags(), CurrentMatch,
+      *CompiledExpression, StringToMatch, kind, GetMatchFlags(), CurrentMatch, AbandonReason,
       [&](const GrepEngine::MatchResults& match) {
         if (HasHandler(plain, bound))
           Fire(plain, bound, this, GetMatchingInformation(), match.Line(), match.LineStart());
@@ -40,6 +41,7 @@ bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain
 }
 
 unsigned int RegularExpression::Grep() {
+  AbandonReason.clear();
   if (StringToMatch.empty()) return 0;
   if (ParseExpression() != 0) return 0;
   // Handlers installed during the run are not used by it.
@@ -62,7 +64,7 @@ unsigned int RegularExpression::Grep() {
     }
   };
   return Common::GrepText(*CompiledExpression, StringToMatch, GetMatchFlags(),
-                          HasHandler(plain, bound) || HasHandler(plainView, boundView),
+                          HasHandler(plain, bound) || HasHandler(plainView, boundView), AbandonReason,
                           [&](const GrepEngine::MatchResults& match) {
                             return Common::GrepMatchStep(CurrentGrepMatch, match, fire);
                           });
@@ -75,5 +77,9 @@ REMatchInfo RegularExpression::GetMatchingInformation() const {
 }
 
 void RegularExpression::ResetMatches() { CurrentMatch.reset(); }
+
+bool RegularExpression::LastOperationAbandoned() const { return !AbandonReason.empty(); }
+
+std::string RegularExpression::GetAbandonReason() const { return AbandonReason; }
 
 }  // namespace RegexClass

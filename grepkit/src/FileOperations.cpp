@@ -2,6 +2,7 @@
 // instance stack; file events carry the engine's own positions.
 #include "Regularexpressiontlsstack.h"
 #include "Texts.h"
+#include "common/Abandonment.h"
 #include "common/ChangeRun.h"
 #include "common/MatchRecords.h"
 #include "engine/FileSearch.h"
@@ -45,6 +46,7 @@ RegularExpressionCustom* TopOfThreadStack() {
 }  // namespace
 
 unsigned int RE::GrepFiles() {
+  AbandonReason.clear();
   RegularExpressionTLSStack* stacks = ThreadStacks();
   if (stacks == nullptr) return 0;  // the package is not started
   return Common::FileOperation(
@@ -54,12 +56,15 @@ unsigned int RE::GrepFiles() {
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
-        return search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion,
-                                flags);
+        const unsigned count = search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(),
+                                                DirectoryRecursion, flags);
+        AbandonReason = Common::AbandonedFilesReason(search);
+        return count;
       });
 }
 
 unsigned int RE::FindFiles() {
+  AbandonReason.clear();
   RegularExpressionTLSStack* stacks = ThreadStacks();
   if (stacks == nullptr) return 0;
   return Common::FileOperation(
@@ -69,8 +74,10 @@ unsigned int RE::FindFiles() {
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
-        return search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion,
-                                flags);
+        const unsigned count = search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(),
+                                                DirectoryRecursion, flags);
+        AbandonReason = Common::AbandonedFilesReason(search);
+        return count;
       });
 }
 
@@ -103,6 +110,7 @@ unsigned int RE::ChangeFiles() {
   // that run's gathered file and problem list: it is refused and changes nothing.
   if (!MergeSaveStack.empty()) return 0;
   ChangeFilesErrors.clear();
+  AbandonReason.clear();
   RegularExpressionTLSStack* stacks = ThreadStacks();
   if (stacks == nullptr || FormatString.empty()) return 0;
   GrepEngine::FileSearch search;
@@ -119,6 +127,7 @@ unsigned int RE::ChangeFiles() {
       Common::ChangeRunSearch{search, &MergeFilesCallback, FilesToMatch, DirectoryRecursion},
       Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save,
       *stacks, this, side);
+  AbandonReason = Common::AbandonedFilesReason(search);
   return ChangeCount;
 }
 

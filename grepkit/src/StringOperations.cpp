@@ -49,21 +49,23 @@ bool RE::Search() {
 }
 
 bool RE::RunMatch(int kind, const MatchEvent& handler) {
+  AbandonReason.clear();
   if (ParseExpression() != 0) return false;
   return Common::StringMatchOperation(
       *CompiledExpression, StringToMatch, static_cast<Common::StringMatchKind>(kind),
-      GetMatchFlags(), CurrentMatch, [&](const GrepEngine::MatchResults& match) {
+      GetMatchFlags(), CurrentMatch, AbandonReason, [&](const GrepEngine::MatchResults& match) {
         if (handler) handler(this, GetMatchingInformation(), match.Line(), match.LineStart());
       });
 }
 
 unsigned int RE::Grep() {
+  AbandonReason.clear();
   if (StringToMatch.empty()) return 0;
   if (ParseExpression() != 0) return 0;
   PredicateClosure = Predicate(this, &RE::GrepCallbackPredicate);
   const Predicate predicate = PredicateClosure;
   return Common::GrepText(*CompiledExpression, StringToMatch, GetMatchFlags(),
-                          static_cast<bool>(OnGrepping),
+                          static_cast<bool>(OnGrepping), AbandonReason,
                           [&](const GrepEngine::MatchResults& match) { return predicate(match); });
 }
 
@@ -83,6 +85,10 @@ REMatchInfo RE::GetMatchingInformation() const {
 
 void RE::ResetMatches() { CurrentMatch.reset(); }
 
+bool RE::LastOperationAbandoned() const { return !AbandonReason.empty(); }
+
+AnsiString RE::GetAbandonReason() const { return ToAnsi(AbandonReason); }
+
 void RE::Format(AnsiString& result) const {
   std::string text;
   Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), FormatString, Locale, text);
@@ -91,19 +97,20 @@ void RE::Format(AnsiString& result) const {
 
 void RE::Merge(AnsiString& result) {
   result = AnsiString();
+  AbandonReason.clear();
   if (FormatString.empty() || StringToMatch.empty()) return;
   if (ParseExpression() != 0) return;
   if (!OnMerging) {
     std::string merged;
     Common::PlainMerge(*CompiledExpression, StringToMatch, FormatString, MergeCopy, GetMatchFlags(),
-                       merged);
+                       merged, AbandonReason);
     result = ToAnsi(std::move(merged));
     return;
   }
   PredicateClosure = Predicate(this, &RE::MergeCallbackPredicate);
   const Predicate predicate = PredicateClosure;
   Common::MergeWithStep(*CompiledExpression, StringToMatch, MergeCopy, GetMatchFlags(), MergeOutput,
-                        MergePosition,
+                        MergePosition, AbandonReason,
                         [&](const Common::MergeRun& run, const GrepEngine::MatchResults& match) {
                           const ServingMerge serving(RunningMerge, run);
                           return predicate(match);

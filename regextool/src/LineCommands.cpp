@@ -54,6 +54,18 @@ bool TakesLineFeed(const REMatchViewInfo& matches) {
   return !matches.empty() && matches[0].MatchString.find('\n') != std::string::npos;
 }
 
+// Keeps the engine's message when it gave up on `re`'s last operation; true once it has.
+bool GaveUp(const RegularExpression& re, std::string& reason) {
+  if (reason.empty() && re.LastOperationAbandoned()) reason = re.GetAbandonReason();
+  return !reason.empty();
+}
+
+// The engine gave up: what it found is not all there is, and nothing found is no answer.
+int GiveUpTrouble(const std::string& reason, std::ostream& err) {
+  err << "regextool: " << reason << '\n';
+  return Trouble;
+}
+
 int ReadTrouble(const LineInput& input, std::ostream& err) {
   err << "regextool: cannot read standard input: " << std::strerror(input.Error()) << '\n';
   return Trouble;
@@ -110,6 +122,7 @@ class LineGrep {
       Re.SetStringToMatch(std::move(text));
       Re.Grep();
       Holding = false;
+      if (GaveUp(Re, Abandon)) return;
       if (!Crossed) {
         for (const HeldMatch& held : Held)
           Print(&held.Matches, nullptr, Where.Line + held.Line - 1, Where.Offset + held.LineStart);
@@ -126,6 +139,7 @@ class LineGrep {
       Re.Search();
     else
       Re.Grep();
+    GaveUp(Re, Abandon);
     ++Where.Line;
     Where.Offset += line.size() + (terminated ? 1 : 0);
   }
@@ -133,6 +147,7 @@ class LineGrep {
   // Once a match took a line feed, blocks would only be searched twice.
   bool Crossed = false;
   unsigned int Count = 0;
+  std::string Abandon;  // the engine's message once it gave up
 
  private:
   void Print(const REMatchInfo* owned, const REMatchViewInfo* views, unsigned int line,
@@ -213,10 +228,12 @@ class LineMerge {
       Re.Merge(Result);
       Re.SetFormatString(Format);
       Re.SetMergeCopy(Copy);
+      if (GaveUp(Re, Abandon)) return;
       Crossed = Result.find('\n') != std::string::npos;
       if (!Crossed) {
         Found = Found || !Result.empty();
         Re.Merge(Result);
+        if (GaveUp(Re, Abandon)) return;
         Out << Result;
         if (lines.back() == '\n' && Copy) Out << '\n';
         return;
@@ -236,14 +253,17 @@ class LineMerge {
       Emptied = false;
     } else {
       Re.Merge(Result);
+      if (GaveUp(Re, Abandon)) return;
       if (!Found) Found = (Copy ? Result != line : !Result.empty()) || Re.Search();
     }
+    if (GaveUp(Re, Abandon)) return;
     Out << Result;
     if (terminated && Copy) Out << '\n';
   }
 
   bool Crossed = false;
   bool Found = false;
+  std::string Abandon;  // the engine's message once it gave up
 
  private:
   void OnSearch(RegularExpression* sender, const REMatchViewInfo&, unsigned int, std::uint64_t) {
@@ -267,9 +287,11 @@ int RunLineGrep(const PatternSettings& settings, const StringCommand& command, L
   LineGrep grep(re, out, command);
   std::string_view lines;
   if (BlocksAreExact(settings, command.Context))
-    while (out && !grep.Crossed && input.NextLines(GrepBlockBytes, lines)) grep.Block(lines);
+    while (out && !grep.Crossed && grep.Abandon.empty() && input.NextLines(GrepBlockBytes, lines))
+      grep.Block(lines);
   bool terminated = false;
-  while (out && input.Next(lines, terminated)) grep.Line(lines, terminated);
+  while (out && grep.Abandon.empty() && input.Next(lines, terminated)) grep.Line(lines, terminated);
+  if (!grep.Abandon.empty()) return GiveUpTrouble(grep.Abandon, err);
   if (input.Error() != 0) return ReadTrouble(input, err);
   return grep.Count != 0 ? Found : NothingFound;
 }
@@ -281,9 +303,11 @@ int RunLineMerge(const PatternSettings& settings, const MergeCommand& command, L
   LineMerge merge(re, out, command);
   std::string_view lines;
   if (BlocksAreExact(settings, false))
-    while (out && !merge.Crossed && input.NextLines(MergeBlockBytes, lines)) merge.Block(lines);
+    while (out && !merge.Crossed && merge.Abandon.empty() && input.NextLines(MergeBlockBytes, lines))
+      merge.Block(lines);
   bool terminated = false;
-  while (out && input.Next(lines, terminated)) merge.Line(lines, terminated);
+  while (out && merge.Abandon.empty() && input.Next(lines, terminated)) merge.Line(lines, terminated);
+  if (!merge.Abandon.empty()) return GiveUpTrouble(merge.Abandon, err);
   if (input.Error() != 0) return ReadTrouble(input, err);
   return merge.Found ? Found : NothingFound;
 }

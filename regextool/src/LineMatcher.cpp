@@ -131,7 +131,9 @@ class LineMatcher::TextRun {
 
   void TestLine(std::uint64_t number, std::size_t start, std::size_t end) {
     std::vector<Span>& spans = Owner.Spans;
-    if (!Owner.Tester.Test(Content.substr(start, end - start), WantSpans ? &spans : nullptr)) return;
+    const bool holds = Owner.Tester.Test(Content.substr(start, end - start), WantSpans ? &spans : nullptr);
+    if (!Owner.Tester.AbandonReason().empty()) Stopped = true;  // the rest cannot be trusted
+    if (!holds || Stopped) return;
     if (!WantSpans) spans.clear();
     if (!Sink(number, start, end, spans)) Stopped = true;
   }
@@ -194,6 +196,8 @@ LineMatcher::LineMatcher(const LinePatterns& patterns) : Patterns(patterns), Tes
 
 void LineMatcher::ScanFiles(const std::string& mask, bool wantSpans, const FileEntry& enter,
                             const MatchingLineSink& sink) {
+  Abandon.clear();
+  Tester.ClearAbandon();
   FilesRun run(*this, wantSpans, enter, sink);
   FileSearch.SetFilesToMatch(mask);
   FileSearch.SetOnGreppingFilesViewClosure(
@@ -201,12 +205,17 @@ void LineMatcher::ScanFiles(const std::string& mask, bool wantSpans, const FileE
   FileSearch.GrepFiles();
   FileSearch.SetOnGreppingFilesViewClosure(RegularExpression::FileMatchViewEventClosure());
   run.Finish();
+  Abandon = FileSearch.GetAbandonReason();
+  if (Abandon.empty()) Abandon = Tester.AbandonReason();
 }
 
 void LineMatcher::Scan(std::string_view text, std::uint64_t firstNumber, bool wantSpans,
                        const MatchingLineSink& sink) {
+  Abandon.clear();
+  Tester.ClearAbandon();
   if (!Patterns.WholeTextUsable()) {
     ScanLines(text, firstNumber, wantSpans, sink);
+    Abandon = Tester.AbandonReason();
     return;
   }
   TextRun run(*this, text, firstNumber, wantSpans, sink);
@@ -217,6 +226,8 @@ void LineMatcher::Scan(std::string_view text, std::uint64_t firstNumber, bool wa
   WholeText.SetOnGreppingViewClosure(RegularExpression::ContinueMatchViewEventClosure());
   WholeText.SetStringToMatch(std::string());  // the text is not kept past its search
   run.Finish();
+  Abandon = WholeText.GetAbandonReason();
+  if (Abandon.empty()) Abandon = Tester.AbandonReason();
 }
 
 void LineMatcher::ScanLines(std::string_view text, std::uint64_t firstNumber, bool wantSpans,
@@ -224,7 +235,9 @@ void LineMatcher::ScanLines(std::string_view text, std::uint64_t firstNumber, bo
   std::uint64_t number = firstNumber;
   for (std::size_t start = 0; start < text.size(); ++number) {
     const std::size_t end = LineEnd(text, start);
-    if (Tester.Test(text.substr(start, end - start), wantSpans ? &Spans : nullptr)) {
+    const bool holds = Tester.Test(text.substr(start, end - start), wantSpans ? &Spans : nullptr);
+    if (!Tester.AbandonReason().empty()) return;
+    if (holds) {
       if (!wantSpans) Spans.clear();
       if (!sink(number, start, end, Spans)) return;
     }

@@ -42,6 +42,11 @@ class LineMatcher {
   void ScanFiles(const std::string& mask, bool wantSpans, const FileEntry& enter,
                  const MatchingLineSink& sink);
 
+  // The engine's message when it gave up during the last Scan (for ScanFiles: "file: message"
+  // for each file it gave up on, one a line); the lines reported are then not all there are.
+  // Empty when it did not.
+  const std::string& AbandonReason() const { return Abandon; }
+
  private:
   class TextRun;
   class FilesRun;
@@ -53,6 +58,7 @@ class LineMatcher {
   RegexClass::RegularExpression WholeText;
   RegexClass::RegularExpression FileSearch;
   std::vector<Span> Spans;
+  std::string Abandon;
 };
 
 }  // namespace RegexTool

@@ -57,6 +57,14 @@ std::string Message(const std::string& path, const std::string& what) {
   return "regextool: " + path + ": " + what + "\n";
 }
 
+// A text the engine gave up on: what it found is not all there is, so only its word is told.
+Outcome AbandonedOutcome(const std::string& path, const std::string& reason) {
+  Outcome outcome;
+  outcome.Err = Message(path, reason);
+  outcome.Trouble = true;
+  return outcome;
+}
+
 // Feeds a report from a matcher: the matching lines, and the lines between them where the
 // report needs every line.
 class ReportFeed {
@@ -145,6 +153,7 @@ class FileSearcher {
                    [&](std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
                      return feed.OnMatching(number, start, end, spans);
                    });
+    if (holdsMatch && !Matcher.AbandonReason().empty()) return AbandonedOutcome(path, Matcher.AbandonReason());
     feed.Finish();
     report.Finish();
     outcome.Selected = Options.FilesWithoutMatch ? report.Selected() == 0 : report.Selected() != 0;
@@ -186,6 +195,11 @@ class FileSearcher {
                         return feed && feed->OnMatching(number, start, end, spans);
                       });
     close();
+    if (!Matcher.AbandonReason().empty()) {
+      // The engine gave up on a file of the batch: each is searched again alone, which names it.
+      for (std::size_t i = 0; i < batch.Count; ++i) outcomes[i] = Search(entries[batch.First + i].Path);
+      return;
+    }
     for (std::size_t i = 0; i < batch.Count; ++i)
       if (!entered[i]) outcomes[i] = Search(entries[batch.First + i].Path, false);
   }
@@ -207,6 +221,7 @@ class FileSearcher {
                        [&](std::uint64_t n, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
                          return feed.OnMatching(n, start, end, spans);
                        });
+      if (!Matcher.AbandonReason().empty()) return AbandonedOutcome(StandardInputName, Matcher.AbandonReason());
       feed.Finish();
       number += static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), '\n')) +
                 (lines.back() != '\n' ? 1 : 0);

@@ -101,7 +101,7 @@ bool LineTester::TestOne(Pattern& pattern, std::string_view line, std::vector<Sp
   }
   if (settings.LineRegexp) {
     pattern.SetText(line, 0, line.size());
-    if (!pattern.Re.MatchAll()) return false;
+    if (!Noted(pattern, pattern.Re.MatchAll())) return false;
     if (spans != nullptr) spans->push_back(Span{0, line.size()});
     return true;
   }
@@ -117,8 +117,8 @@ bool LineTester::TestOne(Pattern& pattern, std::string_view line, std::vector<Sp
     return any;
   }
   pattern.SetText(line, 0, line.size());
-  if (spans == nullptr) return pattern.Re.Search();
-  pattern.Re.Grep();
+  if (spans == nullptr) return Noted(pattern, pattern.Re.Search());
+  Noted(pattern, pattern.Re.Grep() != 0);
   spans->insert(spans->end(), pattern.Found.begin(), pattern.Found.end());
   return !pattern.Found.empty();
 }
@@ -128,7 +128,7 @@ bool LineTester::TestOne(Pattern& pattern, std::string_view line, std::vector<Sp
 bool LineTester::WordAt(Pattern& pattern, std::string_view line, std::size_t from, Span& found) {
   for (std::size_t start = from; start <= line.size(); ++start) {
     pattern.SetText(line, start, line.size());
-    if (!pattern.Re.Search() || pattern.Found.empty()) return false;
+    if (!Noted(pattern, pattern.Re.Search()) || pattern.Found.empty()) return false;
     const Span first{start + pattern.Found[0].Start, start + pattern.Found[0].End};
     start = first.Start;
     if (start != 0 && WordCharacter(line[start - 1])) continue;
@@ -136,13 +136,18 @@ bool LineTester::WordAt(Pattern& pattern, std::string_view line, std::size_t fro
       if (end != line.size() && WordCharacter(line[end])) continue;
       if (end != first.End) {
         pattern.SetText(line, start, end);
-        if (!pattern.Re.MatchAll()) continue;
+        if (!Noted(pattern, pattern.Re.MatchAll())) continue;
       }
       found = Span{start, end};
       return true;
     }
   }
   return false;
+}
+
+bool LineTester::Noted(Pattern& pattern, bool result) {
+  if (Abandon.empty() && pattern.Re.LastOperationAbandoned()) Abandon = pattern.Re.GetAbandonReason();
+  return result;
 }
 
 }  // namespace RegexTool

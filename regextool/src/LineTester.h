@@ -32,14 +32,22 @@ class LineTester {
   // empty ones left out.
   bool Test(std::string_view line, std::vector<Span>* spans);
 
+  // The engine's message when it gave up on a line since the last ClearAbandon() (that line's
+  // answer is then unknown); empty otherwise.
+  const std::string& AbandonReason() const { return Abandon; }
+  void ClearAbandon() { Abandon.clear(); }
+
  private:
   struct Pattern;
   bool TestOne(Pattern& pattern, std::string_view line, std::vector<Span>* spans);
   bool WordAt(Pattern& pattern, std::string_view line, std::size_t from, Span& found);
+  // The result of the operation `pattern` just ran, noting whether the engine gave up on it.
+  bool Noted(Pattern& pattern, bool result);
 
   const LinePatterns& Patterns;
   std::vector<std::unique_ptr<Pattern>> Compiled;
   std::vector<Span> Gathered;
+  std::string Abandon;
 };
 
 }  // namespace RegexTool

@@ -53,6 +53,12 @@ bool Prepare(RegularExpression& re, const PatternSettings& settings, std::ostrea
   return false;
 }
 
+// The engine gave up: what it found is not all there is, and nothing found is no answer.
+int GaveUp(const RegularExpression& re, std::ostream& err) {
+  err << "regextool: " << re.GetAbandonReason() << '\n';
+  return Trouble;
+}
+
 }  // namespace
 
 // `\E` ends a case conversion that never began: it expands to no text.
@@ -83,6 +89,7 @@ int RunStringCommand(const PatternSettings& settings, const StringCommand& comma
       found = re.Grep() != 0;
       break;
   }
+  if (re.LastOperationAbandoned()) return GaveUp(re, err);
   return found ? Found : NothingFound;
 }
 
@@ -97,6 +104,7 @@ int RunMerge(const PatternSettings& settings, const MergeCommand& command, std::
   re.SetMergeCopy(command.Copy);
   std::string result;
   re.Merge(result);
+  if (re.LastOperationAbandoned()) return GaveUp(re, err);
   out << result;
   return re.Grep() != 0 ? Found : NothingFound;
 }

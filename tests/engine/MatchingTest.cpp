@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "MatchFlagTranslation.h"
+#include "ReferenceRoute.h"
+#include "engine/Pattern.h"
 #include "engine/Matching.h"
 #include "engine/OptionWords.h"
 
@@ -458,6 +460,12 @@ TEST(MatchingTest, AnExpressionTheEngineGivesUpOnIsAValue) {
     EXPECT_FALSE(SearchIn(*pattern, run.data(), End(run), M::None, results)) << text;
     EXPECT_TRUE(results.Abandoned()) << text;
     EXPECT_FALSE(results.Matched());
+    // Why: one of the engine's two limits, with its own message.
+    const unsigned why = results.AbandonCode();
+    EXPECT_TRUE(why == boost::regex_constants::error_complexity ||
+                why == boost::regex_constants::error_stack)
+        << text << ": " << why;
+    EXPECT_FALSE(ErrorTextOf(why, std::locale()).empty());
     EXPECT_FALSE(MatchAt(*pattern, run.data(), End(run), M::None, results)) << text;
     EXPECT_TRUE(results.Abandoned()) << text;
 
@@ -470,18 +478,81 @@ TEST(MatchingTest, AnExpressionTheEngineGivesUpOnIsAValue) {
           return true;
         });
     EXPECT_TRUE(outcome.Abandoned) << text;
+    EXPECT_EQ(outcome.AbandonCode, why) << text;
     EXPECT_EQ(outcome.Count, 1u) << text;
     EXPECT_EQ(calls, 1u);
 
     std::string out = "stale";
-    EXPECT_FALSE(MergeInto(*pattern, withHit.data(), End(withHit), "X", true, M::None, out));
+    unsigned mergeWhy = 0;
+    EXPECT_FALSE(MergeInto(*pattern, withHit.data(), End(withHit), "X", true, M::None, out, &mergeWhy));
     EXPECT_EQ(out, "");  // never a partial result
+    EXPECT_EQ(mergeWhy, why) << text;
 
     // The same results object serves again afterwards.
     const std::string easy = "aab";
     EXPECT_TRUE(SearchIn(*pattern, easy.data(), End(easy), M::None, results)) << text;
     EXPECT_FALSE(results.Abandoned());
+    EXPECT_EQ(results.AbandonCode(), 0u);
   }
+}
+
+// A back-reference to a group that took no part fails to match (it is not the empty text),
+// in every operation and under every match word.
+TEST(MatchingTest, ABackReferenceToAGroupThatTookNoPartNeverMatches) {
+  for (const unsigned word : {unsigned{M::None}, unsigned{M::Shortest}}) {
+    const std::string where = word == M::None ? "longest" : "shortest";
+    EXPECT_EQ(Search("0|()0|\\1|0", "aa", word), std::nullopt) << where;
+    EXPECT_EQ(Anchored("0|()0|\\1|0", "aa", word), std::nullopt) << where;
+    EXPECT_TRUE(GrepAll("0|()0|\\1|0", "aa", word).empty()) << where;
+    EXPECT_TRUE(GrepAll("(a)|b\\1", "bb", word).empty()) << where;
+    EXPECT_EQ(Search("(x)?\\1y", "ay", word), std::nullopt) << where;
+    EXPECT_EQ(Search("(b)?a\\1", "aab", word), std::nullopt) << where;
+    EXPECT_EQ(Search("(a)|b\\1", "bb", word), std::nullopt) << where;
+    EXPECT_EQ(Search("(x)?\\1y", "axxy", word), (Seen{1, "xxy"})) << where;
+    // A group that matched the empty text did take part.
+    EXPECT_EQ(Search("(x*)\\1y", "ay", word), (Seen{1, "y"})) << where;
+    std::string merged = "stale";
+    const std::string text = "aa";
+    EXPECT_TRUE(MergeInto(*Compile("0|()0|\\1|0"), text.data(), End(text), "X", true, word, merged));
+    EXPECT_EQ(merged, "aa") << where;
+  }
+  EXPECT_EQ(Search("\\(x\\)*\\1y", "ay", M::None), std::nullopt);
+  MatchResults basic;
+  const std::string text = "ay";
+  EXPECT_FALSE(SearchIn(*Compile("\\(x\\)*\\1y", SyntaxBits::Basic), text.data(), End(text), M::None, basic));
+}
+
+// [[:<:]] and [[:>:]] go wherever \< and \> go, and match where they match.
+TEST(MatchingTest, WordEdgeBracketsMatchWhereTheEscapesDo) {
+  const std::string text = "an apple, a banana; ann_a and\nan";
+  const struct {
+    const char* brackets;
+    const char* escapes;
+  } pairs[] = {
+      {"[[:<:]]an", "\\<an"},
+      {"an[[:>:]]", "an\\>"},
+      {"[[:<:]]a[a-z]*[[:>:]]", "\\<a[a-z]*\\>"},
+      {"[[:<:]]", "\\<"},
+      {"[[:>:]]|a", "\\>|a"},
+      {"(a|b)[[:>:]]", "(a|b)\\>"},
+  };
+  for (const auto& pair : pairs) {
+    for (const unsigned word : {unsigned{M::None}, unsigned{M::Shortest}, unsigned{M::NotBeginningOfWord},
+                                unsigned{M::NotEndOfWord}}) {
+      const std::string where = std::string(pair.brackets) + " under " + std::to_string(word);
+      EXPECT_EQ(GrepAll(pair.brackets, text, word), GrepAll(pair.escapes, text, word)) << where;
+      EXPECT_EQ(PlannedRoute(*Compile(pair.brackets), word, text.data(), End(text)),
+                PlannedRoute(*Compile(pair.escapes), word, text.data(), End(text)))
+          << where;
+    }
+  }
+  EXPECT_EQ(GrepAll("[[:<:]]an[[:>:]]", text),
+            (std::vector<Seen>{{0, "an"}, {static_cast<std::int64_t>(text.size()) - 2, "an"}}));
+  const auto basic = Compile("[[:<:]]a\\{2\\}", SyntaxBits::Basic);
+  const std::string aa = "baa aa";
+  MatchResults results;
+  ASSERT_TRUE(SearchIn(*basic, aa.data(), End(aa), M::None, results));
+  EXPECT_EQ(results.Sub(0).Position, 4);
 }
 
 TEST(MatchingTest, PatternsThatDefeatBacktrackingAreAnsweredByTheDfa) {

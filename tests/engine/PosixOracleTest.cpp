@@ -78,6 +78,11 @@ TEST(PosixOracleTest, OwnCasesAgreeWithTheSystemMatcher) {
       {true, "a)", "a)"},                     {true, "a}", "a}"},
       {true, "(ab|a)(bc|c)", "abc"},          {true, "^$", ""},
       {true, "a\\{", "a{"},                   {true, "(a|)b", "b"},
+      // A back-reference to a group that took no part does not match, not even emptily.
+      {true, "(x)?\\1y", "ay"},              {true, "(b)?a\\1", "aab"},
+      {true, "(a)?\\1b", "aab"},             {true, "(a*)*\\1b", "b"},
+      {true, "(x)*\\1y", "xxy"},             {false, "\\(x\\)*\\1y", "ay"},
+      {false, "\\(a\\)*\\1b", "aab"},
   };
   for (const Case& c : cases) ExpectSameAsSystem(c.pattern, c.text, c.extended);
 }
@@ -202,7 +207,7 @@ TEST(PosixOracleTest, ErrorsAgreeWithTheSystemMatcher) {
       {true, "[a"},         {true, "[[:alpha:]"},    {true, "[]"},
       {true, "[a-z-0]"},    {true, "[[:alpha:]-z]"}, {true, "[[=a=]-z]"},
       {true, "[b-a]"},      {false, "[z-a]"},        {true, "[[:foo:]]"},
-      {true, "[[:<:]]"},    {true, "[[.NIL.]]"},     {true, "[[=aleph=]]"},
+      {true, "[[:<:]x]"},   {true, "[[.NIL.]]"},     {true, "[[=aleph=]]"},
       {true, "[[.ab.]]"},   {true, "a\\"},           {false, "\\"},
   };
   for (const Case& c : cases) {
@@ -211,6 +216,30 @@ TEST(PosixOracleTest, ErrorsAgreeWithTheSystemMatcher) {
     ASSERT_FALSE(theirs.compiled) << c.pattern;
     EXPECT_EQ(compiled->ErrorCode(), static_cast<unsigned>(theirs.error))
         << (c.extended ? "ERE \"" : "BRE \"") << c.pattern << "\"";
+  }
+}
+
+// Where this toolkit reads more than the C library: the whole brackets [[:<:]] and [[:>:]] are
+// the start and end of a word (the C library knows no such class), so they match where \< and
+// \> do in the C library.
+TEST(PosixOracleTest, WordEdgeBracketsMatchAsTheSystemsWordEscapes) {
+  const struct {
+    const char* brackets;
+    const char* escapes;
+    const char* text;
+  } cases[] = {
+      {"[[:<:]]b", "\\<b", "ab b"},        {"a[[:>:]]", "a\\>", "aa ab a"},
+      {"[[:<:]](a|b)+[[:>:]]", "\\<(a|b)+\\>", "xab ba"},
+      {"[[:>:]]a", "\\>a", "a a"},         {"[[:<:]]", "\\<", " ab"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FALSE(SyntaxTest::SystemSearch(c.brackets, c.text, true).compiled) << c.brackets;
+    const SyntaxTest::OracleResult theirs = SyntaxTest::SystemSearch(c.escapes, c.text, true);
+    ASSERT_TRUE(theirs.compiled) << c.escapes;
+    const auto compiled = SyntaxTest::Compile(c.brackets, S::Extended);
+    ASSERT_FALSE(compiled->Failed()) << c.brackets;
+    EXPECT_EQ(Show(SyntaxTest::Search(*compiled, c.text)), Show(theirs.spans))
+        << c.brackets << " on \"" << c.text << "\"";
   }
 }
 

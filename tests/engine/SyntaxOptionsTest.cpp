@@ -366,7 +366,7 @@ TEST(SyntaxOptionsTest, ErrorsKeepBoostsCodes) {
       {S::Normal, "a{}", rc::error_badbrace},
       {S::Normal, "\\Qa\\E", rc::error_escape},
       {S::Normal, "[\\b]", rc::error_escape},
-      {S::Normal, "[[:<:]]a", rc::error_ctype},
+      {S::Normal, "[[:<:]x]a", rc::error_ctype},
       {S::Normal, "[[.nosuch.]]", rc::error_collate},
   };
   for (const Case& c : cases) {

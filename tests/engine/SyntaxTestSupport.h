@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "MatchFlagTranslation.h"
 #include "PatternImpl.h"
 #include "engine/Matching.h"
 #include "engine/Pattern.h"
@@ -26,12 +27,13 @@ inline std::shared_ptr<const GrepEngine::Pattern> Compile(const std::string& pat
                                       std::locale::classic());
 }
 
-// The whole match and every group by Boost's expression alone (Boost's groups), or empty when
-// nothing matched.
+// The whole match and every group by Boost's expression alone (Boost's groups) under the
+// toolkit's flags for the default match word, or empty when nothing matched.
 inline Spans BoostSearch(const GrepEngine::Pattern& pattern, const std::string& text) {
   boost::match_results<std::string::const_iterator> m;
   Spans spans;
-  if (!boost::regex_search(text.begin(), text.end(), m, pattern.Internals().Expression))
+  const auto flags = GrepEngine::AsMatchFlags(GrepEngine::TranslateMatchFlags(0));
+  if (!boost::regex_search(text.begin(), text.end(), m, pattern.Internals().Expression, flags))
     return spans;
   for (std::size_t i = 0; i < m.size(); ++i) {
     if (m[i].matched)

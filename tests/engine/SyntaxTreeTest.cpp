@@ -236,11 +236,35 @@ Error Checked(const std::string& pattern, unsigned word,
   return Syntax::ResolveBrackets(tree, word, locale);
 }
 
+// The whole brackets [[:<:]] and [[:>:]] are the word's start and end wherever [:class:] is
+// read; without CharacterClasses they are a bracket and a ']' as any other [[:x:]].
+TEST(SyntaxTreeTest, WordEdgeBracketsAreTheWordAssertions) {
+  const ShapeCase cases[] = {
+      {S::Normal, "[[:<:]]a[[:>:]]", "(cat \\< 'a' \\>)"},
+      {S::Extended, "[[:<:]]a|b[[:>:]]", "(alt (cat \\< 'a') (cat 'b' \\>))"},
+      {S::Basic, "\\([[:<:]]a\\)[[:>:]]", "(cat (group 1 (cat \\< 'a')) \\>)"},
+      {S::Normal | S::CaseInsensitive, "[[:>:]]", "\\>"},
+      {S::Extended & ~S::CharacterClasses, "[[:<:]]", "(cat [\\[:<:] ']')"},
+      // Only the whole bracket: a class among other members stays a class.
+      {S::Normal, "[[:<:]x]", "[[:<:]x]"},
+      {S::Normal, "[^[:>:]]", "[^[:>:]]"},
+      {S::Literals, "[[:<:]]", "(cat '[' '[' ':' '<' ':' ']' ']')"},
+  };
+  ExpectShapes(cases);
+  // Anchors are not repeated, whichever way they are written.
+  EXPECT_EQ(Parse("[[:<:]]*", S::Normal).Failure, Error::BadRepeat);
+  EXPECT_EQ(Parse("a[[:>:]]{2}", S::Extended).Failure, Error::BadRepeat);
+  // A class named "<" among other members is still no class of the locale.
+  EXPECT_EQ(Checked("[[:<:]x]", S::Normal), Error::ClassName);
+  EXPECT_EQ(Checked("[a[:>:]]", S::Extended), Error::ClassName);
+  EXPECT_EQ(Checked("[[:<:]]", S::Basic), Error::None);
+}
+
 TEST(SyntaxTreeTest, TheLocaleChecksNamesAndTheOrderOfRanges) {
   EXPECT_EQ(Checked("[[:alpha:][:digit:]\\w]", S::Normal), Error::None);
   EXPECT_EQ(Checked("[[:foo:]]", S::Normal), Error::ClassName);
   EXPECT_EQ(Checked("[[::]]", S::Normal), Error::ClassName);
-  EXPECT_EQ(Checked("[[:<:]]", S::Normal), Error::ClassName) << "not the engine's word start";
+  EXPECT_EQ(Checked("[[:<:]x]", S::Normal), Error::ClassName) << "a word edge only as a whole bracket";
   EXPECT_EQ(Checked("[[:^alpha:]]", S::Normal), Error::ClassName) << "no negated class names";
   EXPECT_EQ(Checked("[[.hyphen.][.a.]]", S::Normal), Error::None);
   EXPECT_EQ(Checked("[[.nosuchname.]]", S::Normal), Error::Collate);

@@ -229,6 +229,12 @@ TEST_F(ChangeFilesTest, AnAbandonedSearchLeavesItsFileAsItWas) {
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0].Problem, RE::SearchAbandoned);
   EXPECT_EQ(problems[0].FileName, dir / "a.txt");
+  // The object says so too, as after any operation the engine gave up on.
+  EXPECT_TRUE(re.LastOperationAbandoned());
+  EXPECT_EQ(re.GetAbandonReason().rfind(dir / "a.txt" + ": ", 0), 0u) << re.GetAbandonReason();
+  dir.Write("a.txt", "b");
+  EXPECT_EQ(re.ChangeFiles(), 1u);
+  EXPECT_FALSE(re.LastOperationAbandoned());
 }
 
 struct Nester {

@@ -86,6 +86,32 @@ TEST_F(FileGrepTest, CountsWithoutHandlers) {
   EXPECT_EQ(re.FindFiles(), 3u);
 }
 
+// A file the engine gives up on is passed over; the run goes on, and the object names it.
+TEST_F(FileGrepTest, AFileTheEngineGivesUpOnIsNamedAfterTheRun) {
+  dir.Write("a.txt", "b" + std::string(2000, 'a') + "cb");
+  dir.Write("b.txt", "b b");
+  dir.Write("c.txt", "b" + std::string(2000, 'a') + "cb");
+  RE re;
+  Prepare(re, "(a*)*b\\1", "*.txt");
+  EXPECT_EQ(re.GrepFiles(), 4u) << "the first match of a.txt and of c.txt, and b.txt's two";
+  EXPECT_TRUE(re.LastOperationAbandoned());
+  const std::string reason = re.GetAbandonReason();
+  const std::size_t newline = reason.find('\n');
+  ASSERT_NE(newline, std::string::npos) << reason;
+  EXPECT_EQ(reason.substr(0, newline).rfind(dir / "a.txt" + ": ", 0), 0u) << reason;
+  EXPECT_EQ(reason.substr(newline + 1).rfind(dir / "c.txt" + ": ", 0), 0u) << reason;
+  EXPECT_EQ(re.FindFiles(), 3u);
+  EXPECT_FALSE(re.LastOperationAbandoned()) << "each file's first match settles it";
+  dir.Write("d.log", std::string(2000, 'a') + "db");
+  Prepare(re, "(a*)*\\1b", "d.log");
+  EXPECT_EQ(re.FindFiles(), 0u) << "given up before the match";
+  EXPECT_EQ(re.GetAbandonReason().rfind(dir / "d.log" + ": ", 0), 0u) << re.GetAbandonReason();
+  Prepare(re, "b", "b.txt");
+  EXPECT_EQ(re.GrepFiles(), 2u);
+  EXPECT_FALSE(re.LastOperationAbandoned());
+  EXPECT_EQ(re.GetAbandonReason(), "");
+}
+
 TEST_F(FileGrepTest, NothingToDoMeansNoEventAndNoCompile) {
   dir.Write("a", "x");
   RE re;

@@ -230,6 +230,74 @@ TEST(StringMatching, AnAbandonedExpressionIsAValue) {
   EXPECT_NO_THROW(re.Grep());
 }
 
+// A give-up is no "no match": the value stays what it was (false, the matches before, an empty
+// merge), and the object says that the engine gave up and why until its next operation.
+TEST(StringMatching, AnAbandonedOperationSaysSoAndWhy) {
+  const std::string hard = "b" + std::string(2000, 'a');
+  RE re = With("(a*)*b\\1", hard);
+  EXPECT_FALSE(re.LastOperationAbandoned()) << "nothing ran yet";
+  EXPECT_EQ(re.GetAbandonReason(), "");
+  re.SetStringToMatch(std::string(2000, 'a'));
+  EXPECT_FALSE(re.Search());
+  EXPECT_TRUE(re.LastOperationAbandoned());
+  const std::string reason = re.GetAbandonReason();
+  EXPECT_NE(reason.find("complexity"), std::string::npos) << reason;
+  EXPECT_FALSE(re.Match());
+  EXPECT_TRUE(re.LastOperationAbandoned());
+  EXPECT_FALSE(re.MatchAll());
+  EXPECT_EQ(re.GetAbandonReason(), reason);
+
+  re.SetStringToMatch(hard);
+  EXPECT_EQ(re.Grep(), 1u) << "the match before the engine gave up";
+  EXPECT_TRUE(re.LastOperationAbandoned());
+  re.SetFormatString("X");
+  re.SetMergeCopy(true);
+  std::string merged = "stale";
+  re.Merge(merged);
+  EXPECT_EQ(merged, "") << "never a partial merge";
+  EXPECT_TRUE(re.LastOperationAbandoned());
+  Recorder recorder;
+  re.SetOnMergingClosure(RE::ContinueMatchEventClosure(&recorder, &Recorder::OnGrep));
+  merged = "stale";
+  re.Merge(merged);
+  EXPECT_EQ(merged, "") << "nor with a handler";
+  EXPECT_EQ(re.GetAbandonReason(), reason);
+
+  // A copy starts afresh; the next operation that is decided clears it.
+  const RE copy(re);
+  EXPECT_FALSE(copy.LastOperationAbandoned());
+  re.SetStringToMatch("aab");
+  EXPECT_TRUE(re.Search());
+  EXPECT_FALSE(re.LastOperationAbandoned());
+  EXPECT_EQ(re.GetAbandonReason(), "");
+  re.SetStringToMatch(std::string(2000, 'a'));
+  EXPECT_FALSE(re.Search());
+  re.SetExpression("a(");
+  EXPECT_FALSE(re.Search()) << "a pattern that does not compile";
+  EXPECT_FALSE(re.LastOperationAbandoned());
+}
+
+// A back-reference to a group that took no part does not match the empty text.
+TEST(StringMatching, ABackReferenceToAnUnsetGroupFails) {
+  RE re = With("0|()0|\\1|0", "aa");
+  Recorder recorder;
+  re.SetOnGreppingClosure(RE::ContinueMatchEventClosure(&recorder, &Recorder::OnGrep));
+  EXPECT_FALSE(re.Search());
+  EXPECT_FALSE(re.Match());
+  EXPECT_EQ(re.Grep(), 0u);
+  EXPECT_TRUE(recorder.calls.empty());
+  re.SetFormatString("X");
+  re.SetMergeCopy(true);
+  std::string merged;
+  re.Merge(merged);
+  EXPECT_EQ(merged, "aa");
+  re.SetExpression("(x)?\\1y");
+  re.SetStringToMatch("ay xy");
+  EXPECT_EQ(re.Grep(), 0u);
+  re.AddMatchOption(RE::MatchShortest);
+  EXPECT_FALSE(re.Search());
+}
+
 TEST(StringMatching, MatchOptionsReachTheEngine) {
   RE re = With("^b", "a\nb");
   EXPECT_TRUE(re.Search());

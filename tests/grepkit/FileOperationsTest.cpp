@@ -66,6 +66,26 @@ TEST(ComponentFileGrep, FindFilesAndAStoppingHandler) {
   EXPECT_EQ(re.GrepFiles(), 0u);
 }
 
+TEST(ComponentFileGrep, AFileTheEngineGivesUpOnIsNamedAfterTheRun) {
+  TemporaryDirectory dir;
+  dir.Write("a.txt", "b" + std::string(2000, 'a') + "cb");
+  dir.Write("b.txt", "b");
+  RE re(nullptr);
+  re.SetExpression("(a*)*b\\1");
+  re.SetFilesToMatch((dir / "*.txt").c_str());
+  EXPECT_EQ(re.GrepFiles(), 2u);
+  EXPECT_TRUE(re.LastOperationAbandoned());
+  const std::string reason = re.GetAbandonReason().ToString();
+  EXPECT_EQ(reason.rfind(dir / "a.txt" + ": ", 0), 0u) << reason;
+  EXPECT_EQ(reason.find('\n'), std::string::npos) << "one file";
+  re.SetFormatString("X");
+  EXPECT_EQ(re.ChangeFiles(), 1u);
+  EXPECT_EQ(re.GetAbandonReason().ToString(), reason);
+  re.SetFilesToMatch((dir / "b.txt").c_str());
+  EXPECT_EQ(re.FindFiles(), 0u) << "b.txt was changed";
+  EXPECT_FALSE(re.LastOperationAbandoned());
+}
+
 TEST(ComponentChangeFiles, ReplacesMatchesAndReportsEnginePositions) {
   TemporaryDirectory dir;
   const std::string a = dir.Write("a.txt", "one two one");

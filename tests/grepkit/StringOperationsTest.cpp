@@ -146,6 +146,37 @@ INSTANTIATE_TEST_SUITE_P(Cases, ComponentMergeTest,
                                            MergeCase{"x1y2z3", "#", true, 2, "x#y2z3"},
                                            MergeCase{"x1y2z3", "#", false, 2, "#"}));
 
+// The engine's give-up is told apart from "no match", as in the pattern class, and a
+// back-reference to a group that took no part does not match.
+TEST(ComponentStringOperations, AnAbandonedOperationSaysSoAndWhy) {
+  RE re(nullptr);
+  re.SetExpression("(a*)*b\\1");
+  re.SetStringToMatch(std::string(2000, 'a').c_str());
+  EXPECT_FALSE(re.LastOperationAbandoned());
+  EXPECT_FALSE(re.Search());
+  EXPECT_TRUE(re.LastOperationAbandoned());
+  const std::string reason = re.GetAbandonReason().ToString();
+  EXPECT_NE(reason.find("complexity"), std::string::npos) << reason;
+  re.SetStringToMatch(("b" + std::string(2000, 'a')).c_str());
+  EXPECT_EQ(re.Grep(), 1u);
+  EXPECT_EQ(re.GetAbandonReason().ToString(), reason);
+  re.SetFormatString("X");
+  AnsiString merged("stale");
+  re.Merge(merged);
+  EXPECT_TRUE(merged.IsEmpty());
+  EXPECT_TRUE(re.LastOperationAbandoned());
+  re.SetStringToMatch("aab");
+  EXPECT_TRUE(re.Match());
+  EXPECT_FALSE(re.LastOperationAbandoned());
+  EXPECT_TRUE(re.GetAbandonReason().IsEmpty());
+
+  re.SetExpression("0|()0|\\1|0");
+  re.SetStringToMatch("aa");
+  EXPECT_FALSE(re.Search());
+  EXPECT_EQ(re.Grep(), 0u);
+  EXPECT_FALSE(re.LastOperationAbandoned());
+}
+
 TEST(ComponentMerge, NothingWithoutFormatTextOrPattern) {
   RE re(nullptr);
   AnsiString out("stale");

@@ -169,6 +169,66 @@ TEST_F(FileSearch, ThreadsKeepTheOrderOfOneThread) {
   EXPECT_EQ(Run({"find-files", "-j", "3", "line", "many"}).Out, Run({"find-files", "-j", "1", "line", "many"}).Out);
 }
 
+// grep exits 2 when it could not search a file; a file the engine gave up on is such a file,
+// never one without a match.
+TEST_F(FileSearch, AFileTheEngineGivesUpOnIsNamedWithExitTwo) {
+  const std::string hard = std::string(2000, 'a') + "db\n";
+  Tree.Write("hard.txt", hard);
+  const ToolResult counted = Run({"grep-files", "-c", "(a*)*\\1b", "hard.txt", "b.log"});
+  EXPECT_EQ(counted.Status, 2);
+  EXPECT_EQ(counted.Out, "b.log:0\n") << "no count for the file it gave up on";
+  EXPECT_THAT(counted.Err, HasSubstr("regextool: hard.txt: The complexity of matching"));
+  // Files walked in a directory go to the file search together: the one given up on is named.
+  Tree.Write("walk/a.txt", "b\n");
+  Tree.Write("walk/b.txt", hard);
+  Tree.Write("walk/c.txt", "ab\n");
+  for (const char* threads : {"1", "2"}) {
+    const ToolResult walked = Run({"grep-files", "-j", threads, "(a*)*\\1b", "walk"});
+    EXPECT_EQ(walked.Status, 2);
+    EXPECT_EQ(walked.Out, "walk/a.txt:b\nwalk/c.txt:ab\n");
+    EXPECT_THAT(walked.Err, HasSubstr("regextool: walk/b.txt: The complexity"));
+    EXPECT_THAT(walked.Err, Not(HasSubstr("walk/a.txt")));
+  }
+  ToolTest::ToolRun input;
+  input.Arguments = {"grep-files", "-w", "(a*)*\\1b", "-"};
+  input.Input = hard;
+  input.WorkingDirectory = Tree.Path();
+  const ToolResult read = ToolTest::RunTool(input);
+  EXPECT_EQ(read.Status, 2);
+  EXPECT_THAT(read.Err, HasSubstr("regextool: (standard input): The complexity"));
+  EXPECT_EQ(Run({"grep-files", "-c", "(a*)*\\1b", "walk/a.txt"}).Out, "1\n");
+}
+
+// A back-reference to a group that took no part matches nothing, not the empty text.
+TEST_F(FileSearch, ABackReferenceToAnUnsetGroupSelectsNothing) {
+  Tree.Write("aa.txt", "aa\n");
+  for (const char* syntax : {"normal", "extended"}) {
+    const ToolResult result = Run({"grep-files", "--syntax", syntax, "0|()0|\\1|0", "aa.txt"});
+    EXPECT_EQ(result.Status, 1) << syntax;
+    EXPECT_EQ(result.Out, "") << syntax;
+  }
+  ToolTest::ToolRun input;
+  input.Arguments = {"grep-files", "--syntax", "extended", "0|()0|\\1|0", "-"};
+  input.Input = "aa\n";
+  input.WorkingDirectory = Tree.Path();
+  EXPECT_EQ(ToolTest::RunTool(input).Status, 1);
+  EXPECT_EQ(Run({"grep-files", "-c", "--syntax", "basic", "\\(x\\)*\\1y", "aa.txt"}).Out, "0\n");
+}
+
+// [[:<:]] and [[:>:]] are the start and the end of a word in every syntax and every route.
+TEST_F(FileSearch, WordEdgeBracketsAreWordEdges) {
+  Tree.Write("words/one.txt", "an apple\nsnap\nape\n");
+  Tree.Write("words/two.txt", "grape\napt\n");
+  for (const char* syntax : {"normal", "extended"})
+    EXPECT_EQ(Run({"grep-files", "--syntax", syntax, "[[:<:]]ap", "words"}).Out,
+              "words/one.txt:an apple\nwords/one.txt:ape\nwords/two.txt:apt\n")
+        << syntax;
+  EXPECT_EQ(Run({"grep-files", "--syntax", "basic", "ap[[:>:]]", "words"}).Out, "words/one.txt:snap\n");
+  EXPECT_EQ(Run({"grep-files", "-c", "[[:<:]]ap[a-z]*[[:>:]]", "words/one.txt"}).Out, "2\n");
+  EXPECT_EQ(Run({"find-files", "[[:<:]]gr", "words"}).Out, "words/two.txt\n");
+  EXPECT_EQ(Run({"grep-files", "-o", "[[:<:]]a[a-z]", "words/one.txt"}).Out, "an\nap\nap\n");
+}
+
 TEST_F(FileSearch, SyntaxReachesTheFileCommands) {
   Tree.Write("braces.txt", "aa\na{2}\n");
   EXPECT_EQ(Run({"grep-files", "--syntax", "basic", "a\\{2\\}", "braces.txt"}).Out, "aa\n");

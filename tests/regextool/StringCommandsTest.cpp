@@ -41,6 +41,19 @@ TEST(ExitStatus, BadPatternPrintsTheEnginesMessage) {
   EXPECT_EQ(result.Out, "");
 }
 
+TEST(ExitStatus, AnExpressionTheEngineGivesUpOnIsNoNothingFound) {
+  const std::string hard = std::string(2000, 'a') + "db";
+  for (const char* command : {"search", "grep", "match"}) {
+    const ToolTest::ToolResult result = RunTool({command, "(a*)*\\1b", hard});
+    EXPECT_EQ(result.Status, 2) << command;
+    EXPECT_THAT(result.Err, HasSubstr("regextool: The complexity")) << command;
+  }
+  const ToolTest::ToolResult merged = RunTool({"merge", "(a*)*\\1b", "X", hard});
+  EXPECT_EQ(merged.Status, 2);
+  EXPECT_EQ(merged.Out, "");
+  EXPECT_EQ(RunTool({"search", "(a*)*\\1b", "aab"}).Status, 0);
+}
+
 TEST(ExitStatus, EmptyPatternIsAnError) {
   const ToolTest::ToolResult result = RunTool({"search", "", "text"});
   EXPECT_EQ(result.Status, 2);

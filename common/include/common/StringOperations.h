@@ -1,11 +1,14 @@
 #pragma once
 // The string operations both pattern objects run over StringToMatch: the anchored match and
-// the search, and the grep and the merge whose per-match steps fire the object's events.
+// the search, and the grep and the merge whose per-match steps fire the object's events. Each
+// sets `abandonReason` to the engine's message when the engine gives up (see Abandonment.h)
+// and leaves it alone otherwise: the object clears it when its operation starts.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "common/Abandonment.h"
 #include "common/CurrentMatchGuards.h"
 #include "engine/Matching.h"
 
@@ -22,11 +25,15 @@ bool RunStringMatch(const GrepEngine::Pattern& pattern, const std::string& text,
 template <class Report>
 bool StringMatchOperation(const GrepEngine::Pattern& pattern, const std::string& text,
                           StringMatchKind kind, unsigned matchFlags,
-                          std::unique_ptr<GrepEngine::MatchResults>& current, Report report) {
+                          std::unique_ptr<GrepEngine::MatchResults>& current,
+                          std::string& abandonReason, Report report) {
   current = std::make_unique<GrepEngine::MatchResults>();
   const ResetOnExit reset(current);
   GrepEngine::MatchResults& match = *current;
-  if (!RunStringMatch(pattern, text, kind, matchFlags, match)) return false;
+  if (!RunStringMatch(pattern, text, kind, matchFlags, match)) {
+    if (match.Abandoned()) abandonReason = AbandonReason(match.AbandonCode(), pattern);
+    return false;
+  }
   report(match);
   return true;
 }
@@ -39,21 +46,25 @@ void FormatCurrentMatch(const GrepEngine::MatchResults* grepMatch,
 
 // The merge without a handler, over `text` itself.
 void PlainMerge(const GrepEngine::Pattern& pattern, const std::string& text,
-                const std::string& format, bool copy, unsigned matchFlags, std::string& out);
+                const std::string& format, bool copy, unsigned matchFlags, std::string& out,
+                std::string& abandonReason);
 
 // Every successive match of `text`, each handed to `step` (which returns false to stop);
 // returns the engine's count. Without a step nothing is copied; with one the grep runs over a
 // copy taken now, so a step may assign the object's text meanwhile.
 template <class Step>
 unsigned GrepText(const GrepEngine::Pattern& pattern, const std::string& text, unsigned matchFlags,
-                  bool hasStep, Step step) {
-  if (!hasStep)
-    return GrepEngine::GrepIn(pattern, text.data(), text.data() + text.size(), matchFlags,
-                              [](const GrepEngine::MatchResults&) { return true; })
-        .Count;
-  const std::string copy = text;
-  return GrepEngine::GrepIn(pattern, copy.data(), copy.data() + copy.size(), matchFlags, step)
-      .Count;
+                  bool hasStep, std::string& abandonReason, Step step) {
+  GrepEngine::GrepOutcome outcome;
+  if (!hasStep) {
+    outcome = GrepEngine::GrepIn(pattern, text.data(), text.data() + text.size(), matchFlags,
+                                 [](const GrepEngine::MatchResults&) { return true; });
+  } else {
+    const std::string copy = text;
+    outcome = GrepEngine::GrepIn(pattern, copy.data(), copy.data() + copy.size(), matchFlags, step);
+  }
+  if (outcome.Abandoned) abandonReason = AbandonReason(outcome.AbandonCode, pattern);
+  return outcome.Count;
 }
 
 // The per-match step of a grep: the match is the object's current one while `fire(match,
@@ -102,16 +113,24 @@ bool MergeMatchStep(MergeRun run, const GrepEngine::MatchResults*& current,
 
 // Runs a merge with a handler over a copy of `text` (a handler may assign the object's text):
 // `step(run, match)` is the object's per-match step. The output is emptied first; the text
-// after the last match is appended with Copy.
+// after the last match is appended with Copy. When the engine gives up the output is empty.
 template <class Step>
 void MergeWithStep(const GrepEngine::Pattern& pattern, const std::string& text, bool copy,
-                   unsigned matchFlags, std::string& output, std::uint64_t& position, Step step) {
+                   unsigned matchFlags, std::string& output, std::uint64_t& position,
+                   std::string& abandonReason, Step step) {
   output.clear();
   position = 0;
   const std::string merged = text;
   const MergeRun run{merged, copy, output, position};
-  GrepEngine::GrepIn(pattern, merged.data(), merged.data() + merged.size(), matchFlags,
-                     [&](const GrepEngine::MatchResults& match) { return step(run, match); });
+  const GrepEngine::GrepOutcome outcome =
+      GrepEngine::GrepIn(pattern, merged.data(), merged.data() + merged.size(), matchFlags,
+                         [&](const GrepEngine::MatchResults& match) { return step(run, match); });
+  if (outcome.Abandoned) {
+    // As the merge without a handler: no partial result, whose rest would look unmatched.
+    abandonReason = AbandonReason(outcome.AbandonCode, pattern);
+    output.clear();
+    return;
+  }
   if (copy && position != merged.size()) output.append(merged, position, std::string::npos);
 }
 

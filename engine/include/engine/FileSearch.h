@@ -95,6 +95,8 @@ class FileSearch {
   // its search ends, so a callback for the next file, or the caller after the run, learns it
   // before acting on the file's matches.
   const std::vector<std::string>& AbandonedFiles() const { return Abandoned; }
+  // Why, file by file in the same order: the engine's error code (see ErrorTextOf).
+  const std::vector<unsigned>& AbandonedFileCodes() const { return AbandonCodes; }
 
   // The literal scan and the required-literal prefilter are on by default and give the same
   // matches as the engine alone (they may also spare the engine a text it would give up on);
@@ -139,6 +141,7 @@ class FileSearch {
   std::vector<char> Buffer;  // the content read, reused from file to file
   std::vector<std::string> Abandoned;
   std::vector<std::string> PassedOver;
+  std::vector<unsigned> AbandonCodes;
   const FoundMatch* Current = nullptr;
   // The file being searched, during a callback.
   const Platform::Directory* WalkedDirectory = nullptr;

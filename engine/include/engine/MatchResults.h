@@ -47,6 +47,9 @@ class MatchResults {
   // True when the engine gave up on the expression (complexity or stack limit) instead of
   // deciding whether it matches; the results then hold no match.
   bool Abandoned() const;
+  // Why it gave up: the engine's error code (error_complexity or error_stack; ErrorTextOf()
+  // gives its message); 0 when it did not.
+  unsigned AbandonCode() const;
 
   struct Impl;  // the engine's match_results; defined inside the engine only
   Impl& Internals() { return *Body; }

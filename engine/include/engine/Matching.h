@@ -63,6 +63,7 @@ class GrepCallback {
 struct GrepOutcome {
   unsigned Count = 0;      // matches found, the one at which the callback stopped included
   bool Abandoned = false;  // the engine gave up; Count holds the matches before that
+  unsigned AbandonCode = 0;  // when Abandoned: the engine's error code for why (see ErrorTextOf)
 };
 
 // Every successive, non-overlapping match in [first, last), each handed to `callback` as it
@@ -125,9 +126,11 @@ GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char*
 
 // Search and replace over [first, last): `out` becomes the expansion of `format` for every
 // match, with the text between the matches (and after the last) copied when `copy` is set.
-// Returns false when the engine gave up; `out` is then empty, never a partial result.
+// Returns false when the engine gave up; `out` is then empty, never a partial result, and
+// `*abandonCode` (when given) is the engine's error code for why.
 bool MergeInto(const Pattern& pattern, const char* first, const char* last,
-               const std::string& format, bool copy, unsigned matchWord, std::string& out);
+               const std::string& format, bool copy, unsigned matchWord, std::string& out,
+               unsigned* abandonCode = nullptr);
 
 // `out` becomes the expansion of `format` for `match`; case conversions in the format follow
 // `locale`. Empty, and false, when `match` holds no match.

@@ -6,7 +6,8 @@
 // arguments: they work on the object's properties, report each match through an event fired
 // during the call, and return a found flag or a count. Failures are values: a pattern that does
 // not compile makes ParseExpression() return non-zero and GetExpressionError() give the engine's
-// message; only running out of memory is raised (std::bad_alloc).
+// message; an operation the engine gives up on (LastOperationAbandoned()) returns what it found
+// before, and GetAbandonReason() says why; only running out of memory is raised (std::bad_alloc).
 //
 // The matching language is POSIX: Normal (the default) is extended syntax with backslash escapes
 // inside brackets; Basic and Extended are the POSIX basic and extended syntaxes. Options are sets
@@ -368,6 +369,16 @@ class GREPCORE_EXPORT RegularExpression {
   // lives; the next ChangeFiles empties the list.
   const std::vector<FileChangeProblem>* GetChangeFilesErrors() const;
 
+  // True when the engine gave up on the last Match, MatchAll, Search, Grep, Merge, GrepFiles,
+  // FindFiles or ChangeFiles instead of deciding it (its complexity or stack limit, as with
+  // "(a*)*\1b" over a long run of a's). That operation's value then holds only what was found
+  // before (false, a count, an empty merge; a file search goes on with the next file): it is
+  // not "no match". Each of these operations clears it when it starts.
+  bool LastOperationAbandoned() const;
+  // Why the engine gave up on the last operation: its message; for a file operation,
+  // "file: message" for each file it gave up on, one a line. Empty when it did not give up.
+  std::string GetAbandonReason() const;
+
   // Event slots.
   void SetOnMatching(MatchEvent handler);
   MatchEvent GetOnMatching() const;
@@ -466,6 +477,7 @@ class GREPCORE_EXPORT RegularExpression {
   std::string MergeOutput;
   std::uint64_t MergePosition = 0;
   std::vector<FileChangeProblem> ChangeFilesErrors;
+  std::string AbandonReason;  // why the engine gave up on the last operation; empty: it did not
   std::stack<MergeSave, std::deque<MergeSave>> MergeSaveStack;
   // The change run's own working state: created by the first run, never copied.
   std::unique_ptr<Common::ChangeRunWork> RunWork;

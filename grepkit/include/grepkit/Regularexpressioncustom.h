@@ -264,6 +264,12 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
   std::string ReplaceExtension();
   const std::vector<FileChangeProblem>* GetChangeFilesErrors() const;
 
+  // Whether the engine gave up on the last Match, MatchAll, Search, Grep, Merge, GrepFiles,
+  // FindFiles or ChangeFiles (its complexity or stack limit), and why, as in the pattern class:
+  // that operation's value is then not "no match". Each of them clears both when it starts.
+  bool LastOperationAbandoned() const;
+  AnsiString GetAbandonReason() const;
+
  private:
   void CopySettingsFrom(const RegularExpressionCustom& other);
   bool RunMatch(int kind, const MatchEvent& handler);
@@ -290,6 +296,7 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
   std::string MergeOutput;
   std::uint64_t MergePosition = 0;
   std::vector<FileChangeProblem> ChangeFilesErrors;
+  std::string AbandonReason;  // why the engine gave up on the last operation; empty: it did not
   std::stack<MergeSave, std::deque<MergeSave>> MergeSaveStack;
   Predicate PredicateClosure;
   const Common::MergeRun* RunningMerge = nullptr;  // the merge MergeCallbackPredicate serves
