@@ -225,4 +225,18 @@ TEST(ChangeBatches, AFileWithMoreReplacementsThanThePlanKeepsIsStreamed) {
   EXPECT_EQ(TemporaryDirectory::Read(tree / "small.txt"), "bc\n");
 }
 
+TEST(ChangeSearch, AFileTheEngineGaveUpOnIsNeverChangedInPart) {
+  // The first line's match is found before the engine gives up on the second line.
+  TemporaryDirectory tree;
+  const std::string content = "ab\n" + std::string(20000, 'a') + "db\n";
+  tree.Write("f.txt", content);
+  tree.Write("g.txt", "ab\n");
+  const ToolResult result = RunIn(tree.Path(), {"change", "(a*)*\\1b", "X", "f.txt", "g.txt"});
+  EXPECT_EQ(result.Status, 2);
+  EXPECT_THAT(result.Out, HasSubstr("SearchAbandoned"));
+  EXPECT_THAT(result.Out, HasSubstr("1 replacement written, 1 file changed"));
+  EXPECT_EQ(TemporaryDirectory::Read(tree / "f.txt"), content);
+  EXPECT_EQ(TemporaryDirectory::Read(tree / "g.txt"), "X\n");
+}
+
 }  // namespace
