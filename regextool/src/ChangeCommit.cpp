@@ -75,6 +75,12 @@ PreparedFile Prepare(unsigned thread, FileToWrite& file, const SearchAgain& sear
     return prepared;
   }
   prepared.Rewrite = MakeRewriter(file.File, file.SaveName);
+  if (!prepared.Rewrite) {
+    prepared.Outcome.Problems.push_back(Row(file.File.Shown, "DirectoryReplaced",
+                                            "its directory was moved or replaced since the walk; the file "
+                                            "was left as it is"));
+    return prepared;
+  }
   if (file.Kept) {
     AddKept(file, *prepared.Rewrite);
   } else {
@@ -120,9 +126,19 @@ void CommitBatch(std::vector<FileToWrite>& files, std::size_t first, std::size_t
 
 }  // namespace
 
+std::shared_ptr<const Platform::Directory> WalkedDirectory(const WalkedFile& file) {
+  auto byPath = std::make_shared<Platform::Directory>();
+  if (!byPath->Open(file.DirectoryPath) || byPath->Identity() != file.DirectoryId) return nullptr;
+  if (file.Directory) return file.Directory;
+  return byPath;
+}
+
 std::unique_ptr<Common::FileRewriter> MakeRewriter(const WalkedFile& file, const std::string& saveOwnName) {
-  return std::make_unique<Common::FileRewriter>(file.TargetPath(),
-                                                saveOwnName.empty() ? std::string() : file.SiblingPath(saveOwnName));
+  const std::shared_ptr<const Platform::Directory> directory = WalkedDirectory(file);
+  if (!directory) return nullptr;
+  // With the rewrite relative to directory handles this line becomes
+  //   Common::FileRewriter(Common::FileLocation{directory, file.Name, file.Device, file.Inode, file.Shown}, saveOwnName)
+  return std::make_unique<Common::FileRewriter>(file.TargetPath(), saveOwnName.empty() ? std::string() : file.SiblingPath(saveOwnName));
 }
 
 void CommitPlan(std::vector<FileToWrite>& files, unsigned threads, const SearchAgain& searchAgain,

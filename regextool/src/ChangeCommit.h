@@ -38,9 +38,15 @@ struct WrittenFile {
   std::vector<ProblemRow> Problems;
 };
 
-// The rewrite of the walked file `file` with its saved copy named `saveOwnName` beside it.
-// It goes by the file's path until the rewrite takes the walk's entry (directory handle, own
-// name, identity, shown name); then only this body changes.
+// The directory `file` was walked in: its held handle, or the directory reopened by its path
+// once the handle was let go; null when its path no longer leads to it (moved, or swapped for
+// a link), which the rewrite must not follow.
+std::shared_ptr<const Platform::Directory> WalkedDirectory(const WalkedFile& file);
+
+// The rewrite of the walked file `file` with its saved copy named `saveOwnName` beside it;
+// null when its directory is no longer the one walked. It goes by the file's path until the
+// rewrite takes the walk's entry (directory handle, own name, identity, shown name); then only
+// the line that constructs it changes.
 std::unique_ptr<Common::FileRewriter> MakeRewriter(const WalkedFile& file, const std::string& saveOwnName);
 
 // Searches `file` again and adds its replacements to `rewriter` in portions; false, with
