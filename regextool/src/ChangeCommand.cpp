@@ -98,8 +98,11 @@ bool ReadWalkedFile(const WalkedFile& file, std::vector<char>& buffer, std::uint
 // One thread's toolkit objects: the planner and its read buffer.
 class ChangeWorker {
  public:
-  ChangeWorker(const PatternSettings& normal, const ChangeCommand& command, std::atomic<std::uint64_t>& kept)
-      : Planner(normal, LibraryFormat(command.Format), command.WholeText), Command(command), KeptInRun(kept) {}
+  ChangeWorker(const PatternSettings& normal, const ChangeCommand& command,
+               std::atomic<std::uint64_t>& kept)
+      : Planner(normal, LibraryFormat(command.Format), command.WholeText),
+        Command(command),
+        KeptInRun(kept) {}
   ChangeWorker(const ChangeWorker&) = delete;
   ChangeWorker& operator=(const ChangeWorker&) = delete;
 
@@ -119,9 +122,10 @@ class ChangeWorker {
         outcome.Skipped = "it is gone (deleted since the walk)";
         outcome.SkipIsTrouble = true;
       } else if (error == ESTALE || error == ELOOP) {
-        outcome.Problems.push_back(Row(walked.Shown, "OpenFileFailed",
-                                       "it is no longer the file that was walked (a link or another "
-                                       "file took its name); it was not searched"));
+        outcome.Problems.push_back(
+            Row(walked.Shown, "OpenFileFailed",
+                "it is no longer the file that was walked (a link or another "
+                "file took its name); it was not searched"));
       } else {
         outcome.Problems.push_back(Row(walked.Shown, "OpenFileFailed", std::strerror(error)));
       }
@@ -135,26 +139,28 @@ class ChangeWorker {
     std::uint64_t keptBytes = 0;
     bool keep = !Command.DryRun;
     std::vector<PlannedReplacement>& kept = outcome.Write.Replacements;
-    const FileMatches found = Planner.Plan(content, [&](std::int64_t position, std::string_view matched,
-                                                        const std::string& replacement) {
-      if (Command.DryRun) {
-        const std::size_t at = static_cast<std::size_t>(position);
-        after.append(content.data() + copied, at - copied);
-        after += replacement;
-        copied = at + matched.size();
-        return;
-      }
-      if (!keep) return;
-      keptBytes += BytesOf(matched, replacement);
-      if (keptBytes > KeptBytesPerFile) {
-        keep = false;
-        kept = std::vector<PlannedReplacement>();
-        return;
-      }
-      kept.push_back({position, std::string(matched), replacement});
-    });
+    const FileMatches found = Planner.Plan(
+        content,
+        [&](std::int64_t position, std::string_view matched, const std::string& replacement) {
+          if (Command.DryRun) {
+            const std::size_t at = static_cast<std::size_t>(position);
+            after.append(content.data() + copied, at - copied);
+            after += replacement;
+            copied = at + matched.size();
+            return;
+          }
+          if (!keep) return;
+          keptBytes += BytesOf(matched, replacement);
+          if (keptBytes > KeptBytesPerFile) {
+            keep = false;
+            kept = std::vector<PlannedReplacement>();
+            return;
+          }
+          kept.push_back({position, std::string(matched), replacement});
+        });
     outcome.Write.Changing = found.Changing;
-    outcome.Write.NewSize = static_cast<std::uint64_t>(static_cast<std::int64_t>(length) + found.Growth);
+    outcome.Write.NewSize =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(length) + found.Growth);
     outcome.SpansLines = found.SpansLines;
     if (keep && !Command.DryRun) {
       outcome.Write.Kept = KeptInRun.fetch_add(keptBytes) + keptBytes <= KeptBytesPerRun;
@@ -165,15 +171,17 @@ class ChangeWorker {
     }
     if (found.Changing == 0 && !found.Abandoned) return outcome;
 
-    if (!Command.SaveExtension.empty() && Common::CarriesExtension(walked.Name, Command.SaveExtension)) {
+    if (!Command.SaveExtension.empty() &&
+        Common::CarriesExtension(walked.Name, Command.SaveExtension)) {
       outcome.Skipped = "its name carries the save extension ." + Command.SaveExtension +
                         " (an earlier run's saved copy)";
     } else if ((attributes.Mode & 0200) == 0) {
       outcome.Skipped = "it is read-only";
       outcome.SkipIsTrouble = true;
     } else if (found.Abandoned) {
-      outcome.Problems.push_back(Row(walked.Shown, "SearchAbandoned",
-                                     "the pattern was too complex for this file; it was left as it is"));
+      outcome.Problems.push_back(
+          Row(walked.Shown, "SearchAbandoned",
+              "the pattern was too complex for this file; it was left as it is"));
     } else if (found.SpansLines && !Command.WholeText) {
       outcome.Problems.push_back(Row(walked.Shown, "MatchSpansLines",
                                      "a match takes a line feed; --whole-text allows that"));
@@ -181,8 +189,8 @@ class ChangeWorker {
       after.append(content.data() + copied, content.size() - copied);
       std::ostringstream diff;
       const std::string label = walked.Shown == walked.Path ? walked.Path : walked.TargetPath();
-      PrintUnifiedDiff(diff, DiffLabel(label, "a/"), DiffLabel(label, "b/"), std::string(content), after,
-                       Palette(Command.Colour));
+      PrintUnifiedDiff(diff, DiffLabel(label, "a/"), DiffLabel(label, "b/"), std::string(content),
+                       after, Palette(Command.Colour));
       outcome.Diff = diff.str();
     }
     if (outcome.Skipped.empty() && outcome.Problems.empty() && !Command.SaveExtension.empty())
@@ -204,18 +212,19 @@ class ChangeWorker {
     auto flush = [&] {
       std::vector<Common::Replacement> replacements;
       replacements.reserve(portion.size());
-      for (const PlannedReplacement& r : portion) replacements.push_back({r.Position, &r.Matched, &r.Replacement});
+      for (const PlannedReplacement& r : portion)
+        replacements.push_back({r.Position, &r.Matched, &r.Replacement});
       rewriter.Add(replacements);
       portion.clear();
       bytes = 0;
     };
-    const FileMatches found =
-        Planner.Plan(std::string_view(Buffer.data(), static_cast<std::size_t>(length)),
-                     [&](std::int64_t position, std::string_view matched, const std::string& replacement) {
-                       portion.push_back({position, std::string(matched), replacement});
-                       bytes += BytesOf(matched, replacement);
-                       if (bytes >= SearchAgainPortion) flush();
-                     });
+    const FileMatches found = Planner.Plan(
+        std::string_view(Buffer.data(), static_cast<std::size_t>(length)),
+        [&](std::int64_t position, std::string_view matched, const std::string& replacement) {
+          portion.push_back({position, std::string(matched), replacement});
+          bytes += BytesOf(matched, replacement);
+          if (bytes >= SearchAgainPortion) flush();
+        });
     flush();
     if (found.Changing != file.Changing || found.Abandoned) {
       problem = Row(file.File.Shown, "MatchChanged", "the file changed since it was searched");
@@ -241,7 +250,8 @@ class ChangeLedger {
   void Planned(FileOutcome&& outcome) {
     const std::string& shown = outcome.Write.File.Shown;
     if (!outcome.SameAs.empty()) {
-      Err << "regextool: " << outcome.Write.File.Path << ": skipped: the same file as " << outcome.SameAs << '\n';
+      Err << "regextool: " << outcome.Write.File.Path << ": skipped: the same file as "
+          << outcome.SameAs << '\n';
       return;
     }
     const bool failed = !outcome.Problems.empty();
@@ -274,18 +284,20 @@ class ChangeLedger {
       const auto first = claimed.emplace(key, &file);
       EntryIdentity existing;
       if (!first.second) {
-        Problems.push_back(Row(named, "SaveCopyCollision",
-                               "its saved copy would replace the saved copy of " + first.first->second->File.Shown));
+        Problems.push_back(Row(
+            named, "SaveCopyCollision",
+            "its saved copy would replace the saved copy of " + first.first->second->File.Shown));
         ++collisions;
       } else if (DescribeEntry(saved, existing)) {
-        Problems.push_back(Row(named, "SaveCopyExists",
-                               "a file of its saved copy's name exists; remove it or choose another --save-ext"));
+        Problems.push_back(
+            Row(named, "SaveCopyExists",
+                "a file of its saved copy's name exists; remove it or choose another --save-ext"));
         ++collisions;
       }
     }
     if (collisions == 0) return true;
-    Err << "regextool: " << (Command.DryRun ? "the run would be refused" : "nothing was changed") << ": "
-        << collisions << (collisions == 1 ? " saved copy" : " saved copies")
+    Err << "regextool: " << (Command.DryRun ? "the run would be refused" : "nothing was changed")
+        << ": " << collisions << (collisions == 1 ? " saved copy" : " saved copies")
         << " would replace another file (see the table)\n";
     Trouble = true;
     return false;
@@ -310,8 +322,9 @@ class ChangeLedger {
     Summary.DryRun = Command.DryRun;
     PrintSummary(Out, Summary);
     if (!Links.empty()) {
-      Out << (Command.DryRun ? "through links named on the command line, the targets would change:\n"
-                             : "through links named on the command line, the targets changed:\n");
+      Out << (Command.DryRun
+                  ? "through links named on the command line, the targets would change:\n"
+                  : "through links named on the command line, the targets changed:\n");
       for (const std::string& link : Links) Out << "  " << link << '\n';
     }
     PrintProblemRows(Out, Problems);
@@ -398,7 +411,8 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
   selection.ChangeNothing = command.DryRun;
   WalkedFiles walked;
   std::vector<WalkProblem> walkProblems;
-  WalkFiles(selection, [&walked](WalkedFile&& file) { walked.Add(std::move(file)); }, walkProblems);
+  WalkFiles(
+      selection, [&walked](WalkedFile&& file) { walked.Add(std::move(file)); }, walkProblems);
   ChangeLedger ledger(command, out, err);
   for (const WalkProblem& problem : walkProblems) {
     err << "regextool: " << problem.Path << ": " << problem.Message << '\n';
@@ -408,7 +422,8 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
   const unsigned threads = command.Threads == 0 ? 1 : command.Threads;
   std::atomic<std::uint64_t> kept{0};
   std::vector<std::unique_ptr<ChangeWorker>> workers;
-  for (unsigned i = 0; i < threads; ++i) workers.push_back(std::make_unique<ChangeWorker>(normal, command, kept));
+  for (unsigned i = 0; i < threads; ++i)
+    workers.push_back(std::make_unique<ChangeWorker>(normal, command, kept));
 
   RunInOrder<FileOutcome>(
       walked.Files.size(), threads,
@@ -427,9 +442,8 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
   std::vector<FileToWrite>& files = ledger.ToWrite;
   CommitPlan(
       files, threads,
-      [&](unsigned thread, const FileToWrite& file, Common::FileRewriter& rewriter, ProblemRow& problem) {
-        return workers[thread]->SearchAgain(file, rewriter, problem);
-      },
+      [&](unsigned thread, const FileToWrite& file, Common::FileRewriter& rewriter,
+          ProblemRow& problem) { return workers[thread]->SearchAgain(file, rewriter, problem); },
       [&](std::size_t item, WrittenFile&& outcome) {
         ledger.Written(files[item], std::move(outcome));
         if (command.Progress)

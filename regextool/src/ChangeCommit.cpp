@@ -1,5 +1,7 @@
 #include "ChangeCommit.h"
 
+#include <platform/ThreadSlot.h>
+
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -7,7 +9,6 @@
 
 #include "EntryAccess.h"
 #include "OrderedWork.h"
-#include <platform/ThreadSlot.h>
 
 namespace RegexTool {
 namespace {
@@ -22,7 +23,8 @@ constexpr std::size_t Portion = 4096;
 ProblemRow RowOfReport(const Common::ProblemReport& report, const std::string& owner) {
   RegularExpression::FileChangeProblem problem;
   problem.FileName = report.FileName;
-  problem.Problem = static_cast<RegularExpression::ProblemType>(static_cast<unsigned char>(report.Problem));
+  problem.Problem =
+      static_cast<RegularExpression::ProblemType>(static_cast<unsigned char>(report.Problem));
   problem.FilePointer = report.FilePointer;
   problem.MatchString = report.MatchString;
   problem.LastError = report.LastError;
@@ -65,7 +67,8 @@ PreparedFile Prepare(unsigned thread, FileToWrite& file, const SearchAgain& sear
     if (Platform::LastError() == ENOENT) {
       prepared.Outcome.Skipped = "it is gone (deleted since it was searched)";
     } else {
-      prepared.Outcome.Problems.push_back(Row(file.File.Shown, "OpenFileFailed", std::strerror(Platform::LastError())));
+      prepared.Outcome.Problems.push_back(
+          Row(file.File.Shown, "OpenFileFailed", std::strerror(Platform::LastError())));
     }
     return prepared;
   }
@@ -76,9 +79,10 @@ PreparedFile Prepare(unsigned thread, FileToWrite& file, const SearchAgain& sear
   }
   prepared.Rewrite = MakeRewriter(file.File, file.SaveName);
   if (!prepared.Rewrite) {
-    prepared.Outcome.Problems.push_back(Row(file.File.Shown, "DirectoryReplaced",
-                                            "its directory was moved or replaced since the walk; the file "
-                                            "was left as it is"));
+    prepared.Outcome.Problems.push_back(
+        Row(file.File.Shown, "DirectoryReplaced",
+            "its directory was moved or replaced since the walk; the file "
+            "was left as it is"));
     return prepared;
   }
   if (file.Kept) {
@@ -95,26 +99,31 @@ PreparedFile Prepare(unsigned thread, FileToWrite& file, const SearchAgain& sear
   return prepared;
 }
 
-void CommitBatch(std::vector<FileToWrite>& files, std::size_t first, std::size_t end, unsigned threads,
-                 const SearchAgain& searchAgain, const std::function<void(std::size_t, WrittenFile&&)>& done) {
+void CommitBatch(std::vector<FileToWrite>& files, std::size_t first, std::size_t end,
+                 unsigned threads, const SearchAgain& searchAgain,
+                 const std::function<void(std::size_t, WrittenFile&&)>& done) {
   std::vector<PreparedFile> batch(end - first);
   RunInOrder<PreparedFile>(
       end - first, threads,
-      [&](unsigned thread, std::size_t item) { return Prepare(thread, files[first + item], searchAgain); },
+      [&](unsigned thread, std::size_t item) {
+        return Prepare(thread, files[first + item], searchAgain);
+      },
       [&](std::size_t item, PreparedFile&& prepared) { batch[item] = std::move(prepared); });
   // One flush per file system for the whole batch.
   std::map<std::uint64_t, bool> durable;
   for (PreparedFile& file : batch) {
     if (!file.Ready) continue;
     const auto device = durable.find(file.Rewrite->Device());
-    if (device == durable.end()) durable.emplace(file.Rewrite->Device(), file.Rewrite->SyncFileSystem());
+    if (device == durable.end())
+      durable.emplace(file.Rewrite->Device(), file.Rewrite->SyncFileSystem());
   }
   for (std::size_t item = 0; item < batch.size(); ++item) {
     PreparedFile& file = batch[item];
     const FileToWrite& planned = files[first + item];
     if (file.Rewrite) {
       std::vector<Common::ProblemReport> reports;
-      file.Outcome.Changed = file.Rewrite->Commit(reports, file.Ready && durable[file.Rewrite->Device()]);
+      file.Outcome.Changed =
+          file.Rewrite->Commit(reports, file.Ready && durable[file.Rewrite->Device()]);
       for (const Common::ProblemReport& report : reports)
         file.Outcome.Problems.push_back(RowOfReport(report, planned.File.Shown));
       file.Rewrite.reset();
@@ -133,12 +142,15 @@ std::shared_ptr<const Platform::Directory> WalkedDirectory(const WalkedFile& fil
   return byPath;
 }
 
-std::unique_ptr<Common::FileRewriter> MakeRewriter(const WalkedFile& file, const std::string& saveOwnName) {
+std::unique_ptr<Common::FileRewriter> MakeRewriter(const WalkedFile& file,
+                                                   const std::string& saveOwnName) {
   const std::shared_ptr<const Platform::Directory> directory = WalkedDirectory(file);
   if (!directory) return nullptr;
   // With the rewrite relative to directory handles this line becomes
-  //   Common::FileRewriter(Common::FileLocation{directory, file.Name, file.Device, file.Inode, file.Shown}, saveOwnName)
-  return std::make_unique<Common::FileRewriter>(file.TargetPath(), saveOwnName.empty() ? std::string() : file.SiblingPath(saveOwnName));
+  //   Common::FileRewriter(Common::FileLocation{directory, file.Name, file.Device, file.Inode,
+  //   file.Shown}, saveOwnName)
+  return std::make_unique<Common::FileRewriter>(
+      file.TargetPath(), saveOwnName.empty() ? std::string() : file.SiblingPath(saveOwnName));
 }
 
 void CommitPlan(std::vector<FileToWrite>& files, unsigned threads, const SearchAgain& searchAgain,

@@ -47,7 +47,8 @@ std::shared_ptr<const Platform::Directory> WalkedDirectory(const WalkedFile& fil
 // null when its directory is no longer the one walked. It goes by the file's path until the
 // rewrite takes the walk's entry (directory handle, own name, identity, shown name); then only
 // the line that constructs it changes.
-std::unique_ptr<Common::FileRewriter> MakeRewriter(const WalkedFile& file, const std::string& saveOwnName);
+std::unique_ptr<Common::FileRewriter> MakeRewriter(const WalkedFile& file,
+                                                   const std::string& saveOwnName);
 
 // Searches `file` again and adds its replacements to `rewriter` in portions; false, with
 // `problem` saying why, when the file is no longer what was planned.

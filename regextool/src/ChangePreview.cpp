@@ -85,8 +85,8 @@ FilePlanner::FilePlanner(const PatternSettings& settings, const std::string& for
   Configure(settingsOf, settings);
   const std::string expression = settingsOf.GetExpression();
   const char* first = expression.c_str();
-  Compiled = GrepEngine::Pattern::Compile(first, first + std::strlen(first), settingsOf.GetFlagOptions(),
-                                          settingsOf.GetLocale());
+  Compiled = GrepEngine::Pattern::Compile(first, first + std::strlen(first),
+                                          settingsOf.GetFlagOptions(), settingsOf.GetLocale());
   MatchWord = settingsOf.GetMatchFlags();
 }
 
@@ -100,18 +100,22 @@ FileMatches FilePlanner::Plan(std::string_view content, const ReplacementSink& s
   const char none = 0;  // the engine may take the data pointer of an empty text: never null
   const char* first = content.empty() ? &none : content.data();
   const GrepEngine::GrepOutcome outcome = GrepEngine::GrepIn(
-      *Compiled, first, first + content.size(), MatchWord, [&](const GrepEngine::MatchResults& match) {
+      *Compiled, first, first + content.size(), MatchWord,
+      [&](const GrepEngine::MatchResults& match) {
         const GrepEngine::SubMatch whole = match.Sub(0);
-        const std::string_view matched =
-            whole.First == nullptr ? std::string_view() : std::string_view(whole.First, whole.Length());
-        if (endIsNoLine && matched.empty() && static_cast<std::size_t>(whole.Position) == content.size())
+        const std::string_view matched = whole.First == nullptr
+                                             ? std::string_view()
+                                             : std::string_view(whole.First, whole.Length());
+        if (endIsNoLine && matched.empty() &&
+            static_cast<std::size_t>(whole.Position) == content.size())
           return true;
         ++found.Matches;
         if (matched.find('\n') != std::string_view::npos) found.SpansLines = true;
         const std::string& replacement = Maker.Replace(matched);
         if (replacement == matched) return true;
         ++found.Changing;
-        found.Growth += static_cast<std::int64_t>(replacement.size()) - static_cast<std::int64_t>(matched.size());
+        found.Growth += static_cast<std::int64_t>(replacement.size()) -
+                        static_cast<std::int64_t>(matched.size());
         sink(whole.Position, matched, replacement);
         return true;
       });

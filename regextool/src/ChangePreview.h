@@ -64,8 +64,8 @@ struct FileMatches {
 
 // Each match whose replacement changes the text, in ascending position; the views are valid
 // during the call only.
-using ReplacementSink =
-    std::function<void(std::int64_t position, std::string_view matched, const std::string& replacement)>;
+using ReplacementSink = std::function<void(std::int64_t position, std::string_view matched,
+                                           const std::string& replacement)>;
 
 // Searches a file's content with the change run's pattern, options and match options, and
 // makes each match's replacement. Line by line (unless the whole text is asked for), a final

@@ -70,7 +70,8 @@ BlockedFiles TidyWorkingFiles(const std::string& path, const std::vector<std::st
     EntryIdentity file;
     if (!DescribeEntry(Joined(path, name), file)) continue;
     const std::string copy = Platform::InPlaceCopyName(name, file.Inode);
-    if (std::find(unfinished.begin(), unfinished.end(), copy) != unfinished.end()) blocked.emplace(name, copy);
+    if (std::find(unfinished.begin(), unfinished.end(), copy) != unfinished.end())
+      blocked.emplace(name, copy);
   }
   return blocked;
 }
@@ -137,10 +138,12 @@ class Walker {
   // The toolkit's mask: a directory part without wildcards and a pattern for the names.
   void Mask(const std::string& mask) {
     const std::size_t slash = mask.rfind('/');
-    const std::string directoryPart = slash == std::string::npos ? std::string() : mask.substr(0, slash + 1);
+    const std::string directoryPart =
+        slash == std::string::npos ? std::string() : mask.substr(0, slash + 1);
     const Glob names(slash == std::string::npos ? mask : mask.substr(slash + 1));
     auto directory = std::make_shared<Platform::Directory>();
-    if (HasWildcard(directoryPart) || !directory->Open(directoryPart.empty() ? "." : directoryPart)) {
+    if (HasWildcard(directoryPart) ||
+        !directory->Open(directoryPart.empty() ? "." : directoryPart)) {
       const int error = HasWildcard(directoryPart) ? ENOENT : Platform::LastError();
       Problems.push_back(WalkProblem{mask, ErrorText(error)});
       return;
@@ -156,45 +159,42 @@ class Walker {
     file.Path = path;
     file.Shown = path;
     const std::string target = FinalTarget(path);
-    if (target.empty()) {
+    SplitPath(target.empty() ? path : target, file);
+    EntryIdentity identity;
+    if (target.empty() || !DescribeEntry(target, identity)) {
       if (Selection.Identities) file.Problem = ErrorText(Platform::LastError());
-      SplitPath(path, file);
       Visit(std::move(file));
       return;
     }
     if (target != path) file.Shown = path + " -> " + target;
-    SplitPath(target, file);
-    EntryIdentity identity;
-    if (DescribeEntry(target, identity)) {
-      file.Device = identity.Device;
-      file.Inode = identity.Inode;
-      const std::string copy = Platform::InPlaceCopyName(file.Name, identity.Inode);
-      const std::vector<std::string> working = {copy};
-      const std::vector<std::string> files = {file.Name};
-      EntryIdentity left;
-      if (DescribeEntry(Joined(file.DirectoryPath, copy), left)) {
-        const BlockedFiles blocked = TidyWorkingFiles(file.DirectoryPath, working, files, Selection.ChangeNothing);
-        if (!blocked.empty()) {
-          Problems.push_back(WalkProblem{path, BlockedMessage(copy, Selection.ChangeNothing)});
-          return;
-        }
-        DescribeEntry(target, identity);
-        file.Device = identity.Device;
-        file.Inode = identity.Inode;
-      }
-    } else if (Selection.Identities) {
-      file.Problem = ErrorText(Platform::LastError());
+    if (NamedFileBlocked(file, identity)) {
+      Problems.push_back(
+          WalkProblem{path, BlockedMessage(Platform::InPlaceCopyName(file.Name, identity.Inode),
+                                           Selection.ChangeNothing)});
+      return;
     }
-    if (Selection.Identities && file.Problem.empty()) {
+    file.Device = identity.Device;
+    file.Inode = identity.Inode;
+    if (Selection.Identities) {
       auto directory = std::make_shared<Platform::Directory>();
       if (directory->Open(file.DirectoryPath)) {
         file.DirectoryId = directory->Identity();
         file.Directory = std::move(directory);
-      }
-      else
+      } else {
         file.Problem = ErrorText(Platform::LastError());
+      }
     }
     Visit(std::move(file));
+  }
+
+  // True when the named file's in-place copy is still unfinished once its directory's
+  // working file for it was tidied.
+  bool NamedFileBlocked(const WalkedFile& file, const EntryIdentity& identity) const {
+    const std::string copy = Platform::InPlaceCopyName(file.Name, identity.Inode);
+    EntryIdentity left;
+    if (!DescribeEntry(Joined(file.DirectoryPath, copy), left)) return false;
+    return !TidyWorkingFiles(file.DirectoryPath, {copy}, {file.Name}, Selection.ChangeNothing)
+                .empty();
   }
 
   static void SplitPath(const std::string& path, WalkedFile& file) {
@@ -215,7 +215,8 @@ class Walker {
     const bool pushed = LoadIgnoreFile(*directory, relative);
     std::vector<Platform::DirectoryEntry> entries;
     if (!directory->List(entries)) {
-      Problems.push_back(WalkProblem{shown.empty() ? "." : shown, ErrorText(Platform::LastError())});
+      Problems.push_back(
+          WalkProblem{shown.empty() ? "." : shown, ErrorText(Platform::LastError())});
     }
     std::sort(entries.begin(), entries.end(),
               [](const Platform::DirectoryEntry& a, const Platform::DirectoryEntry& b) {
@@ -233,7 +234,8 @@ class Walker {
         if ((names != nullptr && !names->Matches(name)) || !FileSelected(below, name)) continue;
         const auto block = blocked.find(name);
         if (block != blocked.end()) {
-          Problems.push_back(WalkProblem{shown + name, BlockedMessage(block->second, Selection.ChangeNothing)});
+          Problems.push_back(
+              WalkProblem{shown + name, BlockedMessage(block->second, Selection.ChangeNothing)});
           continue;
         }
         Walked(shared, path, name, shown + name);
@@ -251,7 +253,8 @@ class Walker {
     if (pushed) Ignores.pop_back();
   }
 
-  BlockedFiles Tidy(const std::string& path, const std::vector<Platform::DirectoryEntry>& entries) const {
+  BlockedFiles Tidy(const std::string& path,
+                    const std::vector<Platform::DirectoryEntry>& entries) const {
     std::vector<std::string> working, files;
     for (const Platform::DirectoryEntry& entry : entries) {
       if (Platform::IsWorkingFile(entry.Name))
@@ -319,8 +322,8 @@ class Walker {
       const FilterGlob* glob = LastGlob(path, name);
       if (glob == nullptr ? HasIncludingGlob : glob->Excludes) return false;
     }
-    if (!Include.empty() &&
-        std::none_of(Include.begin(), Include.end(), [&](const Glob& g) { return g.Matches(name); }))
+    if (!Include.empty() && std::none_of(Include.begin(), Include.end(),
+                                         [&](const Glob& g) { return g.Matches(name); }))
       return false;
     if (std::any_of(Exclude.begin(), Exclude.end(), [&](const Glob& g) { return g.Matches(name); }))
       return false;
@@ -351,16 +354,21 @@ class Walker {
 
 std::string WalkedFile::TargetPath() const { return Joined(DirectoryPath, Name); }
 
-std::string WalkedFile::SiblingPath(const std::string& name) const { return Joined(DirectoryPath, name); }
+std::string WalkedFile::SiblingPath(const std::string& name) const {
+  return Joined(DirectoryPath, name);
+}
 
 void WalkFiles(const PathSelection& selection, const std::function<void(WalkedFile&& file)>& visit,
                std::vector<WalkProblem>& problems) {
   Walker(selection, visit, problems).Run();
 }
 
-void WalkPaths(const PathSelection& selection, const std::function<void(const std::string& file)>& visit,
+void WalkPaths(const PathSelection& selection,
+               const std::function<void(const std::string& file)>& visit,
                std::vector<WalkProblem>& problems) {
-  const std::function<void(WalkedFile&&)> byPath = [&visit](WalkedFile&& file) { visit(file.Path); };
+  const std::function<void(WalkedFile &&)> byPath = [&visit](WalkedFile&& file) {
+    visit(file.Path);
+  };
   Walker(selection, byPath, problems).Run();
 }
 

@@ -19,9 +19,11 @@ struct PathSelection {
   std::vector<std::string> Globs;    // --glob (a leading '!' excludes), with ** and {a,b}
   std::vector<std::string> Include;  // --include (basename globs)
   std::vector<std::string> Exclude;  // --exclude (basename globs)
-  bool Hidden = false;    // --hidden: dot files and dot directories too (.git stays skipped unless named)
-  bool NoIgnore = false;  // --no-ignore: .gitignore not honoured
-  std::string SkipExtension;  // files carrying this extension are skipped (change's saved copies), empty: none
+  bool Hidden =
+      false;  // --hidden: dot files and dot directories too (.git stays skipped unless named)
+  bool NoIgnore = false;       // --no-ignore: .gitignore not honoured
+  std::string SkipExtension;   // files carrying this extension are skipped (change's saved copies),
+                               // empty: none
   bool MaskRecursion = false;  // -r: the name part of a mask applies in every sub-directory too
   bool ChangeNothing = false;  // a dry run: working files are not tidied (torn files still skipped)
   bool Identities = false;     // hand each file on with its entry's device and inode
@@ -33,12 +35,12 @@ struct PathSelection {
 struct WalkedFile {
   std::shared_ptr<const Platform::Directory> Directory;  // null: not located (see Problem)
   Platform::DirectoryIdentity DirectoryId;  // the directory's, kept when the handle is let go
-  std::string DirectoryPath;  // the directory as a path ("." for the current one)
-  std::string Name;           // own name in Directory
-  std::uint64_t Device = 0;   // the entry's, a link not followed (with Identities)
+  std::string DirectoryPath;                // the directory as a path ("." for the current one)
+  std::string Name;                         // own name in Directory
+  std::uint64_t Device = 0;                 // the entry's, a link not followed (with Identities)
   std::uint64_t Inode = 0;
-  std::string Path;   // as given or walked ("a/b.txt"): what line output names
-  std::string Shown;  // Path, or "lnk -> target" for a link named on the command line
+  std::string Path;     // as given or walked ("a/b.txt"): what line output names
+  std::string Shown;    // Path, or "lnk -> target" for a link named on the command line
   std::string Problem;  // why a named file could not be located (with Identities), else empty
 
   std::string TargetPath() const;  // DirectoryPath + "/" + Name ("x" for "./x")
@@ -61,7 +63,8 @@ struct WalkProblem {
 // interrupted in-place copy is finished, an abandoned temporary file removed; nothing with
 // ChangeNothing), never hands on a working file, and passes over a file whose in-place copy is
 // still unfinished with a problem.
-void WalkPaths(const PathSelection& selection, const std::function<void(const std::string& file)>& visit,
+void WalkPaths(const PathSelection& selection,
+               const std::function<void(const std::string& file)>& visit,
                std::vector<WalkProblem>& problems);
 void WalkFiles(const PathSelection& selection, const std::function<void(WalkedFile&& file)>& visit,
                std::vector<WalkProblem>& problems);

@@ -23,14 +23,16 @@ using TestSupport::TemporaryDirectory;
 using ToolTest::RunIn;
 using ToolTest::ToolResult;
 
-std::vector<std::string> With(std::vector<std::string> arguments, const std::vector<std::string>& before) {
+std::vector<std::string> With(std::vector<std::string> arguments,
+                              const std::vector<std::string>& before) {
   arguments.insert(arguments.begin() + 1, before.begin(), before.end());
   return arguments;
 }
 
 // Every occurrence of `from` in `text` replaced by `to`.
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
   return text;
 }
@@ -44,7 +46,8 @@ TEST_P(OneFileManyNames, ALinkAndItsTargetAreOneFileChangedOnce) {
   Tree.Write("real", "x\n");
   ASSERT_EQ(::symlink("real", (Tree / "lnk").c_str()), 0);
   const std::vector<std::string> threads = {"-j", GetParam()};
-  const ToolResult dry = RunIn(Tree.Path(), With({"change", "-n", "x", "xx", "real", "lnk"}, threads));
+  const ToolResult dry =
+      RunIn(Tree.Path(), With({"change", "-n", "x", "xx", "real", "lnk"}, threads));
   EXPECT_EQ(dry.Status, 0) << dry.Err;
   EXPECT_THAT(dry.Out, HasSubstr("dry run: 1 replacement in 1 file would be written"));
   EXPECT_THAT(dry.Err, HasSubstr("regextool: lnk: skipped: the same file as real"));
@@ -59,7 +62,8 @@ TEST_P(OneFileManyNames, ALinkAndItsTargetAreOneFileChangedOnce) {
   EXPECT_TRUE(fs::is_symlink(Tree / "lnk"));
 
   // The link first: the run goes through it and says where it leads.
-  const ToolResult linkFirst = RunIn(Tree.Path(), With({"change", "xx", "y", "lnk", "real"}, threads));
+  const ToolResult linkFirst =
+      RunIn(Tree.Path(), With({"change", "xx", "y", "lnk", "real"}, threads));
   EXPECT_EQ(linkFirst.Status, 0) << linkFirst.Err;
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "real"), "y\n");
   EXPECT_THAT(linkFirst.Out, HasSubstr("lnk -> real"));
@@ -71,7 +75,8 @@ TEST_P(OneFileManyNames, HardLinksAndANameGivenTwiceAreOneFile) {
   Tree.Write("a", "x\nx\n");
   ASSERT_EQ(::link((Tree / "a").c_str(), (Tree / "b").c_str()), 0);
   const std::vector<std::string> threads = {"-j", GetParam()};
-  const ToolResult dry = RunIn(Tree.Path(), With({"change", "-n", "x", "xx", "a", "b", "a"}, threads));
+  const ToolResult dry =
+      RunIn(Tree.Path(), With({"change", "-n", "x", "xx", "a", "b", "a"}, threads));
   EXPECT_EQ(dry.Status, 0) << dry.Err;
   EXPECT_THAT(dry.Out, HasSubstr("dry run: 2 replacements in 1 file would be written"));
 
@@ -108,7 +113,7 @@ TEST(ChangeLines, AFinalLineFeedEndsTheLastLine) {
       {"$", ";", "a\nb\n", "a;\nb;\n", false},
       {"^", "# ", "a\nb", "# a\n# b", false},  // no final line feed: the last line still counts
       {"$", ";", "a\nb", "a;\nb;", false},
-      {"^", "# ", "a\n\n", "# a\n# \n", false},  // an empty last line is a line
+      {"^", "# ", "a\n\n", "# a\n# \n", false},     // an empty last line is a line
       {"^", "# ", "a\nb\n", "# a\n# b\n# ", true},  // the whole text: the empty end is text too
       {"$", ";", "a\nb\n", "a;\nb;\n;", true},
   };
@@ -122,7 +127,8 @@ TEST(ChangeLines, AFinalLineFeedEndsTheLastLine) {
     EXPECT_EQ(TemporaryDirectory::Read(tree / "f"), c.after) << c.pattern << " on " << c.before;
     // The dry run counts what the real run writes.
     const std::string count = real.Out.substr(0, real.Out.find(" replacement"));
-    EXPECT_THAT(dry.Out, HasSubstr("dry run: " + count + " replacement")) << c.pattern << " on " << c.before;
+    EXPECT_THAT(dry.Out, HasSubstr("dry run: " + count + " replacement"))
+        << c.pattern << " on " << c.before;
   }
 }
 
@@ -132,7 +138,8 @@ TEST(ChangeSavedCopies, ACollisionRefusesTheWholeRunBeforeAnythingIsWritten) {
   tree.Write("u.h", "str_b\n");
   tree.Write("v.txt", "str_c\n");
   const auto entries = tree.Entries();
-  const std::vector<std::string> run = {"change", "--save-ext", "bak", "str_", "s_", "v.txt", "u.c", "u.h"};
+  const std::vector<std::string> run = {"change", "--save-ext", "bak", "str_",
+                                        "s_",     "v.txt",      "u.c", "u.h"};
   const ToolResult dry = RunIn(tree.Path(), With(run, {"-n"}));
   EXPECT_EQ(dry.Status, 2);
   EXPECT_THAT(dry.Out, HasSubstr("u.h (u.bak)"));
@@ -148,7 +155,8 @@ TEST(ChangeSavedCopies, ACollisionRefusesTheWholeRunBeforeAnythingIsWritten) {
   EXPECT_THAT(real.Err, HasSubstr("nothing was changed"));
   EXPECT_EQ(TemporaryDirectory::Read(tree / "u.c"), "str_a\n");
   EXPECT_EQ(TemporaryDirectory::Read(tree / "u.h"), "str_b\n");
-  EXPECT_EQ(TemporaryDirectory::Read(tree / "v.txt"), "str_c\n");  // before the collision, untouched too
+  EXPECT_EQ(TemporaryDirectory::Read(tree / "v.txt"),
+            "str_c\n");                // before the collision, untouched too
   EXPECT_EQ(tree.Entries(), entries);  // no saved copy, no temporary file
 
   // A saved copy that would replace an existing file refuses the run the same way.
@@ -197,17 +205,22 @@ TEST(ChangeBatches, ADirectoryOfManyFilesIsWrittenInBatchesWithTheSameBytes) {
     tree.Write(names.back(), content);
   }
   ASSERT_EQ(::link((tree / names[7]).c_str(), (tree / "many/hard-link-of-7").c_str()), 0);
-  const ToolResult result = RunIn(tree.Path(), {"change", "-j", "4", "old\\.host", "new.example.host", "many"});
+  const ToolResult result =
+      RunIn(tree.Path(), {"change", "-j", "4", "old\\.host", "new.example.host", "many"});
   EXPECT_EQ(result.Status, 0) << result.Out << result.Err;
   unsigned expected = 0;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    EXPECT_EQ(TemporaryDirectory::Read(tree / names[i]), Replaced(before[i], "old.host", "new.example.host"))
+    EXPECT_EQ(TemporaryDirectory::Read(tree / names[i]),
+              Replaced(before[i], "old.host", "new.example.host"))
         << names[i];
     expected += static_cast<unsigned>(i % 9 + 1 + (i % 10 == 3 ? 1 : 0));
   }
-  EXPECT_THAT(result.Out, HasSubstr(std::to_string(expected) + " replacements written, 150 files changed"));
-  EXPECT_EQ(TemporaryDirectory::Read(tree / "many/hard-link-of-7"), TemporaryDirectory::Read(tree / names[7]));
-  for (const std::string& name : tree.Entries("many")) EXPECT_EQ(name.find('~'), std::string::npos) << name;
+  EXPECT_THAT(result.Out,
+              HasSubstr(std::to_string(expected) + " replacements written, 150 files changed"));
+  EXPECT_EQ(TemporaryDirectory::Read(tree / "many/hard-link-of-7"),
+            TemporaryDirectory::Read(tree / names[7]));
+  for (const std::string& name : tree.Entries("many"))
+    EXPECT_EQ(name.find('~'), std::string::npos) << name;
 }
 
 TEST(ChangeBatches, AFileWithMoreReplacementsThanThePlanKeepsIsStreamed) {

@@ -1,9 +1,9 @@
 // Working files a killed run left: every command that walks a directory finishes an
 // interrupted in-place copy before it visits the directory's files, a dry run changes nothing
 // on disk, and a file whose copy is still unfinished is never searched.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,7 +45,8 @@ class LeftOverCopy : public ::testing::Test {
     // its working file waits beside it, as a run killed during the copy leaves them.
     Platform::TemporaryFile temporary = Platform::TemporaryFile::CreateBeside(target);
     ASSERT_TRUE(temporary);
-    ASSERT_TRUE(temporary.Output().WriteAll(NewContent.data(), NewContent.size()) && temporary.Output().Sync());
+    ASSERT_TRUE(temporary.Output().WriteAll(NewContent.data(), NewContent.size()) &&
+                temporary.Output().Sync());
     Platform::FailCall(Platform::Call::Write, 2, EIO);
     EXPECT_FALSE(temporary.ReplaceInPlace(target));
     Platform::ClearFaults();
@@ -115,7 +116,8 @@ TEST_F(LeftOverCopy, ADryRunChangesNothingAndSkipsTheTornFile) {
   selection.ChangeNothing = true;
   std::vector<std::string> visited;
   std::vector<RegexTool::WalkProblem> problems;
-  RegexTool::WalkPaths(selection, [&](const std::string& file) { visited.push_back(file); }, problems);
+  RegexTool::WalkPaths(
+      selection, [&](const std::string& file) { visited.push_back(file); }, problems);
   EXPECT_EQ(visited, std::vector<std::string>{Tree / "d/other.txt"});
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0].Path, Tree / "d/t.txt");
@@ -135,7 +137,8 @@ TEST_F(LeftOverCopy, ACopyStillHeldByItsWriterIsLeftAndItsFileNeverSearched) {
   ::close(holder);
   EXPECT_EQ(held.Status, 2);
   EXPECT_EQ(held.Out, "d/other.txt\n");
-  EXPECT_THAT(held.Err, HasSubstr("d/t.txt: skipped: its in-place copy " + copy + " is unfinished"));
+  EXPECT_THAT(held.Err,
+              HasSubstr("d/t.txt: skipped: its in-place copy " + copy + " is unfinished"));
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "d/t.txt"), Torn);
   // Once its writer is gone, the next walk finishes it; a working file is never searched.
   const ToolResult after = RunIn(Tree.Path(), {"grep-files", "--hidden", "-l", "e", "d"});
@@ -155,7 +158,8 @@ TEST(PathWalkEntries, EachFileComesWithItsDirectoryAndItsEntrysIdentity) {
   selection.Identities = true;
   std::vector<RegexTool::WalkedFile> files;
   std::vector<RegexTool::WalkProblem> problems;
-  RegexTool::WalkFiles(selection, [&](RegexTool::WalkedFile&& file) { files.push_back(std::move(file)); }, problems);
+  RegexTool::WalkFiles(
+      selection, [&](RegexTool::WalkedFile&& file) { files.push_back(std::move(file)); }, problems);
   EXPECT_TRUE(problems.empty());
   ASSERT_EQ(files.size(), 2u);  // a link met in the walk is not followed
   struct stat x, real, a, top;
