@@ -39,7 +39,7 @@ const std::string NewContent = Lines("new", 16000);
 class LeftOverCopy : public ::testing::Test {
  protected:
   void SetUp() override {
-    Tree.Write("d/other.txt", "old and untouched\n");
+    Tree.Write("other.txt", "old and untouched\n");
     const std::string target = Tree.Write("d/t.txt", OldContent);
     // An in-place copy cut short after its first block: the file is part new, part old, and
     // its working file waits beside it, as a run killed during the copy leaves them.
@@ -73,16 +73,16 @@ class LeftOverCopy : public ::testing::Test {
 };
 
 TEST_F(LeftOverCopy, GrepFilesFinishesTheCopyBeforeSearching) {
-  const ToolResult result = RunIn(Tree.Path(), {"grep-files", "old", "d"});
+  const ToolResult result = RunIn(Tree.Path(), {"grep-files", "old", "other.txt", "d"});
   EXPECT_EQ(result.Status, 0) << result.Err;
-  EXPECT_EQ(result.Out, "d/other.txt:old and untouched\n");  // the torn half never searched
+  EXPECT_EQ(result.Out, "other.txt:old and untouched\n");  // the torn half never searched
   ExpectRolledForward();
 }
 
 TEST_F(LeftOverCopy, FindFilesFinishesTheCopyBeforeSearching) {
-  const ToolResult result = RunIn(Tree.Path(), {"find-files", "old", "d"});
+  const ToolResult result = RunIn(Tree.Path(), {"find-files", "old", "other.txt", "d"});
   EXPECT_EQ(result.Status, 0) << result.Err;
-  EXPECT_EQ(result.Out, "d/other.txt\n");
+  EXPECT_EQ(result.Out, "other.txt\n");
   ExpectRolledForward();
 }
 
@@ -94,31 +94,31 @@ TEST_F(LeftOverCopy, AFileNamedOnTheCommandLineIsFinishedFirstToo) {
 }
 
 TEST_F(LeftOverCopy, ChangeFinishesTheCopyAndChangesTheRest) {
-  const ToolResult result = RunIn(Tree.Path(), {"change", "old", "new", "d"});
+  const ToolResult result = RunIn(Tree.Path(), {"change", "old", "new", "other.txt", "d"});
   EXPECT_EQ(result.Status, 0) << result.Err;
   EXPECT_THAT(result.Out, HasSubstr("1 replacement written, 1 file changed"));
-  EXPECT_EQ(TemporaryDirectory::Read(Tree / "d/other.txt"), "new and untouched\n");
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "other.txt"), "new and untouched\n");
   ExpectRolledForward();
 }
 
 TEST_F(LeftOverCopy, ADryRunChangesNothingAndSkipsTheTornFile) {
-  const ToolResult result = RunIn(Tree.Path(), {"change", "--dry-run", "old", "new", "d"});
+  const ToolResult result = RunIn(Tree.Path(), {"change", "--dry-run", "old", "new", "other.txt", "d"});
   EXPECT_EQ(result.Status, 2);
   EXPECT_THAT(result.Err, HasSubstr("d/t.txt: skipped: its in-place copy"));
-  EXPECT_THAT(result.Out, HasSubstr("+++ b/d/other.txt"));
+  EXPECT_THAT(result.Out, HasSubstr("+++ b/other.txt"));
   EXPECT_THAT(result.Out, Not(HasSubstr("d/t.txt")));
   EXPECT_THAT(result.Out, HasSubstr("dry run: 1 replacement in 1 file"));
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "d/t.txt"), Torn);
   EXPECT_EQ(CopiesLeft(), 1u);
   // The same from the walk itself: nothing tidied, the torn file named and not handed on.
   RegexTool::PathSelection selection;
-  selection.Paths = {Tree / "d"};
+  selection.Paths = {Tree / "other.txt", Tree / "d"};
   selection.ChangeNothing = true;
   std::vector<std::string> visited;
   std::vector<RegexTool::WalkProblem> problems;
   RegexTool::WalkPaths(
       selection, [&](const std::string& file) { visited.push_back(file); }, problems);
-  EXPECT_EQ(visited, std::vector<std::string>{Tree / "d/other.txt"});
+  EXPECT_EQ(visited, std::vector<std::string>{Tree / "other.txt"});
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0].Path, Tree / "d/t.txt");
   EXPECT_EQ(CopiesLeft(), 1u);
@@ -133,17 +133,17 @@ TEST_F(LeftOverCopy, ACopyStillHeldByItsWriterIsLeftAndItsFileNeverSearched) {
   const int holder = ::open((Tree / ("d/" + copy)).c_str(), O_RDONLY);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-  const ToolResult held = RunIn(Tree.Path(), {"grep-files", "--hidden", "-l", "e", "d"});
+  const ToolResult held = RunIn(Tree.Path(), {"grep-files", "--hidden", "-l", "e", "other.txt", "d"});
   ::close(holder);
   EXPECT_EQ(held.Status, 2);
-  EXPECT_EQ(held.Out, "d/other.txt\n");
+  EXPECT_EQ(held.Out, "other.txt\n");
   EXPECT_THAT(held.Err,
               HasSubstr("d/t.txt: skipped: its in-place copy " + copy + " is unfinished"));
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "d/t.txt"), Torn);
   // Once its writer is gone, the next walk finishes it; a working file is never searched.
-  const ToolResult after = RunIn(Tree.Path(), {"grep-files", "--hidden", "-l", "e", "d"});
+  const ToolResult after = RunIn(Tree.Path(), {"grep-files", "--hidden", "-l", "e", "other.txt", "d"});
   EXPECT_EQ(after.Status, 0) << after.Err;
-  EXPECT_EQ(after.Out, "d/other.txt\nd/t.txt\n");
+  EXPECT_EQ(after.Out, "other.txt\nd/t.txt\n");
   ExpectRolledForward();
 }
 
