@@ -193,8 +193,13 @@ class ChangeWorker {
                        after, Palette(Command.Colour));
       outcome.Diff = diff.str();
     }
-    if (outcome.Skipped.empty() && outcome.Problems.empty() && !Command.SaveExtension.empty())
+    if (!outcome.Skipped.empty() || !outcome.Problems.empty()) {
+      if (outcome.Write.Kept) KeptInRun.fetch_sub(keptBytes);  // not written: room for others
+      outcome.Write.Kept = false;
+      kept = std::vector<PlannedReplacement>();
+    } else if (!Command.SaveExtension.empty()) {
       outcome.Write.SaveName = Common::SavedCopyName(walked.Name, Command.SaveExtension);
+    }
     return outcome;
   }
 
