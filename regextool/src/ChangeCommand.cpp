@@ -1,21 +1,25 @@
 #include "ChangeCommand.h"
 
-#include <platform/FileContent.h>
-#include <platform/Files.h>
+#include <common/SavedCopies.h>
 #include <platform/ThreadSlot.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "ChangeCommit.h"
 #include "ChangePreview.h"
 #include "ChangeReport.h"
 #include "ChangeSyntax.h"
 #include "Colour.h"
+#include "EntryAccess.h"
 #include "ExitStatus.h"
 #include "LineDiff.h"
 #include "OrderedWork.h"
@@ -25,18 +29,21 @@ namespace RegexTool {
 namespace {
 
 using RegexClass::RegularExpression;
-using RegexClass::REMatchViewInfo;
 
-// What became of one file, in the run's two steps: planned, then written.
-struct FileOutcome {
-  FilePlan Plan;
-  std::string Skipped;  // why the file is left alone, empty when it is not
-  bool SkipIsTrouble = false;
-  std::string Diff;  // the dry run's difference
-  std::vector<ProblemRow> Problems;
-  unsigned int Written = 0;  // replacements that changed the text, once the file was rewritten
-  bool Changed = false;
-};
+// A file's changing replacements are kept from its plan to its rewrite while they take no
+// more than this, and the whole plan's no more than that; the others are searched again at
+// their turn, their replacements streamed into the rewrite in portions.
+constexpr std::uint64_t KeptBytesPerFile = std::uint64_t{4} << 20;
+constexpr std::uint64_t KeptBytesPerRun = std::uint64_t{64} << 20;
+// Replacements found again reach the rewrite in portions of this size.
+constexpr std::uint64_t SearchAgainPortion = std::uint64_t{1} << 20;
+// Directory handles the plan holds on to; the others are let go and their directories'
+// identities kept.
+constexpr std::size_t HeldDirectories = 256;
+
+std::uint64_t BytesOf(std::string_view matched, const std::string& replacement) {
+  return sizeof(PlannedReplacement) + matched.size() + replacement.size();
+}
 
 ProblemRow Row(const std::string& file, const std::string& problem, const std::string& error) {
   ProblemRow row;
@@ -46,184 +53,291 @@ ProblemRow Row(const std::string& file, const std::string& problem, const std::s
   return row;
 }
 
-// The file search reads * and ? in a mask as wild cards, however the name was given.
-bool NameReadsAsMask(const std::string& file) {
-  return file.find_first_of("*?") != std::string::npos;
-}
-
-bool ReadContent(const std::string& file, std::string& content, int& error) {
-  Platform::FileContent reader;
-  if (!reader.Open(file.c_str())) {
-    error = Platform::LastError();
-    return false;
-  }
-  std::vector<char> buffer;
-  std::uint64_t length = 0;
-  if (!reader.ReadAll(buffer, length)) {
-    error = Platform::LastError();
-    return false;
-  }
-  content.assign(buffer.data(), static_cast<std::size_t>(length));
-  return true;
-}
-
 std::string DiffLabel(const std::string& file, const char* side) {
   if (!file.empty() && file[0] == '/') return file;
   return side + (file.compare(0, 2, "./") == 0 ? file.substr(2) : file);
 }
 
-// One thread's toolkit objects: the search that plans, the maker of replacements and the
-// object whose change run rewrites.
+// What the plan made of one file.
+struct FileOutcome {
+  FileToWrite Write;
+  std::string SameAs;   // another name of a file already in the plan
+  std::string Skipped;  // why the file is left alone, empty when it is not
+  bool SkipIsTrouble = false;
+  bool SpansLines = false;
+  std::string Diff;  // the dry run's difference
+  std::vector<ProblemRow> Problems;
+};
+
+// The content of a walked file, read once through a check that it is the entry walked.
+bool ReadWalkedFile(const WalkedFile& file, std::vector<char>& buffer, std::uint64_t& length,
+                    Platform::FileAttributes& attributes, int& error) {
+  EntryIdentity expected;
+  expected.Device = file.Device;
+  expected.Inode = file.Inode;
+  const std::unique_ptr<Platform::File> input = OpenWalkedEntry(file.TargetPath(), expected);
+  Platform::FileIdentity identity;
+  if (!input || !input->Describe(identity, attributes)) {
+    error = Platform::LastError();
+    return false;
+  }
+  length = 0;
+  if (buffer.size() < identity.Size + 1) buffer.resize(static_cast<std::size_t>(identity.Size) + 1);
+  for (;;) {
+    std::size_t got = 0;
+    if (!input->ReadSome(buffer.data() + length, buffer.size() - length, got)) {
+      error = Platform::LastError();
+      return false;
+    }
+    length += got;
+    if (length < buffer.size()) return true;
+    buffer.resize(buffer.size() * 2);  // the file grew since it was described
+  }
+}
+
+// One thread's toolkit objects: the planner and its read buffer.
 class ChangeWorker {
  public:
-  ChangeWorker(const PatternSettings& normal, const ChangeCommand& command)
-      : Maker(normal, LibraryFormat(command.Format)), Planner(Search, Maker), Command(command) {
-    Configure(Search, normal);
-    Search.SetSaveExtension(command.SaveExtension);
-    Configure(Changer, normal);
-    Changer.SetFormatString(LibraryFormat(command.Format));
-    Changer.SetSaveExtension(command.SaveExtension);
-    Changer.SetOnChangingFilesViewClosure(
-        RegularExpression::FileMatchViewEventClosure(this, &ChangeWorker::OnChange));
-  }
+  ChangeWorker(const PatternSettings& normal, const ChangeCommand& command,
+               std::atomic<std::uint64_t>& kept)
+      : Planner(normal, LibraryFormat(command.Format), command.WholeText),
+        Command(command),
+        KeptInRun(kept) {}
   ChangeWorker(const ChangeWorker&) = delete;
   ChangeWorker& operator=(const ChangeWorker&) = delete;
 
-  FileOutcome Plan(const std::string& file) {
+  FileOutcome Plan(WalkedFile&& file) {
     FileOutcome outcome;
-    if (!Command.Binary && LooksBinary(file)) return outcome;
-    if (NameReadsAsMask(file)) {
-      outcome.Problems.push_back(Row(file, "NameIsAMask",
-                                     "the name holds * or ?, which the file search reads as "
-                                     "wild cards; the file was not searched"));
+    outcome.Write.File = std::move(file);
+    const WalkedFile& walked = outcome.Write.File;
+    if (!walked.Problem.empty()) {
+      outcome.Problems.push_back(Row(walked.Shown, "OpenFileFailed", walked.Problem));
       return outcome;
     }
-    // The file search passes over a file it cannot read without a word.
-    if (!Readable(file, outcome)) return outcome;
-    outcome.Plan = Planner.Plan(file, Command.DryRun);
-    if (outcome.Plan.Changing == 0) return outcome;
-    if (Search.BackupFile(file)) {
+    std::uint64_t length = 0;
+    Platform::FileAttributes attributes;
+    int error = 0;
+    if (!ReadWalkedFile(walked, Buffer, length, attributes, error)) {
+      if (error == ENOENT) {
+        outcome.Skipped = "it is gone (deleted since the walk)";
+        outcome.SkipIsTrouble = true;
+      } else if (error == ESTALE || error == ELOOP) {
+        outcome.Problems.push_back(
+            Row(walked.Shown, "OpenFileFailed",
+                "it is no longer the file that was walked (a link or another "
+                "file took its name); it was not searched"));
+      } else {
+        outcome.Problems.push_back(Row(walked.Shown, "OpenFileFailed", std::strerror(error)));
+      }
+      return outcome;
+    }
+    const std::string_view content(Buffer.data(), static_cast<std::size_t>(length));
+    if (!Command.Binary && FirstBlockHoldsNul(content)) return outcome;
+
+    std::string after;
+    std::size_t copied = 0;
+    std::uint64_t keptBytes = 0;
+    bool keep = !Command.DryRun;
+    std::vector<PlannedReplacement>& kept = outcome.Write.Replacements;
+    const FileMatches found = Planner.Plan(
+        content,
+        [&](std::int64_t position, std::string_view matched, const std::string& replacement) {
+          if (Command.DryRun) {
+            const std::size_t at = static_cast<std::size_t>(position);
+            after.append(content.data() + copied, at - copied);
+            after += replacement;
+            copied = at + matched.size();
+            return;
+          }
+          if (!keep) return;
+          keptBytes += BytesOf(matched, replacement);
+          if (keptBytes > KeptBytesPerFile) {
+            keep = false;
+            kept = std::vector<PlannedReplacement>();
+            return;
+          }
+          kept.push_back({position, std::string(matched), replacement});
+        });
+    outcome.Write.Changing = found.Changing;
+    outcome.Write.NewSize =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(length) + found.Growth);
+    outcome.SpansLines = found.SpansLines;
+    if (keep && !Command.DryRun) {
+      outcome.Write.Kept = KeptInRun.fetch_add(keptBytes) + keptBytes <= KeptBytesPerRun;
+      if (!outcome.Write.Kept) {
+        KeptInRun.fetch_sub(keptBytes);
+        kept = std::vector<PlannedReplacement>();
+      }
+    }
+    if (found.Changing == 0 && !found.Abandoned) return outcome;
+
+    if (!Command.SaveExtension.empty() &&
+        Common::CarriesExtension(walked.Name, Command.SaveExtension)) {
       outcome.Skipped = "its name carries the save extension ." + Command.SaveExtension +
                         " (an earlier run's saved copy)";
-    } else if (Search.ReadOnlyFile(file)) {
+    } else if ((attributes.Mode & 0200) == 0) {
       outcome.Skipped = "it is read-only";
       outcome.SkipIsTrouble = true;
-    } else if (outcome.Plan.SpansLines && !Command.WholeText) {
-      outcome.Problems.push_back(Row(file, "MatchSpansLines",
+    } else if (found.Abandoned) {
+      outcome.Problems.push_back(
+          Row(walked.Shown, "SearchAbandoned",
+              "the pattern was too complex for this file; it was left as it is"));
+    } else if (found.SpansLines && !Command.WholeText) {
+      outcome.Problems.push_back(Row(walked.Shown, "MatchSpansLines",
                                      "a match takes a line feed; --whole-text allows that"));
     } else if (Command.DryRun) {
-      Preview(file, outcome);
+      after.append(content.data() + copied, content.size() - copied);
+      std::ostringstream diff;
+      const std::string label = walked.Shown == walked.Path ? walked.Path : walked.TargetPath();
+      PrintUnifiedDiff(diff, DiffLabel(label, "a/"), DiffLabel(label, "b/"), std::string(content),
+                       after, Palette(Command.Colour));
+      outcome.Diff = diff.str();
+    }
+    if (!outcome.Skipped.empty() || !outcome.Problems.empty()) {
+      if (outcome.Write.Kept) KeptInRun.fetch_sub(keptBytes);  // not written: room for others
+      outcome.Write.Kept = false;
+      kept = std::vector<PlannedReplacement>();
+    } else if (!Command.SaveExtension.empty()) {
+      outcome.Write.SaveName = Common::SavedCopyName(walked.Name, Command.SaveExtension);
     }
     return outcome;
   }
 
-  FileOutcome Write(const std::string& file) {
-    FileOutcome outcome;
-    Counted = 0;
-    Writing = &file;
-    Changer.SetFilesToMatch(file);
-    const unsigned int written = Changer.ChangeFiles();
-    Writing = nullptr;
-    const std::vector<RegularExpression::FileChangeProblem>* problems =
-        Changer.GetChangeFilesErrors();
-    if (problems != nullptr)
-      for (const RegularExpression::FileChangeProblem& problem : *problems)
-        outcome.Problems.push_back(RowOf(problem, file));
-    if (!outcome.Problems.empty()) return outcome;
-    if (written == 0) {
-      // The file became read-only, or lost its matches, since it was searched.
-      outcome.Problems.push_back(
-          Row(file, "NotChanged", "the file changed or became read-only while the run went on"));
-      return outcome;
+  // The file's replacements found again, streamed into its rewrite.
+  bool SearchAgain(const FileToWrite& file, Common::FileRewriter& rewriter, ProblemRow& problem) {
+    std::uint64_t length = 0;
+    Platform::FileAttributes attributes;
+    int error = 0;
+    if (!ReadWalkedFile(file.File, Buffer, length, attributes, error)) {
+      problem = Row(file.File.Shown, "ReadFailed", std::strerror(error));
+      return false;
     }
-    outcome.Changed = true;
-    outcome.Written = Counted;
-    return outcome;
+    std::vector<PlannedReplacement> portion;
+    std::uint64_t bytes = 0;
+    auto flush = [&] {
+      std::vector<Common::Replacement> replacements;
+      replacements.reserve(portion.size());
+      for (const PlannedReplacement& r : portion)
+        replacements.push_back({r.Position, &r.Matched, &r.Replacement});
+      rewriter.Add(replacements);
+      portion.clear();
+      bytes = 0;
+    };
+    const FileMatches found = Planner.Plan(
+        std::string_view(Buffer.data(), static_cast<std::size_t>(length)),
+        [&](std::int64_t position, std::string_view matched, const std::string& replacement) {
+          portion.push_back({position, std::string(matched), replacement});
+          bytes += BytesOf(matched, replacement);
+          if (bytes >= SearchAgainPortion) flush();
+        });
+    flush();
+    if (found.Changing != file.Changing || found.Abandoned) {
+      problem = Row(file.File.Shown, "MatchChanged", "the file changed since it was searched");
+      return false;
+    }
+    return true;
   }
 
  private:
-  static bool Readable(const std::string& file, FileOutcome& outcome) {
-    Platform::FileContent reader;
-    if (reader.Open(file.c_str())) return true;
-    outcome.Problems.push_back(Row(file, "OpenFileFailed", std::strerror(Platform::LastError())));
-    return false;
-  }
-
-  void Preview(const std::string& file, FileOutcome& outcome) {
-    std::string before, after;
-    int error = 0;
-    if (!ReadContent(file, before, error)) {
-      outcome.Problems.push_back(Row(file, "ReadFailed", std::strerror(error)));
-    } else if (!ApplyReplacements(before, outcome.Plan.Replacements, after)) {
-      outcome.Problems.push_back(Row(file, "MatchChanged", "the file changed while it was read"));
-    } else {
-      std::ostringstream diff;
-      PrintUnifiedDiff(diff, DiffLabel(file, "a/"), DiffLabel(file, "b/"), before, after,
-                       Palette(Command.Colour));
-      outcome.Diff = diff.str();
-    }
-  }
-
-  void OnChange(RegularExpression*, std::string_view file, const REMatchViewInfo& matches,
-                unsigned int, bool& bcontinue) {
-    if (Writing == nullptr || file != *Writing) {
-      bcontinue = false;
-      return;
-    }
-    if (!matches.empty() && Maker.Replace(matches[0].MatchString) != matches[0].MatchString)
-      ++Counted;
-  }
-
-  RegularExpression Search;
-  ReplacementMaker Maker;
   FilePlanner Planner;
-  RegularExpression Changer;
   const ChangeCommand& Command;
-  const std::string* Writing = nullptr;
-  unsigned int Counted = 0;
+  std::atomic<std::uint64_t>& KeptInRun;
+  std::vector<char> Buffer;
 };
 
-// The run in order: warnings, problems, the saved copies' names each file claims, the files
-// to write, the totals.
+// The run in order: warnings, problems, the files to write, the totals.
 class ChangeLedger {
  public:
   ChangeLedger(const ChangeCommand& command, std::ostream& out, std::ostream& err)
       : Command(command), Out(out), Err(err) {}
 
-  // After a file's plan: true when it is to be written.
-  bool Planned(const std::string& file, FileOutcome&& outcome) {
+  // After a file's plan.
+  void Planned(FileOutcome&& outcome) {
+    const std::string& shown = outcome.Write.File.Shown;
+    if (!outcome.SameAs.empty()) {
+      Err << "regextool: " << outcome.Write.File.Path << ": skipped: the same file as "
+          << outcome.SameAs << '\n';
+      return;
+    }
     const bool failed = !outcome.Problems.empty();
     Take(outcome.Problems);
     if (!outcome.Skipped.empty()) {
-      Err << "regextool: " << file << ": skipped: " << outcome.Skipped << '\n';
-      Trouble = Trouble || outcome.SkipIsTrouble;
-      return false;
+      Skip(shown, outcome.Skipped, outcome.SkipIsTrouble);
+      return;
     }
-    if (outcome.Plan.Changing == 0 || failed || !ClaimSavedCopy(file))
-      return false;
-    if (!Command.DryRun) return true;
-    Out << outcome.Diff;
-    Summary.Replacements += outcome.Plan.Changing;
-    ++Summary.FilesChanged;
+    if (outcome.Write.Changing == 0 || failed) return;
+    if (Command.DryRun) {
+      Out << outcome.Diff;
+      Summary.Replacements += outcome.Write.Changing;
+      ++Summary.FilesChanged;
+      NoteLink(outcome.Write.File);
+    }
+    ToWrite.push_back(std::move(outcome.Write));
+  }
+
+  // Finds the saved copies that would collide, before anything is written: true when there
+  // are none.
+  bool SavedCopiesFree() {
+    if (Command.SaveExtension.empty()) return true;
+    using Key = std::tuple<std::uint64_t, std::uint64_t, std::string>;
+    std::map<Key, const FileToWrite*> claimed;
+    std::size_t collisions = 0;
+    for (const FileToWrite& file : ToWrite) {
+      const std::string saved = file.File.SiblingPath(file.SaveName);
+      const std::string named = file.File.Shown + " (" + saved + ")";
+      const Key key{file.File.DirectoryId.Device, file.File.DirectoryId.Inode, file.SaveName};
+      const auto first = claimed.emplace(key, &file);
+      EntryIdentity existing;
+      if (!first.second) {
+        Problems.push_back(Row(
+            named, "SaveCopyCollision",
+            "its saved copy would replace the saved copy of " + first.first->second->File.Shown));
+        ++collisions;
+      } else if (DescribeEntry(saved, existing)) {
+        Problems.push_back(
+            Row(named, "SaveCopyExists",
+                "a file of its saved copy's name exists; remove it or choose another --save-ext"));
+        ++collisions;
+      }
+    }
+    if (collisions == 0) return true;
+    Err << "regextool: " << (Command.DryRun ? "the run would be refused" : "nothing was changed")
+        << ": " << collisions << (collisions == 1 ? " saved copy" : " saved copies")
+        << " would replace another file (see the table)\n";
+    Trouble = true;
     return false;
   }
 
-  void Written(FileOutcome&& outcome) {
+  void Written(const FileToWrite& file, WrittenFile&& outcome) {
     Take(outcome.Problems);
+    if (!outcome.Skipped.empty()) Skip(file.File.Shown, outcome.Skipped, true);
     if (!outcome.Changed) return;
-    Summary.Replacements += outcome.Written;
+    Summary.Replacements += file.Changing;
     ++Summary.FilesChanged;
+    NoteLink(file.File);
+  }
+
+  void Skip(const std::string& shown, const std::string& why, bool trouble) {
+    Err << "regextool: " << shown << ": skipped: " << why << '\n';
+    Trouble = Trouble || trouble;
   }
 
   // Prints the summary and the problem table; returns the exit status.
   int Finish() {
     Summary.DryRun = Command.DryRun;
     PrintSummary(Out, Summary);
+    if (!Links.empty()) {
+      Out << (Command.DryRun
+                  ? "through links named on the command line, the targets would change:\n"
+                  : "through links named on the command line, the targets changed:\n");
+      for (const std::string& link : Links) Out << "  " << link << '\n';
+    }
     PrintProblemRows(Out, Problems);
     if (Trouble || !Problems.empty()) return RegexTool::Trouble;
     return Summary.Replacements != 0 ? Found : NothingFound;
   }
 
+  std::vector<FileToWrite> ToWrite;
   bool Trouble = false;
 
  private:
@@ -231,24 +345,8 @@ class ChangeLedger {
     for (ProblemRow& row : rows) Problems.push_back(std::move(row));
   }
 
-  // A saved copy replaces neither another file's saved copy of this run nor an existing file.
-  bool ClaimSavedCopy(const std::string& file) {
-    if (Command.SaveExtension.empty()) return true;
-    const std::string name = SavedCopyName(file, Command.SaveExtension);
-    const auto claimed = SavedCopies.find(name);
-    if (claimed != SavedCopies.end()) {
-      Problems.push_back(Row(file + " (" + name + ")", "SaveCopyCollision",
-                             "its saved copy would replace the saved copy of " + claimed->second));
-      return false;
-    }
-    if (Platform::GetAttributes(name).Mode != Platform::AttributesFailed) {
-      Problems.push_back(Row(file + " (" + name + ")", "SaveCopyExists",
-                             "a file of its saved copy's name exists; remove it or choose "
-                             "another --save-ext"));
-      return false;
-    }
-    SavedCopies.emplace(name, file);
-    return true;
+  void NoteLink(const WalkedFile& file) {
+    if (file.Shown != file.Path) Links.push_back(file.Shown);
   }
 
   const ChangeCommand& Command;
@@ -256,17 +354,41 @@ class ChangeLedger {
   std::ostream& Err;
   ChangeSummary Summary;
   std::vector<ProblemRow> Problems;
-  std::map<std::string, std::string> SavedCopies;  // name -> the file it saves
+  std::vector<std::string> Links;
+};
+
+// The walked files, each with the name it was first reached by when another name of it came
+// before (by device and inode). Handles beyond the first directories' are let go.
+struct WalkedFiles {
+  std::vector<WalkedFile> Files;
+  std::vector<std::string> SameAs;
+
+  void Add(WalkedFile&& file) {
+    std::string same;
+    if (file.Problem.empty()) {
+      const auto first = Seen.emplace(std::make_pair(file.Device, file.Inode), file.Shown);
+      if (!first.second) same = first.first->second;
+    }
+    if (file.Directory && file.Directory.get() != LastDirectory) {
+      LastDirectory = file.Directory.get();
+      if (++Directories > HeldDirectories) Release = true;
+    }
+    if (Release) file.Directory.reset();
+    Files.push_back(std::move(file));
+    SameAs.push_back(std::move(same));
+  }
+
+ private:
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> Seen;
+  const Platform::Directory* LastDirectory = nullptr;
+  std::size_t Directories = 0;
+  bool Release = false;
 };
 
 }  // namespace
 
 std::string SavedCopyName(const std::string& file, const std::string& extension) {
-  const std::size_t slash = file.rfind('/');
-  const std::size_t own = slash == std::string::npos ? 0 : slash + 1;
-  const std::size_t dot = file.rfind('.');
-  const std::string stem = dot == std::string::npos || dot < own ? file : file.substr(0, dot);
-  return stem + "." + extension;
+  return Common::SavedCopyName(file, extension);
 }
 
 int RunChange(const PatternSettings& settings, const ChangeCommand& command, std::ostream& out,
@@ -289,10 +411,13 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
     }
   }
 
-  std::vector<std::string> files;
+  PathSelection selection = command.Paths;
+  selection.Identities = true;
+  selection.ChangeNothing = command.DryRun;
+  WalkedFiles walked;
   std::vector<WalkProblem> walkProblems;
-  WalkPaths(command.Paths, [&files](const std::string& file) { files.push_back(file); },
-            walkProblems);
+  WalkFiles(
+      selection, [&walked](WalkedFile&& file) { walked.Add(std::move(file)); }, walkProblems);
   ChangeLedger ledger(command, out, err);
   for (const WalkProblem& problem : walkProblems) {
     err << "regextool: " << problem.Path << ": " << problem.Message << '\n';
@@ -300,26 +425,36 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
   }
 
   const unsigned threads = command.Threads == 0 ? 1 : command.Threads;
+  std::atomic<std::uint64_t> kept{0};
   std::vector<std::unique_ptr<ChangeWorker>> workers;
   for (unsigned i = 0; i < threads; ++i)
-    workers.push_back(std::make_unique<ChangeWorker>(normal, command));
+    workers.push_back(std::make_unique<ChangeWorker>(normal, command, kept));
 
-  std::vector<std::size_t> toWrite;
   RunInOrder<FileOutcome>(
-      files.size(), threads,
-      [&](unsigned thread, std::size_t item) { return workers[thread]->Plan(files[item]); },
-      [&](std::size_t item, FileOutcome&& outcome) {
-        if (ledger.Planned(files[item], std::move(outcome))) toWrite.push_back(item);
-      });
-  RunInOrder<FileOutcome>(
-      toWrite.size(), threads,
-      [&](unsigned thread, std::size_t item) { return workers[thread]->Write(files[toWrite[item]]); },
-      [&](std::size_t item, FileOutcome&& outcome) {
-        ledger.Written(std::move(outcome));
+      walked.Files.size(), threads,
+      [&](unsigned thread, std::size_t item) {
+        if (!walked.SameAs[item].empty()) {
+          FileOutcome duplicate;
+          duplicate.Write.File = std::move(walked.Files[item]);
+          duplicate.SameAs = walked.SameAs[item];
+          return duplicate;
+        }
+        return workers[thread]->Plan(std::move(walked.Files[item]));
+      },
+      [&](std::size_t, FileOutcome&& outcome) { ledger.Planned(std::move(outcome)); });
+
+  if (!ledger.SavedCopiesFree() || command.DryRun) return ledger.Finish();
+  std::vector<FileToWrite>& files = ledger.ToWrite;
+  CommitPlan(
+      files, threads,
+      [&](unsigned thread, const FileToWrite& file, Common::FileRewriter& rewriter,
+          ProblemRow& problem) { return workers[thread]->SearchAgain(file, rewriter, problem); },
+      [&](std::size_t item, WrittenFile&& outcome) {
+        ledger.Written(files[item], std::move(outcome));
         if (command.Progress)
-          err << "\rchanging: " << item + 1 << " of " << toWrite.size() << " files" << std::flush;
+          err << "\rchanging: " << item + 1 << " of " << files.size() << " files" << std::flush;
       });
-  if (command.Progress && !toWrite.empty()) err << "\r\033[K" << std::flush;
+  if (command.Progress && !files.empty()) err << "\r\033[K" << std::flush;
   return ledger.Finish();
 }
 

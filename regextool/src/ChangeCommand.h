@@ -1,17 +1,24 @@
 #pragma once
-// change: every match in the chosen files replaced, each file rewritten safely by the library's
-// change run, one file per run, so that one file's trouble never stops the others.
+// change: every match in the chosen files replaced, each file rewritten safely by the toolkit's
+// file rewrite.
 //
-// Before anything is written, every file is searched and its replacements planned; a file is
-// then left alone, with a word on the error stream, when its name carries the save extension
-// (an earlier run's saved copy) or it is read-only, and left unchanged, as a reported problem,
-// when its saved copy would replace another file's saved copy of this run or any existing
-// file: an existing name is never taken for an earlier saved copy of this file, since nothing
-// on disk says which file it saved. A replacement that leaves the text as it was is not
+// The run first plans every file: each is opened through the walk's entry (a link or another
+// file put in its place since the walk is refused), read once, searched, and its replacements
+// made. A file reached by several names (a link and its target, hard links, a name given twice)
+// is planned once, by device and inode, under the first name; the others are passed over with
+// a word. A file is left alone, with a word on the error stream, when its name carries the save
+// extension (an earlier run's saved copy), it is read-only or it is gone, and left unchanged, as
+// a reported problem, when the engine gave up on it or a match would take a line feed. When a
+// planned saved copy would replace another planned file's saved copy or any existing file (an
+// existing name is never taken for an earlier saved copy of this file, since nothing on disk
+// says which file it saved), the whole run is refused before anything is written. Otherwise
+// the plan is committed: the replacements it made go to the rewrite without a second search,
+// in batches flushed once per file system. A replacement that leaves the text as it was is not
 // counted, and a file whose replacements all do so is not rewritten. The dry run is the same
 // plan shown as a diff. As in sed, a match stays within a line unless the whole text is asked
-// for: the file search takes a file as one text, so a file where a match would take a line
-// feed is left unchanged and reported.
+// for, and a final line feed ends the last line: the empty text after it is no line (with
+// --whole-text it is part of the text). A file where a match would take a line feed is left
+// unchanged and reported.
 
 #include <ostream>
 #include <string>

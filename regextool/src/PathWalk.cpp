@@ -2,14 +2,18 @@
 
 #include <platform/Directory.h>
 #include <platform/FileContent.h>
+#include <platform/TemporaryFile.h>
 #include <platform/ThreadSlot.h>
+#include <platform/WorkingFiles.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <map>
 #include <utility>
 
+#include "EntryAccess.h"
 #include "Glob.h"
 #include "IgnoreRules.h"
 
@@ -30,9 +34,58 @@ bool EndsWith(const std::string& name, const std::string& suffix) {
          name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// "dir/" -> "dir", "" -> ".", "/" stays "/".
+std::string PathOfShown(const std::string& shown) {
+  if (shown.empty()) return ".";
+  if (shown.size() > 1 && shown.back() == '/') return shown.substr(0, shown.size() - 1);
+  return shown;
+}
+
+std::string Joined(const std::string& directory, const std::string& name) {
+  if (directory == ".") return name;
+  return directory.back() == '/' ? directory + name : directory + "/" + name;
+}
+
+// Own names of a directory's files (in `files`) whose in-place copy is still unfinished, each
+// with the name of its copy.
+using BlockedFiles = std::map<std::string, std::string>;
+
+// Tidies the working files of the directory at `path` (unless `changeNothing`) and returns the
+// files an unfinished in-place copy still blocks: ".<name>.<inode>.~rxcopy" beside <name>.
+// Where the platform tidies one directory relative to its handle and names the blocked files
+// itself, that call replaces this body.
+BlockedFiles TidyWorkingFiles(const std::string& path, const std::vector<std::string>& working,
+                              const std::vector<std::string>& files, bool changeNothing) {
+  BlockedFiles blocked;
+  std::vector<std::string> unfinished;
+  for (const std::string& name : working) {
+    if (!changeNothing) Platform::TidyWorkingFile(path, name);
+    EntryIdentity left;
+    if (Platform::KindOfWorkingFile(name) == Platform::WorkingFileKind::InterruptedCopy &&
+        DescribeEntry(Joined(path, name), left))
+      unfinished.push_back(name);
+  }
+  if (unfinished.empty()) return blocked;
+  for (const std::string& name : files) {
+    EntryIdentity file;
+    if (!DescribeEntry(Joined(path, name), file)) continue;
+    const std::string copy = Platform::InPlaceCopyName(name, file.Inode);
+    if (std::find(unfinished.begin(), unfinished.end(), copy) != unfinished.end())
+      blocked.emplace(name, copy);
+  }
+  return blocked;
+}
+
+std::string BlockedMessage(const std::string& copy, bool changeNothing) {
+  if (changeNothing)
+    return "skipped: its in-place copy " + copy +
+           " is unfinished; a run that changes files finishes it first";
+  return "skipped: its in-place copy " + copy + " is unfinished and could not be finished now";
+}
+
 class Walker {
  public:
-  Walker(const PathSelection& selection, const std::function<void(const std::string&)>& visit,
+  Walker(const PathSelection& selection, const std::function<void(WalkedFile&&)>& visit,
          std::vector<WalkProblem>& problems)
       : Selection(selection), Visit(visit), Problems(problems) {
     for (const std::string& text : selection.Globs) {
@@ -66,15 +119,15 @@ class Walker {
   };
 
   void Root(const std::string& path, const std::string& shown) {
-    Platform::Directory directory;
-    if (directory.Open(path)) {
+    auto directory = std::make_shared<Platform::Directory>();
+    if (directory->Open(path)) {
       Ignores.clear();
       Directory(directory, shown, std::string(), nullptr);
       return;
     }
     const int error = Platform::LastError();
     if (error == ENOTDIR) {
-      Visit(path);
+      Named(path);
     } else if (error == ENOENT && HasWildcard(path)) {
       Mask(path);
     } else {
@@ -85,10 +138,12 @@ class Walker {
   // The toolkit's mask: a directory part without wildcards and a pattern for the names.
   void Mask(const std::string& mask) {
     const std::size_t slash = mask.rfind('/');
-    const std::string directoryPart = slash == std::string::npos ? std::string() : mask.substr(0, slash + 1);
+    const std::string directoryPart =
+        slash == std::string::npos ? std::string() : mask.substr(0, slash + 1);
     const Glob names(slash == std::string::npos ? mask : mask.substr(slash + 1));
-    Platform::Directory directory;
-    if (HasWildcard(directoryPart) || !directory.Open(directoryPart.empty() ? "." : directoryPart)) {
+    auto directory = std::make_shared<Platform::Directory>();
+    if (HasWildcard(directoryPart) ||
+        !directory->Open(directoryPart.empty() ? "." : directoryPart)) {
       const int error = HasWildcard(directoryPart) ? ENOENT : Platform::LastError();
       Problems.push_back(WalkProblem{mask, ErrorText(error)});
       return;
@@ -97,37 +152,139 @@ class Walker {
     Directory(directory, directoryPart, std::string(), &names);
   }
 
+  // A file named on the command line: taken as it is, a link as its final target, unless an
+  // unfinished in-place copy blocks it.
+  void Named(const std::string& path) {
+    WalkedFile file;
+    file.Path = path;
+    file.Shown = path;
+    const std::string target = FinalTarget(path);
+    SplitPath(target.empty() ? path : target, file);
+    EntryIdentity identity;
+    if (target.empty() || !DescribeEntry(target, identity)) {
+      if (Selection.Identities) file.Problem = ErrorText(Platform::LastError());
+      Visit(std::move(file));
+      return;
+    }
+    if (target != path) file.Shown = path + " -> " + target;
+    if (NamedFileBlocked(file, identity)) {
+      Problems.push_back(
+          WalkProblem{path, BlockedMessage(Platform::InPlaceCopyName(file.Name, identity.Inode),
+                                           Selection.ChangeNothing)});
+      return;
+    }
+    file.Device = identity.Device;
+    file.Inode = identity.Inode;
+    if (Selection.Identities) {
+      auto directory = std::make_shared<Platform::Directory>();
+      if (directory->Open(file.DirectoryPath)) {
+        file.DirectoryId = directory->Identity();
+        file.Directory = std::move(directory);
+      } else {
+        file.Problem = ErrorText(Platform::LastError());
+      }
+    }
+    Visit(std::move(file));
+  }
+
+  // True when the named file's in-place copy is still unfinished once its directory's
+  // working file for it was tidied.
+  bool NamedFileBlocked(const WalkedFile& file, const EntryIdentity& identity) const {
+    const std::string copy = Platform::InPlaceCopyName(file.Name, identity.Inode);
+    EntryIdentity left;
+    if (!DescribeEntry(Joined(file.DirectoryPath, copy), left)) return false;
+    return !TidyWorkingFiles(file.DirectoryPath, {copy}, {file.Name}, Selection.ChangeNothing)
+                .empty();
+  }
+
+  static void SplitPath(const std::string& path, WalkedFile& file) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+      file.DirectoryPath = ".";
+      file.Name = path;
+    } else {
+      file.DirectoryPath = slash == 0 ? "/" : path.substr(0, slash);
+      file.Name = path.substr(slash + 1);
+    }
+  }
+
   // `shown` is how the directory's path is printed (empty, or ending in '/'); `relative` is its
   // path below the root, for globs and ignore rules (empty, or ending in '/').
-  void Directory(const Platform::Directory& directory, const std::string& shown,
+  void Directory(const std::shared_ptr<Platform::Directory>& directory, const std::string& shown,
                  const std::string& relative, const Glob* names) {
-    const bool pushed = LoadIgnoreFile(directory, relative);
+    const bool pushed = LoadIgnoreFile(*directory, relative);
     std::vector<Platform::DirectoryEntry> entries;
-    if (!directory.List(entries)) {
-      Problems.push_back(WalkProblem{shown.empty() ? "." : shown, ErrorText(Platform::LastError())});
+    if (!directory->List(entries)) {
+      Problems.push_back(
+          WalkProblem{shown.empty() ? "." : shown, ErrorText(Platform::LastError())});
     }
     std::sort(entries.begin(), entries.end(),
               [](const Platform::DirectoryEntry& a, const Platform::DirectoryEntry& b) {
                 return a.Name < b.Name;
               });
+    const std::string path = PathOfShown(shown);
+    const BlockedFiles blocked = Tidy(path, entries);
+    const std::shared_ptr<const Platform::Directory> shared = directory;
     for (const Platform::DirectoryEntry& entry : entries) {
       const std::string& name = entry.Name;
+      if (Platform::IsWorkingFile(name)) continue;
       if (name == ".git" || (name[0] == '.' && !Selection.Hidden)) continue;
-      const std::string path = relative + name;
+      const std::string below = relative + name;
       if (entry.Kind == Platform::EntryKind::File) {
-        if ((names == nullptr || names->Matches(name)) && FileSelected(path, name)) Visit(shown + name);
+        if ((names != nullptr && !names->Matches(name)) || !FileSelected(below, name)) continue;
+        const auto block = blocked.find(name);
+        if (block != blocked.end()) {
+          Problems.push_back(
+              WalkProblem{shown + name, BlockedMessage(block->second, Selection.ChangeNothing)});
+          continue;
+        }
+        Walked(shared, path, name, shown + name);
       } else if (entry.Kind == Platform::EntryKind::Directory) {
         if (names != nullptr && !Selection.MaskRecursion) continue;
-        if (!DirectorySelected(path)) continue;
-        Platform::Directory child;
-        if (!child.OpenChild(directory, name)) {
+        if (!DirectorySelected(below)) continue;
+        auto child = std::make_shared<Platform::Directory>();
+        if (!child->OpenChild(*directory, name)) {
           Problems.push_back(WalkProblem{shown + name, ErrorText(Platform::LastError())});
           continue;
         }
-        Directory(child, shown + name + "/", path + "/", names);
+        Directory(child, shown + name + "/", below + "/", names);
       }
     }
     if (pushed) Ignores.pop_back();
+  }
+
+  BlockedFiles Tidy(const std::string& path,
+                    const std::vector<Platform::DirectoryEntry>& entries) const {
+    std::vector<std::string> working, files;
+    for (const Platform::DirectoryEntry& entry : entries) {
+      if (Platform::IsWorkingFile(entry.Name))
+        working.push_back(entry.Name);
+      else if (entry.Kind == Platform::EntryKind::File)
+        files.push_back(entry.Name);
+    }
+    if (working.empty()) return BlockedFiles();
+    return TidyWorkingFiles(path, working, files, Selection.ChangeNothing);
+  }
+
+  void Walked(const std::shared_ptr<const Platform::Directory>& directory, const std::string& path,
+              const std::string& name, std::string shown) {
+    WalkedFile file;
+    file.Directory = directory;
+    file.DirectoryId = directory->Identity();
+    file.DirectoryPath = path;
+    file.Name = name;
+    file.Path = shown;
+    file.Shown = std::move(shown);
+    if (Selection.Identities) {
+      EntryIdentity identity;
+      if (DescribeEntry(file.TargetPath(), identity) && !identity.IsLink) {
+        file.Device = identity.Device;
+        file.Inode = identity.Inode;
+      } else {
+        file.Problem = identity.IsLink ? ErrorText(ESTALE) : ErrorText(Platform::LastError());
+      }
+    }
+    Visit(std::move(file));
   }
 
   bool LoadIgnoreFile(const Platform::Directory& directory, const std::string& relative) {
@@ -165,8 +322,8 @@ class Walker {
       const FilterGlob* glob = LastGlob(path, name);
       if (glob == nullptr ? HasIncludingGlob : glob->Excludes) return false;
     }
-    if (!Include.empty() &&
-        std::none_of(Include.begin(), Include.end(), [&](const Glob& g) { return g.Matches(name); }))
+    if (!Include.empty() && std::none_of(Include.begin(), Include.end(),
+                                         [&](const Glob& g) { return g.Matches(name); }))
       return false;
     if (std::any_of(Exclude.begin(), Exclude.end(), [&](const Glob& g) { return g.Matches(name); }))
       return false;
@@ -182,7 +339,7 @@ class Walker {
   }
 
   const PathSelection& Selection;
-  const std::function<void(const std::string&)>& Visit;
+  const std::function<void(WalkedFile&&)>& Visit;
   std::vector<WalkProblem>& Problems;
   std::vector<FilterGlob> Globs;
   bool HasIncludingGlob = false;
@@ -195,9 +352,24 @@ class Walker {
 
 }  // namespace
 
-void WalkPaths(const PathSelection& selection, const std::function<void(const std::string& file)>& visit,
+std::string WalkedFile::TargetPath() const { return Joined(DirectoryPath, Name); }
+
+std::string WalkedFile::SiblingPath(const std::string& name) const {
+  return Joined(DirectoryPath, name);
+}
+
+void WalkFiles(const PathSelection& selection, const std::function<void(WalkedFile&& file)>& visit,
                std::vector<WalkProblem>& problems) {
   Walker(selection, visit, problems).Run();
+}
+
+void WalkPaths(const PathSelection& selection,
+               const std::function<void(const std::string& file)>& visit,
+               std::vector<WalkProblem>& problems) {
+  const std::function<void(WalkedFile &&)> byPath = [&visit](WalkedFile&& file) {
+    visit(file.Path);
+  };
+  Walker(selection, byPath, problems).Run();
 }
 
 bool FirstBlockHoldsNul(std::string_view content) {

@@ -176,8 +176,8 @@ TEST_F(Change, SecondRunSkipsTheSavedCopiesAndNeverReplacesThem) {
   ASSERT_EQ(RunIn(Tree.Path(), {"change", "--save-ext", "bak", "old", "older", "app.ini"}).Status, 0);
   ASSERT_EQ(TemporaryDirectory::Read(Tree / "app.bak"), firstIni);
   // The second run meets app.bak, which holds matches: a saved copy, passed over with a word.
-  // app.ini's saved copy would replace app.bak, a file this run did not write: app.ini is left
-  // as it is and reported; deploy.conf is changed.
+  // app.ini's saved copy would replace app.bak, a file this run did not write: that is found
+  // in the plan, so the run is refused before anything is written.
   const ToolTest::ToolResult second =
       RunIn(Tree.Path(), {"change", "--save-ext", "bak", "old", "new", "."});
   EXPECT_EQ(second.Status, 2);
@@ -185,8 +185,8 @@ TEST_F(Change, SecondRunSkipsTheSavedCopiesAndNeverReplacesThem) {
   EXPECT_THAT(second.Out, HasSubstr("SaveCopyExists"));
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "app.bak"), firstIni);
   EXPECT_THAT(TemporaryDirectory::Read(Tree / "app.ini"), HasSubstr("host = older.example.org"));
-  EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.conf"), "target=new.example.org\nretries=3\n");
-  EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.bak"), "target=old.example.org\nretries=3\n");
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.conf"), "target=old.example.org\nretries=3\n");
+  EXPECT_FALSE(fs::exists(Tree / "deploy.bak"));
 }
 
 TEST_F(Change, SavedCopyNeverReplacesAnotherFile) {
@@ -199,14 +199,15 @@ TEST_F(Change, SavedCopyNeverReplacesAnotherFile) {
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "x.h"), "extern int kept;\n");
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "x.c"), "int old;\n");
   EXPECT_THAT(result.Out, HasSubstr("x.c (x.h)"));
-  // Two files of one run with one saved copy's name: the first in the run's order keeps it.
+  // Two files of one run with one saved copy's name: the run is refused before either is
+  // written.
   Tree.Write("y.conf", "old\n");
   Tree.Write("y.txt", "old\n");
   const ToolTest::ToolResult both =
       RunIn(Tree.Path(), {"change", "--save-ext", "bak", "old", "new", "y.conf", "y.txt"});
   EXPECT_EQ(both.Status, 2);
-  EXPECT_EQ(TemporaryDirectory::Read(Tree / "y.conf"), "new\n");
-  EXPECT_EQ(TemporaryDirectory::Read(Tree / "y.bak"), "old\n");
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "y.conf"), "old\n");
+  EXPECT_FALSE(fs::exists(Tree / "y.bak"));
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "y.txt"), "old\n");
   EXPECT_THAT(both.Out, HasSubstr("SaveCopyCollision"));
   EXPECT_THAT(both.Out, HasSubstr("the saved copy of y.conf"));
@@ -224,15 +225,15 @@ TEST_F(Change, OnlyReplacementsThatChangeTextCountAndDryRunMatchesEmptyMatches) 
   const ToolTest::ToolResult half = RunIn(Tree.Path(), {"change", "[ab]", "a", "ab.txt"});
   EXPECT_THAT(half.Out, HasSubstr("1 replacement written, 1 file changed"));
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "ab.txt"), "aa\n");
-  // Empty matches are replaced too, and the dry run shows exactly that: the file is one text,
-  // so the empty match after the last line feed takes a dash as well.
+  // Empty matches are replaced too, and the dry run shows exactly that; as in sed, the final
+  // line feed ends the last line, so the empty text after it is no line and takes no dash.
   Tree.Write("e.txt", "abc\n");
   const ToolTest::ToolResult dry = RunIn(Tree.Path(), {"change", "-n", "x*", "-", "e.txt"});
-  EXPECT_THAT(dry.Out, HasSubstr("-abc\n+-a-b-c-\n+-\n"));
-  EXPECT_THAT(dry.Out, HasSubstr("dry run: 5 replacements in 1 file"));
+  EXPECT_THAT(dry.Out, HasSubstr("-abc\n+-a-b-c-\ndry run"));
+  EXPECT_THAT(dry.Out, HasSubstr("dry run: 4 replacements in 1 file"));
   const ToolTest::ToolResult real = RunIn(Tree.Path(), {"change", "x*", "-", "e.txt"});
-  EXPECT_THAT(real.Out, HasSubstr("5 replacements written, 1 file changed"));
-  EXPECT_EQ(TemporaryDirectory::Read(Tree / "e.txt"), "-a-b-c-\n-");
+  EXPECT_THAT(real.Out, HasSubstr("4 replacements written, 1 file changed"));
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "e.txt"), "-a-b-c-\n");
 }
 
 TEST_F(Change, MatchesStayWithinALineUnlessTheWholeTextIsAskedFor) {
