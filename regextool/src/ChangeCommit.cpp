@@ -146,11 +146,11 @@ std::unique_ptr<Common::FileRewriter> MakeRewriter(const WalkedFile& file,
                                                    const std::string& saveOwnName) {
   const std::shared_ptr<const Platform::Directory> directory = WalkedDirectory(file);
   if (!directory) return nullptr;
-  // With the rewrite relative to directory handles this line becomes
-  //   Common::FileRewriter(Common::FileLocation{directory, file.Name, file.Device, file.Inode,
-  //   file.Shown}, saveOwnName)
+  // Every step of the rewrite goes through the walk's handle, checked against the walked
+  // entry: a name swapped for a link since the walk is reported, never followed.
   return std::make_unique<Common::FileRewriter>(
-      file.TargetPath(), saveOwnName.empty() ? std::string() : file.SiblingPath(saveOwnName));
+      Common::FileLocation{directory, file.Name, file.Device, file.Inode, file.TargetPath()},
+      saveOwnName);
 }
 
 void CommitPlan(std::vector<FileToWrite>& files, unsigned threads, const SearchAgain& searchAgain,

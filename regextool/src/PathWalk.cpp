@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstring>
 #include <map>
+#include <set>
 #include <utility>
 
 #include "EntryAccess.h"
@@ -46,33 +47,35 @@ std::string Joined(const std::string& directory, const std::string& name) {
   return directory.back() == '/' ? directory + name : directory + "/" + name;
 }
 
-// Own names of a directory's files (in `files`) whose in-place copy is still unfinished, each
-// with the name of its copy.
+// Own names of a directory's files whose in-place copy is still unfinished, each with the
+// name of the working file that blocks it.
 using BlockedFiles = std::map<std::string, std::string>;
 
-// Tidies the working files of the directory at `path` (unless `changeNothing`) and returns the
-// files an unfinished in-place copy still blocks: ".<name>.<inode>.~rxcopy" beside <name>.
-// Where the platform tidies one directory relative to its handle and names the blocked files
-// itself, that call replaces this body.
-BlockedFiles TidyWorkingFiles(const std::string& path, const std::vector<std::string>& working,
-                              const std::vector<std::string>& files, bool changeNothing) {
+// Tidies the working files among `entries` of `directory` (looks only, when `changeNothing`)
+// and returns the files an unfinished in-place copy still blocks, under every name they have
+// there. A working file the toolkit cannot vouch for is left alone and named in `problems`.
+BlockedFiles TidyWorkingFiles(const Platform::Directory& directory,
+                              const std::vector<Platform::DirectoryEntry>& entries,
+                              bool changeNothing, const std::string& shown,
+                              std::vector<WalkProblem>& problems) {
+  std::vector<Platform::TidyResult> untidied;
+  const std::set<std::string> names = Platform::TidyWorkingFiles(
+      directory, entries, changeNothing ? Platform::TidyMode::LookOnly : Platform::TidyMode::Finish,
+      &untidied);
   BlockedFiles blocked;
-  std::vector<std::string> unfinished;
-  for (const std::string& name : working) {
-    if (!changeNothing) Platform::TidyWorkingFile(path, name);
-    EntryIdentity left;
-    if (Platform::KindOfWorkingFile(name) == Platform::WorkingFileKind::InterruptedCopy &&
-        DescribeEntry(Joined(path, name), left))
-      unfinished.push_back(name);
+  std::string anyCopy;
+  for (const Platform::TidyResult& result : untidied) {
+    if (result.Outcome == Platform::TidyOutcome::Untrusted)
+      problems.push_back(WalkProblem{shown + result.WorkingName,
+                                     "left alone: a working file the toolkit cannot vouch for "
+                                     "(owner, mode, links or record do not fit its file)"});
+    if (!result.BlockedName.empty()) {
+      blocked.emplace(result.BlockedName, result.WorkingName);
+      anyCopy = result.WorkingName;
+    }
   }
-  if (unfinished.empty()) return blocked;
-  for (const std::string& name : files) {
-    EntryIdentity file;
-    if (!DescribeEntry(Joined(path, name), file)) continue;
-    const std::string copy = Platform::InPlaceCopyName(name, file.Inode);
-    if (std::find(unfinished.begin(), unfinished.end(), copy) != unfinished.end())
-      blocked.emplace(name, copy);
-  }
+  // Other names of a blocked file (hard links) carry the copy of the name it was found under.
+  for (const std::string& name : names) blocked.emplace(name, anyCopy);
   return blocked;
 }
 
@@ -189,12 +192,18 @@ class Walker {
 
   // True when the named file's in-place copy is still unfinished once its directory's
   // working file for it was tidied.
-  bool NamedFileBlocked(const WalkedFile& file, const EntryIdentity& identity) const {
+  bool NamedFileBlocked(const WalkedFile& file, const EntryIdentity& identity) {
     const std::string copy = Platform::InPlaceCopyName(file.Name, identity.Inode);
     EntryIdentity left;
     if (!DescribeEntry(Joined(file.DirectoryPath, copy), left)) return false;
-    return !TidyWorkingFiles(file.DirectoryPath, {copy}, {file.Name}, Selection.ChangeNothing)
-                .empty();
+    Platform::Directory directory;
+    if (!directory.Open(file.DirectoryPath)) return true;
+    const std::vector<Platform::DirectoryEntry> entries{
+        Platform::DirectoryEntry{copy, Platform::EntryKind::File},
+        Platform::DirectoryEntry{file.Name, Platform::EntryKind::File}};
+    return TidyWorkingFiles(directory, entries, Selection.ChangeNothing,
+                            Joined(file.DirectoryPath, ""), Problems)
+               .count(file.Name) != 0;
   }
 
   static void SplitPath(const std::string& path, WalkedFile& file) {
@@ -223,7 +232,8 @@ class Walker {
                 return a.Name < b.Name;
               });
     const std::string path = PathOfShown(shown);
-    const BlockedFiles blocked = Tidy(path, entries);
+    const BlockedFiles blocked =
+        TidyWorkingFiles(*directory, entries, Selection.ChangeNothing, shown, Problems);
     const std::shared_ptr<const Platform::Directory> shared = directory;
     for (const Platform::DirectoryEntry& entry : entries) {
       const std::string& name = entry.Name;
@@ -251,19 +261,6 @@ class Walker {
       }
     }
     if (pushed) Ignores.pop_back();
-  }
-
-  BlockedFiles Tidy(const std::string& path,
-                    const std::vector<Platform::DirectoryEntry>& entries) const {
-    std::vector<std::string> working, files;
-    for (const Platform::DirectoryEntry& entry : entries) {
-      if (Platform::IsWorkingFile(entry.Name))
-        working.push_back(entry.Name);
-      else if (entry.Kind == Platform::EntryKind::File)
-        files.push_back(entry.Name);
-    }
-    if (working.empty()) return BlockedFiles();
-    return TidyWorkingFiles(path, working, files, Selection.ChangeNothing);
   }
 
   void Walked(const std::shared_ptr<const Platform::Directory>& directory, const std::string& path,
