@@ -19,7 +19,7 @@
 #include "ChangeReport.h"
 #include "ChangeSyntax.h"
 #include "Colour.h"
-#include "EntryAccess.h"
+#include <platform/EntryPaths.h>
 #include "ExitStatus.h"
 #include "LineDiff.h"
 #include "OrderedWork.h"
@@ -72,10 +72,10 @@ struct FileOutcome {
 // The content of a walked file, read once through a check that it is the entry walked.
 bool ReadWalkedFile(const WalkedFile& file, std::vector<char>& buffer, std::uint64_t& length,
                     Platform::FileAttributes& attributes, int& error) {
-  EntryIdentity expected;
+  Platform::EntryIdentity expected;
   expected.Device = file.Device;
   expected.Inode = file.Inode;
-  const std::unique_ptr<Platform::File> input = OpenWalkedEntry(file.TargetPath(), expected);
+  const std::unique_ptr<Platform::File> input = Platform::OpenWalkedEntry(file.TargetPath(), expected);
   Platform::FileIdentity identity;
   if (!input || !input->Describe(identity, attributes)) {
     error = Platform::LastError();
@@ -287,13 +287,13 @@ class ChangeLedger {
       const std::string named = file.File.Shown + " (" + saved + ")";
       const Key key{file.File.DirectoryId.Device, file.File.DirectoryId.Inode, file.SaveName};
       const auto first = claimed.emplace(key, &file);
-      EntryIdentity existing;
+      Platform::EntryIdentity existing;
       if (!first.second) {
         Problems.push_back(Row(
             named, "SaveCopyCollision",
             "its saved copy would replace the saved copy of " + first.first->second->File.Shown));
         ++collisions;
-      } else if (DescribeEntry(saved, existing)) {
+      } else if (Platform::DescribeEntry(saved, existing)) {
         Problems.push_back(
             Row(named, "SaveCopyExists",
                 "a file of its saved copy's name exists; remove it or choose another --save-ext"));

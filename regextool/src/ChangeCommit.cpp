@@ -7,7 +7,7 @@
 #include <map>
 #include <utility>
 
-#include "EntryAccess.h"
+#include <platform/EntryPaths.h>
 #include "OrderedWork.h"
 
 namespace RegexTool {
@@ -62,8 +62,8 @@ void AddKept(const FileToWrite& file, Common::FileRewriter& rewriter) {
 PreparedFile Prepare(unsigned thread, FileToWrite& file, const SearchAgain& searchAgain) {
   PreparedFile prepared;
   // The file must still be the entry that was searched.
-  EntryIdentity now;
-  if (!DescribeEntry(file.File.TargetPath(), now)) {
+  Platform::EntryIdentity now;
+  if (!Platform::DescribeEntry(file.File.TargetPath(), now)) {
     if (Platform::LastError() == ENOENT) {
       prepared.Outcome.Skipped = "it is gone (deleted since it was searched)";
     } else {

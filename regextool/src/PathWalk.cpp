@@ -14,7 +14,7 @@
 #include <set>
 #include <utility>
 
-#include "EntryAccess.h"
+#include <platform/EntryPaths.h>
 #include "Glob.h"
 #include "IgnoreRules.h"
 
@@ -161,10 +161,10 @@ class Walker {
     WalkedFile file;
     file.Path = path;
     file.Shown = path;
-    const std::string target = FinalTarget(path);
+    const std::string target = Platform::FinalTarget(path);
     SplitPath(target.empty() ? path : target, file);
-    EntryIdentity identity;
-    if (target.empty() || !DescribeEntry(target, identity)) {
+    Platform::EntryIdentity identity;
+    if (target.empty() || !Platform::DescribeEntry(target, identity)) {
       if (Selection.Identities) file.Problem = ErrorText(Platform::LastError());
       Visit(std::move(file));
       return;
@@ -192,10 +192,10 @@ class Walker {
 
   // True when the named file's in-place copy is still unfinished once its directory's
   // working file for it was tidied.
-  bool NamedFileBlocked(const WalkedFile& file, const EntryIdentity& identity) {
+  bool NamedFileBlocked(const WalkedFile& file, const Platform::EntryIdentity& identity) {
     const std::string copy = Platform::InPlaceCopyName(file.Name, identity.Inode);
-    EntryIdentity left;
-    if (!DescribeEntry(Joined(file.DirectoryPath, copy), left)) return false;
+    Platform::EntryIdentity left;
+    if (!Platform::DescribeEntry(Joined(file.DirectoryPath, copy), left)) return false;
     Platform::Directory directory;
     if (!directory.Open(file.DirectoryPath)) return true;
     const std::vector<Platform::DirectoryEntry> entries{
@@ -273,8 +273,8 @@ class Walker {
     file.Path = shown;
     file.Shown = std::move(shown);
     if (Selection.Identities) {
-      EntryIdentity identity;
-      if (DescribeEntry(file.TargetPath(), identity) && !identity.IsLink) {
+      Platform::EntryIdentity identity;
+      if (Platform::DescribeEntry(file.TargetPath(), identity) && !identity.IsLink) {
         file.Device = identity.Device;
         file.Inode = identity.Inode;
       } else {

@@ -1,4 +1,4 @@
-#include "EntryAccess.h"
+#include "platform/EntryPaths.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <vector>
 
-namespace RegexTool {
+namespace Platform {
 namespace {
 
 constexpr int MostLinksFollowed = 40;
@@ -36,7 +36,7 @@ bool DescribeEntry(const std::string& path, EntryIdentity& identity) {
   return true;
 }
 
-std::unique_ptr<Platform::File> OpenWalkedEntry(const std::string& path,
+std::unique_ptr<File> OpenWalkedEntry(const std::string& path,
                                                 const EntryIdentity& expected) {
   int descriptor = -1;
   do {
@@ -59,7 +59,7 @@ std::unique_ptr<Platform::File> OpenWalkedEntry(const std::string& path,
     CloseKeepingError(descriptor);
     return nullptr;
   }
-  return std::make_unique<Platform::File>(descriptor);
+  return std::make_unique<File>(descriptor);
 }
 
 std::string FinalTarget(const std::string& path) {
@@ -78,4 +78,4 @@ std::string FinalTarget(const std::string& path) {
   return std::string();
 }
 
-}  // namespace RegexTool
+}  // namespace Platform

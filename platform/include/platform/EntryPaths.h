@@ -1,18 +1,15 @@
 #pragma once
-// What the walk and the change plan need of a directory entry and the platform layer does not
-// offer yet: the entry's own identity (a link in its last place not followed), an open of it
-// that refuses a link there and any other file than the one walked, and the target of a link
-// named on the command line. Every system call of regextool's own is here, in one place, until
-// the platform layer opens files relative to directory handles (FileLocation, LocateFile);
-// then these calls become the platform's.
+// Entries reached by a path, as a command line's walk meets them: the entry's own identity (a
+// link in its last place not followed), an open of it that refuses a link there and any other
+// file than the one walked, and the target of a link named on the command line.
 
-#include <platform/Files.h>
+#include "platform/Files.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-namespace RegexTool {
+namespace Platform {
 
 struct EntryIdentity {
   std::uint64_t Device = 0;
@@ -31,7 +28,7 @@ bool DescribeEntry(const std::string& path, EntryIdentity& identity);
 // Opens the regular file `path` names for reading when it is still the entry `expected`: a
 // link in its last place is refused (ELOOP), another file under that name (or behind a moved
 // directory) is refused with ESTALE, anything but a regular file with EINVAL; null then.
-std::unique_ptr<Platform::File> OpenWalkedEntry(const std::string& path,
+std::unique_ptr<File> OpenWalkedEntry(const std::string& path,
                                                 const EntryIdentity& expected);
 
 // Where the link `path` leads: its target's path, a relative target taken from the link's
@@ -39,4 +36,4 @@ std::unique_ptr<Platform::File> OpenWalkedEntry(const std::string& path,
 // when a link on the way cannot be read.
 std::string FinalTarget(const std::string& path);
 
-}  // namespace RegexTool
+}  // namespace Platform
