@@ -3,6 +3,9 @@
 // input that is its own output, which would read back its lines until the disk is full.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -10,6 +13,8 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "FifoWriter.h"
@@ -23,6 +28,37 @@ using TestSupport::FifoWriter;
 using TestSupport::TemporaryDirectory;
 using ToolTest::RunIn;
 using ToolTest::ToolResult;
+
+// A FIFO whose one writer writes `text` to the first reader, then closes its end: a reader that
+// reads to the end gets exactly `text` (FifoWriter serves reader after reader).
+class OneShotFifo {
+ public:
+  OneShotFifo(std::string path, std::string text)
+      : Path(std::move(path)), Text(std::move(text)), Writer([this] { Serve(); }) {}
+  ~OneShotFifo() {
+    const int release = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK);  // ends a pending open
+    Writer.join();
+    if (release >= 0) ::close(release);
+  }
+  OneShotFifo(const OneShotFifo&) = delete;
+  OneShotFifo& operator=(const OneShotFifo&) = delete;
+
+ private:
+  void Serve() {
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+    const int fd = ::open(Path.c_str(), O_WRONLY);
+    if (fd < 0) return;
+    const ssize_t written = ::write(fd, Text.data(), Text.size());
+    (void)written;
+    ::close(fd);
+  }
+  std::string Path;
+  std::string Text;
+  std::thread Writer;
+};
 
 class NamedInputs : public ::testing::Test {
  protected:
@@ -54,8 +90,8 @@ TEST_F(NamedInputs, DevicesAndFifosNamedAreReadAsTheyAre) {
   EXPECT_EQ(Run({"grep-files", "x", "/dev/null"}).Status, 1);
 
   ASSERT_EQ(::mkfifo((Tree / "pipe").c_str(), 0600), 0);
-  FifoWriter writer(Tree / "pipe");
   for (const char* threads : {"1", "4"}) {
+    const OneShotFifo writer(Tree / "pipe", "needle\nhay\n");
     const ToolResult fifo = Run({"grep-files", "-j", threads, "-n", "needle|x2", "f", "pipe", "f"});
     EXPECT_EQ(fifo.Status, 0) << fifo.Err;
     EXPECT_EQ(fifo.Out, "f:3:x2\npipe:1:needle\nf:3:x2\n") << threads << " threads";
@@ -81,7 +117,7 @@ TEST_F(NamedInputs, PatternFilesAreReadAsTheyAreToo) {
   EXPECT_EQ(none.Out, "");
   ASSERT_EQ(::mkfifo((Tree / "patterns").c_str(), 0600), 0);
   Tree.Write("g", "a needle\nhay\n");
-  FifoWriter writer(Tree / "patterns");
+  const OneShotFifo writer(Tree / "patterns", "needle\n");
   const ToolResult fromFifo = Run({"grep-files", "-f", "patterns", "g"});
   EXPECT_EQ(fromFifo.Status, 0) << fromFifo.Err;
   EXPECT_EQ(fromFifo.Out, "a needle\n");
