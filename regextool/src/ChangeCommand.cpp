@@ -7,7 +7,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -20,6 +19,8 @@
 #include "LineDiff.h"
 #include "OrderedWork.h"
 #include "StringCommands.h"
+#include "StringOutput.h"
+#include "TextEscaping.h"
 
 namespace RegexTool {
 namespace {
@@ -49,22 +50,6 @@ ProblemRow Row(const std::string& file, const std::string& problem, const std::s
 // The file search reads * and ? in a mask as wild cards, however the name was given.
 bool NameReadsAsMask(const std::string& file) {
   return file.find_first_of("*?") != std::string::npos;
-}
-
-bool ReadContent(const std::string& file, std::string& content, int& error) {
-  Platform::FileContent reader;
-  if (!reader.Open(file.c_str())) {
-    error = Platform::LastError();
-    return false;
-  }
-  std::vector<char> buffer;
-  std::uint64_t length = 0;
-  if (!reader.ReadAll(buffer, length)) {
-    error = Platform::LastError();
-    return false;
-  }
-  content.assign(buffer.data(), static_cast<std::size_t>(length));
-  return true;
 }
 
 std::string DiffLabel(const std::string& file, const char* side) {
@@ -150,18 +135,27 @@ class ChangeWorker {
   }
 
   void Preview(const std::string& file, FileOutcome& outcome) {
-    std::string before, after;
-    int error = 0;
-    if (!ReadContent(file, before, error)) {
-      outcome.Problems.push_back(Row(file, "ReadFailed", std::strerror(error)));
-    } else if (!ApplyReplacements(before, outcome.Plan.Replacements, after)) {
-      outcome.Problems.push_back(Row(file, "MatchChanged", "the file changed while it was read"));
-    } else {
-      std::ostringstream diff;
-      PrintUnifiedDiff(diff, DiffLabel(file, "a/"), DiffLabel(file, "b/"), before, after,
-                       Palette(Command.Colour));
-      outcome.Diff = diff.str();
+    // The diff is built from the plan, the file read in blocks: memory does not follow the file.
+    FileBytes bytes;
+    if (!bytes.Open(file)) {
+      outcome.Problems.push_back(Row(file, "ReadFailed", std::strerror(bytes.Error())));
+      return;
     }
+    StringOutput text(outcome.Diff);
+    std::ostream diff(&text);
+    switch (PrintReplacementDiff(diff, ShownName(DiffLabel(file, "a/")), ShownName(DiffLabel(file, "b/")), bytes,
+                                 outcome.Plan.Replacements, Palette(Command.Colour))) {
+      case ReplacementDiffResult::Printed:
+      case ReplacementDiffResult::NothingChanged:
+        return;
+      case ReplacementDiffResult::MatchChanged:
+        outcome.Problems.push_back(Row(file, "MatchChanged", "the file changed while it was read"));
+        break;
+      case ReplacementDiffResult::ReadFailed:
+        outcome.Problems.push_back(Row(file, "ReadFailed", std::strerror(bytes.Error())));
+        break;
+    }
+    outcome.Diff.clear();  // a part of a diff of a file that changed meanwhile
   }
 
   void OnChange(RegularExpression*, std::string_view file, const REMatchViewInfo& matches,
