@@ -121,10 +121,10 @@ class FileSearcher {
   // One file; `holdsMatch` false when a search of it found nothing already.
   Outcome Search(const std::string& path, bool holdsMatch = true) {
     Outcome outcome;
-    if (IsTheOutput(path, outcome)) return outcome;
     if (!holdsMatch && !Options.NeedsEveryLine()) {
       // No line to print: a file that cannot be read is worth a word, and a count or a name
       // needs to know only that the file is text.
+      if (IsTheOutput(path, outcome)) return outcome;
       Platform::FileContent file;
       if (!file.Open(path.c_str())) {
         Fail(path, outcome);

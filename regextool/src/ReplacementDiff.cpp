@@ -100,22 +100,34 @@ class LineWalk {
   bool AtEnd() const { return At >= File.Length(); }
 
   void Step() {
-    At = File.LineEnd(At);
+    At = End();
     ++Line;
+    Ended = false;
   }
 
   // True while the current line lies wholly before `position`: `position` is past its line
   // feed, or it is the end of the file just after a line feed.
   bool Before(std::uint64_t position) {
     if (AtEnd()) return false;
-    const std::uint64_t end = File.LineEnd(At);
+    const std::uint64_t end = End();
     return end < position || (end == position && File.At(end - 1) == '\n');
   }
 
  private:
+  // Where the current line ends, found once per line: a line may hold many replacements.
+  std::uint64_t End() {
+    if (!Ended) {
+      CurrentEnd = File.LineEnd(At);
+      Ended = true;
+    }
+    return CurrentEnd;
+  }
+
   Blocks& File;
   std::uint64_t At = 0;
   std::uint64_t Line = 0;
+  std::uint64_t CurrentEnd = 0;
+  bool Ended = false;
 };
 
 // The replacements that change the text, in order.
@@ -235,7 +247,8 @@ class HunkScout {
       Index = change.Next;
       // The lines up to the next change: no more than twice the context apart, it shares
       // the hunk (the two contexts would meet).
-      std::vector<std::pair<std::uint64_t, std::uint64_t>> gap;
+      std::vector<std::pair<std::uint64_t, std::uint64_t>>& gap = Gap;
+      gap.clear();
       const bool more = Index < Changes.Size();
       while (gap.size() <= 2 * Context && (more ? Walk.Before(Changes[Index].Position) : !Walk.AtEnd())) {
         gap.emplace_back(Walk.Position(), Walk.Number());
@@ -284,6 +297,7 @@ class HunkScout {
   std::size_t Index = 0;
   std::uint64_t Shift = 0;  // new lines minus old lines of the hunks so far (modulo 2^64)
   std::deque<std::pair<std::uint64_t, std::uint64_t>> Recent;  // (start, number) of lines before
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> Gap;      // lines after a change
   bool Broken = false;
 };
 

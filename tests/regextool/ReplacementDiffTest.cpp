@@ -212,6 +212,19 @@ TEST(ReplacementDiff, MemoryStaysWithinTheBlocksOnA64MiBFileChangedOnEveryLine) 
               static_cast<long long>(growth.Bytes >> 10));
 }
 
+TEST(ReplacementDiff, ALongLineWithAReplacementAtEveryByteIsWalkedOnce) {
+  // `x*` over one 4 MiB line: four million replacements in one line, whose end is found once
+  // (finding it per replacement would take hours).
+  constexpr std::size_t Length = 4u << 20;
+  TextBytes file(std::string(Length, 'a'));
+  CountingBuffer counter;
+  std::ostream out(&counter);
+  const auto at = [](std::size_t i) { return TextReplacement{i, "", "-"}; };
+  EXPECT_EQ(RegexTool::PrintReplacementDiff(out, "a/f", "b/f", file, Length + 1, at, Palette(false)),
+            ReplacementDiffResult::Printed);
+  EXPECT_GT(counter.Written, 3 * Length);
+}
+
 TEST(ReplacementDiff, ADryRunOfA64MiBFileNeedsNoCopyOfIt) {
   if (!TestSupport::PeaksAreMeaningful) GTEST_SKIP() << "peak memory under the address sanitizer";
   // 64 matches in 64 MiB: the old dry run read the file twice and split both texts into lines
