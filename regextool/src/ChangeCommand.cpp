@@ -1,6 +1,7 @@
 #include "ChangeCommand.h"
 
 #include <common/SavedCopies.h>
+#include <platform/EntryPaths.h>
 #include <platform/ThreadSlot.h>
 
 #include <atomic>
@@ -8,7 +9,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string_view>
 #include <tuple>
 #include <utility>
@@ -19,11 +19,12 @@
 #include "ChangeReport.h"
 #include "ChangeSyntax.h"
 #include "Colour.h"
-#include <platform/EntryPaths.h>
 #include "ExitStatus.h"
 #include "LineDiff.h"
 #include "OrderedWork.h"
 #include "StringCommands.h"
+#include "StringOutput.h"
+#include "TextEscaping.h"
 
 namespace RegexTool {
 namespace {
@@ -134,8 +135,7 @@ class ChangeWorker {
     const std::string_view content(Buffer.data(), static_cast<std::size_t>(length));
     if (!Command.Binary && FirstBlockHoldsNul(content)) return outcome;
 
-    std::string after;
-    std::size_t copied = 0;
+    std::vector<PlannedReplacement> shown;  // the dry run's replacements, for its diff
     std::uint64_t keptBytes = 0;
     bool keep = !Command.DryRun;
     std::vector<PlannedReplacement>& kept = outcome.Write.Replacements;
@@ -143,10 +143,7 @@ class ChangeWorker {
         content,
         [&](std::int64_t position, std::string_view matched, const std::string& replacement) {
           if (Command.DryRun) {
-            const std::size_t at = static_cast<std::size_t>(position);
-            after.append(content.data() + copied, at - copied);
-            after += replacement;
-            copied = at + matched.size();
+            shown.push_back({position, std::string(matched), replacement});
             return;
           }
           if (!keep) return;
@@ -186,12 +183,18 @@ class ChangeWorker {
       outcome.Problems.push_back(Row(walked.Shown, "MatchSpansLines",
                                      "a match takes a line feed; --whole-text allows that"));
     } else if (Command.DryRun) {
-      after.append(content.data() + copied, content.size() - copied);
-      std::ostringstream diff;
+      // A positional diff from the plan: nothing in it grows with the file's lines.
       const std::string label = walked.Shown == walked.Path ? walked.Path : walked.TargetPath();
-      PrintUnifiedDiff(diff, DiffLabel(label, "a/"), DiffLabel(label, "b/"), std::string(content),
-                       after, Palette(Command.Colour));
-      outcome.Diff = diff.str();
+      TextBytes bytes(content);
+      StringOutput text(outcome.Diff);
+      std::ostream diff(&text);
+      if (PrintReplacementDiff(diff, ShownName(DiffLabel(label, "a/")),
+                               ShownName(DiffLabel(label, "b/")), bytes, shown,
+                               Palette(Command.Colour)) == ReplacementDiffResult::MatchChanged) {
+        outcome.Diff.clear();
+        outcome.Problems.push_back(
+            Row(walked.Shown, "MatchChanged", "the file changed while it was read"));
+      }
     }
     if (!outcome.Skipped.empty() || !outcome.Problems.empty()) {
       if (outcome.Write.Kept) KeptInRun.fetch_sub(keptBytes);  // not written: room for others
@@ -255,8 +258,8 @@ class ChangeLedger {
   void Planned(FileOutcome&& outcome) {
     const std::string& shown = outcome.Write.File.Shown;
     if (!outcome.SameAs.empty()) {
-      Err << "regextool: " << outcome.Write.File.Path << ": skipped: the same file as "
-          << outcome.SameAs << '\n';
+      Err << "regextool: " << ShownName(outcome.Write.File.Path) << ": skipped: the same file as "
+          << ShownName(outcome.SameAs) << '\n';
       return;
     }
     const bool failed = !outcome.Problems.empty();
@@ -318,7 +321,7 @@ class ChangeLedger {
   }
 
   void Skip(const std::string& shown, const std::string& why, bool trouble) {
-    Err << "regextool: " << shown << ": skipped: " << why << '\n';
+    Err << "regextool: " << ShownName(shown) << ": skipped: " << why << '\n';
     Trouble = Trouble || trouble;
   }
 
@@ -330,7 +333,7 @@ class ChangeLedger {
       Out << (Command.DryRun
                   ? "through links named on the command line, the targets would change:\n"
                   : "through links named on the command line, the targets changed:\n");
-      for (const std::string& link : Links) Out << "  " << link << '\n';
+      for (const std::string& link : Links) Out << "  " << ShownName(link) << '\n';
     }
     PrintProblemRows(Out, Problems);
     if (Trouble || !Problems.empty()) return RegexTool::Trouble;
@@ -420,7 +423,7 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
       selection, [&walked](WalkedFile&& file) { walked.Add(std::move(file)); }, walkProblems);
   ChangeLedger ledger(command, out, err);
   for (const WalkProblem& problem : walkProblems) {
-    err << "regextool: " << problem.Path << ": " << problem.Message << '\n';
+    err << "regextool: " << ShownName(problem.Path) << ": " << problem.Message << '\n';
     ledger.Trouble = true;
   }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "TextEscaping.h"
 
@@ -66,7 +67,10 @@ std::string ProblemText(const Problem& problem) {
 ProblemRow RowOf(const Problem& problem, const std::string& owner) {
   ProblemRow row;
   row.File = problem.FileName;
-  if (!owner.empty() && owner != row.File) row.File = owner + " (" + row.File + ")";
+  if (!owner.empty() && owner != row.File) {
+    row.Other = std::move(row.File);
+    row.File = owner;
+  }
   row.Problem = ProblemName(problem.Problem);
   row.Position = problem.FilePointer;
   row.Error = ProblemText(problem);
@@ -77,8 +81,12 @@ void PrintProblemRows(std::ostream& out, const std::vector<ProblemRow>& problems
   if (problems.empty()) return;
   using Row = std::array<std::string, 4>;
   std::vector<Row> rows = {{"file", "problem", "position", "error"}};
-  for (const ProblemRow& problem : problems)
-    rows.push_back({problem.File, problem.Problem, std::to_string(problem.Position), problem.Error});
+  for (const ProblemRow& problem : problems) {
+    std::string file = ShownName(problem.File);
+    if (!problem.Other.empty()) file += " (" + ShownName(problem.Other) + ")";
+    // An error text may carry a name too: it never reaches the terminal raw either.
+    rows.push_back({std::move(file), problem.Problem, std::to_string(problem.Position), ShownName(problem.Error)});
+  }
   std::array<std::size_t, 4> widths{};
   for (const Row& row : rows)
     for (std::size_t column = 0; column < widths.size(); ++column)

@@ -20,8 +20,10 @@ std::string ProblemName(RegexClass::RegularExpression::ProblemType problem);
 std::string ProblemText(const RegexClass::RegularExpression::FileChangeProblem& problem);
 
 // One row of the table of files that were not changed.
+// Names are kept as they are; the table quotes them where they hold control bytes.
 struct ProblemRow {
-  std::string File;     // the file, and after it in parentheses the other file the problem names
+  std::string File;     // the file
+  std::string Other;    // the other file the problem names (shown after it in parentheses)
   std::string Problem;  // the kind, spelled as the library's enumeration where it has one
   std::uint64_t Position = 0;
   std::string Error;  // what went wrong in words

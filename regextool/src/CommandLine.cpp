@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <platform/StreamIdentity.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstring>
@@ -263,6 +265,7 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     if (!command->parsed()) continue;
     LineSearchArguments& lineSearch = command == grepFiles ? grepFilesArguments : findFilesArguments;
     if (!FinishLineSearch(*command, lineSearch, ::isatty(STDOUT_FILENO) == 1, err)) return Trouble;
+    Platform::IdentifyDescriptor(STDOUT_FILENO, lineSearch.Command.OutputFile);
     return RunLineSearch(lineSearch.Command, input, out, err);
   }
   if (change->parsed())

@@ -1,13 +1,20 @@
 #include "InputBlocks.h"
 
-#include <unistd.h>
+#include <utility>
 
-#include <cerrno>
+#include "WholeInput.h"
 
 namespace RegexTool {
 
 InputBlocks::InputBlocks(int descriptor, std::size_t blockSize)
-    : Descriptor(descriptor), BlockSize(blockSize) {}
+    : InputBlocks(
+          [descriptor](char* into, std::size_t capacity, std::size_t& got) {
+            return ReadSomeOfDescriptor(descriptor, into, capacity, got);
+          },
+          blockSize) {}
+
+InputBlocks::InputBlocks(BlockSource source, std::size_t blockSize)
+    : Source(std::move(source)), BlockSize(blockSize) {}
 
 bool InputBlocks::Next(std::string_view& lines) {
   Buffer.erase(0, Consumed);
@@ -30,16 +37,14 @@ bool InputBlocks::Next(std::string_view& lines) {
     searched = Buffer.size();
     const std::size_t before = Buffer.size();
     Buffer.resize(before + BlockSize);
-    ssize_t count;
-    do {
-      count = ::read(Descriptor, &Buffer[before], BlockSize);
-    } while (count < 0 && errno == EINTR);
-    Buffer.resize(before + (count > 0 ? static_cast<std::size_t>(count) : 0));
-    if (count < 0) {
-      FirstError = errno;
+    std::size_t got = 0;
+    const int error = Source(&Buffer[before], BlockSize, got);
+    Buffer.resize(before + got);
+    if (error != 0) {
+      FirstError = error;
       return false;
     }
-    if (count == 0) Ended = true;
+    if (got == 0) Ended = true;
   }
 }
 

@@ -6,7 +6,7 @@
 namespace RegexTool {
 
 LineReport::LineReport(const LineOutput& options, std::string name, std::string& out)
-    : Options(options), Name(std::move(name)), Out(out), Colours(options.Colour) {}
+    : Options(options), Name(std::move(name)), Shown(ShownName(Name)), Out(out), Colours(options.Colour) {}
 
 bool LineReport::Line(std::uint64_t number, std::string_view text, bool matched,
                       const std::vector<Span>& spans) {
@@ -24,7 +24,7 @@ bool LineReport::Line(std::uint64_t number, std::string_view text, bool matched,
   ++SelectedLines;
   if (Options.Quiet || Options.FilesWithoutMatch) return false;
   if (Options.FilesWithMatches) {
-    Out += Colours.File + Name + Colours.Reset + '\n';
+    Out += Colours.File + Shown + Colours.Reset + '\n';
     return false;
   }
   if (Options.Count) return true;
@@ -52,13 +52,13 @@ bool LineReport::Line(std::uint64_t number, std::string_view text, bool matched,
 void LineReport::Finish() {
   if (Options.Quiet) return;
   if (Options.FilesWithoutMatch && SelectedLines == 0)
-    Out += Colours.File + Name + Colours.Reset + '\n';
+    Out += Colours.File + Shown + Colours.Reset + '\n';
   if (!Options.Count || Options.FilesWithMatches || Options.FilesWithoutMatch) return;
   if (Options.Json) {
     Out += "{\"file\":" + JsonString(Name) + ",\"count\":" + std::to_string(SelectedLines) + "}\n";
     return;
   }
-  if (Options.FileNames) Out += Colours.File + Name + Colours.Reset + Colours.Separator + ':' + Colours.Reset;
+  if (Options.FileNames) Out += Colours.File + Shown + Colours.Reset + Colours.Separator + ':' + Colours.Reset;
   Out += std::to_string(SelectedLines);
   Out += '\n';
 }
@@ -66,7 +66,7 @@ void LineReport::Finish() {
 void LineReport::Prefix(std::uint64_t number, char separator) {
   if (Options.FileNames) {
     Out += Colours.File;
-    Out += Name;
+    Out += Shown;
     Out += Colours.Reset;
     Out += Colours.Separator;
     Out += separator;

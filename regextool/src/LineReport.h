@@ -40,7 +40,8 @@ struct LineOutput {
 
 class LineReport {
  public:
-  // Appends the report on the file shown as `name` to `out`.
+  // Appends the report on the file `name` to `out` (the name quoted where it must be, raw in
+  // JSON, which escapes it).
   LineReport(const LineOutput& options, std::string name, std::string& out);
 
   // A line in order: every line when the options NeedsEveryLine(), else at least every line
@@ -58,6 +59,7 @@ class LineReport {
 
   const LineOutput& Options;
   std::string Name;
+  std::string Shown;  // the name as people read it
   std::string& Out;
   Palette Colours;
   std::uint64_t SelectedLines = 0;

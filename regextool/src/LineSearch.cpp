@@ -1,6 +1,8 @@
 #include "LineSearch.h"
 
 #include <platform/FileContent.h>
+#include <platform/NamedInput.h>
+#include <platform/StreamIdentity.h>
 #include <platform/ThreadSlot.h>
 
 #include <algorithm>
@@ -18,6 +20,7 @@
 #include "ExitStatus.h"
 #include "InputBlocks.h"
 #include "LineMatcher.h"
+#include "TextEscaping.h"
 
 namespace RegexTool {
 namespace {
@@ -29,6 +32,7 @@ struct Entry {
   bool StandardInput = false;
   std::string Problem;  // a path the walk could not take: the message only
   bool Walked = false;  // met inside a directory (or named by a mask), not named itself
+  bool Stream = false;  // named, and not a regular file: read as it comes, like standard input
 };
 
 // Entries searched together: files of one directory, by one run of the toolkit's file search
@@ -54,7 +58,7 @@ struct Outcome {
 };
 
 std::string Message(const std::string& path, const std::string& what) {
-  return "regextool: " + path + ": " + what + "\n";
+  return "regextool: " + ShownName(path) + ": " + what + "\n";
 }
 
 // A text the engine gave up on: what it found is not all there is, so only its word is told.
@@ -64,6 +68,8 @@ Outcome AbandonedOutcome(const std::string& path, const std::string& reason) {
   outcome.Trouble = true;
   return outcome;
 }
+
+const char* const InputIsOutput = "input file is also the output";
 
 // Feeds a report from a matcher: the matching lines, and the lines between them where the
 // report needs every line.
@@ -126,6 +132,7 @@ class FileSearcher {
     if (!holdsMatch && !Options.NeedsEveryLine()) {
       // No line to print: a file that cannot be read is worth a word, and a count or a name
       // needs to know only that the file is text.
+      if (IsTheOutput(path, outcome)) return outcome;
       Platform::FileContent file;
       if (!file.Open(path.c_str())) {
         Fail(path, outcome);
@@ -207,9 +214,42 @@ class FileSearcher {
   // Standard input, block by block, each written out before the next is read.
   Outcome SearchInput(int input, std::ostream& out) {
     Outcome outcome;
-    std::string text;
-    LineReport report(Options, StandardInputName, text);
+    Platform::StreamIdentity identity;
+    if (Platform::IdentifyDescriptor(input, identity) && Feeds(identity)) {
+      outcome.Err = Message(StandardInputName, InputIsOutput);
+      outcome.Trouble = true;
+      return outcome;
+    }
     InputBlocks blocks(input);
+    return SearchBlocks(blocks, StandardInputName, out);
+  }
+
+  // A file named on the command line that is no regular file (a FIFO, a device), read as
+  // standard input is.
+  Outcome SearchNamedStream(const std::string& path, std::ostream& out) {
+    Outcome outcome;
+    Platform::NamedInput input;
+    if (!input.Open(path.c_str())) {
+      Fail(path, outcome);
+      return outcome;
+    }
+    if (Feeds(input.Identity())) {
+      outcome.Err = Message(path, InputIsOutput);
+      outcome.Trouble = true;
+      return outcome;
+    }
+    InputBlocks blocks([&input](char* into, std::size_t capacity, std::size_t& got) {
+      return input.Read(into, capacity, got) ? 0 : Platform::LastError();
+    });
+    return SearchBlocks(blocks, path, out);
+  }
+
+ private:
+  // The lines of `blocks`, reported as `name` and written out block by block.
+  Outcome SearchBlocks(InputBlocks& blocks, const std::string& name, std::ostream& out) {
+    Outcome outcome;
+    std::string text;
+    LineReport report(Options, name, text);
     std::string_view lines;
     std::uint64_t number = 1;
     bool first = true;
@@ -230,7 +270,7 @@ class FileSearcher {
       if (feed.Stopped || !out) break;
     }
     if (blocks.Error() != 0) {
-      outcome.Err = Message(StandardInputName, std::strerror(blocks.Error()));
+      outcome.Err = Message(name, std::strerror(blocks.Error()));
       outcome.Trouble = true;
     }
     report.Finish();
@@ -239,10 +279,26 @@ class FileSearcher {
     return outcome;
   }
 
- private:
+  // True when what `identity` names is the output file and lines are printed: reading it
+  // would read back the lines written, until the disk is full. Only names or counts (-l, -L,
+  // -c, -q) cannot feed the input, as in grep.
+  bool Feeds(const Platform::StreamIdentity& identity) const {
+    return !Options.Listing() && identity.SameRegularFile(Command.OutputFile);
+  }
+
+  bool IsTheOutput(const std::string& path, Outcome& outcome) const {
+    if (Command.OutputFile.Kind != Platform::StreamKind::RegularFile || Options.Listing()) return false;
+    Platform::StreamIdentity identity;
+    if (!Platform::IdentifyPath(path, identity) || !Feeds(identity)) return false;
+    outcome.Err = Message(path, InputIsOutput);
+    outcome.Trouble = true;
+    return true;
+  }
+
   // Reads the file into the buffer; false (with the outcome saying why, or nothing for a
   // binary file) when it is not to be searched.
   bool Read(const std::string& path, Outcome& outcome, std::string_view& content) {
+    if (IsTheOutput(path, outcome)) return false;
     Platform::FileContent file;
     std::uint64_t length = 0;
     if (!file.Open(path.c_str()) || !file.ReadAll(Buffer, length)) {
@@ -323,7 +379,14 @@ std::vector<Entry> Entries(const LineSearchCommand& command) {
   auto walk = [&](PathSelection selection) {
     std::vector<WalkProblem> problems;
     const std::string named = selection.Paths.empty() ? std::string() : selection.Paths[0];
-    WalkPaths(selection, [&](const std::string& file) { entries.push_back(Entry{file, false, {}, file != named}); },
+    WalkPaths(selection,
+              [&](const std::string& file) {
+                Entry entry{file, false, {}, file != named};
+                Platform::StreamIdentity identity;
+                entry.Stream = !entry.Walked && Platform::IdentifyPath(file, identity) &&
+                               identity.Kind == Platform::StreamKind::Other;
+                entries.push_back(std::move(entry));
+              },
               problems);
     for (WalkProblem& problem : problems)
       entries.push_back(Entry{std::move(problem.Path), false, std::move(problem.Message), false});
@@ -404,7 +467,7 @@ void SearchBatch(FileSearcher& searcher, const std::vector<Entry>& entries, cons
   const Entry& entry = entries[batch.First];
   if (!entry.Problem.empty())
     outcomes[0] = ProblemOutcome(entry);
-  else if (!entry.StandardInput)
+  else if (!entry.StandardInput && !entry.Stream)
     outcomes[0] = searcher.Search(entry.Path);
 }
 
@@ -438,6 +501,8 @@ class ParallelSearch {
       Outcome outcome;
       if (Items[i].StandardInput) {
         outcome = own.SearchInput(input, out);
+      } else if (Items[i].Stream) {
+        outcome = own.SearchNamedStream(Items[i].Path, out);
       } else {
         std::unique_lock<std::mutex> lock(Lock);
         ResultReady.wait(lock, [&] { return Done[i]; });
@@ -527,8 +592,11 @@ int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out
     FileSearcher searcher(command, patterns, names);
     std::vector<Outcome> outcomes;
     for (const Batch& batch : batches) {
-      if (entries[batch.First].StandardInput) {
-        if (!output.Write(searcher.SearchInput(input, out))) break;
+      const Entry& first = entries[batch.First];
+      if (first.StandardInput || first.Stream) {
+        const Outcome outcome =
+            first.StandardInput ? searcher.SearchInput(input, out) : searcher.SearchNamedStream(first.Path, out);
+        if (!output.Write(outcome)) break;
         continue;
       }
       SearchBatch(searcher, entries, batch, outcomes);

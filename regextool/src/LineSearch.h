@@ -3,6 +3,8 @@
 // "-"), searched by several threads, each with its own pattern objects, and reported in the
 // order one thread would report them.
 
+#include <platform/StreamIdentity.h>
+
 #include <ostream>
 #include <string>
 
@@ -20,10 +22,16 @@ struct LineSearchCommand {
   bool NoFileNames = false;     // -h
   bool Text = false;            // -a: files with NUL bytes searched too
   unsigned int Threads = 1;
+  // Where the lines go: an input that is this regular file is passed over with a word (it
+  // would read back its own output), unless only names or counts are printed.
+  Platform::StreamIdentity OutputFile;
 };
 
 // Runs the search; the exit status as grep's: 0 something selected (-L: a file listed), 1
-// nothing, 2 a bad pattern or a path or file that could not be read (after the rest was done).
+// nothing, 2 a bad pattern or a path or file that could not be read, or an input that is the
+// output (after the rest was done). Files named on the command line are read as they are (a
+// FIFO to its end, as standard input is, block by block); files met in a directory only when
+// they are regular files.
 int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out, std::ostream& err);
 
 }  // namespace RegexTool

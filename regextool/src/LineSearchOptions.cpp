@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "Colour.h"
+#include "TextEscaping.h"
 #include "WholeInput.h"
 
 namespace RegexTool {
@@ -124,7 +125,7 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments, bool ou
     std::string text;
     const int error = name == "-" ? ReadWholeDescriptor(0, text) : ReadWholeFile(name, text);
     if (error != 0) {
-      err << "regextool: " << name << ": " << std::strerror(error) << '\n';
+      err << "regextool: " << ShownName(name) << ": " << std::strerror(error) << '\n';
       return false;
     }
     if (!text.empty() && text.back() == '\n') text.pop_back();

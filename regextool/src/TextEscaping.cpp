@@ -129,6 +129,71 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
   return length;
 }
 
+namespace {
+
+// The length of the character at `name[pos]` that may stand as it is in a name, 0 when its
+// bytes must be escaped: printable ASCII and well-formed UTF-8 other than the C1 controls.
+std::size_t PlainCharacterLength(std::string_view name, std::size_t pos) {
+  const unsigned char byte = ByteAt(name, pos);
+  if (byte < 0x80) return byte >= 0x20 && byte != 0x7F ? 1 : 0;
+  const std::size_t length = Utf8SequenceLength(name, pos);
+  if (length == 2 && byte == 0xC2 && ByteAt(name, pos + 1) < 0xA0) return 0;  // U+0080..U+009F
+  return length;
+}
+
+bool NeedsQuoting(std::string_view name) {
+  if (!name.empty() && name[0] == '"') return true;
+  for (std::size_t pos = 0; pos < name.size();) {
+    const std::size_t length = PlainCharacterLength(name, pos);
+    if (length == 0) return true;
+    pos += length;
+  }
+  return false;
+}
+
+const char* NameEscape(unsigned char byte) {
+  switch (byte) {
+    case '\a': return "\\a";
+    case '\b': return "\\b";
+    case '\t': return "\\t";
+    case '\n': return "\\n";
+    case '\v': return "\\v";
+    case '\f': return "\\f";
+    case '\r': return "\\r";
+    case '"': return "\\\"";
+    case '\\': return "\\\\";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+std::string ShownName(std::string_view name) {
+  if (!NeedsQuoting(name)) return std::string(name);
+  std::string out = "\"";
+  for (std::size_t pos = 0; pos < name.size();) {
+    const unsigned char byte = ByteAt(name, pos);
+    if (const char* escape = NameEscape(byte)) {
+      out += escape;
+      ++pos;
+      continue;
+    }
+    const std::size_t length = PlainCharacterLength(name, pos);
+    if (length != 0) {
+      out.append(name, pos, length);
+      pos += length;
+      continue;
+    }
+    out += '\\';
+    out += static_cast<char>('0' + (byte >> 6));
+    out += static_cast<char>('0' + ((byte >> 3) & 7));
+    out += static_cast<char>('0' + (byte & 7));
+    ++pos;
+  }
+  out += '"';
+  return out;
+}
+
 std::string QuoteReadable(std::string_view bytes) {
   std::string out;
   Quote(bytes, "\\x", &ReadableEscape, QuoteSink(out));

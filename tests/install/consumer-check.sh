@@ -38,6 +38,20 @@ c++ $(pkg-config --cflags grepcore) "$source_dir/consumer/main.cpp" -o "$work/co
   $(pkg-config --libs grepcore) -Wl,-rpath,"$(pkg-config --variable=libdir grepcore)"
 check "$work/consumer-pc"
 
+# 2b. The package's flags name include folders only: a C++20 program keeps its standard.
+cflags=$(pkg-config --cflags grepcore)
+if grep -q -- '-std=' <<<"$cflags"; then
+  echo "pkg-config Cflags set the language standard: $cflags" >&2
+  exit 1
+fi
+# shellcheck disable=SC2046
+c++ -std=c++20 $cflags "$source_dir/consumer20/main.cpp" -o "$work/consumer20" \
+  $(pkg-config --libs grepcore) -Wl,-rpath,"$(pkg-config --variable=libdir grepcore)"
+if [ "$("$work/consumer20")" != "c++20 found 1" ]; then
+  echo "the C++20 consumer printed the wrong result" >&2
+  exit 1
+fi
+
 # 3. The installed headers include nothing from Boost.
 deps=$(c++ -std=c++17 -M -I"$work/prefix/include" "$source_dir/consumer/main.cpp")
 if grep -q boost <<<"$deps"; then

@@ -36,3 +36,9 @@ export PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig:$work/prefix/lib/x86_64-linux
 c++ $(pkg-config --cflags grepkit) "$source_dir/kit-consumer/main.cpp" -o "$work/kit-consumer-pc" \
   $(pkg-config --libs grepkit) -Wl,-rpath,"$(pkg-config --variable=libdir grepkit)"
 check "$work/kit-consumer-pc"
+
+# The package's flags leave the language standard to the program.
+if pkg-config --cflags grepkit | grep -q -- '-std='; then
+  echo "pkg-config Cflags of grepkit set the language standard" >&2
+  exit 1
+fi

@@ -29,7 +29,8 @@ enum class InputKind {
   Text,       // a file holding ToolRun::Input
   Closed,     // no descriptor 0 at all
   Directory,  // a directory opened for reading
-  Pipe        // a pipe that ToolRun::Feed writes into
+  Pipe,       // a pipe that ToolRun::Feed writes into
+  Path        // the file ToolRun::InputPath
 };
 
 // Where standard output goes.
@@ -37,7 +38,8 @@ enum class OutputKind {
   File,        // captured into ToolResult::Out
   Full,        // /dev/full: every write fails with ENOSPC
   ClosedPipe,  // a pipe whose reader has gone: every write fails with EPIPE
-  Discarded    // /dev/null
+  Discarded,   // /dev/null
+  AppendTo     // appended to the file ToolRun::OutputPath, as `>> file` does
 };
 
 struct ToolRun {
@@ -46,6 +48,8 @@ struct ToolRun {
   InputKind In = InputKind::Text;
   std::function<void(int descriptor)> Feed;  // writes standard input for InputKind::Pipe
   OutputKind Out = OutputKind::File;
+  std::string InputPath;   // for InputKind::Path
+  std::string OutputPath;  // for OutputKind::AppendTo
   std::string WorkingDirectory;  // empty: the test's own
   long FileSizeLimit = -1;       // bytes a write may reach (RLIMIT_FSIZE); -1: none
 };
@@ -61,6 +65,8 @@ inline int OpenInput(const ToolRun& run, const std::string& textFile, const std:
       return ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
     case InputKind::Pipe:
       return pipeReader;
+    case InputKind::Path:
+      return ::open(run.InputPath.c_str(), O_RDONLY);
     case InputKind::Closed:
       break;
   }
@@ -77,6 +83,8 @@ inline int OpenOutput(const ToolRun& run, const std::string& outFile, int closed
       return ::open("/dev/null", O_WRONLY);
     case OutputKind::ClosedPipe:
       return closedPipeWriter;
+    case OutputKind::AppendTo:
+      return ::open(run.OutputPath.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
   }
   return -1;
 }

@@ -1,0 +1,48 @@
+#include "platform/NamedInput.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "FileCalls.h"
+#include "platform/FaultSeam.h"
+
+namespace Platform {
+
+NamedInput::~NamedInput() { Close(); }
+
+void NamedInput::Close() {
+  if (Descriptor >= 0) Detail::CloseKeepingError(Descriptor);
+  Descriptor = -1;
+  Id = StreamIdentity();
+}
+
+bool NamedInput::Open(const char* path) {
+  Close();
+  if (InjectedFault(Call::OpenForReading)) return false;
+  // No O_NONBLOCK: a FIFO's open waits for its writer, as the user asked to read it.
+  const int descriptor = Detail::Retrying([&] { return ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY); });
+  if (descriptor < 0) return false;
+  if (!IdentifyDescriptor(descriptor, Id)) {
+    Detail::CloseKeepingError(descriptor);
+    return false;
+  }
+  Descriptor = descriptor;
+  return true;
+}
+
+bool NamedInput::Read(char* into, std::size_t capacity, std::size_t& got) {
+  got = 0;
+  if (Descriptor < 0) {
+    errno = EBADF;
+    return false;
+  }
+  if (InjectedFault(Call::Read)) return false;
+  const ssize_t count = Detail::Retrying([&] { return ::read(Descriptor, into, capacity); });
+  if (count < 0) return false;
+  got = static_cast<std::size_t>(count);
+  return true;
+}
+
+}  // namespace Platform
