@@ -52,6 +52,12 @@ std::string ProblemName(RegularExpression::ProblemType problem) {
 std::string ProblemText(const Problem& problem) {
   if (problem.Problem == RegularExpression::MatchChanged)
     return "the file no longer holds " + QuoteReadable(problem.MatchString) + " there";
+  if (problem.Problem == RegularExpression::OwnerNotKept)
+    return "this user cannot give the new content the file's owner and group; the file was left "
+           "as it is";
+  if (problem.Problem == RegularExpression::CopyUnfinished)
+    return "an unfinished in-place copy of the file is waiting beside it; the file was left as "
+           "it is";
   if (problem.LastError == 0) {
     if (problem.Problem == RegularExpression::SearchAbandoned)
       return "the pattern was too complex for this file";
