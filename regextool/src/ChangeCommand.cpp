@@ -46,14 +46,6 @@ std::uint64_t BytesOf(std::string_view matched, const std::string& replacement) 
   return sizeof(PlannedReplacement) + matched.size() + replacement.size();
 }
 
-ProblemRow Row(const std::string& file, const std::string& problem, const std::string& error) {
-  ProblemRow row;
-  row.File = file;
-  row.Problem = problem;
-  row.Error = error;
-  return row;
-}
-
 std::string DiffLabel(const std::string& file, const char* side) {
   if (!file.empty() && file[0] == '/') return file;
   return side + (file.compare(0, 2, "./") == 0 ? file.substr(2) : file);

@@ -31,14 +31,6 @@ ProblemRow RowOfReport(const Common::ProblemReport& report, const std::string& o
   return RowOf(problem, owner);
 }
 
-ProblemRow Row(const std::string& file, const std::string& problem, const std::string& error) {
-  ProblemRow row;
-  row.File = file;
-  row.Problem = problem;
-  row.Error = error;
-  return row;
-}
-
 // A batch's file once its new content is prepared.
 struct PreparedFile {
   std::unique_ptr<Common::FileRewriter> Rewrite;

@@ -70,6 +70,14 @@ std::string ProblemText(const Problem& problem) {
   return std::strerror(static_cast<int>(problem.LastError));
 }
 
+ProblemRow Row(const std::string& file, const std::string& problem, const std::string& error) {
+  ProblemRow row;
+  row.File = file;
+  row.Problem = problem;
+  row.Error = error;
+  return row;
+}
+
 ProblemRow RowOf(const Problem& problem, const std::string& owner) {
   ProblemRow row;
   row.File = problem.FileName;

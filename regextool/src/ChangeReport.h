@@ -30,6 +30,9 @@ struct ProblemRow {
 };
 
 // The row of a problem of the library's change run of `owner` (empty: not known).
+// A row of the table of files not changed.
+ProblemRow Row(const std::string& file, const std::string& problem, const std::string& error);
+
 ProblemRow RowOf(const RegexClass::RegularExpression::FileChangeProblem& problem,
                  const std::string& owner);
 
