@@ -167,7 +167,8 @@ class FileRewriter::Work {
   bool CopyBytes(std::uint64_t count) {
     while (count > 0) {
       if (!Available()) return false;
-      const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(count, End - Begin));
+      const std::size_t piece =
+          static_cast<std::size_t>(std::min<std::uint64_t>(count, End - Begin));
       if (!Write(Buffer.data() + Begin, piece)) return false;
       Begin += piece;
       count -= piece;
@@ -182,8 +183,8 @@ class FileRewriter::Work {
       if (!Available()) return false;
       const std::size_t piece = std::min(expected.size() - done, End - Begin);
       if (std::memcmp(Buffer.data() + Begin, expected.data() + done, piece) != 0) {
-        Report(RewriteProblem::MatchChanged, FileName, static_cast<std::uint64_t>(replacement.Position),
-               0, expected);
+        Report(RewriteProblem::MatchChanged, FileName,
+               static_cast<std::uint64_t>(replacement.Position), 0, expected);
         return false;
       }
       Begin += piece;
@@ -243,7 +244,7 @@ class FileRewriter::Work {
   std::vector<ProblemReport> Problems;
   bool Started = false;
   bool Failed = false;
-  std::vector<char> Buffer;   // input bytes [Begin, End) not yet consumed
+  std::vector<char> Buffer;  // input bytes [Begin, End) not yet consumed
   std::size_t Begin = 0;
   std::size_t End = 0;
   std::uint64_t Offset = 0;   // how much of the file has been consumed

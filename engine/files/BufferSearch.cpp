@@ -38,7 +38,8 @@ template <class Scanner>
 class LineWindows {
  public:
   template <class Required>
-  LineWindows(const Required& required, const char* last) : Candidates(required, last), Last(last) {}
+  LineWindows(const Required& required, const char* last)
+      : Candidates(required, last), Last(last) {}
 
   SearchWindow operator()(const char* from) {
     const char* hit = Candidates.Next(from);
@@ -118,7 +119,8 @@ bool SearchableByLines(const SearchPlan& plan, unsigned matchWord) {
 
 BufferOutcome SearchLines(const SearchPlan& plan, const char* first, const char* last,
                           const TextPlace& place, unsigned matchWord, const MatchSink& sink) {
-  if (LiteralScanApplies(plan, matchWord)) return ScanLiteral(plan.Literal, first, last, place, sink);
+  if (LiteralScanApplies(plan, matchWord))
+    return ScanLiteral(plan.Literal, first, last, place, sink);
   const auto report = [&](const MatchResults& match) { return sink(FoundMatch(match)); };
   GrepOutcome found;
   const Pattern& pattern = *plan.Compiled;

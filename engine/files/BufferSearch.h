@@ -21,15 +21,15 @@ namespace GrepEngine {
 
 struct SearchPlan {
   std::shared_ptr<const Pattern> Compiled;
-  std::string Literal;   // non-empty: the pattern is exactly this literal text
-  Prefilter Required;    // every match contains one of these literals
+  std::string Literal;               // non-empty: the pattern is exactly this literal text
+  Prefilter Required;                // every match contains one of these literals
   std::vector<ByteSet> RequiredRun;  // without literals: a run of bytes every match holds
   bool OneLine = false;  // no match holds a LF: the engine need only see lines holding one
 };
 
 // Builds the plan for a compiled pattern; without `fastPaths` every search runs the engine.
-SearchPlan PlanSearch(std::shared_ptr<const Pattern> compiled, const char* first,
-                      const char* last, bool fastPaths);
+SearchPlan PlanSearch(std::shared_ptr<const Pattern> compiled, const char* first, const char* last,
+                      bool fastPaths);
 
 // One match as the buffer search reports it: the engine's results, or a literal found by the
 // byte scan. Offsets count from the buffer's start; valid only while it is being reported.
@@ -59,8 +59,8 @@ class FoundMatch {
 using MatchSink = std::function<bool(const FoundMatch& match)>;
 
 struct BufferOutcome {
-  unsigned Count = 0;      // matches handed on, the one at which the sink stopped included
-  bool Abandoned = false;  // the engine gave up on the expression in this buffer
+  unsigned Count = 0;        // matches handed on, the one at which the sink stopped included
+  bool Abandoned = false;    // the engine gave up on the expression in this buffer
   unsigned AbandonCode = 0;  // when Abandoned: the engine's error code for why
 };
 

@@ -38,7 +38,8 @@ unsigned FileSearch::SetExpression(const char* expression, bool caseInsensitive)
   const char* last = first + ExpressionText.size();
   auto compiled = Pattern::Compile(first, last, word, std::locale());
   const unsigned error = compiled->ErrorCode();
-  if (error == 0) Plan = std::make_unique<SearchPlan>(PlanSearch(std::move(compiled), first, last, FastPaths));
+  if (error == 0)
+    Plan = std::make_unique<SearchPlan>(PlanSearch(std::move(compiled), first, last, FastPaths));
   return error;
 }
 

@@ -16,8 +16,8 @@ bool IsFile(Platform::EntryKind kind) {
 
 // A directory on the way down from the mask's directory to the one being walked.
 struct Level {
-  std::string Path;                  // to reopen it by when ".." fails
-  std::string Prefix;                // what goes before its names in a visited path
+  std::string Path;    // to reopen it by when ".." fails
+  std::string Prefix;  // what goes before its names in a visited path
   Platform::DirectoryIdentity Identity;
   std::vector<std::string> Pending;  // sub-directories still to walk, the next one last
 };

@@ -1,6 +1,5 @@
 #pragma once
 #include <boost/regex.hpp>
-
 #include <cstdint>
 
 namespace GrepEngine {

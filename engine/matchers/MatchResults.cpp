@@ -28,7 +28,8 @@ SubMatch MatchResults::Sub(unsigned i) const {
   if (i == 0) return View(Body->First, Body->Last, *Body);
   FillGroups(*Body);
   const auto& results = Body->Results;
-  if (results.empty() || i >= results.size() || !results[static_cast<int>(i)].matched) return SubMatch();
+  if (results.empty() || i >= results.size() || !results[static_cast<int>(i)].matched)
+    return SubMatch();
   const auto& sub = results[static_cast<int>(i)];
   return View(sub.first, sub.second, *Body);
 }

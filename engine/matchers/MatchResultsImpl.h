@@ -20,10 +20,10 @@ struct MatchResults::Impl {
   mutable bool GroupsReady = false;
   // Boost's groups have given way to POSIX's (or the pattern keeps Boost's): see PosixGroups.h.
   mutable bool GroupsResolved = false;
-  const char* Origin = nullptr;  // offsets count from here
+  const char* Origin = nullptr;    // offsets count from here
   std::uint64_t OriginOffset = 0;  // the offset of Origin itself, when the range is part of a text
-  unsigned Line = 1;             // counted from 1 at the origin
-  std::uint64_t LineStart = 0;   // offset of the line's first byte
+  unsigned Line = 1;               // counted from 1 at the origin
+  std::uint64_t LineStart = 0;     // offset of the line's first byte
   bool Abandoned = false;
   unsigned AbandonCode = 0;  // when Abandoned: the engine's error code for why
   // A grep counts lines only when someone asks: the counter moves forward to the match on the

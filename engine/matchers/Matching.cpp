@@ -46,7 +46,8 @@ void StoreLine(const LineCounter& lines, MatchResults::Impl& impl) {
 }
 
 // Keeps a match the reference engine found, and how to resolve its groups later.
-void StoreEngineMatch(MatchResults::Impl& impl, const Pattern& pattern, const char* base, FlagBits step) {
+void StoreEngineMatch(MatchResults::Impl& impl, const Pattern& pattern, const char* base,
+                      FlagBits step) {
   impl.TakeEngineResults();
   impl.Source = &pattern;
   impl.Base = base;
@@ -54,8 +55,8 @@ void StoreEngineMatch(MatchResults::Impl& impl, const Pattern& pattern, const ch
 }
 
 // Keeps a whole match found by the finder, and how to fill its groups later.
-void StoreSpan(MatchResults::Impl& impl, const Pattern& pattern, Span span,
-               const char* searchFirst, const char* searchLast, const char* base, FlagBits step) {
+void StoreSpan(MatchResults::Impl& impl, const Pattern& pattern, Span span, const char* searchFirst,
+               const char* searchLast, const char* base, FlagBits step) {
   impl.TakeSpan(span.First, span.Last, searchFirst, searchLast, pattern.MarkCount());
   impl.Source = &pattern;
   impl.Base = base;
@@ -76,9 +77,11 @@ bool FindOne(const Pattern& pattern, const char* first, const char* last, unsign
     return true;
   }
   const Regex& expression = pattern.Internals().Expression;
-  const bool found =
-      Guarded([&] { return boost::regex_search(first, last, impl.Results, expression, AsMatchFlags(flags)); },
-              impl.AbandonCode);
+  const bool found = Guarded(
+      [&] {
+        return boost::regex_search(first, last, impl.Results, expression, AsMatchFlags(flags));
+      },
+      impl.AbandonCode);
   if (!found) {
     const unsigned abandonCode = impl.AbandonCode;
     impl.Reset(first);
@@ -114,7 +117,10 @@ GrepOutcome ReferenceGrep(const Pattern& pattern, const char* first, const char*
     unsigned abandonCode = 0;
     // `first` as the base: anchors and word edges see the bytes before `from`.
     const bool found = Guarded(
-        [&] { return boost::regex_search(from, last, impl.Results, expression, AsMatchFlags(step), first); },
+        [&] {
+          return boost::regex_search(from, last, impl.Results, expression, AsMatchFlags(step),
+                                     first);
+        },
         abandonCode);
     if (abandonCode != 0) {
       outcome.Abandoned = true;
@@ -164,8 +170,8 @@ GrepOutcome FinderGrep(const Pattern& pattern, WholeMatchFinder& finder, const c
 // The results a format reads: the groups, and a prefix from where the search began (the
 // groups' own search began at the match).
 const boost::match_results<const char*>& FormatResults(const MatchResults::Impl& impl,
-                                                         const std::string& format,
-                                                         boost::match_results<const char*>& scratch) {
+                                                       const std::string& format,
+                                                       boost::match_results<const char*>& scratch) {
   FillGroups(impl);
   if (impl.Results.empty() || format.find('`') == std::string::npos ||
       impl.Results.prefix().first == impl.SearchFirst || impl.Source == nullptr)
@@ -174,8 +180,8 @@ const boost::match_results<const char*>& FormatResults(const MatchResults::Impl&
   const bool found = Guarded(
       [&] {
         return boost::regex_search(impl.SearchFirst, impl.SearchLast, scratch,
-                                   impl.Source->Internals().Expression, AsMatchFlags(impl.StepFlags),
-                                   impl.Base);
+                                   impl.Source->Internals().Expression,
+                                   AsMatchFlags(impl.StepFlags), impl.Base);
       },
       abandonCode);
   if (!found) return impl.Results;
@@ -248,7 +254,8 @@ GrepOutcome ReferenceGrepIn(const Pattern& pattern, const char* first, const cha
   return ReferenceGrep(pattern, first, last, TranslateMatchFlags(matchWord), callback);
 }
 
-Route PlannedRoute(const Pattern& pattern, unsigned matchWord, const char* first, const char* last) {
+Route PlannedRoute(const Pattern& pattern, unsigned matchWord, const char* first,
+                   const char* last) {
   return WholeMatchFinder(pattern, matchWord, first, last).Chosen();
 }
 
@@ -262,7 +269,8 @@ bool FindInWindow(const SearchWindow& window, MatchResults::Impl& impl, const Pa
   unsigned abandonCode = 0;
   const bool found = Guarded(
       [&] {
-        return boost::regex_search(window.First, window.Last, impl.Results, expression, AsMatchFlags(step), base);
+        return boost::regex_search(window.First, window.Last, impl.Results, expression,
+                                   AsMatchFlags(step), base);
       },
       abandonCode);
   outcome.Abandoned = abandonCode != 0;
@@ -338,15 +346,17 @@ bool MergeInto(const Pattern& pattern, const char* first, const char* last,
   // finds, and formats each match with the groups a reader of the match gets.
   const char* copied = first;
   unsigned formatAbandoned = 0;
-  const GrepOutcome outcome = GrepIn(pattern, first, last, matchWord, [&](const MatchResults& match) {
-    const MatchResults::Impl& impl = match.Internals();
-    if (copy) out.append(copied, impl.First);
-    copied = impl.Last;
-    return AppendFormatted(impl, format, expression, out, formatAbandoned);
-  });
+  const GrepOutcome outcome =
+      GrepIn(pattern, first, last, matchWord, [&](const MatchResults& match) {
+        const MatchResults::Impl& impl = match.Internals();
+        if (copy) out.append(copied, impl.First);
+        copied = impl.Last;
+        return AppendFormatted(impl, format, expression, out, formatAbandoned);
+      });
   if (outcome.Abandoned || formatAbandoned != 0) {
     out.clear();
-    if (abandonCode != nullptr) *abandonCode = outcome.Abandoned ? outcome.AbandonCode : formatAbandoned;
+    if (abandonCode != nullptr)
+      *abandonCode = outcome.Abandoned ? outcome.AbandonCode : formatAbandoned;
     return false;
   }
   if (copy) out.append(copied, last);

@@ -18,7 +18,8 @@ unsigned int RegularExpression::ChangeFiles() {
   AbandonReason.clear();
   if (FormatString.empty()) return 0;
   GrepEngine::FileSearch search;
-  if (!Common::PrepareFileSearch(search, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive)))
+  if (!Common::PrepareFileSearch(search, Expression, FilesToMatch,
+                                 IsExpressionOption(CaseInsensitive)))
     return 0;
   ParseExpression();  // the replacements are formatted with the full options
   ChangeCount = 0;
@@ -28,13 +29,13 @@ unsigned int RegularExpression::ChangeFiles() {
   ChangeRunSide side{*this};
   Common::RunChangeSearch(
       Common::ChangeRunSearch{search, &MergeFilesCallback, FilesToMatch, DirectoryRecursion},
-      Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save,
-      TLSStack, this, side);
+      Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save, TLSStack, this, side);
   AbandonReason = Common::AbandonedFilesReason(search);
   return ChangeCount;
 }
 
-bool RegularExpression::MergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression) {
+bool RegularExpression::MergeFilesCallback(const char* file,
+                                           const GrepEngine::FileSearch& expression) {
   RegularExpression* top = TLSStack.Top();
   return top != nullptr && top->ThisMergeFilesCallback(file, expression);
 }
@@ -42,11 +43,12 @@ bool RegularExpression::MergeFilesCallback(const char* file, const GrepEngine::F
 bool RegularExpression::ThisMergeFilesCallback(const char* file,
                                                const GrepEngine::FileSearch& expression) {
   ChangeRunSide side{*this};
-  return Common::ChangeRunMatchStep(Common::Gathered(CurrentFile, RunWork),
-                                    MergeSaveStack.top(), FormatString, side, std::string(file), expression);
+  return Common::ChangeRunMatchStep(Common::Gathered(CurrentFile, RunWork), MergeSaveStack.top(),
+                                    FormatString, side, std::string(file), expression);
 }
 
-bool RegularExpression::FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression) {
+bool RegularExpression::FireChangingFiles(const std::string& name,
+                                          const GrepEngine::FileSearch& expression) {
   bool bcontinue = true;
   if (HasHandler(OnChangingFiles, OnChangingFilesClosure))
     Fire(OnChangingFiles, OnChangingFilesClosure, this, name, FileGrepMatchInfo(expression),
@@ -61,8 +63,9 @@ bool RegularExpression::FireChangingFiles(const std::string& name, const GrepEng
 }
 
 void RegularExpression::TakeAbandonedFiles(const GrepEngine::FileSearch& search) {
-  Common::TakeAbandonedFiles(Common::Gathered(CurrentFile, RunWork), search,
-                             [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
+  Common::TakeAbandonedFiles(
+      Common::Gathered(CurrentFile, RunWork), search,
+      [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
 }
 
 void RegularExpression::AddProblem(Common::ProblemReport&& report) {

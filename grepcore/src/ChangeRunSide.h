@@ -16,7 +16,8 @@ struct RegularExpression::ChangeRunSide {
   bool ReadOnlyFile(const std::string& name) { return Object.ReadOnlyFile(name); }
   bool HasChangingFilesHandler() const {
     return Object.OnChangingFiles != nullptr || static_cast<bool>(Object.OnChangingFilesClosure) ||
-           Object.OnChangingFilesView != nullptr || static_cast<bool>(Object.OnChangingFilesViewClosure);
+           Object.OnChangingFilesView != nullptr ||
+           static_cast<bool>(Object.OnChangingFilesViewClosure);
   }
   bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
     return Object.FireChangingFiles(name, search);
@@ -24,8 +25,9 @@ struct RegularExpression::ChangeRunSide {
   const std::string& SaveExtension() const { return Object.SaveExtension; }
   bool AllowOwnerChange() const { return Object.AllowOwnerChange; }
   void CommitRewrites() {
-    Common::CommitBatch(Common::WorkOf(Object.RunWork), Object.ChangeCount,
-                        [this](Common::ProblemReport&& report) { Object.AddProblem(std::move(report)); });
+    Common::CommitBatch(
+        Common::WorkOf(Object.RunWork), Object.ChangeCount,
+        [this](Common::ProblemReport&& report) { Object.AddProblem(std::move(report)); });
   }
 };
 

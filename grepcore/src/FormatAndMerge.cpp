@@ -1,11 +1,11 @@
 // Format of the current match, and search-and-replace over StringToMatch.
+#include <utility>
+
 #include "EventSlots.h"
 #include "MatchInfo.h"
 #include "common/StringOperations.h"
 #include "engine/Matching.h"
 #include "grepcore/Regularexpressionclass.h"
-
-#include <utility>
 
 namespace RegexClass {
 
@@ -22,8 +22,8 @@ void RegularExpression::Merge(std::string& result) {
     MergeWithHandler(result);
     return;
   }
-  Common::PlainMerge(*CompiledExpression, StringToMatch, FormatString, MergeCopy, GetMatchFlags(), result,
-                     AbandonReason);
+  Common::PlainMerge(*CompiledExpression, StringToMatch, FormatString, MergeCopy, GetMatchFlags(),
+                     result, AbandonReason);
 }
 
 // Each match goes to the handler first; a refused match stays as it is and ends the run.
@@ -37,7 +37,8 @@ void RegularExpression::MergeWithHandler(std::string& result) {
   auto fire = [&](const GrepEngine::MatchResults& match, bool& bcontinue) {
     if (HasHandler(plain, bound)) {
       FillMatchInfo(match, info);
-      Fire(plain, bound, this, static_cast<const REMatchInfo&>(info), match.Line(), match.LineStart(), bcontinue);
+      Fire(plain, bound, this, static_cast<const REMatchInfo&>(info), match.Line(),
+           match.LineStart(), bcontinue);
     }
     if (HasHandler(plainView, boundView)) {
       FillMatchViewInfo(match, views);
@@ -47,7 +48,8 @@ void RegularExpression::MergeWithHandler(std::string& result) {
   };
   auto format = [this](std::string& replacement) { Format(replacement); };
   Common::MergeWithStep(*CompiledExpression, StringToMatch, MergeCopy, GetMatchFlags(), MergeOutput,
-                        MergePosition, AbandonReason, [&](const Common::MergeRun& run, const GrepEngine::MatchResults& match) {
+                        MergePosition, AbandonReason,
+                        [&](const Common::MergeRun& run, const GrepEngine::MatchResults& match) {
                           return Common::MergeMatchStep(run, CurrentGrepMatch, match, fire, format);
                         });
   // The working output is not read after the run: handed over, not copied.

@@ -13,7 +13,8 @@ namespace RegexClass {
 RegularExpression::RegularExpression()
     : ExpressionOptions(FromOrdinals<Options>(Common::DefaultExpressionOptions(),
                                               Common::ExpressionOrdinal::Count)),
-      MatchOptions(FromOrdinals<Matches>(Common::DefaultMatchOptions(), Common::MatchOrdinal::Count)),
+      MatchOptions(
+          FromOrdinals<Matches>(Common::DefaultMatchOptions(), Common::MatchOrdinal::Count)),
       Locale() {}
 
 RegularExpression::RegularExpression(const RegularExpression& other) : Locale() {
@@ -86,7 +87,9 @@ void RegularExpression::SetStringToMatch(std::string&& text) { StringToMatch = s
 std::string RegularExpression::GetFilesToMatch() const { return FilesToMatch; }
 void RegularExpression::SetFilesToMatch(const std::string& mask) { FilesToMatch = mask; }
 std::string RegularExpression::GetSaveExtension() const { return SaveExtension; }
-void RegularExpression::SetSaveExtension(const std::string& extension) { SaveExtension = extension; }
+void RegularExpression::SetSaveExtension(const std::string& extension) {
+  SaveExtension = extension;
+}
 bool RegularExpression::GetAllowOwnerChange() const { return AllowOwnerChange; }
 void RegularExpression::SetAllowOwnerChange(bool allow) { AllowOwnerChange = allow; }
 bool RegularExpression::GetLeaveWorkingFiles() const { return LeaveWorkingFiles; }

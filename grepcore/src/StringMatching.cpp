@@ -7,7 +7,8 @@
 namespace RegexClass {
 
 bool RegularExpression::Match() {
-  return RunMatch(true, false, OnMatching, OnMatchingClosure, OnMatchingView, OnMatchingViewClosure);
+  return RunMatch(true, false, OnMatching, OnMatchingClosure, OnMatchingView,
+                  OnMatchingViewClosure);
 }
 
 bool RegularExpression::MatchAll() {
@@ -15,7 +16,8 @@ bool RegularExpression::MatchAll() {
 }
 
 bool RegularExpression::Search() {
-  return RunMatch(false, false, OnSearching, OnSearchingClosure, OnSearchingView, OnSearchingViewClosure);
+  return RunMatch(false, false, OnSearching, OnSearchingClosure, OnSearchingView,
+                  OnSearchingViewClosure);
 }
 
 bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain,
@@ -23,7 +25,7 @@ bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain
                                  const MatchViewEventClosure& boundView) {
   AbandonReason.clear();
   if (ParseExpression() != 0) return false;
-  const Common::StringMatchKind kind = !anchored ? Common::StringMatchKind::Search
+  const Common::StringMatchKind kind = !anchored   ? Common::StringMatchKind::Search
                                        : wholeText ? Common::StringMatchKind::MatchAll
                                                    : Common::StringMatchKind::Match;
   return Common::StringMatchOperation(
@@ -64,8 +66,8 @@ unsigned int RegularExpression::Grep() {
     }
   };
   return Common::GrepText(*CompiledExpression, StringToMatch, GetMatchFlags(),
-                          HasHandler(plain, bound) || HasHandler(plainView, boundView), AbandonReason,
-                          [&](const GrepEngine::MatchResults& match) {
+                          HasHandler(plain, bound) || HasHandler(plainView, boundView),
+                          AbandonReason, [&](const GrepEngine::MatchResults& match) {
                             return Common::GrepMatchStep(CurrentGrepMatch, match, fire);
                           });
 }

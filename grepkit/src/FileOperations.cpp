@@ -27,8 +27,9 @@ struct RE::ChangeRunSide {
   const std::string& SaveExtension() const { return Object.SaveExtension; }
   bool AllowOwnerChange() const { return Object.AllowOwnerChange; }
   void CommitRewrites() {
-    Common::CommitBatch(Common::WorkOf(Object.RunWork), Object.ChangeCount,
-                        [this](Common::ProblemReport&& report) { Object.AddProblem(std::move(report)); });
+    Common::CommitBatch(
+        Common::WorkOf(Object.RunWork), Object.ChangeCount,
+        [this](Common::ProblemReport&& report) { Object.AddProblem(std::move(report)); });
   }
 };
 
@@ -56,8 +57,8 @@ unsigned int RE::GrepFiles() {
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
-        const unsigned count = search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(),
-                                                DirectoryRecursion, flags);
+        const unsigned count =
+            search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
         AbandonReason = Common::AbandonedFilesReason(search);
         return count;
       });
@@ -74,8 +75,8 @@ unsigned int RE::FindFiles() {
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
-        const unsigned count = search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(),
-                                                DirectoryRecursion, flags);
+        const unsigned count =
+            search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
         AbandonReason = Common::AbandonedFilesReason(search);
         return count;
       });
@@ -125,8 +126,7 @@ unsigned int RE::ChangeFiles() {
   ChangeRunSide side{*this};
   Common::RunChangeSearch(
       Common::ChangeRunSearch{search, &MergeFilesCallback, FilesToMatch, DirectoryRecursion},
-      Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save,
-      *stacks, this, side);
+      Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save, *stacks, this, side);
   AbandonReason = Common::AbandonedFilesReason(search);
   return ChangeCount;
 }
@@ -138,9 +138,8 @@ bool RE::MergeFilesCallback(const char* file, const GrepEngine::FileSearch& expr
 
 bool RE::ThisMergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression) {
   ChangeRunSide side{*this};
-  return Common::ChangeRunMatchStep(
-      Common::Gathered(CurrentFile, RunWork), MergeSaveStack.top(),
-      FormatString, side, std::string(file), expression);
+  return Common::ChangeRunMatchStep(Common::Gathered(CurrentFile, RunWork), MergeSaveStack.top(),
+                                    FormatString, side, std::string(file), expression);
 }
 
 bool RE::FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression) {
@@ -168,8 +167,8 @@ void RE::AddProblem(Common::ProblemReport&& report) {
 
 void RE::MergeUpdateFile() {
   Common::RewriteGatheredFile(
-      Common::Gathered(CurrentFile, RunWork), SaveExtension,
-      ChangeCount, [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
+      Common::Gathered(CurrentFile, RunWork), SaveExtension, ChangeCount,
+      [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
 }
 
 void RE::MergeFileCleanup(void* input, void* output, const std::string& temporaryName) {

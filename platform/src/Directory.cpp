@@ -37,19 +37,27 @@ EntryKind KindOfLinkTarget(int directoryFd, const char* name) {
   struct stat target;
   if (fstatat(directoryFd, name, &target, 0) != 0) return EntryKind::Other;
   switch (KindOfMode(target.st_mode)) {
-    case EntryKind::File: return EntryKind::LinkToFile;
-    case EntryKind::Directory: return EntryKind::LinkToDirectory;
-    default: return EntryKind::Other;
+    case EntryKind::File:
+      return EntryKind::LinkToFile;
+    case EntryKind::Directory:
+      return EntryKind::LinkToDirectory;
+    default:
+      return EntryKind::Other;
   }
 }
 
 EntryKind KindOf(int directoryFd, const dirent& entry) {
   switch (entry.d_type) {
-    case DT_REG: return EntryKind::File;
-    case DT_DIR: return EntryKind::Directory;
-    case DT_LNK: return KindOfLinkTarget(directoryFd, entry.d_name);
-    case DT_UNKNOWN: break;  // some file systems do not say: ask
-    default: return EntryKind::Other;
+    case DT_REG:
+      return EntryKind::File;
+    case DT_DIR:
+      return EntryKind::Directory;
+    case DT_LNK:
+      return KindOfLinkTarget(directoryFd, entry.d_name);
+    case DT_UNKNOWN:
+      break;  // some file systems do not say: ask
+    default:
+      return EntryKind::Other;
   }
   struct stat own;
   if (fstatat(directoryFd, entry.d_name, &own, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::Other;
@@ -66,7 +74,8 @@ bool IsDotOrDotDot(const char* name) {
 Directory::~Directory() { Close(); }
 
 Directory::Directory(Directory&& other) noexcept
-    : Descriptor(std::exchange(other.Descriptor, -1)), Id(std::exchange(other.Id, DirectoryIdentity())) {}
+    : Descriptor(std::exchange(other.Descriptor, -1)),
+      Id(std::exchange(other.Id, DirectoryIdentity())) {}
 
 Directory& Directory::operator=(Directory&& other) noexcept {
   if (this != &other) {
@@ -92,7 +101,8 @@ bool Directory::Adopt(int descriptor) {
     return false;
   }
   Descriptor = descriptor;
-  Id = DirectoryIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+  Id = DirectoryIdentity{static_cast<std::uint64_t>(status.st_dev),
+                         static_cast<std::uint64_t>(status.st_ino)};
   return true;
 }
 
@@ -108,7 +118,9 @@ bool Directory::OpenChild(const Directory& parent, const std::string& name) {
     Close();
     return false;
   }
-  const int descriptor = parent.IsOpen() ? OpenRetrying(parent.Descriptor, name.c_str(), DirectoryFlags | O_NOFOLLOW) : -1;
+  const int descriptor =
+      parent.IsOpen() ? OpenRetrying(parent.Descriptor, name.c_str(), DirectoryFlags | O_NOFOLLOW)
+                      : -1;
   if (!parent.IsOpen()) errno = EBADF;
   return Adopt(descriptor);
 }

@@ -36,8 +36,7 @@ bool DescribeEntry(const std::string& path, EntryIdentity& identity) {
   return true;
 }
 
-std::unique_ptr<File> OpenWalkedEntry(const std::string& path,
-                                                const EntryIdentity& expected) {
+std::unique_ptr<File> OpenWalkedEntry(const std::string& path, const EntryIdentity& expected) {
   int descriptor = -1;
   do {
     descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);

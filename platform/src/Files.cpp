@@ -273,7 +273,8 @@ bool SetAttributes(const std::string& path, const FileAttributes& attributes) {
   }
   const mode_t mode = static_cast<mode_t>(attributes.Mode & 07777);
   if (::chmod(path.c_str(), mode) != 0) return false;
-  if (::chown(path.c_str(), attributes.Owner, attributes.Group) != 0 && errno != EPERM) return false;
+  if (::chown(path.c_str(), attributes.Owner, attributes.Group) != 0 && errno != EPERM)
+    return false;
   return ::chmod(path.c_str(), mode) == 0;
 }
 

@@ -22,7 +22,8 @@ bool NamedInput::Open(const char* path) {
   Close();
   if (InjectedFault(Call::OpenForReading)) return false;
   // No O_NONBLOCK: a FIFO's open waits for its writer, as the user asked to read it.
-  const int descriptor = Detail::Retrying([&] { return ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY); });
+  const int descriptor =
+      Detail::Retrying([&] { return ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY); });
   if (descriptor < 0) return false;
   if (!IdentifyDescriptor(descriptor, Id)) {
     Detail::CloseKeepingError(descriptor);

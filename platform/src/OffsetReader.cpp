@@ -32,7 +32,8 @@ bool OffsetReader::Open(const char* path) {
   return true;
 }
 
-bool OffsetReader::ReadAt(std::uint64_t offset, char* into, std::size_t capacity, std::size_t& got) {
+bool OffsetReader::ReadAt(std::uint64_t offset, char* into, std::size_t capacity,
+                          std::size_t& got) {
   got = 0;
   if (Descriptor < 0) {
     errno = EBADF;

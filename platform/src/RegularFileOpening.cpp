@@ -1,11 +1,11 @@
 #include "RegularFileOpening.h"
 
-#include "FileCalls.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "FileCalls.h"
 
 namespace Platform {
 

@@ -68,7 +68,8 @@ bool ReadWalkedFile(const WalkedFile& file, std::vector<char>& buffer, std::uint
   Platform::EntryIdentity expected;
   expected.Device = file.Device;
   expected.Inode = file.Inode;
-  const std::unique_ptr<Platform::File> input = Platform::OpenWalkedEntry(file.TargetPath(), expected);
+  const std::unique_ptr<Platform::File> input =
+      Platform::OpenWalkedEntry(file.TargetPath(), expected);
   Platform::FileIdentity identity;
   if (!input || !input->Describe(identity, attributes)) {
     error = Platform::LastError();

@@ -33,12 +33,12 @@ struct ChangeCommand {
   PathSelection Paths;        // the files and directories to change
   std::string SaveExtension;  // without its dot; empty: no saved copies
   bool DryRun = false;
-  bool Binary = false;    // change files that look binary too
+  bool Binary = false;     // change files that look binary too
   bool WholeText = false;  // a match may span lines (else . stops at a line feed, and a file
                            // where a match still takes one is left unchanged and reported)
-  unsigned Threads = 1;   // files searched and rewritten at once
-  bool Progress = false;  // a progress line on the error stream
-  bool Colour = false;    // colours in the dry run's diff
+  unsigned Threads = 1;    // files searched and rewritten at once
+  bool Progress = false;   // a progress line on the error stream
+  bool Colour = false;     // colours in the dry run's diff
 };
 
 int RunChange(const PatternSettings& settings, const ChangeCommand& command, std::ostream& out,

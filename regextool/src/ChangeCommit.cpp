@@ -1,5 +1,6 @@
 #include "ChangeCommit.h"
 
+#include <platform/EntryPaths.h>
 #include <platform/ThreadSlot.h>
 
 #include <cerrno>
@@ -7,7 +8,6 @@
 #include <map>
 #include <utility>
 
-#include <platform/EntryPaths.h>
 #include "OrderedWork.h"
 
 namespace RegexTool {

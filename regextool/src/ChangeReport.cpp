@@ -43,8 +43,10 @@ std::string ProblemName(RegularExpression::ProblemType problem) {
       return "SearchAbandoned";
     case RegularExpression::SaveCopyCollision:
       return "SaveCopyCollision";
-    case RegularExpression::OwnerNotKept: return "OwnerNotKept";
-    case RegularExpression::CopyUnfinished: return "CopyUnfinished";
+    case RegularExpression::OwnerNotKept:
+      return "OwnerNotKept";
+    case RegularExpression::CopyUnfinished:
+      return "CopyUnfinished";
   }
   return "problem " + std::to_string(static_cast<unsigned>(problem));
 }
@@ -99,7 +101,8 @@ void PrintProblemRows(std::ostream& out, const std::vector<ProblemRow>& problems
     std::string file = ShownName(problem.File);
     if (!problem.Other.empty()) file += " (" + ShownName(problem.Other) + ")";
     // An error text may carry a name too: it never reaches the terminal raw either.
-    rows.push_back({std::move(file), problem.Problem, std::to_string(problem.Position), ShownName(problem.Error)});
+    rows.push_back({std::move(file), problem.Problem, std::to_string(problem.Position),
+                    ShownName(problem.Error)});
   }
   std::array<std::size_t, 4> widths{};
   for (const Row& row : rows)

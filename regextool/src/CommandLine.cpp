@@ -1,8 +1,7 @@
 #include "CommandLine.h"
 
-#include <unistd.h>
-
 #include <platform/StreamIdentity.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -13,9 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "ChangeCommand.h"
 #include "Colour.h"
 #include "ExitStatus.h"
-#include "ChangeCommand.h"
 #include "LineCommands.h"
 #include "LineInput.h"
 #include "LineSearchOptions.h"
@@ -159,7 +158,8 @@ ChangeCommand MakeChangeCommand(const Arguments& arguments, const ChangeArgument
   run.DryRun = arguments.DryRun;
   run.Binary = change.Binary;
   run.WholeText = arguments.WholeText;
-  run.Threads = change.Threads != 0 ? change.Threads : std::max(1u, std::thread::hardware_concurrency());
+  run.Threads =
+      change.Threads != 0 ? change.Threads : std::max(1u, std::thread::hardware_concurrency());
   run.Progress = ::isatty(STDERR_FILENO) == 1;
   run.Colour = UseColour(colour, STDOUT_FILENO);
   return run;
@@ -263,7 +263,8 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   }
   for (CLI::App* command : {grepFiles, findFiles}) {
     if (!command->parsed()) continue;
-    LineSearchArguments& lineSearch = command == grepFiles ? grepFilesArguments : findFilesArguments;
+    LineSearchArguments& lineSearch =
+        command == grepFiles ? grepFilesArguments : findFilesArguments;
     if (!FinishLineSearch(*command, lineSearch, ::isatty(STDOUT_FILENO) == 1, err)) return Trouble;
     Platform::IdentifyDescriptor(STDOUT_FILENO, lineSearch.Command.OutputFile);
     return RunLineSearch(lineSearch.Command, input, out, err);

@@ -38,8 +38,7 @@ bool BlocksAreExact(const PatternSettings& settings, bool context) {
   if (context || settings.Shortest || !settings.MatchOptions.empty()) return false;
   const std::string& pattern = settings.Pattern;
   for (std::size_t i = 0; i + 1 < pattern.size(); ++i)
-    if (pattern[i] == '\\' && (pattern[i + 1] == '`' || pattern[i + 1] == '\''))
-      return false;
+    if (pattern[i] == '\\' && (pattern[i + 1] == '`' || pattern[i + 1] == '\'')) return false;
   return true;
 }
 
@@ -303,10 +302,12 @@ int RunLineMerge(const PatternSettings& settings, const MergeCommand& command, L
   LineMerge merge(re, out, command);
   std::string_view lines;
   if (BlocksAreExact(settings, false))
-    while (out && !merge.Crossed && merge.Abandon.empty() && input.NextLines(MergeBlockBytes, lines))
+    while (out && !merge.Crossed && merge.Abandon.empty() &&
+           input.NextLines(MergeBlockBytes, lines))
       merge.Block(lines);
   bool terminated = false;
-  while (out && merge.Abandon.empty() && input.Next(lines, terminated)) merge.Line(lines, terminated);
+  while (out && merge.Abandon.empty() && input.Next(lines, terminated))
+    merge.Line(lines, terminated);
   if (!merge.Abandon.empty()) return GiveUpTrouble(merge.Abandon, err);
   if (input.Error() != 0) return ReadTrouble(input, err);
   return merge.Found ? Found : NothingFound;

@@ -8,15 +8,16 @@
 namespace RegexTool {
 namespace {
 
-using RegexClass::REMatchViewInfo;
 using RegexClass::RegularExpression;
+using RegexClass::REMatchViewInfo;
 
 std::size_t LineEnd(std::string_view content, std::size_t from) {
   const void* newline = from < content.size()
                             ? std::memchr(content.data() + from, '\n', content.size() - from)
                             : nullptr;
-  return newline == nullptr ? content.size()
-                            : static_cast<std::size_t>(static_cast<const char*>(newline) - content.data());
+  return newline == nullptr
+             ? content.size()
+             : static_cast<std::size_t>(static_cast<const char*>(newline) - content.data());
 }
 
 }  // namespace
@@ -27,8 +28,12 @@ class LineMatcher::TextRun {
  public:
   TextRun(LineMatcher& owner, std::string_view content, std::uint64_t firstNumber, bool wantSpans,
           const MatchingLineSink& sink)
-      : Owner(owner), Content(content), WantSpans(wantSpans), Test(owner.Patterns.CandidatesNeedTest()),
-        Sink(sink), FirstNumber(firstNumber) {}
+      : Owner(owner),
+        Content(content),
+        WantSpans(wantSpans),
+        Test(owner.Patterns.CandidatesNeedTest()),
+        Sink(sink),
+        FirstNumber(firstNumber) {}
 
   void OnMatch(RegularExpression*, const REMatchViewInfo& info, unsigned int line,
                std::uint64_t startOfLine, bool& bcontinue) {
@@ -53,8 +58,9 @@ class LineMatcher::TextRun {
     if (start < Settled) {
       // Begun on a line already settled: only lines it runs into beyond those are left.
       if (end > Settled && Settled < Content.size()) {
-        const auto newlines = std::count(Content.begin() + static_cast<std::ptrdiff_t>(start),
-                                         Content.begin() + static_cast<std::ptrdiff_t>(Settled), '\n');
+        const auto newlines =
+            std::count(Content.begin() + static_cast<std::ptrdiff_t>(start),
+                       Content.begin() + static_cast<std::ptrdiff_t>(Settled), '\n');
         TestTouched(Settled, end, number + static_cast<std::uint64_t>(newlines));
         if (Stopped) bcontinue = false;
       }
@@ -74,9 +80,12 @@ class LineMatcher::TextRun {
     }
     std::size_t lineStart = PendingStart != NoLine ? PendingStart : startOfLine;
     if (lineStart == NoLine) {
-      const void* newline = start > Settled ? ::memrchr(Content.data() + Settled, '\n', start - Settled) : nullptr;
-      lineStart = newline == nullptr ? Settled
-                                     : static_cast<std::size_t>(static_cast<const char*>(newline) - Content.data()) + 1;
+      const void* newline =
+          start > Settled ? ::memrchr(Content.data() + Settled, '\n', start - Settled) : nullptr;
+      lineStart =
+          newline == nullptr
+              ? Settled
+              : static_cast<std::size_t>(static_cast<const char*>(newline) - Content.data()) + 1;
     }
     const std::size_t lineEnd = PendingStart != NoLine ? PendingEnd : LineEnd(Content, start);
     if (end > lineEnd) {
@@ -131,7 +140,8 @@ class LineMatcher::TextRun {
 
   void TestLine(std::uint64_t number, std::size_t start, std::size_t end) {
     std::vector<Span>& spans = Owner.Spans;
-    const bool holds = Owner.Tester.Test(Content.substr(start, end - start), WantSpans ? &spans : nullptr);
+    const bool holds =
+        Owner.Tester.Test(Content.substr(start, end - start), WantSpans ? &spans : nullptr);
     if (!Owner.Tester.AbandonReason().empty()) Stopped = true;  // the rest cannot be trusted
     if (!holds || Stopped) return;
     if (!WantSpans) spans.clear();
@@ -157,8 +167,8 @@ class LineMatcher::FilesRun {
   FilesRun(LineMatcher& owner, bool wantSpans, const FileEntry& enter, const MatchingLineSink& sink)
       : Owner(owner), WantSpans(wantSpans), Enter(enter), Sink(sink) {}
 
-  void OnMatch(RegularExpression*, std::string_view file, const REMatchViewInfo& info, unsigned int line,
-               bool& bcontinue) {
+  void OnMatch(RegularExpression*, std::string_view file, const REMatchViewInfo& info,
+               unsigned int line, bool& bcontinue) {
     if (file != Name) {
       Finish();
       Name.assign(file.data(), file.size());
@@ -167,8 +177,8 @@ class LineMatcher::FilesRun {
     }
     if (!Current || info.empty() || info[0].Position < 0) return;
     bool more = true;
-    Current->Found(static_cast<std::size_t>(info[0].Position), info[0].MatchString.size(), TextRun::NoLine,
-                   line, more);
+    Current->Found(static_cast<std::size_t>(info[0].Position), info[0].MatchString.size(),
+                   TextRun::NoLine, line, more);
     if (!more) Finish();  // this file is done; the search goes on with the next
     (void)bcontinue;
   }

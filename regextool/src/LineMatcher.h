@@ -1,9 +1,10 @@
 #pragma once
 // Finds the lines of a text that hold a match, in order. Where it can, one grep over the
 // whole text (with `.` kept off newlines) finds the candidates, its matches reported as views
-// with their line (for many files at once, the toolkit's file search does the same); a match that runs over a newline, and every candidate under -w or -x, is
-// settled by testing the lines it touches one by one. Otherwise every line is tested so.
-// One matcher per thread: it owns its pattern objects.
+// with their line (for many files at once, the toolkit's file search does the same); a match that
+// runs over a newline, and every candidate under -w or -x, is settled by testing the lines it
+// touches one by one. Otherwise every line is tested so. One matcher per thread: it owns its
+// pattern objects.
 
 #include <grepcore/Regularexpressionclass.h>
 

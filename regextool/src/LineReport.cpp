@@ -1,12 +1,15 @@
 #include "LineReport.h"
 
-
 #include "TextEscaping.h"
 
 namespace RegexTool {
 
 LineReport::LineReport(const LineOutput& options, std::string name, std::string& out)
-    : Options(options), Name(std::move(name)), Shown(ShownName(Name)), Out(out), Colours(options.Colour) {}
+    : Options(options),
+      Name(std::move(name)),
+      Shown(ShownName(Name)),
+      Out(out),
+      Colours(options.Colour) {}
 
 bool LineReport::Line(std::uint64_t number, std::string_view text, bool matched,
                       const std::vector<Span>& spans) {
@@ -58,7 +61,8 @@ void LineReport::Finish() {
     Out += "{\"file\":" + JsonString(Name) + ",\"count\":" + std::to_string(SelectedLines) + "}\n";
     return;
   }
-  if (Options.FileNames) Out += Colours.File + Shown + Colours.Reset + Colours.Separator + ':' + Colours.Reset;
+  if (Options.FileNames)
+    Out += Colours.File + Shown + Colours.Reset + Colours.Separator + ':' + Colours.Reset;
   Out += std::to_string(SelectedLines);
   Out += '\n';
 }
@@ -104,13 +108,16 @@ void LineReport::Print(std::uint64_t number, std::string_view text, char separat
   Out += '\n';
 }
 
-void LineReport::PrintJson(std::uint64_t number, std::string_view text, const std::vector<Span>& spans) {
+void LineReport::PrintJson(std::uint64_t number, std::string_view text,
+                           const std::vector<Span>& spans) {
   Out += "{\"file\":" + JsonString(Name) + ",\"line\":" + std::to_string(number) +
          ",\"text\":" + JsonString(std::string(text)) + ",\"matches\":[";
   for (std::size_t i = 0; i < spans.size(); ++i) {
     if (i != 0) Out += ',';
-    Out += "{\"text\":" + JsonString(std::string(text.substr(spans[i].Start, spans[i].End - spans[i].Start))) +
-           ",\"start\":" + std::to_string(spans[i].Start) + ",\"end\":" + std::to_string(spans[i].End) + '}';
+    Out += "{\"text\":" +
+           JsonString(std::string(text.substr(spans[i].Start, spans[i].End - spans[i].Start))) +
+           ",\"start\":" + std::to_string(spans[i].Start) +
+           ",\"end\":" + std::to_string(spans[i].End) + '}';
   }
   Out += "]}\n";
 }

@@ -46,14 +46,16 @@ class LineReport {
 
   // A line in order: every line when the options NeedsEveryLine(), else at least every line
   // that holds a match. False when nothing more is wanted from this file.
-  bool Line(std::uint64_t number, std::string_view text, bool matched, const std::vector<Span>& spans);
+  bool Line(std::uint64_t number, std::string_view text, bool matched,
+            const std::vector<Span>& spans);
   // The count or the name, where those are what is printed.
   void Finish();
 
   std::uint64_t Selected() const { return SelectedLines; }
 
  private:
-  void Print(std::uint64_t number, std::string_view text, char separator, const std::vector<Span>* spans);
+  void Print(std::uint64_t number, std::string_view text, char separator,
+             const std::vector<Span>* spans);
   void Prefix(std::uint64_t number, char separator);
   void PrintJson(std::uint64_t number, std::string_view text, const std::vector<Span>& spans);
 

@@ -9,8 +9,8 @@
 #include <condition_variable>
 #include <cstring>
 #include <exception>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <thread>
 #include <unordered_map>
@@ -48,7 +48,9 @@ std::string_view BaseName(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::string_view DirectoryPart(std::string_view path) { return path.substr(0, path.size() - BaseName(path).size()); }
+std::string_view DirectoryPart(std::string_view path) {
+  return path.substr(0, path.size() - BaseName(path).size());
+}
 
 struct Outcome {
   std::string Out;
@@ -75,12 +77,14 @@ const char* const InputIsOutput = "input file is also the output";
 // report needs every line.
 class ReportFeed {
  public:
-  ReportFeed(LineReport& report, const LineOutput& options, std::string_view content, std::uint64_t first)
+  ReportFeed(LineReport& report, const LineOutput& options, std::string_view content,
+             std::uint64_t first)
       : Report(report), Every(options.NeedsEveryLine()), Content(content), NextNumber(first) {}
   ReportFeed(const ReportFeed&) = delete;
   ReportFeed& operator=(const ReportFeed&) = delete;
 
-  bool OnMatching(std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
+  bool OnMatching(std::uint64_t number, std::size_t start, std::size_t end,
+                  const std::vector<Span>& spans) {
     if (Every && !Between(start)) return false;
     if (!Report.Line(number, Content.substr(start, end - start), true, spans)) Stopped = true;
     Cursor = end + 1;
@@ -157,10 +161,12 @@ class FileSearcher {
     ReportFeed feed(report, Options, content, 1);
     if (holdsMatch)
       Matcher.Scan(content, 1, Options.NeedsSpans(),
-                   [&](std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
+                   [&](std::uint64_t number, std::size_t start, std::size_t end,
+                       const std::vector<Span>& spans) {
                      return feed.OnMatching(number, start, end, spans);
                    });
-    if (holdsMatch && !Matcher.AbandonReason().empty()) return AbandonedOutcome(path, Matcher.AbandonReason());
+    if (holdsMatch && !Matcher.AbandonReason().empty())
+      return AbandonedOutcome(path, Matcher.AbandonReason());
     feed.Finish();
     report.Finish();
     outcome.Selected = Options.FilesWithoutMatch ? report.Selected() == 0 : report.Selected() != 0;
@@ -168,10 +174,12 @@ class FileSearcher {
   }
 
   // The files of a batch, by one run of the file search; one outcome per file.
-  void SearchBatch(const std::vector<Entry>& entries, const Batch& batch, std::vector<Outcome>& outcomes) {
+  void SearchBatch(const std::vector<Entry>& entries, const Batch& batch,
+                   std::vector<Outcome>& outcomes) {
     outcomes.assign(batch.Count, Outcome());
     std::unordered_map<std::string_view, std::size_t> byName;
-    for (std::size_t i = 0; i < batch.Count; ++i) byName.emplace(BaseName(entries[batch.First + i].Path), i);
+    for (std::size_t i = 0; i < batch.Count; ++i)
+      byName.emplace(BaseName(entries[batch.First + i].Path), i);
     std::vector<bool> entered(batch.Count, false);
     std::size_t current = 0;
     std::string_view content;
@@ -181,7 +189,8 @@ class FileSearcher {
       if (!feed) return;
       feed->Finish();
       report->Finish();
-      outcomes[current].Selected = Options.FilesWithoutMatch ? report->Selected() == 0 : report->Selected() != 0;
+      outcomes[current].Selected =
+          Options.FilesWithoutMatch ? report->Selected() == 0 : report->Selected() != 0;
       feed.reset();
       report.reset();
     };
@@ -198,13 +207,15 @@ class FileSearcher {
       return &content;
     };
     Matcher.ScanFiles(batch.Mask, Options.NeedsSpans(), enter,
-                      [&](std::uint64_t number, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
+                      [&](std::uint64_t number, std::size_t start, std::size_t end,
+                          const std::vector<Span>& spans) {
                         return feed && feed->OnMatching(number, start, end, spans);
                       });
     close();
     if (!Matcher.AbandonReason().empty()) {
       // The engine gave up on a file of the batch: each is searched again alone, which names it.
-      for (std::size_t i = 0; i < batch.Count; ++i) outcomes[i] = Search(entries[batch.First + i].Path);
+      for (std::size_t i = 0; i < batch.Count; ++i)
+        outcomes[i] = Search(entries[batch.First + i].Path);
       return;
     }
     for (std::size_t i = 0; i < batch.Count; ++i)
@@ -257,11 +268,13 @@ class FileSearcher {
       if (first && !Command.Text && FirstBlockHoldsNul(lines)) return outcome;
       first = false;
       ReportFeed feed(report, Options, lines, number);
-      Matcher.Scan(lines, number, Options.NeedsSpans(),
-                       [&](std::uint64_t n, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
-                         return feed.OnMatching(n, start, end, spans);
-                       });
-      if (!Matcher.AbandonReason().empty()) return AbandonedOutcome(StandardInputName, Matcher.AbandonReason());
+      Matcher.Scan(
+          lines, number, Options.NeedsSpans(),
+          [&](std::uint64_t n, std::size_t start, std::size_t end, const std::vector<Span>& spans) {
+            return feed.OnMatching(n, start, end, spans);
+          });
+      if (!Matcher.AbandonReason().empty())
+        return AbandonedOutcome(StandardInputName, Matcher.AbandonReason());
       feed.Finish();
       number += static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), '\n')) +
                 (lines.back() != '\n' ? 1 : 0);
@@ -287,7 +300,8 @@ class FileSearcher {
   }
 
   bool IsTheOutput(const std::string& path, Outcome& outcome) const {
-    if (Command.OutputFile.Kind != Platform::StreamKind::RegularFile || Options.Listing()) return false;
+    if (Command.OutputFile.Kind != Platform::StreamKind::RegularFile || Options.Listing())
+      return false;
     Platform::StreamIdentity identity;
     if (!Platform::IdentifyPath(path, identity) || !Feeds(identity)) return false;
     outcome.Err = Message(path, InputIsOutput);
@@ -324,11 +338,13 @@ class FileSearcher {
 std::string CommonExtension(const std::vector<Entry>& entries, std::size_t first, std::size_t end) {
   std::string_view extension = BaseName(entries[first].Path);
   const std::size_t dot = extension.rfind('.');
-  if (dot == std::string_view::npos || extension.find_first_of("*?") != std::string_view::npos) return {};
+  if (dot == std::string_view::npos || extension.find_first_of("*?") != std::string_view::npos)
+    return {};
   extension = extension.substr(dot);
   for (std::size_t k = first; k < end; ++k) {
     const std::string_view name = BaseName(entries[k].Path);
-    if (name.size() <= extension.size() || name.substr(name.size() - extension.size()) != extension) return {};
+    if (name.size() <= extension.size() || name.substr(name.size() - extension.size()) != extension)
+      return {};
   }
   return std::string(extension);
 }
@@ -345,7 +361,8 @@ std::vector<Batch> Batches(const std::vector<Entry>& entries, const LinePatterns
     const bool groupable = patterns.FileSearchUsable() && first.Walked &&
                            directory.find_first_of("*?") == std::string_view::npos;
     std::size_t end = i + 1;
-    while (groupable && end < entries.size() && entries[end].Walked && DirectoryPart(entries[end].Path) == directory)
+    while (groupable && end < entries.size() && entries[end].Walked &&
+           DirectoryPart(entries[end].Path) == directory)
       ++end;
     if (end - i < 2) {
       batches.push_back(Batch{i, 1, {}});
@@ -379,15 +396,16 @@ std::vector<Entry> Entries(const LineSearchCommand& command) {
   auto walk = [&](PathSelection selection) {
     std::vector<WalkProblem> problems;
     const std::string named = selection.Paths.empty() ? std::string() : selection.Paths[0];
-    WalkPaths(selection,
-              [&](const std::string& file) {
-                Entry entry{file, false, {}, file != named};
-                Platform::StreamIdentity identity;
-                entry.Stream = !entry.Walked && Platform::IdentifyPath(file, identity) &&
-                               identity.Kind == Platform::StreamKind::Other;
-                entries.push_back(std::move(entry));
-              },
-              problems);
+    WalkPaths(
+        selection,
+        [&](const std::string& file) {
+          Entry entry{file, false, {}, file != named};
+          Platform::StreamIdentity identity;
+          entry.Stream = !entry.Walked && Platform::IdentifyPath(file, identity) &&
+                         identity.Kind == Platform::StreamKind::Other;
+          entries.push_back(std::move(entry));
+        },
+        problems);
     for (WalkProblem& problem : problems)
       entries.push_back(Entry{std::move(problem.Path), false, std::move(problem.Message), false});
   };
@@ -477,8 +495,13 @@ class ParallelSearch {
  public:
   ParallelSearch(const LineSearchCommand& command, const LinePatterns& patterns, bool names,
                  const std::vector<Entry>& entries, const std::vector<Batch>& batches)
-      : Command(command), Patterns(patterns), Names(names), Items(entries), Jobs(batches),
-        Results(entries.size()), Done(entries.size(), false) {}
+      : Command(command),
+        Patterns(patterns),
+        Names(names),
+        Items(entries),
+        Jobs(batches),
+        Results(entries.size()),
+        Done(entries.size(), false) {}
 
   void Run(unsigned int threads, int input, std::ostream& out, OrderedOutput& output) {
     std::vector<std::thread> workers;
@@ -576,7 +599,8 @@ class ParallelSearch {
 
 }  // namespace
 
-int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out, std::ostream& err) {
+int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out,
+                  std::ostream& err) {
   LinePatterns patterns;
   std::string error;
   if (!patterns.Prepare(command.Search, error)) {
@@ -587,15 +611,16 @@ int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out
   const std::vector<Batch> batches = Batches(entries, patterns);
   const bool names = ShowNames(command, entries);
   OrderedOutput output(command.Output, out, err);
-  const unsigned int threads = static_cast<unsigned int>(std::min<std::size_t>(command.Threads, batches.size()));
+  const unsigned int threads =
+      static_cast<unsigned int>(std::min<std::size_t>(command.Threads, batches.size()));
   if (threads <= 1) {
     FileSearcher searcher(command, patterns, names);
     std::vector<Outcome> outcomes;
     for (const Batch& batch : batches) {
       const Entry& first = entries[batch.First];
       if (first.StandardInput || first.Stream) {
-        const Outcome outcome =
-            first.StandardInput ? searcher.SearchInput(input, out) : searcher.SearchNamedStream(first.Path, out);
+        const Outcome outcome = first.StandardInput ? searcher.SearchInput(input, out)
+                                                    : searcher.SearchNamedStream(first.Path, out);
         if (!output.Write(outcome)) break;
         continue;
       }

@@ -32,6 +32,7 @@ struct LineSearchCommand {
 // output (after the rest was done). Files named on the command line are read as they are (a
 // FIFO to its end, as standard input is, block by block); files met in a directory only when
 // they are regular files.
-int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out, std::ostream& err);
+int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out,
+                  std::ostream& err);
 
 }  // namespace RegexTool

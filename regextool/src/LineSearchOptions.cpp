@@ -16,11 +16,14 @@ namespace {
 // word is carried through the parser with this mark behind it.
 constexpr char BracketShield = '\x1f';
 
-bool Bracketed(const std::string& word) { return word.size() >= 2 && word.front() == '[' && word.back() == ']'; }
+bool Bracketed(const std::string& word) {
+  return word.size() >= 2 && word.front() == '[' && word.back() == ']';
+}
 
 void Unshield(std::vector<std::string>& words) {
   for (std::string& word : words)
-    if (word.size() >= 3 && word.back() == BracketShield && word[word.size() - 2] == ']') word.pop_back();
+    if (word.size() >= 3 && word.back() == BracketShield && word[word.size() - 2] == ']')
+      word.pop_back();
 }
 
 }  // namespace
@@ -44,9 +47,10 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   PatternSettings& pattern = run.Search.Pattern;
   // -h is grep's "no file names"; help stays with --help.
   command.set_help_flag("--help", "print this help and exit");
-  command.add_option("PATTERN", arguments.Words,
-                     "the pattern (unless -e or -f gives it), then files and directories to search "
-                     "(default: the current directory; - is standard input)")
+  command
+      .add_option("PATTERN", arguments.Words,
+                  "the pattern (unless -e or -f gives it), then files and directories to search "
+                  "(default: the current directory; - is standard input)")
       ->type_name("[PATH...]");
   command.add_option("-e,--regexp", arguments.Expressions, "a pattern; repeat for more")
       ->allow_extra_args(false)
@@ -60,12 +64,10 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_flag("-x,--line-regexp", run.Search.LineRegexp, "match whole lines only");
   command.add_option("--syntax", pattern.Syntax, "normal (default), basic, extended or literal")
       ->check(CLI::IsMember(SyntaxNames()));
-  command
-      .add_option("--option", pattern.CompileOptions, "add a single compile option by name")
+  command.add_option("--option", pattern.CompileOptions, "add a single compile option by name")
       ->allow_extra_args(false)
       ->check(CLI::IsMember(CompileOptionNames()));
-  command
-      .add_option("--match-option", pattern.MatchOptions, "add a match option by name")
+  command.add_option("--match-option", pattern.MatchOptions, "add a match option by name")
       ->allow_extra_args(false)
       ->check(CLI::IsMember(MatchOptionNames()));
   command.add_flag("--shortest", pattern.Shortest, "take the first match found at a position");
@@ -74,7 +76,9 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_flag("-r,-R,--recursive", selection.MaskRecursion,
                    "accepted (directories are always searched through); with a quoted mask, "
                    "its name part applies in sub-directories too");
-  command.add_option("-g,--glob", selection.Globs, "only files matching GLOB (!GLOB: not them); ** and {a,b}")
+  command
+      .add_option("-g,--glob", selection.Globs,
+                  "only files matching GLOB (!GLOB: not them); ** and {a,b}")
       ->allow_extra_args(false)
       ->type_name("GLOB");
   command.add_option("--include", selection.Include, "only files whose name matches GLOB")
@@ -86,7 +90,8 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_flag("--hidden", selection.Hidden, "search hidden files and directories too");
   command.add_flag("--no-ignore", selection.NoIgnore, "do not honour .gitignore files");
   command.add_flag("-a,--text", run.Text, "search binary files (NUL in the first 8 KiB) too");
-  command.add_option("-j,--threads", arguments.Threads, "threads to search with (default: the cores)")
+  command
+      .add_option("-j,--threads", arguments.Threads, "threads to search with (default: the cores)")
       ->check(CLI::NonNegativeNumber)
       ->type_name("NUM");
 
@@ -98,16 +103,25 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_flag("-v,--invert-match", output.Invert, "select lines without a match");
   command.add_flag("-o,--only-matching", output.OnlyMatching, "print only the matches, one a line");
   command.add_flag("-c,--count", output.Count, "print the number of selected lines per file");
-  command.add_flag("-l,--files-with-matches", output.FilesWithMatches, "print only names of files with a selected line");
-  command.add_flag("-L,--files-without-match", output.FilesWithoutMatch, "print only names of files without one");
+  command.add_flag("-l,--files-with-matches", output.FilesWithMatches,
+                   "print only names of files with a selected line");
+  command.add_flag("-L,--files-without-match", output.FilesWithoutMatch,
+                   "print only names of files without one");
   command.add_flag("-q,--quiet", output.Quiet, "print nothing; exit 0 at the first selected line");
-  command.add_flag("-n,--line-number", arguments.LineNumbers, "prefix line numbers (default on a terminal)");
+  command.add_flag("-n,--line-number", arguments.LineNumbers,
+                   "prefix line numbers (default on a terminal)");
   command.add_flag("-N,--no-line-number", arguments.NoLineNumbers, "no line numbers");
-  command.add_flag("-H,--with-filename", run.ForceFileNames, "prefix file names (default with several files)");
+  command.add_flag("-H,--with-filename", run.ForceFileNames,
+                   "prefix file names (default with several files)");
   command.add_flag("-h,--no-filename", run.NoFileNames, "no file names");
-  command.add_option("-A,--after-context", output.After, "print NUM lines after each selected line")->type_name("NUM");
-  command.add_option("-B,--before-context", output.Before, "print NUM lines before each selected line")->type_name("NUM");
-  command.add_option("-C,--context", arguments.Context, "print NUM lines before and after")->type_name("NUM");
+  command
+      .add_option("-A,--after-context", output.After, "print NUM lines after each selected line")
+      ->type_name("NUM");
+  command
+      .add_option("-B,--before-context", output.Before, "print NUM lines before each selected line")
+      ->type_name("NUM");
+  command.add_option("-C,--context", arguments.Context, "print NUM lines before and after")
+      ->type_name("NUM");
   command.add_option("--color,--colour", arguments.Colour, "auto (on a terminal), always or never")
       ->check(CLI::IsMember({"auto", "always", "never"}));
   command.add_flag("--json", output.Json, "one JSON object per selected line");
@@ -116,8 +130,9 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
 bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments, bool outputIsTerminal,
                       std::ostream& err) {
   LineSearchCommand& run = arguments.Command;
-  for (std::vector<std::string>* words : {&arguments.Words, &arguments.Expressions, &arguments.PatternFiles,
-                                          &run.Selection.Globs, &run.Selection.Include, &run.Selection.Exclude})
+  for (std::vector<std::string>* words :
+       {&arguments.Words, &arguments.Expressions, &arguments.PatternFiles, &run.Selection.Globs,
+        &run.Selection.Include, &run.Selection.Exclude})
     Unshield(*words);
   std::vector<std::string>& patterns = run.Search.Patterns;
   patterns = arguments.Expressions;
@@ -152,9 +167,11 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments, bool ou
   output.LineNumbers = (arguments.LineNumbers || outputIsTerminal) && !arguments.NoLineNumbers;
   ColourChoice colour = ColourChoice::Auto;
   ParseColourChoice(arguments.Colour, colour);
-  output.Colour = !output.Json && (colour == ColourChoice::Always || (colour == ColourChoice::Auto && outputIsTerminal));
+  output.Colour = !output.Json && (colour == ColourChoice::Always ||
+                                   (colour == ColourChoice::Auto && outputIsTerminal));
   const unsigned int cores = std::thread::hardware_concurrency();
-  run.Threads = arguments.Threads > 0 ? static_cast<unsigned int>(arguments.Threads) : (cores == 0 ? 1 : cores);
+  run.Threads = arguments.Threads > 0 ? static_cast<unsigned int>(arguments.Threads)
+                                      : (cores == 0 ? 1 : cores);
   return true;
 }
 

@@ -6,8 +6,8 @@
 namespace RegexTool {
 namespace {
 
-using RegexClass::REMatchInfo;
 using RegexClass::RegularExpression;
+using RegexClass::REMatchInfo;
 
 bool WordCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
 
@@ -37,7 +37,8 @@ struct LineTester::Pattern {
     Re.SetStringToMatch(std::string(line.substr(offset, end - offset)));
     SetFlag(RegularExpression::MatchNotBeginningOfLine, offset != 0);
     SetFlag(RegularExpression::MatchNotBeginningOfBuffer, offset != 0);
-    SetFlag(RegularExpression::MatchNotBeginningOfWord, offset != 0 && WordCharacter(line[offset - 1]));
+    SetFlag(RegularExpression::MatchNotBeginningOfWord,
+            offset != 0 && WordCharacter(line[offset - 1]));
     SetFlag(RegularExpression::MatchNotEndOfLine, end != line.size());
     SetFlag(RegularExpression::MatchNotEndOfBuffer, end != line.size());
     SetFlag(RegularExpression::MatchNotEndOfWord, end != line.size() && WordCharacter(line[end]));
@@ -146,7 +147,8 @@ bool LineTester::WordAt(Pattern& pattern, std::string_view line, std::size_t fro
 }
 
 bool LineTester::Noted(Pattern& pattern, bool result) {
-  if (Abandon.empty() && pattern.Re.LastOperationAbandoned()) Abandon = pattern.Re.GetAbandonReason();
+  if (Abandon.empty() && pattern.Re.LastOperationAbandoned())
+    Abandon = pattern.Re.GetAbandonReason();
   return result;
 }
 

@@ -1,6 +1,7 @@
 #include "PathWalk.h"
 
 #include <platform/Directory.h>
+#include <platform/EntryPaths.h>
 #include <platform/FileContent.h>
 #include <platform/TemporaryFile.h>
 #include <platform/ThreadSlot.h>
@@ -14,7 +15,6 @@
 #include <set>
 #include <utility>
 
-#include <platform/EntryPaths.h>
 #include "Glob.h"
 #include "IgnoreRules.h"
 

@@ -60,7 +60,8 @@ class Blocks {
   void Each(std::uint64_t from, std::uint64_t to, Take take) {
     while (from < to && Load(from)) {
       const std::size_t offset = static_cast<std::size_t>(from - Start);
-      const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(to - from, Filled - offset));
+      const std::size_t piece =
+          static_cast<std::size_t>(std::min<std::uint64_t>(to - from, Filled - offset));
       take(std::string_view(Buffer.data() + offset, piece));
       from += piece;
     }
@@ -133,7 +134,8 @@ class LineWalk {
 // The replacements that change the text, in order.
 class Plan {
  public:
-  Plan(std::size_t count, const std::function<TextReplacement(std::size_t)>& at) : Count(count), At(at) {}
+  Plan(std::size_t count, const std::function<TextReplacement(std::size_t)>& at)
+      : Count(count), At(at) {}
 
   // The index of the first replacement from `index` on that changes the text, or Count.
   std::size_t Changing(std::size_t index) const {
@@ -183,7 +185,8 @@ bool TakeChange(Blocks& file, LineWalk& walk, const Plan& plan, std::size_t firs
       const TextReplacement replacement = plan[index];
       // One that starts on a later line than the next one begins a change of its own.
       if (index != first && walk.Before(replacement.Position)) break;
-      if (replacement.Position < copied || !file.Holds(replacement.Position, replacement.Matched)) return false;
+      if (replacement.Position < copied || !file.Holds(replacement.Position, replacement.Matched))
+        return false;
       if (replacement.Position > copied) last = file.At(replacement.Position - 1);
       if (!replacement.Replacement.empty()) last = replacement.Replacement.back();
       newBytes += (replacement.Position - copied) + replacement.Replacement.size();
@@ -203,7 +206,8 @@ bool TakeChange(Blocks& file, LineWalk& walk, const Plan& plan, std::size_t firs
   change.End = walk.Position();
   change.Next = index;
   change.OldLines = walk.Number() - firstLine;
-  const bool oldUnfinished = change.End == file.Length() && change.End > change.Start && file.At(change.End - 1) != '\n';
+  const bool oldUnfinished =
+      change.End == file.Length() && change.End > change.Start && file.At(change.End - 1) != '\n';
   const std::uint64_t oldFeeds = change.OldLines - (oldUnfinished ? 1 : 0);
   newBytes += change.End - copied;
   const char tail = change.End > copied ? file.At(change.End - 1) : last;
@@ -250,7 +254,8 @@ class HunkScout {
       std::vector<std::pair<std::uint64_t, std::uint64_t>>& gap = Gap;
       gap.clear();
       const bool more = Index < Changes.Size();
-      while (gap.size() <= 2 * Context && (more ? Walk.Before(Changes[Index].Position) : !Walk.AtEnd())) {
+      while (gap.size() <= 2 * Context &&
+             (more ? Walk.Before(Changes[Index].Position) : !Walk.AtEnd())) {
         gap.emplace_back(Walk.Position(), Walk.Number());
         Walk.Step();
       }
@@ -263,7 +268,9 @@ class HunkScout {
       oldCount += trailing;
       newCount += trailing;
       hunk.End = trailing < gap.size() ? gap[trailing].first : Walk.Position();
-      Recent.assign(gap.begin() + static_cast<std::ptrdiff_t>(std::max(trailing, gap.size() - std::min(gap.size(), Context))), gap.end());
+      Recent.assign(gap.begin() + static_cast<std::ptrdiff_t>(std::max(
+                                      trailing, gap.size() - std::min(gap.size(), Context))),
+                    gap.end());
       break;
     }
     if (File.Failed()) {
@@ -297,7 +304,7 @@ class HunkScout {
   std::size_t Index = 0;
   std::uint64_t Shift = 0;  // new lines minus old lines of the hunks so far (modulo 2^64)
   std::deque<std::pair<std::uint64_t, std::uint64_t>> Recent;  // (start, number) of lines before
-  std::vector<std::pair<std::uint64_t, std::uint64_t>> Gap;      // lines after a change
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> Gap;    // lines after a change
   bool Broken = false;
 };
 
@@ -379,7 +386,8 @@ class HunkPrinter {
     removed.Finish();
     MarkedLines added(Out, '+', Colours.Added, Colours.Reset);
     std::uint64_t copied = change.Start;
-    for (std::size_t index = change.First; index < change.Next; index = Changes.Changing(index + 1)) {
+    for (std::size_t index = change.First; index < change.Next;
+         index = Changes.Changing(index + 1)) {
       const TextReplacement replacement = Changes[index];
       File.Each(copied, replacement.Position, [&](std::string_view bytes) { added.Write(bytes); });
       added.Write(replacement.Replacement);
@@ -405,7 +413,8 @@ ReplacementDiffResult CheckPlan(ByteSource& source, const Plan& plan) {
   for (std::size_t index = 0; index < plan.Size(); ++index) {
     const TextReplacement replacement = plan[index];
     if (replacement.Position < copied || !file.Holds(replacement.Position, replacement.Matched))
-      return file.Failed() ? ReplacementDiffResult::ReadFailed : ReplacementDiffResult::MatchChanged;
+      return file.Failed() ? ReplacementDiffResult::ReadFailed
+                           : ReplacementDiffResult::MatchChanged;
     copied = replacement.Position + replacement.Matched.size();
   }
   return ReplacementDiffResult::Printed;

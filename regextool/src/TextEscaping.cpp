@@ -70,8 +70,7 @@ const char* JsonEscape(unsigned char byte, char (&scratch)[8]) {
 
 // Quotes `bytes` into `sink`: well-formed UTF-8 kept, other high bytes as `invalidPrefix` and
 // two hex digits, ASCII as `ascii` says. Bytes that stand as they are go out in runs.
-void Quote(std::string_view bytes, const char* invalidPrefix, AsciiEscape ascii,
-           QuoteSink sink) {
+void Quote(std::string_view bytes, const char* invalidPrefix, AsciiEscape ascii, QuoteSink sink) {
   sink.Put("\"");
   std::size_t run = 0;  // start of the bytes kept as they are, not yet written
   char scratch[8];
@@ -153,16 +152,26 @@ bool NeedsQuoting(std::string_view name) {
 
 const char* NameEscape(unsigned char byte) {
   switch (byte) {
-    case '\a': return "\\a";
-    case '\b': return "\\b";
-    case '\t': return "\\t";
-    case '\n': return "\\n";
-    case '\v': return "\\v";
-    case '\f': return "\\f";
-    case '\r': return "\\r";
-    case '"': return "\\\"";
-    case '\\': return "\\\\";
-    default: return nullptr;
+    case '\a':
+      return "\\a";
+    case '\b':
+      return "\\b";
+    case '\t':
+      return "\\t";
+    case '\n':
+      return "\\n";
+    case '\v':
+      return "\\v";
+    case '\f':
+      return "\\f";
+    case '\r':
+      return "\\r";
+    case '"':
+      return "\\\"";
+    case '\\':
+      return "\\\\";
+    default:
+      return nullptr;
   }
 }
 

@@ -1,6 +1,4 @@
 // Rewriting one file: exact content, saved copies, permission bits, links, and every problem.
-#include "common/FileRewrite.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "TemporaryDirectory.h"
+#include "common/FileRewrite.h"
 #include "platform/FaultSeam.h"
 
 namespace {
@@ -40,7 +39,8 @@ struct Plan {
 // Every occurrence of `needle` in `text`, each replaced by `with`.
 Plan ReplaceAll(const std::string& text, const std::string& needle, const std::string& with) {
   Plan plan;
-  for (std::size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size()))
+  for (std::size_t at = text.find(needle); at != std::string::npos;
+       at = text.find(needle, at + needle.size()))
     plan.Add(static_cast<std::int64_t>(at), needle, with);
   return plan;
 }
@@ -48,7 +48,8 @@ Plan ReplaceAll(const std::string& text, const std::string& needle, const std::s
 std::string Expected(const std::string& text, const std::string& needle, const std::string& with) {
   std::string out;
   std::size_t from = 0;
-  for (std::size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) {
+  for (std::size_t at = text.find(needle); at != std::string::npos;
+       at = text.find(needle, at + needle.size())) {
     out.append(text, from, at - from);
     out += with;
     from = at + needle.size();
@@ -152,7 +153,8 @@ TEST_F(FileRewriteTest, EveryProblemLeavesTheFileAsItWas) {
     bool withSaveCopy;
   } cases[] = {
       {"open", Platform::Call::OpenForReading, 1, RewriteProblem::OpenFileFailed, false, false},
-      {"temporary", Platform::Call::CreateTemporary, 1, RewriteProblem::CreateTemporaryFailed, true, false},
+      {"temporary", Platform::Call::CreateTemporary, 1, RewriteProblem::CreateTemporaryFailed, true,
+       false},
       {"read", Platform::Call::Read, 2, RewriteProblem::ReadFailed, false, false},
       {"write", Platform::Call::Write, 1, RewriteProblem::WriteFailed, true, false},
       {"flush", Platform::Call::Sync, 1, RewriteProblem::WriteFailed, true, false},
@@ -187,7 +189,8 @@ TEST_F(FileRewriteTest, EveryProblemLeavesTheFileAsItWas) {
     EXPECT_EQ(TemporaryDirectory::Read(path), text);
     EXPECT_EQ(ModeOf(path), 0640u);
     std::vector<std::string> expectedEntries{"f.txt"};
-    if (c.expected == RewriteProblem::ReplaceFailed) expectedEntries.insert(expectedEntries.begin(), "f.bak");
+    if (c.expected == RewriteProblem::ReplaceFailed)
+      expectedEntries.insert(expectedEntries.begin(), "f.bak");
     EXPECT_EQ(dir.Entries(), expectedEntries);
     std::filesystem::remove(dir / "f.bak");
   }

@@ -9,9 +9,9 @@
 
 #include "MatchFlagTranslation.h"
 #include "ReferenceRoute.h"
-#include "engine/Pattern.h"
 #include "engine/Matching.h"
 #include "engine/OptionWords.h"
+#include "engine/Pattern.h"
 
 namespace {
 
@@ -484,7 +484,8 @@ TEST(MatchingTest, AnExpressionTheEngineGivesUpOnIsAValue) {
 
     std::string out = "stale";
     unsigned mergeWhy = 0;
-    EXPECT_FALSE(MergeInto(*pattern, withHit.data(), End(withHit), "X", true, M::None, out, &mergeWhy));
+    EXPECT_FALSE(
+        MergeInto(*pattern, withHit.data(), End(withHit), "X", true, M::None, out, &mergeWhy));
     EXPECT_EQ(out, "");  // never a partial result
     EXPECT_EQ(mergeWhy, why) << text;
 
@@ -513,13 +514,15 @@ TEST(MatchingTest, ABackReferenceToAGroupThatTookNoPartNeverMatches) {
     EXPECT_EQ(Search("(x*)\\1y", "ay", word), (Seen{1, "y"})) << where;
     std::string merged = "stale";
     const std::string text = "aa";
-    EXPECT_TRUE(MergeInto(*Compile("0|()0|\\1|0"), text.data(), End(text), "X", true, word, merged));
+    EXPECT_TRUE(
+        MergeInto(*Compile("0|()0|\\1|0"), text.data(), End(text), "X", true, word, merged));
     EXPECT_EQ(merged, "aa") << where;
   }
   EXPECT_EQ(Search("\\(x\\)*\\1y", "ay", M::None), std::nullopt);
   MatchResults basic;
   const std::string text = "ay";
-  EXPECT_FALSE(SearchIn(*Compile("\\(x\\)*\\1y", SyntaxBits::Basic), text.data(), End(text), M::None, basic));
+  EXPECT_FALSE(SearchIn(*Compile("\\(x\\)*\\1y", SyntaxBits::Basic), text.data(), End(text),
+                        M::None, basic));
 }
 
 // [[:<:]] and [[:>:]] go wherever \< and \> go, and match where they match.
@@ -529,16 +532,12 @@ TEST(MatchingTest, WordEdgeBracketsMatchWhereTheEscapesDo) {
     const char* brackets;
     const char* escapes;
   } pairs[] = {
-      {"[[:<:]]an", "\\<an"},
-      {"an[[:>:]]", "an\\>"},
-      {"[[:<:]]a[a-z]*[[:>:]]", "\\<a[a-z]*\\>"},
-      {"[[:<:]]", "\\<"},
-      {"[[:>:]]|a", "\\>|a"},
-      {"(a|b)[[:>:]]", "(a|b)\\>"},
+      {"[[:<:]]an", "\\<an"}, {"an[[:>:]]", "an\\>"}, {"[[:<:]]a[a-z]*[[:>:]]", "\\<a[a-z]*\\>"},
+      {"[[:<:]]", "\\<"},     {"[[:>:]]|a", "\\>|a"}, {"(a|b)[[:>:]]", "(a|b)\\>"},
   };
   for (const auto& pair : pairs) {
-    for (const unsigned word : {unsigned{M::None}, unsigned{M::Shortest}, unsigned{M::NotBeginningOfWord},
-                                unsigned{M::NotEndOfWord}}) {
+    for (const unsigned word : {unsigned{M::None}, unsigned{M::Shortest},
+                                unsigned{M::NotBeginningOfWord}, unsigned{M::NotEndOfWord}}) {
       const std::string where = std::string(pair.brackets) + " under " + std::to_string(word);
       EXPECT_EQ(GrepAll(pair.brackets, text, word), GrepAll(pair.escapes, text, word)) << where;
       EXPECT_EQ(PlannedRoute(*Compile(pair.brackets), word, text.data(), End(text)),

@@ -56,14 +56,25 @@ std::string Unescape(const std::string& in) {
     }
     const char c = in[++i];
     switch (c) {
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case 'r': out += '\r'; break;
-      case 'f': out += '\f'; break;
-      case 'v': out += '\v'; break;
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 'f':
+        out += '\f';
+        break;
+      case 'v':
+        out += '\v';
+        break;
       case 'x': {
         int value = 0;
-        while (i + 1 < in.size() && HexDigit(in[i + 1]) >= 0) value = value * 16 + HexDigit(in[++i]);
+        while (i + 1 < in.size() && HexDigit(in[i + 1]) >= 0)
+          value = value * 16 + HexDigit(in[++i]);
         out += static_cast<char>(value);
         break;
       }
@@ -105,16 +116,18 @@ SyntaxTest::Spans ParseSpans(const std::string& expected) {
     std::string a, b;
     std::getline(in, a, ',');
     std::getline(in, b, ')');
-    if (a == "?") spans.emplace_back(-1, -1);
-    else spans.emplace_back(std::stol(a), std::stol(b));
+    if (a == "?")
+      spans.emplace_back(-1, -1);
+    else
+      spans.emplace_back(std::stol(a), std::stol(b));
   }
   return spans;
 }
 
 const std::map<std::string, rc::error_type> ErrorNames = {
-    {"BADBR", rc::error_badbrace}, {"EBRACE", rc::error_brace},   {"EBRACK", rc::error_brack},
+    {"BADBR", rc::error_badbrace}, {"EBRACE", rc::error_brace},     {"EBRACK", rc::error_brack},
     {"EPAREN", rc::error_paren},   {"BADRPT", rc::error_badrepeat}, {"ECOLLATE", rc::error_collate},
-    {"ECTYPE", rc::error_ctype},   {"EESCAPE", rc::error_escape}, {"ESUBREG", rc::error_backref},
+    {"ECTYPE", rc::error_ctype},   {"EESCAPE", rc::error_escape},   {"ESUBREG", rc::error_backref},
     {"ERANGE", rc::error_range},
 };
 
@@ -138,13 +151,15 @@ void Check(const DataCase& c, unsigned word, const std::string& where, int& chec
   }
   const SyntaxTest::Spans expected = ParseSpans(c.expected);
   ASSERT_FALSE(expected.empty()) << where << ": unreadable result";
-  SyntaxTest::Spans compared(found.begin(), found.begin() + std::min(found.size(), expected.size()));
+  SyntaxTest::Spans compared(found.begin(),
+                             found.begin() + std::min(found.size(), expected.size()));
   EXPECT_EQ(SyntaxTest::Show(compared), SyntaxTest::Show(expected)) << where;
   // The groups are the resolver's, not the engine's left in place.
   const GrepEngine::Syntax::Tree& tree = compiled->Internals().Tree;
   if (tree.GroupCount() > 0 && !tree.HasBackReferences && !found.empty()) {
     ASSERT_NE(compiled->Internals().GroupResolver, nullptr) << where;
-    EXPECT_EQ(SyntaxTest::Show(SyntaxTest::ResolvedGroups(*compiled, c.text, found[0])), SyntaxTest::Show(found))
+    EXPECT_EQ(SyntaxTest::Show(SyntaxTest::ResolvedGroups(*compiled, c.text, found[0])),
+              SyntaxTest::Show(found))
         << where;
   }
 }
@@ -174,7 +189,8 @@ TEST(PosixConformanceTest, WordEdgeBracketsAndUnsetBackReferences) {
   };
   int checked = 0;
   for (const DataCase& c : cases) {
-    const std::string where = "case " + std::to_string(c.line) + " \"" + c.pattern + "\" on \"" + c.text + "\"";
+    const std::string where =
+        "case " + std::to_string(c.line) + " \"" + c.pattern + "\" on \"" + c.text + "\"";
     if (c.flags.find('B') != std::string::npos) Check(c, S::Basic, "BRE " + where, checked);
     if (c.flags.find('E') != std::string::npos) Check(c, S::Extended, "ERE " + where, checked);
   }
@@ -195,8 +211,10 @@ TEST(PosixConformanceTest, BasicAndExtendedGiveTheDatasResults) {
     const std::string where = "basic.dat line " + std::to_string(c.line) + " [" + c.flags + "] \"" +
                               c.pattern + "\" on \"" + c.text + "\"";
     if (c.flags.find('B') != std::string::npos) Check(c, S::Basic | extra, "BRE " + where, checked);
-    if (c.flags.find('E') != std::string::npos) Check(c, S::Extended | extra, "ERE " + where, checked);
-    if (c.flags.find('L') != std::string::npos) Check(c, S::Literals | extra, "literal " + where, checked);
+    if (c.flags.find('E') != std::string::npos)
+      Check(c, S::Extended | extra, "ERE " + where, checked);
+    if (c.flags.find('L') != std::string::npos)
+      Check(c, S::Literals | extra, "literal " + where, checked);
   }
   EXPECT_EQ(excepted.size(), KnownExceptions.size()) << "an exception names no case";
   EXPECT_GT(checked, 200);

@@ -40,7 +40,8 @@ void ExpectSameAsSystem(const std::string& pattern, const std::string& text, boo
     return;
   }
   const SyntaxTest::OracleResult theirs = SyntaxTest::SystemSearch(pattern, text, extended);
-  const std::string where = std::string(extended ? "ERE " : "BRE ") + "\"" + pattern + "\" on \"" + text + "\"";
+  const std::string where =
+      std::string(extended ? "ERE " : "BRE ") + "\"" + pattern + "\" on \"" + text + "\"";
   ASSERT_EQ(ours.compiled, theirs.compiled) << where;
   if (!ours.compiled) return;
   if (groups) {
@@ -59,29 +60,49 @@ TEST(PosixOracleTest, OwnCasesAgreeWithTheSystemMatcher) {
     const char* pattern;
     const char* text;
   } cases[] = {
-      {false, "a\\(b*\\)c", "xabbcy"},        {false, "\\(a\\)\\1", "baab"},
-      {false, "a^b", "a^b"},                  {false, "a$b", "xa$b"},
-      {false, "*a", "**a"},                   {false, "\\(*a\\)", "*a"},
-      {false, "^*b", "*b"},                   {false, "a\\{2,3\\}", "aaaa"},
-      {false, "a+?|", "a+?|"},                {false, "[]a]*", "a]]b"},
-      {false, "[^]a]", "]ab"},                {false, "[a-c]*", "abcd"},
-      {false, "\\(a*\\)*b", "aab"},           {false, "\\(ab\\)\\{2\\}", "ababab"},
-      {false, "[[:digit:]]*x", "12x"},        {false, "a\\.b", "a.b"},
-      {false, "\\(^a\\)", "ab"},              {false, "\\(a$\\)", "ba"},
-      {false, "x\\{0\\}y", "xy"},             {false, "a[.]b", "a.b"},
+      {false, "a\\(b*\\)c", "xabbcy"},
+      {false, "\\(a\\)\\1", "baab"},
+      {false, "a^b", "a^b"},
+      {false, "a$b", "xa$b"},
+      {false, "*a", "**a"},
+      {false, "\\(*a\\)", "*a"},
+      {false, "^*b", "*b"},
+      {false, "a\\{2,3\\}", "aaaa"},
+      {false, "a+?|", "a+?|"},
+      {false, "[]a]*", "a]]b"},
+      {false, "[^]a]", "]ab"},
+      {false, "[a-c]*", "abcd"},
+      {false, "\\(a*\\)*b", "aab"},
+      {false, "\\(ab\\)\\{2\\}", "ababab"},
+      {false, "[[:digit:]]*x", "12x"},
+      {false, "a\\.b", "a.b"},
+      {false, "\\(^a\\)", "ab"},
+      {false, "\\(a$\\)", "ba"},
+      {false, "x\\{0\\}y", "xy"},
+      {false, "a[.]b", "a.b"},
       {true, "(a*)+", "b"},
-      {true, "(a|b)*c", "abac"},              {true, "a{2,3}", "aaaa"},
+      {true, "(a|b)*c", "abac"},
+      {true, "a{2,3}", "aaaa"},
       {true, "(wee|week)(knights|night)", "weeknights"},
-      {true, "(.*)(.*)", "ab"},               {true, "a|b|ab", "ab"},
-      {true, "(a)(b)?", "a"},                 {true, "x(a|b)\\1", "xaa"},
-      {true, "[[:upper:]]+", "aBCd"},         {true, "[^[:alpha:]]", "ab1"},
-      {true, "a)", "a)"},                     {true, "a}", "a}"},
-      {true, "(ab|a)(bc|c)", "abc"},          {true, "^$", ""},
-      {true, "a\\{", "a{"},                   {true, "(a|)b", "b"},
+      {true, "(.*)(.*)", "ab"},
+      {true, "a|b|ab", "ab"},
+      {true, "(a)(b)?", "a"},
+      {true, "x(a|b)\\1", "xaa"},
+      {true, "[[:upper:]]+", "aBCd"},
+      {true, "[^[:alpha:]]", "ab1"},
+      {true, "a)", "a)"},
+      {true, "a}", "a}"},
+      {true, "(ab|a)(bc|c)", "abc"},
+      {true, "^$", ""},
+      {true, "a\\{", "a{"},
+      {true, "(a|)b", "b"},
       // A back-reference to a group that took no part does not match, not even emptily.
-      {true, "(x)?\\1y", "ay"},              {true, "(b)?a\\1", "aab"},
-      {true, "(a)?\\1b", "aab"},             {true, "(a*)*\\1b", "b"},
-      {true, "(x)*\\1y", "xxy"},             {false, "\\(x\\)*\\1y", "ay"},
+      {true, "(x)?\\1y", "ay"},
+      {true, "(b)?a\\1", "aab"},
+      {true, "(a)?\\1b", "aab"},
+      {true, "(a*)*\\1b", "b"},
+      {true, "(x)*\\1y", "xxy"},
+      {false, "\\(x\\)*\\1y", "ay"},
       {false, "\\(a\\)*\\1b", "aab"},
   };
   for (const Case& c : cases) ExpectSameAsSystem(c.pattern, c.text, c.extended);
@@ -130,26 +151,44 @@ class Generator {
     bool group = false;
     std::string atom;
     switch (Pick(depth < 2 ? 6 : 4)) {
-      case 0: atom = "a"; break;
-      case 1: atom = "b"; break;
-      case 2: atom = Pick(2) ? "." : "[ab]"; break;
-      case 3: atom = Pick(2) ? "a" : "[^a]"; break;
+      case 0:
+        atom = "a";
+        break;
+      case 1:
+        atom = "b";
+        break;
+      case 2:
+        atom = Pick(2) ? "." : "[ab]";
+        break;
+      case 3:
+        atom = Pick(2) ? "a" : "[^a]";
+        break;
       default:
         group = true;
         ++Groups;
         if (RepeatedPiece) RepeatBeforeGroup = true;
-        atom = Extended ? "(" + Alternatives(depth + 1) + ")"
-                        : "\\(" + Sequence(depth + 1) + "\\)";
+        atom = Extended ? "(" + Alternatives(depth + 1) + ")" : "\\(" + Sequence(depth + 1) + "\\)";
         break;
     }
     std::string repeat;
     switch (Pick(Extended ? 8 : 6)) {
-      case 0: repeat = "*"; break;
-      case 1: repeat = Extended ? "{1,2}" : "\\{1,2\\}"; break;
-      case 2: repeat = Extended ? "{0,1}" : "\\{0,1\\}"; break;
-      case 6: repeat = "+"; break;
-      case 7: repeat = "?"; break;
-      default: break;
+      case 0:
+        repeat = "*";
+        break;
+      case 1:
+        repeat = Extended ? "{1,2}" : "\\{1,2\\}";
+        break;
+      case 2:
+        repeat = Extended ? "{0,1}" : "\\{0,1\\}";
+        break;
+      case 6:
+        repeat = "+";
+        break;
+      case 7:
+        repeat = "?";
+        break;
+      default:
+        break;
     }
     if (group && !repeat.empty()) GroupUnderRepeat = true;
     if (!group && !repeat.empty()) RepeatedPiece = true;
@@ -228,9 +267,11 @@ TEST(PosixOracleTest, WordEdgeBracketsMatchAsTheSystemsWordEscapes) {
     const char* escapes;
     const char* text;
   } cases[] = {
-      {"[[:<:]]b", "\\<b", "ab b"},        {"a[[:>:]]", "a\\>", "aa ab a"},
+      {"[[:<:]]b", "\\<b", "ab b"},
+      {"a[[:>:]]", "a\\>", "aa ab a"},
       {"[[:<:]](a|b)+[[:>:]]", "\\<(a|b)+\\>", "xab ba"},
-      {"[[:>:]]a", "\\>a", "a a"},         {"[[:<:]]", "\\<", " ab"},
+      {"[[:>:]]a", "\\>a", "a a"},
+      {"[[:<:]]", "\\<", " ab"},
   };
   for (const auto& c : cases) {
     EXPECT_FALSE(SyntaxTest::SystemSearch(c.brackets, c.text, true).compiled) << c.brackets;

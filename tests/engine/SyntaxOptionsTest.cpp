@@ -246,20 +246,20 @@ TEST(SyntaxOptionsTest, CommonConstructsInEverySyntax) {
                             S::Basic | S::VerticalbarNotOperator | S::NewlineAsAlternationOperator,
                             S::Extended | S::ParenthesesNotOperators | S::BracesNotOperators};
   const MatchCase common[] = {
-      {0, "\\w*", "ab_1-", 0, "ab_1"},        {0, "\\W", "ab-", 2, "-"},
-      {0, "\\s", "a\tb", 1, "\t"},            {0, "\\S", " b", 1, "b"},
-      {0, "\\d\\d", "x42", 1, "42"},          {0, "\\D", "1x", 1, "x"},
-      {0, "\\bab\\b", "cab ab", 4, "ab"},     {0, "\\Bb", "ab", 1, "b"},
-      {0, "\\<ab", "cab ab", 4, "ab"},        {0, "ab\\>", "abc ab", 4, "ab"},
-      {0, "\\`a", "aa", 0, "a"},              {0, "a\\'", "aa", 1, "a"},
-      {0, "\\t", "a\tb", 1, "\t"},            {0, "\\n", "a\nb", 1, "\n"},
-      {0, "\\r", "a\rb", 1, "\r"},            {0, "\\f", "a\fb", 1, "\f"},
-      {0, "\\v", "a\vb", 1, "\v"},            {0, "\\x41", "zA", 1, "A"},
-      {0, "^a.*c$", "abbc", 0, "abbc"},       {0, "^a.c$", "abbc", NoMatch, ""},
-      {0, "[[=a=]]", "xa", 1, "a"},           {0, "[[.-.]a]*", "a-a", 0, "a-a"},
-      {0, "[[:upper:]]*", "ABc", 0, "AB"},    {0, "[^a-c]", "abcd", 3, "d"},
-      {0, "[]a]*", "]a]", 0, "]a]"},          {0, "[^]a]", "]ab", 2, "b"},
-      {0, "x*", "xxy", 0, "xx"},              {0, "\\.", "a.", 1, "."},
+      {0, "\\w*", "ab_1-", 0, "ab_1"},     {0, "\\W", "ab-", 2, "-"},
+      {0, "\\s", "a\tb", 1, "\t"},         {0, "\\S", " b", 1, "b"},
+      {0, "\\d\\d", "x42", 1, "42"},       {0, "\\D", "1x", 1, "x"},
+      {0, "\\bab\\b", "cab ab", 4, "ab"},  {0, "\\Bb", "ab", 1, "b"},
+      {0, "\\<ab", "cab ab", 4, "ab"},     {0, "ab\\>", "abc ab", 4, "ab"},
+      {0, "\\`a", "aa", 0, "a"},           {0, "a\\'", "aa", 1, "a"},
+      {0, "\\t", "a\tb", 1, "\t"},         {0, "\\n", "a\nb", 1, "\n"},
+      {0, "\\r", "a\rb", 1, "\r"},         {0, "\\f", "a\fb", 1, "\f"},
+      {0, "\\v", "a\vb", 1, "\v"},         {0, "\\x41", "zA", 1, "A"},
+      {0, "^a.*c$", "abbc", 0, "abbc"},    {0, "^a.c$", "abbc", NoMatch, ""},
+      {0, "[[=a=]]", "xa", 1, "a"},        {0, "[[.-.]a]*", "a-a", 0, "a-a"},
+      {0, "[[:upper:]]*", "ABc", 0, "AB"}, {0, "[^a-c]", "abcd", 3, "d"},
+      {0, "[]a]*", "]a]", 0, "]a]"},       {0, "[^]a]", "]ab", 2, "b"},
+      {0, "x*", "xxy", 0, "xx"},           {0, "\\.", "a.", 1, "."},
   };
   for (unsigned word : words) {
     for (MatchCase c : common) {
@@ -309,10 +309,17 @@ TEST(SyntaxOptionsTest, PerlConstructsAreCompileErrors) {
     unsigned word;
     const char* pattern;
   } cases[] = {
-      {S::Normal, "(?:a)"},   {S::Normal, "(?i)a"},    {S::Normal, "a(?=b)"},
-      {S::Normal, "a*?"},     {S::Normal, "a+?"},      {S::Normal, "a??"},
-      {S::Normal, "a*+"},     {S::Normal, "a{2}?"},    {S::Extended, "(?:a)"},
-      {S::Extended, "a+?"},   {S::Basic | S::QuestionmarkPlusNotOperators, "a*\\?"},
+      {S::Normal, "(?:a)"},
+      {S::Normal, "(?i)a"},
+      {S::Normal, "a(?=b)"},
+      {S::Normal, "a*?"},
+      {S::Normal, "a+?"},
+      {S::Normal, "a??"},
+      {S::Normal, "a*+"},
+      {S::Normal, "a{2}?"},
+      {S::Extended, "(?:a)"},
+      {S::Extended, "a+?"},
+      {S::Basic | S::QuestionmarkPlusNotOperators, "a*\\?"},
   };
   for (const Case& c : cases) {
     auto compiled = Compile(c.pattern, c.word);

@@ -22,7 +22,8 @@ namespace SyntaxTest {
 using Span = std::pair<long, long>;  // (-1,-1): the group took no part
 using Spans = std::vector<Span>;
 
-inline std::shared_ptr<const GrepEngine::Pattern> Compile(const std::string& pattern, unsigned word) {
+inline std::shared_ptr<const GrepEngine::Pattern> Compile(const std::string& pattern,
+                                                          unsigned word) {
   return GrepEngine::Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), word,
                                       std::locale::classic());
 }
@@ -57,7 +58,8 @@ inline Spans PlannedSearch(const GrepEngine::Pattern& pattern, const std::string
   for (unsigned i = 0; i < m.Size(); ++i) {
     const GrepEngine::SubMatch sub = m.Sub(i);
     if (sub.Matched)
-      spans.emplace_back(static_cast<long>(sub.Position), static_cast<long>(sub.Position + sub.Length()));
+      spans.emplace_back(static_cast<long>(sub.Position),
+                         static_cast<long>(sub.Position + sub.Length()));
     else
       spans.emplace_back(-1, -1);
   }
@@ -82,17 +84,20 @@ inline Spans Search(const GrepEngine::Pattern& pattern, const std::string& text)
 
 // The whole match `whole` and the groups the pattern's resolver gives for it; empty when the
 // pattern has no resolver or the resolver cannot follow the match.
-inline Spans ResolvedGroups(const GrepEngine::Pattern& pattern, const std::string& text, const Span& whole) {
+inline Spans ResolvedGroups(const GrepEngine::Pattern& pattern, const std::string& text,
+                            const Span& whole) {
   const GrepEngine::Groups::Resolver* resolver = pattern.Internals().GroupResolver.get();
   if (resolver == nullptr) return Spans();
   GrepEngine::Groups::TextContext context;
   context.Base = text.data();
   context.Last = text.data() + text.size();
   std::vector<GrepEngine::Groups::GroupSpan> groups;
-  if (!resolver->Resolve(context, text.data() + whole.first, text.data() + whole.second, groups)) return Spans();
+  if (!resolver->Resolve(context, text.data() + whole.first, text.data() + whole.second, groups))
+    return Spans();
   Spans spans{whole};
   for (const auto& g : groups)
-    spans.emplace_back(g.First < 0 ? -1L : whole.first + g.First, g.First < 0 ? -1L : whole.first + g.Last);
+    spans.emplace_back(g.First < 0 ? -1L : whole.first + g.First,
+                       g.First < 0 ? -1L : whole.first + g.Last);
   return spans;
 }
 
@@ -100,8 +105,10 @@ inline std::string Show(const Spans& spans) {
   if (spans.empty()) return "NOMATCH";
   std::string out;
   for (const Span& s : spans) {
-    if (s.first < 0) out += "(?,?)";
-    else out += "(" + std::to_string(s.first) + "," + std::to_string(s.second) + ")";
+    if (s.first < 0)
+      out += "(?,?)";
+    else
+      out += "(" + std::to_string(s.first) + "," + std::to_string(s.second) + ")";
   }
   return out;
 }

@@ -264,7 +264,8 @@ TEST(SyntaxTreeTest, TheLocaleChecksNamesAndTheOrderOfRanges) {
   EXPECT_EQ(Checked("[[:alpha:][:digit:]\\w]", S::Normal), Error::None);
   EXPECT_EQ(Checked("[[:foo:]]", S::Normal), Error::ClassName);
   EXPECT_EQ(Checked("[[::]]", S::Normal), Error::ClassName);
-  EXPECT_EQ(Checked("[[:<:]x]", S::Normal), Error::ClassName) << "a word edge only as a whole bracket";
+  EXPECT_EQ(Checked("[[:<:]x]", S::Normal), Error::ClassName)
+      << "a word edge only as a whole bracket";
   EXPECT_EQ(Checked("[[:^alpha:]]", S::Normal), Error::ClassName) << "no negated class names";
   EXPECT_EQ(Checked("[[.hyphen.][.a.]]", S::Normal), Error::None);
   EXPECT_EQ(Checked("[[.nosuchname.]]", S::Normal), Error::Collate);

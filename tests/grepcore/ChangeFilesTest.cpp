@@ -30,7 +30,8 @@ class ChangeFilesTest : public ::testing::Test {
   void TearDown() override { Platform::ClearFaults(); }
 
   // An object that replaces `pattern` by `format` in dir/*.txt.
-  RE Changer(const std::string& pattern, const std::string& format, const std::string& mask = "*.txt") {
+  RE Changer(const std::string& pattern, const std::string& format,
+             const std::string& mask = "*.txt") {
     RE re;
     re.SetExpression(pattern);
     re.SetFormatString(format);
@@ -38,7 +39,9 @@ class ChangeFilesTest : public ::testing::Test {
     return re;
   }
 
-  std::string Read(const std::string& relative) const { return TemporaryDirectory::Read(dir / relative); }
+  std::string Read(const std::string& relative) const {
+    return TemporaryDirectory::Read(dir / relative);
+  }
 
   std::vector<RE::FileChangeProblem> Problems(const RE& re) const {
     const auto* problems = re.GetChangeFilesErrors();

@@ -58,7 +58,8 @@ TEST_F(ChangeRunSafetyTest, SavedCopiesOfOneRunNeverReplaceEachOther) {
   EXPECT_EQ(TemporaryDirectory::Read(dir / "a"), "first y");
   EXPECT_EQ(TemporaryDirectory::Read(dir / "a.md"), "second x");
   EXPECT_EQ(TemporaryDirectory::Read(dir / "a.txt"), "third x");
-  EXPECT_EQ(TemporaryDirectory::Read(dir / "b.bak"), "fourth x") << "an earlier run's copy is replaced";
+  EXPECT_EQ(TemporaryDirectory::Read(dir / "b.bak"), "fourth x")
+      << "an earlier run's copy is replaced";
   const auto problems = Problems(re);
   ASSERT_EQ(problems.size(), 2u);
   EXPECT_EQ(problems[0].FileName, dir / "a.md");
@@ -107,8 +108,10 @@ TEST_F(ChangeRunSafetyTest, AKilledBatchLeavesEveryFileOldOrNew) {
   writeAll();
   const auto start = std::chrono::steady_clock::now();
   Changer("change", "CHANGE", "*.txt").ChangeFiles();
-  const auto runMicroseconds = static_cast<unsigned>(
-      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+  const auto runMicroseconds =
+      static_cast<unsigned>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                std::chrono::steady_clock::now() - start)
+                                .count());
   std::mt19937 random(5);
   int interrupted = 0;
   for (int round = 0; round < 12; ++round) {
@@ -124,7 +127,8 @@ TEST_F(ChangeRunSafetyTest, AKilledBatchLeavesEveryFileOldOrNew) {
     ::waitpid(child, nullptr, 0);
     int changed = 0;
     for (int f = 0; f < Files; ++f) {
-      const std::string content = TemporaryDirectory::Read(dir / ("f" + std::to_string(f) + ".txt"));
+      const std::string content =
+          TemporaryDirectory::Read(dir / ("f" + std::to_string(f) + ".txt"));
       EXPECT_TRUE(content == old || content == fresh) << "round " << round << " file " << f;
       changed += content == fresh;
     }
@@ -135,7 +139,8 @@ TEST_F(ChangeRunSafetyTest, AKilledBatchLeavesEveryFileOldOrNew) {
 
 bool IsWorkingFile(const std::string& name) {
   const auto endsWith = [&](const std::string& marker) {
-    return name.size() > marker.size() && name.compare(name.size() - marker.size(), marker.size(), marker) == 0;
+    return name.size() > marker.size() &&
+           name.compare(name.size() - marker.size(), marker.size(), marker) == 0;
   };
   return endsWith(".~rxtmp") || endsWith(".~rxcopy");
 }
@@ -187,7 +192,8 @@ TEST_F(ChangeRunSafetyTest, AKillDuringAnInPlaceCopyIsMadeGoodByTheNextRun) {
     next.SetFilesToMatch(dir / "*.txt");
     next.FindFiles();
     const std::string afterNextRun = TemporaryDirectory::Read(path);
-    EXPECT_TRUE(afterNextRun == fresh || (afterNextRun == old && afterKill == old)) << "round " << round;
+    EXPECT_TRUE(afterNextRun == fresh || (afterNextRun == old && afterKill == old))
+        << "round " << round;
     EXPECT_EQ(TemporaryDirectory::Read(other), afterNextRun) << "the links stay one file";
     EXPECT_EQ(WorkingFiles(dir), std::vector<std::string>()) << "round " << round;
   }

@@ -34,7 +34,8 @@ thread_local std::vector<Event> Events;
 thread_local std::size_t StopAt = 0;  // clear bcontinue at this event (1 = the first); 0: never
 thread_local bool ThrowAtFirst = false;
 
-void OnGrep(RE* sender, std::string file, const REMatchInfo& matches, unsigned line, bool& bcontinue) {
+void OnGrep(RE* sender, std::string file, const REMatchInfo& matches, unsigned line,
+            bool& bcontinue) {
   Events.push_back(Event{sender, file, matches, line});
   if (ThrowAtFirst) throw std::runtime_error("from a handler");
   if (Events.size() == StopAt) bcontinue = false;
@@ -62,7 +63,8 @@ class FileGrepTest : public ::testing::Test {
   void TearDown() override { Platform::ClearFaults(); }
 
   // An object set up for a run over `mask` in the test's directory.
-  void Prepare(RE& re, const std::string& expression, const std::string& mask, bool recurse = false) {
+  void Prepare(RE& re, const std::string& expression, const std::string& mask,
+               bool recurse = false) {
     re.SetExpression(expression);
     re.SetFilesToMatch(dir / mask);
     re.SetDirectoryRecursion(recurse);
@@ -157,7 +159,8 @@ TEST_F(FileGrepTest, MatchVectorLineAndSender) {
   EXPECT_EQ(first.Sender, &re);
   EXPECT_EQ(first.File, file);
   EXPECT_EQ(first.Line, 3u);
-  ASSERT_EQ(first.Matches.size(), 2u) << "the whole match and one sub-expression, no prefix or suffix";
+  ASSERT_EQ(first.Matches.size(), 2u)
+      << "the whole match and one sub-expression, no prefix or suffix";
   EXPECT_EQ(first.Matches[0].MatchString, "ac");
   EXPECT_EQ(first.Matches[0].Position, 17);
   EXPECT_EQ(first.Matches[1].MatchString, "");
@@ -225,20 +228,22 @@ TEST_F(FileGrepTest, RecursionAndVisitingOrder) {
   Prepare(re, "x", "*.txt");
   re.SetOnFindFiles(&OnFind);
   EXPECT_EQ(re.FindFiles(), 3u);
-  EXPECT_EQ(FilesOf(Events), (std::vector<std::string>{dir / "B.txt", dir / "a.txt", dir / "b.txt"}));
+  EXPECT_EQ(FilesOf(Events),
+            (std::vector<std::string>{dir / "B.txt", dir / "a.txt", dir / "b.txt"}));
   Events.clear();
   re.SetDirectoryRecursion(true);
   EXPECT_EQ(re.FindFiles(), 7u);
-  EXPECT_EQ(FilesOf(Events),
-            (std::vector<std::string>{dir / "B.txt", dir / "a.txt", dir / "b.txt", dir / "Sub/a.txt",
-                                      dir / "sub/z.txt", dir / "sub/deeper/a.txt",
-                                      dir / "sub2/a.txt"}));
+  EXPECT_EQ(FilesOf(Events), (std::vector<std::string>{
+                                 dir / "B.txt", dir / "a.txt", dir / "b.txt", dir / "Sub/a.txt",
+                                 dir / "sub/z.txt", dir / "sub/deeper/a.txt", dir / "sub2/a.txt"}));
 }
 
 // Restores the working directory on every way out.
 class WorkingDirectory {
  public:
-  explicit WorkingDirectory(const std::string& path) : Saved(fs::current_path()) { fs::current_path(path); }
+  explicit WorkingDirectory(const std::string& path) : Saved(fs::current_path()) {
+    fs::current_path(path);
+  }
   ~WorkingDirectory() { fs::current_path(Saved); }
   WorkingDirectory(const WorkingDirectory&) = delete;
   WorkingDirectory& operator=(const WorkingDirectory&) = delete;
@@ -332,7 +337,9 @@ TEST_F(FileGrepTest, PositionsBeyondFourGigabytesAreExact) {
 // A member handler, for the closure form.
 struct Listener {
   std::vector<std::string> Files;
-  void OnGrepFiles(RE*, std::string file, const REMatchInfo&, unsigned, bool&) { Files.push_back(file); }
+  void OnGrepFiles(RE*, std::string file, const REMatchInfo&, unsigned, bool&) {
+    Files.push_back(file);
+  }
 };
 
 TEST_F(FileGrepTest, ClosureHandlersAndThePlainOneWins) {
@@ -369,7 +376,8 @@ TEST_F(FileGrepTest, NestedRunsFireTheirOwnObjectsEvents) {
   Inner = &b;
   EXPECT_EQ(a.FindFiles(), 2u);
   std::vector<std::string> order;
-  for (const Event& event : Events) order.push_back((event.Sender == &a ? "A " : "B ") + event.File);
+  for (const Event& event : Events)
+    order.push_back((event.Sender == &a ? "A " : "B ") + event.File);
   EXPECT_EQ(order, (std::vector<std::string>{"A " + dir / "outer/1", "B " + dir / "inner/i",
                                              "B " + dir / "inner/i", "A " + dir / "outer/2",
                                              "B " + dir / "inner/i", "B " + dir / "inner/i"}));
@@ -449,7 +457,8 @@ TEST_F(FileGrepTest, TwoThreadsEachSeeOnlyTheirOwnEvents) {
   first.join();
   second.join();
   for (int which = 0; which < 2; ++which) {
-    const unsigned expected = 3u * FilesPerThread * (which == 0 ? 3u : 2u);  // rounds, files, matches
+    const unsigned expected =
+        3u * FilesPerThread * (which == 0 ? 3u : 2u);  // rounds, files, matches
     EXPECT_EQ(outcomes[which].Count, expected);
     EXPECT_EQ(outcomes[which].Seen.size(), expected);
     for (const Event& event : outcomes[which].Seen)

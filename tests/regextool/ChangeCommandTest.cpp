@@ -153,7 +153,8 @@ TEST_F(Change, EmptyFormatDeletesTheMatches) {
   EXPECT_EQ(real.Status, 0) << real.Err;
   EXPECT_THAT(real.Out, HasSubstr("2 replacements written, 2 files changed"));
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.conf"), "target=example.org\nretries=3\n");
-  EXPECT_EQ(TemporaryDirectory::Read(Tree / "notes/todo.txt"), "move off example.org\nno host here\n");
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "notes/todo.txt"),
+            "move off example.org\nno host here\n");
   EXPECT_THAT(TemporaryDirectory::Read(Tree / "app.ini"), HasSubstr("old.example.org"));
 }
 
@@ -173,7 +174,8 @@ TEST_F(Change, ReadOnlyFileIsSkippedWithAWarningAndTheRestIsChanged) {
 
 TEST_F(Change, SecondRunSkipsTheSavedCopiesAndNeverReplacesThem) {
   const std::string firstIni = TemporaryDirectory::Read(Tree / "app.ini");
-  ASSERT_EQ(RunIn(Tree.Path(), {"change", "--save-ext", "bak", "old", "older", "app.ini"}).Status, 0);
+  ASSERT_EQ(RunIn(Tree.Path(), {"change", "--save-ext", "bak", "old", "older", "app.ini"}).Status,
+            0);
   ASSERT_EQ(TemporaryDirectory::Read(Tree / "app.bak"), firstIni);
   // The second run meets app.bak, which holds matches: a saved copy, passed over with a word.
   // app.ini's saved copy would replace app.bak, a file this run did not write: that is found

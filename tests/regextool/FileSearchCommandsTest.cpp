@@ -28,26 +28,31 @@ class FileSearch : public ::testing::Test {
     Tree.Write("sub/d.txt", "epsilon 89\n");
     Tree.Write("sub/deeper/e.txt", "0\n");
   }
-  ToolResult Run(std::vector<std::string> arguments) { return RunIn(Tree.Path(), std::move(arguments)); }
+  ToolResult Run(std::vector<std::string> arguments) {
+    return RunIn(Tree.Path(), std::move(arguments));
+  }
   TemporaryDirectory Tree;
 };
 
 TEST_F(FileSearch, FilesAndDirectoriesAreSearchedWithNamesAndLines) {
   const ToolResult result = Run({"grep-files", "-n", "[0-9]+", "a.txt", "sub"});
   EXPECT_EQ(result.Status, 0);
-  EXPECT_EQ(result.Out,
-            "a.txt:1:alpha 12\na.txt:3:gamma 345 6\nsub/d.txt:1:epsilon 89\nsub/deeper/e.txt:1:0\n");
+  EXPECT_EQ(
+      result.Out,
+      "a.txt:1:alpha 12\na.txt:3:gamma 345 6\nsub/d.txt:1:epsilon 89\nsub/deeper/e.txt:1:0\n");
   EXPECT_EQ(result.Err, "");
 }
 
 TEST_F(FileSearch, OneFileNamedPrintsBareLines) {
   EXPECT_EQ(Run({"grep-files", "beta", "a.txt"}).Out, "beta\n");
   EXPECT_EQ(Run({"grep-files", "-H", "beta", "a.txt"}).Out, "a.txt:beta\n");
-  EXPECT_EQ(Run({"grep-files", "-h", "[0-9]", "a.txt", "b.log"}).Out, "alpha 12\ngamma 345 6\ndelta 7\n");
+  EXPECT_EQ(Run({"grep-files", "-h", "[0-9]", "a.txt", "b.log"}).Out,
+            "alpha 12\ngamma 345 6\ndelta 7\n");
 }
 
 TEST_F(FileSearch, NoPathSearchesTheCurrentDirectoryAndRecursiveIsHarmless) {
-  const std::string expected = "a.txt:alpha 12\na.txt:gamma 345 6\nb.log:delta 7\nsub/d.txt:epsilon 89\n";
+  const std::string expected =
+      "a.txt:alpha 12\na.txt:gamma 345 6\nb.log:delta 7\nsub/d.txt:epsilon 89\n";
   EXPECT_EQ(Run({"grep-files", "[1-9]"}).Out, expected);
   EXPECT_EQ(Run({"grep-files", "-r", "[1-9]"}).Out, expected);
   EXPECT_EQ(Run({"grep-files", "-r", "[1-9]", "."}).Out,
@@ -61,8 +66,10 @@ TEST_F(FileSearch, QuotedMasksStillWork) {
             "a.txt:alpha 12\na.txt:gamma 345 6\nsub/d.txt:epsilon 89\nsub/deeper/e.txt:0\n");
   EXPECT_EQ(Run({"grep-files", "[0-9]+", "sub/?.txt"}).Out, "sub/d.txt:epsilon 89\n");
   EXPECT_EQ(Run({"grep-files", "[0-9]+", "*.{log,nothing}"}).Out, "b.log:delta 7\n");
-  EXPECT_EQ(RunIn("/", {"grep-files", "delta", Tree.Path() + "/*.log"}).Out, Tree / "b.log" + ":delta 7\n");
-  EXPECT_EQ(Run({"find-files", "-r", "[0-9]", "*.txt"}).Out, "a.txt\nsub/d.txt\nsub/deeper/e.txt\n");
+  EXPECT_EQ(RunIn("/", {"grep-files", "delta", Tree.Path() + "/*.log"}).Out,
+            Tree / "b.log" + ":delta 7\n");
+  EXPECT_EQ(Run({"find-files", "-r", "[0-9]", "*.txt"}).Out,
+            "a.txt\nsub/d.txt\nsub/deeper/e.txt\n");
 }
 
 TEST_F(FileSearch, MissingPathsAreNamedAndTheRestIsSearched) {
@@ -122,7 +129,8 @@ TEST_F(FileSearch, GlobIncludeAndExcludeChooseFiles) {
   EXPECT_EQ(Run({"grep-files", "--include=*.log", "--include=e.*", "[0-9]"}).Out,
             "b.log:delta 7\nsub/deeper/e.txt:0\n");
   EXPECT_EQ(Run({"grep-files", "--exclude", "*.txt", "[0-9]"}).Out, "b.log:delta 7\n");
-  EXPECT_EQ(Run({"grep-files", "--glob", "sub/**", "[0-9]"}).Out, "sub/d.txt:epsilon 89\nsub/deeper/e.txt:0\n");
+  EXPECT_EQ(Run({"grep-files", "--glob", "sub/**", "[0-9]"}).Out,
+            "sub/d.txt:epsilon 89\nsub/deeper/e.txt:0\n");
   EXPECT_EQ(Run({"grep-files", "-g", "*.{log,txt}", "-g", "!deeper", "-g", "!a.*", "[0-9]"}).Out,
             "b.log:delta 7\nsub/d.txt:epsilon 89\n");
 }
@@ -132,7 +140,8 @@ TEST_F(FileSearch, BinaryFilesAreSkippedUnlessText) {
   EXPECT_EQ(Run({"grep-files", "delta"}).Out, "b.log:delta 7\n");
   EXPECT_EQ(Run({"grep-files", "-c", "zeta"}).Out,
             "a.txt:0\nb.log:0\nc.txt:0\nsub/d.txt:0\nsub/deeper/e.txt:0\n");
-  EXPECT_EQ(Run({"grep-files", "-L", "zeta"}).Out, "a.txt\nb.log\nc.txt\nsub/d.txt\nsub/deeper/e.txt\n");
+  EXPECT_EQ(Run({"grep-files", "-L", "zeta"}).Out,
+            "a.txt\nb.log\nc.txt\nsub/d.txt\nsub/deeper/e.txt\n");
   EXPECT_EQ(Run({"grep-files", "-a", "-c", "delta"}).Out,
             "a.txt:0\nb.log:1\nblob.bin:1\nc.txt:0\nsub/d.txt:0\nsub/deeper/e.txt:0\n");
 }
@@ -157,8 +166,10 @@ TEST_F(FileSearch, StandardInputIsADash) {
 TEST_F(FileSearch, ThreadsKeepTheOrderOfOneThread) {
   // Names with many first letters, and wildcard characters, in one large directory.
   for (int i = 0; i < 300; ++i)
-    Tree.Write("many/" + std::string(1, static_cast<char>('a' + i % 26)) + std::to_string(1000 + i) + ".txt",
-               std::string(static_cast<std::size_t>(i * 37 % 500), 'x') + "\nline " + std::to_string(i) + "\n");
+    Tree.Write("many/" + std::string(1, static_cast<char>('a' + i % 26)) +
+                   std::to_string(1000 + i) + ".txt",
+               std::string(static_cast<std::size_t>(i * 37 % 500), 'x') + "\nline " +
+                   std::to_string(i) + "\n");
   Tree.Write("many/?odd.txt", "line odd\n");
   Tree.Write("many/*star.log", "line star\n");
   const ToolResult one = Run({"grep-files", "-n", "-j", "1", "line", "many", "a.txt"});
@@ -168,7 +179,8 @@ TEST_F(FileSearch, ThreadsKeepTheOrderOfOneThread) {
   ASSERT_THAT(one.Out, HasSubstr("many/?odd.txt:1:line odd\n"));
   ASSERT_THAT(one.Out, HasSubstr("many/*star.log:1:line star\n"));
   EXPECT_EQ(four.Out, one.Out);
-  EXPECT_EQ(Run({"find-files", "-j", "3", "line", "many"}).Out, Run({"find-files", "-j", "1", "line", "many"}).Out);
+  EXPECT_EQ(Run({"find-files", "-j", "3", "line", "many"}).Out,
+            Run({"find-files", "-j", "1", "line", "many"}).Out);
 }
 
 // grep exits 2 when it could not search a file; a file the engine gave up on is such a file,
@@ -225,7 +237,8 @@ TEST_F(FileSearch, WordEdgeBracketsAreWordEdges) {
     EXPECT_EQ(Run({"grep-files", "--syntax", syntax, "[[:<:]]ap", "words"}).Out,
               "words/one.txt:an apple\nwords/one.txt:ape\nwords/two.txt:apt\n")
         << syntax;
-  EXPECT_EQ(Run({"grep-files", "--syntax", "basic", "ap[[:>:]]", "words"}).Out, "words/one.txt:snap\n");
+  EXPECT_EQ(Run({"grep-files", "--syntax", "basic", "ap[[:>:]]", "words"}).Out,
+            "words/one.txt:snap\n");
   EXPECT_EQ(Run({"grep-files", "-c", "[[:<:]]ap[a-z]*[[:>:]]", "words/one.txt"}).Out, "2\n");
   EXPECT_EQ(Run({"find-files", "[[:<:]]gr", "words"}).Out, "words/two.txt\n");
   EXPECT_EQ(Run({"grep-files", "-o", "[[:<:]]a[a-z]", "words/one.txt"}).Out, "an\nap\nap\n");
@@ -236,8 +249,10 @@ TEST_F(FileSearch, SyntaxReachesTheFileCommands) {
   EXPECT_EQ(Run({"grep-files", "--syntax", "basic", "a\\{2\\}", "braces.txt"}).Out, "aa\n");
   EXPECT_EQ(Run({"grep-files", "a\\{2\\}", "braces.txt"}).Out, "a{2}\n");
   EXPECT_EQ(Run({"grep-files", "--syntax", "literal", "a{2}", "braces.txt"}).Out, "a{2}\n");
-  EXPECT_EQ(Run({"find-files", "--syntax", "basic", "a\\{2\\}", "braces.txt", "a.txt"}).Out, "braces.txt\n");
-  EXPECT_EQ(Run({"grep-files", "--syntax", "basic", "beta", "a.txt"}).Err, "") << "no note any more";
+  EXPECT_EQ(Run({"find-files", "--syntax", "basic", "a\\{2\\}", "braces.txt", "a.txt"}).Out,
+            "braces.txt\n");
+  EXPECT_EQ(Run({"grep-files", "--syntax", "basic", "beta", "a.txt"}).Err, "")
+      << "no note any more";
 }
 
 }  // namespace

@@ -16,9 +16,9 @@
 
 namespace {
 
+using RegexTool::ShownName;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using RegexTool::ShownName;
 using TestSupport::TemporaryDirectory;
 using ToolTest::RunIn;
 using ToolTest::ToolResult;
@@ -43,8 +43,12 @@ TEST(ShownName, ControlBytesAreQuotedAsGitQuotesPaths) {
   // Inside quotes, quotes and backslashes are escaped; UTF-8 stays, other high bytes do not.
   EXPECT_EQ(ShownName("\"\\\n\xc3\xa9\xff"), "\"\\\"\\\\\\n\xc3\xa9\\377\"");
   // C1 controls, raw or as UTF-8 (U+009B is a terminal's CSI).
-  EXPECT_EQ(ShownName("a\x9b" "b"), "\"a\\233b\"");
-  EXPECT_EQ(ShownName("a\xc2\x9b" "b"), "\"a\\302\\233b\"");
+  EXPECT_EQ(ShownName("a\x9b"
+                      "b"),
+            "\"a\\233b\"");
+  EXPECT_EQ(ShownName("a\xc2\x9b"
+                      "b"),
+            "\"a\\302\\233b\"");
   // A name that starts with a quote could pass for a quoted one.
   EXPECT_EQ(ShownName("\"a\\nb\""), "\"\\\"a\\\\nb\\\"\"");
 }
@@ -64,7 +68,9 @@ TEST(ShownName, TheProblemTableQuotesNamesAndErrors) {
 
 class QuotedNames : public ::testing::Test {
  protected:
-  ToolResult Run(std::vector<std::string> arguments) { return RunIn(Tree.Path(), std::move(arguments)); }
+  ToolResult Run(std::vector<std::string> arguments) {
+    return RunIn(Tree.Path(), std::move(arguments));
+  }
   TemporaryDirectory Tree;
 };
 
@@ -99,10 +105,13 @@ TEST_F(QuotedNames, ADryRunsDiffHeadersCannotForgeAHunk) {
   Tree.Write("etc/real", "PermitRootLogin no\n");
   const ToolResult dry = Run({"change", "-n", "22|no", "x", "etc"});
   EXPECT_EQ(dry.Status, 0) << dry.Err;
-  EXPECT_THAT(dry.Out, HasSubstr("--- \"a/etc/sshd_config\\n@@ -1 +1 @@\\n-PermitRootLogin no\\n+PermitRootLogin "
-                                 "yes\"\n+++ \"b/etc/sshd_config\\n@@ -1 +1 @@\\n-PermitRootLogin "
-                                 "no\\n+PermitRootLogin yes\"\n@@ -1 +1 @@\n-Port 22\n+Port x\n"));
-  EXPECT_THAT(dry.Out, HasSubstr("--- a/etc/real\n+++ b/etc/real\n@@ -1 +1 @@\n-PermitRootLogin no\n+PermitRootLogin x\n"));
+  EXPECT_THAT(
+      dry.Out,
+      HasSubstr("--- \"a/etc/sshd_config\\n@@ -1 +1 @@\\n-PermitRootLogin no\\n+PermitRootLogin "
+                "yes\"\n+++ \"b/etc/sshd_config\\n@@ -1 +1 @@\\n-PermitRootLogin "
+                "no\\n+PermitRootLogin yes\"\n@@ -1 +1 @@\n-Port 22\n+Port x\n"));
+  EXPECT_THAT(dry.Out, HasSubstr("--- a/etc/real\n+++ b/etc/real\n@@ -1 +1 @@\n-PermitRootLogin "
+                                 "no\n+PermitRootLogin x\n"));
   EXPECT_THAT(dry.Out, Not(HasSubstr("\n+PermitRootLogin yes")));
 }
 

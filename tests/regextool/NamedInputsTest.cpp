@@ -1,9 +1,9 @@
 // What grep-files reads: files named on the command line as they are (devices, FIFOs, process
 // substitutions, pattern files alike), files met in a walk only when regular, and never an
 // input that is its own output, which would read back its lines until the disk is full.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -63,7 +63,9 @@ class OneShotFifo {
 class NamedInputs : public ::testing::Test {
  protected:
   void SetUp() override { Tree.Write("f", "x1\nyy\nx2\n"); }
-  ToolResult Run(std::vector<std::string> arguments) { return RunIn(Tree.Path(), std::move(arguments)); }
+  ToolResult Run(std::vector<std::string> arguments) {
+    return RunIn(Tree.Path(), std::move(arguments));
+  }
   // A run whose standard output is appended to `output` (relative to the tree), as `>> output`.
   ToolResult RunAppendingTo(const std::string& output, std::vector<std::string> arguments,
                             const std::string& input = "") {
@@ -105,7 +107,8 @@ TEST_F(NamedInputs, AProcessSubstitutionIsReadToItsEnd) {
   const std::string text = "one\nneedle two\nthree needle\n";
   ASSERT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
   ::close(ends[1]);
-  const ToolResult result = Run({"grep-files", "-c", "needle", "/dev/fd/" + std::to_string(ends[0])});
+  const ToolResult result =
+      Run({"grep-files", "-c", "needle", "/dev/fd/" + std::to_string(ends[0])});
   ::close(ends[0]);
   EXPECT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out, "2\n");

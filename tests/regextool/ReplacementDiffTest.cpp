@@ -64,7 +64,8 @@ std::string Positional(const std::string& text, const std::vector<Replacement>& 
                        ReplacementDiffResult expected = ReplacementDiffResult::Printed) {
   TextBytes file(text);
   std::ostringstream out;
-  EXPECT_EQ(RegexTool::PrintReplacementDiff(out, "a/f", "b/f", file, plan, Palette(false)), expected);
+  EXPECT_EQ(RegexTool::PrintReplacementDiff(out, "a/f", "b/f", file, plan, Palette(false)),
+            expected);
   return out.str();
 }
 
@@ -92,7 +93,8 @@ TEST(ReplacementDiff, ChangesWithinLinesPrintAsTheTextDiffOnRandomFiles) {
     for (std::size_t i = 0; i < lines; ++i) {
       const unsigned pick = static_cast<unsigned>(random() % 6);
       if (pick == 0) plan.push_back({static_cast<std::int64_t>(starts[i]), "line", "LINE"});
-      if (pick == 1) plan.push_back({static_cast<std::int64_t>(starts[i]), "line", "line"});  // gives it back
+      if (pick == 1)
+        plan.push_back({static_cast<std::int64_t>(starts[i]), "line", "line"});  // gives it back
       if (pick == 2) {
         const std::size_t word = text.find("word", starts[i]);
         plan.push_back({static_cast<std::int64_t>(word), "word", "w" + std::to_string(i)});
@@ -101,7 +103,8 @@ TEST(ReplacementDiff, ChangesWithinLinesPrintAsTheTextDiffOnRandomFiles) {
     const std::string after = Applied(text, plan);
     const ReplacementDiffResult expected =
         after == text ? ReplacementDiffResult::NothingChanged : ReplacementDiffResult::Printed;
-    ASSERT_EQ(Positional(text, plan, expected), Textual(text, after)) << "round " << round << "\n" << text;
+    ASSERT_EQ(Positional(text, plan, expected), Textual(text, after)) << "round " << round << "\n"
+                                                                      << text;
   }
 }
 
@@ -121,11 +124,14 @@ TEST(ReplacementDiff, HunksAndLineFeedsAsPatchReadsThem) {
   EXPECT_EQ(Positional("", {{0, "", "new\n"}}), "--- a/f\n+++ b/f\n@@ -0,0 +1 @@\n+new\n");
   EXPECT_EQ(Positional("gone\n", {{0, "gone\n", ""}}), "--- a/f\n+++ b/f\n@@ -1 +0,0 @@\n-gone\n");
   // Empty matches everywhere, the one after the final line feed included.
-  EXPECT_EQ(Positional("abc\n", {{0, "", "-"}, {1, "", "-"}, {2, "", "-"}, {3, "", "-"}, {4, "", "-"}}),
-            "--- a/f\n+++ b/f\n@@ -1 +1,2 @@\n-abc\n+-a-b-c-\n+-\n\\ No newline at end of file\n");
+  EXPECT_EQ(
+      Positional("abc\n", {{0, "", "-"}, {1, "", "-"}, {2, "", "-"}, {3, "", "-"}, {4, "", "-"}}),
+      "--- a/f\n+++ b/f\n@@ -1 +1,2 @@\n-abc\n+-a-b-c-\n+-\n\\ No newline at end of file\n");
   // A replacement that takes a line feed joins the next line; one that adds a line adds it.
-  EXPECT_EQ(Positional("a\nb\nc\n", {{0, "a\n", "X"}}), "--- a/f\n+++ b/f\n@@ -1,3 +1,2 @@\n-a\n-b\n+Xb\n c\n");
-  EXPECT_EQ(Positional("a\nb\n", {{2, "b", "b\nb2"}}), "--- a/f\n+++ b/f\n@@ -1,2 +1,3 @@\n a\n-b\n+b\n+b2\n");
+  EXPECT_EQ(Positional("a\nb\nc\n", {{0, "a\n", "X"}}),
+            "--- a/f\n+++ b/f\n@@ -1,3 +1,2 @@\n-a\n-b\n+Xb\n c\n");
+  EXPECT_EQ(Positional("a\nb\n", {{2, "b", "b\nb2"}}),
+            "--- a/f\n+++ b/f\n@@ -1,2 +1,3 @@\n a\n-b\n+b\n+b2\n");
   // Hunk numbers after a hunk that changed the number of lines.
   EXPECT_EQ(Positional(numbers, {{0, "1\n", ""}, {at18, "18", "eighteen"}}),
             "--- a/f\n+++ b/f\n@@ -1,4 +1,3 @@\n-1\n 2\n 3\n 4\n"
@@ -142,7 +148,9 @@ TEST(ReplacementDiff, ColoursWrapTheChangedLines) {
 
 TEST(ReplacementDiff, APlanTheFileNoLongerFitsPrintsNothing) {
   EXPECT_EQ(Positional("abc\n", {{1, "x", "y"}}, ReplacementDiffResult::MatchChanged), "");
-  EXPECT_EQ(Positional("abc\n", {{1, "bc\n", "y"}, {2, "c", "z"}}, ReplacementDiffResult::MatchChanged), "");
+  EXPECT_EQ(
+      Positional("abc\n", {{1, "bc\n", "y"}, {2, "c", "z"}}, ReplacementDiffResult::MatchChanged),
+      "");
   EXPECT_EQ(Positional("abc\n", {{3, "\nmore", ""}}, ReplacementDiffResult::MatchChanged), "");
   EXPECT_EQ(Positional("abc\n", {{-1, "", "y"}}, ReplacementDiffResult::MatchChanged), "");
   EXPECT_EQ(Positional("abc\n", {{0, "a", "a"}}, ReplacementDiffResult::NothingChanged), "");
@@ -208,7 +216,8 @@ TEST(ReplacementDiff, MemoryStaysWithinTheBlocksOnA64MiBFileChangedOnEveryLine) 
         std::string chunk;
         for (int i = 0; i < 1024; ++i) chunk += line;
         std::FILE* file = std::fopen(path.c_str(), "wb");
-        for (std::size_t i = 0; i < Lines / 1024; ++i) std::fwrite(chunk.data(), 1, chunk.size(), file);
+        for (std::size_t i = 0; i < Lines / 1024; ++i)
+          std::fwrite(chunk.data(), 1, chunk.size(), file);
         std::fclose(file);
       },
       [&] {
@@ -219,10 +228,11 @@ TEST(ReplacementDiff, MemoryStaysWithinTheBlocksOnA64MiBFileChangedOnEveryLine) 
         const auto at = [](std::size_t i) {
           return TextReplacement{static_cast<std::uint64_t>(i * LineLength), "old", "new"};
         };
-        const ReplacementDiffResult result =
-            RegexTool::PrintReplacementDiff(out, "a/big", "b/big", bytes, Lines, at, Palette(false));
+        const ReplacementDiffResult result = RegexTool::PrintReplacementDiff(
+            out, "a/big", "b/big", bytes, Lines, at, Palette(false));
         // Headers, the hunk line, and each line twice with its mark.
-        return result == ReplacementDiffResult::Printed && counter.Written > 2 * Lines * (LineLength + 1);
+        return result == ReplacementDiffResult::Printed &&
+               counter.Written > 2 * Lines * (LineLength + 1);
       });
   ASSERT_TRUE(growth.WorkSucceeded);
   EXPECT_LT(growth.Bytes, 4 << 20) << "peak growth " << (growth.Bytes >> 10) << " KiB";
@@ -238,8 +248,9 @@ TEST(ReplacementDiff, ALongLineWithAReplacementAtEveryByteIsWalkedOnce) {
   CountingBuffer counter;
   std::ostream out(&counter);
   const auto at = [](std::size_t i) { return TextReplacement{i, "", "-"}; };
-  EXPECT_EQ(RegexTool::PrintReplacementDiff(out, "a/f", "b/f", file, Length + 1, at, Palette(false)),
-            ReplacementDiffResult::Printed);
+  EXPECT_EQ(
+      RegexTool::PrintReplacementDiff(out, "a/f", "b/f", file, Length + 1, at, Palette(false)),
+      ReplacementDiffResult::Printed);
   EXPECT_GT(counter.Written, 3 * Length);
 }
 
@@ -265,7 +276,8 @@ TEST(ReplacementDiff, ADryRunOfA64MiBFileNeedsNoMoreThanTheRealRun) {
   const std::string path = tree / "big.txt";
   {
     std::string block;
-    for (int i = 0; i < 16384; ++i) block += i == 0 ? "old" + std::string(60, 'o') + "\n" : std::string(63, 'o') + "\n";
+    for (int i = 0; i < 16384; ++i)
+      block += i == 0 ? "old" + std::string(60, 'o') + "\n" : std::string(63, 'o') + "\n";
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     for (int i = 0; i < 64; ++i) std::fwrite(block.data(), 1, block.size(), file);
@@ -274,12 +286,14 @@ TEST(ReplacementDiff, ADryRunOfA64MiBFileNeedsNoMoreThanTheRealRun) {
   // The program is forked from this process, whose resident pages count towards the child's
   // peak until it executes the program: the bound allows for them.
   const long bound = std::max(64L * 1024 + 24 * 1024, ResidentKilobytes() + 16 * 1024);
-  const ToolTest::ToolResult dry = ToolTest::RunIn(tree.Path(), {"change", "-n", "^old", "new", "big.txt"});
+  const ToolTest::ToolResult dry =
+      ToolTest::RunIn(tree.Path(), {"change", "-n", "^old", "new", "big.txt"});
   EXPECT_EQ(dry.Status, 0) << dry.Err;
   EXPECT_THAT(dry.Out, ::testing::HasSubstr("@@ -16382,7 +16382,7 @@\n"));
   EXPECT_THAT(dry.Out, ::testing::HasSubstr("dry run: 64 replacements in 1 file would be written"));
   EXPECT_LT(dry.PeakKilobytes, bound) << "a dry run of a 64 MiB file";
-  const ToolTest::ToolResult real = ToolTest::RunIn(tree.Path(), {"change", "^old", "new", "big.txt"});
+  const ToolTest::ToolResult real =
+      ToolTest::RunIn(tree.Path(), {"change", "^old", "new", "big.txt"});
   EXPECT_EQ(real.Status, 0) << real.Err;
   EXPECT_LT(dry.PeakKilobytes, real.PeakKilobytes + 8 * 1024) << "the dry run against the real one";
   std::printf("peak of a 64 MiB file with 64 changes: dry run %ld KiB, real run %ld KiB\n",

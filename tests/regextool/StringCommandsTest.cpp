@@ -82,7 +82,7 @@ TEST(ExitStatus, BadCommandLineNamesTheOffendingOption) {
   EXPECT_EQ(RunTool({"search"}).Status, 2);                  // no pattern
   EXPECT_EQ(RunTool({"merge", "a"}, "abc").Status, 2);       // no format
 
-  EXPECT_EQ(RunTool({"search", "a", "b", "c"}).Status, 2);   // one text too many
+  EXPECT_EQ(RunTool({"search", "a", "b", "c"}).Status, 2);  // one text too many
 }
 
 TEST(ExitStatus, HelpAndVersionSucceed) {
@@ -160,7 +160,8 @@ TEST(JsonOutput, EveryLineIsValidJsonForAnyBytes) {
   std::string text =
       "q\"\\\x01\x7f\xff\xc3\xa9\xe2\x82\n";  // quote, backslash, controls, bad UTF-8
   text += std::string("\0z", 2);
-  const ToolTest::ToolResult result = RunTool({"grep", "--json", "--context-records", "(.)(z)?"}, text);
+  const ToolTest::ToolResult result =
+      RunTool({"grep", "--json", "--context-records", "(.)(z)?"}, text);
   ASSERT_EQ(result.Status, 0);
   const std::vector<std::string> lines = Lines(result.Out);
   ASSERT_FALSE(lines.empty());

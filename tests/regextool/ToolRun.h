@@ -48,8 +48,8 @@ struct ToolRun {
   InputKind In = InputKind::Text;
   std::function<void(int descriptor)> Feed;  // writes standard input for InputKind::Pipe
   OutputKind Out = OutputKind::File;
-  std::string InputPath;   // for InputKind::Path
-  std::string OutputPath;  // for OutputKind::AppendTo
+  std::string InputPath;         // for InputKind::Path
+  std::string OutputPath;        // for OutputKind::AppendTo
   std::string WorkingDirectory;  // empty: the test's own
   long FileSizeLimit = -1;       // bytes a write may reach (RLIMIT_FSIZE); -1: none
 };

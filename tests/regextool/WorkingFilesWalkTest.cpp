@@ -102,7 +102,8 @@ TEST_F(LeftOverCopy, ChangeFinishesTheCopyAndChangesTheRest) {
 }
 
 TEST_F(LeftOverCopy, ADryRunChangesNothingAndSkipsTheTornFile) {
-  const ToolResult result = RunIn(Tree.Path(), {"change", "--dry-run", "old", "new", "other.txt", "d"});
+  const ToolResult result =
+      RunIn(Tree.Path(), {"change", "--dry-run", "old", "new", "other.txt", "d"});
   EXPECT_EQ(result.Status, 2);
   EXPECT_THAT(result.Err, HasSubstr("d/t.txt: skipped: its in-place copy"));
   EXPECT_THAT(result.Out, HasSubstr("+++ b/other.txt"));
@@ -133,7 +134,8 @@ TEST_F(LeftOverCopy, ACopyStillHeldByItsWriterIsLeftAndItsFileNeverSearched) {
   const int holder = ::open((Tree / ("d/" + copy)).c_str(), O_RDONLY);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-  const ToolResult held = RunIn(Tree.Path(), {"grep-files", "--hidden", "-l", "e", "other.txt", "d"});
+  const ToolResult held =
+      RunIn(Tree.Path(), {"grep-files", "--hidden", "-l", "e", "other.txt", "d"});
   ::close(holder);
   EXPECT_EQ(held.Status, 2);
   EXPECT_EQ(held.Out, "other.txt\n");
@@ -141,7 +143,8 @@ TEST_F(LeftOverCopy, ACopyStillHeldByItsWriterIsLeftAndItsFileNeverSearched) {
               HasSubstr("d/t.txt: skipped: its in-place copy " + copy + " is unfinished"));
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "d/t.txt"), Torn);
   // Once its writer is gone, the next walk finishes it; a working file is never searched.
-  const ToolResult after = RunIn(Tree.Path(), {"grep-files", "--hidden", "-l", "e", "other.txt", "d"});
+  const ToolResult after =
+      RunIn(Tree.Path(), {"grep-files", "--hidden", "-l", "e", "other.txt", "d"});
   EXPECT_EQ(after.Status, 0) << after.Err;
   EXPECT_EQ(after.Out, "other.txt\nd/t.txt\n");
   ExpectRolledForward();

@@ -40,13 +40,13 @@ constexpr std::uint64_t BatchBytes = std::uint64_t{64} << 20;
 
 // The run's working state beside the gathered file's record.
 struct ChangeRunWork {
-  bool Abandoned = false;        // the gathered file is not to be changed (the engine gave up)
-  std::size_t AbandonedSeen = 0; // how many of the search's abandoned files the run took in
+  bool Abandoned = false;          // the gathered file is not to be changed (the engine gave up)
+  std::size_t AbandonedSeen = 0;   // how many of the search's abandoned files the run took in
   std::size_t PassedOverSeen = 0;  // likewise of the files passed over for an unfinished copy
   // The gathered file's rewrite, started once its gathered matches outgrew their bound: they
   // are then streamed into it and the record holds only the ones gathered since.
   std::unique_ptr<FileRewriter> Rewrite;
-  unsigned Streamed = 0;          // matches already handed to Rewrite
+  unsigned Streamed = 0;            // matches already handed to Rewrite
   std::uint64_t GatheredBytes = 0;  // memory the record's matches take, roughly
   // The saved copies this run wrote, each with the file it saves.
   std::map<std::string, std::string> SavedCopies;
@@ -90,7 +90,8 @@ struct GatheredFile {
 };
 
 template <class FileInformation>
-GatheredFile<FileInformation> Gathered(FileInformation& record, std::unique_ptr<ChangeRunWork>& work) {
+GatheredFile<FileInformation> Gathered(FileInformation& record,
+                                       std::unique_ptr<ChangeRunWork>& work) {
   return GatheredFile<FileInformation>{record, WorkOf(work)};
 }
 
@@ -162,8 +163,10 @@ void Emit(ChangeRunWork& work, std::vector<ProblemReport>&& problems, Report rep
 
 // Puts one rewritten file's new content in place; within one run, a saved copy this run wrote
 // for one file is never overwritten for another: that file is left as it is and reported.
-inline void CommitFile(ChangeRunWork& work, PendingFile& file, bool durable, unsigned& changeCount) {
-  const auto saved = file.SaveName.empty() ? work.SavedCopies.end() : work.SavedCopies.find(file.SaveName);
+inline void CommitFile(ChangeRunWork& work, PendingFile& file, bool durable,
+                       unsigned& changeCount) {
+  const auto saved =
+      file.SaveName.empty() ? work.SavedCopies.end() : work.SavedCopies.find(file.SaveName);
   if (saved != work.SavedCopies.end() && saved->second != file.FileName) {
     ProblemReport problem;
     problem.Problem = RewriteProblem::SaveCopyCollision;
@@ -326,13 +329,15 @@ bool ChangeRunMatchStep(GatheredFile<FileInformation> file, const SavedState& sa
   typename decltype(file.Record.GrepInfo)::value_type match;
   match.Position = search.Position(0);
   match.MatchString = search.What(0);
-  if (!ReplacementOfMatch(file.Work, save, format, search, match.MatchString, match.ReplaceString)) {
+  if (!ReplacementOfMatch(file.Work, save, format, search, match.MatchString,
+                          match.ReplaceString)) {
     AbandonGatheredFile(file);
     return true;
   }
   file.Work.GatheredBytes += BytesOf(match);
   file.Record.GrepInfo.push_back(std::move(match));
-  if (file.Work.GatheredBytes >= GatheredBytesBound) StreamGatheredMatches(file, object.SaveExtension());
+  if (file.Work.GatheredBytes >= GatheredBytesBound)
+    StreamGatheredMatches(file, object.SaveExtension());
   return true;
 }
 

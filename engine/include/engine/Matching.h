@@ -61,8 +61,8 @@ class GrepCallback {
 };
 
 struct GrepOutcome {
-  unsigned Count = 0;      // matches found, the one at which the callback stopped included
-  bool Abandoned = false;  // the engine gave up; Count holds the matches before that
+  unsigned Count = 0;        // matches found, the one at which the callback stopped included
+  bool Abandoned = false;    // the engine gave up; Count holds the matches before that
   unsigned AbandonCode = 0;  // when Abandoned: the engine's error code for why (see ErrorTextOf)
 };
 

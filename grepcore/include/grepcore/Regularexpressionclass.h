@@ -158,9 +158,11 @@ class GREPCORE_EXPORT RegularExpression {
                                      bool& bcontinue);
   typedef Closure<void(RegularExpression*, const REMatchViewInfo&, unsigned int, std::uint64_t)>
       MatchViewEventClosure;
-  typedef Closure<void(RegularExpression*, const REMatchViewInfo&, unsigned int, std::uint64_t, bool&)>
+  typedef Closure<void(RegularExpression*, const REMatchViewInfo&, unsigned int, std::uint64_t,
+                       bool&)>
       ContinueMatchViewEventClosure;
-  typedef Closure<void(RegularExpression*, std::string_view, const REMatchViewInfo&, unsigned int, bool&)>
+  typedef Closure<void(RegularExpression*, std::string_view, const REMatchViewInfo&, unsigned int,
+                       bool&)>
       FileMatchViewEventClosure;
 
   // Records of a file change run.
@@ -173,7 +175,7 @@ class GREPCORE_EXPORT RegularExpression {
       std::string MatchString;    // the matched bytes
       std::string ReplaceString;  // what is written in their place
     };
-    std::string FileName;                  // empty when no file is being gathered
+    std::string FileName;                   // empty when no file is being gathered
     std::vector<GrepInformation> GrepInfo;  // ascending Position, no overlap
   };
 
@@ -209,11 +211,11 @@ class GREPCORE_EXPORT RegularExpression {
   // One file that could not be changed.
   class GREPCORE_EXPORT FileChangeProblem {
    public:
-    std::string FileName;            // the file, temporary file or saved copy that failed
+    std::string FileName;  // the file, temporary file or saved copy that failed
     ProblemType Problem = OpenFileFailed;
-    std::uint64_t FilePointer = 0;   // byte offset where the failure was seen, 0 if none
-    std::string MatchString;         // MatchChanged: the text expected at FilePointer
-    unsigned int LastError = 0;      // errno of the failing call; 0 for MatchChanged
+    std::uint64_t FilePointer = 0;  // byte offset where the failure was seen, 0 if none
+    std::string MatchString;        // MatchChanged: the text expected at FilePointer
+    unsigned int LastError = 0;     // errno of the failing call; 0 for MatchChanged
   };
 
   // Lifecycle, copy and comparison. A copy takes the options, texts, flags, compiled pattern

@@ -11,7 +11,7 @@
 namespace Platform {
 
 enum class EntryKind {
-  File,             // a regular file
+  File,  // a regular file
   Directory,
   LinkToFile,       // a symbolic link whose target is a regular file
   LinkToDirectory,  // a symbolic link whose target is a directory
@@ -74,7 +74,7 @@ class Directory {
   bool List(std::vector<DirectoryEntry>& entries) const;
 
  private:
-  friend class FileContent;  // opens files of the directory
+  friend class FileContent;               // opens files of the directory
   friend struct Detail::DirectoryAccess;  // the platform layer's other units act relative to it
   bool Adopt(int descriptor);
 

@@ -3,11 +3,11 @@
 // link in its last place not followed), an open of it that refuses a link there and any other
 // file than the one walked, and the target of a link named on the command line.
 
-#include "platform/Files.h"
-
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "platform/Files.h"
 
 namespace Platform {
 
@@ -28,8 +28,7 @@ bool DescribeEntry(const std::string& path, EntryIdentity& identity);
 // Opens the regular file `path` names for reading when it is still the entry `expected`: a
 // link in its last place is refused (ELOOP), another file under that name (or behind a moved
 // directory) is refused with ESTALE, anything but a regular file with EINVAL; null then.
-std::unique_ptr<File> OpenWalkedEntry(const std::string& path,
-                                                const EntryIdentity& expected);
+std::unique_ptr<File> OpenWalkedEntry(const std::string& path, const EntryIdentity& expected);
 
 // Where the link `path` leads: its target's path, a relative target taken from the link's
 // directory, links after links followed (at most 40). `path` itself when it is no link; empty
