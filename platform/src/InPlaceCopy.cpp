@@ -124,6 +124,7 @@ bool CopyOver(int source, int target, std::uint64_t length, bool& touched) {
       return false;
     }
     touched = true;
+    if (InjectedFault(Call::CopyInPlace)) return false;
     if (!WriteAt(target, buffer.data(), static_cast<std::size_t>(got), offset)) return false;
     offset += static_cast<std::uint64_t>(got);
   }

@@ -25,12 +25,18 @@ enum class Call {
   Describe,
   SetAttributes,
   Replace,
+  CopyInPlace,  // one block of a copy over a file that keeps its inode
   KindCount  // not a call: the number of kinds
 };
 
 // Makes the nth call of `kind` made by this thread from now on (1 = the next one) fail with
 // `errorCode`. A later plan for the same kind replaces the earlier one.
 void FailCall(Call kind, unsigned nth, int errorCode);
+
+// Makes the calling process die by SIGKILL at the nth call of `kind` made by this thread, as a
+// power cut or an operator's kill would stop it there; for tests that check what a later run
+// finds.
+void KillAtCall(Call kind, unsigned nth);
 
 // Removes every plan of the calling thread.
 void ClearFaults();
