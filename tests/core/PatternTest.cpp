@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include "grepcore/Regex.h"
+
+namespace {
+
+using grepcore::CompileOptions;
+using grepcore::ErrorKind;
+using grepcore::Pattern;
+using grepcore::SyntaxKind;
+
+TEST(PatternTest, ABadPatternIsAnErrorValueNotAPattern) {
+  const auto bad = Pattern::Compile("a(b");
+  ASSERT_FALSE(bad);
+  EXPECT_EQ(bad.Error().Kind, ErrorKind::BadPattern);
+  EXPECT_NE(bad.Error().Code, 0u);
+  EXPECT_FALSE(bad.Error().Message.empty());
+
+  const auto good = Pattern::Compile("(a)(b)?");
+  ASSERT_TRUE(good);
+  EXPECT_EQ(good->GroupCount(), 2u);
+  EXPECT_EQ(good->Text(), "(a)(b)?");
+}
+
+TEST(PatternTest, OptionsStandForTheToolkitsOptionWords) {
+  EXPECT_EQ(CompileOptions{}.Word(), 0x4107u);
+  CompileOptions basic;
+  basic.Syntax = SyntaxKind::Basic;
+  basic.IgnoreCase = true;
+  EXPECT_EQ(basic.Word(), 0x1CEu | 0x2000u);
+  for (unsigned word : {0x4107u, 0x1CEu, 0x106u, 0x1000u, 0x3107u, 0x1u, 0x0u, 0x21CEu, 0x5107u}) {
+    EXPECT_EQ(CompileOptions::FromWord(word).Word(), word) << std::hex << word;
+  }
+  // A syntax spelled in single options compiles like the named one.
+  CompileOptions custom;
+  custom.Syntax = SyntaxKind::Custom;
+  custom.Extra = 0x1CE;
+  EXPECT_EQ(Pattern::Compile("\\(a\\)", custom)->GroupCount(), 1u);
+}
+
+TEST(PatternTest, CopiesShareOneCompiledForm) {
+  const Pattern first = *Pattern::Compile("x+");
+  const Pattern copy = first;  // NOLINT: the copy is the point
+  EXPECT_EQ(first.Data(), copy.Data());
+}
+
+}  // namespace
