@@ -1,0 +1,34 @@
+#include <cstring>
+#include <string>
+
+#include "DirectoryHandle.h"
+#include "common/FileRewrite.h"
+#include "grepcore/Walk.h"
+#include "platform/ThreadSlot.h"
+
+namespace grepcore {
+
+Result<WalkedFile> LocateFile(std::string_view path) {
+  Common::FileLocation location;
+  const std::string named(path);
+  if (!Common::LocateFile(named, location)) {
+    Error error;
+    error.Kind = ErrorKind::Io;
+    error.Code = static_cast<unsigned>(Platform::LastError());
+    error.Message = std::strerror(static_cast<int>(error.Code));
+    error.Path = named;
+    return error;
+  }
+  auto handle = std::make_shared<DirectoryHandle>();
+  handle->Open = location.Directory;
+  const std::size_t slash = named.rfind('/');
+  handle->Path = slash == std::string::npos ? "." : named.substr(0, slash == 0 ? 1 : slash);
+  WalkedFile file;
+  file.Directory = std::move(handle);
+  file.Name = location.Name;
+  file.Path = named;
+  file.Shown = named;
+  return file;
+}
+
+}  // namespace grepcore
