@@ -7,26 +7,16 @@ namespace {
 
 namespace E = ExpressionOrdinal;
 namespace M = MatchOrdinal;
-namespace S = GrepEngine::SyntaxBits;
-namespace F = GrepEngine::MatchBits;
 
+#define GREPTOOLKIT_OPTION_VALUE(name, bitName, value) value,
 constexpr unsigned ExpressionFlags[E::Count] = {
-    S::EscapeInCharacterSets,  S::CharacterClasses,
-    S::Intervals,              S::LimitedOperations,
-    S::NewlineAsAlternationOperator, S::QuestionmarkPlusNotOperators,
-    S::BracesNotOperators,     S::ParenthesesNotOperators,
-    S::BackReferences,         S::VerticalbarNotOperator,
-    S::Literals,               S::CaseInsensitive,
-    S::NoLocaleSpecificCollation, S::Basic,
-    S::Extended,               S::Normal};
-
-constexpr unsigned MatchFlags[M::Count] = {
-    F::None,         F::NotBeginningOfLine, F::NotEndOfLine,     F::NotBeginningOfBuffer,
-    F::NotEndOfBuffer, F::NotBeginningOfWord, F::NotEndOfWord,   F::NotDotNewline,
-    F::NotDotNullCharacter, F::Shortest,    F::NotNullString,    F::Continuous};
+    GREPTOOLKIT_EXPRESSION_OPTIONS(GREPTOOLKIT_OPTION_VALUE)};
+constexpr unsigned MatchFlags[M::Count] = {GREPTOOLKIT_MATCH_OPTIONS(GREPTOOLKIT_OPTION_VALUE)};
+#undef GREPTOOLKIT_OPTION_VALUE
 
 // What every group holds besides its own name.
-constexpr OrdinalSet SharedCore = Bit(E::CharacterClasses) | Bit(E::Intervals) | Bit(E::BackReferences);
+constexpr OrdinalSet SharedCore =
+    Bit(E::CharacterClasses) | Bit(E::Intervals) | Bit(E::BackReferences);
 constexpr OrdinalSet ExtendedParts = SharedCore;
 constexpr OrdinalSet NormalOnly = Bit(E::EscapeInCharacterSets) | Bit(E::NoLocaleSpecificCollation);
 constexpr OrdinalSet NormalParts = SharedCore | NormalOnly;
@@ -38,10 +28,10 @@ constexpr OrdinalSet BasicParts = SharedCore | BasicOnly;
 constexpr OrdinalSet BasicGroup = Bit(E::Basic) | BasicOnly;
 constexpr OrdinalSet NormalGroup = Bit(E::Normal) | NormalOnly;
 
-constexpr OrdinalSet Restricting =
-    Bit(M::MatchNotBeginningOfLine) | Bit(M::MatchNotEndOfLine) | Bit(M::MatchNotBeginningOfBuffer) |
-    Bit(M::MatchNotEndOfBuffer) | Bit(M::MatchNotBeginningOfWord) | Bit(M::MatchNotEndOfWord) |
-    Bit(M::MatchNotDotNewline) | Bit(M::MatchNotDotNullCharacter);
+constexpr OrdinalSet Restricting = Bit(M::MatchNotBeginningOfLine) | Bit(M::MatchNotEndOfLine) |
+                                   Bit(M::MatchNotBeginningOfBuffer) | Bit(M::MatchNotEndOfBuffer) |
+                                   Bit(M::MatchNotBeginningOfWord) | Bit(M::MatchNotEndOfWord) |
+                                   Bit(M::MatchNotDotNewline) | Bit(M::MatchNotDotNullCharacter);
 
 bool Holds(OrdinalSet set, OrdinalSet all) { return (set & all) == all; }
 bool Has(OrdinalSet set, unsigned ordinal) { return (set & Bit(ordinal)) != 0; }
@@ -103,11 +93,21 @@ OrdinalSet LeaveGroup(OrdinalSet set, unsigned group) {
   }
 }
 
-bool IsGroup(unsigned ordinal) { return ordinal == E::Basic || ordinal == E::Extended || ordinal == E::Normal; }
+bool IsGroup(unsigned ordinal) {
+  return ordinal == E::Basic || ordinal == E::Extended || ordinal == E::Normal;
+}
 
 }  // namespace
 
-unsigned ExpressionFlagValue(unsigned ordinal) { return ordinal < E::Count ? ExpressionFlags[ordinal] : 0; }
+#define GREPTOOLKIT_OPTION_NAME(name, bitName, value) #name,
+const char* const ExpressionOptionNames[E::Count] = {
+    GREPTOOLKIT_EXPRESSION_OPTIONS(GREPTOOLKIT_OPTION_NAME)};
+const char* const MatchOptionNames[M::Count] = {GREPTOOLKIT_MATCH_OPTIONS(GREPTOOLKIT_OPTION_NAME)};
+#undef GREPTOOLKIT_OPTION_NAME
+
+unsigned ExpressionFlagValue(unsigned ordinal) {
+  return ordinal < E::Count ? ExpressionFlags[ordinal] : 0;
+}
 unsigned MatchFlagValue(unsigned ordinal) { return ordinal < M::Count ? MatchFlags[ordinal] : 0; }
 
 OrdinalSet DefaultExpressionOptions() { return Bit(E::Normal) | NormalParts; }
@@ -158,9 +158,12 @@ OrdinalSet DeleteMatchOption(OrdinalSet set, unsigned ordinal) {
 
 OrdinalSet AssignMatchOptions(OrdinalSet current, OrdinalSet assigned) {
   assigned &= Bit(M::Count) - 1;
-  if (Has(assigned, M::MatchDefault) && !Has(current, M::MatchDefault)) return assigned & ~Restricting;
-  if (Has(assigned, M::MatchDefault) && (assigned & Restricting) != 0) return assigned & ~Bit(M::MatchDefault);
-  if (!Has(assigned, M::MatchDefault) && (assigned & Restricting) == 0) return assigned | Bit(M::MatchDefault);
+  if (Has(assigned, M::MatchDefault) && !Has(current, M::MatchDefault))
+    return assigned & ~Restricting;
+  if (Has(assigned, M::MatchDefault) && (assigned & Restricting) != 0)
+    return assigned & ~Bit(M::MatchDefault);
+  if (!Has(assigned, M::MatchDefault) && (assigned & Restricting) == 0)
+    return assigned | Bit(M::MatchDefault);
   return assigned;
 }
 

@@ -7,6 +7,22 @@
 namespace grepcore {
 namespace {
 
+// The public option bits are the toolkit's.
+#define GREPCORE_SAME_BIT(name) \
+  static_assert(unsigned{Option::name} == unsigned{GrepEngine::SyntaxBits::name}, #name);
+GREPCORE_SAME_BIT(EscapeInCharacterSets)
+GREPCORE_SAME_BIT(CharacterClasses)
+GREPCORE_SAME_BIT(Intervals)
+GREPCORE_SAME_BIT(LimitedOperations)
+GREPCORE_SAME_BIT(NewlineAsAlternationOperator)
+GREPCORE_SAME_BIT(QuestionmarkPlusNotOperators)
+GREPCORE_SAME_BIT(BracesNotOperators)
+GREPCORE_SAME_BIT(ParenthesesNotOperators)
+GREPCORE_SAME_BIT(BackReferences)
+GREPCORE_SAME_BIT(VerticalbarNotOperator)
+GREPCORE_SAME_BIT(NoLocaleSpecificCollation)
+#undef GREPCORE_SAME_BIT
+
 unsigned SyntaxWord(SyntaxKind syntax) {
   switch (syntax) {
     case SyntaxKind::Normal:
@@ -61,8 +77,8 @@ Result<Pattern> Pattern::Compile(std::string_view text, const CompileOptions& op
   auto data = std::make_shared<PatternData>();
   data->Text = std::string(text);
   data->Options = options;
-  data->Engine = GrepEngine::Pattern::Compile(data->Text.data(), data->Text.data() + data->Text.size(),
-                                              options.Word(), options.Locale);
+  data->Engine = GrepEngine::Pattern::Compile(
+      data->Text.data(), data->Text.data() + data->Text.size(), options.Word(), options.Locale);
   if (data->Engine->Failed()) {
     Error error;
     error.Kind = ErrorKind::BadPattern;

@@ -5,6 +5,8 @@
 
 namespace RegexClass {
 
+GREPTOOLKIT_CHECK_OPTION_ENUMERATIONS(RegularExpression)
+
 using Common::ExpressionOrdinal::Count;
 
 void RegularExpression::AddExpressionOption(Options option) {

@@ -1,7 +1,9 @@
 #include "PublishedProperties.h"
 
+#include <iterator>
 #include <stdexcept>
 
+#include "common/OptionSets.h"
 #include "grepkit/Regularexpressioncustom.h"
 
 namespace RegexComponent {
@@ -19,10 +21,7 @@ const TTypeInfo& OptionsType() {
   static const TTypeInfo info{
       TypeKind::Enumeration,
       "Options",
-      {"EscapeInCharacterSets", "CharacterClasses", "Intervals", "LimitedOperations",
-       "NewlineAsAlternationOperator", "QuestionmarkPlusNotOperators", "BracesNotOperators",
-       "ParenthesesNotOperators", "BackReferences", "VerticalbarNotOperator", "Literals",
-       "CaseInsensitive", "NoLocaleSpecificCollation", "Basic", "Extended", "Normal"},
+      {std::begin(Common::ExpressionOptionNames), std::end(Common::ExpressionOptionNames)},
       nullptr,
       1,
       {}};
@@ -33,9 +32,7 @@ const TTypeInfo& MatchesType() {
   static const TTypeInfo info{
       TypeKind::Enumeration,
       "Matches",
-      {"MatchDefault", "MatchNotBeginningOfLine", "MatchNotEndOfLine", "MatchNotBeginningOfBuffer",
-       "MatchNotEndOfBuffer", "MatchNotBeginningOfWord", "MatchNotEndOfWord", "MatchNotDotNewline",
-       "MatchNotDotNullCharacter", "MatchShortest", "MatchNotNullString", "MatchContinuous"},
+      {std::begin(Common::MatchOptionNames), std::end(Common::MatchOptionNames)},
       nullptr,
       1,
       {}};

@@ -44,6 +44,8 @@ bool ThreadSlotAllocated() {
 
 namespace RegexComponent {
 
+GREPTOOLKIT_CHECK_OPTION_ENUMERATIONS(RegularExpressionCustom)
+
 RegularExpressionTLSStack* ThreadStacks() { return IndexObject.get(); }
 
 using RE = RegularExpressionCustom;

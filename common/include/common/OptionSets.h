@@ -5,53 +5,45 @@
 
 #include <cstdint>
 
+#include "engine/OptionWords.h"
+
 namespace Common {
 
 using OrdinalSet = std::uint32_t;
 
 constexpr OrdinalSet Bit(unsigned ordinal) { return OrdinalSet{1} << ordinal; }
 
+#define GREPTOOLKIT_OPTION_ORDINAL(name, bitName, value) name,
+
 // Ordinals of the compile options, in declaration order.
 namespace ExpressionOrdinal {
-enum : unsigned {
-  EscapeInCharacterSets,
-  CharacterClasses,
-  Intervals,
-  LimitedOperations,
-  NewlineAsAlternationOperator,
-  QuestionmarkPlusNotOperators,
-  BracesNotOperators,
-  ParenthesesNotOperators,
-  BackReferences,
-  VerticalbarNotOperator,
-  Literals,
-  CaseInsensitive,
-  NoLocaleSpecificCollation,
-  Basic,
-  Extended,
-  Normal,
-  Count
-};
+enum : unsigned { GREPTOOLKIT_EXPRESSION_OPTIONS(GREPTOOLKIT_OPTION_ORDINAL) Count };
 }  // namespace ExpressionOrdinal
 
 // Ordinals of the match options, in declaration order.
 namespace MatchOrdinal {
-enum : unsigned {
-  MatchDefault,
-  MatchNotBeginningOfLine,
-  MatchNotEndOfLine,
-  MatchNotBeginningOfBuffer,
-  MatchNotEndOfBuffer,
-  MatchNotBeginningOfWord,
-  MatchNotEndOfWord,
-  MatchNotDotNewline,
-  MatchNotDotNullCharacter,
-  MatchShortest,
-  MatchNotNullString,
-  MatchContinuous,
-  Count
-};
+enum : unsigned { GREPTOOLKIT_MATCH_OPTIONS(GREPTOOLKIT_OPTION_ORDINAL) Count };
 }  // namespace MatchOrdinal
+
+#undef GREPTOOLKIT_OPTION_ORDINAL
+
+// Checks at compile time that a pattern class's own enumerations of the options are the lists,
+// ordinal for ordinal: `GREPTOOLKIT_CHECK_OPTION_ENUMERATIONS(RegularExpression)`.
+#define GREPTOOLKIT_CHECK_EXPRESSION_ORDINAL(name, bitName, value)                              \
+  static_assert(static_cast<unsigned>(CheckedClass::name) == ::Common::ExpressionOrdinal::name, \
+                #name);
+#define GREPTOOLKIT_CHECK_MATCH_ORDINAL(name, bitName, value) \
+  static_assert(static_cast<unsigned>(CheckedClass::name) == ::Common::MatchOrdinal::name, #name);
+#define GREPTOOLKIT_CHECK_OPTION_ENUMERATIONS(Class)                   \
+  namespace OptionEnumerationChecks {                                  \
+  using CheckedClass = Class;                                          \
+  GREPTOOLKIT_EXPRESSION_OPTIONS(GREPTOOLKIT_CHECK_EXPRESSION_ORDINAL) \
+  GREPTOOLKIT_MATCH_OPTIONS(GREPTOOLKIT_CHECK_MATCH_ORDINAL)           \
+  }
+
+// The options' names, by ordinal.
+extern const char* const ExpressionOptionNames[ExpressionOrdinal::Count];
+extern const char* const MatchOptionNames[MatchOrdinal::Count];
 
 // Compile options. Adding or deleting keeps the group names (Basic, Extended, Normal) in step
 // with their components; a result equal to the argument means nothing changed.
