@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "LineCounter.h"
+#include "engine/LineCounter.h"
 #include "Prefilter.h"
 #include "engine/MatchResults.h"
 #include "engine/Matching.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "LineCounter.h"
+#include "engine/LineCounter.h"
 #include "MatchFlagTranslation.h"
 #include "engine/MatchResults.h"
 
