@@ -143,7 +143,7 @@ class GREPCORE_EXPORT Pattern {
   std::size_t GroupCount() const;
 
   // --- Matching. Each operation is const and reads `text` in place; positions count from its
-  // start. The only error is ErrorKind::EngineGaveUp.
+  // start. The error is ErrorKind::EngineGaveUp (and BadArgument for an offset beyond the text).
 
   // Whether the whole of `text` is a match. MatchOptions::Shortest does not apply: the answer
   // is whether any match at the start reaches the end.
