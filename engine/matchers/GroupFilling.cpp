@@ -24,8 +24,9 @@ void FillEngineGroups(const MatchResults::Impl& match) {
   if (match.First != match.Base) flags |= Bits(rc::match_prev_avail);
   bool found = false;
   try {
-    found = boost::regex_search(match.First, match.SearchLast, match.Results,
-                                match.Source->Internals().Expression, AsMatchFlags(flags), match.Base);
+    found =
+        boost::regex_search(match.First, match.SearchLast, match.Results,
+                            match.Source->Internals().Expression, AsMatchFlags(flags), match.Base);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {
@@ -40,7 +41,8 @@ void FillGroups(const MatchResults::Impl& match) {
   if (match.GroupsResolved || !match.Found || match.Source == nullptr) return;
   if (!match.GroupsReady) FillEngineGroups(match);
   match.GroupsResolved = true;
-  if (!match.Results.empty()) ApplyPosixGroups(*match.Source, match.Base, match.StepFlags, match.Results);
+  if (!match.Results.empty())
+    ApplyPosixGroups(*match.Source, match.Base, match.StepFlags, match.Results);
 }
 
 }  // namespace GrepEngine

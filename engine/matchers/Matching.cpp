@@ -6,15 +6,15 @@
 #include <stdexcept>
 
 #include "EngineGuard.h"
-#include "GroupFilling.h"
 #include "GrepStepRule.h"
-#include "engine/LineCounter.h"
+#include "GroupFilling.h"
 #include "MatchFlagTranslation.h"
 #include "MatchResultsImpl.h"
 #include "PatternImpl.h"
 #include "PosixGroups.h"
 #include "ReferenceRoute.h"
 #include "WholeMatchFinder.h"
+#include "engine/LineCounter.h"
 #include "engine/OptionWords.h"
 
 namespace GrepEngine {

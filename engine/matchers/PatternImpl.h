@@ -1,7 +1,6 @@
 #pragma once
-#include <boost/regex.hpp>
-
 #include <array>
+#include <boost/regex.hpp>
 #include <memory>
 #include <mutex>
 #include <string>
