@@ -65,6 +65,44 @@ void Range(benchmark::State& state, bool lines) {
   Report(state, matches);
 }
 
+// Reading a group of every match: the groups are worked out per match on either side.
+void GroupsByGrepIn(benchmark::State& state) {
+  const std::string pattern = "([a-z]+)([0-9]{2,})";
+  const auto engine =
+      GrepEngine::Pattern::Compile(pattern.data(), pattern.data() + pattern.size(),
+                                   grepcore::CompileOptions().Word(), std::locale::classic());
+  const std::string& text = Text();
+  std::size_t matches = 0;
+  for (auto _ : state) {
+    matches = 0;
+    GrepEngine::GrepIn(*engine, text.data(), text.data() + text.size(), 0,
+                       [&](const GrepEngine::MatchResults& match) {
+                         benchmark::DoNotOptimize(match.Sub(2).Position);
+                         ++matches;
+                         return true;
+                       });
+  }
+  state.counters["per_match"] =
+      benchmark::Counter(static_cast<double>(matches) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void GroupsByRange(benchmark::State& state) {
+  const grepcore::Pattern pattern = *grepcore::Pattern::Compile("([a-z]+)([0-9]{2,})");
+  const std::string& text = Text();
+  std::size_t matches = 0;
+  for (auto _ : state) {
+    matches = 0;
+    for (const grepcore::Match& match : pattern.Matches(text)) {
+      benchmark::DoNotOptimize(match.Group(2).Position());
+      ++matches;
+    }
+  }
+  state.counters["per_match"] =
+      benchmark::Counter(static_cast<double>(matches) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void GrepInPositions(benchmark::State& state) { EngineGrepIn(state, false); }
 void RangePositions(benchmark::State& state) { Range(state, false); }
 void GrepInLines(benchmark::State& state) { EngineGrepIn(state, true); }
@@ -74,6 +112,8 @@ BENCHMARK(GrepInPositions)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(RangePositions)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(GrepInLines)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(RangeLines)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(GroupsByGrepIn)->Unit(benchmark::kMillisecond);
+BENCHMARK(GroupsByRange)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

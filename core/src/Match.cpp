@@ -1,21 +1,14 @@
 // A match's views, its lazily worked out groups and line, and its format.
+#include <optional>
 #include <utility>
 
 #include "MatchAccess.h"
+#include "MatchWalk.h"
 #include "PatternData.h"
 #include "engine/LineCounter.h"
 #include "engine/Matching.h"
 
 namespace grepcore {
-namespace {
-
-GrepEngine::StepMatch StepAt(const char* origin, std::size_t first, std::size_t last,
-                             std::size_t searchFirst, std::uint32_t flags) {
-  return GrepEngine::StepMatch{origin + first, origin + last, origin + searchFirst, flags};
-}
-
-}  // namespace
-
 Match MatchAccess::Make(std::shared_ptr<const PatternData> compiled, std::string_view text,
                         const GrepEngine::StepMatch& step) {
   Match match;
@@ -36,6 +29,18 @@ void MatchAccess::MoveTo(Match& match, const GrepEngine::StepMatch& step) {
   match.GroupsKnown = false;
 }
 
+const GrepEngine::MatchResults& MatchAccess::Described(
+    const Match& match, std::optional<GrepEngine::MatchResults>& own) {
+  GrepEngine::MatchResults& results =
+      match.Link.Walk != nullptr ? match.Link.Walk->Scratch : own.emplace();
+  const char* origin = match.Searched.data();
+  GrepEngine::DescribeStep(*match.Compiled->Engine, origin, origin + match.Searched.size(),
+                           GrepEngine::StepMatch{origin + match.First, origin + match.Last,
+                                                 origin + match.SearchFirst, match.StepFlags},
+                           results);
+  return results;
+}
+
 grepcore::Group Match::Group(std::size_t i) const {
   if (i == 0) return grepcore::Group(Text(), First);
   if (i >= Size()) return grepcore::Group();
@@ -49,10 +54,8 @@ void Match::ResolveGroups() const {
   if (GroupsKnown) return;
   // The engine works the groups out exactly as for a grep's match: the match is described by
   // how the step that found it searched.
-  const char* origin = Searched.data();
-  GrepEngine::MatchResults results;
-  GrepEngine::DescribeStep(*Compiled->Engine, origin, origin + Searched.size(),
-                           StepAt(origin, First, Last, SearchFirst, StepFlags), results);
+  std::optional<GrepEngine::MatchResults> own;
+  const GrepEngine::MatchResults& results = MatchAccess::Described(*this, own);
   Groups.clear();
   for (unsigned n = 1; n < results.Size(); ++n) {
     const GrepEngine::SubMatch sub = results.Sub(n);
@@ -87,10 +90,8 @@ std::string_view Match::LineText() const {
 }
 
 std::string Match::Format(std::string_view format) const {
-  const char* origin = Searched.data();
-  GrepEngine::MatchResults results;
-  GrepEngine::DescribeStep(*Compiled->Engine, origin, origin + Searched.size(),
-                           StepAt(origin, First, Last, SearchFirst, StepFlags), results);
+  std::optional<GrepEngine::MatchResults> own;
+  const GrepEngine::MatchResults& results = MatchAccess::Described(*this, own);
   std::string out;
   GrepEngine::FormatMatch(results, std::string(format), out, Compiled->Engine->Locale());
   return out;

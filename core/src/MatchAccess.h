@@ -2,9 +2,11 @@
 // How the toolkit's operations make matches and ranges, whose insides users never touch.
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "engine/GrepSteps.h"
+#include "engine/MatchResults.h"
 #include "grepcore/Match.h"
 #include "grepcore/MatchRange.h"
 
@@ -18,6 +20,10 @@ struct MatchAccess {
   // on, its group cache keeps its room.
   static void MoveTo(Match& match, const GrepEngine::StepMatch& step);
   static MatchRange Range(std::unique_ptr<MatchWalk> walk);
+  // The engine's results for `match`, its groups worked out when read: in the working room of
+  // the range's walk for the range's own match, else in `own`.
+  static const GrepEngine::MatchResults& Described(const Match& match,
+                                                   std::optional<GrepEngine::MatchResults>& own);
 };
 
 // Engines take a range of two pointers; the empty view may have none.

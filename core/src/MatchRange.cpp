@@ -14,6 +14,7 @@ MatchRange MatchAccess::Range(std::unique_ptr<MatchWalk> walk) {
 MatchRange::MatchRange(std::unique_ptr<MatchWalk> walk) : Walk(std::move(walk)) {
   Current.Compiled = Walk->Compiled;
   Current.Searched = Walk->Text;
+  Current.Link.Walk = Walk.get();
 }
 
 MatchRange::MatchRange(MatchRange&& other) noexcept = default;

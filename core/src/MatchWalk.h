@@ -6,6 +6,7 @@
 
 #include "PatternData.h"
 #include "engine/GrepSteps.h"
+#include "engine/MatchResults.h"
 
 namespace grepcore {
 
@@ -19,6 +20,9 @@ struct MatchWalk {
   std::string_view Text;  // addressable (see MatchAccess.h)
   GrepEngine::GrepSteps Steps;
   GrepEngine::StepMatch Latest;
+  // Where the range's match works out its groups and formats: kept from match to match, so
+  // its room is reused.
+  GrepEngine::MatchResults Scratch;
   unsigned AbandonCode = 0;  // why the engine gave up; 0 while it has not
 };
 

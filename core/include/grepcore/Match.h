@@ -37,6 +37,7 @@ class Group {
 };
 
 struct PatternData;  // the compiled form, shared by copies; defined inside the toolkit only
+struct MatchWalk;    // a range's walk; defined inside the toolkit only
 
 class GREPCORE_EXPORT Match {
  public:
@@ -80,6 +81,18 @@ class GREPCORE_EXPORT Match {
     std::size_t Start = 0;
   };
 
+  // The walk whose working room the range's own match borrows to work out its groups; a copy
+  // of the match is on its own.
+  struct WalkLink {
+    MatchWalk* Walk = nullptr;
+    WalkLink() = default;
+    WalkLink(const WalkLink&) noexcept {}
+    WalkLink& operator=(const WalkLink&) noexcept {
+      Walk = nullptr;
+      return *this;
+    }
+  };
+
   void ResolveGroups() const;
 
   std::shared_ptr<const PatternData> Compiled;
@@ -92,6 +105,7 @@ class GREPCORE_EXPORT Match {
   mutable bool LineKnown = false;
   mutable std::vector<grepcore::Group> Groups;  // 1..; empty until read
   mutable bool GroupsKnown = false;
+  WalkLink Link;
 };
 
 }  // namespace grepcore
