@@ -17,8 +17,23 @@ MatchRange::MatchRange(std::unique_ptr<MatchWalk> walk) : Walk(std::move(walk)) 
   Current.Link.Walk = Walk.get();
 }
 
-MatchRange::MatchRange(MatchRange&& other) noexcept = default;
-MatchRange& MatchRange::operator=(MatchRange&& other) noexcept = default;
+// The walk stays where it is on the heap; the match, moved, is linked to it again.
+MatchRange::MatchRange(MatchRange&& other) noexcept
+    : Walk(std::move(other.Walk)),
+      Current(std::move(other.Current)),
+      Started(other.Started),
+      Finished(other.Finished) {
+  Current.Link.Walk = Walk.get();
+}
+
+MatchRange& MatchRange::operator=(MatchRange&& other) noexcept {
+  Walk = std::move(other.Walk);
+  Current = std::move(other.Current);
+  Current.Link.Walk = Walk.get();
+  Started = other.Started;
+  Finished = other.Finished;
+  return *this;
+}
 MatchRange::~MatchRange() = default;
 
 MatchRange::Iterator MatchRange::begin() {

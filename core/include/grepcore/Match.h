@@ -73,8 +73,8 @@ class GREPCORE_EXPORT Match {
   friend class MatchRange;
   Match() = default;
 
-  // How far the line count has come: the bytes up to Scanned are counted, and line Line starts
-  // at LineStart. The walk of a range hands it on from match to match.
+  // How far the line count has come: the bytes before Scanned are counted, and they end in
+  // line Line, which starts at Start. A range's walk hands it on from match to match.
   struct LinePlace {
     std::size_t Scanned = 0;
     std::size_t Line = 1;
