@@ -3,7 +3,8 @@
 // (Pattern::Matches). The matches are the grep's: non-overlapping, left to right, and no match
 // is empty where the previous one ended, so a walk always moves on (with MatchOptions::Shortest
 // that holds only after an empty match; with MatchOptions::Continuous each match starts where
-// the previous one ended). Walking costs no allocation per match and copies nothing of the text.
+// the previous one ended). The walk copies nothing of the text and allocates nothing of its own
+// per match (the engine's backtracking matcher, where a pattern needs it, may, as in any grep).
 //
 //   grepcore::MatchRange range = pattern.Matches(text);
 //   for (const grepcore::Match& match : range) use(match.Text(), match.Line());
