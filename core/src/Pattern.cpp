@@ -84,6 +84,7 @@ Result<Pattern> Pattern::Compile(std::string_view text, const CompileOptions& op
     error.Kind = ErrorKind::BadPattern;
     error.Code = data->Engine->ErrorCode();
     error.Message = data->Engine->ErrorText();
+    error.Offset = data->Engine->ErrorOffset();
     return error;
   }
   return Pattern(std::move(data));

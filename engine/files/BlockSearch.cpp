@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "LineCounter.h"
+#include "engine/LineCounter.h"
 
 namespace GrepEngine {
 

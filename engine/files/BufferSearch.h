@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "LineCounter.h"
 #include "Prefilter.h"
+#include "engine/LineCounter.h"
 #include "engine/MatchResults.h"
 #include "engine/Matching.h"
 #include "engine/Pattern.h"

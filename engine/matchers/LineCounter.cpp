@@ -1,4 +1,4 @@
-#include "LineCounter.h"
+#include "engine/LineCounter.h"
 
 #include <cstring>
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "LineCounter.h"
 #include "MatchFlagTranslation.h"
+#include "engine/LineCounter.h"
 #include "engine/MatchResults.h"
 
 namespace GrepEngine {

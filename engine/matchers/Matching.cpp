@@ -5,14 +5,16 @@
 #include <new>
 #include <stdexcept>
 
+#include "EngineGuard.h"
+#include "GrepStepRule.h"
 #include "GroupFilling.h"
-#include "LineCounter.h"
 #include "MatchFlagTranslation.h"
 #include "MatchResultsImpl.h"
 #include "PatternImpl.h"
 #include "PosixGroups.h"
 #include "ReferenceRoute.h"
 #include "WholeMatchFinder.h"
+#include "engine/LineCounter.h"
 #include "engine/OptionWords.h"
 
 namespace GrepEngine {
@@ -20,25 +22,6 @@ namespace GrepEngine {
 namespace {
 
 namespace rc = boost::regex_constants;
-
-// Runs one engine call. The engine reports giving up (complexity or stack limit) by throwing;
-// that becomes `abandonCode`, the engine's error code for it (never 0). Running out of memory
-// is the one failure that stays an exception.
-template <class Run>
-bool Guarded(Run&& run, unsigned& abandonCode) {
-  try {
-    return run();
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const boost::regex_error& gaveUp) {
-    abandonCode = static_cast<unsigned>(gaveUp.code());
-    if (abandonCode == 0) abandonCode = static_cast<unsigned>(rc::error_unknown);
-    return false;
-  } catch (const std::exception&) {
-    abandonCode = static_cast<unsigned>(rc::error_unknown);
-    return false;
-  }
-}
 
 void StoreLine(const LineCounter& lines, MatchResults::Impl& impl) {
   impl.Line = lines.Line();
@@ -107,13 +90,8 @@ GrepOutcome ReferenceGrep(const Pattern& pattern, const char* first, const char*
   LineCounter lines(first);
   const char* from = first;
   for (bool afterMatch = false;; afterMatch = true) {
-    FlagBits step = flags;
-    if (afterMatch) {
-      // No empty match where the last one ended (after an empty one, that also moves on).
-      if (impl.Last == impl.First || (flags & Bits(rc::match_posix)))
-        step |= Bits(rc::match_not_initial_null);
-      if (from != first) step |= Bits(rc::match_prev_avail);
-    }
+    const FlagBits step =
+        GrepStepFlags(flags, first, from, afterMatch, afterMatch && impl.Last == impl.First);
     unsigned abandonCode = 0;
     // `first` as the base: anchors and word edges see the bytes before `from`.
     const bool found = Guarded(
@@ -149,11 +127,8 @@ GrepOutcome FinderGrep(const Pattern& pattern, WholeMatchFinder& finder, const c
   LineCounter lines(first);
   const char* from = first;
   for (bool afterMatch = false;; afterMatch = true) {
-    FlagBits step = flags;
-    if (afterMatch) {
-      step |= Bits(rc::match_not_initial_null);  // the finder's routes are all leftmost-longest
-      if (from != first) step |= Bits(rc::match_prev_avail);
-    }
+    // The finder's routes are all leftmost-longest: after any match, no empty one.
+    const FlagBits step = GrepStepFlags(flags, first, from, afterMatch, afterMatch);
     const Span span = finder.Find(from, last, afterMatch);
     if (!span.Found()) break;
     StoreSpan(impl, pattern, span, from, last, first, step);

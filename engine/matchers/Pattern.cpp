@@ -7,8 +7,8 @@
 #include "DfaBuilder.h"
 #include "EngineBytes.h"
 #include "PatternImpl.h"
-#include "engine/OptionWords.h"
 #include "SyntaxTranslation.h"
+#include "engine/OptionWords.h"
 #include "syntax/BoostText.h"
 #include "syntax/BracketResolution.h"
 #include "syntax/Parser.h"
@@ -51,6 +51,8 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
     if (error == Error::None) error = Syntax::ResolveBrackets(body->Tree, optionWord, locale);
     if (error != Error::None) {
       body->ErrorCode = static_cast<unsigned>(error);
+      if (body->Tree.Failed())
+        body->ErrorOffset = static_cast<std::ptrdiff_t>(body->Tree.ErrorOffset);
       body->Tree = Syntax::Tree();
       body->Tree.Failure = error;
       return std::make_shared<const Pattern>(Token{}, std::move(body));
@@ -93,6 +95,8 @@ std::string Pattern::ErrorText() const {
   if (!Failed()) return std::string();
   return ErrorTextOf(Body->ErrorCode, Body->Locale);
 }
+
+std::ptrdiff_t Pattern::ErrorOffset() const { return Body->ErrorOffset; }
 
 unsigned Pattern::MarkCount() const {
   if (Failed()) return 0;

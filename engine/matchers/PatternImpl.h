@@ -1,7 +1,6 @@
 #pragma once
-#include <boost/regex.hpp>
-
 #include <array>
+#include <boost/regex.hpp>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,6 +26,7 @@ struct Pattern::Impl {
   Syntax::Tree Tree;  // what the pattern says; holds no nodes when it is not valid
   Regex Expression;
   unsigned ErrorCode = 0;
+  std::ptrdiff_t ErrorOffset = -1;  // known only for the errors the tree's parser finds
   unsigned OptionWord = 0;
   std::locale Locale;  // kept apart: a failed compile leaves the expression without one
   // POSIX's groups for Boost's matches; null when Boost's groups stand (see groups/Resolver.h).

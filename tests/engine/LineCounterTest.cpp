@@ -1,9 +1,9 @@
-#include "LineCounter.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
+
+#include "engine/LineCounter.h"
 
 namespace {
 

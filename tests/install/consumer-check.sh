@@ -59,6 +59,17 @@ if grep -q boost <<<"$deps"; then
   exit 1
 fi
 
+# 3b. So does the value interface, whose tour builds against the installed headers alone.
+tour="$source_dir/../../examples/value_tour.cpp"
+if c++ -std=c++17 -M -I"$work/prefix/include" "$tour" | grep -q -e boost -e 'engine/'; then
+  echo "the value interface's installed headers pull in the engine or Boost" >&2
+  exit 1
+fi
+# shellcheck disable=SC2046
+c++ -std=c++17 $cflags "$tour" -o "$work/value-tour" $(pkg-config --libs grepcore) \
+  -Wl,-rpath,"$(pkg-config --variable=libdir grepcore)"
+"$work/value-tour" >/dev/null
+
 lib=$(find "$work/prefix" -name 'libgrepcore.so.*' -type f | head -n1)
 # 4. The library has a SONAME and exports the class, not the toolkit's internals or the engine.
 readelf -d "$lib" | grep 'SONAME.*libgrepcore.so.0' >/dev/null

@@ -3,6 +3,7 @@
 // and a locale. Compilation never throws for a bad pattern: the error is part of the value.
 // A Pattern is immutable once built, so holders share it freely (also across threads).
 
+#include <cstddef>
 #include <locale>
 #include <memory>
 #include <string>
@@ -25,6 +26,9 @@ class Pattern : public std::enable_shared_from_this<Pattern> {
   bool Failed() const { return ErrorCode() != 0; }
   // The engine's message for the error code, in the pattern's locale; empty when it compiled.
   std::string ErrorText() const;
+  // Where in the pattern text the error was found (a byte offset); -1 when it compiled or the
+  // engine does not know.
+  std::ptrdiff_t ErrorOffset() const;
   // Marked sub-expressions plus one for the whole match; 0 when the pattern failed.
   unsigned MarkCount() const;
   // The option word and locale the pattern was compiled with.
