@@ -2,42 +2,29 @@
 
 #include <cstring>
 
-namespace GrepEngine {
+#include "ByteRarity.h"
 
+namespace GrepEngine {
 namespace {
 
-// How common a byte is in text and source code, roughly: the higher, the more common. A
-// literal is looked for by its least common byte, which the C library's memchr finds at
-// memory speed; most hits are then real.
-constexpr char CommonBytes[] = " etaoinsrlhdcumfpgywb,.\n_vk()=;-xTSAEIRNO0123456789:\"'/*#{}<>jqz";
-
-struct CommonnessTable {
-  unsigned char Rank[256] = {};
-  constexpr CommonnessTable() {
-    constexpr std::size_t count = sizeof CommonBytes - 1;
-    for (std::size_t i = 0; i < count; ++i)
-      Rank[static_cast<unsigned char>(CommonBytes[i])] = static_cast<unsigned char>(count - i);
-  }
-};
-
-constexpr CommonnessTable Commonness;
-
-std::size_t RarestPosition(const std::string& literal) {
-  std::size_t best = 0;
-  for (std::size_t i = 1; i < literal.size(); ++i)
-    if (Commonness.Rank[static_cast<unsigned char>(literal[i])] <
-        Commonness.Rank[static_cast<unsigned char>(literal[best])])
-      best = i;
-  return best;
+// memchr is as fast as a vector scan for one byte.
+const char* FindAtLevel(const char* first, const char* last, const std::string& literal,
+                        VectorLevel level) {
+  if (level == VectorLevel::Plain || literal.size() == 1)
+    return FindLiteralByRareByte(first, last, literal);
+  return FindLiteralVectorised(first, last, literal, level);
 }
 
 }  // namespace
 
 const char* FindLiteral(const char* first, const char* last, const std::string& literal) {
+  return FindAtLevel(first, last, literal, MachineVectorLevel());
+}
+
+const char* FindLiteralByRareByte(const char* first, const char* last, const std::string& literal) {
   if (literal.empty() || first >= last) return nullptr;
   const std::size_t length = static_cast<std::size_t>(last - first);
-  if (literal.size() == 1)
-    return static_cast<const char*>(std::memchr(first, literal[0], length));
+  if (literal.size() == 1) return static_cast<const char*>(std::memchr(first, literal[0], length));
   if (literal.size() > length) return nullptr;
   // memchr for the rarest byte, then a comparison; when the byte turns out common in this text
   // (more false hits than one per 32 bytes passed), the C library's two-way search, which is
@@ -61,18 +48,42 @@ const char* FindLiteral(const char* first, const char* last, const std::string& 
   return nullptr;
 }
 
-LiteralSetScanner::LiteralSetScanner(const std::vector<std::string>& literals, const char* last)
-    : Last(last) {
+LiteralSetScanner::LiteralSetScanner(const std::vector<std::string>& literals, const char* last,
+                                     VectorLevel level)
+    : Last(last), Level(level) {
   Entries.reserve(literals.size());
   for (const std::string& literal : literals) Entries.push_back(Entry{&literal});
+  // One literal is best found by its own scan.
+  if (literals.size() > 1) Finder = LiteralSetFinder(literals, level);
+  ByLiteral = !Finder.Usable();
 }
 
 const char* LiteralSetScanner::Next(const char* from) {
+  if (!ByLiteral) {
+    // The first occurrence at or after an earlier position is also the first at or after any
+    // position up to it.
+    if (SearchedFrom != nullptr && from >= SearchedFrom &&
+        (SearchedHit == nullptr || from <= SearchedHit))
+      return SearchedHit;
+    const char* stopped = nullptr;
+    const char* hit = Finder.Find(from, Last, stopped);
+    if (stopped == nullptr) {
+      SearchedFrom = from;
+      SearchedHit = hit;
+      return hit;
+    }
+    ByLiteral = true;
+    from = stopped;
+  }
+  return NextByLiteral(from);
+}
+
+const char* LiteralSetScanner::NextByLiteral(const char* from) {
   const char* nearest = nullptr;
   for (Entry& entry : Entries) {
     if (entry.Exhausted) continue;
     if (entry.Hit == nullptr || entry.Hit < from) {
-      entry.Hit = FindLiteral(from, Last, *entry.Literal);
+      entry.Hit = FindAtLevel(from, Last, *entry.Literal, Level);
       if (entry.Hit == nullptr) {
         entry.Exhausted = true;
         continue;

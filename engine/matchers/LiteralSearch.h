@@ -7,23 +7,34 @@
 #include <string>
 #include <vector>
 
+#include "VectorScan.h"
+
 namespace GrepEngine {
 
 // The first occurrence of `literal` in [first, last), or null. An empty literal is not looked
-// for (null).
+// for (null). A vectorised scan where the machine has one.
 const char* FindLiteral(const char* first, const char* last, const std::string& literal);
 
-// Finds, position by position, the next occurrence of any of several literals in one text.
-// Each literal is scanned for once per occurrence: positions asked for only move forward.
+// The same by memchr on the literal's rarest byte and a comparison: the scan of machines
+// without vectors, and the reference the vectorised scans are tested against.
+const char* FindLiteralByRareByte(const char* first, const char* last, const std::string& literal);
+
+// Finds, position by position, the next occurrence of any of several literals in one text:
+// a set of a few literals in one vectorised pass, others (or where that pass gives up) one
+// scan per literal, each literal scanned for once per occurrence.
 class LiteralSetScanner {
  public:
-  LiteralSetScanner(const std::vector<std::string>& literals, const char* last);
+  // The literals must outlive the scanner.
+  LiteralSetScanner(const std::vector<std::string>& literals, const char* last,
+                    VectorLevel level = MachineVectorLevel());
 
-  // The first occurrence at or after `from` of any of the literals, or null. `from` never
-  // moves backwards from one call to the next.
+  // The first occurrence at or after `from` of any of the literals that ends by the text's
+  // end, or null. `from` never moves backwards from one call to the next.
   const char* Next(const char* from);
 
  private:
+  const char* NextByLiteral(const char* from);
+
   struct Entry {
     const std::string* Literal;
     const char* Hit = nullptr;  // the next occurrence found so far; null: not looked for yet
@@ -31,6 +42,12 @@ class LiteralSetScanner {
   };
   std::vector<Entry> Entries;
   const char* Last;
+  VectorLevel Level;
+  LiteralSetFinder Finder;
+  bool ByLiteral = true;  // the set's one pass is not used (or gave up)
+  // The one pass's last answer: the first occurrence at or after SearchedFrom (null: none).
+  const char* SearchedFrom = nullptr;
+  const char* SearchedHit = nullptr;
 };
 
 // Finds the next place where a run of byte sets fits: bytes b0 b1 ... with each bi in set i.

@@ -1,0 +1,65 @@
+// The pair scans, written once over a vector of `Width` bytes. VectorScan.cpp includes this
+// file once per instruction set, inside a namespace that defines Width, Vector, Load, Splat,
+// Equal (a byte mask of equal bytes), And and MaskOf (one bit per byte), so that each copy is
+// compiled for its own instructions. No include guard: that is the point.
+
+// The first start in [first, lastStart] where the literal's bytes at its two offsets fit and
+// the whole literal follows; null when there is none. Needs lastStart - first + 1 >= Width.
+// Too many false fits hand over to the two-way search.
+inline const char* FindPairInBlocks(const char* first, const char* last, const std::string& literal,
+                                    std::size_t offset1, std::size_t offset2) {
+  const std::size_t length = literal.size();
+  const char* const lastStart = last - length;
+  const Vector byte1 = Splat(literal[offset1]);
+  const Vector byte2 = Splat(literal[offset2]);
+  std::size_t misses = 0;
+  const char* block = first;
+  for (; block + (Width - 1) <= lastStart; block += Width) {
+    std::uint32_t mask =
+        MaskOf(And(Equal(Load(block + offset1), byte1), Equal(Load(block + offset2), byte2)));
+    while (mask != 0) {
+      const char* start = block + __builtin_ctz(mask);
+      if (std::memcmp(start, literal.data(), length) == 0) return start;
+      if (TooManyMisses(++misses, length, start - first)) return TwoWay(start + 1, last, literal);
+      mask &= mask - 1;
+    }
+  }
+  return FindPairPlainly(block, last, literal, offset1, offset2);
+}
+
+// The first position in [first, last) where a literal of the set starts and fits; `stopped`
+// as LiteralSetFinder::Find says.
+inline const char* FindPairSetInBlocks(const char* first, const char* last, const SetTables& set,
+                                       const char*& stopped) {
+  stopped = nullptr;
+  Vector bytes[2][LiteralSetTables::MostLiterals];
+  for (std::size_t k = 0; k < set.Count; ++k)
+    for (int i = 0; i < 2; ++i) bytes[i][k] = Splat(set.Pairs[k].Byte[i]);
+  std::size_t misses = 0;
+  const char* block = first;
+  if (static_cast<std::size_t>(last - first) >= set.Reach + Width) {
+    const char* const lastBlock = last - set.Reach - Width;
+    for (; block <= lastBlock; block += Width) {
+      std::uint32_t masks[LiteralSetTables::MostLiterals];
+      std::uint32_t any = 0;
+      for (std::size_t k = 0; k < set.Count; ++k) {
+        const LiteralSetTables::Pair& pair = set.Pairs[k];
+        masks[k] = MaskOf(And(Equal(Load(block + pair.Offset[0]), bytes[0][k]),
+                              Equal(Load(block + pair.Offset[1]), bytes[1][k])));
+        any |= masks[k];
+      }
+      while (any != 0) {
+        const unsigned at = static_cast<unsigned>(__builtin_ctz(any));
+        const char* start = block + at;
+        for (std::size_t k = 0; k < set.Count; ++k)
+          if ((masks[k] >> at & 1u) != 0 && LiteralAt(start, last, set.Literals[k])) return start;
+        if (TooManyMisses(++misses, set.Longest, start - first)) {
+          stopped = start;
+          return nullptr;
+        }
+        any &= any - 1;
+      }
+    }
+  }
+  return FindSetPlainly(block, last, set);
+}
