@@ -5,20 +5,17 @@
 #include "ByteRarity.h"
 
 namespace GrepEngine {
-namespace {
+LiteralFinder::LiteralFinder(const std::string& literal, VectorLevel level)
+    : Literal(&literal),
+      ByRareByte(level == VectorLevel::Plain || literal.size() <= 1),
+      Pair(literal, ByRareByte ? VectorLevel::Plain : level) {}
 
-// memchr is as fast as a vector scan for one byte.
-const char* FindAtLevel(const char* first, const char* last, const std::string& literal,
-                        VectorLevel level) {
-  if (level == VectorLevel::Plain || literal.size() == 1)
-    return FindLiteralByRareByte(first, last, literal);
-  return FindLiteralVectorised(first, last, literal, level);
+const char* LiteralFinder::Find(const char* first, const char* last) const {
+  return ByRareByte ? FindLiteralByRareByte(first, last, *Literal) : Pair.Find(first, last);
 }
 
-}  // namespace
-
 const char* FindLiteral(const char* first, const char* last, const std::string& literal) {
-  return FindAtLevel(first, last, literal, MachineVectorLevel());
+  return LiteralFinder(literal).Find(first, last);
 }
 
 const char* FindLiteralByRareByte(const char* first, const char* last, const std::string& literal) {
@@ -50,9 +47,10 @@ const char* FindLiteralByRareByte(const char* first, const char* last, const std
 
 LiteralSetScanner::LiteralSetScanner(const std::vector<std::string>& literals, const char* last,
                                      VectorLevel level)
-    : Last(last), Level(level) {
+    : Last(last) {
   Entries.reserve(literals.size());
-  for (const std::string& literal : literals) Entries.push_back(Entry{&literal});
+  for (const std::string& literal : literals)
+    Entries.push_back(Entry{LiteralFinder(literal, level)});
   // One literal is best found by its own scan.
   if (literals.size() > 1) Finder = LiteralSetFinder(literals, level);
   ByLiteral = !Finder.Usable();
@@ -83,7 +81,7 @@ const char* LiteralSetScanner::NextByLiteral(const char* from) {
   for (Entry& entry : Entries) {
     if (entry.Exhausted) continue;
     if (entry.Hit == nullptr || entry.Hit < from) {
-      entry.Hit = FindAtLevel(from, Last, *entry.Literal, Level);
+      entry.Hit = entry.Literal.Find(from, Last);
       if (entry.Hit == nullptr) {
         entry.Exhausted = true;
         continue;

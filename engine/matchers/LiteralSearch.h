@@ -19,6 +19,19 @@ const char* FindLiteral(const char* first, const char* last, const std::string& 
 // without vectors, and the reference the vectorised scans are tested against.
 const char* FindLiteralByRareByte(const char* first, const char* last, const std::string& literal);
 
+// FindLiteral with its choices made once, for many scans for one literal. The literal must
+// outlive the finder.
+class LiteralFinder {
+ public:
+  explicit LiteralFinder(const std::string& literal, VectorLevel level = MachineVectorLevel());
+  const char* Find(const char* first, const char* last) const;
+
+ private:
+  const std::string* Literal;
+  bool ByRareByte;  // one byte (memchr is as fast), or no vectors
+  LiteralPairFinder Pair;
+};
+
 // Finds, position by position, the next occurrence of any of several literals in one text:
 // a set of a few literals in one vectorised pass, others (or where that pass gives up) one
 // scan per literal, each literal scanned for once per occurrence.
@@ -36,13 +49,12 @@ class LiteralSetScanner {
   const char* NextByLiteral(const char* from);
 
   struct Entry {
-    const std::string* Literal;
+    LiteralFinder Literal;
     const char* Hit = nullptr;  // the next occurrence found so far; null: not looked for yet
     bool Exhausted = false;     // no occurrence after the last one looked for
   };
   std::vector<Entry> Entries;
   const char* Last;
-  VectorLevel Level;
   LiteralSetFinder Finder;
   bool ByLiteral = true;  // the set's one pass is not used (or gave up)
   // The one pass's last answer: the first occurrence at or after SearchedFrom (null: none).

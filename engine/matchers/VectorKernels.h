@@ -1,11 +1,12 @@
 // The pair scans, written once over a vector of `Width` bytes. VectorScan.cpp includes this
 // file once per instruction set, inside a namespace that defines Width, Vector, Load, Splat,
-// Equal (a byte mask of equal bytes), And and MaskOf (one bit per byte), so that each copy is
+// Equal (a byte mask of equal bytes), And, Or and MaskOf (one bit per byte), so that each copy is
 // compiled for its own instructions. No include guard: that is the point.
 
 // The first start in [first, lastStart] where the literal's bytes at its two offsets fit and
-// the whole literal follows; null when there is none. Needs lastStart - first + 1 >= Width.
-// Too many false fits hand over to the two-way search.
+// the whole literal follows; null when there is none. Two vectors of positions per step, so
+// that a step without a fit costs one branch. Too many false fits hand over to the two-way
+// search.
 inline const char* FindPairInBlocks(const char* first, const char* last, const std::string& literal,
                                     std::size_t offset1, std::size_t offset2) {
   const std::size_t length = literal.size();
@@ -14,14 +15,15 @@ inline const char* FindPairInBlocks(const char* first, const char* last, const s
   const Vector byte2 = Splat(literal[offset2]);
   std::size_t misses = 0;
   const char* block = first;
-  for (; block + (Width - 1) <= lastStart; block += Width) {
-    std::uint32_t mask =
+  for (; block + (2 * Width - 1) <= lastStart; block += 2 * Width) {
+    const std::uint64_t low =
         MaskOf(And(Equal(Load(block + offset1), byte1), Equal(Load(block + offset2), byte2)));
-    while (mask != 0) {
-      const char* start = block + __builtin_ctz(mask);
+    const std::uint64_t high = MaskOf(And(Equal(Load(block + Width + offset1), byte1),
+                                          Equal(Load(block + Width + offset2), byte2)));
+    for (std::uint64_t mask = low | high << Width; mask != 0; mask &= mask - 1) {
+      const char* start = block + __builtin_ctzll(mask);
       if (std::memcmp(start, literal.data(), length) == 0) return start;
       if (TooManyMisses(++misses, length, start - first)) return TwoWay(start + 1, last, literal);
-      mask &= mask - 1;
     }
   }
   return FindPairPlainly(block, last, literal, offset1, offset2);
@@ -40,14 +42,18 @@ inline const char* FindPairSetInBlocks(const char* first, const char* last, cons
   if (static_cast<std::size_t>(last - first) >= set.Reach + Width) {
     const char* const lastBlock = last - set.Reach - Width;
     for (; block <= lastBlock; block += Width) {
-      std::uint32_t masks[LiteralSetTables::MostLiterals];
-      std::uint32_t any = 0;
+      Vector fits[LiteralSetTables::MostLiterals];
+      Vector all = Splat(0);
       for (std::size_t k = 0; k < set.Count; ++k) {
         const LiteralSetTables::Pair& pair = set.Pairs[k];
-        masks[k] = MaskOf(And(Equal(Load(block + pair.Offset[0]), bytes[0][k]),
-                              Equal(Load(block + pair.Offset[1]), bytes[1][k])));
-        any |= masks[k];
+        fits[k] = And(Equal(Load(block + pair.Offset[0]), bytes[0][k]),
+                      Equal(Load(block + pair.Offset[1]), bytes[1][k]));
+        all = Or(all, fits[k]);
       }
+      std::uint32_t any = MaskOf(all);
+      if (any == 0) continue;
+      std::uint32_t masks[LiteralSetTables::MostLiterals];
+      for (std::size_t k = 0; k < set.Count; ++k) masks[k] = MaskOf(fits[k]);
       while (any != 0) {
         const unsigned at = static_cast<unsigned>(__builtin_ctz(any));
         const char* start = block + at;

@@ -63,6 +63,7 @@ inline Vector Load(const char* at) { return _mm_loadu_si128(reinterpret_cast<con
 inline Vector Splat(char byte) { return _mm_set1_epi8(byte); }
 inline Vector Equal(Vector a, Vector b) { return _mm_cmpeq_epi8(a, b); }
 inline Vector And(Vector a, Vector b) { return _mm_and_si128(a, b); }
+inline Vector Or(Vector a, Vector b) { return _mm_or_si128(a, b); }
 inline std::uint32_t MaskOf(Vector v) { return static_cast<std::uint32_t>(_mm_movemask_epi8(v)); }
 
 #include "VectorKernels.h"
@@ -84,6 +85,7 @@ inline Vector Load(const char* at) {
 inline Vector Splat(char byte) { return _mm256_set1_epi8(byte); }
 inline Vector Equal(Vector a, Vector b) { return _mm256_cmpeq_epi8(a, b); }
 inline Vector And(Vector a, Vector b) { return _mm256_and_si256(a, b); }
+inline Vector Or(Vector a, Vector b) { return _mm256_or_si256(a, b); }
 inline std::uint32_t MaskOf(Vector v) {
   return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
 }
@@ -159,6 +161,16 @@ const char* FindPrints(const char* first, const char* last, const SetTables& set
 
 }  // namespace
 
+namespace {
+
+// Measured on code-like text (bench/LiteralScanBench.cpp): the pairs cost grows with the
+// literals, the fingerprint's does not; past four literals the fingerprint is faster.
+SetKernel PreferredKernel(std::size_t literals, VectorLevel level) {
+  return level == VectorLevel::Avx2 && literals > 4 ? SetKernel::Prints : SetKernel::Pairs;
+}
+
+}  // namespace
+
 VectorLevel MachineVectorLevel() {
 #if defined(__x86_64__)
   static const VectorLevel level = [] {
@@ -175,28 +187,34 @@ bool RunsHere(VectorLevel level) {
   return static_cast<int>(level) <= static_cast<int>(MachineVectorLevel());
 }
 
-const char* FindLiteralVectorised(const char* first, const char* last, const std::string& literal,
-                                  VectorLevel level) {
+LiteralPairFinder::LiteralPairFinder(const std::string& literal, VectorLevel level)
+    : Literal(&literal),
+      Offset1(RarestPosition(literal)),
+      Offset2(RarestPositionBut(literal, Offset1)),
+      Level(level) {}
+
+const char* LiteralPairFinder::Find(const char* first, const char* last) const {
+  const std::string& literal = *Literal;
   const std::size_t length = literal.size();
   if (length == 0 || first >= last || static_cast<std::size_t>(last - first) < length)
     return nullptr;
-  const std::size_t offset1 = RarestPosition(literal);
-  const std::size_t offset2 = RarestPositionBut(literal, offset1);
 #if defined(__x86_64__)
   const std::size_t starts = static_cast<std::size_t>(last - first) - length + 1;
-  if (level == VectorLevel::Avx2 && starts >= Avx2::Width)
-    return Avx2::FindPairInBlocks(first, last, literal, offset1, offset2);
-  if (level != VectorLevel::Plain && starts >= Sse2::Width)
-    return Sse2::FindPairInBlocks(first, last, literal, offset1, offset2);
-#else
-  (void)level;
+  if (Level == VectorLevel::Avx2 && starts >= Avx2::Width)
+    return Avx2::FindPairInBlocks(first, last, literal, Offset1, Offset2);
+  if (Level != VectorLevel::Plain && starts >= Sse2::Width)
+    return Sse2::FindPairInBlocks(first, last, literal, Offset1, Offset2);
 #endif
-  return FindPairPlainly(first, last, literal, offset1, offset2);
+  return FindPairPlainly(first, last, literal, Offset1, Offset2);
+}
+
+const char* FindLiteralVectorised(const char* first, const char* last, const std::string& literal,
+                                  VectorLevel level) {
+  return LiteralPairFinder(literal, level).Find(first, last);
 }
 
 LiteralSetFinder::LiteralSetFinder(const std::vector<std::string>& literals, VectorLevel level)
-    : LiteralSetFinder(literals, level,
-                       level == VectorLevel::Avx2 ? SetKernel::Prints : SetKernel::Pairs) {}
+    : LiteralSetFinder(literals, level, PreferredKernel(literals.size(), level)) {}
 
 LiteralSetFinder::LiteralSetFinder(const std::vector<std::string>& literals, VectorLevel level,
                                    SetKernel kernel)

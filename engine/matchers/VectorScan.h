@@ -21,10 +21,24 @@ VectorLevel MachineVectorLevel();
 // True when `level` can run here (Plain always can).
 bool RunsHere(VectorLevel level);
 
-// The first occurrence of `literal` in [first, last), or null; an empty literal is not looked
-// for. Two of its rarest bytes are tested at their offsets a vector at a time; when they fit
-// too often for the full comparisons to pay, the C library's two-way search takes over, so the
-// scan never costs more than linear time.
+// One literal of two bytes or more, looked for by two of its rarest bytes, tested at their
+// offsets a vector at a time; when they fit too often for the full comparisons to pay, the C
+// library's two-way search takes over, so a scan never costs more than linear time. The
+// literal must outlive the finder; the level must run here and not be Plain.
+class LiteralPairFinder {
+ public:
+  LiteralPairFinder(const std::string& literal, VectorLevel level);
+  // The first occurrence in [first, last), or null.
+  const char* Find(const char* first, const char* last) const;
+
+ private:
+  const std::string* Literal;
+  std::size_t Offset1;
+  std::size_t Offset2;
+  VectorLevel Level;
+};
+
+// The same with the choices made on each call.
 const char* FindLiteralVectorised(const char* first, const char* last, const std::string& literal,
                                   VectorLevel level);
 

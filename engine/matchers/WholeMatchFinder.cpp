@@ -31,6 +31,7 @@ WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, c
     Dfa = Compiled.Dfa(matchWord);
     if (Dfa == nullptr) return;
   }
+  if (plan.Kind == Route::Literal) LiteralScan.emplace(Compiled.Literal);
   if (plan.Kind == Route::LiteralSet) SetScan.emplace(Compiled.Literals, contextEnd);
   Kind = plan.Kind;
 }
@@ -58,7 +59,7 @@ Span WholeMatchFinder::FindLiteral(const char* from, const char* last) const {
   if (Continuous)
     hit = std::memcmp(from, literal.data(), literal.size()) == 0 ? from : nullptr;
   else
-    hit = GrepEngine::FindLiteral(from, last, literal);
+    hit = LiteralScan->Find(from, last);
   if (hit != nullptr) span = Span{hit, hit + literal.size()};
   return span;
 }

@@ -44,6 +44,7 @@ class WholeMatchFinder {
   const char* ContextEnd;
   bool Continuous;
   bool NotNull;
+  std::optional<LiteralFinder> LiteralScan;  // the literal route's scan
   std::optional<LiteralSetScanner> SetScan;  // the literal set's occurrences up to ContextEnd
 };
 
