@@ -92,17 +92,55 @@ const char* LiteralSetScanner::NextByLiteral(const char* from) {
   return nearest;
 }
 
-ByteRunScanner::ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last)
+ByteRunScanner::ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last,
+                               VectorLevel level)
     : Members(run.size()), Last(last) {
   for (std::size_t i = 0; i < run.size(); ++i) {
     for (unsigned b = 0; b < 256; ++b) Members[i][b] = run[i].test(b);
     if (run[i].count() < run[Anchor].count()) Anchor = i;
   }
+  if (level == VectorLevel::Plain || run.empty()) return;
+  // The two positions with the fewest members whose sets are a few ranges.
+  std::size_t chosen[2] = {run.size(), run.size()};
+  ByteRanges sets[2];
+  for (std::size_t i = 0; i < run.size(); ++i) {
+    ByteRanges ranges;
+    if (!RangesOf(run[i], ranges)) continue;
+    if (chosen[0] == run.size() || run[i].count() < run[chosen[0]].count()) {
+      chosen[1] = chosen[0];
+      sets[1] = sets[0];
+      chosen[0] = i;
+      sets[0] = ranges;
+    } else if (chosen[1] == run.size() || run[i].count() < run[chosen[1]].count()) {
+      chosen[1] = i;
+      sets[1] = ranges;
+    }
+  }
+  if (chosen[0] == run.size()) return;
+  if (chosen[1] == run.size()) {
+    chosen[1] = chosen[0];
+    sets[1] = sets[0];
+  }
+  Candidates = ByteRangePairFinder(chosen[0], sets[0], chosen[1], sets[1], run.size(), level);
+  Vectorised = true;
+}
+
+bool ByteRunScanner::Fits(const char* at) const {
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(at);
+  for (std::size_t i = 0; i < Members.size(); ++i)
+    if (!Members[i][bytes[i]]) return false;
+  return true;
 }
 
 const char* ByteRunScanner::Next(const char* from) const {
   const std::size_t length = Members.size();
   if (length == 0 || from >= Last || static_cast<std::size_t>(Last - from) < length) return nullptr;
+  if (Vectorised) {
+    for (const char* at = from;; ++at) {
+      at = Candidates.Next(at, Last);
+      if (at == nullptr || Fits(at)) return at;
+    }
+  }
   const auto* const bytes = reinterpret_cast<const unsigned char*>(from);
   const std::size_t starts = static_cast<std::size_t>(Last - from) - length + 1;
   const std::array<bool, 256>& anchor = Members[Anchor];

@@ -63,19 +63,26 @@ class LiteralSetScanner {
 };
 
 // Finds the next place where a run of byte sets fits: bytes b0 b1 ... with each bi in set i.
-// It scans for the position with the fewest members and checks the others around each hit.
+// It scans for the two positions with the fewest members, a vector at a time where their sets
+// are a few byte ranges (a letter of a case-insensitive literal, a digit), else byte by byte
+// for the one with the fewest, and checks the others around each hit.
 class ByteRunScanner {
  public:
-  ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last);
+  ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last,
+                 VectorLevel level = MachineVectorLevel());
 
   // The first position at or after `from` where the whole run fits before the text's end,
   // or null.
   const char* Next(const char* from) const;
 
  private:
+  bool Fits(const char* at) const;
+
   std::vector<std::array<bool, 256>> Members;
   std::size_t Anchor = 0;  // the position scanned for
   const char* Last;
+  bool Vectorised = false;
+  ByteRangePairFinder Candidates;
 };
 
 }  // namespace GrepEngine

@@ -1,7 +1,8 @@
 // The pair scans, written once over a vector of `Width` bytes. VectorScan.cpp includes this
 // file once per instruction set, inside a namespace that defines Width, Vector, Load, Splat,
-// Equal (a byte mask of equal bytes), And, Or and MaskOf (one bit per byte), so that each copy is
-// compiled for its own instructions. No include guard: that is the point.
+// Equal (a byte mask of equal bytes), And, Or, Sub, MinUnsigned (bytewise, unsigned) and
+// MaskOf (one bit per byte), so that each copy is compiled for its own instructions. No
+// include guard: that is the point.
 
 // The first start in [first, lastStart] where the literal's bytes at its two offsets fit and
 // the whole literal follows; null when there is none. Two vectors of positions per step, so
@@ -68,4 +69,35 @@ inline const char* FindPairSetInBlocks(const char* first, const char* last, cons
     }
   }
   return FindSetPlainly(block, last, set);
+}
+
+// Bytes of `text` in one of the ranges, as a byte mask.
+inline Vector InRanges(Vector text, const Vector* firsts, const Vector* spans, std::size_t count) {
+  Vector fits = Splat(0);
+  for (std::size_t r = 0; r < count; ++r) {
+    const Vector above = Sub(text, firsts[r]);  // wraps below the range's first byte
+    fits = Or(fits, Equal(MinUnsigned(above, spans[r]), above));
+  }
+  return fits;
+}
+
+// The first position in [from, last - length] where both sets fit; null when there is none.
+inline const char* FindRangePairInBlocks(const char* from, const char* last,
+                                         const ByteRangePairFinder& pair) {
+  Vector firsts[2][ByteRanges::MostRanges];
+  Vector spans[2][ByteRanges::MostRanges];
+  for (int i = 0; i < 2; ++i)
+    for (std::size_t r = 0; r < pair.Sets[i].Count; ++r) {
+      firsts[i][r] = Splat(static_cast<char>(pair.Sets[i].First[r]));
+      spans[i][r] = Splat(static_cast<char>(pair.Sets[i].Span[r]));
+    }
+  const char* const lastStart = last - pair.Length;
+  const char* block = from;
+  for (; block + (Width - 1) <= lastStart; block += Width) {
+    const std::uint32_t mask = MaskOf(
+        And(InRanges(Load(block + pair.Offset[0]), firsts[0], spans[0], pair.Sets[0].Count),
+            InRanges(Load(block + pair.Offset[1]), firsts[1], spans[1], pair.Sets[1].Count)));
+    if (mask != 0) return block + __builtin_ctz(mask);
+  }
+  return FindRangePairPlainly(block, last, pair);
 }

@@ -53,6 +53,21 @@ const char* FindSetPlainly(const char* from, const char* last, const SetTables& 
   return nullptr;
 }
 
+bool InRangesPlainly(unsigned char byte, const ByteRanges& set) {
+  for (std::size_t r = 0; r < set.Count; ++r)
+    if (static_cast<unsigned char>(byte - set.First[r]) <= set.Span[r]) return true;
+  return false;
+}
+
+const char* FindRangePairPlainly(const char* from, const char* last,
+                                 const ByteRangePairFinder& pair) {
+  for (const char* at = from; static_cast<std::size_t>(last - at) >= pair.Length; ++at)
+    if (InRangesPlainly(static_cast<unsigned char>(at[pair.Offset[0]]), pair.Sets[0]) &&
+        InRangesPlainly(static_cast<unsigned char>(at[pair.Offset[1]]), pair.Sets[1]))
+      return at;
+  return nullptr;
+}
+
 #if defined(__x86_64__)
 
 namespace Sse2 {
@@ -64,6 +79,8 @@ inline Vector Splat(char byte) { return _mm_set1_epi8(byte); }
 inline Vector Equal(Vector a, Vector b) { return _mm_cmpeq_epi8(a, b); }
 inline Vector And(Vector a, Vector b) { return _mm_and_si128(a, b); }
 inline Vector Or(Vector a, Vector b) { return _mm_or_si128(a, b); }
+inline Vector Sub(Vector a, Vector b) { return _mm_sub_epi8(a, b); }
+inline Vector MinUnsigned(Vector a, Vector b) { return _mm_min_epu8(a, b); }
 inline std::uint32_t MaskOf(Vector v) { return static_cast<std::uint32_t>(_mm_movemask_epi8(v)); }
 
 #include "VectorKernels.h"
@@ -86,6 +103,8 @@ inline Vector Splat(char byte) { return _mm256_set1_epi8(byte); }
 inline Vector Equal(Vector a, Vector b) { return _mm256_cmpeq_epi8(a, b); }
 inline Vector And(Vector a, Vector b) { return _mm256_and_si256(a, b); }
 inline Vector Or(Vector a, Vector b) { return _mm256_or_si256(a, b); }
+inline Vector Sub(Vector a, Vector b) { return _mm256_sub_epi8(a, b); }
+inline Vector MinUnsigned(Vector a, Vector b) { return _mm256_min_epu8(a, b); }
 inline std::uint32_t MaskOf(Vector v) {
   return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
 }
@@ -265,6 +284,41 @@ const char* LiteralSetFinder::Find(const char* first, const char* last,
 #else
   return FindSetPlainly(first, last, Tables);
 #endif
+}
+
+bool RangesOf(const std::bitset<256>& set, ByteRanges& ranges) {
+  ranges = ByteRanges();
+  for (unsigned b = 0; b < 256;) {
+    if (!set.test(b)) {
+      ++b;
+      continue;
+    }
+    unsigned end = b;
+    while (end + 1 < 256 && set.test(end + 1)) ++end;
+    if (ranges.Count == ByteRanges::MostRanges) return false;
+    ranges.First[ranges.Count] = static_cast<unsigned char>(b);
+    ranges.Span[ranges.Count] = static_cast<unsigned char>(end - b);
+    ++ranges.Count;
+    b = end + 1;
+  }
+  return ranges.Count != 0;
+}
+
+ByteRangePairFinder::ByteRangePairFinder(std::size_t offset1, const ByteRanges& set1,
+                                         std::size_t offset2, const ByteRanges& set2,
+                                         std::size_t length, VectorLevel level)
+    : Offset{offset1, offset2}, Sets{set1, set2}, Length(length), Level(level) {}
+
+const char* ByteRangePairFinder::Next(const char* from, const char* last) const {
+  if (from >= last || static_cast<std::size_t>(last - from) < Length) return nullptr;
+#if defined(__x86_64__)
+  const std::size_t starts = static_cast<std::size_t>(last - from) - Length + 1;
+  if (Level == VectorLevel::Avx2 && starts >= Avx2::Width)
+    return Avx2::FindRangePairInBlocks(from, last, *this);
+  if (Level != VectorLevel::Plain && starts >= Sse2::Width)
+    return Sse2::FindRangePairInBlocks(from, last, *this);
+#endif
+  return FindRangePairPlainly(from, last, *this);
 }
 
 }  // namespace GrepEngine

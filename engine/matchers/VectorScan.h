@@ -5,6 +5,7 @@
 // the running machine has it; other machines get plain loops. A scan only finds candidates
 // and confirms them byte for byte: what is a match stays the caller's decision.
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -98,6 +99,37 @@ class LiteralSetFinder {
   VectorLevel Level = VectorLevel::Plain;
   SetKernel Kernel = SetKernel::Pairs;
   LiteralSetTables Tables;
+};
+
+// A set of bytes as a few ranges [First, First + Span]: a letter whatever its case is two, the
+// digits one.
+struct ByteRanges {
+  static constexpr std::size_t MostRanges = 4;
+  std::size_t Count = 0;
+  unsigned char First[MostRanges] = {};
+  unsigned char Span[MostRanges] = {};
+};
+
+// The set's ranges; false when it has none or needs more than MostRanges.
+bool RangesOf(const std::bitset<256>& set, ByteRanges& ranges);
+
+// Positions where two byte sets fit at two offsets, a vector at a time: the candidates of a run
+// of byte sets (a case-insensitive literal, two digits in a row), which the caller checks.
+class ByteRangePairFinder {
+ public:
+  ByteRangePairFinder() = default;
+  // `length`: the run's length, so that a candidate leaves room for the whole run; the
+  // offsets lie below it. The level must run here and not be Plain.
+  ByteRangePairFinder(std::size_t offset1, const ByteRanges& set1, std::size_t offset2,
+                      const ByteRanges& set2, std::size_t length, VectorLevel level);
+  // The first position p in [from, last - length] whose bytes at the two offsets lie in their
+  // sets, or null.
+  const char* Next(const char* from, const char* last) const;
+
+  std::size_t Offset[2] = {};
+  ByteRanges Sets[2];
+  std::size_t Length = 0;
+  VectorLevel Level = VectorLevel::Plain;
 };
 
 }  // namespace GrepEngine

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bitset>
 #include <cstring>
 #include <locale>
 #include <random>
@@ -306,6 +307,73 @@ TEST(LiteralScanTest, SetRouteKeepsLeftmostLongestAgainstTheReference) {
     EXPECT_EQ(planned, reference) << pattern;
     EXPECT_GT(planned.size(), 10u) << pattern;
   }
+}
+
+using ByteSet = std::bitset<256>;
+
+ByteSet Bytes(const std::string& members) {
+  ByteSet set;
+  for (char c : members) set.set(static_cast<unsigned char>(c));
+  return set;
+}
+
+ByteSet Range(unsigned first, unsigned lastByte) {
+  ByteSet set;
+  for (unsigned b = first; b <= lastByte; ++b) set.set(b);
+  return set;
+}
+
+TEST(ByteRunScanTest, SetsAsRanges) {
+  ByteRanges ranges;
+  ASSERT_TRUE(RangesOf(Bytes("aA"), ranges));
+  EXPECT_EQ(ranges.Count, 2u);
+  ASSERT_TRUE(RangesOf(Range(0, 255), ranges));
+  EXPECT_EQ(ranges.Count, 1u);
+  EXPECT_EQ(ranges.Span[0], 255);
+  ASSERT_TRUE(RangesOf(Bytes(std::string("\0\xff", 2)), ranges));
+  EXPECT_EQ(ranges.Count, 2u);
+  EXPECT_FALSE(RangesOf(ByteSet(), ranges));
+  EXPECT_FALSE(RangesOf(Bytes("acegi"), ranges)) << "five ranges";
+}
+
+// Runs the vector scan takes (case-insensitive letters, digits, ranges across 0x80 and NUL)
+// and ones it leaves to the byte loop, against that loop (the plain level) on random texts
+// and from every position, and at every alignment up to the text's end.
+TEST(ByteRunScanTest, VectorScanAgreesWithTheByteLoop) {
+  const std::vector<std::vector<ByteSet>> runs = {
+      {Bytes("nN"), Bytes("aA"), Bytes("mM"), Bytes("eE")},
+      {Range('0', '9'), Range('0', '9')},
+      {Range(0x7e, 0x81), Bytes(std::string("\0", 1))},
+      {Bytes("acegik"), Bytes("b")},
+      {Bytes("acegik")},
+  };
+  std::mt19937 random(99);
+  const std::string alphabet = std::string("nNaAmMeE0912bcgk~\x7f\x80\x81", 20) + '\0';
+  for (const std::vector<ByteSet>& run : runs)
+    for (int round = 0; round < 300; ++round) {
+      const std::string text = RandomText(random, random() % 150, alphabet);
+      const char* last = text.data() + text.size();
+      const ByteRunScanner plain(run, last, VectorLevel::Plain);
+      for (VectorLevel level : Levels()) {
+        const ByteRunScanner scanner(run, last, level);
+        for (std::size_t at = 0; at <= text.size(); ++at)
+          ASSERT_EQ(scanner.Next(text.data() + at), plain.Next(text.data() + at))
+              << Name(level) << " run " << run.size() << " round " << round << " from " << at;
+      }
+    }
+  const std::vector<ByteSet> name = runs[0];
+  for (VectorLevel level : Levels())
+    for (std::size_t size = 4; size <= 80; ++size)
+      for (std::size_t at = 0; at + 4 <= size; ++at) {
+        std::string text(size, 'n');
+        text.replace(at, 4, "NaMe");
+        const ByteRunScanner scanner(name, text.data() + size, level);
+        ASSERT_EQ(Offset(scanner.Next(text.data()), text), static_cast<long>(at))
+            << Name(level) << " " << at << " of " << size;
+        const ByteRunScanner cut(name, text.data() + size - 1, level);
+        ASSERT_EQ(Offset(cut.Next(text.data()), text), at + 4 < size ? static_cast<long>(at) : -1)
+            << "cut: " << Name(level) << " " << at << " of " << size;
+      }
 }
 
 }  // namespace
