@@ -5,6 +5,7 @@
 //
 //   literal_scan_bench [rounds] [megabytes]
 #include <algorithm>
+#include <bitset>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -101,6 +102,30 @@ struct Hyperscan {
 };
 #endif
 
+unsigned CountRun(const std::string& text, const std::vector<std::bitset<256>>& run,
+                  VectorLevel level) {
+  const ByteRunScanner scanner(run, text.data() + text.size(), level);
+  unsigned count = 0;
+  for (const char* at = text.data();; ++count) {
+    at = scanner.Next(at);
+    if (at == nullptr) return count;
+    at += run.size();
+  }
+}
+
+// A case-insensitive word as a run of byte sets, and two digits in a row.
+std::vector<std::vector<std::bitset<256>>> Runs() {
+  std::vector<std::bitset<256>> word;
+  for (char c : std::string("namespace")) {
+    word.emplace_back();
+    word.back().set(static_cast<unsigned char>(c));
+    word.back().set(static_cast<unsigned char>(c - 'a' + 'A'));
+  }
+  std::bitset<256> digit;
+  for (char c = '0'; c <= '9'; ++c) digit.set(static_cast<unsigned char>(c));
+  return {word, {digit, digit}};
+}
+
 double Median(std::vector<double> times) {
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
@@ -170,6 +195,29 @@ int main(int argc, char** argv) {
     std::string name;
     for (const std::string& literal : set) name += (name.empty() ? "" : "|") + literal;
     std::printf("\n%s\n", name.c_str());
+    for (std::size_t i = 0; i < ways.size(); ++i)
+      std::printf("  %-12s %8.2f  %8u%s\n", ways[i].Name.c_str(), Median(times[i]), counts[i],
+                  counts[i] == counts[0] ? "" : "  COUNT DIFFERS");
+  }
+  for (const std::vector<std::bitset<256>>& run : Runs()) {
+    std::vector<Way> ways;
+    for (VectorLevel level : {VectorLevel::Plain, VectorLevel::Sse2, VectorLevel::Avx2})
+      if (RunsHere(level))
+        ways.push_back({level == VectorLevel::Plain  ? "byte loop"
+                        : level == VectorLevel::Sse2 ? "ranges sse2"
+                                                     : "ranges avx2",
+                        [&, level] { return CountRun(text, run, level); }});
+    std::vector<std::vector<double>> times(ways.size());
+    std::vector<unsigned> counts(ways.size());
+    for (int round = 0; round < rounds; ++round)
+      for (std::size_t i = 0; i < ways.size(); ++i) {
+        const std::clock_t start = std::clock();
+        counts[i] = ways[i].Count();
+        const std::clock_t stop = std::clock();
+        times[i].push_back(1000.0 * static_cast<double>(stop - start) / CLOCKS_PER_SEC);
+      }
+    std::printf("\nrun of %zu byte sets (%s)\n", run.size(),
+                run.size() == 2 ? "two digits" : "namespace, any case");
     for (std::size_t i = 0; i < ways.size(); ++i)
       std::printf("  %-12s %8.2f  %8u%s\n", ways[i].Name.c_str(), Median(times[i]), counts[i],
                   counts[i] == counts[0] ? "" : "  COUNT DIFFERS");

@@ -87,10 +87,15 @@ inline std::uint32_t MaskOf(Vector v) { return static_cast<std::uint32_t>(_mm_mo
 
 }  // namespace Sse2
 
-// Everything up to pop_options is compiled for AVX2 and only called once the running machine
-// is known to have it.
+// Every function from here to the matching pop is compiled for AVX2 (as if each had
+// __attribute__((target("avx2")))) and only called once the running machine is known to
+// have it.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace Avx2 {
 
@@ -174,7 +179,11 @@ const char* FindPrints(const char* first, const char* last, const SetTables& set
 
 }  // namespace Avx2
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #endif  // __x86_64__
 
