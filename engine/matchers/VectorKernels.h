@@ -31,34 +31,41 @@ inline const char* FindPairInBlocks(const char* first, const char* last, const s
 }
 
 // The first position in [first, last) where a literal of the set starts and fits; `stopped`
-// as LiteralSetFinder::Find says.
-inline const char* FindPairSetInBlocks(const char* first, const char* last, const SetTables& set,
-                                       const char*& stopped) {
+// as LiteralSetFinder::Find says. The set's size is a template argument so that the loop over
+// the literals unrolls (the pragma: -O2 does not) and their bytes stay in registers.
+template <std::size_t Count>
+const char* FindPairSetInBlocks(const char* first, const char* last, const SetTables& set,
+                                const char*& stopped) {
   stopped = nullptr;
-  Vector bytes[2][LiteralSetTables::MostLiterals];
-  for (std::size_t k = 0; k < set.Count; ++k)
-    for (int i = 0; i < 2; ++i) bytes[i][k] = Splat(set.Pairs[k].Byte[i]);
+  Vector bytes[2][Count];
+  std::size_t offsets[2][Count];
+  for (std::size_t k = 0; k < Count; ++k)
+    for (int i = 0; i < 2; ++i) {
+      bytes[i][k] = Splat(set.Pairs[k].Byte[i]);
+      offsets[i][k] = set.Pairs[k].Offset[i];
+    }
   std::size_t misses = 0;
   const char* block = first;
   if (static_cast<std::size_t>(last - first) >= set.Reach + Width) {
     const char* const lastBlock = last - set.Reach - Width;
     for (; block <= lastBlock; block += Width) {
-      Vector fits[LiteralSetTables::MostLiterals];
+      Vector fits[Count];
       Vector all = Splat(0);
-      for (std::size_t k = 0; k < set.Count; ++k) {
-        const LiteralSetTables::Pair& pair = set.Pairs[k];
-        fits[k] = And(Equal(Load(block + pair.Offset[0]), bytes[0][k]),
-                      Equal(Load(block + pair.Offset[1]), bytes[1][k]));
+#pragma GCC unroll 8
+      for (std::size_t k = 0; k < Count; ++k) {
+        fits[k] = And(Equal(Load(block + offsets[0][k]), bytes[0][k]),
+                      Equal(Load(block + offsets[1][k]), bytes[1][k]));
         all = Or(all, fits[k]);
       }
       std::uint32_t any = MaskOf(all);
       if (any == 0) continue;
-      std::uint32_t masks[LiteralSetTables::MostLiterals];
-      for (std::size_t k = 0; k < set.Count; ++k) masks[k] = MaskOf(fits[k]);
+      std::uint32_t masks[Count];
+#pragma GCC unroll 8
+      for (std::size_t k = 0; k < Count; ++k) masks[k] = MaskOf(fits[k]);
       while (any != 0) {
         const unsigned at = static_cast<unsigned>(__builtin_ctz(any));
         const char* start = block + at;
-        for (std::size_t k = 0; k < set.Count; ++k)
+        for (std::size_t k = 0; k < Count; ++k)
           if ((masks[k] >> at & 1u) != 0 && LiteralAt(start, last, set.Literals[k])) return start;
         if (TooManyMisses(++misses, set.Longest, start - first)) {
           stopped = start;
@@ -69,6 +76,28 @@ inline const char* FindPairSetInBlocks(const char* first, const char* last, cons
     }
   }
   return FindSetPlainly(block, last, set);
+}
+
+inline const char* FindPairSet(const char* first, const char* last, const SetTables& set,
+                               const char*& stopped) {
+  switch (set.Count) {
+    case 1:
+      return FindPairSetInBlocks<1>(first, last, set, stopped);
+    case 2:
+      return FindPairSetInBlocks<2>(first, last, set, stopped);
+    case 3:
+      return FindPairSetInBlocks<3>(first, last, set, stopped);
+    case 4:
+      return FindPairSetInBlocks<4>(first, last, set, stopped);
+    case 5:
+      return FindPairSetInBlocks<5>(first, last, set, stopped);
+    case 6:
+      return FindPairSetInBlocks<6>(first, last, set, stopped);
+    case 7:
+      return FindPairSetInBlocks<7>(first, last, set, stopped);
+    default:
+      return FindPairSetInBlocks<8>(first, last, set, stopped);
+  }
 }
 
 // Bytes of `text` in one of the ranges, as a byte mask.

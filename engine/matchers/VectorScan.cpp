@@ -137,6 +137,7 @@ const char* FindPrintsInBlocks(const char* first, const char* last, const SetTab
     const char* const lastBlock = last - (Width + Prints - 1);
     for (; block <= lastBlock; block += Width) {
       Vector fits = _mm256_set1_epi8(-1);
+#pragma GCC unroll 3
       for (std::size_t j = 0; j < Prints; ++j) {
         const Vector text = Load(block + j);
         const Vector lows = _mm256_and_si256(text, nibble);
@@ -288,8 +289,8 @@ const char* LiteralSetFinder::Find(const char* first, const char* last,
   if (!Usable_ || first >= last) return nullptr;
 #if defined(__x86_64__)
   if (Kernel == SetKernel::Prints) return Avx2::FindPrints(first, last, Tables, stopped);
-  if (Level == VectorLevel::Avx2) return Avx2::FindPairSetInBlocks(first, last, Tables, stopped);
-  return Sse2::FindPairSetInBlocks(first, last, Tables, stopped);
+  if (Level == VectorLevel::Avx2) return Avx2::FindPairSet(first, last, Tables, stopped);
+  return Sse2::FindPairSet(first, last, Tables, stopped);
 #else
   return FindSetPlainly(first, last, Tables);
 #endif
