@@ -128,8 +128,8 @@ const char* FindPrintsInBlocks(const char* first, const char* last, const SetTab
   Vector low[Prints];
   Vector high[Prints];
   for (std::size_t j = 0; j < Prints; ++j) {
-    low[j] = _mm256_load_si256(reinterpret_cast<const Vector*>(set.Low[j]));
-    high[j] = _mm256_load_si256(reinterpret_cast<const Vector*>(set.High[j]));
+    low[j] = Load(reinterpret_cast<const char*>(set.Low[j]));
+    high[j] = Load(reinterpret_cast<const char*>(set.High[j]));
   }
   std::size_t misses = 0;
   const char* block = first;

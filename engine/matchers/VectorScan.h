@@ -68,8 +68,8 @@ struct LiteralSetTables {
   Pair Pairs[MostLiterals] = {};
   std::size_t Prints = 0;  // fingerprint bytes: up to 3, no more than the shortest literal
   // Per fingerprint byte, indexed by a low (high) nibble, twice over for the two 16-byte lanes.
-  alignas(32) std::uint8_t Low[3][32] = {};
-  alignas(32) std::uint8_t High[3][32] = {};
+  std::uint8_t Low[3][32] = {};
+  std::uint8_t High[3][32] = {};
 };
 
 // One pass over a text for the first place where any of a few literals (at most MostLiterals,
