@@ -27,9 +27,11 @@ const Case& CaseOf(int index) {
   static const Case cases[] = {
       {"date", "([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2})(:([0-9]{2}))?",
        "logged 2026-12-08T09:48:35 by the night run"},
-      {"assignment", "(\\w+)[[:space:]]*=[[:space:]]*(\"([^\"]*)\"|(\\w+))", "  option name = \"a value\" ; rest"},
+      {"assignment", "(\\w+)[[:space:]]*=[[:space:]]*(\"([^\"]*)\"|(\\w+))",
+       "  option name = \"a value\" ; rest"},
       {"repeated", "((a|ab)(c|bcd)?)+x", std::string(12, ' ') + "abcdacabcabcdabacx"},
-      {"nested", "(([a-z]+)[.])*([a-z]+)@(([a-z]+)[.])+(com|org)", "mail first.second.last@mail.example.org now"},
+      {"nested", "(([a-z]+)[.])*([a-z]+)@(([a-z]+)[.])+(com|org)",
+       "mail first.second.last@mail.example.org now"},
   };
   return cases[index];
 }
@@ -37,8 +39,8 @@ const Case& CaseOf(int index) {
 const char* const Names[] = {"date", "assignment", "repeated", "nested"};
 
 std::shared_ptr<const GrepEngine::Pattern> Compile(const char* text) {
-  return GrepEngine::Pattern::Compile(text, text + std::char_traits<char>::length(text), S::Extended,
-                                      std::locale::classic());
+  return GrepEngine::Pattern::Compile(text, text + std::char_traits<char>::length(text),
+                                      S::Extended, std::locale::classic());
 }
 
 void BoostAlone(benchmark::State& state) {
@@ -47,8 +49,9 @@ void BoostAlone(benchmark::State& state) {
   const GrepEngine::FlagBits flags = GrepEngine::TranslateMatchFlags(0);
   boost::match_results<const char*> results;
   for (auto _ : state) {
-    const bool found = boost::regex_search(c.Text.data(), c.Text.data() + c.Text.size(), results,
-                                           pattern->Internals().Expression, GrepEngine::AsMatchFlags(flags));
+    const bool found =
+        boost::regex_search(c.Text.data(), c.Text.data() + c.Text.size(), results,
+                            pattern->Internals().Expression, GrepEngine::AsMatchFlags(flags));
     benchmark::DoNotOptimize(found);
   }
   state.SetLabel(Names[state.range(0)]);
@@ -60,8 +63,8 @@ void BoostThenResolver(benchmark::State& state) {
   const GrepEngine::FlagBits flags = GrepEngine::TranslateMatchFlags(0);
   boost::match_results<const char*> results;
   for (auto _ : state) {
-    boost::regex_search(c.Text.data(), c.Text.data() + c.Text.size(), results, pattern->Internals().Expression,
-                        GrepEngine::AsMatchFlags(flags));
+    boost::regex_search(c.Text.data(), c.Text.data() + c.Text.size(), results,
+                        pattern->Internals().Expression, GrepEngine::AsMatchFlags(flags));
     const bool resolved = GrepEngine::ApplyPosixGroups(*pattern, c.Text.data(), flags, results);
     benchmark::DoNotOptimize(resolved);
   }
@@ -76,7 +79,8 @@ void ResolverByLength(benchmark::State& state) {
   // Whole iterations up to the length, then the final 'd'.
   const std::string iteration = longIterations ? "aaaaaaaaaaaaaaab" : "ab";
   std::string text;
-  while (text.size() + iteration.size() < static_cast<std::size_t>(state.range(0))) text += iteration;
+  while (text.size() + iteration.size() < static_cast<std::size_t>(state.range(0)))
+    text += iteration;
   text += 'd';
   const GrepEngine::FlagBits flags = GrepEngine::TranslateMatchFlags(0);
   boost::match_results<const char*> results;

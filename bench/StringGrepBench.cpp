@@ -2,10 +2,9 @@
 // The plain loop is what a caller would write by hand: regex_search from the end of the last
 // match, POSIX extended syntax, counting matches.
 #include <benchmark/benchmark.h>
-
-#include <boost/regex.hpp>
 #include <grepcore/Regularexpressionclass.h>
 
+#include <boost/regex.hpp>
 #include <string>
 
 #include "Corpus.h"
@@ -20,10 +19,10 @@ const std::string& Text() {
 }
 
 const char* const Patterns[] = {
-    "needle",                                // a literal
-    "[[:alpha:]]+[[:digit:]]{2,}",           // class-heavy
-    "([a-z]+)@([a-z]+)\\.(com|org|net)",     // groups
-    "fox|dog|handler|thread",                // an alternation of words
+    "needle",                             // a literal
+    "[[:alpha:]]+[[:digit:]]{2,}",        // class-heavy
+    "([a-z]+)@([a-z]+)\\.(com|org|net)",  // groups
+    "fox|dog|handler|thread",             // an alternation of words
 };
 const char* const Names[] = {"literal", "classes", "groups", "alternation"};
 

@@ -3,7 +3,6 @@
 // over 1 MB and 2 MB of the same generated text; a handler whose cost per match does not
 // depend on the text takes about twice as long on twice the text.
 #include <benchmark/benchmark.h>
-
 #include <grepcore/Regularexpressionclass.h>
 
 #include <string>

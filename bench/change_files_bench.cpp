@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
   const auto* problems = re.GetChangeFilesErrors();
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  std::printf("%u %zu %.3f %ld\n", count, problems ? problems->size() : 0, seconds, usage.ru_maxrss);
+  std::printf("%u %zu %.3f %ld\n", count, problems ? problems->size() : 0, seconds,
+              usage.ru_maxrss);
   return problems ? 1 : 0;
 }

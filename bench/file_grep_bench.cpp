@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "count" && argc == 4) return Count(argv[2], argv[3]);
   if (mode == "corpus" && argc == 5)
-    return MakeCorpus(argv[2], std::strtoul(argv[3], nullptr, 10), std::strtoul(argv[4], nullptr, 10));
+    return MakeCorpus(argv[2], std::strtoul(argv[3], nullptr, 10),
+                      std::strtoul(argv[4], nullptr, 10));
   std::fprintf(stderr, "usage: %s count PATTERN DIR | corpus DIR MEGABYTES FILES\n", argv[0]);
   return 2;
 }

@@ -19,8 +19,9 @@ BufferOutcome ScanLiteral(const std::string& literal, const char* first, const c
                           const TextPlace& place, const MatchSink& sink) {
   BufferOutcome outcome;
   LineCounter lines(first, place.Offset, place.Line);
+  const LiteralFinder scan(literal);
   for (const char* from = first;;) {
-    const char* hit = FindLiteral(from, last, literal);
+    const char* hit = scan.Find(from, last);
     if (hit == nullptr) break;
     ++outcome.Count;
     const auto position = static_cast<std::int64_t>(place.Offset) + (hit - first);

@@ -2,42 +2,26 @@
 
 #include <cstring>
 
+#include "ByteRarity.h"
+
 namespace GrepEngine {
+LiteralFinder::LiteralFinder(const std::string& literal, VectorLevel level)
+    : Literal(&literal),
+      ByRareByte(level == VectorLevel::Plain || literal.size() <= 1),
+      Pair(literal, ByRareByte ? VectorLevel::Plain : level) {}
 
-namespace {
-
-// How common a byte is in text and source code, roughly: the higher, the more common. A
-// literal is looked for by its least common byte, which the C library's memchr finds at
-// memory speed; most hits are then real.
-constexpr char CommonBytes[] = " etaoinsrlhdcumfpgywb,.\n_vk()=;-xTSAEIRNO0123456789:\"'/*#{}<>jqz";
-
-struct CommonnessTable {
-  unsigned char Rank[256] = {};
-  constexpr CommonnessTable() {
-    constexpr std::size_t count = sizeof CommonBytes - 1;
-    for (std::size_t i = 0; i < count; ++i)
-      Rank[static_cast<unsigned char>(CommonBytes[i])] = static_cast<unsigned char>(count - i);
-  }
-};
-
-constexpr CommonnessTable Commonness;
-
-std::size_t RarestPosition(const std::string& literal) {
-  std::size_t best = 0;
-  for (std::size_t i = 1; i < literal.size(); ++i)
-    if (Commonness.Rank[static_cast<unsigned char>(literal[i])] <
-        Commonness.Rank[static_cast<unsigned char>(literal[best])])
-      best = i;
-  return best;
+const char* LiteralFinder::Find(const char* first, const char* last) const {
+  return ByRareByte ? FindLiteralByRareByte(first, last, *Literal) : Pair.Find(first, last);
 }
 
-}  // namespace
-
 const char* FindLiteral(const char* first, const char* last, const std::string& literal) {
+  return LiteralFinder(literal).Find(first, last);
+}
+
+const char* FindLiteralByRareByte(const char* first, const char* last, const std::string& literal) {
   if (literal.empty() || first >= last) return nullptr;
   const std::size_t length = static_cast<std::size_t>(last - first);
-  if (literal.size() == 1)
-    return static_cast<const char*>(std::memchr(first, literal[0], length));
+  if (literal.size() == 1) return static_cast<const char*>(std::memchr(first, literal[0], length));
   if (literal.size() > length) return nullptr;
   // memchr for the rarest byte, then a comparison; when the byte turns out common in this text
   // (more false hits than one per 32 bytes passed), the C library's two-way search, which is
@@ -61,18 +45,43 @@ const char* FindLiteral(const char* first, const char* last, const std::string& 
   return nullptr;
 }
 
-LiteralSetScanner::LiteralSetScanner(const std::vector<std::string>& literals, const char* last)
+LiteralSetScanner::LiteralSetScanner(const std::vector<std::string>& literals, const char* last,
+                                     VectorLevel level)
     : Last(last) {
   Entries.reserve(literals.size());
-  for (const std::string& literal : literals) Entries.push_back(Entry{&literal});
+  for (const std::string& literal : literals)
+    Entries.push_back(Entry{LiteralFinder(literal, level)});
+  // One literal is best found by its own scan.
+  if (literals.size() > 1) Finder = LiteralSetFinder(literals, level);
+  ByLiteral = !Finder.Usable();
 }
 
 const char* LiteralSetScanner::Next(const char* from) {
+  if (!ByLiteral) {
+    // The first occurrence at or after an earlier position is also the first at or after any
+    // position up to it.
+    if (SearchedFrom != nullptr && from >= SearchedFrom &&
+        (SearchedHit == nullptr || from <= SearchedHit))
+      return SearchedHit;
+    const char* stopped = nullptr;
+    const char* hit = Finder.Find(from, Last, stopped);
+    if (stopped == nullptr) {
+      SearchedFrom = from;
+      SearchedHit = hit;
+      return hit;
+    }
+    ByLiteral = true;
+    from = stopped;
+  }
+  return NextByLiteral(from);
+}
+
+const char* LiteralSetScanner::NextByLiteral(const char* from) {
   const char* nearest = nullptr;
   for (Entry& entry : Entries) {
     if (entry.Exhausted) continue;
     if (entry.Hit == nullptr || entry.Hit < from) {
-      entry.Hit = FindLiteral(from, Last, *entry.Literal);
+      entry.Hit = entry.Literal.Find(from, Last);
       if (entry.Hit == nullptr) {
         entry.Exhausted = true;
         continue;
@@ -83,17 +92,55 @@ const char* LiteralSetScanner::Next(const char* from) {
   return nearest;
 }
 
-ByteRunScanner::ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last)
+ByteRunScanner::ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last,
+                               VectorLevel level)
     : Members(run.size()), Last(last) {
   for (std::size_t i = 0; i < run.size(); ++i) {
     for (unsigned b = 0; b < 256; ++b) Members[i][b] = run[i].test(b);
     if (run[i].count() < run[Anchor].count()) Anchor = i;
   }
+  if (level == VectorLevel::Plain || run.empty()) return;
+  // The two positions with the fewest members whose sets are a few ranges.
+  std::size_t chosen[2] = {run.size(), run.size()};
+  ByteRanges sets[2];
+  for (std::size_t i = 0; i < run.size(); ++i) {
+    ByteRanges ranges;
+    if (!RangesOf(run[i], ranges)) continue;
+    if (chosen[0] == run.size() || run[i].count() < run[chosen[0]].count()) {
+      chosen[1] = chosen[0];
+      sets[1] = sets[0];
+      chosen[0] = i;
+      sets[0] = ranges;
+    } else if (chosen[1] == run.size() || run[i].count() < run[chosen[1]].count()) {
+      chosen[1] = i;
+      sets[1] = ranges;
+    }
+  }
+  if (chosen[0] == run.size()) return;
+  if (chosen[1] == run.size()) {
+    chosen[1] = chosen[0];
+    sets[1] = sets[0];
+  }
+  Candidates = ByteRangePairFinder(chosen[0], sets[0], chosen[1], sets[1], run.size(), level);
+  Vectorised = true;
+}
+
+bool ByteRunScanner::Fits(const char* at) const {
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(at);
+  for (std::size_t i = 0; i < Members.size(); ++i)
+    if (!Members[i][bytes[i]]) return false;
+  return true;
 }
 
 const char* ByteRunScanner::Next(const char* from) const {
   const std::size_t length = Members.size();
   if (length == 0 || from >= Last || static_cast<std::size_t>(Last - from) < length) return nullptr;
+  if (Vectorised) {
+    for (const char* at = from;; ++at) {
+      at = Candidates.Next(at, Last);
+      if (at == nullptr || Fits(at)) return at;
+    }
+  }
   const auto* const bytes = reinterpret_cast<const unsigned char*>(from);
   const std::size_t starts = static_cast<std::size_t>(Last - from) - length + 1;
   const std::array<bool, 256>& anchor = Members[Anchor];

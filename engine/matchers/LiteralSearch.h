@@ -7,46 +7,82 @@
 #include <string>
 #include <vector>
 
+#include "VectorScan.h"
+
 namespace GrepEngine {
 
 // The first occurrence of `literal` in [first, last), or null. An empty literal is not looked
-// for (null).
+// for (null). A vectorised scan where the machine has one.
 const char* FindLiteral(const char* first, const char* last, const std::string& literal);
 
-// Finds, position by position, the next occurrence of any of several literals in one text.
-// Each literal is scanned for once per occurrence: positions asked for only move forward.
+// The same by memchr on the literal's rarest byte and a comparison: the scan of machines
+// without vectors, and the reference the vectorised scans are tested against.
+const char* FindLiteralByRareByte(const char* first, const char* last, const std::string& literal);
+
+// FindLiteral with its choices made once, for many scans for one literal. The literal must
+// outlive the finder.
+class LiteralFinder {
+ public:
+  explicit LiteralFinder(const std::string& literal, VectorLevel level = MachineVectorLevel());
+  const char* Find(const char* first, const char* last) const;
+
+ private:
+  const std::string* Literal;
+  bool ByRareByte;  // one byte (memchr is as fast), or no vectors
+  LiteralPairFinder Pair;
+};
+
+// Finds, position by position, the next occurrence of any of several literals in one text:
+// a set of a few literals in one vectorised pass, others (or where that pass gives up) one
+// scan per literal, each literal scanned for once per occurrence.
 class LiteralSetScanner {
  public:
-  LiteralSetScanner(const std::vector<std::string>& literals, const char* last);
+  // The literals must outlive the scanner.
+  LiteralSetScanner(const std::vector<std::string>& literals, const char* last,
+                    VectorLevel level = MachineVectorLevel());
 
-  // The first occurrence at or after `from` of any of the literals, or null. `from` never
-  // moves backwards from one call to the next.
+  // The first occurrence at or after `from` of any of the literals that ends by the text's
+  // end, or null. `from` never moves backwards from one call to the next.
   const char* Next(const char* from);
 
  private:
+  const char* NextByLiteral(const char* from);
+
   struct Entry {
-    const std::string* Literal;
+    LiteralFinder Literal;
     const char* Hit = nullptr;  // the next occurrence found so far; null: not looked for yet
     bool Exhausted = false;     // no occurrence after the last one looked for
   };
   std::vector<Entry> Entries;
   const char* Last;
+  LiteralSetFinder Finder;
+  bool ByLiteral = true;  // the set's one pass is not used (or gave up)
+  // The one pass's last answer: the first occurrence at or after SearchedFrom (null: none).
+  const char* SearchedFrom = nullptr;
+  const char* SearchedHit = nullptr;
 };
 
 // Finds the next place where a run of byte sets fits: bytes b0 b1 ... with each bi in set i.
-// It scans for the position with the fewest members and checks the others around each hit.
+// It scans for the two positions with the fewest members, a vector at a time where their sets
+// are a few byte ranges (a letter of a case-insensitive literal, a digit), else byte by byte
+// for the one with the fewest, and checks the others around each hit.
 class ByteRunScanner {
  public:
-  ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last);
+  ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last,
+                 VectorLevel level = MachineVectorLevel());
 
   // The first position at or after `from` where the whole run fits before the text's end,
   // or null.
   const char* Next(const char* from) const;
 
  private:
+  bool Fits(const char* at) const;
+
   std::vector<std::array<bool, 256>> Members;
   std::size_t Anchor = 0;  // the position scanned for
   const char* Last;
+  bool Vectorised = false;
+  ByteRangePairFinder Candidates;
 };
 
 }  // namespace GrepEngine

@@ -57,8 +57,19 @@ std::vector<ByteSet> RequiredByteRun(const Pattern& pattern) {
   return Syntax::RequiredByteRun(*tree, bytesOf);
 }
 
+Prefilter::Prefilter(std::vector<std::string> required, VectorLevel level)
+    : Required(std::move(required)) {
+  if (Required.size() > 1) Finder = LiteralSetFinder(Required, level);
+}
+
 bool Prefilter::MayMatch(const char* first, const char* last) const {
   if (Required.empty()) return true;
+  if (Finder.Usable()) {
+    const char* stopped = nullptr;
+    if (Finder.Find(first, last, stopped) != nullptr) return true;
+    if (stopped == nullptr) return false;
+    first = stopped;  // the pass gave up there: each literal from there on
+  }
   for (const std::string& literal : Required)
     if (FindLiteral(first, last, literal) != nullptr) return true;
   return false;

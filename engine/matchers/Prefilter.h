@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "VectorScan.h"
+
 namespace GrepEngine {
 
 class Pattern;
@@ -32,12 +34,12 @@ using ByteSet = std::bitset<256>;
 // option word and locale, so it is exact for any match word (which can only narrow it).
 std::vector<ByteSet> RequiredByteRun(const Pattern& pattern);
 
-// A text without any of the required literals holds no match: checking that costs a fast scan
-// per literal.
+// A text without any of the required literals holds no match: checking that costs one
+// vectorised pass for a few literals, a fast scan per literal otherwise.
 class Prefilter {
  public:
   Prefilter() = default;
-  explicit Prefilter(std::vector<std::string> required) : Required(std::move(required)) {}
+  explicit Prefilter(std::vector<std::string> required, VectorLevel level = MachineVectorLevel());
 
   // True when nothing is known: every text may match.
   bool Empty() const { return Required.empty(); }
@@ -47,6 +49,7 @@ class Prefilter {
 
  private:
   std::vector<std::string> Required;
+  LiteralSetFinder Finder;  // unusable for one literal, many or the plain level
 };
 
 }  // namespace GrepEngine

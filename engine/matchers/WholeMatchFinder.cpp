@@ -31,7 +31,8 @@ WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, c
     Dfa = Compiled.Dfa(matchWord);
     if (Dfa == nullptr) return;
   }
-  if (plan.Kind == Route::LiteralSet) SetHits.assign(Compiled.Literals.size(), nullptr);
+  if (plan.Kind == Route::Literal) LiteralScan.emplace(Compiled.Literal);
+  if (plan.Kind == Route::LiteralSet) SetScan.emplace(Compiled.Literals, contextEnd);
   Kind = plan.Kind;
 }
 
@@ -58,7 +59,7 @@ Span WholeMatchFinder::FindLiteral(const char* from, const char* last) const {
   if (Continuous)
     hit = std::memcmp(from, literal.data(), literal.size()) == 0 ? from : nullptr;
   else
-    hit = GrepEngine::FindLiteral(from, last, literal);
+    hit = LiteralScan->Find(from, last);
   if (hit != nullptr) span = Span{hit, hit + literal.size()};
   return span;
 }
@@ -75,18 +76,8 @@ Span WholeMatchFinder::LongestAt(const char* at, const char* last) const {
 
 Span WholeMatchFinder::FindInSet(const char* from, const char* last) {
   if (Continuous) return LongestAt(from, last);
-  // Each literal's next occurrence is looked for once, in the whole rest of the text, and kept
-  // until the search passes it.
   for (;;) {
-    const char* nearest = nullptr;
-    for (std::size_t i = 0; i < SetHits.size(); ++i) {
-      const char*& hit = SetHits[i];
-      // A literal without an occurrence after an earlier position has none after this one.
-      if (SetFrom == nullptr || (hit != nullptr && hit < from))
-        hit = GrepEngine::FindLiteral(from, ContextEnd, Compiled.Literals[i]);
-      if (hit != nullptr && (nearest == nullptr || hit < nearest)) nearest = hit;
-    }
-    SetFrom = from;
+    const char* nearest = SetScan->Next(from);
     if (nearest == nullptr || nearest >= last) return Span();
     const Span span = LongestAt(nearest, last);
     if (span.Found()) return span;

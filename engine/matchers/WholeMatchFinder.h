@@ -5,10 +5,12 @@
 // the search's start after a match, and only at the search's start with MatchBits::Continuous.
 // When the route is the reference engine's, Usable() is false and the caller runs it.
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "DfaProgram.h"
+#include "LiteralSearch.h"
 #include "Planner.h"
 #include "engine/Pattern.h"
 
@@ -42,8 +44,8 @@ class WholeMatchFinder {
   const char* ContextEnd;
   bool Continuous;
   bool NotNull;
-  std::vector<const char*> SetHits;  // per literal of a set: its next occurrence (null: none)
-  const char* SetFrom = nullptr;     // SetHits hold the occurrences at or after this
+  std::optional<LiteralFinder> LiteralScan;  // the literal route's scan
+  std::optional<LiteralSetScanner> SetScan;  // the literal set's occurrences up to ContextEnd
 };
 
 }  // namespace GrepEngine
