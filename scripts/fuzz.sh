@@ -6,9 +6,10 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DGREPTOOLKIT_FUZZ=ON -DGREPTOOLKIT_TESTS=OFF >/dev/null
-cmake --build build-fuzz -j2 --target fuzz_compile fuzz_string_ops fuzz_rewrite fuzz_groups fuzz_dfa
+cmake --build build-fuzz -j2 --target fuzz_compile fuzz_string_ops fuzz_rewrite fuzz_groups fuzz_dfa \
+  fuzz_literal_scan
 mkdir -p build-fuzz/findings
-for target in compile string_ops rewrite groups dfa; do
+for target in compile string_ops rewrite groups dfa literal_scan; do
   work=$(mktemp -d)
   echo "fuzzing $target for ${seconds}s"
   if ! ./build-fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
