@@ -3,6 +3,7 @@
 #include <platform/Directory.h>
 #include <platform/EntryPaths.h>
 #include <platform/FileContent.h>
+#include <platform/StreamIdentity.h>
 #include <platform/TemporaryFile.h>
 #include <platform/ThreadSlot.h>
 #include <platform/WorkingFiles.h>
@@ -168,6 +169,9 @@ class Walker {
     WalkedFile file;
     file.Path = path;
     file.Shown = path;
+    Platform::StreamIdentity stream;
+    file.Stream =
+        Platform::IdentifyPath(path, stream) && stream.Kind == Platform::StreamKind::Other;
     const std::string target = Platform::FinalTarget(path);
     auto handle = std::make_shared<DirectoryHandle>();
     SplitPath(target.empty() ? path : target, *handle, file.Name);
@@ -297,6 +301,7 @@ class Walker {
     file.Name = name;
     file.Path = shown;
     file.Shown = std::move(shown);
+    file.Linked = linked;
     if (Options.Identities && !linked) {  // a followed link's target has no walked entry
       Platform::EntryIdentity identity;
       if (Platform::DescribeEntry(Joined(directory->Path, name), identity) && !identity.IsLink) {

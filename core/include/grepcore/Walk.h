@@ -31,6 +31,8 @@ struct WalkedFile {
   std::uint64_t Inode = 0;
   std::string Path;     // as given or walked ("a/b.txt"): what line output names
   std::string Shown;    // Path, or "lnk -> target" for a link named by the caller
+  bool Stream = false;  // named as a root and no regular file (a FIFO, a device): read as it comes
+  bool Linked = false;  // met as a symbolic link inside a directory, followed (FollowLinks)
   std::string Problem;  // why a named file could not be located (with Identities), else empty
 };
 
