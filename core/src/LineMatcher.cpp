@@ -49,7 +49,15 @@ class LineMatcher::TextRun {
     }
     if (PendingStart != NoLine && start > PendingEnd) Flush();
     if (Stopped) return false;
-    const std::size_t lineStart = PendingStart != NoLine ? PendingStart : startOfLine;
+    std::size_t lineStart = PendingStart != NoLine ? PendingStart : startOfLine;
+    if (lineStart == NoLine) {
+      const void* newline =
+          start > Settled ? ::memrchr(Content.data() + Settled, '\n', start - Settled) : nullptr;
+      lineStart =
+          newline == nullptr
+              ? Settled
+              : static_cast<std::size_t>(static_cast<const char*>(newline) - Content.data()) + 1;
+    }
     const std::size_t lineEnd = PendingStart != NoLine ? PendingEnd : LineEnd(Content, start);
     if (end > lineEnd) {
       // Over a newline: each line it touches is tested as its own text, this one included.
@@ -74,9 +82,9 @@ class LineMatcher::TextRun {
 
   void Finish() { Flush(); }
 
- private:
   static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
 
+ private:
   void Flush() {
     if (PendingStart == NoLine) return;
     const std::size_t start = PendingStart, end = PendingEnd;
@@ -137,13 +145,13 @@ bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
   }
   TextRun run(*this, text, wantSpans, sink);
   const char* first = text.data();
-  const GrepEngine::GrepOutcome outcome = GrepEngine::GrepIn(
-      *Patterns.Joined, first, first + text.size(),
+  const GrepEngine::BufferOutcome outcome = GrepEngine::SearchBuffer(
+      Patterns.Plan, first, first + text.size(),
       Patterns.MatchWord | GrepEngine::MatchBits::NotDotNewline,
-      [&](const GrepEngine::MatchResults& match) {
+      [&](const GrepEngine::FoundMatch& match) {
         const GrepEngine::SubMatch whole = match.Sub(0);
         return run.Found(static_cast<std::size_t>(whole.First - first), whole.Length(),
-                         static_cast<std::size_t>(match.LineStart()), match.Line() - 1u);
+                         TextRun::NoLine, match.Line() - 1u);
       });
   run.Finish();
   Abandon = outcome.Abandoned ? outcome.AbandonCode : Tester.AbandonCode();

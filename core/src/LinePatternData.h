@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "BufferSearch.h"
 #include "engine/Pattern.h"
 #include "grepcore/Search.h"
 
@@ -21,6 +22,7 @@ struct LinePatterns::Data {
   // must be tested on its own (a pattern that means the ends of the whole text, or a
   // back-reference that joining would renumber).
   std::shared_ptr<const GrepEngine::Pattern> Joined;
+  GrepEngine::SearchPlan Plan;  // the joined grep's fast paths: literal scan, line windows
   bool CandidatesNeedTest() const { return Options.WholeWord || Options.WholeLine; }
 };
 

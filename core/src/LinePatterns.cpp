@@ -124,6 +124,7 @@ Result<LinePatterns> LinePatterns::Compile(const std::vector<std::string>& texts
   for (const std::string& text : data->Texts)
     if (!literal && NeedsOwnText(text, data->Texts.size() > 1)) whole = false;
   if (whole) data->Joined = Joined(*data);
+  if (data->Joined) data->Plan = GrepEngine::PlanSearch(data->Joined, nullptr, nullptr, true);
   return LinePatterns(std::move(data));
 }
 

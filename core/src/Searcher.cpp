@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "DirectoryHandle.h"
+#include "LineCount.h"
 #include "LineMatcher.h"
 #include "LinePatternData.h"
 #include "common/Abandonment.h"
@@ -156,7 +157,7 @@ class Searcher::Run final : private LineMatcher::Sink {
     }
     if (EveryLine && !Stopped) Between(text.size());
     if (Stopped) return false;
-    Number += static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
+    Number += CountLineFeeds(text);
     if (text.back() != '\n') ++Number;
     Offset += text.size();
     return true;

@@ -26,16 +26,12 @@ void AppendNumber(std::string& out, std::uint64_t number) {
 }
 
 LineReport::LineReport(const LineOutput& options, std::string name, std::string& out)
-    : Options(options),
-      Name(std::move(name)),
-      Shown(ShownName(Name)),
-      Out(out),
-      Colours(options.Colour) {}
+    : Options(options), Name(std::move(name)), Out(out), Colours(options.Colour) {}
 
 bool LineReport::Matched(const grepcore::SearchLine& line) {
   if (Options.Quiet || Options.FilesWithoutMatch) return false;
   if (Options.FilesWithMatches) {
-    Out += Colours.File + Shown + Colours.Reset + '\n';
+    Out += Colours.File + Shown() + Colours.Reset + '\n';
     return false;
   }
   if (Options.Count) return true;
@@ -74,7 +70,7 @@ bool LineReport::ContextBreak() {
 void LineReport::Finish(std::uint64_t selected) {
   if (Options.Quiet) return;
   if (Options.FilesWithoutMatch && selected == 0)
-    Out += Colours.File + Shown + Colours.Reset + '\n';
+    Out += Colours.File + Shown() + Colours.Reset + '\n';
   if (!Options.Count || Options.FilesWithMatches || Options.FilesWithoutMatch) return;
   if (Options.Json) {
     Out += "{\"file\":" + JsonString(Name) + ",\"count\":";
@@ -83,15 +79,23 @@ void LineReport::Finish(std::uint64_t selected) {
     return;
   }
   if (Options.FileNames)
-    Out += Colours.File + Shown + Colours.Reset + Colours.Separator + ':' + Colours.Reset;
+    Out += Colours.File + Shown() + Colours.Reset + Colours.Separator + ':' + Colours.Reset;
   AppendNumber(Out, selected);
   Out += '\n';
+}
+
+const std::string& LineReport::Shown() {
+  if (!ShownKnown) {
+    ShownText = ShownName(Name);
+    ShownKnown = true;
+  }
+  return ShownText;
 }
 
 void LineReport::Prefix(std::uint64_t number, char separator) {
   if (Options.FileNames) {
     Out += Colours.File;
-    Out += Shown;
+    Out += Shown();
     Out += Colours.Reset;
     Out += Colours.Separator;
     Out += separator;

@@ -53,10 +53,13 @@ class LineReport : public grepcore::SearchSink {
   void Print(const grepcore::SearchLine& line, char separator, bool withSpans);
   void Prefix(std::uint64_t number, char separator);
   void PrintJson(const grepcore::SearchLine& line);
+  // The name as people read it, worked out when first printed.
+  const std::string& Shown();
 
   const LineOutput& Options;
   std::string Name;
-  std::string Shown;  // the name as people read it
+  std::string ShownText;
+  bool ShownKnown = false;
   std::string& Out;
   Palette Colours;
 };
