@@ -61,8 +61,8 @@ Result<Pattern> Pattern::Compile(std::string_view text, const CompileOptions& op
   auto data = std::make_shared<PatternData>();
   data->Text = std::string(text);
   data->Options = options;
-  data->Engine = GrepEngine::Pattern::Compile(
-      data->Text.data(), data->Text.data() + data->Text.size(), options.Word(), options.Locale);
+  data->Engine = GrepEngine::Pattern::Compile(data->Text.data(), data->Text.data() + data->Text.size(),
+                                              options.Word(), options.Locale);
   if (data->Engine->Failed()) {
     Error error;
     error.Kind = ErrorKind::BadPattern;
