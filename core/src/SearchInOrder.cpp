@@ -17,7 +17,12 @@ class OrderedRun {
   OrderedRun(std::size_t count,
              const std::function<void(unsigned, std::size_t, std::string&)>& work,
              const std::function<bool(std::size_t)>& onCaller)
-      : Count(count), Work(work), OnCaller(onCaller), Outputs(count), Done(count, false) {}
+      : Count(count),
+        Work(work),
+        OnCaller(onCaller),
+        Outputs(count),
+        Failures(count),
+        Done(count, false) {}
 
   void Start(unsigned threads) {
     for (unsigned thread = 0; thread < threads; ++thread)
@@ -39,8 +44,8 @@ class OrderedRun {
   // Waits for the output of `item`, done by a thread; rethrows a thread's failure.
   std::string Take(std::size_t item) {
     std::unique_lock<std::mutex> lock(Lock);
-    Ready.wait(lock, [&] { return Done[item] || Failure; });
-    if (!Done[item]) std::rethrow_exception(Failure);
+    Ready.wait(lock, [&] { return Done[item]; });
+    if (Failures[item]) std::rethrow_exception(Failures[item]);
     std::string out = std::move(Outputs[item]);
     Outputs[item] = std::string();
     return out;
@@ -57,30 +62,29 @@ class OrderedRun {
 
  private:
   void Worker(unsigned thread) {
-    try {
-      for (;;) {
-        std::size_t item;
-        {
-          std::unique_lock<std::mutex> lock(Lock);
-          // Keep within a window of the caller, so finished outputs never pile up.
-          WorkReady.wait(lock, [&] { return Stop || Next >= Count || Next < Written + Window; });
-          while (!Stop && Next < Count && OnCaller && OnCaller(Next)) ++Next;
-          if (Stop || Next >= Count) return;
-          item = Next++;
-        }
-        std::string out;
-        Work(thread, item, out);
-        {
-          const std::lock_guard<std::mutex> lock(Lock);
-          Outputs[item] = std::move(out);
-          Done[item] = true;
-        }
-        Ready.notify_all();
+    for (;;) {
+      std::size_t item;
+      {
+        std::unique_lock<std::mutex> lock(Lock);
+        // Keep within a window of the caller, so finished outputs never pile up.
+        WorkReady.wait(lock, [&] { return Stop || Next >= Count || Next < Written + Window; });
+        while (!Stop && Next < Count && OnCaller && OnCaller(Next)) ++Next;
+        if (Stop || Next >= Count) return;
+        item = Next++;
       }
-    } catch (...) {
-      const std::lock_guard<std::mutex> lock(Lock);
-      if (!Failure) Failure = std::current_exception();
-      Stop = true;
+      std::string out;
+      std::exception_ptr failure;
+      try {
+        Work(thread, item, out);
+      } catch (...) {
+        failure = std::current_exception();  // the caller meets it in its turn
+      }
+      {
+        const std::lock_guard<std::mutex> lock(Lock);
+        Outputs[item] = std::move(out);
+        Failures[item] = failure;
+        Done[item] = true;
+      }
       Ready.notify_all();
     }
   }
@@ -91,6 +95,7 @@ class OrderedRun {
   const std::function<void(unsigned, std::size_t, std::string&)>& Work;
   const std::function<bool(std::size_t)>& OnCaller;
   std::vector<std::string> Outputs;
+  std::vector<std::exception_ptr> Failures;
   std::vector<bool> Done;
   std::vector<std::thread> Threads;
   std::mutex Lock;
@@ -99,7 +104,6 @@ class OrderedRun {
   std::size_t Next = 0;
   std::size_t Written = 0;
   bool Stop = false;
-  std::exception_ptr Failure;
 };
 
 }  // namespace
