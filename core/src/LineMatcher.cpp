@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "LineCount.h"
 #include "engine/Matching.h"
 #include "engine/OptionWords.h"
 
@@ -81,6 +82,8 @@ class LineMatcher::TextRun {
   }
 
   void Finish() { Flush(); }
+  // Everything before this offset is reported or settled.
+  std::size_t SettledTo() const { return Settled; }
 
   static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
 
@@ -144,15 +147,32 @@ bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
     return done && Abandon == 0;
   }
   TextRun run(*this, text, wantSpans, sink);
-  const char* first = text.data();
-  const GrepEngine::BufferOutcome outcome = GrepEngine::SearchBuffer(
-      Patterns.Plan, first, first + text.size(),
-      Patterns.MatchWord | GrepEngine::MatchBits::NotDotNewline,
-      [&](const GrepEngine::FoundMatch& match) {
-        const GrepEngine::SubMatch whole = match.Sub(0);
-        return run.Found(static_cast<std::size_t>(whole.First - first), whole.Length(),
-                         TextRun::NoLine, match.Line() - 1u);
-      });
+  // Where only the line matters, the grep goes on from the next line, not the next match.
+  const bool byLine = (!wantSpans || Patterns.CandidatesNeedTest()) && Patterns.RestartsCheaply;
+  const unsigned word = Patterns.MatchWord | GrepEngine::MatchBits::NotDotNewline;
+  const char* const first = text.data();
+  const char* const last = first + text.size();
+  std::size_t from = 0;           // a line start
+  std::uint64_t linesBefore = 0;  // line feeds before `from`
+  GrepEngine::BufferOutcome outcome;
+  for (;;) {
+    std::size_t resume = from;
+    outcome = GrepEngine::SearchBuffer(
+        Patterns.Plan, first + from, last, word, [&](const GrepEngine::FoundMatch& match) {
+          const GrepEngine::SubMatch whole = match.Sub(0);
+          const auto start = static_cast<std::size_t>(whole.First - first);
+          if (!run.Found(start, whole.Length(), TextRun::NoLine, linesBefore + match.Line() - 1u))
+            return false;
+          if (byLine && run.SettledTo() > start) {
+            resume = run.SettledTo();
+            return false;
+          }
+          return true;
+        });
+    if (outcome.Abandoned || run.Stopped || resume == from || resume >= text.size()) break;
+    linesBefore += CountLineFeeds(text.substr(from, resume - from));
+    from = resume;
+  }
   run.Finish();
   Abandon = outcome.Abandoned ? outcome.AbandonCode : Tester.AbandonCode();
   return Abandon == 0;

@@ -23,6 +23,9 @@ struct LinePatterns::Data {
   // back-reference that joining would renumber).
   std::shared_ptr<const GrepEngine::Pattern> Joined;
   GrepEngine::SearchPlan Plan;  // the joined grep's fast paths: literal scan, line windows
+  // Whether a grep that only needs the line may start again after it: not for a set of
+  // literals, whose scan keeps each literal's next occurrence while it runs.
+  bool RestartsCheaply = false;
   bool CandidatesNeedTest() const { return Options.WholeWord || Options.WholeLine; }
 };
 

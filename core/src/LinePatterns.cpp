@@ -6,6 +6,8 @@
 
 #include "LinePatternData.h"
 #include "PatternData.h"
+#include "PatternImpl.h"
+#include "Planner.h"
 #include "engine/OptionWords.h"
 #include "grepcore/Search.h"
 
@@ -124,7 +126,12 @@ Result<LinePatterns> LinePatterns::Compile(const std::vector<std::string>& texts
   for (const std::string& text : data->Texts)
     if (!literal && NeedsOwnText(text, data->Texts.size() > 1)) whole = false;
   if (whole) data->Joined = Joined(*data);
-  if (data->Joined) data->Plan = GrepEngine::PlanSearch(data->Joined, nullptr, nullptr, true);
+  if (data->Joined) {
+    data->Plan = GrepEngine::PlanSearch(data->Joined, nullptr, nullptr, true);
+    const unsigned word = data->MatchWord | GrepEngine::MatchBits::NotDotNewline;
+    data->RestartsCheaply = GrepEngine::ChoosePlan(data->Joined->Internals().Facts, word).Kind !=
+                            GrepEngine::Route::LiteralSet;
+  }
   return LinePatterns(std::move(data));
 }
 

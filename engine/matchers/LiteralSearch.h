@@ -33,19 +33,26 @@ class LiteralSetScanner {
   const char* Last;
 };
 
+// A run of byte sets as the scanner looks them up, made once per pattern: a search that
+// starts again on every line builds nothing.
+struct ByteRunTable {
+  explicit ByteRunTable(const std::vector<std::bitset<256>>& run);
+  std::vector<std::array<bool, 256>> Members;
+  std::size_t Anchor = 0;  // the position with the fewest members, scanned for
+};
+
 // Finds the next place where a run of byte sets fits: bytes b0 b1 ... with each bi in set i.
 // It scans for the position with the fewest members and checks the others around each hit.
 class ByteRunScanner {
  public:
-  ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last);
+  ByteRunScanner(const ByteRunTable& table, const char* last) : Table(&table), Last(last) {}
 
   // The first position at or after `from` where the whole run fits before the text's end,
   // or null.
   const char* Next(const char* from) const;
 
  private:
-  std::vector<std::array<bool, 256>> Members;
-  std::size_t Anchor = 0;  // the position scanned for
+  const ByteRunTable* Table;
   const char* Last;
 };
 
