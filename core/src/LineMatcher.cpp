@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "LineCount.h"
+#include "LineCounter.h"
 #include "engine/Matching.h"
 #include "engine/OptionWords.h"
 
@@ -138,8 +138,15 @@ class LineMatcher::TextRun {
 LineMatcher::LineMatcher(const LinePatterns::Data& patterns)
     : Patterns(patterns), Tester(patterns) {}
 
+std::uint64_t LineMatcher::LineFeedsIn(std::string_view text) const {
+  const std::size_t counted = std::min(CountedTo, text.size());
+  return CountedLines + GrepEngine::CountNewlines(text.data() + counted, text.data() + text.size());
+}
+
 bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
   Abandon = 0;
+  CountedTo = 0;
+  CountedLines = 0;
   Tester.ClearAbandon();
   if (!Patterns.Joined) {
     const bool done = ScanLines(text, wantSpans, sink);
@@ -152,8 +159,13 @@ bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
   const unsigned word = Patterns.MatchWord | GrepEngine::MatchBits::NotDotNewline;
   const char* const first = text.data();
   const char* const last = first + text.size();
-  std::size_t from = 0;           // a line start
-  std::uint64_t linesBefore = 0;  // line feeds before `from`
+  // The index of a match's line, counted on from the last one (matches come in order).
+  const auto lineOf = [&](std::size_t offset) {
+    CountedLines += GrepEngine::CountNewlines(first + CountedTo, first + offset);
+    CountedTo = offset;
+    return CountedLines;
+  };
+  std::size_t from = 0;  // a line start
   GrepEngine::BufferOutcome outcome;
   for (;;) {
     std::size_t resume = from;
@@ -161,8 +173,7 @@ bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
         Patterns.Plan, first + from, last, word, [&](const GrepEngine::FoundMatch& match) {
           const GrepEngine::SubMatch whole = match.Sub(0);
           const auto start = static_cast<std::size_t>(whole.First - first);
-          if (!run.Found(start, whole.Length(), TextRun::NoLine, linesBefore + match.Line() - 1u))
-            return false;
+          if (!run.Found(start, whole.Length(), TextRun::NoLine, lineOf(start))) return false;
           if (byLine && run.SettledTo() > start) {
             resume = run.SettledTo();
             return false;
@@ -170,7 +181,6 @@ bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
           return true;
         });
     if (outcome.Abandoned || run.Stopped || resume == from || resume >= text.size()) break;
-    linesBefore += CountLineFeeds(text.substr(from, resume - from));
     from = resume;
   }
   run.Finish();

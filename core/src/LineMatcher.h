@@ -35,6 +35,10 @@ class LineMatcher {
 
   unsigned AbandonCode() const { return Abandon; }
 
+  // The line feeds in the text the last Scan was given (counted once: the lines the scan
+  // counted to find its lines' indexes are not counted again).
+  std::uint64_t LineFeedsIn(std::string_view text) const;
+
  private:
   class TextRun;
   bool ScanLines(std::string_view text, bool wantSpans, Sink& sink);
@@ -43,6 +47,8 @@ class LineMatcher {
   LineTester Tester;
   std::vector<Span> Spans;
   unsigned Abandon = 0;
+  std::size_t CountedTo = 0;       // the scan counted the line feeds before this offset
+  std::uint64_t CountedLines = 0;  // and found these
 };
 
 }  // namespace grepcore

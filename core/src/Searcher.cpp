@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "DirectoryHandle.h"
-#include "LineCount.h"
+#include "LineCounter.h"
 #include "LineMatcher.h"
 #include "LinePatternData.h"
 #include "common/Abandonment.h"
@@ -157,7 +157,7 @@ class Searcher::Run final : private LineMatcher::Sink {
     }
     if (EveryLine && !Stopped) Between(text.size());
     if (Stopped) return false;
-    Number += CountLineFeeds(text);
+    Number += Matcher.LineFeedsIn(text);
     if (text.back() != '\n') ++Number;
     Offset += text.size();
     return true;

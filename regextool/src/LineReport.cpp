@@ -93,21 +93,19 @@ const std::string& LineReport::Shown() {
 }
 
 void LineReport::Prefix(std::uint64_t number, char separator) {
+  const int which = separator == ':' ? 0 : 1;
   if (Options.FileNames) {
-    Out += Colours.File;
-    Out += Shown();
-    Out += Colours.Reset;
-    Out += Colours.Separator;
-    Out += separator;
-    Out += Colours.Reset;
+    std::string& name = NamePrefix[which];
+    if (name.empty())
+      name = Colours.File + Shown() + Colours.Reset + Colours.Separator + separator + Colours.Reset;
+    Out += name;
   }
   if (Options.LineNumbers) {
-    Out += Colours.Line;
+    std::string& after = AfterLine[which];
+    if (after.empty()) after = Colours.Reset + Colours.Separator + separator + Colours.Reset;
+    if (!Colours.Line.empty()) Out += Colours.Line;
     AppendNumber(Out, number);
-    Out += Colours.Reset;
-    Out += Colours.Separator;
-    Out += separator;
-    Out += Colours.Reset;
+    Out += after;
   }
 }
 

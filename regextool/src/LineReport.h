@@ -60,6 +60,9 @@ class LineReport : public grepcore::SearchSink {
   std::string Name;
   std::string ShownText;
   bool ShownKnown = false;
+  std::string NamePrefix[2];  // the name with its ':' and its '-', once worked out
+  std::string AfterLine[2];   // what follows the number, with its ":" and its "-"
+
   std::string& Out;
   Palette Colours;
 };
