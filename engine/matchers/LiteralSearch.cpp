@@ -1,9 +1,14 @@
 #include "LiteralSearch.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define GREPTOOLKIT_PAIR_AVX2 1
 #endif
 
 namespace GrepEngine {
@@ -45,15 +50,49 @@ std::size_t SecondRarestPosition(const std::string& literal, std::size_t rarest)
   return best;
 }
 
-// The first start in [from, last) of `literal` (two bytes or more): sixteen starts at a time
-// are checked for its two least common bytes at once, the comparison made only where both
-// fit. Where one byte alone is common in the text, far fewer hits are false than with it.
+#if defined(GREPTOOLKIT_PAIR_AVX2)
+// FindByPair's loop on thirty-two starts at a time, where the processor has the instructions;
+// it returns where the caller's loop goes on when it found nothing.
+__attribute__((target("avx2"))) const char* PairsWide(const char*& at, const char* end,
+                                                      const std::string& literal, std::size_t first,
+                                                      std::size_t second) {
+  const __m256i one = _mm256_set1_epi8(literal[first]);
+  const __m256i two = _mm256_set1_epi8(literal[second]);
+  for (; end - at >= 32; at += 32) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + first));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + second));
+    auto mask = static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_and_si256(_mm256_cmpeq_epi8(a, one), _mm256_cmpeq_epi8(b, two))));
+    while (mask != 0) {
+      const char* start = at + __builtin_ctz(mask);
+      if (std::memcmp(start, literal.data(), literal.size()) == 0) return start;
+      mask &= mask - 1;
+    }
+  }
+  return nullptr;
+}
+
+bool HasWidePairs() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#endif
+
+// The first start in [from, last) of `literal` (two bytes or more): sixteen (or thirty-two)
+// starts at a time are checked for its two least common bytes at once, the comparison made
+// only where both fit. Where one byte alone is common in the text, far fewer hits are false.
 const char* FindByPair(const char* from, const char* last, const std::string& literal,
                        std::size_t first, std::size_t second) {
   const std::size_t size = literal.size();
   if (from >= last || static_cast<std::size_t>(last - from) < size) return nullptr;
   const char* const end = last - size + 1;  // one past the last possible start
   const char* at = from;
+#if defined(GREPTOOLKIT_PAIR_AVX2)
+  if (HasWidePairs()) {
+    const char* found = PairsWide(at, end, literal, first, second);
+    if (found != nullptr) return found;
+  }
+#endif
 #if defined(__SSE2__)
   const __m128i one = _mm_set1_epi8(literal[first]);
   const __m128i two = _mm_set1_epi8(literal[second]);
@@ -100,13 +139,104 @@ const char* FindLiteral(const char* first, const char* last, const std::string& 
   return nullptr;
 }
 
+#if defined(GREPTOOLKIT_PAIR_AVX2)
+namespace {
+
+// The candidates among starts [at, at + 32): a byte per start, the bits of the literals whose
+// fingerprint fits there.
+__attribute__((target("avx2"))) unsigned CandidateMask(const char* at, std::size_t fingerprint,
+                                                       const unsigned char (*low)[16],
+                                                       const unsigned char (*high)[16],
+                                                       unsigned char (&bits)[32]) {
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  __m256i fits = _mm256_set1_epi8(static_cast<char>(0xFF));
+  for (std::size_t j = 0; j < fingerprint; ++j) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + j));
+    const __m256i lowTable =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(low[j])));
+    const __m256i highTable =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(high[j])));
+    const __m256i lows = _mm256_shuffle_epi8(lowTable, _mm256_and_si256(bytes, nibble));
+    const __m256i highs =
+        _mm256_shuffle_epi8(highTable, _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble));
+    fits = _mm256_and_si256(fits, _mm256_and_si256(lows, highs));
+  }
+  const auto none =
+      static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(fits, _mm256_setzero_si256())));
+  if (none == 0xFFFFFFFFu) return 0;
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(bits), fits);
+  return ~none;
+}
+
+}  // namespace
+#endif
+
+PackedLiteralSet::PackedLiteralSet(const std::vector<std::string>& literals) : Literals(&literals) {
+#if defined(GREPTOOLKIT_PAIR_AVX2)
+  if (literals.empty() || literals.size() > 8 || !HasWidePairs()) return;
+  // Where every literal holds a rare byte, memchr for it runs at memory speed and wins.
+  constexpr unsigned CommonRank = sizeof CommonBytes - 1 - 32;  // the 32 most common bytes
+  bool anyCommon = false;
+  for (const std::string& literal : literals)
+    if (!literal.empty() &&
+        Commonness.Rank[static_cast<unsigned char>(literal[RarestPosition(literal)])] > CommonRank)
+      anyCommon = true;
+  if (!anyCommon) return;
+  Fingerprint = 3;
+  for (const std::string& literal : literals) Fingerprint = std::min(Fingerprint, literal.size());
+  if (Fingerprint == 0) return;
+  for (std::size_t k = 0; k < literals.size(); ++k) {
+    for (std::size_t j = 0; j < Fingerprint; ++j) {
+      const auto byte = static_cast<unsigned char>(literals[k][j]);
+      Low[j][byte & 0x0F] |= static_cast<unsigned char>(1u << k);
+      High[j][byte >> 4] |= static_cast<unsigned char>(1u << k);
+    }
+  }
+  Ok = true;
+#endif
+}
+
+const char* PackedLiteralSet::Find(const char* from, const char* last) {
+  if (LastFrom != nullptr && from >= LastFrom && last == LastEnd &&
+      (LastHit == nullptr || from <= LastHit))
+    return LastHit;
+  LastFrom = from;
+  LastEnd = last;
+  const auto fitsAt = [&](const char* start, unsigned literals) -> bool {
+    for (unsigned k = 0; literals != 0; ++k, literals >>= 1) {
+      if ((literals & 1u) == 0) continue;
+      const std::string& literal = (*Literals)[k];
+      if (static_cast<std::size_t>(last - start) >= literal.size() &&
+          std::memcmp(start, literal.data(), literal.size()) == 0)
+        return true;
+    }
+    return false;
+  };
+  const char* at = from;
+#if defined(GREPTOOLKIT_PAIR_AVX2)
+  unsigned char bits[32];
+  for (; last - at >= static_cast<std::ptrdiff_t>(32 + Fingerprint); at += 32) {
+    unsigned mask = CandidateMask(at, Fingerprint, Low, High, bits);
+    while (mask != 0) {
+      const unsigned i = static_cast<unsigned>(__builtin_ctz(mask));
+      if (fitsAt(at + i, bits[i])) return LastHit = at + i;
+      mask &= mask - 1;
+    }
+  }
+#endif
+  for (; at < last; ++at)
+    if (fitsAt(at, (1u << Literals->size()) - 1u)) return LastHit = at;
+  return LastHit = nullptr;
+}
+
 LiteralSetScanner::LiteralSetScanner(const std::vector<std::string>& literals, const char* last)
-    : Last(last) {
+    : Last(last), Packed(literals) {
   Entries.reserve(literals.size());
   for (const std::string& literal : literals) Entries.push_back(Entry{&literal});
 }
 
 const char* LiteralSetScanner::Next(const char* from) {
+  if (Packed.Usable()) return Packed.Find(from, Last);
   const char* nearest = nullptr;
   for (Entry& entry : Entries) {
     if (entry.Exhausted) continue;

@@ -13,6 +13,31 @@ namespace GrepEngine {
 // for (null).
 const char* FindLiteral(const char* first, const char* last, const std::string& literal);
 
+// A few literals looked for at once: the first bytes of each are a fingerprint that is
+// checked for thirty-two starts at a time with table lookups (where the processor has AVX2),
+// and only a start whose fingerprint fits one of them is compared with that literal.
+class PackedLiteralSet {
+ public:
+  explicit PackedLiteralSet(const std::vector<std::string>& literals);
+
+  // Up to eight literals, none empty, and the instructions there: else Find is not used.
+  bool Usable() const { return Ok; }
+
+  // The first start in [from, last) of one of the literals that fits wholly before `last`, or
+  // null. Asked again from a later position before the last hit, it keeps that hit.
+  const char* Find(const char* from, const char* last);
+
+ private:
+  const std::vector<std::string>* Literals;
+  std::size_t Fingerprint = 0;                 // bytes of each literal in its fingerprint: up to 3
+  alignas(16) unsigned char Low[3][16] = {};   // per fingerprint byte and low nibble: literals
+  alignas(16) unsigned char High[3][16] = {};  // per fingerprint byte and high nibble: literals
+  bool Ok = false;
+  const char* LastFrom = nullptr;  // the last search began here
+  const char* LastHit = nullptr;   // and found this (null: nothing before its end)
+  const char* LastEnd = nullptr;
+};
+
 // Finds, position by position, the next occurrence of any of several literals in one text.
 // Each literal is scanned for once per occurrence: positions asked for only move forward.
 class LiteralSetScanner {
@@ -31,6 +56,7 @@ class LiteralSetScanner {
   };
   std::vector<Entry> Entries;
   const char* Last;
+  PackedLiteralSet Packed;
 };
 
 // A run of byte sets as the scanner looks them up, made once per pattern: a search that

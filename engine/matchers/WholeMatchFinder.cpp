@@ -23,7 +23,8 @@ WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, c
       Context(context),
       ContextEnd(contextEnd),
       Continuous((matchWord & MatchBits::Continuous) != 0),
-      NotNull((matchWord & MatchBits::NotNullString) != 0) {
+      NotNull((matchWord & MatchBits::NotNullString) != 0),
+      Packed(Compiled.Literals) {
   if (pattern.Failed()) return;
   const MatchPlan plan = ChoosePlan(Compiled.Facts, matchWord);
   if (plan.Kind == Route::Dfa) {
@@ -78,6 +79,14 @@ Span WholeMatchFinder::FindInSet(const char* from, const char* last) {
   // Each literal's next occurrence is looked for once, in the whole rest of the text, and kept
   // until the search passes it.
   for (;;) {
+    if (Packed.Usable()) {
+      const char* nearest = Packed.Find(from, ContextEnd);
+      if (nearest == nullptr || nearest >= last) return Span();
+      const Span span = LongestAt(nearest, last);
+      if (span.Found()) return span;
+      from = nearest + 1;  // every literal there runs past `last`
+      continue;
+    }
     const char* nearest = nullptr;
     for (std::size_t i = 0; i < SetHits.size(); ++i) {
       const char*& hit = SetHits[i];

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DfaProgram.h"
+#include "LiteralSearch.h"
 #include "Planner.h"
 #include "engine/Pattern.h"
 
@@ -44,6 +45,7 @@ class WholeMatchFinder {
   bool NotNull;
   std::vector<const char*> SetHits;  // per literal of a set: its next occurrence (null: none)
   const char* SetFrom = nullptr;     // SetHits hold the occurrences at or after this
+  PackedLiteralSet Packed;           // the set's literals at once, where that can be
 };
 
 }  // namespace GrepEngine
