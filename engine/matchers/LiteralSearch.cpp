@@ -174,14 +174,6 @@ __attribute__((target("avx2"))) unsigned CandidateMask(const char* at, std::size
 PackedLiteralSet::PackedLiteralSet(const std::vector<std::string>& literals) : Literals(&literals) {
 #if defined(GREPTOOLKIT_PAIR_AVX2)
   if (literals.empty() || literals.size() > 8 || !HasWidePairs()) return;
-  // Where every literal holds a rare byte, memchr for it runs at memory speed and wins.
-  constexpr unsigned CommonRank = sizeof CommonBytes - 1 - 32;  // the 32 most common bytes
-  bool anyCommon = false;
-  for (const std::string& literal : literals)
-    if (!literal.empty() &&
-        Commonness.Rank[static_cast<unsigned char>(literal[RarestPosition(literal)])] > CommonRank)
-      anyCommon = true;
-  if (!anyCommon) return;
   Fingerprint = 3;
   for (const std::string& literal : literals) Fingerprint = std::min(Fingerprint, literal.size());
   if (Fingerprint == 0) return;
