@@ -142,30 +142,38 @@ const char* FindLiteral(const char* first, const char* last, const std::string& 
 #if defined(GREPTOOLKIT_PAIR_AVX2)
 namespace {
 
-// The candidates among starts [at, at + 32): a byte per start, the bits of the literals whose
-// fingerprint fits there.
-__attribute__((target("avx2"))) unsigned CandidateMask(const char* at, std::size_t fingerprint,
-                                                       const unsigned char (*low)[16],
-                                                       const unsigned char (*high)[16],
-                                                       unsigned char (&bits)[32]) {
+// From `at` on, thirty-two starts at a time while 32 + fingerprint bytes are left: the first
+// block with candidates, its mask of starts returned and, per start, the bits of the literals
+// whose fingerprint fits there; 0 with `at` where the blocks ended.
+__attribute__((target("avx2"))) unsigned NextCandidates(const char*& at, const char* last,
+                                                        std::size_t fingerprint,
+                                                        const unsigned char (*low)[16],
+                                                        const unsigned char (*high)[16],
+                                                        unsigned char (&bits)[32]) {
   const __m256i nibble = _mm256_set1_epi8(0x0F);
-  __m256i fits = _mm256_set1_epi8(static_cast<char>(0xFF));
+  __m256i lowTables[3], highTables[3];
   for (std::size_t j = 0; j < fingerprint; ++j) {
-    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + j));
-    const __m256i lowTable =
+    lowTables[j] =
         _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(low[j])));
-    const __m256i highTable =
+    highTables[j] =
         _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(high[j])));
-    const __m256i lows = _mm256_shuffle_epi8(lowTable, _mm256_and_si256(bytes, nibble));
-    const __m256i highs =
-        _mm256_shuffle_epi8(highTable, _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble));
-    fits = _mm256_and_si256(fits, _mm256_and_si256(lows, highs));
   }
-  const auto none =
-      static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(fits, _mm256_setzero_si256())));
-  if (none == 0xFFFFFFFFu) return 0;
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(bits), fits);
-  return ~none;
+  for (; last - at >= static_cast<std::ptrdiff_t>(32 + fingerprint); at += 32) {
+    __m256i fits = _mm256_set1_epi8(static_cast<char>(0xFF));
+    for (std::size_t j = 0; j < fingerprint; ++j) {
+      const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + j));
+      const __m256i lows = _mm256_shuffle_epi8(lowTables[j], _mm256_and_si256(bytes, nibble));
+      const __m256i highs =
+          _mm256_shuffle_epi8(highTables[j], _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble));
+      fits = _mm256_and_si256(fits, _mm256_and_si256(lows, highs));
+    }
+    const auto none = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(fits, _mm256_setzero_si256())));
+    if (none == 0xFFFFFFFFu) continue;
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(bits), fits);
+    return ~none;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -206,13 +214,17 @@ const char* PackedLiteralSet::Find(const char* from, const char* last) {
   };
   const char* at = from;
 #if defined(GREPTOOLKIT_PAIR_AVX2)
-  unsigned char bits[32];
-  for (; last - at >= static_cast<std::ptrdiff_t>(32 + Fingerprint); at += 32) {
-    unsigned mask = CandidateMask(at, Fingerprint, Low, High, bits);
-    while (mask != 0) {
-      const unsigned i = static_cast<unsigned>(__builtin_ctz(mask));
-      if (fitsAt(at + i, bits[i])) return LastHit = at + i;
-      mask &= mask - 1;
+  if (Ok) {
+    unsigned char bits[32];
+    for (;;) {
+      unsigned mask = NextCandidates(at, last, Fingerprint, Low, High, bits);
+      if (mask == 0) break;
+      while (mask != 0) {
+        const unsigned i = static_cast<unsigned>(__builtin_ctz(mask));
+        if (fitsAt(at + i, bits[i])) return LastHit = at + i;
+        mask &= mask - 1;
+      }
+      at += 32;
     }
   }
 #endif
