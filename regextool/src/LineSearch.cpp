@@ -4,6 +4,7 @@
 #include <grepcore/Walk.h>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -80,21 +81,37 @@ bool ShowNames(const LineSearchCommand& command, const std::vector<Entry>& entri
   return !(entries[0].File.Path == paths[0] || (entries[0].StandardInput && paths[0] == "-"));
 }
 
-// A report that writes what it holds to the output after each block: standard input and
-// named streams are shown as they are read.
+// A report that writes what it holds to the output once it holds `hold` bytes after a block:
+// standard input and named streams are shown as they are read (0), and a file searched where
+// its lines are written holds no more than that however large it is. `starting` is called
+// before its first bytes are written.
 class StreamingReport : public LineReport {
  public:
-  StreamingReport(const LineOutput& options, std::string name, std::string& text, std::ostream& out)
-      : LineReport(options, std::move(name), text), Text(text), Out(out) {}
+  StreamingReport(const LineOutput& options, std::string name, std::string& text, std::ostream& out,
+                  std::size_t hold, const std::function<void()>& starting)
+      : LineReport(options, std::move(name), text),
+        Text(text),
+        Out(out),
+        Hold(hold),
+        Starting(starting) {}
   bool BlockEnd() override {
+    if (Text.size() > Hold) Write();
+    return static_cast<bool>(Out);
+  }
+  void Write() {
+    if (Text.empty()) return;
+    if (!Started && Starting) Starting();
+    Started = true;
     Out << Text;
     Text.clear();
-    return static_cast<bool>(Out);
   }
 
  private:
   std::string& Text;
   std::ostream& Out;
+  std::size_t Hold;
+  const std::function<void()>& Starting;
+  bool Started = false;
 };
 
 // One thread's searcher and the options its reports follow.
@@ -113,15 +130,22 @@ class FileSearcher {
     return Finished(Searcher.SearchFile(entry.File, report), report, entry.File.Path, text);
   }
 
-  // Standard input or a named stream, written out block by block.
-  Outcome Stream(const Entry& entry, int input, std::ostream& out) {
+  // An entry searched where its lines are written: standard input and named streams block by
+  // block, files whenever a block leaves more than `LargeOutput` bytes to write. What a file
+  // the engine gave up on printed before that is not taken back.
+  Outcome Stream(const Entry& entry, int input, std::ostream& out,
+                 const std::function<void()>& starting) {
+    if (!entry.Problem.empty()) return Trouble(Message(entry.File.Path, entry.Problem));
+    constexpr std::size_t LargeOutput = 1024 * 1024;
+    const bool stream = entry.StandardInput || entry.File.Stream;
     std::string text;
-    StreamingReport report(Options, NameOf(entry), text, out);
-    const Outcome outcome =
-        Finished(entry.StandardInput ? Searcher.SearchDescriptor(input, report)
-                                     : Searcher.SearchPath(entry.File.Path, report),
-                 report, NameOf(entry), text);
-    out << text;
+    StreamingReport report(Options, NameOf(entry), text, out, stream ? 0 : LargeOutput, starting);
+    const grepcore::Result<grepcore::SearchSummary> result =
+        entry.StandardInput ? Searcher.SearchDescriptor(input, report)
+        : entry.File.Stream ? Searcher.SearchPath(entry.File.Path, report)
+                            : Searcher.SearchFile(entry.File, report);
+    const Outcome outcome = Finished(result, report, NameOf(entry), text);
+    report.Write();
     return outcome;
   }
 
@@ -183,6 +207,12 @@ class OrderedOutput {
     return Out && !(Options.Quiet && Selected);
   }
 
+  // Before the lines of an entry written as it is searched (streams excepted, as ever).
+  void Starting() {
+    if (Options.Context() && Printed) Out << "--\n";
+    Printed = true;
+  }
+
   int Status() const {
     if (Options.Quiet && Selected) return Found;
     if (Trouble) return ExitStatus::Trouble;
@@ -218,10 +248,15 @@ int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out
     searchers.push_back(std::make_unique<FileSearcher>(command, *patterns, names));
   FileSearcher own(command, *patterns, names);
   std::vector<Outcome> outcomes(entries.size());
+  // With one thread everything is searched where it is written, so no file's lines are held
+  // whole; with more, standard input and named streams still are.
+  const bool serial = threads <= 1;
   const auto streamed = [&](std::size_t item) {
     const Entry& entry = entries[item];
-    return entry.StandardInput || (entry.Problem.empty() && entry.File.Stream);
+    return serial || entry.StandardInput || (entry.Problem.empty() && entry.File.Stream);
   };
+  const std::function<void()> noSeparator;
+  const std::function<void()> separator = [&output] { output.Starting(); };
   grepcore::SearchInOrder(
       entries.size(), threads,
       [&](unsigned thread, std::size_t item, std::string& text) {
@@ -229,8 +264,10 @@ int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out
       },
       [&](std::size_t item, std::string& text) {
         if (streamed(item)) {
-          // Written as it is read: no group separator before it, as before.
-          const Outcome outcome = own.Stream(entries[item], input, out);
+          const Entry& entry = entries[item];
+          // Streams are written with no group separator before them, as before.
+          const bool stream = entry.StandardInput || entry.File.Stream;
+          const Outcome outcome = own.Stream(entry, input, out, stream ? noSeparator : separator);
           return output.Write(std::string(), outcome);
         }
         return output.Write(text, outcomes[item]);
