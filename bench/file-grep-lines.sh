@@ -2,7 +2,7 @@
 # Times `regextool grep-files -n` (line mode, its defaults: all cores) against `grep -rn` and
 # `rg -n` (their defaults, all cores for rg) over a generated corpus (about 200 MB in 3000
 # files, made in a temporary directory and removed afterwards) and over /usr/include, for
-# three patterns. Output goes through a pipe (hyperfine --output=pipe), so every tool formats
+# the five patterns below. Output goes through a pipe (hyperfine --output=pipe), so every tool formats
 # and writes every line. Checks that the three print the same number of lines and prints the
 # times and our ratio to each.
 #
@@ -27,10 +27,15 @@ ours=$build/regextool/regextool
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/bench/file_grep_bench" corpus "$work/corpus" 200 3000
+cp -rP /usr/include "$work/include"
+find "$work/include" -type l -delete
 
-patterns=('needle' '[[:alpha:]]+[[:digit:]]{2,}' 'fox|dog|handler|thread')
-names=('literal' 'classes' 'alternation')
-corpora=("$work/corpus" /usr/include)
+# A literal, a class pattern, an alternation of words, an alternation that (almost) never
+# matches and a word-suffix pattern whose word edges need the engine.
+patterns=('thread' '[[:alpha:]]+[[:digit:]]{2,}' 'fox|dog|handler|thread' 'zebra|quokka|xylophone'
+  '\b[a-z]+ing\b')
+names=('literal' 'classes' 'alternation' 'rare-alternation' 'word-suffix')
+corpora=("$work/corpus" "$work/include")
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -39,7 +44,7 @@ echo
 printf '%-12s %-12s %9s %9s %9s %9s %9s %9s\n' corpus pattern lines ours grep rg ours/grep ours/rg
 status=0
 for corpus in "${corpora[@]}"; do
-  label=$([ "$corpus" = /usr/include ] && echo /usr/include || echo generated)
+  label=$([ "$corpus" = "$work/include" ] && echo include || echo generated)
   find "$corpus" -type f -exec cat {} + >/dev/null 2>&1 || true  # warm the page cache
   for i in "${!patterns[@]}"; do
     p=${patterns[$i]}

@@ -3,7 +3,7 @@
 # printing every match (file:line:match) into a pipe (hyperfine --output=pipe; GNU grep stops at
 # the first match when its output is /dev/null), all single-threaded, measured side by side in
 # one run over a generated tree and over a copy of /usr/include with its symbolic links removed,
-# for a literal, a class pattern and an alternation. Checks that the three print the same
+# for the five patterns below. Checks that the three print the same
 # number of lines and prints the times and our ratio to each.
 #
 #   bench/file-grep.sh [runs] [megabytes]   runs per command (default 5), generated size (113)
@@ -32,8 +32,11 @@ trap 'rm -rf "$work"' EXIT
 cp -rP /usr/include "$work/include"
 find "$work/include" -type l -delete
 
-patterns=('needle' '[[:alpha:]]+[[:digit:]]{2,}' 'fox|dog|handler|thread' 'namespace' 'struct|union|enum' '[A-Z][a-z]+_[a-z0-9]+')
-names=('literal' 'classes' 'alternation' 'literal' 'alternation' 'classes')
+# A literal, a class pattern, an alternation of words, an alternation that (almost) never
+# matches and a word-suffix pattern whose word edges need the engine.
+patterns=('thread' '[[:alpha:]]+[[:digit:]]{2,}' 'fox|dog|handler|thread' 'zebra|quokka|xylophone'
+  '\b[a-z]+ing\b')
+names=('literal' 'classes' 'alternation' 'rare-alternation' 'word-suffix')
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -2,6 +2,7 @@
 // What a grepcore::DirectoryHandle holds: the platform's open directory and the path it was
 // reached by.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -10,8 +11,9 @@
 namespace grepcore {
 
 struct DirectoryHandle {
-  std::shared_ptr<const Platform::Directory> Open;
-  std::string Path;  // "." for the current directory
+  std::shared_ptr<const Platform::Directory> Open;  // null: only the path is known
+  std::string Path;                                 // "." for the current directory
+  Platform::DirectoryIdentity Identity;             // kept when Open is let go; zero: not known
 };
 
 }  // namespace grepcore

@@ -21,6 +21,7 @@ Result<WalkedFile> LocateFile(std::string_view path) {
   }
   auto handle = std::make_shared<DirectoryHandle>();
   handle->Open = location.Directory;
+  if (location.Directory) handle->Identity = location.Directory->Identity();
   const std::size_t slash = named.rfind('/');
   handle->Path = slash == std::string::npos ? "." : named.substr(0, slash == 0 ? 1 : slash);
   WalkedFile file;

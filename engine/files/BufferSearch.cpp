@@ -76,6 +76,7 @@ SearchPlan PlanSearch(std::shared_ptr<const Pattern> compiled, const char* /*fir
   if (!plan.Literal.empty()) return plan;
   plan.Required = Prefilter(RequiredLiterals(pattern));
   if (plan.Required.Empty()) plan.RequiredRun = RequiredByteRun(pattern);
+  if (!plan.RequiredRun.empty()) plan.RunTable = std::make_shared<ByteRunTable>(plan.RequiredRun);
   plan.OneLine = StaysOnOneLine(pattern);
   return plan;
 }
@@ -133,7 +134,7 @@ BufferOutcome SearchLines(const SearchPlan& plan, const char* first, const char*
     LineWindows<LiteralSetScanner> windows(plan.Required.Literals(), last);
     found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report, place);
   } else {
-    LineWindows<ByteRunScanner> windows(plan.RequiredRun, last);
+    LineWindows<ByteRunScanner> windows(*plan.RunTable, last);
     found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report, place);
   }
   return BufferOutcome{found.Count, found.Abandoned, found.AbandonCode};
@@ -145,7 +146,7 @@ BufferOutcome SearchBuffer(const SearchPlan& plan, const char* first, const char
   if (LiteralScanApplies(plan, matchWord) || WindowsApply(plan, matchWord))
     return SearchLines(plan, first, last, TextPlace(), matchWord, sink);
   if (!plan.Required.MayMatch(first, last)) return BufferOutcome();
-  if (!plan.RequiredRun.empty() && ByteRunScanner(plan.RequiredRun, last).Next(first) == nullptr)
+  if (plan.RunTable && ByteRunScanner(*plan.RunTable, last).Next(first) == nullptr)
     return BufferOutcome();
   const auto report = [&](const MatchResults& match) { return sink(FoundMatch(match)); };
   const GrepOutcome found = GrepIn(*plan.Compiled, first, last, matchWord, report);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "LiteralSearch.h"
 #include "Prefilter.h"
 #include "engine/LineCounter.h"
 #include "engine/MatchResults.h"
@@ -24,6 +25,7 @@ struct SearchPlan {
   std::string Literal;               // non-empty: the pattern is exactly this literal text
   Prefilter Required;                // every match contains one of these literals
   std::vector<ByteSet> RequiredRun;  // without literals: a run of bytes every match holds
+  std::shared_ptr<const ByteRunTable> RunTable;  // RequiredRun as the scanner reads it
   bool OneLine = false;  // no match holds a LF: the engine need only see lines holding one
 };
 

@@ -92,9 +92,8 @@ const char* LiteralSetScanner::NextByLiteral(const char* from) {
   return nearest;
 }
 
-ByteRunScanner::ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last,
-                               VectorLevel level)
-    : Members(run.size()), Last(last) {
+ByteRunTable::ByteRunTable(const std::vector<std::bitset<256>>& run, VectorLevel level)
+    : Members(run.size()) {
   for (std::size_t i = 0; i < run.size(); ++i) {
     for (unsigned b = 0; b < 256; ++b) Members[i][b] = run[i].test(b);
     if (run[i].count() < run[Anchor].count()) Anchor = i;
@@ -125,29 +124,35 @@ ByteRunScanner::ByteRunScanner(const std::vector<std::bitset<256>>& run, const c
   Vectorised = true;
 }
 
+ByteRunScanner::ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last,
+                               VectorLevel level)
+    : Owned(std::make_shared<ByteRunTable>(run, level)), Table(Owned.get()), Last(last) {}
+
 bool ByteRunScanner::Fits(const char* at) const {
+  const std::vector<std::array<bool, 256>>& members = Table->Members;
   const auto* const bytes = reinterpret_cast<const unsigned char*>(at);
-  for (std::size_t i = 0; i < Members.size(); ++i)
-    if (!Members[i][bytes[i]]) return false;
+  for (std::size_t i = 0; i < members.size(); ++i)
+    if (!members[i][bytes[i]]) return false;
   return true;
 }
 
 const char* ByteRunScanner::Next(const char* from) const {
-  const std::size_t length = Members.size();
+  const std::vector<std::array<bool, 256>>& members = Table->Members;
+  const std::size_t length = members.size();
   if (length == 0 || from >= Last || static_cast<std::size_t>(Last - from) < length) return nullptr;
-  if (Vectorised) {
+  if (Table->Vectorised) {
     for (const char* at = from;; ++at) {
-      at = Candidates.Next(at, Last);
+      at = Table->Candidates.Next(at, Last);
       if (at == nullptr || Fits(at)) return at;
     }
   }
   const auto* const bytes = reinterpret_cast<const unsigned char*>(from);
   const std::size_t starts = static_cast<std::size_t>(Last - from) - length + 1;
-  const std::array<bool, 256>& anchor = Members[Anchor];
+  const std::array<bool, 256>& anchor = members[Table->Anchor];
   for (std::size_t start = 0; start < starts; ++start) {
-    if (!anchor[bytes[start + Anchor]]) continue;
+    if (!anchor[bytes[start + Table->Anchor]]) continue;
     std::size_t i = 0;
-    while (i < length && Members[i][bytes[start + i]]) ++i;
+    while (i < length && members[i][bytes[start + i]]) ++i;
     if (i == length) return from + start;
   }
   return nullptr;

@@ -5,6 +5,7 @@
 #include <bitset>
 #include <cstddef>
 #include <string>
+#include <memory>
 #include <vector>
 
 #include "VectorScan.h"
@@ -62,12 +63,27 @@ class LiteralSetScanner {
   const char* SearchedHit = nullptr;
 };
 
-// Finds the next place where a run of byte sets fits: bytes b0 b1 ... with each bi in set i.
-// It scans for the two positions with the fewest members, a vector at a time where their sets
+// A run of byte sets as the scanner looks them up: bytes b0 b1 ... with each bi in set i. The
+// two positions with the fewest members are scanned for, a vector at a time where their sets
 // are a few byte ranges (a letter of a case-insensitive literal, a digit), else byte by byte
-// for the one with the fewest, and checks the others around each hit.
+// for the one with the fewest, and the others are checked around each hit. Made once per
+// pattern, so a search that starts again on every line builds nothing.
+struct ByteRunTable {
+  explicit ByteRunTable(const std::vector<std::bitset<256>>& run,
+                        VectorLevel level = MachineVectorLevel());
+
+  std::vector<std::array<bool, 256>> Members;
+  std::size_t Anchor = 0;  // the position scanned for byte by byte
+  bool Vectorised = false;
+  ByteRangePairFinder Candidates;
+};
+
+// Finds the next place in a text where a run of byte sets fits.
 class ByteRunScanner {
  public:
+  // The table must outlive the scanner.
+  ByteRunScanner(const ByteRunTable& table, const char* last) : Table(&table), Last(last) {}
+  // With a table of its own.
   ByteRunScanner(const std::vector<std::bitset<256>>& run, const char* last,
                  VectorLevel level = MachineVectorLevel());
 
@@ -78,11 +94,9 @@ class ByteRunScanner {
  private:
   bool Fits(const char* at) const;
 
-  std::vector<std::array<bool, 256>> Members;
-  std::size_t Anchor = 0;  // the position scanned for
+  std::shared_ptr<const ByteRunTable> Owned;
+  const ByteRunTable* Table;
   const char* Last;
-  bool Vectorised = false;
-  ByteRangePairFinder Candidates;
 };
 
 }  // namespace GrepEngine

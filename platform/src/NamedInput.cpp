@@ -34,13 +34,17 @@ bool NamedInput::Open(const char* path) {
 }
 
 bool NamedInput::Read(char* into, std::size_t capacity, std::size_t& got) {
+  return ReadDescriptor(Descriptor, into, capacity, got);
+}
+
+bool ReadDescriptor(int descriptor, char* into, std::size_t capacity, std::size_t& got) {
   got = 0;
-  if (Descriptor < 0) {
+  if (descriptor < 0) {
     errno = EBADF;
     return false;
   }
   if (InjectedFault(Call::Read)) return false;
-  const ssize_t count = Detail::Retrying([&] { return ::read(Descriptor, into, capacity); });
+  const ssize_t count = Detail::Retrying([&] { return ::read(descriptor, into, capacity); });
   if (count < 0) return false;
   got = static_cast<std::size_t>(count);
   return true;

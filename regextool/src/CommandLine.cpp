@@ -266,7 +266,10 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     LineSearchArguments& lineSearch =
         command == grepFiles ? grepFilesArguments : findFilesArguments;
     if (!FinishLineSearch(*command, lineSearch, ::isatty(STDOUT_FILENO) == 1, err)) return Trouble;
-    Platform::IdentifyDescriptor(STDOUT_FILENO, lineSearch.Command.OutputFile);
+    Platform::StreamIdentity output;
+    if (Platform::IdentifyDescriptor(STDOUT_FILENO, output))
+      lineSearch.Command.OutputFile = OutputIdentity{
+          output.Kind == Platform::StreamKind::RegularFile, output.Device, output.Inode};
     return RunLineSearch(lineSearch.Command, input, out, err);
   }
   if (change->parsed())

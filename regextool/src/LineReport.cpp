@@ -4,120 +4,143 @@
 
 namespace RegexTool {
 
-LineReport::LineReport(const LineOutput& options, std::string name, std::string& out)
-    : Options(options),
-      Name(std::move(name)),
-      Shown(ShownName(Name)),
-      Out(out),
-      Colours(options.Colour) {}
-
-bool LineReport::Line(std::uint64_t number, std::string_view text, bool matched,
-                      const std::vector<Span>& spans) {
-  if (matched == Options.Invert) {
-    if (Options.Listing() || Options.OnlyMatching) return true;
-    if (AfterLeft != 0) {
-      --AfterLeft;
-      Print(number, text, '-', nullptr);
-    } else if (Options.Before != 0) {
-      Held.emplace_back(number, std::string(text));
-      if (Held.size() > Options.Before) Held.pop_front();
-    }
-    return true;
+grepcore::SearchOptions LineOutput::Search() const {
+  grepcore::SearchOptions search;
+  search.Invert = Invert;
+  if (!Listing() && !OnlyMatching) {
+    search.Before = Before;
+    search.After = After;
   }
-  ++SelectedLines;
+  search.Spans = NeedsSpans();
+  return search;
+}
+
+void AppendNumber(std::string& out, std::uint64_t number) {
+  char digits[20];
+  char* at = digits + sizeof digits;
+  do {
+    *--at = static_cast<char>('0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  out.append(at, static_cast<std::size_t>(digits + sizeof digits - at));
+}
+
+LineReport::LineReport(const LineOutput& options, std::string name, std::string& out)
+    : Options(options), Name(std::move(name)), Out(out), Colours(options.Colour) {}
+
+bool LineReport::Matched(const grepcore::SearchLine& line) {
   if (Options.Quiet || Options.FilesWithoutMatch) return false;
   if (Options.FilesWithMatches) {
-    Out += Colours.File + Shown + Colours.Reset + '\n';
+    Out += Colours.File + Shown() + Colours.Reset + '\n';
     return false;
   }
   if (Options.Count) return true;
   if (Options.Json) {
-    PrintJson(number, text, spans);
+    PrintJson(line);
     return true;
   }
-  for (const auto& held : Held) Print(held.first, held.second, '-', nullptr);
-  Held.clear();
-  AfterLeft = Options.After;
   if (!Options.OnlyMatching) {
-    Print(number, text, ':', Options.NeedsSpans() ? &spans : nullptr);
+    Print(line, ':', Options.NeedsSpans());
     return true;
   }
-  for (const Span& span : spans) {
-    Prefix(number, ':');
+  for (std::size_t i = 0; i < line.SpanCount; ++i) {
+    const grepcore::Span& span = line.Spans[i];
+    Prefix(line.Number, ':');
     Out += Colours.Match;
-    Out.append(text.substr(span.Start, span.End - span.Start));
+    Out.append(line.Text.substr(span.Start, span.End - span.Start));
     Out += Colours.Reset;
     Out += '\n';
   }
   return true;
 }
 
-void LineReport::Finish() {
+bool LineReport::Context(const grepcore::SearchLine& line, grepcore::ContextKind) {
+  Print(line, '-', false);
+  return true;
+}
+
+bool LineReport::ContextBreak() {
+  Out += Colours.Separator;
+  Out += "--";
+  Out += Colours.Reset;
+  Out += '\n';
+  return true;
+}
+
+void LineReport::Finish(std::uint64_t selected) {
   if (Options.Quiet) return;
-  if (Options.FilesWithoutMatch && SelectedLines == 0)
-    Out += Colours.File + Shown + Colours.Reset + '\n';
+  if (Options.FilesWithoutMatch && selected == 0)
+    Out += Colours.File + Shown() + Colours.Reset + '\n';
   if (!Options.Count || Options.FilesWithMatches || Options.FilesWithoutMatch) return;
   if (Options.Json) {
-    Out += "{\"file\":" + JsonString(Name) + ",\"count\":" + std::to_string(SelectedLines) + "}\n";
+    Out += "{\"file\":" + JsonString(Name) + ",\"count\":";
+    AppendNumber(Out, selected);
+    Out += "}\n";
     return;
   }
   if (Options.FileNames)
-    Out += Colours.File + Shown + Colours.Reset + Colours.Separator + ':' + Colours.Reset;
-  Out += std::to_string(SelectedLines);
+    Out += Colours.File + Shown() + Colours.Reset + Colours.Separator + ':' + Colours.Reset;
+  AppendNumber(Out, selected);
   Out += '\n';
+}
+
+const std::string& LineReport::Shown() {
+  if (!ShownKnown) {
+    ShownText = ShownName(Name);
+    ShownKnown = true;
+  }
+  return ShownText;
 }
 
 void LineReport::Prefix(std::uint64_t number, char separator) {
+  const int which = separator == ':' ? 0 : 1;
   if (Options.FileNames) {
-    Out += Colours.File;
-    Out += Shown;
-    Out += Colours.Reset;
-    Out += Colours.Separator;
-    Out += separator;
-    Out += Colours.Reset;
+    std::string& name = NamePrefix[which];
+    if (name.empty())
+      name = Colours.File + Shown() + Colours.Reset + Colours.Separator + separator + Colours.Reset;
+    Out += name;
   }
   if (Options.LineNumbers) {
-    Out += Colours.Line;
-    Out += std::to_string(number);
-    Out += Colours.Reset;
-    Out += Colours.Separator;
-    Out += separator;
-    Out += Colours.Reset;
+    std::string& after = AfterLine[which];
+    if (after.empty()) after = Colours.Reset + Colours.Separator + separator + Colours.Reset;
+    if (!Colours.Line.empty()) Out += Colours.Line;
+    AppendNumber(Out, number);
+    Out += after;
   }
 }
 
-void LineReport::Print(std::uint64_t number, std::string_view text, char separator,
-                       const std::vector<Span>* spans) {
-  if (Options.Context() && LastPrinted != 0 && number != LastPrinted + 1)
-    Out += Colours.Separator + "--" + Colours.Reset + '\n';
-  LastPrinted = number;
-  Prefix(number, separator);
-  if (spans == nullptr || Colours.Match.empty()) {
-    Out.append(text);
+void LineReport::Print(const grepcore::SearchLine& line, char separator, bool withSpans) {
+  Prefix(line.Number, separator);
+  if (!withSpans || Colours.Match.empty()) {
+    Out.append(line.Text);
   } else {
     std::size_t at = 0;
-    for (const Span& span : *spans) {
-      Out.append(text.substr(at, span.Start - at));
+    for (std::size_t i = 0; i < line.SpanCount; ++i) {
+      const grepcore::Span& span = line.Spans[i];
+      Out.append(line.Text.substr(at, span.Start - at));
       Out += Colours.Match;
-      Out.append(text.substr(span.Start, span.End - span.Start));
+      Out.append(line.Text.substr(span.Start, span.End - span.Start));
       Out += Colours.Reset;
       at = span.End;
     }
-    Out.append(text.substr(at));
+    Out.append(line.Text.substr(at));
   }
   Out += '\n';
 }
 
-void LineReport::PrintJson(std::uint64_t number, std::string_view text,
-                           const std::vector<Span>& spans) {
-  Out += "{\"file\":" + JsonString(Name) + ",\"line\":" + std::to_string(number) +
-         ",\"text\":" + JsonString(std::string(text)) + ",\"matches\":[";
-  for (std::size_t i = 0; i < spans.size(); ++i) {
+void LineReport::PrintJson(const grepcore::SearchLine& line) {
+  Out += "{\"file\":" + JsonString(Name) + ",\"line\":";
+  AppendNumber(Out, line.Number);
+  Out += ",\"text\":" + JsonString(line.Text) + ",\"matches\":[";
+  for (std::size_t i = 0; i < line.SpanCount; ++i) {
+    const grepcore::Span& span = line.Spans[i];
     if (i != 0) Out += ',';
-    Out += "{\"text\":" +
-           JsonString(std::string(text.substr(spans[i].Start, spans[i].End - spans[i].Start))) +
-           ",\"start\":" + std::to_string(spans[i].Start) +
-           ",\"end\":" + std::to_string(spans[i].End) + '}';
+    Out += "{\"text\":" + JsonString(line.Text.substr(span.Start, span.End - span.Start)) +
+           ",\"start\":";
+    AppendNumber(Out, span.Start);
+    Out += ",\"end\":";
+    AppendNumber(Out, span.End);
+    Out += '}';
   }
   Out += "]}\n";
 }

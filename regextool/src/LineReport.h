@@ -1,17 +1,16 @@
 #pragma once
-// What grep-files prints for one file (or standard input) in line mode: the selected lines
-// with their name and number prefixes, context lines with '-' and "--" between groups, only
-// the matches (-o), a count (-c), the name alone (-l, -L), or JSON.
+// What grep-files prints for one file (or standard input) in line mode, as the sink of the
+// core's searcher: the selected lines with their name and number prefixes, context lines
+// with '-' and "--" between groups, only the matches (-o), a count (-c), the name alone (-l,
+// -L), or JSON. Written into a buffer, numbers formatted here.
+
+#include <grepcore/Search.h>
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "Colour.h"
-#include "LineTester.h"
 
 namespace RegexTool {
 
@@ -32,42 +31,43 @@ struct LineOutput {
   bool Context() const { return Before != 0 || After != 0; }
   // The lines' matches are shown.
   bool NeedsSpans() const { return (OnlyMatching || Json || Colour) && !Invert; }
-  // Lines without a match matter too: they are selected or context.
-  bool NeedsEveryLine() const { return Invert || (Context() && !OnlyMatching && !Listing()); }
   // Only whether (or how often) lines are selected matters.
   bool Listing() const { return Count || FilesWithMatches || FilesWithoutMatch || Quiet; }
+  // What the searcher is asked for: context only where context lines are printed.
+  grepcore::SearchOptions Search() const;
 };
 
-class LineReport {
+class LineReport : public grepcore::SearchSink {
  public:
   // Appends the report on the file `name` to `out` (the name quoted where it must be, raw in
   // JSON, which escapes it).
   LineReport(const LineOutput& options, std::string name, std::string& out);
 
-  // A line in order: every line when the options NeedsEveryLine(), else at least every line
-  // that holds a match. False when nothing more is wanted from this file.
-  bool Line(std::uint64_t number, std::string_view text, bool matched,
-            const std::vector<Span>& spans);
+  bool Matched(const grepcore::SearchLine& line) override;
+  bool Context(const grepcore::SearchLine& line, grepcore::ContextKind kind) override;
+  bool ContextBreak() override;
   // The count or the name, where those are what is printed.
-  void Finish();
-
-  std::uint64_t Selected() const { return SelectedLines; }
+  void Finish(std::uint64_t selected);
 
  private:
-  void Print(std::uint64_t number, std::string_view text, char separator,
-             const std::vector<Span>* spans);
+  void Print(const grepcore::SearchLine& line, char separator, bool withSpans);
   void Prefix(std::uint64_t number, char separator);
-  void PrintJson(std::uint64_t number, std::string_view text, const std::vector<Span>& spans);
+  void PrintJson(const grepcore::SearchLine& line);
+  // The name as people read it, worked out when first printed.
+  const std::string& Shown();
 
   const LineOutput& Options;
   std::string Name;
-  std::string Shown;  // the name as people read it
+  std::string ShownText;
+  bool ShownKnown = false;
+  std::string NamePrefix[2];  // the name with its ':' and its '-', once worked out
+  std::string AfterLine[2];   // what follows the number, with its ":" and its "-"
+
   std::string& Out;
   Palette Colours;
-  std::uint64_t SelectedLines = 0;
-  std::uint64_t LastPrinted = 0;  // 0: nothing printed yet
-  unsigned int AfterLeft = 0;
-  std::deque<std::pair<std::uint64_t, std::string>> Held;  // candidates for before-context
 };
+
+// Appends the decimal digits of `number`.
+void AppendNumber(std::string& out, std::uint64_t number);
 
 }  // namespace RegexTool

@@ -1,10 +1,9 @@
 #pragma once
 // grep-files and find-files in line mode: the files the walk picks (and standard input for
-// "-"), searched by several threads, each with its own pattern objects, and reported in the
-// order one thread would report them.
+// "-"), searched by several threads with the core's searcher, and reported in the order one
+// thread would report them.
 
-#include <platform/StreamIdentity.h>
-
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -13,6 +12,13 @@
 #include "PathWalk.h"
 
 namespace RegexTool {
+
+// What standard output is, so an input that is the same regular file is not read back.
+struct OutputIdentity {
+  bool RegularFile = false;
+  std::uint64_t Device = 0;
+  std::uint64_t Inode = 0;
+};
 
 struct LineSearchCommand {
   LineSearchSettings Search;
@@ -24,7 +30,7 @@ struct LineSearchCommand {
   unsigned int Threads = 1;
   // Where the lines go: an input that is this regular file is passed over with a word (it
   // would read back its own output), unless only names or counts are printed.
-  Platform::StreamIdentity OutputFile;
+  OutputIdentity OutputFile;
 };
 
 // Runs the search; the exit status as grep's: 0 something selected (-L: a file listed), 1

@@ -1,351 +1,16 @@
 #include "PathWalk.h"
 
-#include <platform/Directory.h>
-#include <platform/EntryPaths.h>
-#include <platform/FileContent.h>
-#include <platform/TemporaryFile.h>
-#include <platform/ThreadSlot.h>
-#include <platform/WorkingFiles.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstddef>
-#include <cstring>
-#include <map>
-#include <set>
 #include <utility>
 
-#include "Glob.h"
-#include "IgnoreRules.h"
+#include "DirectoryHandle.h"
 
 namespace RegexTool {
 namespace {
-
-constexpr std::size_t BinaryProbe = 8 * 1024;
-
-struct FilterGlob {
-  Glob Pattern;
-  bool Excludes = false;
-};
-
-std::string ErrorText(int error) { return std::strerror(error != 0 ? error : EIO); }
-
-bool EndsWith(const std::string& name, const std::string& suffix) {
-  return name.size() >= suffix.size() &&
-         name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// "dir/" -> "dir", "" -> ".", "/" stays "/".
-std::string PathOfShown(const std::string& shown) {
-  if (shown.empty()) return ".";
-  if (shown.size() > 1 && shown.back() == '/') return shown.substr(0, shown.size() - 1);
-  return shown;
-}
 
 std::string Joined(const std::string& directory, const std::string& name) {
   if (directory == ".") return name;
   return directory.back() == '/' ? directory + name : directory + "/" + name;
 }
-
-// Own names of a directory's files whose in-place copy is still unfinished, each with the
-// name of the working file that blocks it.
-using BlockedFiles = std::map<std::string, std::string>;
-
-// Tidies the working files among `entries` of `directory` (looks only, when `changeNothing`)
-// and returns the files an unfinished in-place copy still blocks, under every name they have
-// there. A working file the toolkit cannot vouch for is left alone and named in `problems`.
-BlockedFiles TidyWorkingFiles(const Platform::Directory& directory,
-                              const std::vector<Platform::DirectoryEntry>& entries,
-                              bool changeNothing, const std::string& shown,
-                              std::vector<WalkProblem>& problems) {
-  std::vector<Platform::TidyResult> untidied;
-  const std::set<std::string> names = Platform::TidyWorkingFiles(
-      directory, entries, changeNothing ? Platform::TidyMode::LookOnly : Platform::TidyMode::Finish,
-      &untidied);
-  BlockedFiles blocked;
-  std::string anyCopy;
-  for (const Platform::TidyResult& result : untidied) {
-    if (result.Outcome == Platform::TidyOutcome::Untrusted)
-      problems.push_back(WalkProblem{shown + result.WorkingName,
-                                     "left alone: a working file the toolkit cannot vouch for "
-                                     "(owner, mode, links or record do not fit its file)"});
-    if (!result.BlockedName.empty()) {
-      blocked.emplace(result.BlockedName, result.WorkingName);
-      anyCopy = result.WorkingName;
-    }
-  }
-  // Other names of a blocked file (hard links) carry the copy of the name it was found under.
-  for (const std::string& name : names) blocked.emplace(name, anyCopy);
-  return blocked;
-}
-
-std::string BlockedMessage(const std::string& copy, bool changeNothing) {
-  if (changeNothing)
-    return "skipped: its in-place copy " + copy +
-           " is unfinished; a run that changes files finishes it first";
-  return "skipped: its in-place copy " + copy + " is unfinished and could not be finished now";
-}
-
-class Walker {
- public:
-  Walker(const PathSelection& selection, const std::function<void(WalkedFile&&)>& visit,
-         std::vector<WalkProblem>& problems)
-      : Selection(selection), Visit(visit), Problems(problems) {
-    for (const std::string& text : selection.Globs) {
-      const bool excludes = !text.empty() && text[0] == '!';
-      std::string_view pattern(text);
-      if (excludes) pattern.remove_prefix(1);
-      if (!pattern.empty() && pattern[0] == '/') pattern.remove_prefix(1);
-      Globs.push_back(FilterGlob{Glob(pattern), excludes});
-      if (!excludes) HasIncludingGlob = true;
-    }
-    for (const std::string& text : selection.Include) Include.emplace_back(text);
-    for (const std::string& text : selection.Exclude) Exclude.emplace_back(text);
-    if (!selection.SkipExtension.empty()) SkipSuffix = "." + selection.SkipExtension;
-  }
-
-  void Run() {
-    if (Selection.Paths.empty()) {
-      Root(".", "");
-      return;
-    }
-    for (const std::string& path : Selection.Paths) {
-      const bool slashed = !path.empty() && path.back() == '/';
-      Root(path, slashed ? path : path + "/");
-    }
-  }
-
- private:
-  struct IgnoreLevel {
-    std::string Prefix;  // the level's directory relative to the walk's root, with its '/'
-    IgnoreRules Rules;
-  };
-
-  void Root(const std::string& path, const std::string& shown) {
-    auto directory = std::make_shared<Platform::Directory>();
-    if (directory->Open(path)) {
-      Ignores.clear();
-      Directory(directory, shown, std::string(), nullptr);
-      return;
-    }
-    const int error = Platform::LastError();
-    if (error == ENOTDIR) {
-      Named(path);
-    } else if (error == ENOENT && HasWildcard(path)) {
-      Mask(path);
-    } else {
-      Problems.push_back(WalkProblem{path, ErrorText(error)});
-    }
-  }
-
-  // The toolkit's mask: a directory part without wildcards and a pattern for the names.
-  void Mask(const std::string& mask) {
-    const std::size_t slash = mask.rfind('/');
-    const std::string directoryPart =
-        slash == std::string::npos ? std::string() : mask.substr(0, slash + 1);
-    const Glob names(slash == std::string::npos ? mask : mask.substr(slash + 1));
-    auto directory = std::make_shared<Platform::Directory>();
-    if (HasWildcard(directoryPart) ||
-        !directory->Open(directoryPart.empty() ? "." : directoryPart)) {
-      const int error = HasWildcard(directoryPart) ? ENOENT : Platform::LastError();
-      Problems.push_back(WalkProblem{mask, ErrorText(error)});
-      return;
-    }
-    Ignores.clear();
-    Directory(directory, directoryPart, std::string(), &names);
-  }
-
-  // A file named on the command line: taken as it is, a link as its final target, unless an
-  // unfinished in-place copy blocks it.
-  void Named(const std::string& path) {
-    WalkedFile file;
-    file.Path = path;
-    file.Shown = path;
-    const std::string target = Platform::FinalTarget(path);
-    SplitPath(target.empty() ? path : target, file);
-    Platform::EntryIdentity identity;
-    if (target.empty() || !Platform::DescribeEntry(target, identity)) {
-      if (Selection.Identities) file.Problem = ErrorText(Platform::LastError());
-      Visit(std::move(file));
-      return;
-    }
-    if (target != path) file.Shown = path + " -> " + target;
-    if (NamedFileBlocked(file, identity)) {
-      Problems.push_back(
-          WalkProblem{path, BlockedMessage(Platform::InPlaceCopyName(file.Name, identity.Inode),
-                                           Selection.ChangeNothing)});
-      return;
-    }
-    file.Device = identity.Device;
-    file.Inode = identity.Inode;
-    if (Selection.Identities) {
-      auto directory = std::make_shared<Platform::Directory>();
-      if (directory->Open(file.DirectoryPath)) {
-        file.DirectoryId = directory->Identity();
-        file.Directory = std::move(directory);
-      } else {
-        file.Problem = ErrorText(Platform::LastError());
-      }
-    }
-    Visit(std::move(file));
-  }
-
-  // True when the named file's in-place copy is still unfinished once its directory's
-  // working file for it was tidied.
-  bool NamedFileBlocked(const WalkedFile& file, const Platform::EntryIdentity& identity) {
-    const std::string copy = Platform::InPlaceCopyName(file.Name, identity.Inode);
-    Platform::EntryIdentity left;
-    if (!Platform::DescribeEntry(Joined(file.DirectoryPath, copy), left)) return false;
-    Platform::Directory directory;
-    if (!directory.Open(file.DirectoryPath)) return true;
-    const std::vector<Platform::DirectoryEntry> entries{
-        Platform::DirectoryEntry{copy, Platform::EntryKind::File},
-        Platform::DirectoryEntry{file.Name, Platform::EntryKind::File}};
-    return TidyWorkingFiles(directory, entries, Selection.ChangeNothing,
-                            Joined(file.DirectoryPath, ""), Problems)
-               .count(file.Name) != 0;
-  }
-
-  static void SplitPath(const std::string& path, WalkedFile& file) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-      file.DirectoryPath = ".";
-      file.Name = path;
-    } else {
-      file.DirectoryPath = slash == 0 ? "/" : path.substr(0, slash);
-      file.Name = path.substr(slash + 1);
-    }
-  }
-
-  // `shown` is how the directory's path is printed (empty, or ending in '/'); `relative` is its
-  // path below the root, for globs and ignore rules (empty, or ending in '/').
-  void Directory(const std::shared_ptr<Platform::Directory>& directory, const std::string& shown,
-                 const std::string& relative, const Glob* names) {
-    const bool pushed = LoadIgnoreFile(*directory, relative);
-    std::vector<Platform::DirectoryEntry> entries;
-    if (!directory->List(entries)) {
-      Problems.push_back(
-          WalkProblem{shown.empty() ? "." : shown, ErrorText(Platform::LastError())});
-    }
-    std::sort(entries.begin(), entries.end(),
-              [](const Platform::DirectoryEntry& a, const Platform::DirectoryEntry& b) {
-                return a.Name < b.Name;
-              });
-    const std::string path = PathOfShown(shown);
-    const BlockedFiles blocked =
-        TidyWorkingFiles(*directory, entries, Selection.ChangeNothing, shown, Problems);
-    const std::shared_ptr<const Platform::Directory> shared = directory;
-    for (const Platform::DirectoryEntry& entry : entries) {
-      const std::string& name = entry.Name;
-      if (Platform::IsWorkingFile(name)) continue;
-      if (name == ".git" || (name[0] == '.' && !Selection.Hidden)) continue;
-      const std::string below = relative + name;
-      if (entry.Kind == Platform::EntryKind::File) {
-        if ((names != nullptr && !names->Matches(name)) || !FileSelected(below, name)) continue;
-        const auto block = blocked.find(name);
-        if (block != blocked.end()) {
-          Problems.push_back(
-              WalkProblem{shown + name, BlockedMessage(block->second, Selection.ChangeNothing)});
-          continue;
-        }
-        Walked(shared, path, name, shown + name);
-      } else if (entry.Kind == Platform::EntryKind::Directory) {
-        if (names != nullptr && !Selection.MaskRecursion) continue;
-        if (!DirectorySelected(below)) continue;
-        auto child = std::make_shared<Platform::Directory>();
-        if (!child->OpenChild(*directory, name)) {
-          Problems.push_back(WalkProblem{shown + name, ErrorText(Platform::LastError())});
-          continue;
-        }
-        Directory(child, shown + name + "/", below + "/", names);
-      }
-    }
-    if (pushed) Ignores.pop_back();
-  }
-
-  void Walked(const std::shared_ptr<const Platform::Directory>& directory, const std::string& path,
-              const std::string& name, std::string shown) {
-    WalkedFile file;
-    file.Directory = directory;
-    file.DirectoryId = directory->Identity();
-    file.DirectoryPath = path;
-    file.Name = name;
-    file.Path = shown;
-    file.Shown = std::move(shown);
-    if (Selection.Identities) {
-      Platform::EntryIdentity identity;
-      if (Platform::DescribeEntry(file.TargetPath(), identity) && !identity.IsLink) {
-        file.Device = identity.Device;
-        file.Inode = identity.Inode;
-      } else {
-        file.Problem = identity.IsLink ? ErrorText(ESTALE) : ErrorText(Platform::LastError());
-      }
-    }
-    Visit(std::move(file));
-  }
-
-  bool LoadIgnoreFile(const Platform::Directory& directory, const std::string& relative) {
-    if (Selection.NoIgnore) return false;
-    Platform::FileContent file;
-    if (!file.Open(directory, ".gitignore")) return false;
-    std::uint64_t length = 0;
-    if (!file.ReadAll(Buffer, length)) return false;
-    IgnoreRules rules(std::string_view(Buffer.data(), static_cast<std::size_t>(length)));
-    if (rules.Empty()) return false;
-    Ignores.push_back(IgnoreLevel{relative, std::move(rules)});
-    return true;
-  }
-
-  bool Ignored(const std::string& path, bool directory) const {
-    for (auto level = Ignores.rbegin(); level != Ignores.rend(); ++level) {
-      const std::string_view below = std::string_view(path).substr(level->Prefix.size());
-      const IgnoreVerdict verdict = level->Rules.Judge(below, directory);
-      if (verdict != IgnoreVerdict::NoRule) return verdict == IgnoreVerdict::Ignored;
-    }
-    return false;
-  }
-
-  // The last glob that matches decides; none matching leaves a file in only when no glob
-  // asks for files by name.
-  const FilterGlob* LastGlob(const std::string& path, const std::string& name) const {
-    for (auto glob = Globs.rbegin(); glob != Globs.rend(); ++glob)
-      if (glob->Pattern.Matches(glob->Pattern.HasSlash() ? path : name)) return &*glob;
-    return nullptr;
-  }
-
-  bool FileSelected(const std::string& path, const std::string& name) const {
-    if (!SkipSuffix.empty() && EndsWith(name, SkipSuffix)) return false;
-    if (!Globs.empty()) {
-      const FilterGlob* glob = LastGlob(path, name);
-      if (glob == nullptr ? HasIncludingGlob : glob->Excludes) return false;
-    }
-    if (!Include.empty() && std::none_of(Include.begin(), Include.end(),
-                                         [&](const Glob& g) { return g.Matches(name); }))
-      return false;
-    if (std::any_of(Exclude.begin(), Exclude.end(), [&](const Glob& g) { return g.Matches(name); }))
-      return false;
-    return Selection.NoIgnore || !Ignored(path, false);
-  }
-
-  bool DirectorySelected(const std::string& path) const {
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const FilterGlob* glob = LastGlob(path, name);
-    if (glob != nullptr && glob->Excludes) return false;
-    return Selection.NoIgnore || !Ignored(path, true);
-  }
-
-  const PathSelection& Selection;
-  const std::function<void(WalkedFile&&)>& Visit;
-  std::vector<WalkProblem>& Problems;
-  std::vector<FilterGlob> Globs;
-  bool HasIncludingGlob = false;
-  std::vector<Glob> Include;
-  std::vector<Glob> Exclude;
-  std::string SkipSuffix;
-  std::vector<IgnoreLevel> Ignores;
-  std::vector<char> Buffer;
-};
 
 }  // namespace
 
@@ -355,31 +20,48 @@ std::string WalkedFile::SiblingPath(const std::string& name) const {
   return Joined(DirectoryPath, name);
 }
 
+grepcore::WalkOptions WalkOptionsOf(const PathSelection& selection) {
+  grepcore::WalkOptions options;
+  options.Roots = selection.Paths;
+  options.Globs = selection.Globs;
+  options.Include = selection.Include;
+  options.Exclude = selection.Exclude;
+  options.Hidden = selection.Hidden;
+  if (selection.NoIgnore) options.IgnoreFiles.clear();
+  options.SkipExtension = selection.SkipExtension;
+  options.MaskRecursion = selection.MaskRecursion;
+  options.ChangeNothing = selection.ChangeNothing;
+  options.Identities = selection.Identities;
+  return options;
+}
+
 void WalkFiles(const PathSelection& selection, const std::function<void(WalkedFile&& file)>& visit,
                std::vector<WalkProblem>& problems) {
-  Walker(selection, visit, problems).Run();
+  std::vector<WalkProblem> met =
+      grepcore::Walk(WalkOptionsOf(selection), [&visit](grepcore::WalkedFile&& walked) {
+        WalkedFile file;
+        if (walked.Directory) {
+          file.Directory = walked.Directory->Open;
+          file.DirectoryId = walked.Directory->Identity;
+          file.DirectoryPath = walked.Directory->Path;
+        }
+        file.Name = std::move(walked.Name);
+        file.Device = walked.Device;
+        file.Inode = walked.Inode;
+        file.Path = std::move(walked.Path);
+        file.Shown = std::move(walked.Shown);
+        file.Problem = std::move(walked.Problem);
+        visit(std::move(file));
+      });
+  for (WalkProblem& problem : met) problems.push_back(std::move(problem));
 }
 
 void WalkPaths(const PathSelection& selection,
                const std::function<void(const std::string& file)>& visit,
                std::vector<WalkProblem>& problems) {
-  const std::function<void(WalkedFile &&)> byPath = [&visit](WalkedFile&& file) {
-    visit(file.Path);
-  };
-  Walker(selection, byPath, problems).Run();
-}
-
-bool FirstBlockHoldsNul(std::string_view content) {
-  return content.substr(0, BinaryProbe).find('\0') != std::string_view::npos;
-}
-
-bool LooksBinary(const std::string& file) {
-  Platform::FileContent content;
-  if (!content.Open(file.c_str())) return false;
-  std::vector<char> block(BinaryProbe);
-  std::size_t got = 0;
-  if (!content.Read(block.data(), block.size(), got)) return false;
-  return FirstBlockHoldsNul(std::string_view(block.data(), got));
+  std::vector<WalkProblem> met = grepcore::Walk(
+      WalkOptionsOf(selection), [&visit](grepcore::WalkedFile&& file) { visit(file.Path); });
+  for (WalkProblem& problem : met) problems.push_back(std::move(problem));
 }
 
 }  // namespace RegexTool

@@ -1,7 +1,7 @@
 #pragma once
-// The files a file command works on, picked as line-oriented search tools pick them: files and
-// directories as given (directories searched through), filtered by globs, hidden names and
-// .gitignore files. The walk knows nothing of what is searched for.
+// The change run's view of the core's walk (grepcore/Walk.h): its selection and its walked
+// files with the platform's directory handle, as the change files take them until the change
+// run itself stands on the core.
 
 #include <platform/Directory.h>
 
@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "grepcore/Walk.h"
 
 namespace RegexTool {
 
@@ -47,32 +49,17 @@ struct WalkedFile {
   std::string SiblingPath(const std::string& name) const;  // another entry of Directory
 };
 
-struct WalkProblem {
-  std::string Path;
-  std::string Message;
-};  // a missing path, an unreadable directory
+using grepcore::WalkProblem;
 
-// Every selected regular file once, in a stable order (the paths as given; inside a directory,
-// names sorted bytewise). A path that does not exist but holds a wildcard (* ? [ {) is a mask:
-// a directory part and a file-name pattern, the form the toolkit's own file search takes.
-// Files named on the command line are always taken; files met inside directories pass the
-// filters, and symbolic links met there are not followed. With no paths, names are shown
-// relative to the current directory ("a/b.txt", not "./a/b.txt").
-//
-// Before it visits a directory's files the walk tidies the toolkit's working files there (an
-// interrupted in-place copy is finished, an abandoned temporary file removed; nothing with
-// ChangeNothing), never hands on a working file, and passes over a file whose in-place copy is
-// still unfinished with a problem.
+// The core's options for `selection`.
+grepcore::WalkOptions WalkOptionsOf(const PathSelection& selection);
+
 void WalkPaths(const PathSelection& selection,
                const std::function<void(const std::string& file)>& visit,
                std::vector<WalkProblem>& problems);
 void WalkFiles(const PathSelection& selection, const std::function<void(WalkedFile&& file)>& visit,
                std::vector<WalkProblem>& problems);
 
-// True when the first block of the file (8 KiB) holds a NUL byte.
-bool LooksBinary(const std::string& file);
-
-// The same test on content already read: a NUL byte among its first 8 KiB.
-bool FirstBlockHoldsNul(std::string_view content);
+using grepcore::FirstBlockHoldsNul;
 
 }  // namespace RegexTool

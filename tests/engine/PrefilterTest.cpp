@@ -2,6 +2,7 @@
 // one line and byte runs, each checked against the engine's own matches on generated input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <locale>
 #include <memory>
 #include <string>
@@ -297,12 +298,55 @@ TEST(FindLiteralTest, FindsTheFirstOccurrenceWhateverTheBytesAround) {
   EXPECT_EQ(find("namespac", "namespace"), -1);
   EXPECT_EQ(find("zqz", "zq"), 0);
   EXPECT_EQ(find("ab", "b"), 1);
-  // The rare byte ('z') is on every position: the two-way search finishes the scan.
+  // The rare byte ('z') is on every position: the two-byte scan finishes the scan.
   const std::string zs = std::string(100000, 'z') + "zzy" + std::string(10, 'z');
   EXPECT_EQ(find(zs, "zzy"), 100000);
   EXPECT_EQ(find(zs, "zzyz"), 100000);
   EXPECT_EQ(find(zs, "yzzzzzzzzzzz"), -1);
   EXPECT_EQ(find(zs.substr(0, 100002), "zzy"), -1) << "an occurrence cut by the text's end";
+}
+
+// The scans for one literal and for a set of them, against a plain search, on texts made of a
+// few bytes so that hits, false hits and near misses crowd together, with occurrences at the
+// text's very end and cut by it, and literals longer than the fingerprint and shorter.
+TEST(FindLiteralTest, OneLiteralAndASetFindWhatAPlainSearchFinds) {
+  const std::vector<Set> sets = {{"ab"},          {"aab", "ba"},  {"abc", "b", "cab"},
+                                 {"cc", "abca"},  {"aaaa"},       {"x", "abcabc", "ca", "bb"},
+                                 {"ab", "abc", "abcd", "bcd", "cd", "d", "da", "dab"}};
+  unsigned seed = 12345;
+  const auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7fffu;
+  };
+  std::size_t checked = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::string text(static_cast<std::size_t>(next() % 3000), ' ');
+    const std::string alphabet = round % 3 == 0 ? "ab" : round % 3 == 1 ? "abcd" : "abcd\nxyz";
+    for (char& c : text) c = alphabet[next() % alphabet.size()];
+    const char* first = text.data();
+    const char* last = first + text.size();
+    for (const Set& literals : sets) {
+      for (const std::string& literal : literals) {
+        const std::size_t expected = text.find(literal);
+        const char* hit = GrepEngine::FindLiteral(first, last, literal);
+        ASSERT_EQ(hit == nullptr ? std::string::npos : static_cast<std::size_t>(hit - first),
+                  expected)
+            << literal;
+      }
+      GrepEngine::LiteralSetScanner scanner(literals, last);
+      for (std::size_t from = 0; from <= text.size(); from += 1 + next() % 97) {
+        std::size_t expected = std::string::npos;
+        for (const std::string& literal : literals)
+          expected = std::min(expected, text.find(literal, from));
+        const char* hit = scanner.Next(first + from);
+        ASSERT_EQ(hit == nullptr ? std::string::npos : static_cast<std::size_t>(hit - first),
+                  expected)
+            << "from " << from;
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GT(checked, 10000u);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "PeakMemory.h"
+#include "TemporaryDirectory.h"
 #include "ToolRun.h"
 
 namespace {
@@ -49,6 +50,32 @@ TEST(LargeInput, MergeOfOneHugeLineHoldsTextAndResultOnly) {
   const ToolTest::ToolResult result = ToolTest::RunTool(LargeLine({"merge", "a$", "A"}));
   EXPECT_EQ(result.Status, 0);
   EXPECT_LT(PeakInTexts(result), 3.5) << result.PeakKilobytes << " KiB";
+}
+
+// A large file of ordinary lines, every one printed: named on the command line it costs what
+// the same bytes on standard input cost, a few buffers, never the file or its output.
+TEST(LargeInput, AFileSearchIsBoundedByItsBuffersNamedOrPiped) {
+  if (!TestSupport::PeaksAreMeaningful) GTEST_SKIP() << "peak memory under the address sanitizer";
+  TestSupport::TemporaryDirectory dir;
+  std::string text;
+  text.reserve(TextSize + 64);
+  for (std::size_t line = 0; text.size() < TextSize; ++line)
+    text += "line " + std::to_string(line) + " of many, each one printed\n";
+  const std::string path = dir.Write("big.txt", text);
+  std::string().swap(text);  // the child starts as a copy of this process: not with the text
+  ToolTest::ToolRun named;
+  named.Arguments = {"grep-files", "-n", "printed", path};
+  named.Out = ToolTest::OutputKind::Discarded;
+  ToolTest::ToolRun piped = named;
+  piped.Arguments = {"grep-files", "-n", "printed", "-"};
+  piped.In = ToolTest::InputKind::Path;
+  piped.InputPath = path;
+  for (const ToolTest::ToolRun& run : {named, piped}) {
+    const ToolTest::ToolResult result = ToolTest::RunTool(run);
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_LT(PeakInTexts(result), 0.25)
+        << run.Arguments.back() << ": " << result.PeakKilobytes << " KiB";
+  }
 }
 
 }  // namespace

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "PathWalk.h"
 #include "TemporaryDirectory.h"
 #include "ToolRun.h"
+#include "grepcore/Walk.h"
 #include "platform/FaultSeam.h"
 #include "platform/TemporaryFile.h"
 
@@ -112,15 +112,15 @@ TEST_F(LeftOverCopy, ADryRunChangesNothingAndSkipsTheTornFile) {
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "d/t.txt"), Torn);
   EXPECT_EQ(CopiesLeft(), 1u);
   // The same from the walk itself: nothing tidied, the torn file named and not handed on.
-  RegexTool::PathSelection selection;
-  selection.Paths = {Tree / "other.txt", Tree / "d"};
+  grepcore::WalkOptions selection;
+  selection.Roots = {Tree / "other.txt", Tree / "d"};
   selection.ChangeNothing = true;
   std::vector<std::string> visited;
-  std::vector<RegexTool::WalkProblem> problems;
-  RegexTool::WalkPaths(
-      selection, [&](const std::string& file) { visited.push_back(file); }, problems);
+  const std::vector<grepcore::WalkProblem> problems =
+      grepcore::Walk(selection, [&](grepcore::WalkedFile&& file) { visited.push_back(file.Path); });
   EXPECT_EQ(visited, std::vector<std::string>{Tree / "other.txt"});
   ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].Kind, grepcore::WalkProblemKind::Unfinished);
   EXPECT_EQ(problems[0].Path, Tree / "d/t.txt");
   EXPECT_EQ(CopiesLeft(), 1u);
 }
@@ -148,40 +148,6 @@ TEST_F(LeftOverCopy, ACopyStillHeldByItsWriterIsLeftAndItsFileNeverSearched) {
   EXPECT_EQ(after.Status, 0) << after.Err;
   EXPECT_EQ(after.Out, "other.txt\nd/t.txt\n");
   ExpectRolledForward();
-}
-
-TEST(PathWalkEntries, EachFileComesWithItsDirectoryAndItsEntrysIdentity) {
-  TemporaryDirectory tree;
-  tree.Write("a/x.txt", "x");
-  tree.Write("real.txt", "r");
-  ASSERT_EQ(::symlink("real.txt", (tree / "lnk").c_str()), 0);
-  ASSERT_EQ(::symlink("../real.txt", (tree / "a/inner-link").c_str()), 0);
-  RegexTool::PathSelection selection;
-  selection.Paths = {tree / "a", tree / "lnk"};
-  selection.Identities = true;
-  std::vector<RegexTool::WalkedFile> files;
-  std::vector<RegexTool::WalkProblem> problems;
-  RegexTool::WalkFiles(
-      selection, [&](RegexTool::WalkedFile&& file) { files.push_back(std::move(file)); }, problems);
-  EXPECT_TRUE(problems.empty());
-  ASSERT_EQ(files.size(), 2u);  // a link met in the walk is not followed
-  struct stat x, real, a, top;
-  ASSERT_EQ(::stat((tree / "a/x.txt").c_str(), &x), 0);
-  ASSERT_EQ(::stat((tree / "real.txt").c_str(), &real), 0);
-  ASSERT_EQ(::stat((tree / "a").c_str(), &a), 0);
-  ASSERT_EQ(::stat(tree.Path().c_str(), &top), 0);
-  EXPECT_EQ(files[0].Name, "x.txt");
-  EXPECT_EQ(files[0].Path, tree / "a/x.txt");
-  EXPECT_EQ(files[0].Inode, static_cast<std::uint64_t>(x.st_ino));
-  ASSERT_TRUE(files[0].Directory);
-  EXPECT_EQ(files[0].Directory->Identity().Inode, static_cast<std::uint64_t>(a.st_ino));
-  // A link named on the command line is its target, shown as such.
-  EXPECT_EQ(files[1].Name, "real.txt");
-  EXPECT_EQ(files[1].Path, tree / "lnk");
-  EXPECT_EQ(files[1].Shown, tree / "lnk" + " -> " + tree / "real.txt");
-  EXPECT_EQ(files[1].Inode, static_cast<std::uint64_t>(real.st_ino));
-  ASSERT_TRUE(files[1].Directory);
-  EXPECT_EQ(files[1].Directory->Identity().Inode, static_cast<std::uint64_t>(top.st_ino));
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 // for; it hands each file on as a WalkedFile, which the searcher reads and the change run
 // rewrites without ever resolving its path again.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,9 +29,61 @@ struct WalkedFile {
   std::string Name;          // its own name in Directory
   std::uint64_t Device = 0;  // the entry's identity, a link not followed; 0, 0: not known
   std::uint64_t Inode = 0;
-  std::string Path;   // as given or walked ("a/b.txt"): what line output names
-  std::string Shown;  // Path, or "lnk -> target" for a link named by the caller
+  std::string Path;     // as given or walked ("a/b.txt"): what line output names
+  std::string Shown;    // Path, or "lnk -> target" for a link named by the caller
+  bool Stream = false;  // named as a root and no regular file (a FIFO, a device): read as it comes
+  bool Linked = false;  // met as a symbolic link inside a directory, followed (FollowLinks)
+  std::string Problem;  // why a named file could not be located (with Identities), else empty
 };
+
+// What to walk and what to take, as one value.
+struct WalkOptions {
+  std::vector<std::string> Roots;    // files and directories as given ("." when none)
+  std::vector<std::string> Globs;    // a leading '!' excludes; ** and {a,b}; the last match wins
+  std::vector<std::string> Include;  // basename globs a file must match one of
+  std::vector<std::string> Exclude;  // basename globs a file must match none of
+  bool Hidden = false;  // dot files and dot directories too (.git stays skipped unless named)
+  std::vector<std::string> IgnoreFiles{".gitignore"};  // read in every directory; empty: none
+  bool FollowLinks = false;  // links met inside directories followed (a loop is not entered)
+  std::size_t MaxDepth = std::numeric_limits<std::size_t>::max();  // 1: a root's own entries
+  std::string SkipExtension;   // files carrying this extension are skipped; empty: none
+  bool MaskRecursion = false;  // a mask's name part applies in every sub-directory too
+  bool ChangeNothing = false;  // a dry run: working files are not tidied (torn ones still skipped)
+  bool Identities = false;     // hand each file on with its entry's device and inode
+};
+
+enum class WalkProblemKind {
+  Missing,     // a root that does not exist
+  Unreadable,  // a directory that could not be opened or listed
+  Untrusted,   // a working file the toolkit cannot vouch for, left alone
+  Unfinished,  // a file whose in-place copy is unfinished, not handed on
+};
+
+struct WalkProblem {
+  WalkProblemKind Kind = WalkProblemKind::Missing;
+  std::string Path;
+  std::string Message;
+};
+
+// Hands every selected regular file to `visit` once, in a stable order (the roots as given;
+// inside a directory, names sorted bytewise), and returns what could not be walked. A root
+// that does not exist but holds a wildcard (* ? [ {) is a mask: a directory part and a
+// file-name pattern. Files named as roots are always taken (a link as its final target);
+// files met inside directories pass the filters. With no roots, names are shown relative to
+// the current directory ("a/b.txt", not "./a/b.txt").
+//
+// Before it visits a directory's files the walk tidies the toolkit's working files there (an
+// interrupted in-place copy is finished, an abandoned temporary file removed; nothing with
+// ChangeNothing), never hands on a working file, and passes over a file whose in-place copy is
+// still unfinished with a problem.
+GREPCORE_EXPORT std::vector<WalkProblem> Walk(const WalkOptions& options,
+                                              const std::function<void(WalkedFile&& file)>& visit);
+
+// True when the text's first block (8 KiB) holds a NUL byte: the walk's and the search's
+// test of a binary file.
+GREPCORE_EXPORT bool FirstBlockHoldsNul(std::string_view content);
+// The same test on the file `path` names; false when it cannot be read.
+GREPCORE_EXPORT bool LooksBinary(const std::string& path);
 
 // A path the caller names, located as a user's path is: its directory part opened as given
 // (links in it followed), a final symbolic link resolved to its target's directory and name.

@@ -33,4 +33,8 @@ class NamedInput {
   StreamIdentity Id;
 };
 
+// Reads what the open `descriptor` (standard input, say) delivers next, up to `capacity`
+// bytes; `got` is 0 at its end. The descriptor stays open. False when reading failed.
+bool ReadDescriptor(int descriptor, char* into, std::size_t capacity, std::size_t& got);
+
 }  // namespace Platform

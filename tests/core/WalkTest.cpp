@@ -1,29 +1,31 @@
 // Picking files as line-oriented search tools do: paths as given, directories searched
 // through in byte order, globs, hidden names, .gitignore rules and the toolkit's masks.
-#include "PathWalk.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "DirectoryHandle.h"
 #include "Glob.h"
 #include "IgnoreRules.h"
 #include "TemporaryDirectory.h"
+#include "grepcore/Walk.h"
 #include "platform/FaultSeam.h"
 
 namespace {
 
-using RegexTool::Glob;
-using RegexTool::IgnoreRules;
-using RegexTool::IgnoreVerdict;
-using RegexTool::PathSelection;
-using RegexTool::WalkProblem;
-using TestSupport::TemporaryDirectory;
+using grepcore::Glob;
+using grepcore::IgnoreRules;
+using grepcore::IgnoreVerdict;
+using grepcore::WalkProblem;
+using PathSelection = grepcore::WalkOptions;
 using ::testing::ElementsAre;
+using TestSupport::TemporaryDirectory;
 namespace fs = std::filesystem;
 
 TEST(Glob, WildcardsStayInsideOneComponent) {
@@ -101,13 +103,14 @@ class PathWalk : public ::testing::Test {
   std::vector<std::string> Walk(PathSelection selection) {
     std::vector<std::string> files;
     Problems.clear();
-    RegexTool::WalkPaths(selection, [&](const std::string& file) { files.push_back(file); }, Problems);
+    Problems = grepcore::Walk(
+        selection, [&](grepcore::WalkedFile&& file) { files.push_back(std::move(file.Path)); });
     return files;
   }
 
   PathSelection In(std::vector<std::string> relative) {
     PathSelection selection;
-    for (const std::string& path : relative) selection.Paths.push_back(Tree / path);
+    for (const std::string& path : relative) selection.Roots.push_back(Tree / path);
     return selection;
   }
 
@@ -178,9 +181,10 @@ TEST_F(PathWalk, GitignoreIsHonouredPerDirectoryUnlessSwitchedOff) {
   Tree.Write("src/keep.txt", "k\n");
   Tree.Write("src/sub/.gitignore", "!*.txt\n");
   Tree.Write("src/sub/back.txt", "b\n");
-  EXPECT_THAT(Walk(In({""})), ElementsAre(At("Z.txt"), At("a.c"), At("src/sub/back.txt"), At("src/util.h")));
+  EXPECT_THAT(Walk(In({""})),
+              ElementsAre(At("Z.txt"), At("a.c"), At("src/sub/back.txt"), At("src/util.h")));
   PathSelection selection = In({""});
-  selection.NoIgnore = true;
+  selection.IgnoreFiles.clear();
   EXPECT_EQ(Walk(selection).size(), 8u) << "all but the hidden .gitignore files";
 }
 
@@ -204,6 +208,7 @@ TEST_F(PathWalk, LinksInsideDirectoriesAreNotFollowed) {
 TEST_F(PathWalk, MissingPathIsAProblemAndTheRestIsWalked) {
   EXPECT_THAT(Walk(In({"nothere", "a.c"})), ElementsAre(At("a.c")));
   ASSERT_EQ(Problems.size(), 1u);
+  EXPECT_EQ(Problems[0].Kind, grepcore::WalkProblemKind::Missing);
   EXPECT_EQ(Problems[0].Path, At("nothere"));
   EXPECT_EQ(Problems[0].Message, "No such file or directory");
 }
@@ -227,6 +232,7 @@ TEST_F(PathWalk, UnreadableDirectoryIsAProblemAndTheWalkGoesOn) {
   }
   EXPECT_THAT(files, ElementsAre(At("Z.txt"), At("a.c"), At("b.txt")));
   ASSERT_EQ(Problems.size(), 1u);
+  EXPECT_EQ(Problems[0].Kind, grepcore::WalkProblemKind::Unreadable);
   EXPECT_EQ(Problems[0].Path, At("src"));
   EXPECT_EQ(Problems[0].Message, "Permission denied");
 }
@@ -234,10 +240,68 @@ TEST_F(PathWalk, UnreadableDirectoryIsAProblemAndTheWalkGoesOn) {
 TEST_F(PathWalk, BinaryMeansANulInTheFirstBlock) {
   Tree.Write("bin", std::string("ab\0cd", 5));
   Tree.Write("late", std::string(9000, 'x') + std::string(1, '\0'));
-  EXPECT_TRUE(RegexTool::LooksBinary(At("bin")));
-  EXPECT_FALSE(RegexTool::LooksBinary(At("late")));
-  EXPECT_FALSE(RegexTool::LooksBinary(At("a.c")));
-  EXPECT_FALSE(RegexTool::LooksBinary(At("nothere")));
+  EXPECT_TRUE(grepcore::LooksBinary(At("bin")));
+  EXPECT_FALSE(grepcore::LooksBinary(At("late")));
+  EXPECT_FALSE(grepcore::LooksBinary(At("a.c")));
+  EXPECT_FALSE(grepcore::LooksBinary(At("nothere")));
+}
+
+TEST_F(PathWalk, LinksAreFollowedWhenAskedAndALoopIsNotEntered) {
+  fs::create_directory_symlink(At("src"), At("linked-dir"));
+  fs::create_symlink(At("a.c"), At("linked-file.c"));
+  fs::create_directory_symlink(At("src"), At("src/deep/up"));
+  PathSelection selection = In({""});
+  selection.Include = {"*.c"};
+  selection.FollowLinks = true;
+  EXPECT_THAT(Walk(selection),
+              ElementsAre(At("a.c"), At("linked-dir/deep/x.c"), At("linked-dir/main.c"),
+                          At("linked-file.c"), At("src/deep/x.c"), At("src/main.c")));
+  EXPECT_TRUE(Problems.empty());
+}
+
+TEST_F(PathWalk, MaxDepthCountsTheRootsOwnEntriesAsOne) {
+  PathSelection selection = In({""});
+  selection.MaxDepth = 1;
+  EXPECT_THAT(Walk(selection), ElementsAre(At("Z.txt"), At("a.c"), At("b.txt")));
+  selection.MaxDepth = 2;
+  EXPECT_THAT(Walk(selection),
+              ElementsAre(At("Z.txt"), At("a.c"), At("b.txt"), At("src/main.c"), At("src/util.h")));
+  selection.MaxDepth = 0;
+  EXPECT_TRUE(Walk(selection).empty());
+  EXPECT_THAT(Walk(In({"a.c"})), ElementsAre(At("a.c"))) << "a named file is always taken";
+}
+
+TEST(PathWalkEntries, EachFileComesWithItsDirectoryAndItsEntrysIdentity) {
+  TemporaryDirectory tree;
+  tree.Write("a/x.txt", "x");
+  tree.Write("real.txt", "r");
+  ASSERT_EQ(::symlink("real.txt", (tree / "lnk").c_str()), 0);
+  ASSERT_EQ(::symlink("../real.txt", (tree / "a/inner-link").c_str()), 0);
+  grepcore::WalkOptions selection;
+  selection.Roots = {tree / "a", tree / "lnk"};
+  selection.Identities = true;
+  std::vector<grepcore::WalkedFile> files;
+  const std::vector<WalkProblem> problems = grepcore::Walk(
+      selection, [&](grepcore::WalkedFile&& file) { files.push_back(std::move(file)); });
+  EXPECT_TRUE(problems.empty());
+  ASSERT_EQ(files.size(), 2u);  // a link met in the walk is not followed
+  struct stat x, real, a, top;
+  ASSERT_EQ(::stat((tree / "a/x.txt").c_str(), &x), 0);
+  ASSERT_EQ(::stat((tree / "real.txt").c_str(), &real), 0);
+  ASSERT_EQ(::stat((tree / "a").c_str(), &a), 0);
+  ASSERT_EQ(::stat(tree.Path().c_str(), &top), 0);
+  EXPECT_EQ(files[0].Name, "x.txt");
+  EXPECT_EQ(files[0].Path, tree / "a/x.txt");
+  EXPECT_EQ(files[0].Inode, static_cast<std::uint64_t>(x.st_ino));
+  ASSERT_TRUE(files[0].Directory && files[0].Directory->Open);
+  EXPECT_EQ(files[0].Directory->Open->Identity().Inode, static_cast<std::uint64_t>(a.st_ino));
+  // A link named on the command line is its target, shown as such.
+  EXPECT_EQ(files[1].Name, "real.txt");
+  EXPECT_EQ(files[1].Path, tree / "lnk");
+  EXPECT_EQ(files[1].Shown, tree / "lnk" + " -> " + tree / "real.txt");
+  EXPECT_EQ(files[1].Inode, static_cast<std::uint64_t>(real.st_ino));
+  ASSERT_TRUE(files[1].Directory && files[1].Directory->Open);
+  EXPECT_EQ(files[1].Directory->Open->Identity().Inode, static_cast<std::uint64_t>(top.st_ino));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace RegexTool {
+namespace grepcore {
 namespace {
 
 // The index of the '}' closing the '{' at `open`, or npos when it is not closed.
@@ -162,4 +162,4 @@ bool HasWildcard(std::string_view text) {
   return text.find_first_of("*?[{") != std::string_view::npos;
 }
 
-}  // namespace RegexTool
+}  // namespace grepcore

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace RegexTool {
+namespace grepcore {
 
 class Glob {
  public:
@@ -28,4 +28,4 @@ class Glob {
 // True when `text` holds a character that makes it a wildcard pattern: * ? [ or {.
 bool HasWildcard(std::string_view text);
 
-}  // namespace RegexTool
+}  // namespace grepcore

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace RegexTool {
+namespace grepcore {
 namespace {
 
 // Trailing blanks end a pattern unless escaped.
@@ -50,11 +50,11 @@ IgnoreRules::IgnoreRules(std::string_view text) {
 IgnoreVerdict IgnoreRules::Judge(std::string_view path, bool directory) const {
   for (auto rule = Rules.rbegin(); rule != Rules.rend(); ++rule) {
     if (rule->DirectoryOnly && !directory) continue;
-    const bool matched = rule->Anchored ? rule->Pattern.Matches(path)
-                                        : rule->Pattern.Matches(BaseName(path));
+    const bool matched =
+        rule->Anchored ? rule->Pattern.Matches(path) : rule->Pattern.Matches(BaseName(path));
     if (matched) return rule->Negated ? IgnoreVerdict::Included : IgnoreVerdict::Ignored;
   }
   return IgnoreVerdict::NoRule;
 }
 
-}  // namespace RegexTool
+}  // namespace grepcore

@@ -10,7 +10,7 @@
 
 #include "Glob.h"
 
-namespace RegexTool {
+namespace grepcore {
 
 enum class IgnoreVerdict { NoRule, Ignored, Included };
 
@@ -35,4 +35,4 @@ class IgnoreRules {
   std::vector<Rule> Rules;
 };
 
-}  // namespace RegexTool
+}  // namespace grepcore

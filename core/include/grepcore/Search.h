@@ -1,0 +1,175 @@
+#pragma once
+// Searching files for lines, as a search tool does: a set of line patterns, a searcher that
+// reads one input once in bounded blocks, and a sink the caller gives that is told the
+// matching lines (with their matches on request), the context lines around them and the
+// breaks between context groups. Across many files, SearchInOrder runs the searches on
+// several threads and hands each file's result on in the order of the walk.
+//
+//   auto patterns = grepcore::LinePatterns::Compile({"TODO"}, {});
+//   grepcore::Searcher searcher(*patterns, {});
+//   grepcore::LambdaSink sink([](const grepcore::SearchLine& line) {
+//     std::cout << line.Number << ':' << line.Text << '\n';
+//     return true;  // false ends the search of this input
+//   });
+//   grepcore::Status done = searcher.SearchPath("notes.txt", sink);
+//   if (!done) std::cerr << done.Error().Message << '\n';
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "grepcore/Export.h"
+#include "grepcore/Regex.h"
+#include "grepcore/Result.h"
+#include "grepcore/Walk.h"
+
+namespace grepcore {
+
+// A match within a line: byte offsets from the line's start.
+struct Span {
+  std::size_t Start = 0;
+  std::size_t End = 0;
+};
+
+struct LinePatternOptions {
+  CompileOptions Compile;  // Literal syntax: each pattern is literal text
+  MatchOptions Match;      // the restrictions every match of the patterns keeps
+  bool WholeWord = false;  // a match counts only as a whole word (grep -w)
+  bool WholeLine = false;  // a match counts only as the whole line (grep -x)
+};
+
+// The patterns of a line search, as grep takes them: several texts, each split at its line
+// feeds; a line is selected when any one matches it. An empty pattern matches every line.
+// Immutable, cheap to copy and safe to share between threads.
+class LinePatterns {
+ public:
+  // Compiles every pattern; a BadPattern error (its message naming the pattern when there are
+  // several) for the first one that does not compile.
+  GREPCORE_EXPORT static Result<LinePatterns> Compile(const std::vector<std::string>& texts,
+                                                      const LinePatternOptions& options);
+
+  // Each pattern after splitting, in order.
+  GREPCORE_EXPORT const std::vector<std::string>& Each() const;
+  GREPCORE_EXPORT const LinePatternOptions& Options() const;
+
+  struct Data;
+  const std::shared_ptr<const Data>& Internals() const { return Compiled; }
+
+ private:
+  explicit LinePatterns(std::shared_ptr<const Data> data) : Compiled(std::move(data)) {}
+  std::shared_ptr<const Data> Compiled;
+};
+
+// What a searcher does with a binary input (one whose first block holds a NUL byte).
+enum class BinaryRule {
+  Quit,           // tell the sink and search no further
+  ReportAndGoOn,  // tell the sink and search it as text
+  AsText,         // no test: every input is text
+};
+
+struct SearchOptions {
+  bool Invert = false;         // the lines without a match are the selected ones
+  std::size_t Before = 0;      // context lines before each selected line
+  std::size_t After = 0;       // context lines after each selected line
+  std::uint64_t MaxCount = 0;  // stop after this many selected lines (and their after-context);
+                               // 0: no limit
+  bool Spans = false;          // each selected line comes with its matches (not with Invert)
+  BinaryRule Binary = BinaryRule::Quit;
+  std::size_t BlockSize = 256 * 1024;  // the read buffer; it grows only for a longer line
+  // An input that is this regular file is not read (it is where the output goes, and would
+  // read back what is written): an Io error "input file is also the output". 0, 0: none.
+  std::uint64_t SkipDevice = 0;
+  std::uint64_t SkipInode = 0;
+};
+
+// One line as the sink sees it; the views are valid only during the call.
+struct SearchLine {
+  std::uint64_t Number = 0;     // from 1
+  std::uint64_t Offset = 0;     // of its first byte in the input
+  std::string_view Text;        // without its line feed
+  const Span* Spans = nullptr;  // its matches, leftmost first, none overlapping or empty,
+  std::size_t SpanCount = 0;    // when the options ask for Spans
+};
+
+enum class ContextKind { Before, After };
+
+// What a search is told, in the order of the input. Returning false ends the search of the
+// input (it is no error).
+class SearchSink {
+ public:
+  virtual ~SearchSink() = default;
+  virtual bool Matched(const SearchLine& line) = 0;  // a selected line
+  virtual bool Context(const SearchLine&, ContextKind) { return true; }
+  virtual bool ContextBreak() { return true; }  // between two groups of lines not adjacent
+  // The input holds a NUL byte at `offset` of its first block; with BinaryRule::Quit nothing
+  // more is reported.
+  virtual bool Binary(std::uint64_t /*offset*/) { return true; }
+  // The lines of one block were reported: a sink that streams writes out what it holds.
+  virtual bool BlockEnd() { return true; }
+};
+
+// A sink that passes the selected lines to a callable (bool(const SearchLine&)).
+template <class F>
+class LambdaSink : public SearchSink {
+ public:
+  explicit LambdaSink(F f) : Call(std::move(f)) {}
+  bool Matched(const SearchLine& line) override { return Call(line); }
+
+ private:
+  F Call;
+};
+template <class F>
+LambdaSink(F) -> LambdaSink<F>;
+
+// What a search found: the number of selected lines, and whether the input was binary.
+struct SearchSummary {
+  std::uint64_t Selected = 0;
+  bool Binary = false;
+};
+
+// One thread's searcher: its buffer and its matcher state. It reads each input once, in
+// blocks of whole lines, so its memory is bounded by its buffer and the longest line, never
+// by the input. Errors: Io (the input could not be opened or read, or is the output),
+// EngineGaveUp (the engine gave up on a line: what was reported is not all there is).
+class Searcher {
+ public:
+  GREPCORE_EXPORT Searcher(LinePatterns patterns, SearchOptions options);
+  GREPCORE_EXPORT ~Searcher();
+  Searcher(const Searcher&) = delete;
+  Searcher& operator=(const Searcher&) = delete;
+
+  // A walked file, opened relative to its directory's handle and checked to be the entry
+  // walked (a link swapped in since is refused). Only a regular file is read.
+  GREPCORE_EXPORT Result<SearchSummary> SearchFile(const WalkedFile& file, SearchSink& sink);
+  // A path a user named, read as it is (a FIFO or a device to its end, as standard input).
+  GREPCORE_EXPORT Result<SearchSummary> SearchPath(const std::string& path, SearchSink& sink);
+  // An open descriptor, read to its end; it stays open.
+  GREPCORE_EXPORT Result<SearchSummary> SearchDescriptor(int descriptor, SearchSink& sink);
+  // Text already in memory, searched where it lies.
+  GREPCORE_EXPORT Result<SearchSummary> SearchBuffer(std::string_view text, SearchSink& sink);
+
+  class Run;
+
+ private:
+  std::unique_ptr<Run> Body;
+};
+
+// Work on numbered items spread over threads, the results delivered in the items' order, so
+// the output on N threads is the output on one. `work(thread, item, out)` runs on `threads`
+// threads (the thread's number lets each keep its own Searcher) and fills `out`;
+// `deliver(item, out)` runs on the calling thread, in item order, as soon as the items before
+// it were delivered; returning false stops the run. Items before `item` that are
+// `onCaller(item)` are not given to the threads: deliver does their work itself (a stream the
+// caller reads as it writes). An exception from `work` reaches the caller once the items
+// before it were delivered.
+GREPCORE_EXPORT void SearchInOrder(
+    std::size_t count, unsigned threads,
+    const std::function<void(unsigned thread, std::size_t item, std::string& out)>& work,
+    const std::function<bool(std::size_t item, std::string& out)>& deliver,
+    const std::function<bool(std::size_t item)>& onCaller = {});
+
+}  // namespace grepcore

@@ -1,0 +1,206 @@
+#include "LineMatcher.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/LineCounter.h"
+#include "engine/Matching.h"
+#include "engine/OptionWords.h"
+
+namespace grepcore {
+namespace {
+
+std::size_t LineEnd(std::string_view content, std::size_t from) {
+  const void* newline = from < content.size()
+                            ? std::memchr(content.data() + from, '\n', content.size() - from)
+                            : nullptr;
+  return newline == nullptr
+             ? content.size()
+             : static_cast<std::size_t>(static_cast<const char*>(newline) - content.data());
+}
+
+}  // namespace
+
+// Follows the matches of the joined grep through the text.
+class LineMatcher::TextRun {
+ public:
+  TextRun(LineMatcher& owner, std::string_view content, bool wantSpans, Sink& sink)
+      : Owner(owner),
+        Content(content),
+        WantSpans(wantSpans),
+        Test(owner.Patterns.CandidatesNeedTest()),
+        Out(sink) {}
+
+  // A match of `length` bytes at `start`, on the line starting at `startOfLine` whose index
+  // in the text is `index`. False when nothing more is wanted from this text.
+  bool Found(std::size_t start, std::size_t length, std::size_t startOfLine, std::uint64_t index) {
+    if (Stopped) return false;
+    const std::size_t end = start + length;
+    // An empty match after the last newline is on no line.
+    if (start == Content.size() && (Content.empty() || Content.back() == '\n')) return true;
+    if (start < Settled) {
+      // Begun on a line already settled: only lines it runs into beyond those are left.
+      if (end > Settled && Settled < Content.size()) {
+        const auto newlines =
+            std::count(Content.begin() + static_cast<std::ptrdiff_t>(start),
+                       Content.begin() + static_cast<std::ptrdiff_t>(Settled), '\n');
+        TestTouched(Settled, end, index + static_cast<std::uint64_t>(newlines));
+      }
+      return !Stopped;
+    }
+    if (PendingStart != NoLine && start > PendingEnd) Flush();
+    if (Stopped) return false;
+    std::size_t lineStart = PendingStart != NoLine ? PendingStart : startOfLine;
+    if (lineStart == NoLine) {
+      const void* newline =
+          start > Settled ? ::memrchr(Content.data() + Settled, '\n', start - Settled) : nullptr;
+      lineStart =
+          newline == nullptr
+              ? Settled
+              : static_cast<std::size_t>(static_cast<const char*>(newline) - Content.data()) + 1;
+    }
+    const std::size_t lineEnd = PendingStart != NoLine ? PendingEnd : LineEnd(Content, start);
+    if (end > lineEnd) {
+      // Over a newline: each line it touches is tested as its own text, this one included.
+      PendingStart = NoLine;
+      TestTouched(lineStart, end, index);
+      return !Stopped;
+    }
+    if (PendingStart == NoLine) {
+      PendingStart = lineStart;
+      PendingEnd = lineEnd;
+      PendingIndex = index;
+      Pending.clear();
+    }
+    if (!WantSpans || Test) {
+      Flush();  // nothing more to learn from this line
+      Settled = lineEnd + 1;
+      return !Stopped;
+    }
+    if (end > start) Pending.push_back(Span{start - lineStart, end - lineStart});
+    return true;
+  }
+
+  void Finish() { Flush(); }
+  // Everything before this offset is reported or settled.
+  std::size_t SettledTo() const { return Settled; }
+
+  static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
+
+ private:
+  void Flush() {
+    if (PendingStart == NoLine) return;
+    const std::size_t start = PendingStart, end = PendingEnd;
+    PendingStart = NoLine;
+    Settled = end + 1;
+    if (Stopped) return;
+    if (Test) {
+      TestLine(PendingIndex, start, end);
+    } else if (!Out.Line(PendingIndex, start, end, Pending)) {
+      Stopped = true;
+    }
+  }
+
+  // Each line from the one starting at `from` to the one holding the byte before `end`.
+  void TestTouched(std::size_t from, std::size_t end, std::uint64_t index) {
+    while (from < end && from < Content.size() && !Stopped) {
+      const std::size_t to = LineEnd(Content, from);
+      TestLine(index++, from, to);
+      Settled = to + 1;
+      from = to + 1;
+    }
+  }
+
+  void TestLine(std::uint64_t index, std::size_t start, std::size_t end) {
+    std::vector<Span>& spans = Owner.Spans;
+    const bool holds =
+        Owner.Tester.Test(Content.substr(start, end - start), WantSpans ? &spans : nullptr);
+    if (Owner.Tester.AbandonCode() != 0) Stopped = true;  // the rest cannot be trusted
+    if (!holds || Stopped) return;
+    if (!WantSpans) spans.clear();
+    if (!Out.Line(index, start, end, spans)) Stopped = true;
+  }
+
+  LineMatcher& Owner;
+  std::string_view Content;
+  bool WantSpans;
+  bool Test;
+  Sink& Out;
+  std::size_t Settled = 0;  // everything before this offset is reported or settled
+  std::size_t PendingStart = NoLine, PendingEnd = 0;
+  std::uint64_t PendingIndex = 0;
+  std::vector<Span> Pending;
+
+ public:
+  bool Stopped = false;
+};
+
+LineMatcher::LineMatcher(const LinePatterns::Data& patterns)
+    : Patterns(patterns), Tester(patterns) {}
+
+std::uint64_t LineMatcher::LineFeedsIn(std::string_view text) const {
+  const std::size_t counted = std::min(CountedTo, text.size());
+  return CountedLines + GrepEngine::CountNewlines(text.data() + counted, text.data() + text.size());
+}
+
+bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
+  Abandon = 0;
+  CountedTo = 0;
+  CountedLines = 0;
+  Tester.ClearAbandon();
+  if (!Patterns.Joined) {
+    const bool done = ScanLines(text, wantSpans, sink);
+    Abandon = Tester.AbandonCode();
+    return done && Abandon == 0;
+  }
+  TextRun run(*this, text, wantSpans, sink);
+  // Where only the line matters, the grep goes on from the next line, not the next match.
+  const bool byLine = (!wantSpans || Patterns.CandidatesNeedTest()) && Patterns.RestartsCheaply;
+  const unsigned word = Patterns.MatchWord | GrepEngine::MatchBits::NotDotNewline;
+  const char* const first = text.data();
+  const char* const last = first + text.size();
+  // The index of a match's line, counted on from the last one (matches come in order).
+  const auto lineOf = [&](std::size_t offset) {
+    CountedLines += GrepEngine::CountNewlines(first + CountedTo, first + offset);
+    CountedTo = offset;
+    return CountedLines;
+  };
+  std::size_t from = 0;  // a line start
+  GrepEngine::BufferOutcome outcome;
+  for (;;) {
+    std::size_t resume = from;
+    outcome = GrepEngine::SearchBuffer(
+        Patterns.Plan, first + from, last, word, [&](const GrepEngine::FoundMatch& match) {
+          const GrepEngine::SubMatch whole = match.Sub(0);
+          const auto start = static_cast<std::size_t>(whole.First - first);
+          if (!run.Found(start, whole.Length(), TextRun::NoLine, lineOf(start))) return false;
+          if (byLine && run.SettledTo() > start) {
+            resume = run.SettledTo();
+            return false;
+          }
+          return true;
+        });
+    if (outcome.Abandoned || run.Stopped || resume == from || resume >= text.size()) break;
+    from = resume;
+  }
+  run.Finish();
+  Abandon = outcome.Abandoned ? outcome.AbandonCode : Tester.AbandonCode();
+  return Abandon == 0;
+}
+
+bool LineMatcher::ScanLines(std::string_view text, bool wantSpans, Sink& sink) {
+  std::uint64_t index = 0;
+  for (std::size_t start = 0; start < text.size(); ++index) {
+    const std::size_t end = LineEnd(text, start);
+    const bool holds = Tester.Test(text.substr(start, end - start), wantSpans ? &Spans : nullptr);
+    if (Tester.AbandonCode() != 0) return false;
+    if (holds) {
+      if (!wantSpans) Spans.clear();
+      if (!sink.Line(index, start, end, Spans)) return true;
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+}  // namespace grepcore

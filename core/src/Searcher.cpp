@@ -1,0 +1,328 @@
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "DirectoryHandle.h"
+#include "engine/LineCounter.h"
+#include "LineMatcher.h"
+#include "LinePatternData.h"
+#include "common/Abandonment.h"
+#include "grepcore/Search.h"
+#include "platform/FileContent.h"
+#include "platform/NamedInput.h"
+#include "platform/StreamIdentity.h"
+#include "platform/ThreadSlot.h"
+
+namespace grepcore {
+namespace {
+
+constexpr std::size_t BinaryProbe = 8 * 1024;
+
+Error IoError(int code, const std::string& path, std::string message = std::string()) {
+  Error error;
+  error.Kind = ErrorKind::Io;
+  error.Code = static_cast<unsigned>(code);
+  error.Message = message.empty() ? std::strerror(code != 0 ? code : EIO) : std::move(message);
+  error.Path = path;
+  return error;
+}
+
+const char* const InputIsOutput = "input file is also the output";
+
+}  // namespace
+
+// One searcher's state: the patterns' matcher, the read buffer, and the report of the input
+// being searched (numbers, context, counts).
+class Searcher::Run final : private LineMatcher::Sink {
+ public:
+  Run(LinePatterns patterns, SearchOptions options)
+      : Patterns(std::move(patterns)),
+        Options(options),
+        Matcher(*Patterns.Internals()),
+        Context(options.Before != 0 || options.After != 0),
+        EveryLine(options.Invert || Context),
+        WantSpans(options.Spans && !options.Invert) {
+    if (Options.BlockSize < BinaryProbe) Options.BlockSize = BinaryProbe;
+  }
+
+  // Reads `read(into, capacity, got)` (0 or an error number) to its end.
+  template <class Read>
+  Result<SearchSummary> Stream(const std::string& name, SearchSink& sink, Read&& read) {
+    Start(sink);
+    std::size_t begin = 0, end = 0;
+    bool first = true;
+    for (;;) {
+      if (begin != 0) {
+        std::memmove(Buffer.get(), Buffer.get() + begin, end - begin);
+        end -= begin;
+        begin = 0;
+      }
+      if (end == Capacity) Grow();
+      std::size_t got = 0;
+      const int error = read(Buffer.get() + end, Capacity - end, got);
+      if (error != 0) return IoError(error, name);
+      end += got;
+      const bool atEnd = got == 0;
+      std::string_view available(Buffer.get() + begin, end - begin);
+      if (first && !available.empty()) {
+        first = false;
+        if (!Binary(available)) return Summary;
+      }
+      std::size_t upTo = available.size();
+      if (!atEnd) {
+        const void* last = ::memrchr(available.data(), '\n', available.size());
+        if (last == nullptr) continue;  // no whole line yet: read on
+        upTo = static_cast<std::size_t>(static_cast<const char*>(last) - available.data()) + 1;
+      }
+      if (upTo != 0 && (!Lines(available.substr(0, upTo)) || !Out->BlockEnd())) break;
+      begin += upTo;
+      if (atEnd) break;
+    }
+    return Finish(name);
+  }
+
+  Result<SearchSummary> InMemory(std::string_view text, SearchSink& sink) {
+    Start(sink);
+    if (!text.empty() && Binary(text)) Lines(text);
+    return Finish(std::string());
+  }
+
+ private:
+  struct HeldLine {
+    std::uint64_t Number;
+    std::uint64_t Offset;
+    std::string Text;
+  };
+
+  void Start(SearchSink& sink) {
+    Out = &sink;
+    Summary = SearchSummary();
+    Number = 1;
+    Offset = 0;
+    LastReported = 0;
+    AfterLeft = 0;
+    Ending = false;
+    Stopped = false;
+    Abandon = 0;
+    Held.clear();
+  }
+
+  Result<SearchSummary> Finish(const std::string& name) {
+    Out = nullptr;
+    if (Abandon != 0) {
+      Error error;
+      error.Kind = ErrorKind::EngineGaveUp;
+      error.Code = Abandon;
+      const LinePatterns::Data& data = *Patterns.Internals();
+      for (const auto& each : data.Each)
+        if (each && error.Message.empty()) error.Message = Common::AbandonReason(Abandon, *each);
+      error.Path = name;
+      return error;
+    }
+    return Summary;
+  }
+
+  void Grow() {
+    const std::size_t capacity = Capacity == 0 ? Options.BlockSize : Capacity * 2;
+    std::unique_ptr<char[]> grown(new char[capacity]);  // not zeroed: only what is read counts
+    if (Capacity != 0) std::memcpy(grown.get(), Buffer.get(), Capacity);
+    Buffer = std::move(grown);
+    Capacity = capacity;
+  }
+
+  // The binary test on the input's first bytes; false when the search ends there.
+  bool Binary(std::string_view first) {
+    if (Options.Binary == BinaryRule::AsText) return true;
+    const std::size_t nul = first.substr(0, BinaryProbe).find('\0');
+    if (nul == std::string_view::npos) return true;
+    Summary.Binary = true;
+    const bool more = Out->Binary(nul);
+    return Options.Binary == BinaryRule::ReportAndGoOn && more;
+  }
+
+  // A run of whole lines that starts at line `Number`, input offset `Offset`. False when the
+  // search of the input ends.
+  bool Lines(std::string_view text) {
+    Text = text;
+    Cursor = 0;
+    CursorNumber = Number;
+    const bool scanned = Matcher.Scan(text, WantSpans, *this);
+    if (!scanned) {
+      Abandon = Matcher.AbandonCode();
+      return false;
+    }
+    if (EveryLine && !Stopped) Between(text.size());
+    if (Stopped) return false;
+    Number += Matcher.LineFeedsIn(text);
+    if (text.back() != '\n') ++Number;
+    Offset += text.size();
+    return true;
+  }
+
+  bool Line(std::uint64_t index, std::size_t start, std::size_t end,
+            const std::vector<Span>& spans) override {
+    if (EveryLine && !Between(start)) return false;
+    const SearchLine line{Number + index, Offset + start, Text.substr(start, end - start),
+                          spans.data(), spans.size()};
+    if (Options.Invert)
+      Other(line);
+    else
+      Selected(line);
+    Cursor = end + 1;
+    CursorNumber = line.Number + 1;
+    return !Stopped;
+  }
+
+  // The lines from the cursor up to `limit`, none of them matching.
+  bool Between(std::size_t limit) {
+    while (Cursor < limit && Cursor < Text.size() && !Stopped) {
+      const void* newline = std::memchr(Text.data() + Cursor, '\n', Text.size() - Cursor);
+      const std::size_t end =
+          newline == nullptr
+              ? Text.size()
+              : static_cast<std::size_t>(static_cast<const char*>(newline) - Text.data());
+      const SearchLine line{CursorNumber++, Offset + Cursor, Text.substr(Cursor, end - Cursor),
+                            nullptr, 0};
+      if (Options.Invert)
+        Selected(line);
+      else
+        Other(line);
+      Cursor = end + 1;
+    }
+    return !Stopped;
+  }
+
+  bool Adjacent(std::uint64_t number) {
+    if (Context && LastReported != 0 && number != LastReported + 1 && !Out->ContextBreak())
+      return false;
+    LastReported = number;
+    return true;
+  }
+
+  void Selected(const SearchLine& line) {
+    if (Ending) {
+      Stopped = true;  // the last selected line's after-context ends here
+      return;
+    }
+    for (const HeldLine& held : Held) {
+      const SearchLine before{held.Number, held.Offset, held.Text, nullptr, 0};
+      if (!Adjacent(held.Number) || !Out->Context(before, ContextKind::Before)) {
+        Stopped = true;
+        return;
+      }
+    }
+    Held.clear();
+    ++Summary.Selected;
+    if (!Adjacent(line.Number) || !Out->Matched(line)) {
+      Stopped = true;
+      return;
+    }
+    AfterLeft = Options.After;
+    if (Options.MaxCount != 0 && Summary.Selected == Options.MaxCount) {
+      Ending = true;
+      if (AfterLeft == 0) Stopped = true;
+    }
+  }
+
+  void Other(const SearchLine& line) {
+    if (AfterLeft != 0) {
+      --AfterLeft;
+      if (!Adjacent(line.Number) || !Out->Context(line, ContextKind::After)) Stopped = true;
+      if (Ending && AfterLeft == 0) Stopped = true;
+    } else if (Options.Before != 0 && !Ending) {
+      Held.push_back(HeldLine{line.Number, line.Offset, std::string(line.Text)});
+      if (Held.size() > Options.Before) Held.pop_front();
+    }
+  }
+
+  LinePatterns Patterns;
+  SearchOptions Options;
+  LineMatcher Matcher;
+  const bool Context;
+  const bool EveryLine;
+  const bool WantSpans;
+
+  std::unique_ptr<char[]> Buffer;
+  std::size_t Capacity = 0;
+
+  SearchSink* Out = nullptr;
+  SearchSummary Summary;
+  std::uint64_t Number = 1;  // of the run's first line
+  std::uint64_t Offset = 0;  // of the run's first byte
+  std::string_view Text;     // the run
+  std::size_t Cursor = 0;    // the first byte of the run not yet reported or passed
+  std::uint64_t CursorNumber = 1;
+  std::uint64_t LastReported = 0;  // 0: nothing reported yet
+  std::size_t AfterLeft = 0;
+  bool Ending = false;  // the last selected line was reported: its after-context is left
+  bool Stopped = false;
+  unsigned Abandon = 0;
+  std::deque<HeldLine> Held;  // candidates for before-context
+
+ public:
+  const SearchOptions& Settings() const { return Options; }
+};
+
+Searcher::Searcher(LinePatterns patterns, SearchOptions options)
+    : Body(std::make_unique<Run>(std::move(patterns), options)) {}
+
+Searcher::~Searcher() = default;
+
+Result<SearchSummary> Searcher::SearchFile(const WalkedFile& file, SearchSink& sink) {
+  Platform::FileContent content;
+  const std::string byPath = file.Directory ? file.Directory->Path + "/" + file.Name : file.Name;
+  const bool opened = file.Directory && file.Directory->Open
+                          ? content.Open(*file.Directory->Open, file.Name, file.Linked)
+                          : content.Open(byPath.c_str());
+  if (!opened) return IoError(Platform::LastError(), file.Path);
+  if ((file.Device != 0 || file.Inode != 0) &&
+      (content.Device() != file.Device || content.Inode() != file.Inode))
+    return IoError(ESTALE, file.Path);  // another file was put in its place since the walk
+  const SearchOptions& options = Body->Settings();
+  if ((options.SkipDevice != 0 || options.SkipInode != 0) &&
+      content.Device() == options.SkipDevice && content.Inode() == options.SkipInode)
+    return IoError(0, file.Path, InputIsOutput);
+  return Body->Stream(file.Path, sink,
+                      [&content](char* into, std::size_t capacity, std::size_t& got) {
+                        return content.Read(into, capacity, got) ? 0 : Platform::LastError();
+                      });
+}
+
+Result<SearchSummary> Searcher::SearchPath(const std::string& path, SearchSink& sink) {
+  Platform::NamedInput input;
+  if (!input.Open(path.c_str())) return IoError(Platform::LastError(), path);
+  const SearchOptions& options = Body->Settings();
+  const Platform::StreamIdentity& identity = input.Identity();
+  if ((options.SkipDevice != 0 || options.SkipInode != 0) &&
+      identity.Kind == Platform::StreamKind::RegularFile && identity.Device == options.SkipDevice &&
+      identity.Inode == options.SkipInode)
+    return IoError(0, path, InputIsOutput);
+  return Body->Stream(path, sink, [&input](char* into, std::size_t capacity, std::size_t& got) {
+    return input.Read(into, capacity, got) ? 0 : Platform::LastError();
+  });
+}
+
+Result<SearchSummary> Searcher::SearchDescriptor(int descriptor, SearchSink& sink) {
+  const SearchOptions& options = Body->Settings();
+  Platform::StreamIdentity identity;
+  if ((options.SkipDevice != 0 || options.SkipInode != 0) &&
+      Platform::IdentifyDescriptor(descriptor, identity) &&
+      identity.Kind == Platform::StreamKind::RegularFile && identity.Device == options.SkipDevice &&
+      identity.Inode == options.SkipInode)
+    return IoError(0, std::string(), InputIsOutput);
+  return Body->Stream(
+      std::string(), sink, [descriptor](char* into, std::size_t capacity, std::size_t& got) {
+        return Platform::ReadDescriptor(descriptor, into, capacity, got) ? 0
+                                                                         : Platform::LastError();
+      });
+}
+
+Result<SearchSummary> Searcher::SearchBuffer(std::string_view text, SearchSink& sink) {
+  return Body->InMemory(text, sink);
+}
+
+}  // namespace grepcore

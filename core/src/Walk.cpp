@@ -1,0 +1,407 @@
+#include "grepcore/Walk.h"
+
+#include <platform/Directory.h>
+#include <platform/EntryPaths.h>
+#include <platform/FileContent.h>
+#include <platform/StreamIdentity.h>
+#include <platform/TemporaryFile.h>
+#include <platform/ThreadSlot.h>
+#include <platform/WorkingFiles.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <map>
+#include <set>
+#include <utility>
+
+#include "DirectoryHandle.h"
+#include "Glob.h"
+#include "IgnoreRules.h"
+
+namespace grepcore {
+namespace {
+
+constexpr std::size_t BinaryProbe = 8 * 1024;
+
+struct FilterGlob {
+  Glob Pattern;
+  bool Excludes = false;
+};
+
+std::string ErrorText(int error) { return std::strerror(error != 0 ? error : EIO); }
+
+bool EndsWith(const std::string& name, const std::string& suffix) {
+  return name.size() >= suffix.size() &&
+         name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// "dir/" -> "dir", "" -> ".", "/" stays "/".
+std::string PathOfShown(const std::string& shown) {
+  if (shown.empty()) return ".";
+  if (shown.size() > 1 && shown.back() == '/') return shown.substr(0, shown.size() - 1);
+  return shown;
+}
+
+std::string Joined(const std::string& directory, const std::string& name) {
+  if (directory == ".") return name;
+  return directory.back() == '/' ? directory + name : directory + "/" + name;
+}
+
+// Own names of a directory's files whose in-place copy is still unfinished, each with the
+// name of the working file that blocks it.
+using BlockedFiles = std::map<std::string, std::string>;
+
+// Tidies the working files among `entries` of `directory` (looks only, when `changeNothing`)
+// and returns the files an unfinished in-place copy still blocks, under every name they have
+// there. A working file the toolkit cannot vouch for is left alone and named in `problems`.
+BlockedFiles TidyWorkingFiles(const Platform::Directory& directory,
+                              const std::vector<Platform::DirectoryEntry>& entries,
+                              bool changeNothing, const std::string& shown,
+                              std::vector<WalkProblem>& problems) {
+  std::vector<Platform::TidyResult> untidied;
+  const std::set<std::string> names = Platform::TidyWorkingFiles(
+      directory, entries, changeNothing ? Platform::TidyMode::LookOnly : Platform::TidyMode::Finish,
+      &untidied);
+  BlockedFiles blocked;
+  std::string anyCopy;
+  for (const Platform::TidyResult& result : untidied) {
+    if (result.Outcome == Platform::TidyOutcome::Untrusted)
+      problems.push_back(WalkProblem{WalkProblemKind::Untrusted, shown + result.WorkingName,
+                                     "left alone: a working file the toolkit cannot vouch for "
+                                     "(owner, mode, links or record do not fit its file)"});
+    if (!result.BlockedName.empty()) {
+      blocked.emplace(result.BlockedName, result.WorkingName);
+      anyCopy = result.WorkingName;
+    }
+  }
+  // Other names of a blocked file (hard links) carry the copy of the name it was found under.
+  for (const std::string& name : names) blocked.emplace(name, anyCopy);
+  return blocked;
+}
+
+std::string BlockedMessage(const std::string& copy, bool changeNothing) {
+  if (changeNothing)
+    return "skipped: its in-place copy " + copy +
+           " is unfinished; a run that changes files finishes it first";
+  return "skipped: its in-place copy " + copy + " is unfinished and could not be finished now";
+}
+
+class Walker {
+ public:
+  Walker(const WalkOptions& options, const std::function<void(WalkedFile&&)>& visit,
+         std::vector<WalkProblem>& problems)
+      : Options(options), Visit(visit), Problems(problems) {
+    for (const std::string& text : options.Globs) {
+      const bool excludes = !text.empty() && text[0] == '!';
+      std::string_view pattern(text);
+      if (excludes) pattern.remove_prefix(1);
+      if (!pattern.empty() && pattern[0] == '/') pattern.remove_prefix(1);
+      Globs.push_back(FilterGlob{Glob(pattern), excludes});
+      if (!excludes) HasIncludingGlob = true;
+    }
+    for (const std::string& text : options.Include) Include.emplace_back(text);
+    for (const std::string& text : options.Exclude) Exclude.emplace_back(text);
+    if (!options.SkipExtension.empty()) SkipSuffix = "." + options.SkipExtension;
+  }
+
+  void Run() {
+    if (Options.Roots.empty()) {
+      Root(".", "");
+      return;
+    }
+    for (const std::string& path : Options.Roots) {
+      const bool slashed = !path.empty() && path.back() == '/';
+      Root(path, slashed ? path : path + "/");
+    }
+  }
+
+ private:
+  struct IgnoreLevel {
+    std::string Prefix;  // the level's directory relative to the walk's root, with its '/'
+    IgnoreRules Rules;
+  };
+
+  void Problem(WalkProblemKind kind, std::string path, std::string message) {
+    Problems.push_back(WalkProblem{kind, std::move(path), std::move(message)});
+  }
+
+  void Root(const std::string& path, const std::string& shown) {
+    auto directory = std::make_shared<Platform::Directory>();
+    if (directory->Open(path)) {
+      Ignores.clear();
+      Directory(directory, shown, std::string(), nullptr, 1);
+      return;
+    }
+    const int error = Platform::LastError();
+    if (error == ENOTDIR) {
+      Named(path);
+    } else if (error == ENOENT && HasWildcard(path)) {
+      Mask(path);
+    } else {
+      Problem(error == ENOENT ? WalkProblemKind::Missing : WalkProblemKind::Unreadable, path,
+              ErrorText(error));
+    }
+  }
+
+  // The toolkit's mask: a directory part without wildcards and a pattern for the names.
+  void Mask(const std::string& mask) {
+    const std::size_t slash = mask.rfind('/');
+    const std::string directoryPart =
+        slash == std::string::npos ? std::string() : mask.substr(0, slash + 1);
+    const Glob names(slash == std::string::npos ? mask : mask.substr(slash + 1));
+    auto directory = std::make_shared<Platform::Directory>();
+    if (HasWildcard(directoryPart) ||
+        !directory->Open(directoryPart.empty() ? "." : directoryPart)) {
+      const int error = HasWildcard(directoryPart) ? ENOENT : Platform::LastError();
+      Problem(error == ENOENT ? WalkProblemKind::Missing : WalkProblemKind::Unreadable, mask,
+              ErrorText(error));
+      return;
+    }
+    Ignores.clear();
+    Directory(directory, directoryPart, std::string(), &names, 1);
+  }
+
+  // A file named as a root: taken as it is, a link as its final target, unless an unfinished
+  // in-place copy blocks it.
+  void Named(const std::string& path) {
+    WalkedFile file;
+    file.Path = path;
+    file.Shown = path;
+    Platform::StreamIdentity stream;
+    file.Stream =
+        Platform::IdentifyPath(path, stream) && stream.Kind == Platform::StreamKind::Other;
+    const std::string target = Platform::FinalTarget(path);
+    auto handle = std::make_shared<DirectoryHandle>();
+    SplitPath(target.empty() ? path : target, *handle, file.Name);
+    Platform::EntryIdentity identity;
+    if (target.empty() || !Platform::DescribeEntry(target, identity)) {
+      if (Options.Identities) file.Problem = ErrorText(Platform::LastError());
+      file.Directory = std::move(handle);
+      Visit(std::move(file));
+      return;
+    }
+    if (target != path) file.Shown = path + " -> " + target;
+    if (NamedFileBlocked(handle->Path, file.Name, identity)) {
+      Problem(WalkProblemKind::Unfinished, path,
+              BlockedMessage(Platform::InPlaceCopyName(file.Name, identity.Inode),
+                             Options.ChangeNothing));
+      return;
+    }
+    file.Device = identity.Device;
+    file.Inode = identity.Inode;
+    if (Options.Identities) {
+      auto directory = std::make_shared<Platform::Directory>();
+      if (directory->Open(handle->Path)) {
+        handle->Identity = directory->Identity();
+        handle->Open = std::move(directory);
+      } else {
+        file.Problem = ErrorText(Platform::LastError());
+      }
+    }
+    file.Directory = std::move(handle);
+    Visit(std::move(file));
+  }
+
+  // True when the named file's in-place copy is still unfinished once its directory's
+  // working file for it was tidied.
+  bool NamedFileBlocked(const std::string& directoryPath, const std::string& name,
+                        const Platform::EntryIdentity& identity) {
+    const std::string copy = Platform::InPlaceCopyName(name, identity.Inode);
+    Platform::EntryIdentity left;
+    if (!Platform::DescribeEntry(Joined(directoryPath, copy), left)) return false;
+    Platform::Directory directory;
+    if (!directory.Open(directoryPath)) return true;
+    const std::vector<Platform::DirectoryEntry> entries{
+        Platform::DirectoryEntry{copy, Platform::EntryKind::File},
+        Platform::DirectoryEntry{name, Platform::EntryKind::File}};
+    return TidyWorkingFiles(directory, entries, Options.ChangeNothing, Joined(directoryPath, ""),
+                            Problems)
+               .count(name) != 0;
+  }
+
+  static void SplitPath(const std::string& path, DirectoryHandle& directory, std::string& name) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+      directory.Path = ".";
+      name = path;
+    } else {
+      directory.Path = slash == 0 ? "/" : path.substr(0, slash);
+      name = path.substr(slash + 1);
+    }
+  }
+
+  // `shown` is how the directory's path is printed (empty, or ending in '/'); `relative` is its
+  // path below the root, for globs and ignore rules (empty, or ending in '/'); `depth` is the
+  // depth of its entries below the root.
+  void Directory(const std::shared_ptr<Platform::Directory>& directory, const std::string& shown,
+                 const std::string& relative, const Glob* names, std::size_t depth) {
+    if (depth > Options.MaxDepth) return;
+    const std::size_t levels = LoadIgnoreFiles(*directory, relative);
+    std::vector<Platform::DirectoryEntry> entries;
+    if (!directory->List(entries))
+      Problem(WalkProblemKind::Unreadable, shown.empty() ? "." : shown,
+              ErrorText(Platform::LastError()));
+    std::sort(entries.begin(), entries.end(),
+              [](const Platform::DirectoryEntry& a, const Platform::DirectoryEntry& b) {
+                return a.Name < b.Name;
+              });
+    const BlockedFiles blocked =
+        TidyWorkingFiles(*directory, entries, Options.ChangeNothing, shown, Problems);
+    auto handle = std::make_shared<DirectoryHandle>();
+    handle->Open = directory;
+    handle->Path = PathOfShown(shown);
+    handle->Identity = directory->Identity();
+    const std::shared_ptr<const DirectoryHandle> shared = std::move(handle);
+    Ancestors.push_back(directory->Identity());
+    for (const Platform::DirectoryEntry& entry : entries) {
+      const std::string& name = entry.Name;
+      if (Platform::IsWorkingFile(name)) continue;
+      if (name == ".git" || (name[0] == '.' && !Options.Hidden)) continue;
+      const std::string below = relative + name;
+      const bool linked = entry.Kind == Platform::EntryKind::LinkToFile ||
+                          entry.Kind == Platform::EntryKind::LinkToDirectory;
+      if (linked && !Options.FollowLinks) continue;
+      if (entry.Kind == Platform::EntryKind::File ||
+          entry.Kind == Platform::EntryKind::LinkToFile) {
+        if ((names != nullptr && !names->Matches(name)) || !FileSelected(below, name)) continue;
+        const auto block = blocked.find(name);
+        if (block != blocked.end()) {
+          Problem(WalkProblemKind::Unfinished, shown + name,
+                  BlockedMessage(block->second, Options.ChangeNothing));
+          continue;
+        }
+        Walked(shared, name, shown + name, linked);
+      } else if (entry.Kind == Platform::EntryKind::Directory ||
+                 entry.Kind == Platform::EntryKind::LinkToDirectory) {
+        if (names != nullptr && !Options.MaskRecursion) continue;
+        if (depth >= Options.MaxDepth || !DirectorySelected(below)) continue;
+        auto child = std::make_shared<Platform::Directory>();
+        const bool opened =
+            linked ? child->OpenRelative(*directory, name) : child->OpenChild(*directory, name);
+        if (!opened) {
+          Problem(WalkProblemKind::Unreadable, shown + name, ErrorText(Platform::LastError()));
+          continue;
+        }
+        if (linked &&
+            std::find(Ancestors.begin(), Ancestors.end(), child->Identity()) != Ancestors.end())
+          continue;  // a link back up the tree: walking it would never end
+        Directory(child, shown + name + "/", below + "/", names, depth + 1);
+      }
+    }
+    Ancestors.pop_back();
+    Ignores.erase(Ignores.end() - static_cast<std::ptrdiff_t>(levels), Ignores.end());
+  }
+
+  void Walked(const std::shared_ptr<const DirectoryHandle>& directory, const std::string& name,
+              std::string shown, bool linked) {
+    WalkedFile file;
+    file.Directory = directory;
+    file.Name = name;
+    file.Path = shown;
+    file.Shown = std::move(shown);
+    file.Linked = linked;
+    if (Options.Identities && !linked) {  // a followed link's target has no walked entry
+      Platform::EntryIdentity identity;
+      if (Platform::DescribeEntry(Joined(directory->Path, name), identity) && !identity.IsLink) {
+        file.Device = identity.Device;
+        file.Inode = identity.Inode;
+      } else {
+        file.Problem = identity.IsLink ? ErrorText(ESTALE) : ErrorText(Platform::LastError());
+      }
+    }
+    Visit(std::move(file));
+  }
+
+  // Pushes the rules of the directory's ignore files; returns how many levels it pushed.
+  std::size_t LoadIgnoreFiles(const Platform::Directory& directory, const std::string& relative) {
+    std::size_t levels = 0;
+    for (const std::string& name : Options.IgnoreFiles) {
+      Platform::FileContent file;
+      if (!file.Open(directory, name)) continue;
+      std::uint64_t length = 0;
+      if (!file.ReadAll(Buffer, length)) continue;
+      IgnoreRules rules(std::string_view(Buffer.data(), static_cast<std::size_t>(length)));
+      if (rules.Empty()) continue;
+      Ignores.push_back(IgnoreLevel{relative, std::move(rules)});
+      ++levels;
+    }
+    return levels;
+  }
+
+  bool Ignored(const std::string& path, bool directory) const {
+    for (auto level = Ignores.rbegin(); level != Ignores.rend(); ++level) {
+      const std::string_view below = std::string_view(path).substr(level->Prefix.size());
+      const IgnoreVerdict verdict = level->Rules.Judge(below, directory);
+      if (verdict != IgnoreVerdict::NoRule) return verdict == IgnoreVerdict::Ignored;
+    }
+    return false;
+  }
+
+  // The last glob that matches decides; none matching leaves a file in only when no glob
+  // asks for files by name.
+  const FilterGlob* LastGlob(const std::string& path, const std::string& name) const {
+    for (auto glob = Globs.rbegin(); glob != Globs.rend(); ++glob)
+      if (glob->Pattern.Matches(glob->Pattern.HasSlash() ? path : name)) return &*glob;
+    return nullptr;
+  }
+
+  bool FileSelected(const std::string& path, const std::string& name) const {
+    if (!SkipSuffix.empty() && EndsWith(name, SkipSuffix)) return false;
+    if (!Globs.empty()) {
+      const FilterGlob* glob = LastGlob(path, name);
+      if (glob == nullptr ? HasIncludingGlob : glob->Excludes) return false;
+    }
+    if (!Include.empty() && std::none_of(Include.begin(), Include.end(),
+                                         [&](const Glob& g) { return g.Matches(name); }))
+      return false;
+    if (std::any_of(Exclude.begin(), Exclude.end(), [&](const Glob& g) { return g.Matches(name); }))
+      return false;
+    return !Ignored(path, false);
+  }
+
+  bool DirectorySelected(const std::string& path) const {
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const FilterGlob* glob = LastGlob(path, name);
+    if (glob != nullptr && glob->Excludes) return false;
+    return !Ignored(path, true);
+  }
+
+  const WalkOptions& Options;
+  const std::function<void(WalkedFile&&)>& Visit;
+  std::vector<WalkProblem>& Problems;
+  std::vector<FilterGlob> Globs;
+  bool HasIncludingGlob = false;
+  std::vector<Glob> Include;
+  std::vector<Glob> Exclude;
+  std::string SkipSuffix;
+  std::vector<IgnoreLevel> Ignores;
+  std::vector<Platform::DirectoryIdentity> Ancestors;
+  std::vector<char> Buffer;
+};
+
+}  // namespace
+
+std::vector<WalkProblem> Walk(const WalkOptions& options,
+                              const std::function<void(WalkedFile&& file)>& visit) {
+  std::vector<WalkProblem> problems;
+  Walker(options, visit, problems).Run();
+  return problems;
+}
+
+bool FirstBlockHoldsNul(std::string_view content) {
+  return content.substr(0, BinaryProbe).find('\0') != std::string_view::npos;
+}
+
+bool LooksBinary(const std::string& file) {
+  Platform::FileContent content;
+  if (!content.Open(file.c_str())) return false;
+  std::vector<char> block(BinaryProbe);
+  std::size_t got = 0;
+  if (!content.Read(block.data(), block.size(), got)) return false;
+  return FirstBlockHoldsNul(std::string_view(block.data(), got));
+}
+
+}  // namespace grepcore
