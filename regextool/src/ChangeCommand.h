@@ -44,8 +44,4 @@ struct ChangeCommand {
 int RunChange(const PatternSettings& settings, const ChangeCommand& command, std::ostream& out,
               std::ostream& err);
 
-// The name of the saved copy a change run gives `file`: its own name's extension replaced by
-// `extension`, or `extension` added when it has none.
-std::string SavedCopyName(const std::string& file, const std::string& extension);
-
 }  // namespace RegexTool
