@@ -33,6 +33,11 @@ ChangeProblem Problem(const PlannedFile& file, ChangeProblemKind kind, std::stri
   return problem;
 }
 
+ChangeProblem ChangedSincePlanned(const PlannedFile& file) {
+  return Problem(file, ChangeProblemKind::ChangedSincePlanned,
+                 "the file changed since it was planned; it was left as it is");
+}
+
 ChangeProblem ProblemOfReport(const Common::ProblemReport& report) {
   ChangeProblem problem;
   problem.Kind = static_cast<ChangeProblemKind>(static_cast<unsigned char>(report.Problem));
@@ -96,31 +101,23 @@ class CommitWorker {
                                          "another file took its name since it was searched"));
       return prepared;
     }
-    // And still hold what was planned: found again, the replacements need the whole content;
-    // kept, only its fingerprint, read in blocks.
-    std::uint64_t size = 0, fingerprint = 0;
-    const int error = file.Kept
-                          ? FingerprintEntry(*directory, file.File.Name, file.Device, file.Inode,
-                                             size, fingerprint)
-                          : ReadEntry(*directory, file.File.Name, file.Device, file.Inode, Content);
-    if (error != 0) {
-      if (error == ENOENT) {
-        outcome.Gone = true;
-      } else {
-        outcome.Problems.push_back(Problem(file, ChangeProblemKind::ReadFailed,
-                                           std::strerror(error), static_cast<unsigned>(error)));
-      }
-      return prepared;
-    }
+    // Replacements found again need the whole content now; kept ones go straight to the
+    // rewrite, whose reading of the file is fingerprinted on the way.
     if (!file.Kept) {
-      size = Content.Length;
-      fingerprint = Fingerprint(Content.Text());
-    }
-    if (size != file.Size || fingerprint != file.Fingerprint) {
-      outcome.Problems.push_back(Problem(file, ChangeProblemKind::ChangedSincePlanned,
-                                         "the file changed since it was planned; it was left as "
-                                         "it is"));
-      return prepared;
+      const int error = ReadEntry(*directory, file.File.Name, file.Device, file.Inode, Content);
+      if (error != 0) {
+        if (error == ENOENT) {
+          outcome.Gone = true;
+        } else {
+          outcome.Problems.push_back(Problem(file, ChangeProblemKind::ReadFailed,
+                                             std::strerror(error), static_cast<unsigned>(error)));
+        }
+        return prepared;
+      }
+      if (Content.Length != file.Size || Fingerprint(Content.Text()) != file.Fingerprint) {
+        outcome.Problems.push_back(ChangedSincePlanned(file));
+        return prepared;
+      }
     }
     // Every step of the rewrite goes through the walk's handle, checked against the planned
     // entry: a name swapped for a link meanwhile is reported, never followed.
@@ -128,6 +125,9 @@ class CommitWorker {
         Common::FileLocation{directory, file.File.Name, file.Device, file.Inode,
                              JoinedPath(file.File.Directory->Path, file.File.Name)},
         file.SaveName);
+    // The new content must be made of the very bytes the plan read.
+    FingerprintMaker read;
+    prepared.Rewrite->WatchInput([&read](std::string_view block) { read.Add(block); });
     if (file.Kept) {
       AddKept(file, *prepared.Rewrite);
     } else if (!FindAgain(file, *prepared.Rewrite)) {
@@ -137,6 +137,12 @@ class CommitWorker {
       return prepared;
     }
     prepared.Ready = prepared.Rewrite->Prepare();
+    prepared.Rewrite->WatchInput({});
+    if (prepared.Ready && (read.Size() != file.Size || read.Finish() != file.Fingerprint)) {
+      prepared.Rewrite.reset();  // its new content goes with it
+      prepared.Ready = false;
+      outcome.Problems.push_back(ChangedSincePlanned(file));
+    }
     return prepared;
   }
 

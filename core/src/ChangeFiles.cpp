@@ -110,27 +110,6 @@ std::uint64_t Fingerprint(std::string_view content) {
   return maker.Finish();
 }
 
-int FingerprintEntry(const Platform::Directory& directory, const std::string& name,
-                     std::uint64_t device, std::uint64_t inode, std::uint64_t& size,
-                     std::uint64_t& fingerprint) {
-  const std::unique_ptr<Platform::File> input = Platform::OpenForReading(directory, name);
-  Platform::FileIdentity identity;
-  Platform::FileAttributes attributes;
-  if (!input || !input->Describe(identity, attributes)) return Platform::LastError();
-  if (identity.Device != device || identity.Inode != inode) return ESTALE;
-  std::vector<char> block(std::size_t{256} << 10);
-  FingerprintMaker maker;
-  for (;;) {
-    std::size_t got = 0;
-    if (!input->ReadSome(block.data(), block.size(), got)) return Platform::LastError();
-    if (got == 0) break;
-    maker.Add(std::string_view(block.data(), got));
-  }
-  size = maker.Size();
-  fingerprint = maker.Finish();
-  return 0;
-}
-
 bool LooksBinary(std::string_view content) {
   constexpr std::size_t FirstBlock = 8 * 1024;
   const std::size_t length = content.size() < FirstBlock ? content.size() : FirstBlock;

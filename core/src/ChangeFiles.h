@@ -60,12 +60,6 @@ class FingerprintMaker {
 };
 std::uint64_t Fingerprint(std::string_view content);
 
-// The size and fingerprint of the entry `name` of `directory`, read in blocks, when it is still
-// the entry `device`, `inode`; 0, or the error number as ReadEntry gives it.
-int FingerprintEntry(const Platform::Directory& directory, const std::string& name,
-                     std::uint64_t device, std::uint64_t inode, std::uint64_t& size,
-                     std::uint64_t& fingerprint);
-
 // A NUL byte among the first 8 KiB.
 bool LooksBinary(std::string_view content);
 
