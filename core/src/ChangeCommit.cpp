@@ -74,10 +74,11 @@ class CommitWorker {
  public:
   CommitWorker(const Pattern& pattern, const ChangeOptions& options) : Searcher(pattern, options) {}
 
-  PreparedFile Prepare(const PlannedFile& file) {
+  // `directory`: the file's directory, checked for this batch (null: moved or replaced).
+  PreparedFile Prepare(const PlannedFile& file,
+                       const std::shared_ptr<const Platform::Directory>& directory) {
     PreparedFile prepared;
     CommittedFile& outcome = prepared.Outcome;
-    const std::shared_ptr<const Platform::Directory> directory = WalkedDirectory(file.File);
     if (!directory) {
       outcome.Problems.push_back(Problem(file, ChangeProblemKind::DirectoryReplaced,
                                          "its directory was moved or replaced since the walk; "
@@ -179,11 +180,19 @@ class CommitWorker {
 void CommitBatch(ChangePlan& plan, const std::vector<std::size_t>& batch,
                  std::vector<std::unique_ptr<CommitWorker>>& workers, unsigned threads,
                  std::vector<CommittedFile>& results, const CommittedFileSink& committed) {
+  // Each directory of the batch is checked once: its path must still lead to it.
+  std::map<const DirectoryHandle*, std::shared_ptr<const Platform::Directory>> directories;
+  for (const std::size_t index : batch) {
+    const WalkedFile& file = plan.Files[index].File;
+    if (directories.find(file.Directory.get()) == directories.end())
+      directories.emplace(file.Directory.get(), WalkedDirectory(file));
+  }
   std::vector<PreparedFile> prepared(batch.size());
   RunOrdered<PreparedFile>(
       batch.size(), threads,
       [&](unsigned thread, std::size_t item) {
-        return workers[thread]->Prepare(plan.Files[batch[item]]);
+        const PlannedFile& file = plan.Files[batch[item]];
+        return workers[thread]->Prepare(file, directories.at(file.File.Directory.get()));
       },
       [&](std::size_t item, PreparedFile&& file) { prepared[item] = std::move(file); });
   // One flush per file system for the whole batch, before any file takes its new content.
