@@ -3,8 +3,10 @@
 // systems are flushed once, then its files take their names in the plan's order.
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <map>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include "ChangeFiles.h"
@@ -177,9 +179,11 @@ class CommitWorker {
   ReadContent Content;
 };
 
-void CommitBatch(ChangePlan& plan, const std::vector<std::size_t>& batch,
-                 std::vector<std::unique_ptr<CommitWorker>>& workers, unsigned threads,
-                 std::vector<CommittedFile>& results, const CommittedFileSink& committed) {
+// Prepares the batch's files: their new content written beside them, given their attributes.
+std::vector<PreparedFile> PrepareBatch(const ChangePlan& plan,
+                                       const std::vector<std::size_t>& batch,
+                                       std::vector<std::unique_ptr<CommitWorker>>& workers,
+                                       unsigned threads) {
   // Each directory of the batch is checked once: its path must still lead to it.
   std::map<const DirectoryHandle*, std::shared_ptr<const Platform::Directory>> directories;
   for (const std::size_t index : batch) {
@@ -195,7 +199,14 @@ void CommitBatch(ChangePlan& plan, const std::vector<std::size_t>& batch,
         return workers[thread]->Prepare(file, directories.at(file.File.Directory.get()));
       },
       [&](std::size_t item, PreparedFile&& file) { prepared[item] = std::move(file); });
-  // One flush per file system for the whole batch, before any file takes its new content.
+  return prepared;
+}
+
+// Makes a prepared batch durable with one flush per file system, then puts each file's new
+// content in place, in the plan's order.
+void PutBatchInPlace(ChangePlan& plan, const std::vector<std::size_t>& batch,
+                     std::vector<PreparedFile>& prepared, std::vector<CommittedFile>& results,
+                     const CommittedFileSink& committed) {
   std::map<std::uint64_t, bool> durable;
   for (PreparedFile& file : prepared) {
     if (!file.Ready) continue;
@@ -219,6 +230,22 @@ void CommitBatch(ChangePlan& plan, const std::vector<std::size_t>& batch,
   }
 }
 
+// The plan's files to write, in batches of up to BatchFiles files or BatchBytes of new content.
+std::vector<std::vector<std::size_t>> Batches(const ChangePlan& plan) {
+  std::vector<std::vector<std::size_t>> batches;
+  std::uint64_t bytes = 0;
+  for (std::size_t index = 0; index < plan.Files.size(); ++index) {
+    if (plan.Files[index].Action != PlannedAction::Write) continue;
+    if (batches.empty() || batches.back().size() == BatchFiles || bytes >= BatchBytes) {
+      batches.emplace_back();
+      bytes = 0;
+    }
+    batches.back().push_back(index);
+    bytes += plan.Files[index].NewSize();
+  }
+  return batches;
+}
+
 }  // namespace
 
 Result<std::vector<CommittedFile>> CommitChange(ChangePlan& plan,
@@ -233,20 +260,42 @@ Result<std::vector<CommittedFile>> CommitChange(ChangePlan& plan,
   std::vector<std::unique_ptr<CommitWorker>> workers;
   for (unsigned i = 0; i < threads; ++i)
     workers.push_back(std::make_unique<CommitWorker>(plan.Searched, plan.Options));
+  const std::vector<std::vector<std::size_t>> batches = Batches(plan);
   std::vector<CommittedFile> results;
-  std::vector<std::size_t> batch;
-  std::uint64_t bytes = 0;
-  for (std::size_t index = 0; index <= plan.Files.size(); ++index) {
-    const bool end = index == plan.Files.size();
-    if (!end && plan.Files[index].Action != PlannedAction::Write) continue;
-    if (!batch.empty() && (end || batch.size() == BatchFiles || bytes >= BatchBytes)) {
-      CommitBatch(plan, batch, workers, threads, results, committed);
-      batch.clear();
-      bytes = 0;
+  if (threads <= 1) {
+    for (const std::vector<std::size_t>& batch : batches) {
+      std::vector<PreparedFile> prepared = PrepareBatch(plan, batch, workers, 1);
+      PutBatchInPlace(plan, batch, prepared, results, committed);
     }
-    if (end) break;
-    batch.push_back(index);
-    bytes += plan.Files[index].NewSize();
+    return results;
+  }
+  // With threads to spare, the next batch is prepared while this one is flushed and put in
+  // place: the wait for the disk overlaps the work. A batch's files still take their names
+  // only once its own flush is done.
+  std::vector<PreparedFile> current;
+  if (!batches.empty()) current = PrepareBatch(plan, batches[0], workers, threads);
+  for (std::size_t k = 0; k < batches.size(); ++k) {
+    std::vector<PreparedFile> next;
+    std::exception_ptr failure;
+    std::thread ahead;
+    if (k + 1 < batches.size()) {
+      ahead = std::thread([&] {
+        try {
+          next = PrepareBatch(plan, batches[k + 1], workers, threads);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      });
+    }
+    try {
+      PutBatchInPlace(plan, batches[k], current, results, committed);
+    } catch (...) {
+      if (ahead.joinable()) ahead.join();
+      throw;
+    }
+    if (ahead.joinable()) ahead.join();
+    if (failure) std::rethrow_exception(failure);
+    current = std::move(next);
   }
   return results;
 }
