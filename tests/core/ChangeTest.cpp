@@ -114,6 +114,26 @@ TEST_F(ChangeTest, FilesTheRunMustNotWriteAreToldApart) {
   EXPECT_EQ(swapped.Files[0].Problems[0].Kind, ChangeProblemKind::NotTheWalkedFile);
 }
 
+TEST_F(ChangeTest, UnreadableFilesAndFilesTheEngineGaveUpOnAreProblemsNotChanges) {
+  const std::string hard = "ab\n" + std::string(20000, 'a') + "db\n";
+  dir.Write("hard.txt", hard);
+  dir.Write("easy.txt", "ab\n");
+  ChangeOptions options;
+  options.Format = "X";
+  const ChangePlan plan = grepcore::PlanChange(Files({"hard.txt", "easy.txt"}),
+                                               *grepcore::Pattern::Compile("(a*)*\\1b"), options);
+  ASSERT_EQ(plan.Files[0].Problems.size(), 1u);
+  EXPECT_EQ(plan.Files[0].Problems[0].Kind, ChangeProblemKind::SearchAbandoned);
+  EXPECT_TRUE(plan.Files[0].Replacements.empty()) << "never changed in part";
+  EXPECT_EQ(plan.Files[1].Action, PlannedAction::Write);
+
+  Platform::ScopedFault unreadable(Platform::Call::OpenForReading, 1, EACCES);
+  const ChangePlan denied = Plan({"easy.txt"}, "a", "b");
+  ASSERT_EQ(denied.Files[0].Problems.size(), 1u);
+  EXPECT_EQ(denied.Files[0].Problems[0].Kind, ChangeProblemKind::OpenFileFailed);
+  EXPECT_EQ(denied.Files[0].Problems[0].SystemError, static_cast<unsigned>(EACCES));
+}
+
 TEST_F(ChangeTest, AFileChangedBetweenPlanAndCommitIsNotRewritten) {
   dir.Write("a.txt", "cat cat\n");
   dir.Write("b.txt", "cat\n");
