@@ -83,6 +83,7 @@ class FileRewriter::Work {
 
   void AllowOwnerChange(bool allow) { OwnerChangeAllowed = allow; }
   bool OwnerChangeAllowed = false;
+  std::function<void(std::string_view)> Watch;
 
   void Add(const std::vector<Replacement>& replacements) {
     if (Failed) return;
@@ -130,6 +131,7 @@ class FileRewriter::Work {
     }
     Begin = 0;
     End = got;
+    if (Watch && got != 0) Watch(std::string_view(Buffer.data(), got));
     return true;
   }
 
@@ -385,6 +387,10 @@ bool FileRewriter::Commit(std::vector<ProblemReport>& problems, bool durable) {
 std::uint64_t FileRewriter::Device() const { return Rewrite->Device(); }
 
 std::uint64_t FileRewriter::Written() const { return Rewrite->Written(); }
+
+void FileRewriter::WatchInput(std::function<void(std::string_view block)> watch) {
+  Rewrite->Watch = std::move(watch);
+}
 
 void FileRewriter::SetAllowOwnerChange(bool allow) { Rewrite->AllowOwnerChange(allow); }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What a grepcore::DirectoryHandle holds: the platform's open directory and the path it was
-// reached by.
+// reached by. A walk over many directories may let the open directory go (Open null) and keep
+// its identity, so it can be reopened by its path and checked to be the same.
 
 #include <cstdint>
 #include <memory>

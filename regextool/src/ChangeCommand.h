@@ -1,24 +1,17 @@
 #pragma once
-// change: every match in the chosen files replaced, each file rewritten safely by the toolkit's
-// file rewrite.
+// change: every match in the chosen files replaced, each file rewritten safely: the command
+// walks, hands the files to the core's change run (grepcore/Change.h: a plan, then a commit in
+// durable batches) and prints what it did.
 //
-// The run first plans every file: each is opened through the walk's entry (a link or another
-// file put in its place since the walk is refused), read once, searched, and its replacements
-// made. A file reached by several names (a link and its target, hard links, a name given twice)
-// is planned once, by device and inode, under the first name; the others are passed over with
-// a word. A file is left alone, with a word on the error stream, when its name carries the save
-// extension (an earlier run's saved copy), it is read-only or it is gone, and left unchanged, as
-// a reported problem, when the engine gave up on it or a match would take a line feed. When a
-// planned saved copy would replace another planned file's saved copy or any existing file (an
-// existing name is never taken for an earlier saved copy of this file, since nothing on disk
-// says which file it saved), the whole run is refused before anything is written. Otherwise
-// the plan is committed: the replacements it made go to the rewrite without a second search,
-// in batches flushed once per file system. A replacement that leaves the text as it was is not
-// counted, and a file whose replacements all do so is not rewritten. The dry run is the same
-// plan shown as a diff. As in sed, a match stays within a line unless the whole text is asked
-// for, and a final line feed ends the last line: the empty text after it is no line (with
-// --whole-text it is part of the text). A file where a match would take a line feed is left
-// unchanged and reported.
+// A file reached by several names is planned once, under the first, and the others passed over
+// with a word. A file is left alone, with a word on the error stream, when its name carries the
+// save extension (an earlier run's saved copy), it is read-only or it is gone, and left
+// unchanged, as a reported problem, when the engine gave up on it or a match would take a line
+// feed. When a planned saved copy would replace another planned file's saved copy or any
+// existing file, the whole run is refused before anything is written. A replacement that
+// leaves the text as it was is not counted, and a file whose replacements all do so is not
+// rewritten. The dry run is the same plan shown as a diff. As in sed, a match stays within a
+// line unless the whole text is asked for, and a final line feed ends the last line.
 
 #include <ostream>
 #include <string>
@@ -43,9 +36,5 @@ struct ChangeCommand {
 
 int RunChange(const PatternSettings& settings, const ChangeCommand& command, std::ostream& out,
               std::ostream& err);
-
-// The name of the saved copy a change run gives `file`: its own name's extension replaced by
-// `extension`, or `extension` added when it has none.
-std::string SavedCopyName(const std::string& file, const std::string& extension);
 
 }  // namespace RegexTool

@@ -93,6 +93,40 @@ ProblemRow RowOf(const Problem& problem, const std::string& owner) {
   return row;
 }
 
+ProblemRow RowOf(const grepcore::ChangeProblem& problem, const std::string& owner) {
+  using Kind = grepcore::ChangeProblemKind;
+  if (problem.Message.empty() && problem.Kind <= Kind::CopyUnfinished) {
+    Problem record;
+    record.FileName = problem.Name;
+    record.Problem = static_cast<RegularExpression::ProblemType>(problem.Kind);
+    record.FilePointer = problem.Position;
+    record.MatchString = problem.Matched;
+    record.LastError = problem.SystemError;
+    return RowOf(record, owner);
+  }
+  std::string kind;
+  switch (problem.Kind) {
+    case Kind::SaveCopyExists:
+      kind = "SaveCopyExists";
+      break;
+    case Kind::MatchSpansLines:
+      kind = "MatchSpansLines";
+      break;
+    case Kind::NotTheWalkedFile:
+      kind = "OpenFileFailed";
+      break;
+    case Kind::DirectoryReplaced:
+      kind = "DirectoryReplaced";
+      break;
+    case Kind::ChangedSincePlanned:
+      kind = "ChangedSincePlanned";
+      break;
+    default:
+      kind = ProblemName(static_cast<RegularExpression::ProblemType>(problem.Kind));
+  }
+  return Row(problem.Name, kind, problem.Message);
+}
+
 void PrintProblemRows(std::ostream& out, const std::vector<ProblemRow>& problems) {
   if (problems.empty()) return;
   using Row = std::array<std::string, 4>;

@@ -2,6 +2,7 @@
 // The end of a change run: what was written, and a table of every file that could not be
 // changed.
 
+#include <grepcore/Change.h>
 #include <grepcore/Regularexpressionclass.h>
 
 #include <cstddef>
@@ -35,6 +36,11 @@ ProblemRow Row(const std::string& file, const std::string& problem, const std::s
 
 ProblemRow RowOf(const RegexClass::RegularExpression::FileChangeProblem& problem,
                  const std::string& owner);
+
+// The row of a problem of the core's change run with the file planned as `owner`: a problem
+// the rewrite reported names its file as the library's records do, the run's own say it in
+// their words.
+ProblemRow RowOf(const grepcore::ChangeProblem& problem, const std::string& owner);
 
 // The table of `rows` under a line saying how many files were not changed; nothing when empty.
 void PrintProblemRows(std::ostream& out, const std::vector<ProblemRow>& rows);

@@ -2,9 +2,6 @@
 // with its own block: a scout that walks ahead line by line to find where each hunk ends and
 // how many lines each side holds (the header needs the counts before the lines), and a printer
 // that walks behind it over the same lines and prints them. Neither keeps more than its block.
-#include <platform/OffsetReader.h>
-#include <platform/ThreadSlot.h>
-
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -421,27 +418,6 @@ ReplacementDiffResult CheckPlan(ByteSource& source, const Plan& plan) {
 }
 
 }  // namespace
-
-struct FileBytes::Reader {
-  Platform::OffsetReader File;
-};
-
-FileBytes::FileBytes() : File(std::make_unique<Reader>()) {}
-FileBytes::~FileBytes() = default;
-
-bool FileBytes::Open(const std::string& path) {
-  if (File->File.Open(path.c_str())) return true;
-  LastError = Platform::LastError();
-  return false;
-}
-
-std::uint64_t FileBytes::Size() const { return File->File.SizeAtOpen(); }
-
-bool FileBytes::ReadAt(std::uint64_t offset, char* into, std::size_t capacity, std::size_t& got) {
-  if (File->File.ReadAt(offset, into, capacity, got)) return true;
-  LastError = Platform::LastError();
-  return false;
-}
 
 ReplacementDiffResult PrintReplacementDiff(std::ostream& out, const std::string& oldLabel,
                                            const std::string& newLabel, ByteSource& file,

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <sstream>
 
-#include "ChangePreview.h"
 #include "ChangeReport.h"
 #include "JsonCheck.h"
 #include "TextEscaping.h"
@@ -86,34 +85,6 @@ TEST(Summary, RealAndDryRunsSayWhatHappened) {
   RegexTool::PrintSummary(dry, summary);
   EXPECT_EQ(dry.str(),
             "dry run: 5 replacements in 2 files would be written; nothing was changed\n");
-}
-
-TEST(Replacements, AppliedAtTheirPositionsAndCheckedAgainstTheContent) {
-  std::vector<RegexTool::PlannedReplacement> plan = {{2, "cd", "X"}, {6, "g", "YY"}};
-  std::string result;
-  ASSERT_TRUE(RegexTool::ApplyReplacements("abcdefgh", plan, result));
-  EXPECT_EQ(result, "abXefYYh");
-  plan[1].Matched = "q";  // the file no longer holds what was found
-  EXPECT_FALSE(RegexTool::ApplyReplacements("abcdefgh", plan, result));
-  const std::vector<RegexTool::PlannedReplacement> beyond = {{7, "hi", "X"}};
-  EXPECT_FALSE(RegexTool::ApplyReplacements("abcdefgh", beyond, result));
-}
-
-TEST(Replacements, MadeByMergingOverTheMatchedTextAlone) {
-  RegexTool::PatternSettings settings;
-  settings.Pattern = "([a-z])([0-9])";
-  RegexTool::ReplacementMaker maker(settings, "$2$1");
-  EXPECT_EQ(maker.Replace("a1"), "1a");
-  EXPECT_EQ(maker.Replace("a1b2"), "1a2b");  // every match inside the text
-  EXPECT_EQ(maker.Replace("--"), "--");      // no match inside: the text stays
-  // An empty match is replaced too, as the change run replaces it.
-  RegexTool::PatternSettings star;
-  star.Pattern = "x*";
-  RegexTool::ReplacementMaker dash(star, "-");
-  EXPECT_EQ(dash.Replace(""), "-");
-  star.Pattern = "x+";
-  RegexTool::ReplacementMaker none(star, "-");
-  EXPECT_EQ(none.Replace(""), "");
 }
 
 TEST(Escaping, JsonIsValidForEveryByte) {

@@ -23,8 +23,10 @@
 // is left as it is too (RestoreAttributesFailed).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Directory.h"
@@ -109,6 +111,11 @@ class FileRewriter {
   bool Prepare();
   bool SyncFileSystem();
   bool Commit(std::vector<ProblemReport>& problems, bool durable);
+  // Shows `watch` every block of the file as it is read into the new content, in order, so a
+  // caller can check the new content was made from the bytes it expects. Set it before the
+  // first Add.
+  void WatchInput(std::function<void(std::string_view block)> watch);
+
   // The device of the file's file system (0 before the rewrite started).
   std::uint64_t Device() const;
   // Bytes of new content written so far.
