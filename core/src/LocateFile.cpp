@@ -1,6 +1,7 @@
 #include <cstring>
 #include <string>
 
+#include "ChangeFiles.h"
 #include "DirectoryHandle.h"
 #include "common/FileRewrite.h"
 #include "grepcore/Walk.h"
@@ -21,6 +22,7 @@ Result<WalkedFile> LocateFile(std::string_view path) {
   }
   auto handle = std::make_shared<DirectoryHandle>();
   handle->Open = location.Directory;
+  handle->Identity = location.Directory->Identity();
   if (location.Directory) handle->Identity = location.Directory->Identity();
   const std::size_t slash = named.rfind('/');
   handle->Path = slash == std::string::npos ? "." : named.substr(0, slash == 0 ? 1 : slash);
@@ -30,6 +32,17 @@ Result<WalkedFile> LocateFile(std::string_view path) {
   file.Path = named;
   file.Shown = named;
   return file;
+}
+
+std::string TargetPath(const WalkedFile& file) {
+  return file.Directory ? JoinedPath(file.Directory->Path, file.Name) : file.Path;
+}
+
+void ReleaseDirectory(WalkedFile& file) {
+  if (!file.Directory || !file.Directory->Open) return;
+  auto released = std::make_shared<DirectoryHandle>(*file.Directory);
+  released->Open.reset();
+  file.Directory = std::move(released);
 }
 
 }  // namespace grepcore

@@ -14,7 +14,6 @@
 #include "LineDiff.h"
 #include "StringOutput.h"
 #include "TextEscaping.h"
-#include "WalkBridge.h"
 
 namespace RegexTool {
 namespace {
@@ -59,12 +58,13 @@ WalkedForChange Walk(const ChangeCommand& command, std::vector<WalkProblem>& pro
   selection.Identities = true;
   selection.ChangeNothing = command.DryRun;
   WalkedForChange walked;
-  WalkBridge bridge;
-  const Platform::Directory* lastDirectory = nullptr;
+  // Past the first directories the files keep their directory's path and identity, not its
+  // descriptor; the files of one directory still share one handle.
+  const grepcore::DirectoryHandle* lastDirectory = nullptr;
+  std::shared_ptr<const grepcore::DirectoryHandle> lastReleased;
   std::size_t directories = 0;
-  WalkFiles(
-      selection,
-      [&](WalkedFile&& file) {
+  std::vector<WalkProblem> met =
+      grepcore::Walk(WalkOptionsOf(selection), [&](grepcore::WalkedFile&& file) {
         if (!file.Problem.empty()) {
           walked.Unlocated.emplace_back(walked.Files.size(),
                                         Row(file.Shown, "OpenFileFailed", file.Problem));
@@ -72,13 +72,21 @@ WalkedForChange Walk(const ChangeCommand& command, std::vector<WalkProblem>& pro
         }
         if (file.Directory && file.Directory.get() != lastDirectory) {
           lastDirectory = file.Directory.get();
+          lastReleased.reset();
           ++directories;
         }
-        if (directories > HeldDirectories) file.Directory.reset();
-        walked.Targets.push_back(file.TargetPath());
-        walked.Files.push_back(bridge.ToCore(std::move(file)));
-      },
-      problems);
+        if (directories > HeldDirectories && file.Directory) {
+          if (!lastReleased) {
+            grepcore::ReleaseDirectory(file);
+            lastReleased = file.Directory;
+          } else {
+            file.Directory = lastReleased;
+          }
+        }
+        walked.Targets.push_back(grepcore::TargetPath(file));
+        walked.Files.push_back(std::move(file));
+      });
+  for (WalkProblem& problem : met) problems.push_back(std::move(problem));
   return walked;
 }
 

@@ -16,7 +16,7 @@
 #include <ostream>
 #include <string>
 
-#include "PathWalk.h"
+#include "WalkSelection.h"
 #include "PatternSettings.h"
 
 namespace RegexTool {

@@ -9,7 +9,7 @@
 
 #include "LinePatterns.h"
 #include "LineReport.h"
-#include "PathWalk.h"
+#include "WalkSelection.h"
 
 namespace RegexTool {
 

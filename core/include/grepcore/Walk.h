@@ -90,4 +90,13 @@ GREPCORE_EXPORT bool LooksBinary(const std::string& path);
 // An Io error when it cannot be.
 GREPCORE_EXPORT Result<WalkedFile> LocateFile(std::string_view path);
 
+// The path of the file itself, from its directory's path and its own name (for a link the
+// walk resolved, the target's): "a/b.txt", "x" for a file of the current directory.
+GREPCORE_EXPORT std::string TargetPath(const WalkedFile& file);
+
+// Lets go of the open directory behind `file` and keeps its path and identity, so that a long
+// list of walked files does not hold a descriptor per directory; whoever opens the file later
+// reopens the directory by its path and checks it is the one walked.
+GREPCORE_EXPORT void ReleaseDirectory(WalkedFile& file);
+
 }  // namespace grepcore

@@ -1,0 +1,38 @@
+#pragma once
+// The file commands' selection of files and directories, as their options give it, and the
+// core's walk options (grepcore/Walk.h) it stands for.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "grepcore/Walk.h"
+
+namespace RegexTool {
+
+struct PathSelection {
+  std::vector<std::string> Paths;    // files and directories as given ("." when none)
+  std::vector<std::string> Globs;    // --glob (a leading '!' excludes), with ** and {a,b}
+  std::vector<std::string> Include;  // --include (basename globs)
+  std::vector<std::string> Exclude;  // --exclude (basename globs)
+  bool Hidden =
+      false;  // --hidden: dot files and dot directories too (.git stays skipped unless named)
+  bool NoIgnore = false;       // --no-ignore: .gitignore not honoured
+  std::string SkipExtension;   // files carrying this extension are skipped (change's saved copies),
+                               // empty: none
+  bool MaskRecursion = false;  // -r: the name part of a mask applies in every sub-directory too
+  bool ChangeNothing = false;  // a dry run: working files are not tidied (torn files still skipped)
+  bool Identities = false;     // hand each file on with its entry's device and inode
+};
+
+using grepcore::WalkProblem;
+
+// The core's options for `selection`.
+grepcore::WalkOptions WalkOptionsOf(const PathSelection& selection);
+
+using grepcore::FirstBlockHoldsNul;
+
+}  // namespace RegexTool
