@@ -5,8 +5,8 @@
 
 #include "OptionSetConversion.h"
 #include "common/ChangeRun.h"
-#include "engine/MatchResults.h"
-#include "engine/Pattern.h"
+#include "common/CompileOnDemand.h"
+#include "grepcore/Match.h"
 
 namespace RegexClass {
 

@@ -121,7 +121,7 @@ unsigned int RE::ChangeFiles() {
   ParseExpression();  // the replacements are formatted with the full options
   ChangeCount = 0;
   MergeSave save;
-  save.CompiledExpression = CompiledExpression;
+  save.CompiledExpression = Common::EnginePatternOf(CompiledExpression);
   save.MatchFlags = GetMatchFlags();
   ChangeRunSide side{*this};
   Common::RunChangeSearch(

@@ -54,7 +54,12 @@
 namespace Common {
 struct ChangeRunWork;
 struct ProblemReport;
+struct Compilation;
 }  // namespace Common
+
+namespace grepcore {
+class Match;
+}  // namespace grepcore
 
 namespace GrepEngine {
 class Pattern;
@@ -473,9 +478,9 @@ class GREPCORE_EXPORT RegularExpression {
   bool MergeCopy = false;
   bool ExpressionParsed = false;
   // Immutable once compiled, so copies of the object share it.
-  std::shared_ptr<const GrepEngine::Pattern> CompiledExpression;
-  std::unique_ptr<GrepEngine::MatchResults> CurrentMatch;
-  const GrepEngine::MatchResults* CurrentGrepMatch = nullptr;
+  std::shared_ptr<const Common::Compilation> CompiledExpression;
+  std::unique_ptr<grepcore::Match> CurrentMatch;
+  const grepcore::Match* CurrentGrepMatch = nullptr;
   std::string MergeOutput;
   std::uint64_t MergePosition = 0;
   std::vector<FileChangeProblem> ChangeFilesErrors;
