@@ -3,26 +3,27 @@
 
 #include "EventSlots.h"
 #include "MatchInfo.h"
-#include "common/CompileOnDemand.h"
+#include "common/ObjectSettings.h"
 #include "common/StringOperations.h"
 #include "grepcore/Regularexpressionclass.h"
 
 namespace RegexClass {
 
 void RegularExpression::Format(std::string& result) const {
-  Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), FormatString, Locale, result);
+  Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), Settings->FormatString,
+                             Settings->Locale, result);
 }
 
 void RegularExpression::Merge(std::string& result) {
   result.clear();
   AbandonReason.clear();
-  if (FormatString.empty() || StringToMatch.empty()) return;
+  if (Settings->FormatString.empty() || Settings->StringToMatch.empty()) return;
   if (ParseExpression() != 0) return;
   if (HasHandler(OnMerging, OnMergingClosure) || HasHandler(OnMergingView, OnMergingViewClosure)) {
     MergeWithHandler(result);
     return;
   }
-  Common::PlainMerge(*Common::ReadyPattern(CompiledExpression), StringToMatch, FormatString,
+  Common::PlainMerge(Settings->Pattern(), Settings->StringToMatch, Settings->FormatString,
                      MergeCopy, GetMatchFlags(), result, AbandonReason);
 }
 
@@ -47,8 +48,8 @@ void RegularExpression::MergeWithHandler(std::string& result) {
     }
   };
   auto format = [this](std::string& replacement) { Format(replacement); };
-  Common::MergeWithStep(*Common::ReadyPattern(CompiledExpression), StringToMatch, MergeCopy,
-                        GetMatchFlags(), MergeOutput, MergePosition, AbandonReason,
+  Common::MergeWithStep(Settings->Pattern(), Settings->StringToMatch, MergeCopy, GetMatchFlags(),
+                        MergeOutput, MergePosition, AbandonReason,
                         [&](const Common::MergeRun& run, const grepcore::Match& match) {
                           return Common::MergeMatchStep(run, CurrentGrepMatch, match, fire, format);
                         });

@@ -1,7 +1,7 @@
 // Match, MatchAll, Search and Grep over StringToMatch, and the current match.
 #include "EventSlots.h"
 #include "MatchInfo.h"
-#include "common/CompileOnDemand.h"
+#include "common/ObjectSettings.h"
 #include "common/StringOperations.h"
 #include "grepcore/Regularexpressionclass.h"
 
@@ -30,7 +30,7 @@ bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain
                                        : wholeText ? Common::StringMatchKind::MatchAll
                                                    : Common::StringMatchKind::Match;
   return Common::StringMatchOperation(
-      *Common::ReadyPattern(CompiledExpression), StringToMatch, kind, GetMatchFlags(), CurrentMatch,
+      Settings->Pattern(), Settings->StringToMatch, kind, GetMatchFlags(), CurrentMatch,
       AbandonReason, [&](const grepcore::Match& match) {
         if (HasHandler(plain, bound))
           Fire(plain, bound, this, GetMatchingInformation(), static_cast<unsigned>(match.Line()),
@@ -46,7 +46,7 @@ bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain
 
 unsigned int RegularExpression::Grep() {
   AbandonReason.clear();
-  if (StringToMatch.empty()) return 0;
+  if (Settings->StringToMatch.empty()) return 0;
   if (ParseExpression() != 0) return 0;
   // Handlers installed during the run are not used by it.
   const ContinueMatchEvent plain = OnGrepping;
@@ -67,7 +67,7 @@ unsigned int RegularExpression::Grep() {
            static_cast<unsigned>(match.Line()), match.LineStart(), bcontinue);
     }
   };
-  return Common::GrepText(*Common::ReadyPattern(CompiledExpression), StringToMatch, GetMatchFlags(),
+  return Common::GrepText(Settings->Pattern(), Settings->StringToMatch, GetMatchFlags(),
                           HasHandler(plain, bound) || HasHandler(plainView, boundView),
                           AbandonReason, [&](const grepcore::Match& match) {
                             return Common::GrepMatchStep(CurrentGrepMatch, match, fire);

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "Texts.h"
-#include "common/CompileOnDemand.h"
 #include "common/MatchRecords.h"
+#include "common/ObjectSettings.h"
 #include "grepkit/Regularexpressioncustom.h"
 
 namespace RegexComponent {
@@ -39,9 +39,8 @@ bool RE::RunMatch(int kind, const MatchEvent& handler) {
   AbandonReason.clear();
   if (ParseExpression() != 0) return false;
   return Common::StringMatchOperation(
-      *Common::ReadyPattern(CompiledExpression), StringToMatch,
-      static_cast<Common::StringMatchKind>(kind), GetMatchFlags(), CurrentMatch, AbandonReason,
-      [&](const grepcore::Match& match) {
+      Settings->Pattern(), Settings->StringToMatch, static_cast<Common::StringMatchKind>(kind),
+      GetMatchFlags(), CurrentMatch, AbandonReason, [&](const grepcore::Match& match) {
         if (handler)
           handler(this, GetMatchingInformation(), static_cast<unsigned>(match.Line()),
                   match.LineStart());
@@ -50,13 +49,13 @@ bool RE::RunMatch(int kind, const MatchEvent& handler) {
 
 unsigned int RE::Grep() {
   AbandonReason.clear();
-  if (StringToMatch.empty()) return 0;
+  if (Settings->StringToMatch.empty()) return 0;
   if (ParseExpression() != 0) return 0;
   auto fire = [this](const grepcore::Match& m, bool& bcontinue) {
     if (OnGrepping)
       OnGrepping(this, Records(m), static_cast<unsigned>(m.Line()), m.LineStart(), bcontinue);
   };
-  return Common::GrepText(*Common::ReadyPattern(CompiledExpression), StringToMatch, GetMatchFlags(),
+  return Common::GrepText(Settings->Pattern(), Settings->StringToMatch, GetMatchFlags(),
                           static_cast<bool>(OnGrepping), AbandonReason,
                           [&](const grepcore::Match& match) {
                             return Common::GrepMatchStep(CurrentGrepMatch, match, fire);
@@ -79,20 +78,21 @@ AnsiString RE::GetAbandonReason() const { return ToAnsi(AbandonReason); }
 
 void RE::Format(AnsiString& result) const {
   std::string text;
-  Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), FormatString, Locale, text);
+  Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), Settings->FormatString,
+                             Settings->Locale, text);
   result = ToAnsi(text);
 }
 
 void RE::Merge(AnsiString& result) {
   result = AnsiString();
   AbandonReason.clear();
-  if (FormatString.empty() || StringToMatch.empty()) return;
+  if (Settings->FormatString.empty() || Settings->StringToMatch.empty()) return;
   if (ParseExpression() != 0) return;
-  const grepcore::Pattern& pattern = *Common::ReadyPattern(CompiledExpression);
+  const grepcore::Pattern& pattern = Settings->Pattern();
   if (!OnMerging) {
     std::string merged;
-    Common::PlainMerge(pattern, StringToMatch, FormatString, MergeCopy, GetMatchFlags(), merged,
-                       AbandonReason);
+    Common::PlainMerge(pattern, Settings->StringToMatch, Settings->FormatString, MergeCopy,
+                       GetMatchFlags(), merged, AbandonReason);
     result = ToAnsi(std::move(merged));
     return;
   }
@@ -101,10 +101,10 @@ void RE::Merge(AnsiString& result) {
       OnMerging(this, Records(m), static_cast<unsigned>(m.Line()), m.LineStart(), bcontinue);
   };
   auto format = [this](std::string& replacement) {
-    Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), FormatString, Locale,
-                               replacement);
+    Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), Settings->FormatString,
+                               Settings->Locale, replacement);
   };
-  Common::MergeWithStep(pattern, StringToMatch, MergeCopy, GetMatchFlags(), MergeOutput,
+  Common::MergeWithStep(pattern, Settings->StringToMatch, MergeCopy, GetMatchFlags(), MergeOutput,
                         MergePosition, AbandonReason,
                         [&](const Common::MergeRun& run, const grepcore::Match& match) {
                           return Common::MergeMatchStep(run, CurrentGrepMatch, match, fire, format);

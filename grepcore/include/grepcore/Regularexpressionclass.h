@@ -54,7 +54,7 @@
 namespace Common {
 struct ChangeRunWork;
 struct ProblemReport;
-struct Compilation;
+struct ObjectSettings;
 }  // namespace Common
 
 namespace grepcore {
@@ -464,21 +464,11 @@ class GREPCORE_EXPORT RegularExpression {
 
   MergeFileInformation CurrentFile;
   unsigned int ChangeCount = 0;
-  std::set<Options> ExpressionOptions;
-  std::set<Matches> MatchOptions;
-  std::locale Locale;
-  std::string Expression;
-  std::string StringToMatch;
-  std::string FilesToMatch;
-  std::string FormatString;
-  std::string SaveExtension;
-  bool AllowOwnerChange = false;
+  // The settings the component keeps too, and their copy and comparison rules.
+  std::unique_ptr<Common::ObjectSettings> Settings;
   bool LeaveWorkingFiles = false;
   bool DirectoryRecursion = false;
   bool MergeCopy = false;
-  bool ExpressionParsed = false;
-  // Immutable once compiled, so copies of the object share it.
-  std::shared_ptr<const Common::Compilation> CompiledExpression;
   std::unique_ptr<grepcore::Match> CurrentMatch;
   const grepcore::Match* CurrentGrepMatch = nullptr;
   std::string MergeOutput;

@@ -46,7 +46,7 @@ namespace Common {
 struct ChangeRunWork;
 struct ProblemReport;
 struct MergeRun;
-struct Compilation;
+struct ObjectSettings;
 }  // namespace Common
 
 namespace grepcore {
@@ -194,9 +194,9 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
 
   // Option sets. Assigning a set applies the group rules; a set equal to the current one
   // changes nothing, any other clears the compiled state.
-  OptionSet GetExpressionOptions() const { return ExpressionOptions; }
+  OptionSet GetExpressionOptions() const;
   void SetOptions(OptionSet options);
-  MatchSet GetMatchOptions() const { return MatchOptions; }
+  MatchSet GetMatchOptions() const;
   void SetMatches(MatchSet matches);
 
   AnsiString GetExpression() const;
@@ -287,17 +287,8 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
 
   MergeFileInformation CurrentFile;
   unsigned int ChangeCount = 0;
-  OptionSet ExpressionOptions;
-  MatchSet MatchOptions;
-  std::locale Locale;
-  std::string Expression;
-  std::string StringToMatch;
-  std::string FilesToMatch;
-  std::string FormatString;
-  std::string SaveExtension;
-  bool AllowOwnerChange = false;
-  bool ExpressionParsed = false;
-  std::shared_ptr<const Common::Compilation> CompiledExpression;
+  // The settings the pattern class keeps too, and their copy and comparison rules.
+  std::unique_ptr<Common::ObjectSettings> Settings;
   std::unique_ptr<grepcore::Match> CurrentMatch;
   const grepcore::Match* CurrentGrepMatch = nullptr;
   std::string MergeOutput;
