@@ -69,9 +69,15 @@ unsigned WalkMatches(const grepcore::Pattern& pattern, std::string_view text, un
 template <class Step>
 unsigned GrepText(const grepcore::Pattern& pattern, const std::string& text, unsigned matchFlags,
                   bool hasStep, std::string& abandonReason, Step step) {
-  if (!hasStep)
+  if (!hasStep) {
+    // The count is the core's callback loop, well ahead of a walk on dense matches; only when
+    // the engine gives up does a walk find how many matches came before.
+    const grepcore::Result<std::size_t> count =
+        pattern.Count(text, grepcore::MatchOptions::FromWord(matchFlags));
+    if (count) return static_cast<unsigned>(*count);
     return WalkMatches(pattern, text, matchFlags, abandonReason,
                        [](const grepcore::Match&) { return true; });
+  }
   const std::string copy = text;
   return WalkMatches(pattern, copy, matchFlags, abandonReason, step);
 }
