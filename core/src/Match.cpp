@@ -90,10 +90,14 @@ std::string_view Match::LineText() const {
 }
 
 std::string Match::Format(std::string_view format) const {
+  return Format(format, Compiled->Engine->Locale());
+}
+
+std::string Match::Format(std::string_view format, const std::locale& locale) const {
   std::optional<GrepEngine::MatchResults> own;
   const GrepEngine::MatchResults& results = MatchAccess::Described(*this, own);
   std::string out;
-  GrepEngine::FormatMatch(results, std::string(format), out, Compiled->Engine->Locale());
+  GrepEngine::FormatMatch(results, std::string(format), out, locale);
   return out;
 }
 

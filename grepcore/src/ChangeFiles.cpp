@@ -6,6 +6,7 @@
 #include "Regularexpressiontlsstack.h"
 #include "common/Abandonment.h"
 #include "common/ChangeRun.h"
+#include "common/ObjectSettings.h"
 #include "engine/FileSearch.h"
 
 namespace RegexClass {
@@ -16,20 +17,21 @@ unsigned int RegularExpression::ChangeFiles() {
   if (!MergeSaveStack.empty()) return 0;
   ChangeFilesErrors.clear();
   AbandonReason.clear();
-  if (FormatString.empty()) return 0;
+  if (Settings->FormatString.empty()) return 0;
   GrepEngine::FileSearch search;
-  if (!Common::PrepareFileSearch(search, Expression, FilesToMatch,
+  if (!Common::PrepareFileSearch(search, Settings->Expression, Settings->FilesToMatch,
                                  IsExpressionOption(CaseInsensitive)))
     return 0;
   ParseExpression();  // the replacements are formatted with the full options
   ChangeCount = 0;
   MergeSave save;
-  save.CompiledExpression = CompiledExpression;
+  save.CompiledExpression = Common::EnginePatternOf(Settings->CompiledExpression);
   save.MatchFlags = GetMatchFlags();
   ChangeRunSide side{*this};
-  Common::RunChangeSearch(
-      Common::ChangeRunSearch{search, &MergeFilesCallback, FilesToMatch, DirectoryRecursion},
-      Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save, TLSStack, this, side);
+  Common::RunChangeSearch(Common::ChangeRunSearch{search, &MergeFilesCallback,
+                                                  Settings->FilesToMatch, DirectoryRecursion},
+                          Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save, TLSStack,
+                          this, side);
   AbandonReason = Common::AbandonedFilesReason(search);
   return ChangeCount;
 }
@@ -44,7 +46,7 @@ bool RegularExpression::ThisMergeFilesCallback(const char* file,
                                                const GrepEngine::FileSearch& expression) {
   ChangeRunSide side{*this};
   return Common::ChangeRunMatchStep(Common::Gathered(CurrentFile, RunWork), MergeSaveStack.top(),
-                                    FormatString, side, std::string(file), expression);
+                                    Settings->FormatString, side, std::string(file), expression);
 }
 
 bool RegularExpression::FireChangingFiles(const std::string& name,

@@ -2,6 +2,7 @@
 // The object's side of the shared change-run steps.
 
 #include "common/ChangeRun.h"
+#include "common/ObjectSettings.h"
 #include "grepcore/Regularexpressionclass.h"
 
 namespace RegexClass {
@@ -22,8 +23,8 @@ struct RegularExpression::ChangeRunSide {
   bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
     return Object.FireChangingFiles(name, search);
   }
-  const std::string& SaveExtension() const { return Object.SaveExtension; }
-  bool AllowOwnerChange() const { return Object.AllowOwnerChange; }
+  const std::string& SaveExtension() const { return Object.Settings->SaveExtension; }
+  bool AllowOwnerChange() const { return Object.Settings->AllowOwnerChange; }
   void CommitRewrites() {
     Common::CommitBatch(
         Common::WorkOf(Object.RunWork), Object.ChangeCount,

@@ -1,74 +1,56 @@
 // Compile options, compilation on demand, error text, locale and sub-expression count.
-#include "OptionSetConversion.h"
-#include "common/CompileOnDemand.h"
+#include "common/ObjectSettings.h"
 #include "grepcore/Regularexpressionclass.h"
 
 namespace RegexClass {
 
 GREPTOOLKIT_CHECK_OPTION_ENUMERATIONS(RegularExpression)
 
-using Common::ExpressionOrdinal::Count;
-
 void RegularExpression::AddExpressionOption(Options option) {
-  const Common::OrdinalSet before = ToOrdinals(ExpressionOptions);
-  const Common::OrdinalSet after = Common::AddExpressionOption(before, option);
-  if (after == before) return;
-  ExpressionOptions = FromOrdinals<Options>(after, Count);
-  ExpressionParsed = false;
+  Settings->SetExpressionOptions(Common::AddExpressionOption(Settings->ExpressionOptions, option));
 }
 
 void RegularExpression::DeleteExpressionOption(Options option) {
-  const Common::OrdinalSet before = ToOrdinals(ExpressionOptions);
-  const Common::OrdinalSet after = Common::DeleteExpressionOption(before, option);
-  if (after == before) return;
-  ExpressionOptions = FromOrdinals<Options>(after, Count);
-  ExpressionParsed = false;
+  Settings->SetExpressionOptions(
+      Common::DeleteExpressionOption(Settings->ExpressionOptions, option));
 }
 
 bool RegularExpression::IsExpressionOption(Options option) const {
-  return ExpressionOptions.count(option) != 0;
+  return Settings->HasExpressionOption(option);
 }
 
 void RegularExpression::ClearExpressionOptions() {
-  ExpressionOptions.clear();
-  ExpressionParsed = false;
+  Settings->ExpressionOptions = 0;
+  Settings->ExpressionParsed = false;
 }
 
-unsigned int RegularExpression::GetFlagOptions() const {
-  return Common::ExpressionFlagWord(ToOrdinals(ExpressionOptions));
-}
+unsigned int RegularExpression::GetFlagOptions() const { return Settings->FlagWord(); }
 
-std::string RegularExpression::GetExpression() const { return Expression; }
+std::string RegularExpression::GetExpression() const { return Settings->Expression; }
 
 void RegularExpression::SetExpression(const std::string& expression) {
-  Expression = expression;
-  ExpressionParsed = false;
+  Settings->SetExpression(expression);
 }
 
-std::locale RegularExpression::GetLocale() const { return Locale; }
+std::locale RegularExpression::GetLocale() const { return Settings->Locale; }
 
-void RegularExpression::SetLocale(const std::locale& locale) { Locale = locale; }
+void RegularExpression::SetLocale(const std::locale& locale) { Settings->Locale = locale; }
 
-unsigned char RegularExpression::ParseExpression() {
-  return Common::ParseOnDemand(ExpressionParsed, CompiledExpression, Expression, GetFlagOptions(),
-                               Locale);
-}
+unsigned char RegularExpression::ParseExpression() { return Settings->Parse(); }
 
 unsigned char RegularExpression::ConvertREXResult(unsigned int engineResult) {
   return Common::ConvertCompileResult(engineResult);
 }
 
-std::string RegularExpression::GetExpressionError() const {
-  return Common::CompileErrorText(ExpressionParsed, CompiledExpression);
-}
+std::string RegularExpression::GetExpressionError() const { return Settings->ErrorText(); }
 
 unsigned int RegularExpression::NumberOfSubexpressions() {
-  if (!ExpressionParsed) ParseExpression();
-  return Common::SubexpressionCount(ExpressionParsed, CompiledExpression);
+  if (!Settings->ExpressionParsed) ParseExpression();
+  return Settings->Subexpressions();
 }
 
 unsigned int RegularExpression::NumberOfSubexpressions() const {
-  return Common::SubexpressionCount(ExpressionParsed, CompiledExpression);
+  return Settings->Subexpressions();
 }
 
 }  // namespace RegexClass

@@ -3,6 +3,7 @@
 #include "Regularexpressiontlsstack.h"
 #include "common/Abandonment.h"
 #include "common/ChangeRun.h"
+#include "common/ObjectSettings.h"
 #include "engine/FileSearch.h"
 
 namespace RegexClass {
@@ -10,15 +11,16 @@ namespace RegexClass {
 unsigned int RegularExpression::GrepFiles() {
   AbandonReason.clear();
   return Common::FileOperation(
-      TLSStack, this, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive),
+      TLSStack, this, Settings->Expression, Settings->FilesToMatch,
+      IsExpressionOption(CaseInsensitive),
       [this] {
         ParseExpression();  // the object's own pattern stays in step with its options
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
         search.LeaveWorkingFiles(LeaveWorkingFiles);
-        const unsigned count =
-            search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        const unsigned count = search.GrepFiles(&GrepFilesCallback, Settings->FilesToMatch.c_str(),
+                                                DirectoryRecursion, flags);
         AbandonReason = Common::AbandonedFilesReason(search);
         return count;
       });
@@ -27,15 +29,16 @@ unsigned int RegularExpression::GrepFiles() {
 unsigned int RegularExpression::FindFiles() {
   AbandonReason.clear();
   return Common::FileOperation(
-      TLSStack, this, Expression, FilesToMatch, IsExpressionOption(CaseInsensitive),
+      TLSStack, this, Settings->Expression, Settings->FilesToMatch,
+      IsExpressionOption(CaseInsensitive),
       [this] {
         ParseExpression();
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
         search.LeaveWorkingFiles(LeaveWorkingFiles);
-        const unsigned count =
-            search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        const unsigned count = search.FindFiles(&FindFilesCallback, Settings->FilesToMatch.c_str(),
+                                                DirectoryRecursion, flags);
         AbandonReason = Common::AbandonedFilesReason(search);
         return count;
       });

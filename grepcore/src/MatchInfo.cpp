@@ -13,12 +13,13 @@ void AssignText(std::string& text, const char* first, const char* last) {
 }
 
 void PointAt(std::string_view& text, const char* first, const char* last) {
-  text = first == nullptr ? std::string_view() : std::string_view(first, static_cast<std::size_t>(last - first));
+  text = first == nullptr ? std::string_view()
+                          : std::string_view(first, static_cast<std::size_t>(last - first));
 }
 
 }  // namespace
 
-void FillMatchViewInfo(const GrepEngine::MatchResults& match, REMatchViewInfo& info) {
+void FillMatchViewInfo(const grepcore::Match& match, REMatchViewInfo& info) {
   Common::FillMatchRecords(match, info, Common::PositionRule{0, -1}, &PointAt);
 }
 
@@ -26,7 +27,7 @@ void FillFileMatchViewInfo(const GrepEngine::FileSearch& search, REMatchViewInfo
   Common::FillFileMatchRecords(search, info, &PointAt);
 }
 
-void FillMatchInfo(const GrepEngine::MatchResults& match, REMatchInfo& info) {
+void FillMatchInfo(const grepcore::Match& match, REMatchInfo& info) {
   Common::FillMatchRecords(match, info, Common::PositionRule{0, -1}, &AssignText);
 }
 
@@ -34,7 +35,7 @@ REMatchInfo FileGrepMatchInfo(const GrepEngine::FileSearch& search) {
   return Common::FileMatchRecords<REMatchInfo>(search, &AssignText);
 }
 
-REMatchInfo BuildMatchInfo(const GrepEngine::MatchResults& match) {
+REMatchInfo BuildMatchInfo(const grepcore::Match& match) {
   REMatchInfo info;
   FillMatchInfo(match, info);
   return info;

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/MatchResults.h"
+#include "grepcore/Match.h"
 #include "grepcore/Regularexpressionclass.h"
 
 namespace GrepEngine {
@@ -12,17 +12,17 @@ namespace RegexClass {
 // sub-expression, positions from the file's start, no prefix or suffix.
 REMatchInfo FileGrepMatchInfo(const GrepEngine::FileSearch& search);
 
-// The match vector of one engine match, as the events receive it.
-REMatchInfo BuildMatchInfo(const GrepEngine::MatchResults& match);
+// The match vector of one match of the core, as the events receive it.
+REMatchInfo BuildMatchInfo(const grepcore::Match& match);
 
 // The same, written over `info`: a grep or merge reuses one vector for all its matches, so the
 // records' buffers (the suffix above all, which shrinks from match to match) are not
 // allocated again for every match.
-void FillMatchInfo(const GrepEngine::MatchResults& match, REMatchInfo& info);
+void FillMatchInfo(const grepcore::Match& match, REMatchInfo& info);
 
 // The view events' vectors: the same records as views into the searched bytes, written over
 // `info` so a run reuses one vector.
-void FillMatchViewInfo(const GrepEngine::MatchResults& match, REMatchViewInfo& info);
+void FillMatchViewInfo(const grepcore::Match& match, REMatchViewInfo& info);
 void FillFileMatchViewInfo(const GrepEngine::FileSearch& search, REMatchViewInfo& info);
 
 }  // namespace RegexClass

@@ -1,28 +1,23 @@
 // Match options and the engine match-flag word.
-#include "OptionSetConversion.h"
+#include "common/ObjectSettings.h"
 #include "grepcore/Regularexpressionclass.h"
 
 namespace RegexClass {
 
-using Common::MatchOrdinal::Count;
-
 void RegularExpression::AddMatchOption(Matches option) {
-  MatchOptions = FromOrdinals<Matches>(Common::AddMatchOption(ToOrdinals(MatchOptions), option), Count);
+  Settings->MatchOptions = Common::AddMatchOption(Settings->MatchOptions, option);
 }
 
 void RegularExpression::DeleteMatchOption(Matches option) {
-  MatchOptions =
-      FromOrdinals<Matches>(Common::DeleteMatchOption(ToOrdinals(MatchOptions), option), Count);
+  Settings->MatchOptions = Common::DeleteMatchOption(Settings->MatchOptions, option);
 }
 
 bool RegularExpression::IsMatchOption(Matches option) const {
-  return MatchOptions.count(option) != 0;
+  return Settings->HasMatchOption(option);
 }
 
-void RegularExpression::ClearMatchOptions() { MatchOptions.clear(); }
+void RegularExpression::ClearMatchOptions() { Settings->MatchOptions = 0; }
 
-unsigned int RegularExpression::GetMatchFlags() const {
-  return Common::MatchFlagWord(ToOrdinals(MatchOptions));
-}
+unsigned int RegularExpression::GetMatchFlags() const { return Settings->MatchWord(); }
 
 }  // namespace RegexClass

@@ -3,21 +3,16 @@
 
 #include <utility>
 
-#include "OptionSetConversion.h"
 #include "common/ChangeRun.h"
-#include "engine/MatchResults.h"
-#include "engine/Pattern.h"
+#include "common/ObjectSettings.h"
+#include "grepcore/Match.h"
 
 namespace RegexClass {
 
-RegularExpression::RegularExpression()
-    : ExpressionOptions(FromOrdinals<Options>(Common::DefaultExpressionOptions(),
-                                              Common::ExpressionOrdinal::Count)),
-      MatchOptions(
-          FromOrdinals<Matches>(Common::DefaultMatchOptions(), Common::MatchOrdinal::Count)),
-      Locale() {}
+RegularExpression::RegularExpression() : Settings(std::make_unique<Common::ObjectSettings>()) {}
 
-RegularExpression::RegularExpression(const RegularExpression& other) : Locale() {
+RegularExpression::RegularExpression(const RegularExpression& other)
+    : Settings(std::make_unique<Common::ObjectSettings>()) {
   CopySettingsFrom(other);
 }
 
@@ -26,22 +21,13 @@ RegularExpression& RegularExpression::operator=(const RegularExpression& other) 
   return *this;
 }
 
-// The settings a copy takes over; the locale and the working state stay the target's own.
+// What a copy takes over: the shared settings (the locale stays the target's own), the
+// object's own flags and the handlers; the working state stays the target's own.
 void RegularExpression::CopySettingsFrom(const RegularExpression& other) {
-  ExpressionOptions = other.ExpressionOptions;
-  MatchOptions = other.MatchOptions;
-  Expression = other.Expression;
-  StringToMatch = other.StringToMatch;
-  FilesToMatch = other.FilesToMatch;
-  FormatString = other.FormatString;
-  SaveExtension = other.SaveExtension;
-  AllowOwnerChange = other.AllowOwnerChange;
+  *Settings = *other.Settings;
   LeaveWorkingFiles = other.LeaveWorkingFiles;
   DirectoryRecursion = other.DirectoryRecursion;
   MergeCopy = other.MergeCopy;
-  // The compiled pattern is immutable: sharing it keeps its state or its error exactly.
-  ExpressionParsed = other.ExpressionParsed;
-  CompiledExpression = other.CompiledExpression;
 
   OnMatching = other.OnMatching;
   OnSearching = other.OnSearching;
@@ -72,34 +58,37 @@ void RegularExpression::CopySettingsFrom(const RegularExpression& other) {
 }
 
 bool RegularExpression::operator==(const RegularExpression& other) const {
-  return ExpressionOptions == other.ExpressionOptions && MatchOptions == other.MatchOptions &&
-         Expression == other.Expression && StringToMatch == other.StringToMatch &&
-         FilesToMatch == other.FilesToMatch && FormatString == other.FormatString &&
-         SaveExtension == other.SaveExtension && DirectoryRecursion == other.DirectoryRecursion &&
+  return *Settings == *other.Settings && DirectoryRecursion == other.DirectoryRecursion &&
          MergeCopy == other.MergeCopy;
 }
 
 RegularExpression::~RegularExpression() { DeallocateStack(); }
 
-std::string RegularExpression::GetStringToMatch() const { return StringToMatch; }
-void RegularExpression::SetStringToMatch(const std::string& text) { StringToMatch = text; }
-void RegularExpression::SetStringToMatch(std::string&& text) { StringToMatch = std::move(text); }
-std::string RegularExpression::GetFilesToMatch() const { return FilesToMatch; }
-void RegularExpression::SetFilesToMatch(const std::string& mask) { FilesToMatch = mask; }
-std::string RegularExpression::GetSaveExtension() const { return SaveExtension; }
-void RegularExpression::SetSaveExtension(const std::string& extension) {
-  SaveExtension = extension;
+std::string RegularExpression::GetStringToMatch() const { return Settings->StringToMatch; }
+void RegularExpression::SetStringToMatch(const std::string& text) {
+  Settings->StringToMatch = text;
 }
-bool RegularExpression::GetAllowOwnerChange() const { return AllowOwnerChange; }
-void RegularExpression::SetAllowOwnerChange(bool allow) { AllowOwnerChange = allow; }
+void RegularExpression::SetStringToMatch(std::string&& text) {
+  Settings->StringToMatch = std::move(text);
+}
+std::string RegularExpression::GetFilesToMatch() const { return Settings->FilesToMatch; }
+void RegularExpression::SetFilesToMatch(const std::string& mask) { Settings->FilesToMatch = mask; }
+std::string RegularExpression::GetSaveExtension() const { return Settings->SaveExtension; }
+void RegularExpression::SetSaveExtension(const std::string& extension) {
+  Settings->SaveExtension = extension;
+}
+bool RegularExpression::GetAllowOwnerChange() const { return Settings->AllowOwnerChange; }
+void RegularExpression::SetAllowOwnerChange(bool allow) { Settings->AllowOwnerChange = allow; }
 bool RegularExpression::GetLeaveWorkingFiles() const { return LeaveWorkingFiles; }
 void RegularExpression::SetLeaveWorkingFiles(bool leave) { LeaveWorkingFiles = leave; }
 bool RegularExpression::GetDirectoryRecursion() const { return DirectoryRecursion; }
 void RegularExpression::SetDirectoryRecursion(bool recurse) { DirectoryRecursion = recurse; }
 bool RegularExpression::GetMergeCopy() const { return MergeCopy; }
 void RegularExpression::SetMergeCopy(bool copy) { MergeCopy = copy; }
-std::string RegularExpression::GetFormatString() const { return FormatString; }
-void RegularExpression::SetFormatString(const std::string& format) { FormatString = format; }
+std::string RegularExpression::GetFormatString() const { return Settings->FormatString; }
+void RegularExpression::SetFormatString(const std::string& format) {
+  Settings->FormatString = format;
+}
 
 const std::vector<RegularExpression::FileChangeProblem>* RegularExpression::GetChangeFilesErrors()
     const {

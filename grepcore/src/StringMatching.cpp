@@ -1,6 +1,7 @@
 // Match, MatchAll, Search and Grep over StringToMatch, and the current match.
 #include "EventSlots.h"
 #include "MatchInfo.h"
+#include "common/ObjectSettings.h"
 #include "common/StringOperations.h"
 #include "grepcore/Regularexpressionclass.h"
 
@@ -29,22 +30,23 @@ bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain
                                        : wholeText ? Common::StringMatchKind::MatchAll
                                                    : Common::StringMatchKind::Match;
   return Common::StringMatchOperation(
-      *CompiledExpression, StringToMatch, kind, GetMatchFlags(), CurrentMatch, AbandonReason,
-      [&](const GrepEngine::MatchResults& match) {
+      Settings->Pattern(), Settings->StringToMatch, kind, GetMatchFlags(), CurrentMatch,
+      AbandonReason, [&](const grepcore::Match& match) {
         if (HasHandler(plain, bound))
-          Fire(plain, bound, this, GetMatchingInformation(), match.Line(), match.LineStart());
+          Fire(plain, bound, this, GetMatchingInformation(), static_cast<unsigned>(match.Line()),
+               match.LineStart());
         if (HasHandler(plainView, boundView)) {
           REMatchViewInfo views;
           FillMatchViewInfo(match, views);
-          Fire(plainView, boundView, this, static_cast<const REMatchViewInfo&>(views), match.Line(),
-               match.LineStart());
+          Fire(plainView, boundView, this, static_cast<const REMatchViewInfo&>(views),
+               static_cast<unsigned>(match.Line()), match.LineStart());
         }
       });
 }
 
 unsigned int RegularExpression::Grep() {
   AbandonReason.clear();
-  if (StringToMatch.empty()) return 0;
+  if (Settings->StringToMatch.empty()) return 0;
   if (ParseExpression() != 0) return 0;
   // Handlers installed during the run are not used by it.
   const ContinueMatchEvent plain = OnGrepping;
@@ -53,21 +55,21 @@ unsigned int RegularExpression::Grep() {
   const ContinueMatchViewEventClosure boundView = OnGreppingViewClosure;
   REMatchInfo info;
   REMatchViewInfo views;
-  auto fire = [&](const GrepEngine::MatchResults& match, bool& bcontinue) {
+  auto fire = [&](const grepcore::Match& match, bool& bcontinue) {
     if (HasHandler(plain, bound)) {
       FillMatchInfo(match, info);
-      Fire(plain, bound, this, static_cast<const REMatchInfo&>(info), match.Line(),
-           match.LineStart(), bcontinue);
+      Fire(plain, bound, this, static_cast<const REMatchInfo&>(info),
+           static_cast<unsigned>(match.Line()), match.LineStart(), bcontinue);
     }
     if (HasHandler(plainView, boundView)) {
       FillMatchViewInfo(match, views);
-      Fire(plainView, boundView, this, static_cast<const REMatchViewInfo&>(views), match.Line(),
-           match.LineStart(), bcontinue);
+      Fire(plainView, boundView, this, static_cast<const REMatchViewInfo&>(views),
+           static_cast<unsigned>(match.Line()), match.LineStart(), bcontinue);
     }
   };
-  return Common::GrepText(*CompiledExpression, StringToMatch, GetMatchFlags(),
+  return Common::GrepText(Settings->Pattern(), Settings->StringToMatch, GetMatchFlags(),
                           HasHandler(plain, bound) || HasHandler(plainView, boundView),
-                          AbandonReason, [&](const GrepEngine::MatchResults& match) {
+                          AbandonReason, [&](const grepcore::Match& match) {
                             return Common::GrepMatchStep(CurrentGrepMatch, match, fire);
                           });
 }

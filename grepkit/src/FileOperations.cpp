@@ -5,6 +5,7 @@
 #include "common/Abandonment.h"
 #include "common/ChangeRun.h"
 #include "common/MatchRecords.h"
+#include "common/ObjectSettings.h"
 #include "engine/FileSearch.h"
 #include "vcl35/SysUtils.h"
 
@@ -24,8 +25,8 @@ struct RE::ChangeRunSide {
   bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
     return Object.FireChangingFiles(name, search);
   }
-  const std::string& SaveExtension() const { return Object.SaveExtension; }
-  bool AllowOwnerChange() const { return Object.AllowOwnerChange; }
+  const std::string& SaveExtension() const { return Object.Settings->SaveExtension; }
+  bool AllowOwnerChange() const { return Object.Settings->AllowOwnerChange; }
   void CommitRewrites() {
     Common::CommitBatch(
         Common::WorkOf(Object.RunWork), Object.ChangeCount,
@@ -51,14 +52,15 @@ unsigned int RE::GrepFiles() {
   RegularExpressionTLSStack* stacks = ThreadStacks();
   if (stacks == nullptr) return 0;  // the package is not started
   return Common::FileOperation(
-      *stacks, this, Expression, FilesToMatch, ExpressionOptions.Contains(CaseInsensitive),
+      *stacks, this, Settings->Expression, Settings->FilesToMatch,
+      Settings->HasExpressionOption(CaseInsensitive),
       [this] {
         ParseExpression();  // the component's own pattern stays in step with its options
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
-        const unsigned count =
-            search.GrepFiles(&GrepFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        const unsigned count = search.GrepFiles(&GrepFilesCallback, Settings->FilesToMatch.c_str(),
+                                                DirectoryRecursion, flags);
         AbandonReason = Common::AbandonedFilesReason(search);
         return count;
       });
@@ -69,14 +71,15 @@ unsigned int RE::FindFiles() {
   RegularExpressionTLSStack* stacks = ThreadStacks();
   if (stacks == nullptr) return 0;
   return Common::FileOperation(
-      *stacks, this, Expression, FilesToMatch, ExpressionOptions.Contains(CaseInsensitive),
+      *stacks, this, Settings->Expression, Settings->FilesToMatch,
+      Settings->HasExpressionOption(CaseInsensitive),
       [this] {
         ParseExpression();
         return GetMatchFlags();
       },
       [this](GrepEngine::FileSearch& search, unsigned flags) {
-        const unsigned count =
-            search.FindFiles(&FindFilesCallback, FilesToMatch.c_str(), DirectoryRecursion, flags);
+        const unsigned count = search.FindFiles(&FindFilesCallback, Settings->FilesToMatch.c_str(),
+                                                DirectoryRecursion, flags);
         AbandonReason = Common::AbandonedFilesReason(search);
         return count;
       });
@@ -113,20 +116,21 @@ unsigned int RE::ChangeFiles() {
   ChangeFilesErrors.clear();
   AbandonReason.clear();
   RegularExpressionTLSStack* stacks = ThreadStacks();
-  if (stacks == nullptr || FormatString.empty()) return 0;
+  if (stacks == nullptr || Settings->FormatString.empty()) return 0;
   GrepEngine::FileSearch search;
-  if (!Common::PrepareFileSearch(search, Expression, FilesToMatch,
-                                 ExpressionOptions.Contains(CaseInsensitive)))
+  if (!Common::PrepareFileSearch(search, Settings->Expression, Settings->FilesToMatch,
+                                 Settings->HasExpressionOption(CaseInsensitive)))
     return 0;
   ParseExpression();  // the replacements are formatted with the full options
   ChangeCount = 0;
   MergeSave save;
-  save.CompiledExpression = CompiledExpression;
+  save.CompiledExpression = Common::EnginePatternOf(Settings->CompiledExpression);
   save.MatchFlags = GetMatchFlags();
   ChangeRunSide side{*this};
-  Common::RunChangeSearch(
-      Common::ChangeRunSearch{search, &MergeFilesCallback, FilesToMatch, DirectoryRecursion},
-      Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save, *stacks, this, side);
+  Common::RunChangeSearch(Common::ChangeRunSearch{search, &MergeFilesCallback,
+                                                  Settings->FilesToMatch, DirectoryRecursion},
+                          Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save, *stacks,
+                          this, side);
   AbandonReason = Common::AbandonedFilesReason(search);
   return ChangeCount;
 }
@@ -139,7 +143,7 @@ bool RE::MergeFilesCallback(const char* file, const GrepEngine::FileSearch& expr
 bool RE::ThisMergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression) {
   ChangeRunSide side{*this};
   return Common::ChangeRunMatchStep(Common::Gathered(CurrentFile, RunWork), MergeSaveStack.top(),
-                                    FormatString, side, std::string(file), expression);
+                                    Settings->FormatString, side, std::string(file), expression);
 }
 
 bool RE::FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression) {
@@ -167,7 +171,7 @@ void RE::AddProblem(Common::ProblemReport&& report) {
 
 void RE::MergeUpdateFile() {
   Common::RewriteGatheredFile(
-      Common::Gathered(CurrentFile, RunWork), SaveExtension, ChangeCount,
+      Common::Gathered(CurrentFile, RunWork), Settings->SaveExtension, ChangeCount,
       [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });
 }
 
@@ -180,7 +184,7 @@ void RE::MergeFileCleanup(void* input, void* output, const std::string& temporar
 std::uint64_t RE::GetFilePointer(void* handle) { return Common::OpenFilePosition(handle); }
 
 bool RE::BackupFile(const std::string& name) {
-  return Common::CarriesExtension(name, SaveExtension);
+  return Common::CarriesExtension(name, Settings->SaveExtension);
 }
 
 bool RE::ReadOnlyFile(const std::string& name) {
@@ -189,7 +193,7 @@ bool RE::ReadOnlyFile(const std::string& name) {
 }
 
 std::string RE::ReplaceExtension() {
-  return Common::SavedCopyName(CurrentFile.FileName, SaveExtension);
+  return Common::SavedCopyName(CurrentFile.FileName, Settings->SaveExtension);
 }
 
 }  // namespace RegexComponent

@@ -6,10 +6,8 @@
 #include "Texts.h"
 #include "UnitCounter.h"
 #include "common/ChangeRun.h"
-#include "common/CompileOnDemand.h"
-#include "common/OptionSets.h"
-#include "engine/MatchResults.h"
-#include "engine/Pattern.h"
+#include "common/ObjectSettings.h"
+#include "grepcore/Match.h"
 #include "grepkit/Package.h"
 #include "platform/ThreadSlot.h"
 #include "vcl35/TypeInfo.h"
@@ -62,13 +60,10 @@ vcl35::TClass RE::StaticClassInfo() {
 vcl35::TClass RE::ClassType() const { return StaticClassInfo(); }
 
 RE::RegularExpressionCustom(vcl35::TComponent* AOwner)
-    : vcl35::TComponent(AOwner),
-      ExpressionOptions(OptionSet::FromBits(Common::DefaultExpressionOptions())),
-      MatchOptions(MatchSet::FromBits(Common::DefaultMatchOptions())),
-      Locale() {}
+    : vcl35::TComponent(AOwner), Settings(std::make_unique<Common::ObjectSettings>()) {}
 
 RE::RegularExpressionCustom(const RegularExpressionCustom& other)
-    : vcl35::TComponent(other.Owner()), Locale() {
+    : vcl35::TComponent(other.Owner()), Settings(std::make_unique<Common::ObjectSettings>()) {
   CopySettingsFrom(other);
 }
 
@@ -77,20 +72,12 @@ RE& RE::operator=(const RegularExpressionCustom& other) {
   return *this;
 }
 
+// What a copy takes over: the shared settings (the locale stays the target's own), the
+// published flags and the handlers.
 void RE::CopySettingsFrom(const RegularExpressionCustom& other) {
-  ExpressionOptions = other.ExpressionOptions;
-  MatchOptions = other.MatchOptions;
-  Expression = other.Expression;
-  StringToMatch = other.StringToMatch;
-  FilesToMatch = other.FilesToMatch;
-  FormatString = other.FormatString;
-  SaveExtension = other.SaveExtension;
-  AllowOwnerChange = other.AllowOwnerChange;
+  *Settings = *other.Settings;
   DirectoryRecursion = other.DirectoryRecursion;
   MergeCopy = other.MergeCopy;
-  // The compiled pattern is immutable: sharing it keeps its state or its error exactly.
-  ExpressionParsed = other.ExpressionParsed;
-  CompiledExpression = other.CompiledExpression;
   OnMatching = other.OnMatching;
   OnSearching = other.OnSearching;
   OnGrepping = other.OnGrepping;
@@ -101,10 +88,7 @@ void RE::CopySettingsFrom(const RegularExpressionCustom& other) {
 }
 
 bool RE::operator==(const RegularExpressionCustom& other) const {
-  return ExpressionOptions == other.ExpressionOptions && MatchOptions == other.MatchOptions &&
-         Expression == other.Expression && StringToMatch == other.StringToMatch &&
-         FilesToMatch == other.FilesToMatch && FormatString == other.FormatString &&
-         SaveExtension == other.SaveExtension && DirectoryRecursion == other.DirectoryRecursion &&
+  return *Settings == *other.Settings && DirectoryRecursion == other.DirectoryRecursion &&
          MergeCopy == other.MergeCopy;
 }
 
@@ -120,62 +104,60 @@ void RE::Assign(vcl35::TPersistent* Source) {
   vcl35::TComponent::Assign(Source);
 }
 
-void RE::SetOptions(OptionSet options) {
-  if (options == ExpressionOptions) return;
-  ExpressionParsed = false;
-  ExpressionOptions = OptionSet::FromBits(
-      Common::AssignExpressionOptions(ExpressionOptions.ToBits(), options.ToBits()));
+RE::OptionSet RE::GetExpressionOptions() const {
+  return OptionSet::FromBits(Settings->ExpressionOptions);
 }
+
+void RE::SetOptions(OptionSet options) {
+  if (options.ToBits() == Settings->ExpressionOptions) return;
+  Settings->SetExpressionOptions(
+      Common::AssignExpressionOptions(Settings->ExpressionOptions, options.ToBits()));
+  Settings->ExpressionParsed = false;  // a new set forgets the compilation, even when the group
+                                       // rules bring the old one back
+}
+
+RE::MatchSet RE::GetMatchOptions() const { return MatchSet::FromBits(Settings->MatchOptions); }
 
 void RE::SetMatches(MatchSet matches) {
-  MatchOptions =
-      MatchSet::FromBits(Common::AssignMatchOptions(MatchOptions.ToBits(), matches.ToBits()));
+  Settings->MatchOptions = Common::AssignMatchOptions(Settings->MatchOptions, matches.ToBits());
 }
 
-AnsiString RE::GetExpression() const { return ToAnsi(Expression); }
+AnsiString RE::GetExpression() const { return ToAnsi(Settings->Expression); }
 void RE::SetExpression(const AnsiString& expression) {
-  Expression = FromAnsi(expression);
-  ExpressionParsed = false;
+  Settings->SetExpression(FromAnsi(expression));
 }
-AnsiString RE::GetFormatString() const { return ToAnsi(FormatString); }
-void RE::SetFormatString(const AnsiString& format) { FormatString = FromAnsi(format); }
-AnsiString RE::GetStringToMatch() const { return ToAnsi(StringToMatch); }
-void RE::SetStringToMatch(const AnsiString& text) { StringToMatch = FromAnsi(text); }
-AnsiString RE::GetFilesToMatch() const { return ToAnsi(FilesToMatch); }
-void RE::SetFilesToMatch(const AnsiString& mask) { FilesToMatch = FromAnsi(mask); }
-AnsiString RE::GetSaveExtension() const { return ToAnsi(SaveExtension); }
-void RE::SetSaveExtension(const AnsiString& extension) { SaveExtension = FromAnsi(extension); }
-bool RE::GetAllowOwnerChange() const { return AllowOwnerChange; }
-void RE::SetAllowOwnerChange(bool allow) { AllowOwnerChange = allow; }
-void RE::SetExpressionLocale(const std::locale& locale) { Locale = locale; }
+AnsiString RE::GetFormatString() const { return ToAnsi(Settings->FormatString); }
+void RE::SetFormatString(const AnsiString& format) { Settings->FormatString = FromAnsi(format); }
+AnsiString RE::GetStringToMatch() const { return ToAnsi(Settings->StringToMatch); }
+void RE::SetStringToMatch(const AnsiString& text) { Settings->StringToMatch = FromAnsi(text); }
+AnsiString RE::GetFilesToMatch() const { return ToAnsi(Settings->FilesToMatch); }
+void RE::SetFilesToMatch(const AnsiString& mask) { Settings->FilesToMatch = FromAnsi(mask); }
+AnsiString RE::GetSaveExtension() const { return ToAnsi(Settings->SaveExtension); }
+void RE::SetSaveExtension(const AnsiString& extension) {
+  Settings->SaveExtension = FromAnsi(extension);
+}
+bool RE::GetAllowOwnerChange() const { return Settings->AllowOwnerChange; }
+void RE::SetAllowOwnerChange(bool allow) { Settings->AllowOwnerChange = allow; }
+void RE::SetExpressionLocale(const std::locale& locale) { Settings->Locale = locale; }
 
-AnsiString RE::GetExpressionError() const {
-  return ToAnsi(Common::CompileErrorText(ExpressionParsed, CompiledExpression));
-}
+AnsiString RE::GetExpressionError() const { return ToAnsi(Settings->ErrorText()); }
 
-unsigned char RE::ParseExpression() {
-  return Common::ParseOnDemand(ExpressionParsed, CompiledExpression, Expression, GetFlagOptions(),
-                               Locale);
-}
+unsigned char RE::ParseExpression() { return Settings->Parse(); }
 
-unsigned int RE::GetFlagOptions() const {
-  return Common::ExpressionFlagWord(ExpressionOptions.ToBits());
-}
+unsigned int RE::GetFlagOptions() const { return Settings->FlagWord(); }
 
 unsigned char RE::ConvertREXResult(unsigned int engineResult) {
   return Common::ConvertCompileResult(engineResult);
 }
 
 unsigned int RE::NumberOfSubexpressions() {
-  if (!ExpressionParsed) ParseExpression();
-  return Common::SubexpressionCount(ExpressionParsed, CompiledExpression);
+  if (!Settings->ExpressionParsed) ParseExpression();
+  return Settings->Subexpressions();
 }
 
-unsigned int RE::NumberOfSubexpressions() const {
-  return Common::SubexpressionCount(ExpressionParsed, CompiledExpression);
-}
+unsigned int RE::NumberOfSubexpressions() const { return Settings->Subexpressions(); }
 
-unsigned int RE::GetMatchFlags() const { return Common::MatchFlagWord(MatchOptions.ToBits()); }
+unsigned int RE::GetMatchFlags() const { return Settings->MatchWord(); }
 
 void RE::AllocateStack() {
   if (RegularExpressionTLSStack* stacks = ThreadStacks()) stacks->AllocateStack();

@@ -6,6 +6,7 @@
 
 #include "Texts.h"
 #include "common/MatchRecords.h"
+#include "common/ObjectSettings.h"
 #include "grepkit/Regularexpressioncustom.h"
 
 namespace RegexComponent {
@@ -14,25 +15,11 @@ namespace {
 // Positions count from 1; a part that took no part has position 0.
 constexpr Common::PositionRule OneBased{1, 0};
 
-REMatchInfo Records(const GrepEngine::MatchResults& match) {
+REMatchInfo Records(const grepcore::Match& match) {
   REMatchInfo info;
   Common::FillMatchRecords(match, info, OneBased, &AssignAnsi);
   return info;
 }
-
-// The merge MergeCallbackPredicate serves, for as long as one step runs.
-class ServingMerge {
- public:
-  ServingMerge(const Common::MergeRun*& slot, const Common::MergeRun& run) : Slot(slot) {
-    Slot = &run;
-  }
-  ~ServingMerge() { Slot = nullptr; }
-  ServingMerge(const ServingMerge&) = delete;
-  ServingMerge& operator=(const ServingMerge&) = delete;
-
- private:
-  const Common::MergeRun*& Slot;
-};
 
 }  // namespace
 
@@ -52,30 +39,30 @@ bool RE::RunMatch(int kind, const MatchEvent& handler) {
   AbandonReason.clear();
   if (ParseExpression() != 0) return false;
   return Common::StringMatchOperation(
-      *CompiledExpression, StringToMatch, static_cast<Common::StringMatchKind>(kind),
-      GetMatchFlags(), CurrentMatch, AbandonReason, [&](const GrepEngine::MatchResults& match) {
-        if (handler) handler(this, GetMatchingInformation(), match.Line(), match.LineStart());
+      Settings->Pattern(), Settings->StringToMatch, static_cast<Common::StringMatchKind>(kind),
+      GetMatchFlags(), CurrentMatch, AbandonReason, [&](const grepcore::Match& match) {
+        if (handler)
+          handler(this, GetMatchingInformation(), static_cast<unsigned>(match.Line()),
+                  match.LineStart());
       });
 }
 
 unsigned int RE::Grep() {
   AbandonReason.clear();
-  if (StringToMatch.empty()) return 0;
+  if (Settings->StringToMatch.empty()) return 0;
   if (ParseExpression() != 0) return 0;
-  PredicateClosure = Predicate(this, &RE::GrepCallbackPredicate);
-  const Predicate predicate = PredicateClosure;
-  return Common::GrepText(*CompiledExpression, StringToMatch, GetMatchFlags(),
+  auto fire = [this](const grepcore::Match& m, bool& bcontinue) {
+    if (OnGrepping)
+      OnGrepping(this, Records(m), static_cast<unsigned>(m.Line()), m.LineStart(), bcontinue);
+  };
+  return Common::GrepText(Settings->Pattern(), Settings->StringToMatch, GetMatchFlags(),
                           static_cast<bool>(OnGrepping), AbandonReason,
-                          [&](const GrepEngine::MatchResults& match) { return predicate(match); });
+                          [&](const grepcore::Match& match) {
+                            return Common::GrepMatchStep(CurrentGrepMatch, match, fire);
+                          });
 }
 
-bool RE::GrepCallbackPredicate(const GrepEngine::MatchResults& match) {
-  return Common::GrepMatchStep(CurrentGrepMatch, match,
-                               [this](const GrepEngine::MatchResults& m, bool& bcontinue) {
-                                 if (OnGrepping)
-                                   OnGrepping(this, Records(m), m.Line(), m.LineStart(), bcontinue);
-                               });
-}
+bool RE::GrepCallbackPredicate(const GrepEngine::MatchResults&) { return false; }
 
 REMatchInfo RE::GetMatchingInformation() const {
   if (CurrentGrepMatch != nullptr) return Records(*CurrentGrepMatch);
@@ -91,45 +78,42 @@ AnsiString RE::GetAbandonReason() const { return ToAnsi(AbandonReason); }
 
 void RE::Format(AnsiString& result) const {
   std::string text;
-  Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), FormatString, Locale, text);
+  Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), Settings->FormatString,
+                             Settings->Locale, text);
   result = ToAnsi(text);
 }
 
 void RE::Merge(AnsiString& result) {
   result = AnsiString();
   AbandonReason.clear();
-  if (FormatString.empty() || StringToMatch.empty()) return;
+  if (Settings->FormatString.empty() || Settings->StringToMatch.empty()) return;
   if (ParseExpression() != 0) return;
+  const grepcore::Pattern& pattern = Settings->Pattern();
   if (!OnMerging) {
     std::string merged;
-    Common::PlainMerge(*CompiledExpression, StringToMatch, FormatString, MergeCopy, GetMatchFlags(),
-                       merged, AbandonReason);
+    Common::PlainMerge(pattern, Settings->StringToMatch, Settings->FormatString, MergeCopy,
+                       GetMatchFlags(), merged, AbandonReason);
     result = ToAnsi(std::move(merged));
     return;
   }
-  PredicateClosure = Predicate(this, &RE::MergeCallbackPredicate);
-  const Predicate predicate = PredicateClosure;
-  Common::MergeWithStep(*CompiledExpression, StringToMatch, MergeCopy, GetMatchFlags(), MergeOutput,
+  auto fire = [this](const grepcore::Match& m, bool& bcontinue) {
+    if (OnMerging)
+      OnMerging(this, Records(m), static_cast<unsigned>(m.Line()), m.LineStart(), bcontinue);
+  };
+  auto format = [this](std::string& replacement) {
+    Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), Settings->FormatString,
+                               Settings->Locale, replacement);
+  };
+  Common::MergeWithStep(pattern, Settings->StringToMatch, MergeCopy, GetMatchFlags(), MergeOutput,
                         MergePosition, AbandonReason,
-                        [&](const Common::MergeRun& run, const GrepEngine::MatchResults& match) {
-                          const ServingMerge serving(RunningMerge, run);
-                          return predicate(match);
+                        [&](const Common::MergeRun& run, const grepcore::Match& match) {
+                          return Common::MergeMatchStep(run, CurrentGrepMatch, match, fire, format);
                         });
   // The working output is not read after the run: handed over, not copied.
   result = ToAnsi(std::move(MergeOutput));
   MergeOutput.clear();
 }
 
-bool RE::MergeCallbackPredicate(const GrepEngine::MatchResults& match) {
-  if (RunningMerge == nullptr) return false;  // called outside a merge: nothing to merge into
-  auto fire = [this](const GrepEngine::MatchResults& m, bool& bcontinue) {
-    if (OnMerging) OnMerging(this, Records(m), m.Line(), m.LineStart(), bcontinue);
-  };
-  auto format = [this](std::string& replacement) {
-    Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), FormatString, Locale,
-                               replacement);
-  };
-  return Common::MergeMatchStep(*RunningMerge, CurrentGrepMatch, match, fire, format);
-}
+bool RE::MergeCallbackPredicate(const GrepEngine::MatchResults&) { return false; }
 
 }  // namespace RegexComponent

@@ -2,6 +2,7 @@
 // format; and that it lives on after the operation, the range and the pattern that made it.
 #include <gtest/gtest.h>
 
+#include <locale>
 #include <optional>
 #include <string>
 #include <vector>
@@ -96,6 +97,37 @@ TEST(MatchTest, LinesAreCountedOnlyWhenAskedAndStillRightWhenAskedRarely) {
     }
   }
   EXPECT_EQ(n, 500u);
+}
+
+TEST(MatchTest, PrefixRunsFromWhereTheSearchBeganAndSuffixToTheEnd) {
+  const grepcore::Pattern digits = Compile("[0-9]+");
+  const std::string text = "ab12cd345ef";
+  std::vector<std::string> seen;
+  for (const grepcore::Match& m : digits.Matches(text))
+    seen.push_back(std::string(m.Prefix().Text()) + "@" + std::to_string(m.Prefix().Position()) +
+                   "|" + std::string(m.Suffix().Text()) + "@" +
+                   std::to_string(m.Suffix().Position()));
+  EXPECT_EQ(seen, (std::vector<std::string>{"ab@0|cd345ef@4", "cd@4|ef@9"}))
+      << "in a walk the prefix starts at the previous match's end";
+  const auto from = digits.Search(text, 5);
+  ASSERT_TRUE(from && *from);
+  EXPECT_EQ((*from)->Prefix().Text(), "d") << "a search's prefix starts at its `from`";
+  EXPECT_EQ((*from)->Prefix().Position(), 5u);
+  const auto anchored = Compile("ab").MatchAt(text);
+  ASSERT_TRUE(anchored && *anchored);
+  EXPECT_TRUE((*anchored)->Prefix().Text().empty());
+  EXPECT_EQ((*anchored)->Prefix().Position(), 0u);
+  const auto last = Compile("ef").Search(text);
+  EXPECT_TRUE((**last).Suffix().Text().empty());
+  EXPECT_EQ((**last).Suffix().Position(), text.size());
+}
+
+TEST(MatchTest, FormatTakesTheLocaleItIsGiven) {
+  const std::string text = "a=b";
+  const auto match = Compile("(a)=(b)").Search(text);
+  ASSERT_TRUE(match && *match);
+  EXPECT_EQ((*match)->Format("$2=$1", std::locale::classic()), (*match)->Format("$2=$1"));
+  EXPECT_EQ((*match)->Format("", std::locale::classic()), "");
 }
 
 TEST(MatchTest, TheFormatIsTheEnginesSyntax) {

@@ -45,6 +45,18 @@ TEST(ReplaceTest, ACallableGivesEachReplacement) {
       "1a2b3");
 }
 
+TEST(ReplaceTest, ExpandKeepsOnlyTheExpansions) {
+  const grepcore::Pattern pair = Compile("([a-z]+)=([0-9]+)");
+  EXPECT_EQ(*pair.Expand("a=1, b=2.", "$2$1;"), "1a;2b;");
+  EXPECT_EQ(*pair.Expand("none here", "$1"), "") << "nothing matched: nothing kept";
+  EXPECT_EQ(*Compile("x*").Expand("abc", "-"), "----") << "every empty match";
+  // The same matches and expansions as Replace, only the text between them dropped.
+  const std::string text = "k=1 q=22 z=333";
+  std::string expected;
+  for (const grepcore::Match& m : pair.Matches(text)) expected += m.Format("<$`|$2>");
+  EXPECT_EQ(*pair.Expand(text, "<$`|$2>"), expected);
+}
+
 TEST(ReplaceTest, ReplaceFirstLeavesTheRest) {
   const grepcore::Pattern digits = Compile("[0-9]+");
   EXPECT_EQ(*digits.ReplaceFirst("a1 b22 c3", "<$&>"), "a<1> b22 c3");

@@ -4,25 +4,24 @@
 
 #include <memory>
 
-#include "engine/MatchResults.h"
+#include "grepcore/Match.h"
 
 namespace Common {
 
 class ResetOnExit {
  public:
-  explicit ResetOnExit(std::unique_ptr<GrepEngine::MatchResults>& current) : Current(current) {}
+  explicit ResetOnExit(std::unique_ptr<grepcore::Match>& current) : Current(current) {}
   ~ResetOnExit() { Current.reset(); }
   ResetOnExit(const ResetOnExit&) = delete;
   ResetOnExit& operator=(const ResetOnExit&) = delete;
 
  private:
-  std::unique_ptr<GrepEngine::MatchResults>& Current;
+  std::unique_ptr<grepcore::Match>& Current;
 };
 
 class ReportingMatch {
  public:
-  ReportingMatch(const GrepEngine::MatchResults*& slot, const GrepEngine::MatchResults& match)
-      : Slot(slot) {
+  ReportingMatch(const grepcore::Match*& slot, const grepcore::Match& match) : Slot(slot) {
     Slot = &match;
   }
   ~ReportingMatch() { Slot = nullptr; }
@@ -30,7 +29,7 @@ class ReportingMatch {
   ReportingMatch& operator=(const ReportingMatch&) = delete;
 
  private:
-  const GrepEngine::MatchResults*& Slot;
+  const grepcore::Match*& Slot;
 };
 
 }  // namespace Common

@@ -1,15 +1,16 @@
 #pragma once
-// Filling a library's match records from the engine: the string operations' vector (whole
-// match, sub-expressions, prefix, suffix) and the file grep's (whole match and sub-expressions,
-// positions from the file's start). Records are any type with MatchString and Position; each
-// library says how its text is made and how a position is written.
+// Filling a library's match records: the string operations' vector from the core's match
+// (whole match, sub-expressions, prefix, suffix) and the file grep's from the engine's file
+// search (whole match and sub-expressions, positions from the file's start). Records are any type
+// with MatchString and Position; each library says how its text is made and how a position is
+// written.
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "common/MatchVector.h"
 #include "engine/FileSearch.h"
-#include "engine/MatchResults.h"
+#include "grepcore/Match.h"
 
 namespace Common {
 
@@ -20,24 +21,34 @@ struct PositionRule {
   std::int64_t Absent = -1;
 };
 
-// Written over `info`, reusing its records' buffers from match to match.
+// The string operations' records of `match`, written over `info` (reusing its records' buffers
+// from match to match): the whole match, each group, then the prefix and the suffix, which
+// count as taking no part when empty.
 template <class Records, class MakeText>
-void FillMatchRecords(const GrepEngine::MatchResults& match, Records& info, PositionRule rule,
+void FillMatchRecords(const grepcore::Match& match, Records& info, PositionRule rule,
                       MakeText makeText) {
   using Position = decltype(info[0].Position);
-  const auto parts = MatchVectorParts(match);
-  info.resize(parts.size());
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    const GrepEngine::SubMatch& part = parts[i];
-    auto& record = info[i];
-    if (part.Matched) {
-      makeText(record.MatchString, part.First, part.Last);
-      record.Position = static_cast<Position>(part.Position + rule.Shift);
+  const std::size_t groups = match.Size();
+  info.resize(groups + 2);
+  auto fill = [&](auto& record, const grepcore::Group& part, bool taken) {
+    if (taken) {
+      const std::string_view text = part.Text();
+      makeText(record.MatchString, text.data(), text.data() + text.size());
+      record.Position =
+          static_cast<Position>(static_cast<std::int64_t>(part.Position()) + rule.Shift);
     } else {
       makeText(record.MatchString, nullptr, nullptr);
       record.Position = static_cast<Position>(rule.Absent);
     }
+  };
+  for (std::size_t i = 0; i < groups; ++i) {
+    const grepcore::Group group = match.Group(i);
+    fill(info[i], group, group.Matched());
   }
+  const grepcore::Group prefix = match.Prefix();
+  const grepcore::Group suffix = match.Suffix();
+  fill(info[groups], prefix, prefix.Length() != 0);
+  fill(info[groups + 1], suffix, suffix.Length() != 0);
 }
 
 // The file grep's records of the search's current match, written over `info` from the file's

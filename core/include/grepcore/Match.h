@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <locale>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,6 +54,14 @@ class GREPCORE_EXPORT Match {
   grepcore::Group Group(std::size_t i) const;
   std::size_t Size() const;
 
+  // The text from where the search that found the match began to the match's start (in a
+  // walk of Matches(), from the previous match's end; else from the text's start or the
+  // search's `from`), and the text after the match to the text's end. Both may be empty.
+  grepcore::Group Prefix() const {
+    return grepcore::Group(Searched.substr(SearchFirst, First - SearchFirst), SearchFirst);
+  }
+  grepcore::Group Suffix() const { return grepcore::Group(Searched.substr(Last), Last); }
+
   // The line holding the match's start: its number (from 1; each LF before the match starts
   // a new one), the offset of its first byte, and its text without the LF that ends it.
   std::size_t Line() const;
@@ -64,6 +73,8 @@ class GREPCORE_EXPORT Match {
   // start) to this one, $' the rest of the text, $$ a dollar, and the character escapes.
   // Empty when the engine gives up working out the groups.
   std::string Format(std::string_view format) const;
+  // The same with the case conversions of `locale` instead of the pattern's.
+  std::string Format(std::string_view format, const std::locale& locale) const;
 
   // The whole text the match was found in.
   std::string_view Subject() const { return Searched; }

@@ -184,6 +184,10 @@ class GREPCORE_EXPORT Pattern {
             class = std::enable_if_t<std::is_invocable_v<Replacement&, const Match&>>>
   Result<std::string> Replace(std::string_view text, Replacement&& replacement,
                               const MatchOptions& options = {}) const;
+  // The expansions of `format` for every match, one after another: Replace without the text
+  // before, between and after the matches.
+  Result<std::string> Expand(std::string_view text, std::string_view format,
+                             const MatchOptions& options = {}) const;
   // Only the first match replaced; the text unchanged when there is none.
   Result<std::string> ReplaceFirst(std::string_view text, std::string_view format,
                                    const MatchOptions& options = {}) const;

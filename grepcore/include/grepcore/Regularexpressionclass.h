@@ -54,7 +54,12 @@
 namespace Common {
 struct ChangeRunWork;
 struct ProblemReport;
+struct ObjectSettings;
 }  // namespace Common
+
+namespace grepcore {
+class Match;
+}  // namespace grepcore
 
 namespace GrepEngine {
 class Pattern;
@@ -459,23 +464,13 @@ class GREPCORE_EXPORT RegularExpression {
 
   MergeFileInformation CurrentFile;
   unsigned int ChangeCount = 0;
-  std::set<Options> ExpressionOptions;
-  std::set<Matches> MatchOptions;
-  std::locale Locale;
-  std::string Expression;
-  std::string StringToMatch;
-  std::string FilesToMatch;
-  std::string FormatString;
-  std::string SaveExtension;
-  bool AllowOwnerChange = false;
+  // The settings the component keeps too, and their copy and comparison rules.
+  std::unique_ptr<Common::ObjectSettings> Settings;
   bool LeaveWorkingFiles = false;
   bool DirectoryRecursion = false;
   bool MergeCopy = false;
-  bool ExpressionParsed = false;
-  // Immutable once compiled, so copies of the object share it.
-  std::shared_ptr<const GrepEngine::Pattern> CompiledExpression;
-  std::unique_ptr<GrepEngine::MatchResults> CurrentMatch;
-  const GrepEngine::MatchResults* CurrentGrepMatch = nullptr;
+  std::unique_ptr<grepcore::Match> CurrentMatch;
+  const grepcore::Match* CurrentGrepMatch = nullptr;
   std::string MergeOutput;
   std::uint64_t MergePosition = 0;
   std::vector<FileChangeProblem> ChangeFilesErrors;

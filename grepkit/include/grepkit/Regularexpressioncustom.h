@@ -46,7 +46,12 @@ namespace Common {
 struct ChangeRunWork;
 struct ProblemReport;
 struct MergeRun;
+struct ObjectSettings;
 }  // namespace Common
+
+namespace grepcore {
+class Match;
+}  // namespace grepcore
 
 namespace GrepEngine {
 class Pattern;
@@ -119,7 +124,8 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
       FileMatchEvent;
   typedef vcl35::Closure<void(RegularExpressionCustom* Sender, AnsiString file, bool& bcontinue)>
       FileFoundEvent;
-  // The per-match step the string grep and merge run, bound to the component itself.
+  // The per-match step the string grep and merge once ran through the engine; kept with its two
+  // members below so that code naming them still compiles.
   typedef vcl35::Closure<bool(const GrepEngine::MatchResults& match)> Predicate;
 
   // Records of a file change run, as in the pattern class.
@@ -188,9 +194,9 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
 
   // Option sets. Assigning a set applies the group rules; a set equal to the current one
   // changes nothing, any other clears the compiled state.
-  OptionSet GetExpressionOptions() const { return ExpressionOptions; }
+  OptionSet GetExpressionOptions() const;
   void SetOptions(OptionSet options);
-  MatchSet GetMatchOptions() const { return MatchOptions; }
+  MatchSet GetMatchOptions() const;
   void SetMatches(MatchSet matches);
 
   AnsiString GetExpression() const;
@@ -237,6 +243,7 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
   unsigned int Grep();
   REMatchInfo GetMatchingInformation() const;
   void ResetMatches();
+  // The string grep and merge walk the core's matches and call neither: each declines (false).
   bool GrepCallbackPredicate(const GrepEngine::MatchResults& match);
   bool MergeCallbackPredicate(const GrepEngine::MatchResults& match);
   void Format(AnsiString& result) const;
@@ -280,26 +287,15 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
 
   MergeFileInformation CurrentFile;
   unsigned int ChangeCount = 0;
-  OptionSet ExpressionOptions;
-  MatchSet MatchOptions;
-  std::locale Locale;
-  std::string Expression;
-  std::string StringToMatch;
-  std::string FilesToMatch;
-  std::string FormatString;
-  std::string SaveExtension;
-  bool AllowOwnerChange = false;
-  bool ExpressionParsed = false;
-  std::shared_ptr<const GrepEngine::Pattern> CompiledExpression;
-  std::unique_ptr<GrepEngine::MatchResults> CurrentMatch;
-  const GrepEngine::MatchResults* CurrentGrepMatch = nullptr;
+  // The settings the pattern class keeps too, and their copy and comparison rules.
+  std::unique_ptr<Common::ObjectSettings> Settings;
+  std::unique_ptr<grepcore::Match> CurrentMatch;
+  const grepcore::Match* CurrentGrepMatch = nullptr;
   std::string MergeOutput;
   std::uint64_t MergePosition = 0;
   std::vector<FileChangeProblem> ChangeFilesErrors;
   std::string AbandonReason;  // why the engine gave up on the last operation; empty: it did not
   std::stack<MergeSave, std::deque<MergeSave>> MergeSaveStack;
-  Predicate PredicateClosure;
-  const Common::MergeRun* RunningMerge = nullptr;  // the merge MergeCallbackPredicate serves
   // The change run's own working state: created by the first run, never copied.
   std::unique_ptr<Common::ChangeRunWork> RunWork;
 };
