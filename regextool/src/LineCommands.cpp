@@ -1,5 +1,7 @@
 #include "LineCommands.h"
 
+#include <grepcore/Regularexpressionclass.h>
+
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -151,18 +153,38 @@ class LineGrep {
  private:
   void Print(const REMatchInfo* owned, const REMatchViewInfo* views, unsigned int line,
              std::uint64_t lineStart) {
+    if (owned != nullptr)
+      FillParts(*owned);
+    else
+      FillParts(*views);
     StringMatch match;
     match.Index = ++Count;
-    match.Matches = owned;
-    match.Views = views;
+    match.Parts = Parts.data();
+    match.PartCount = Parts.size() >= 2 ? Parts.size() - 2 : 0;
+    if (Parts.size() >= 2) {
+      match.Prefix = Parts[Parts.size() - 2];
+      match.Suffix = Parts[Parts.size() - 1];
+    }
     match.Line = line;
     match.LineStart = lineStart;
     match.Offset = Where.Offset;
     match.Context = Command.Context;
+    Text.clear();
     if (Command.Json)
-      PrintJson(Out, match);
+      PrintJson(Text, match);
     else
-      PrintReadable(Out, match);
+      PrintReadable(Text, match);
+    Out.write(Text.data(), static_cast<std::streamsize>(Text.size()));
+  }
+
+  template <class Info>
+  void FillParts(const Info& info) {
+    Parts.resize(info.size());
+    for (std::size_t i = 0; i < info.size(); ++i) {
+      Parts[i].Taken = info[i].Position >= 0;
+      Parts[i].Text = info[i].MatchString;
+      Parts[i].Position = Parts[i].Taken ? static_cast<std::uint64_t>(info[i].Position) : 0;
+    }
   }
 
   void OnGrep(RegularExpression*, const REMatchViewInfo& matches, unsigned int line,
@@ -202,6 +224,8 @@ class LineGrep {
   Place Where;
   bool Holding = false;
   std::vector<HeldMatch> Held;
+  std::vector<MatchPart> Parts;
+  std::string Text;
 };
 
 // The merge of the input: a block at a time while no match takes a line feed, a line at a

@@ -68,6 +68,15 @@ class GREPCORE_EXPORT Match {
   // The whole text the match was found in.
   std::string_view Subject() const { return Searched; }
 
+  // The text from where the search that found the match began to the match (for a match of
+  // Matches(), from the previous match's end; for Search(text, from), from `from`), and the
+  // text from the match to the subject's end: what a format's $` and $' stand for. Either may
+  // be empty.
+  grepcore::Group Prefix() const {
+    return grepcore::Group(Searched.substr(SearchFirst, First - SearchFirst), SearchFirst);
+  }
+  grepcore::Group Suffix() const { return grepcore::Group(Searched.substr(Last), Last); }
+
  private:
   friend struct MatchAccess;  // the toolkit's operations make and move matches
   friend class MatchRange;
