@@ -1,6 +1,9 @@
 #include "LineCommands.h"
 
+#include <grepcore/Regex.h>
+
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,23 +15,37 @@
 namespace RegexTool {
 namespace {
 
-using RegexClass::RegularExpression;
-using RegexClass::REMatchInfo;
-using RegexClass::REMatchViewInfo;
-
-bool Prepare(RegularExpression& re, const PatternSettings& settings, std::ostream& err) {
-  Configure(re, settings);
-  std::string error;
-  if (CompilePattern(re, error)) return true;
-  err << "regextool: bad pattern: " << error << '\n';
-  return false;
+std::optional<grepcore::Pattern> Prepare(const PatternSettings& settings, std::ostream& err) {
+  grepcore::Result<grepcore::Pattern> pattern = CompileSettings(settings);
+  if (pattern) return std::move(*pattern);
+  err << "regextool: bad pattern: " << pattern.Error().Message << '\n';
+  return std::nullopt;
 }
 
-// Lines are handed to the library in blocks: one call per block instead of one per line. The
-// grep's handlers take the view events, whose records copy nothing, so a block's size does
-// not add to the cost of a match.
+// Lines are searched in blocks: one walk per block instead of one per line.
 constexpr std::size_t GrepBlockBytes = 64 * 1024;
 constexpr std::size_t MergeBlockBytes = 64 * 1024;
+
+// Whether a format reads only the match and its groups: $` and $' (and their long names)
+// would see past the line in a block.
+bool FormatStaysInMatch(const std::string& format) {
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == '\\') {
+      ++i;
+      continue;
+    }
+    if (format[i] != '$' || i + 1 == format.size()) continue;
+    const char next = format[i + 1];
+    if (next == '$' || next == '&' || (next >= '0' && next <= '9')) {
+      ++i;
+      continue;
+    }
+    if (next == '{' && i + 2 < format.size() && format[i + 2] >= '0' && format[i + 2] <= '9')
+      continue;
+    return false;
+  }
+  return true;
+}
 
 // Whether a block of lines searched as one text gives the matches the lines give one by one,
 // provided no match takes a line feed (which is checked on each block). Match options and
@@ -44,19 +61,13 @@ bool BlocksAreExact(const PatternSettings& settings, bool context) {
 
 // The lines of a block with the last line feed left off: a block's final empty match after
 // that feed belongs to no line. Empty when the block is one empty line.
-std::string BlockText(std::string_view lines) {
+std::string_view BlockText(std::string_view lines) {
   if (!lines.empty() && lines.back() == '\n') lines.remove_suffix(1);
-  return std::string(lines);
+  return lines;
 }
 
-bool TakesLineFeed(const REMatchViewInfo& matches) {
-  return !matches.empty() && matches[0].MatchString.find('\n') != std::string::npos;
-}
-
-// Keeps the engine's message when it gave up on `re`'s last operation; true once it has.
-bool GaveUp(const RegularExpression& re, std::string& reason) {
-  if (reason.empty() && re.LastOperationAbandoned()) reason = re.GetAbandonReason();
-  return !reason.empty();
+bool TakesLineFeed(const grepcore::Match& match) {
+  return match.Text().find('\n') != std::string_view::npos;
 }
 
 // The engine gave up: what it found is not all there is, and nothing found is no answer.
@@ -72,7 +83,7 @@ int ReadTrouble(const LineInput& input, std::ostream& err) {
 
 // Where the text being searched starts in the whole input.
 struct Place {
-  unsigned int Line = 1;
+  std::uint64_t Line = 1;
   std::uint64_t Offset = 0;
 
   void Pass(std::string_view lines) {
@@ -94,38 +105,37 @@ void EachLine(std::string_view lines, Visit visit) {
   }
 }
 
-// A match held back until its block is known to hold no match that takes a line feed.
-struct HeldMatch {
-  REMatchInfo Matches;
-  unsigned int Line = 0;
-  std::uint64_t LineStart = 0;
-};
-
 // The grep of the input: a block at a time while no match takes a line feed, a line at a
 // time from the first block where one did.
 class LineGrep {
  public:
-  LineGrep(RegularExpression& re, std::ostream& out, const StringCommand& command)
-      : Re(re), Out(out), Command(command) {
-    Re.SetOnGreppingViewClosure(
-        RegularExpression::ContinueMatchViewEventClosure(this, &LineGrep::OnGrep));
-    Re.SetOnSearchingViewClosure(
-        RegularExpression::MatchViewEventClosure(this, &LineGrep::OnSearch));
-  }
+  LineGrep(const grepcore::Pattern& pattern, grepcore::MatchOptions options, std::ostream& out,
+           const StringCommand& command)
+      : Pattern(pattern), Options(options), Out(out), Command(command) {}
 
   void Block(std::string_view lines) {
-    std::string text = BlockText(lines);
+    const std::string_view text = BlockText(lines);
     if (!text.empty()) {
+      // Held until the block is known to hold no match that takes a line feed.
       Held.clear();
-      Holding = true;
-      Re.SetStringToMatch(std::move(text));
-      Re.Grep();
-      Holding = false;
-      if (GaveUp(Re, Abandon)) return;
+      grepcore::MatchRange matches = Pattern.Matches(text, Options);
+      for (const grepcore::Match& match : matches) {
+        if (TakesLineFeed(match)) {
+          Crossed = true;
+          break;
+        }
+        match.Line();  // counted on the range's match, which hands the count on
+        Held.push_back(match);
+      }
+      if (!matches.Outcome()) {
+        Abandon = matches.Outcome().Error().Message;
+        return;
+      }
       if (!Crossed) {
-        for (const HeldMatch& held : Held)
-          Print(&held.Matches, nullptr, Where.Line + held.Line - 1, Where.Offset + held.LineStart);
+        for (const grepcore::Match& held : Held)
+          Print(held, Where.Line + held.Line() - 1, Where.Offset + held.LineStart());
         Where.Pass(lines);
+        Flush();
         return;
       }
     }
@@ -133,108 +143,110 @@ class LineGrep {
   }
 
   void Line(std::string_view line, bool terminated) {
-    Re.SetStringToMatch(std::string(line));
-    if (line.empty())
-      Re.Search();
-    else
-      Re.Grep();
-    GaveUp(Re, Abandon);
+    if (line.empty()) {
+      // The grep finds no match in an empty text; the line's one possible match is searched.
+      const grepcore::Result<std::optional<grepcore::Match>> found = Pattern.Search(line, Options);
+      if (!found)
+        Abandon = found.Error().Message;
+      else if (*found)
+        Print(**found, Where.Line, Where.Offset);
+    } else {
+      grepcore::MatchRange matches = Pattern.Matches(line, Options);
+      for (const grepcore::Match& match : matches) {
+        Print(match, Where.Line, Where.Offset);
+        if (!Flush()) break;
+      }
+      if (!matches.Outcome()) Abandon = matches.Outcome().Error().Message;
+    }
+    Flush();
     ++Where.Line;
     Where.Offset += line.size() + (terminated ? 1 : 0);
   }
 
   // Once a match took a line feed, blocks would only be searched twice.
   bool Crossed = false;
-  unsigned int Count = 0;
+  std::uint64_t Count = 0;
   std::string Abandon;  // the engine's message once it gave up
 
  private:
-  void Print(const REMatchInfo* owned, const REMatchViewInfo* views, unsigned int line,
-             std::uint64_t lineStart) {
+  void Print(const grepcore::Match& found, std::uint64_t line, std::uint64_t lineStart) {
+    Parts.resize(found.Size());
+    for (std::size_t i = 0; i < Parts.size(); ++i) Parts[i] = PartOf(found.Group(i), false);
     StringMatch match;
     match.Index = ++Count;
-    match.Matches = owned;
-    match.Views = views;
+    match.Parts = Parts.data();
+    match.PartCount = Parts.size();
+    match.Prefix = PartOf(found.Prefix(), true);
+    match.Suffix = PartOf(found.Suffix(), true);
     match.Line = line;
     match.LineStart = lineStart;
     match.Offset = Where.Offset;
     match.Context = Command.Context;
     if (Command.Json)
-      PrintJson(Out, match);
+      PrintJson(Buffer, match);
     else
-      PrintReadable(Out, match);
+      PrintReadable(Buffer, match);
   }
 
-  void OnGrep(RegularExpression*, const REMatchViewInfo& matches, unsigned int line,
-              std::uint64_t lineStart, bool& bcontinue) {
-    if (!Holding) {
-      Print(nullptr, &matches, Where.Line, Where.Offset);
-      if (!Out) bcontinue = false;
-      return;
-    }
-    if (TakesLineFeed(matches)) {
-      Crossed = true;
-      bcontinue = false;
-      return;
-    }
-    HeldMatch held;
-    held.Line = line;
-    held.LineStart = lineStart;
-    // The prefix and suffix are not printed: kept as records that took no part.
-    const std::size_t kept = matches.size() >= 2 ? matches.size() - 2 : matches.size();
-    held.Matches.resize(matches.size());
-    for (std::size_t i = 0; i < kept; ++i) {
-      held.Matches[i].MatchString = std::string(matches[i].MatchString);
-      held.Matches[i].Position = matches[i].Position;
-    }
-    Held.push_back(std::move(held));
+  // An empty prefix or suffix is shown as taking no part, unlike an empty group.
+  static MatchPart PartOf(const grepcore::Group& group, bool end) {
+    MatchPart part;
+    part.Taken = group.Matched() && !(end && group.Text().empty());
+    part.Text = group.Text();
+    part.Position = part.Taken ? group.Position() : 0;
+    return part;
   }
 
-  // The library's grep takes an empty text for no text: an empty line is searched instead,
-  // where its one possible (empty) match is found.
-  void OnSearch(RegularExpression*, const REMatchViewInfo& matches, unsigned int, std::uint64_t) {
-    Print(nullptr, &matches, Where.Line, Where.Offset);
+  // Hands what was printed to the stream; false once it can no longer be written.
+  bool Flush() {
+    if (!Buffer.empty()) Out.write(Buffer.data(), static_cast<std::streamsize>(Buffer.size()));
+    Buffer.clear();
+    return static_cast<bool>(Out);
   }
 
-  RegularExpression& Re;
+  const grepcore::Pattern& Pattern;
+  const grepcore::MatchOptions Options;
   std::ostream& Out;
   const StringCommand& Command;
   Place Where;
-  bool Holding = false;
-  std::vector<HeldMatch> Held;
+  std::vector<grepcore::Match> Held;
+  std::vector<MatchPart> Parts;
+  std::string Buffer;
 };
 
 // The merge of the input: a block at a time while no match takes a line feed, a line at a
 // time from the first block where one did. Notes whether anything matched.
 class LineMerge {
  public:
-  LineMerge(RegularExpression& re, std::ostream& out, const MergeCommand& command)
-      : Re(re), Out(out), Format(LibraryFormat(command.Format)), Copy(command.Copy) {
-    Re.SetOnSearchingViewClosure(
-        RegularExpression::MatchViewEventClosure(this, &LineMerge::OnSearch));
-    Re.SetFormatString(Format);
-    Re.SetMergeCopy(Copy);
-  }
+  LineMerge(const grepcore::Pattern& pattern, grepcore::MatchOptions options, std::ostream& out,
+            const MergeCommand& command)
+      : Pattern(pattern),
+        Options(options),
+        Out(out),
+        Format(LibraryFormat(command.Format)),
+        Copy(command.Copy) {}
 
   void Block(std::string_view lines) {
-    std::string text = BlockText(lines);
+    const std::string_view text = BlockText(lines);
     if (!text.empty()) {
-      Re.SetStringToMatch(std::move(text));
-      // A first merge writes one mark and the match for every match, and nothing else: a
-      // line feed in it is a match that took one.
-      Re.SetFormatString("x$&");
-      Re.SetMergeCopy(false);
-      Re.Merge(Result);
-      Re.SetFormatString(Format);
-      Re.SetMergeCopy(Copy);
-      if (GaveUp(Re, Abandon)) return;
-      Crossed = Result.find('\n') != std::string::npos;
+      bool any = false;
+      grepcore::MatchRange matches = Pattern.Matches(text, Options);
+      for (const grepcore::Match& match : matches) {
+        any = true;
+        if (TakesLineFeed(match)) {
+          Crossed = true;
+          break;
+        }
+      }
+      if (!matches.Outcome()) {
+        Abandon = matches.Outcome().Error().Message;
+        return;
+      }
       if (!Crossed) {
-        Found = Found || !Result.empty();
-        Re.Merge(Result);
-        if (GaveUp(Re, Abandon)) return;
-        Out << Result;
-        if (lines.back() == '\n' && Copy) Out << '\n';
+        Found = Found || any;
+        if (!Merge(text)) return;
+        if (lines.back() == '\n' && Copy) Result += '\n';
+        Write();
         return;
       }
     }
@@ -243,21 +255,31 @@ class LineMerge {
 
   void Line(std::string_view line, bool terminated) {
     Result.clear();
-    Re.SetStringToMatch(std::string(line));
     if (line.empty()) {
-      // Merge takes an empty text for no text: the empty line's one possible match is
+      // The merge finds no match in an empty text: the empty line's one possible match is
       // formatted directly.
-      Emptied = true;
-      Found = Re.Search() || Found;
-      Emptied = false;
+      const grepcore::Result<std::optional<grepcore::Match>> found = Pattern.Search(line, Options);
+      if (!found) {
+        Abandon = found.Error().Message;
+        return;
+      }
+      if (*found) {
+        Found = true;
+        Result = (*found)->Format(Format);
+      }
     } else {
-      Re.Merge(Result);
-      if (GaveUp(Re, Abandon)) return;
-      if (!Found) Found = (Copy ? Result != line : !Result.empty()) || Re.Search();
+      if (!Merge(line)) return;
+      if (!Found) {
+        const grepcore::Result<bool> any = Pattern.Contains(line, Options);
+        if (!any) {
+          Abandon = any.Error().Message;
+          return;
+        }
+        Found = *any;
+      }
     }
-    if (GaveUp(Re, Abandon)) return;
-    Out << Result;
-    if (terminated && Copy) Out << '\n';
+    if (terminated && Copy) Result += '\n';
+    Write();
   }
 
   bool Crossed = false;
@@ -265,25 +287,42 @@ class LineMerge {
   std::string Abandon;  // the engine's message once it gave up
 
  private:
-  void OnSearch(RegularExpression* sender, const REMatchViewInfo&, unsigned int, std::uint64_t) {
-    if (Emptied) sender->Format(Result);
+  // `text` with every match replaced into Result (only the replacements without Copy); false
+  // when the engine gave up.
+  bool Merge(std::string_view text) {
+    if (Copy) {
+      grepcore::Result<std::string> merged = Pattern.Replace(text, Format, Options);
+      if (!merged) {
+        Abandon = merged.Error().Message;
+        return false;
+      }
+      Result = std::move(*merged);
+      return true;
+    }
+    Result.clear();
+    const grepcore::Result<std::size_t> count = Pattern.ForEach(
+        text, [this](const grepcore::Match& match) { Result += match.Format(Format); }, Options);
+    if (!count) Abandon = count.Error().Message;
+    return static_cast<bool>(count);
   }
 
-  RegularExpression& Re;
+  void Write() { Out.write(Result.data(), static_cast<std::streamsize>(Result.size())); }
+
+  const grepcore::Pattern& Pattern;
+  const grepcore::MatchOptions Options;
   std::ostream& Out;
   const std::string Format;
   const bool Copy;
   std::string Result;
-  bool Emptied = false;
 };
 
 }  // namespace
 
 int RunLineGrep(const PatternSettings& settings, const StringCommand& command, LineInput& input,
                 std::ostream& out, std::ostream& err) {
-  RegularExpression re;
-  if (!Prepare(re, settings, err)) return Trouble;
-  LineGrep grep(re, out, command);
+  const std::optional<grepcore::Pattern> pattern = Prepare(settings, err);
+  if (!pattern) return Trouble;
+  LineGrep grep(*pattern, MatchOptionsOf(settings), out, command);
   std::string_view lines;
   if (BlocksAreExact(settings, command.Context))
     while (out && !grep.Crossed && grep.Abandon.empty() && input.NextLines(GrepBlockBytes, lines))
@@ -297,11 +336,11 @@ int RunLineGrep(const PatternSettings& settings, const StringCommand& command, L
 
 int RunLineMerge(const PatternSettings& settings, const MergeCommand& command, LineInput& input,
                  std::ostream& out, std::ostream& err) {
-  RegularExpression re;
-  if (!Prepare(re, settings, err)) return Trouble;
-  LineMerge merge(re, out, command);
+  const std::optional<grepcore::Pattern> pattern = Prepare(settings, err);
+  if (!pattern) return Trouble;
+  LineMerge merge(*pattern, MatchOptionsOf(settings), out, command);
   std::string_view lines;
-  if (BlocksAreExact(settings, false))
+  if (BlocksAreExact(settings, false) && FormatStaysInMatch(command.Format))
     while (out && !merge.Crossed && merge.Abandon.empty() &&
            input.NextLines(MergeBlockBytes, lines))
       merge.Block(lines);

@@ -1,61 +1,56 @@
 #include "PatternSettings.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace RegexTool {
 namespace {
 
-using RegexClass::RegularExpression;
+struct NamedBit {
+  const char* Name;
+  unsigned Bit;  // 0: Literals and CaseInsensitive, which are not single bits of the core's
+};
 
-const std::vector<std::pair<std::string, RegularExpression::Options>>& CompileOptionTable() {
-  static const std::vector<std::pair<std::string, RegularExpression::Options>> table = {
-      {"EscapeInCharacterSets", RegularExpression::EscapeInCharacterSets},
-      {"CharacterClasses", RegularExpression::CharacterClasses},
-      {"Intervals", RegularExpression::Intervals},
-      {"LimitedOperations", RegularExpression::LimitedOperations},
-      {"NewlineAsAlternationOperator", RegularExpression::NewlineAsAlternationOperator},
-      {"QuestionmarkPlusNotOperators", RegularExpression::QuestionmarkPlusNotOperators},
-      {"BracesNotOperators", RegularExpression::BracesNotOperators},
-      {"ParenthesesNotOperators", RegularExpression::ParenthesesNotOperators},
-      {"BackReferences", RegularExpression::BackReferences},
-      {"VerticalbarNotOperator", RegularExpression::VerticalbarNotOperator},
-      {"Literals", RegularExpression::Literals},
-      {"CaseInsensitive", RegularExpression::CaseInsensitive},
-      {"NoLocaleSpecificCollation", RegularExpression::NoLocaleSpecificCollation}};
-  return table;
-}
+// Listed in the order of the pattern class's enumeration (see PatternObjectSetup.cpp).
+constexpr NamedBit CompileTable[] = {
+    {"EscapeInCharacterSets", grepcore::Option::EscapeInCharacterSets},
+    {"CharacterClasses", grepcore::Option::CharacterClasses},
+    {"Intervals", grepcore::Option::Intervals},
+    {"LimitedOperations", grepcore::Option::LimitedOperations},
+    {"NewlineAsAlternationOperator", grepcore::Option::NewlineAsAlternationOperator},
+    {"QuestionmarkPlusNotOperators", grepcore::Option::QuestionmarkPlusNotOperators},
+    {"BracesNotOperators", grepcore::Option::BracesNotOperators},
+    {"ParenthesesNotOperators", grepcore::Option::ParenthesesNotOperators},
+    {"BackReferences", grepcore::Option::BackReferences},
+    {"VerticalbarNotOperator", grepcore::Option::VerticalbarNotOperator},
+    {"Literals", 0},
+    {"CaseInsensitive", 0},
+    {"NoLocaleSpecificCollation", grepcore::Option::NoLocaleSpecificCollation}};
 
-const std::vector<std::pair<std::string, RegularExpression::Matches>>& MatchOptionTable() {
-  static const std::vector<std::pair<std::string, RegularExpression::Matches>> table = {
-      {"MatchNotBeginningOfLine", RegularExpression::MatchNotBeginningOfLine},
-      {"MatchNotEndOfLine", RegularExpression::MatchNotEndOfLine},
-      {"MatchNotBeginningOfBuffer", RegularExpression::MatchNotBeginningOfBuffer},
-      {"MatchNotEndOfBuffer", RegularExpression::MatchNotEndOfBuffer},
-      {"MatchNotBeginningOfWord", RegularExpression::MatchNotBeginningOfWord},
-      {"MatchNotEndOfWord", RegularExpression::MatchNotEndOfWord},
-      {"MatchNotDotNewline", RegularExpression::MatchNotDotNewline},
-      {"MatchNotDotNullCharacter", RegularExpression::MatchNotDotNullCharacter},
-      {"MatchShortest", RegularExpression::MatchShortest},
-      {"MatchNotNullString", RegularExpression::MatchNotNullString},
-      {"MatchContinuous", RegularExpression::MatchContinuous}};
-  return table;
-}
+using MatchFlag = bool grepcore::MatchOptions::*;
+struct NamedFlag {
+  const char* Name;
+  MatchFlag Flag;
+};
+
+// In the order of the pattern class's enumeration, after MatchDefault.
+constexpr NamedFlag MatchTable[] = {
+    {"MatchNotBeginningOfLine", &grepcore::MatchOptions::NotBeginningOfLine},
+    {"MatchNotEndOfLine", &grepcore::MatchOptions::NotEndOfLine},
+    {"MatchNotBeginningOfBuffer", &grepcore::MatchOptions::NotBeginningOfBuffer},
+    {"MatchNotEndOfBuffer", &grepcore::MatchOptions::NotEndOfBuffer},
+    {"MatchNotBeginningOfWord", &grepcore::MatchOptions::NotBeginningOfWord},
+    {"MatchNotEndOfWord", &grepcore::MatchOptions::NotEndOfWord},
+    {"MatchNotDotNewline", &grepcore::MatchOptions::NotDotNewline},
+    {"MatchNotDotNullCharacter", &grepcore::MatchOptions::NotDotNull},
+    {"MatchShortest", &grepcore::MatchOptions::Shortest},
+    {"MatchNotNullString", &grepcore::MatchOptions::NotEmpty},
+    {"MatchContinuous", &grepcore::MatchOptions::Continuous}};
 
 template <class Table>
 std::vector<std::string> NamesOf(const Table& table) {
   std::vector<std::string> names;
-  for (const auto& entry : table) names.push_back(entry.first);
+  for (const auto& entry : table) names.push_back(entry.Name);
   return names;
-}
-
-template <class Table, class Value>
-bool Lookup(const Table& table, const std::string& name, Value& value) {
-  const auto found = std::find_if(table.begin(), table.end(),
-                                  [&](const auto& entry) { return entry.first == name; });
-  if (found == table.end()) return false;
-  value = found->second;
-  return true;
 }
 
 }  // namespace
@@ -66,55 +61,71 @@ const std::vector<std::string>& SyntaxNames() {
 }
 
 const std::vector<std::string>& CompileOptionNames() {
-  static const std::vector<std::string> names = NamesOf(CompileOptionTable());
+  static const std::vector<std::string> names = NamesOf(CompileTable);
   return names;
 }
 
 const std::vector<std::string>& MatchOptionNames() {
-  static const std::vector<std::string> names = NamesOf(MatchOptionTable());
+  static const std::vector<std::string> names = NamesOf(MatchTable);
   return names;
 }
 
-void Configure(RegularExpression& re, const PatternSettings& settings) {
-  re.SetExpression(settings.Pattern);
-  // The group first: adding a group drops the single options of the other groups.
-  if (settings.Syntax == "basic") {
-    re.AddExpressionOption(RegularExpression::Basic);
-  } else if (settings.Syntax == "extended") {
-    re.AddExpressionOption(RegularExpression::Extended);
-  } else {
-    re.AddExpressionOption(RegularExpression::Normal);
-    if (settings.Syntax == "literal") re.AddExpressionOption(RegularExpression::Literals);
-  }
+grepcore::CompileOptions CompileOptionsOf(const PatternSettings& settings) {
+  grepcore::CompileOptions options;
+  if (settings.Syntax == "basic")
+    options.Syntax = grepcore::SyntaxKind::Basic;
+  else if (settings.Syntax == "extended")
+    options.Syntax = grepcore::SyntaxKind::Extended;
+  bool literal = settings.Syntax == "literal";
+  options.IgnoreCase = settings.CaseInsensitive;
   for (const std::string& name : settings.CompileOptions) {
-    RegularExpression::Options option;
-    if (Lookup(CompileOptionTable(), name, option)) re.AddExpressionOption(option);
+    if (name == "Literals") literal = true;
+    if (name == "CaseInsensitive") options.IgnoreCase = true;
+    for (const NamedBit& entry : CompileTable)
+      if (name == entry.Name) options.Extra |= entry.Bit;
   }
-  if (settings.CaseInsensitive) re.AddExpressionOption(RegularExpression::CaseInsensitive);
-  for (const std::string& name : settings.MatchOptions) {
-    RegularExpression::Matches option;
-    if (Lookup(MatchOptionTable(), name, option)) re.AddMatchOption(option);
+  // Literal text keeps the syntax's options beside it, as the pattern object's word does.
+  if (literal) {
+    grepcore::CompileOptions literals;
+    literals.Syntax = grepcore::SyntaxKind::Literal;
+    options = grepcore::CompileOptions::FromWord(options.Word() | literals.Word());
   }
-  if (settings.Shortest) re.AddMatchOption(RegularExpression::MatchShortest);
-  re.SetDirectoryRecursion(settings.Recursive);
+  return options;
 }
 
-bool CompilePattern(RegularExpression& re, std::string& error) {
-  const unsigned char code = re.ParseExpression();
-  if (code == 0) return true;
-  error = re.GetExpressionError();
-  if (error.empty())
-    error = code == 1 && re.GetExpression().empty() ? "empty pattern"
-                                                    : "error code " + std::to_string(code);
+bool SetMatchOption(grepcore::MatchOptions& options, const std::string& name) {
+  for (const NamedFlag& entry : MatchTable)
+    if (name == entry.Name) {
+      options.*(entry.Flag) = true;
+      return true;
+    }
   return false;
 }
 
-bool ChangesSyntax(const RegularExpression& re) {
-  RegularExpression asRead;
-  asRead.AddExpressionOption(RegularExpression::Normal);
-  if (re.IsExpressionOption(RegularExpression::CaseInsensitive))
-    asRead.AddExpressionOption(RegularExpression::CaseInsensitive);
-  return asRead.GetFlagOptions() != re.GetFlagOptions();
+grepcore::MatchOptions MatchOptionsOf(const PatternSettings& settings) {
+  grepcore::MatchOptions options;
+  for (const std::string& name : settings.MatchOptions) SetMatchOption(options, name);
+  if (settings.Shortest) options.Shortest = true;
+  return options;
+}
+
+grepcore::Result<grepcore::Pattern> CompileSettings(const PatternSettings& settings) {
+  // The pattern ends at its first NUL, as the pattern object reads it.
+  const std::string text = settings.Pattern.substr(0, settings.Pattern.find('\0'));
+  if (settings.Pattern.empty()) {
+    grepcore::Error error;
+    error.Message = "empty pattern";
+    error.Code = 1;
+    return error;
+  }
+  grepcore::Result<grepcore::Pattern> pattern =
+      grepcore::Pattern::Compile(text, CompileOptionsOf(settings));
+  if (!pattern && pattern.Error().Message.empty()) {
+    grepcore::Error error = pattern.Error();
+    error.Message = "error code " + std::to_string(error.Code & 0xFFu);
+    return error;
+  }
+  return pattern;
 }
 
 }  // namespace RegexTool

@@ -1,10 +1,14 @@
 #pragma once
-// What the command line says about the pattern, and how it becomes a pattern object's setup.
+// What the command line says about the pattern, and the core's options and pattern it makes.
 
-#include <grepcore/Regularexpressionclass.h>
+#include <grepcore/Regex.h>
 
 #include <string>
 #include <vector>
+
+namespace RegexClass {
+class RegularExpression;
+}
 
 namespace RegexTool {
 
@@ -23,15 +27,21 @@ const std::vector<std::string>& SyntaxNames();
 const std::vector<std::string>& CompileOptionNames();
 const std::vector<std::string>& MatchOptionNames();
 
-// Sets pattern, compile options and match options on `re`. Names were checked by the parser;
-// an unknown one is ignored here.
-void Configure(RegexClass::RegularExpression& re, const PatternSettings& settings);
+// The core's compile options for the settings: the syntax's options, then every named single
+// option added to them. Names were checked by the parser; an unknown one is ignored here.
+grepcore::CompileOptions CompileOptionsOf(const PatternSettings& settings);
+// The named match options, and --shortest.
+grepcore::MatchOptions MatchOptionsOf(const PatternSettings& settings);
+// Sets `options` for the named match option; false for a name it does not know.
+bool SetMatchOption(grepcore::MatchOptions& options, const std::string& name);
 
+// The settings' pattern compiled: an empty pattern is a BadPattern error ("empty pattern"),
+// as is one the engine refuses (its message, else "error code N").
+grepcore::Result<grepcore::Pattern> CompileSettings(const PatternSettings& settings);
+
+// The same settings on a pattern object, for the change command (PatternObjectSetup.cpp).
+void Configure(RegexClass::RegularExpression& re, const PatternSettings& settings);
 // Compiles the pattern; on failure returns false and sets `error` to the engine's message.
 bool CompilePattern(RegexClass::RegularExpression& re, std::string& error);
-
-// True when `re`'s compile options ask for more than the file search reads: it takes the
-// pattern in the normal syntax and honours only case-insensitivity.
-bool ChangesSyntax(const RegexClass::RegularExpression& re);
 
 }  // namespace RegexTool

@@ -1,6 +1,10 @@
 #include "StringCommands.h"
 
+#include <grepcore/Regex.h>
+
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "ExitStatus.h"
 #include "MatchPrinter.h"
@@ -8,54 +12,77 @@
 namespace RegexTool {
 namespace {
 
-using RegexClass::RegularExpression;
-using RegexClass::REMatchViewInfo;
+// Output is handed to the stream in pieces of about this size.
+constexpr std::size_t OutputPiece = 64 * 1024;
 
-// Receives the match events of one run and prints each match as it comes.
-class MatchListener {
+// Prints the matches of one run into a buffer, handed on in pieces.
+class MatchListing {
  public:
-  MatchListener(std::ostream& out, const StringCommand& command)
-      : Out(out), Json(command.Json), Context(command.Context) {}
+  MatchListing(std::ostream& out, const StringCommand& command) : Out(out), Command(command) {}
+  ~MatchListing() { Flush(); }
+  MatchListing(const MatchListing&) = delete;
+  MatchListing& operator=(const MatchListing&) = delete;
 
-  void OnMatch(RegularExpression*, const REMatchViewInfo& matches, unsigned int line,
-               std::uint64_t lineStart) {
+  // False once the output can no longer be written.
+  bool Print(const grepcore::Match& found) {
+    Parts.clear();
+    for (std::size_t i = 0; i < found.Size(); ++i) Parts.push_back(PartOf(found.Group(i)));
     StringMatch match;
     match.Index = ++Count;
-    match.Views = &matches;
-    match.Line = line;
-    match.LineStart = lineStart;
-    match.Context = Context;
-    if (Json)
-      PrintJson(Out, match);
+    match.Parts = Parts.data();
+    match.PartCount = Parts.size();
+    match.Prefix = EndPartOf(found.Prefix());
+    match.Suffix = EndPartOf(found.Suffix());
+    match.Line = found.Line();
+    match.LineStart = found.LineStart();
+    match.Context = Command.Context;
+    if (Command.Json)
+      PrintJson(Buffer, match);
     else
-      PrintReadable(Out, match);
+      PrintReadable(Buffer, match);
+    if (Buffer.size() >= OutputPiece) Flush();
+    return static_cast<bool>(Out);
   }
 
-  // Output that can no longer be written ends the grep: the rest would be lost.
-  void OnGrep(RegularExpression* sender, const REMatchViewInfo& matches, unsigned int line,
-              std::uint64_t lineStart, bool& bcontinue) {
-    OnMatch(sender, matches, line, lineStart);
-    if (!Out) bcontinue = false;
+  void Flush() {
+    Out.write(Buffer.data(), static_cast<std::streamsize>(Buffer.size()));
+    Buffer.clear();
   }
+
+  std::uint64_t Count = 0;
 
  private:
+  static MatchPart PartOf(const grepcore::Group& group) {
+    MatchPart part;
+    part.Taken = group.Matched();
+    part.Text = group.Text();
+    part.Position = part.Taken ? group.Position() : 0;
+    return part;
+  }
+
+  // An empty prefix or suffix is shown as taking no part, unlike an empty group.
+  static MatchPart EndPartOf(const grepcore::Group& group) {
+    MatchPart part = PartOf(group);
+    part.Taken = part.Taken && !part.Text.empty();
+    return part;
+  }
+
   std::ostream& Out;
-  bool Json;
-  bool Context;
-  unsigned int Count = 0;
+  const StringCommand& Command;
+  std::vector<MatchPart> Parts;
+  std::string Buffer;
 };
 
-bool Prepare(RegularExpression& re, const PatternSettings& settings, std::ostream& err) {
-  Configure(re, settings);
-  std::string error;
-  if (CompilePattern(re, error)) return true;
-  err << "regextool: bad pattern: " << error << '\n';
-  return false;
+std::optional<grepcore::Pattern> Prepare(const PatternSettings& settings, std::ostream& err) {
+  grepcore::Result<grepcore::Pattern> pattern = CompileSettings(settings);
+  if (pattern) return std::move(*pattern);
+  err << "regextool: bad pattern: " << pattern.Error().Message << '\n';
+  return std::nullopt;
 }
 
 // The engine gave up: what it found is not all there is, and nothing found is no answer.
-int GaveUp(const RegularExpression& re, std::ostream& err) {
-  err << "regextool: " << re.GetAbandonReason() << '\n';
+int GaveUp(const grepcore::Error& error, std::ostream& err) {
+  err << "regextool: " << error.Message << '\n';
   return Trouble;
 }
 
@@ -66,47 +93,53 @@ std::string LibraryFormat(const std::string& format) { return format.empty() ? "
 
 int RunStringCommand(const PatternSettings& settings, const StringCommand& command,
                      std::string text, std::ostream& out, std::ostream& err) {
-  RegularExpression re;
-  if (!Prepare(re, settings, err)) return Trouble;
-  re.SetStringToMatch(std::move(text));
-  MatchListener listener(out, command);
-  bool found = false;
-  switch (command.Operation) {
-    case StringOperation::Match:
-    case StringOperation::MatchAll:
-      re.SetOnMatchingViewClosure(
-          RegularExpression::MatchViewEventClosure(&listener, &MatchListener::OnMatch));
-      found = command.Operation == StringOperation::Match ? re.Match() : re.MatchAll();
-      break;
-    case StringOperation::Search:
-      re.SetOnSearchingViewClosure(
-          RegularExpression::MatchViewEventClosure(&listener, &MatchListener::OnMatch));
-      found = re.Search();
-      break;
-    case StringOperation::Grep:
-      re.SetOnGreppingViewClosure(
-          RegularExpression::ContinueMatchViewEventClosure(&listener, &MatchListener::OnGrep));
-      found = re.Grep() != 0;
-      break;
+  const std::optional<grepcore::Pattern> pattern = Prepare(settings, err);
+  if (!pattern) return Trouble;
+  const grepcore::MatchOptions options = MatchOptionsOf(settings);
+  MatchListing listing(out, command);
+  if (command.Operation == StringOperation::Grep) {
+    // An empty text holds no line, so no match either.
+    if (text.empty()) return NothingFound;
+    grepcore::MatchRange matches = pattern->Matches(text, options);
+    for (const grepcore::Match& match : matches)
+      if (!listing.Print(match)) break;
+    if (!matches.Outcome()) return GaveUp(matches.Outcome().Error(), err);
+    return listing.Count != 0 ? Found : NothingFound;
   }
-  if (re.LastOperationAbandoned()) return GaveUp(re, err);
-  return found ? Found : NothingFound;
+  const grepcore::Result<std::optional<grepcore::Match>> first =
+      command.Operation == StringOperation::Search ? pattern->Search(text, options)
+                                                   : pattern->MatchAt(text, options);
+  if (!first) return GaveUp(first.Error(), err);
+  const std::optional<grepcore::Match>& match = *first;
+  // The whole text must be the match found at its start, not merely some match.
+  if (!match || (command.Operation == StringOperation::MatchAll && match->End() != text.size()))
+    return NothingFound;
+  listing.Print(*match);
+  return Found;
 }
 
-// The merge without a handler works on the object's text alone; a merge handler would cost a
-// copy of the text and of every match's suffix. The grep that counts copies nothing.
 int RunMerge(const PatternSettings& settings, const MergeCommand& command, std::string text,
              std::ostream& out, std::ostream& err) {
-  RegularExpression re;
-  if (!Prepare(re, settings, err)) return Trouble;
-  re.SetStringToMatch(std::move(text));
-  re.SetFormatString(LibraryFormat(command.Format));
-  re.SetMergeCopy(command.Copy);
-  std::string result;
-  re.Merge(result);
-  if (re.LastOperationAbandoned()) return GaveUp(re, err);
-  out << result;
-  return re.Grep() != 0 ? Found : NothingFound;
+  const std::optional<grepcore::Pattern> pattern = Prepare(settings, err);
+  if (!pattern) return Trouble;
+  // An empty text holds nothing to replace.
+  if (text.empty()) return NothingFound;
+  const grepcore::MatchOptions options = MatchOptionsOf(settings);
+  const std::string format = LibraryFormat(command.Format);
+  if (!command.Copy) {
+    std::string result;
+    const grepcore::Result<std::size_t> count = pattern->ForEach(
+        text, [&](const grepcore::Match& match) { result += match.Format(format); }, options);
+    if (!count) return GaveUp(count.Error(), err);
+    out << result;
+    return *count != 0 ? Found : NothingFound;
+  }
+  const grepcore::Result<std::string> result = pattern->Replace(text, format, options);
+  if (!result) return GaveUp(result.Error(), err);
+  out << *result;
+  const grepcore::Result<bool> any = pattern->Contains(text, options);
+  if (!any) return GaveUp(any.Error(), err);
+  return *any ? Found : NothingFound;
 }
 
 }  // namespace RegexTool

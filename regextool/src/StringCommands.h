@@ -1,5 +1,5 @@
 #pragma once
-// The commands over one text: match, search, grep and merge.
+// The commands over one text: match, search, grep and merge, on the core's patterns.
 
 #include <ostream>
 #include <string>
@@ -22,7 +22,7 @@ struct MergeCommand {
 };
 
 // Runs the operation over `text` and prints every match reported; returns an ExitStatus.
-// The text is taken over by the pattern object, not copied.
+// The text is read where it lies.
 int RunStringCommand(const PatternSettings& settings, const StringCommand& command,
                      std::string text, std::ostream& out, std::ostream& err);
 

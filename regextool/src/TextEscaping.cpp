@@ -223,4 +223,12 @@ void WriteJsonString(std::ostream& out, std::string_view bytes) {
   Quote(bytes, "\\u00", &JsonEscape, QuoteSink(out));
 }
 
+void AppendReadable(std::string& out, std::string_view bytes) {
+  Quote(bytes, "\\x", &ReadableEscape, QuoteSink(out));
+}
+
+void AppendJsonString(std::string& out, std::string_view bytes) {
+  Quote(bytes, "\\u00", &JsonEscape, QuoteSink(out));
+}
+
 }  // namespace RegexTool

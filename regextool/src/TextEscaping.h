@@ -32,5 +32,8 @@ std::string JsonString(std::string_view bytes);
 // The same two forms written straight to `out`, for texts too large to hold twice.
 void WriteReadable(std::ostream& out, std::string_view bytes);
 void WriteJsonString(std::ostream& out, std::string_view bytes);
+// And appended to a buffer.
+void AppendReadable(std::string& out, std::string_view bytes);
+void AppendJsonString(std::string& out, std::string_view bytes);
 
 }  // namespace RegexTool

@@ -130,6 +130,28 @@ TEST(MatchTest, FormatTakesTheLocaleItIsGiven) {
   EXPECT_EQ((*match)->Format("", std::locale::classic()), "");
 }
 
+// The prefix runs from where the search began: the text's start, `from`, or the previous
+// match's end in a range (also after an empty match); the suffix to the text's end.
+TEST(MatchTest, PrefixAndSuffixAreWhatTheFormatsDollarsStandFor) {
+  const std::string text = "ab=1 cd=2";
+  const grepcore::Pattern pattern = Compile("[a-z]+=");
+  std::vector<std::string> seen;
+  for (const grepcore::Match& match : pattern.Matches(text)) {
+    seen.push_back(std::string(match.Prefix().Text()) + "|" + std::string(match.Suffix().Text()));
+    EXPECT_EQ(match.Format("$`|$'"), seen.back());
+    EXPECT_EQ(match.Suffix().Position(), match.End());
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"|1 cd=2", "1 |2"}));
+  const auto later = *pattern.Search(text, 2);
+  ASSERT_TRUE(later);
+  EXPECT_EQ(later->Prefix().Text(), "=1 ");
+  EXPECT_EQ(later->Prefix().Position(), 2u);
+  std::vector<std::size_t> starts;
+  for (const grepcore::Match& match : Compile("x*").Matches("ab"))
+    starts.push_back(match.Prefix().Position());
+  EXPECT_EQ(starts, (std::vector<std::size_t>{0, 0, 1}));
+}
+
 TEST(MatchTest, TheFormatIsTheEnginesSyntax) {
   const std::string text = "ab=cd;";
   const auto match = First("([a-z]+)=([a-z]+)", text);

@@ -40,7 +40,8 @@ TEST(LineGrep, EachMatchIsPrintedWithoutTheRestOfTheText) {
   EXPECT_THAT(result.Out, Not(HasSubstr("prefix")));
   EXPECT_THAT(result.Out, Not(HasSubstr("suffix")));
   // Line numbers and offsets count from the start of the input, as before.
-  EXPECT_THAT(result.Out, HasSubstr("match 1: line 7, line starts at 12\n  whole: \"7\" at 12..13\n"));
+  EXPECT_THAT(result.Out,
+              HasSubstr("match 1: line 7, line starts at 12\n  whole: \"7\" at 12..13\n"));
   const std::size_t start = input.find("\n9997\n") + 1;
   EXPECT_THAT(result.Out, HasSubstr("line 9997, line starts at " + std::to_string(start) +
                                     "\n  whole: \"7\" at " + std::to_string(start + 3)));
@@ -121,6 +122,14 @@ TEST(LineMerge, SpanningMatchDeepInTheInputFallsBackToLines) {
   EXPECT_EQ(RunTool({"merge", "x[^a]y", "<$&>"}, input + "x\ny\n").Status, 1);
 }
 
+// $` and $' are the line's text before and after the match, however many lines a read brings.
+TEST(LineMerge, PrefixAndSuffixInTheFormatStayWithinTheLine) {
+  const ToolTest::ToolResult result = RunTool({"merge", "a", "[$`|$']"}, "ab\ncad\n");
+  ASSERT_EQ(result.Status, 0);
+  EXPECT_EQ(result.Out, "[|b]b\nc[c|d]d\n");
+  EXPECT_EQ(RunTool({"merge", "a", "[$$'$&${1}]"}, "ab\na\n").Out, "[$'a]b\n[$'a]\n");
+}
+
 TEST(LineMerge, LinesCutAcrossWritesAreWholeAgain) {
   ToolTest::ToolRun run;
   run.Arguments = {"merge", "^key([0-9]+)$", "<$1>"};
@@ -187,7 +196,8 @@ ToolTest::ToolRun Records(std::vector<std::string> arguments, std::size_t bytes)
   run.Feed = [bytes](int descriptor) {
     std::string piece;
     for (int i = 0; piece.size() < (1u << 20); ++i)
-      piece += "key" + std::to_string(i) + "\tsome value " + (i % 100 == 0 ? "ERROR" : "fine") + '\n';
+      piece +=
+          "key" + std::to_string(i) + "\tsome value " + (i % 100 == 0 ? "ERROR" : "fine") + '\n';
     for (std::size_t sent = 0; sent < bytes;) {
       const ssize_t written = ::write(descriptor, piece.data(), piece.size());
       ASSERT_GT(written, 0);
