@@ -18,8 +18,6 @@
 namespace RegexTool {
 namespace {
 
-using RegexClass::RegularExpression;
-
 // Directory handles the walk holds on to; the others are let go and their directories'
 // identities kept.
 constexpr std::size_t HeldDirectories = 256;
@@ -29,20 +27,11 @@ std::string DiffLabel(const std::string& file, const char* side) {
   return side + (file.compare(0, 2, "./") == 0 ? file.substr(2) : file);
 }
 
-// The core's pattern for the change run's settings.
+// The core's pattern for the change run's settings: the text up to its first NUL, as the
+// toolkit's file search has always read it.
 grepcore::Result<grepcore::Pattern> ChangePattern(const PatternSettings& normal) {
-  RegularExpression settingsOf;
-  Configure(settingsOf, normal);
-  const std::string expression = settingsOf.GetExpression();
-  return grepcore::Pattern::Compile(
-      std::string_view(expression.c_str(), std::strlen(expression.c_str())),
-      grepcore::CompileOptions::FromWord(settingsOf.GetFlagOptions(), settingsOf.GetLocale()));
-}
-
-grepcore::MatchOptions ChangeMatchOptions(const PatternSettings& normal) {
-  RegularExpression settingsOf;
-  Configure(settingsOf, normal);
-  return grepcore::MatchOptions::FromWord(settingsOf.GetMatchFlags());
+  return grepcore::Pattern::Compile(std::string_view(normal.Pattern.c_str()),
+                                    CompileOptionsOf(normal));
 }
 
 // The walked files in the core's terms, and the walk's word on those it could not locate,
@@ -227,7 +216,7 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
   }
   grepcore::ChangeOptions options;
   options.Format = command.Format;
-  options.Match = ChangeMatchOptions(normal);
+  options.Match = MatchOptionsOf(normal);
   options.WholeText = command.WholeText;
   options.SaveExtension = command.SaveExtension;
   options.Binary = command.Binary;

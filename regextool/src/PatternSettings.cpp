@@ -10,7 +10,7 @@ struct NamedBit {
   unsigned Bit;  // 0: Literals and CaseInsensitive, which are not single bits of the core's
 };
 
-// Listed in the order of the pattern class's enumeration (see PatternObjectSetup.cpp).
+// Listed in the order of the toolkit's option lists.
 constexpr NamedBit CompileTable[] = {
     {"EscapeInCharacterSets", grepcore::Option::EscapeInCharacterSets},
     {"CharacterClasses", grepcore::Option::CharacterClasses},

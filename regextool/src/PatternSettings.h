@@ -6,10 +6,6 @@
 #include <string>
 #include <vector>
 
-namespace RegexClass {
-class RegularExpression;
-}
-
 namespace RegexTool {
 
 struct PatternSettings {
@@ -38,10 +34,5 @@ bool SetMatchOption(grepcore::MatchOptions& options, const std::string& name);
 // The settings' pattern compiled: an empty pattern is a BadPattern error ("empty pattern"),
 // as is one the engine refuses (its message, else "error code N").
 grepcore::Result<grepcore::Pattern> CompileSettings(const PatternSettings& settings);
-
-// The same settings on a pattern object, for the change command (PatternObjectSetup.cpp).
-void Configure(RegexClass::RegularExpression& re, const PatternSettings& settings);
-// Compiles the pattern; on failure returns false and sets `error` to the engine's message.
-bool CompilePattern(RegexClass::RegularExpression& re, std::string& error);
 
 }  // namespace RegexTool
