@@ -73,7 +73,9 @@ void LineReport::Finish(std::uint64_t selected) {
     Out += Colours.File + Shown() + Colours.Reset + '\n';
   if (!Options.Count || Options.FilesWithMatches || Options.FilesWithoutMatch) return;
   if (Options.Json) {
-    Out += "{\"file\":" + JsonString(Name) + ",\"count\":";
+    Out += "{\"file\":";
+    AppendJsonString(Out, Name);
+    Out += ",\"count\":";
     AppendNumber(Out, selected);
     Out += "}\n";
     return;
@@ -129,14 +131,19 @@ void LineReport::Print(const grepcore::SearchLine& line, char separator, bool wi
 }
 
 void LineReport::PrintJson(const grepcore::SearchLine& line) {
-  Out += "{\"file\":" + JsonString(Name) + ",\"line\":";
+  Out += "{\"file\":";
+  AppendJsonString(Out, Name);
+  Out += ",\"line\":";
   AppendNumber(Out, line.Number);
-  Out += ",\"text\":" + JsonString(line.Text) + ",\"matches\":[";
+  Out += ",\"text\":";
+  AppendJsonString(Out, line.Text);
+  Out += ",\"matches\":[";
   for (std::size_t i = 0; i < line.SpanCount; ++i) {
     const grepcore::Span& span = line.Spans[i];
     if (i != 0) Out += ',';
-    Out += "{\"text\":" + JsonString(line.Text.substr(span.Start, span.End - span.Start)) +
-           ",\"start\":";
+    Out += "{\"text\":";
+    AppendJsonString(Out, line.Text.substr(span.Start, span.End - span.Start));
+    Out += ",\"start\":";
     AppendNumber(Out, span.Start);
     Out += ",\"end\":";
     AppendNumber(Out, span.End);
