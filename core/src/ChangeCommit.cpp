@@ -25,16 +25,6 @@ constexpr std::uint64_t BatchBytes = std::uint64_t{64} << 20;
 constexpr std::size_t KeptPortion = 4096;
 constexpr std::uint64_t FoundPortion = std::uint64_t{1} << 20;
 
-ChangeProblem Problem(const PlannedFile& file, ChangeProblemKind kind, std::string message,
-                      unsigned error = 0) {
-  ChangeProblem problem;
-  problem.Kind = kind;
-  problem.Name = file.File.Shown;
-  problem.SystemError = error;
-  problem.Message = std::move(message);
-  return problem;
-}
-
 ChangeProblem ChangedSincePlanned(const PlannedFile& file) {
   return Problem(file, ChangeProblemKind::ChangedSincePlanned,
                  "the file changed since it was planned; it was left as it is");

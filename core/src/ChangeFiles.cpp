@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace grepcore {
 
@@ -114,6 +115,16 @@ bool LooksBinary(std::string_view content) {
   constexpr std::size_t FirstBlock = 8 * 1024;
   const std::size_t length = content.size() < FirstBlock ? content.size() : FirstBlock;
   return length != 0 && std::memchr(content.data(), '\0', length) != nullptr;
+}
+
+ChangeProblem Problem(const PlannedFile& file, ChangeProblemKind kind, std::string message,
+                      unsigned error) {
+  ChangeProblem problem;
+  problem.Kind = kind;
+  problem.Name = file.File.Shown;
+  problem.SystemError = error;
+  problem.Message = std::move(message);
+  return problem;
 }
 
 }  // namespace grepcore

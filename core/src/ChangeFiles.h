@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DirectoryHandle.h"
+#include "grepcore/Change.h"
 #include "grepcore/Walk.h"
 #include "platform/Files.h"
 #include "platform/ThreadSlot.h"
@@ -62,5 +63,9 @@ std::uint64_t Fingerprint(std::string_view content);
 
 // A NUL byte among the first 8 KiB.
 bool LooksBinary(std::string_view content);
+
+// A problem with `file`, named as it is shown.
+ChangeProblem Problem(const PlannedFile& file, ChangeProblemKind kind, std::string message,
+                      unsigned error = 0);
 
 }  // namespace grepcore

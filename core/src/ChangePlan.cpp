@@ -26,16 +26,6 @@ std::uint64_t BytesOf(std::string_view matched, std::string_view replacement) {
   return sizeof(PlannedReplacement) + matched.size() + replacement.size();
 }
 
-ChangeProblem Problem(const PlannedFile& file, ChangeProblemKind kind, std::string message,
-                      unsigned error = 0) {
-  ChangeProblem problem;
-  problem.Kind = kind;
-  problem.Name = file.File.Shown;
-  problem.SystemError = error;
-  problem.Message = std::move(message);
-  return problem;
-}
-
 // A planned file with the content read for it (the read buffer itself, handed on for the
 // caller's look only).
 struct PlannedWithContent {
