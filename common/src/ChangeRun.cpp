@@ -4,7 +4,7 @@
 
 namespace Common {
 
-bool PrepareFileSearch(GrepEngine::FileSearch& search, const std::string& expression,
+bool PrepareFileSearch(grepcore::MaskSearch& search, const std::string& expression,
                        const std::string& mask, bool caseInsensitive) {
   if (expression.empty() || mask.empty()) return false;
   return search.SetExpression(expression.c_str(), caseInsensitive) == 0;
@@ -16,8 +16,8 @@ void CloseAndDeleteTemporary(void* input, void* output, const std::string& tempo
   Platform::DeleteFile(temporaryName);
 }
 
-FileLocation LocationOfMatch(const GrepEngine::FileSearch& search, const std::string& name) {
-  GrepEngine::FileSearch::WalkedLocation walked = search.CurrentLocation();
+FileLocation LocationOfMatch(const grepcore::MaskSearch& search, const std::string& name) {
+  grepcore::MaskSearch::WalkedLocation walked = search.CurrentLocation();
   FileLocation location;
   if (walked.Directory && walked.Directory->IsOpen()) {
     location = FileLocation{std::move(walked.Directory), std::move(walked.Name), walked.Device,

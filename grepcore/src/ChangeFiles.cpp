@@ -7,7 +7,7 @@
 #include "common/Abandonment.h"
 #include "common/ChangeRun.h"
 #include "common/ObjectSettings.h"
-#include "engine/FileSearch.h"
+#include "core/MaskSearch.h"
 
 namespace RegexClass {
 
@@ -18,7 +18,7 @@ unsigned int RegularExpression::ChangeFiles() {
   ChangeFilesErrors.clear();
   AbandonReason.clear();
   if (Settings->FormatString.empty()) return 0;
-  GrepEngine::FileSearch search;
+  grepcore::MaskSearch search;
   if (!Common::PrepareFileSearch(search, Settings->Expression, Settings->FilesToMatch,
                                  IsExpressionOption(CaseInsensitive)))
     return 0;
@@ -32,25 +32,25 @@ unsigned int RegularExpression::ChangeFiles() {
                                                   Settings->FilesToMatch, DirectoryRecursion},
                           Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save, TLSStack,
                           this, side);
-  AbandonReason = Common::AbandonedFilesReason(search);
+  AbandonReason = search.AbandonedFilesReason();
   return ChangeCount;
 }
 
 bool RegularExpression::MergeFilesCallback(const char* file,
-                                           const GrepEngine::FileSearch& expression) {
+                                           const grepcore::MaskSearch& expression) {
   RegularExpression* top = TLSStack.Top();
   return top != nullptr && top->ThisMergeFilesCallback(file, expression);
 }
 
 bool RegularExpression::ThisMergeFilesCallback(const char* file,
-                                               const GrepEngine::FileSearch& expression) {
+                                               const grepcore::MaskSearch& expression) {
   ChangeRunSide side{*this};
   return Common::ChangeRunMatchStep(Common::Gathered(CurrentFile, RunWork), MergeSaveStack.top(),
                                     Settings->FormatString, side, std::string(file), expression);
 }
 
 bool RegularExpression::FireChangingFiles(const std::string& name,
-                                          const GrepEngine::FileSearch& expression) {
+                                          const grepcore::MaskSearch& expression) {
   bool bcontinue = true;
   if (HasHandler(OnChangingFiles, OnChangingFilesClosure))
     Fire(OnChangingFiles, OnChangingFilesClosure, this, name, FileGrepMatchInfo(expression),
@@ -64,7 +64,7 @@ bool RegularExpression::FireChangingFiles(const std::string& name,
   return bcontinue;
 }
 
-void RegularExpression::TakeAbandonedFiles(const GrepEngine::FileSearch& search) {
+void RegularExpression::TakeAbandonedFiles(const grepcore::MaskSearch& search) {
   Common::TakeAbandonedFiles(
       Common::Gathered(CurrentFile, RunWork), search,
       [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });

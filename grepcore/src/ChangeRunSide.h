@@ -9,7 +9,7 @@ namespace RegexClass {
 
 struct RegularExpression::ChangeRunSide {
   RegularExpression& Object;
-  void TakeAbandonedFiles(const GrepEngine::FileSearch& search) {
+  void TakeAbandonedFiles(const grepcore::MaskSearch& search) {
     Object.TakeAbandonedFiles(search);
   }
   void MergeUpdateFile() { Object.MergeUpdateFile(); }
@@ -20,7 +20,7 @@ struct RegularExpression::ChangeRunSide {
            Object.OnChangingFilesView != nullptr ||
            static_cast<bool>(Object.OnChangingFilesViewClosure);
   }
-  bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
+  bool FireChangingFiles(const std::string& name, const grepcore::MaskSearch& search) {
     return Object.FireChangingFiles(name, search);
   }
   const std::string& SaveExtension() const { return Object.Settings->SaveExtension; }

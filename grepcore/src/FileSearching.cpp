@@ -4,7 +4,7 @@
 #include "common/Abandonment.h"
 #include "common/ChangeRun.h"
 #include "common/ObjectSettings.h"
-#include "engine/FileSearch.h"
+#include "core/MaskSearch.h"
 
 namespace RegexClass {
 
@@ -17,11 +17,11 @@ unsigned int RegularExpression::GrepFiles() {
         ParseExpression();  // the object's own pattern stays in step with its options
         return GetMatchFlags();
       },
-      [this](GrepEngine::FileSearch& search, unsigned flags) {
+      [this](grepcore::MaskSearch& search, unsigned flags) {
         search.LeaveWorkingFiles(LeaveWorkingFiles);
         const unsigned count = search.GrepFiles(&GrepFilesCallback, Settings->FilesToMatch.c_str(),
                                                 DirectoryRecursion, flags);
-        AbandonReason = Common::AbandonedFilesReason(search);
+        AbandonReason = search.AbandonedFilesReason();
         return count;
       });
 }
@@ -35,11 +35,11 @@ unsigned int RegularExpression::FindFiles() {
         ParseExpression();
         return GetMatchFlags();
       },
-      [this](GrepEngine::FileSearch& search, unsigned flags) {
+      [this](grepcore::MaskSearch& search, unsigned flags) {
         search.LeaveWorkingFiles(LeaveWorkingFiles);
         const unsigned count = search.FindFiles(&FindFilesCallback, Settings->FilesToMatch.c_str(),
                                                 DirectoryRecursion, flags);
-        AbandonReason = Common::AbandonedFilesReason(search);
+        AbandonReason = search.AbandonedFilesReason();
         return count;
       });
 }

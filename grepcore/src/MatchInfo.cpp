@@ -23,7 +23,7 @@ void FillMatchViewInfo(const grepcore::Match& match, REMatchViewInfo& info) {
   Common::FillMatchRecords(match, info, Common::PositionRule{0, -1}, &PointAt);
 }
 
-void FillFileMatchViewInfo(const GrepEngine::FileSearch& search, REMatchViewInfo& info) {
+void FillFileMatchViewInfo(const grepcore::MaskSearch& search, REMatchViewInfo& info) {
   Common::FillFileMatchRecords(search, info, &PointAt);
 }
 
@@ -31,7 +31,7 @@ void FillMatchInfo(const grepcore::Match& match, REMatchInfo& info) {
   Common::FillMatchRecords(match, info, Common::PositionRule{0, -1}, &AssignText);
 }
 
-REMatchInfo FileGrepMatchInfo(const GrepEngine::FileSearch& search) {
+REMatchInfo FileGrepMatchInfo(const grepcore::MaskSearch& search) {
   return Common::FileMatchRecords<REMatchInfo>(search, &AssignText);
 }
 

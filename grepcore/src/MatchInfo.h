@@ -2,15 +2,15 @@
 #include "grepcore/Match.h"
 #include "grepcore/Regularexpressionclass.h"
 
-namespace GrepEngine {
-class FileSearch;
+namespace grepcore {
+class MaskSearch;
 }
 
 namespace RegexClass {
 
 // The match vector of a file operation's current match: the whole match and each
 // sub-expression, positions from the file's start, no prefix or suffix.
-REMatchInfo FileGrepMatchInfo(const GrepEngine::FileSearch& search);
+REMatchInfo FileGrepMatchInfo(const grepcore::MaskSearch& search);
 
 // The match vector of one match of the core, as the events receive it.
 REMatchInfo BuildMatchInfo(const grepcore::Match& match);
@@ -23,6 +23,6 @@ void FillMatchInfo(const grepcore::Match& match, REMatchInfo& info);
 // The view events' vectors: the same records as views into the searched bytes, written over
 // `info` so a run reuses one vector.
 void FillMatchViewInfo(const grepcore::Match& match, REMatchViewInfo& info);
-void FillFileMatchViewInfo(const GrepEngine::FileSearch& search, REMatchViewInfo& info);
+void FillFileMatchViewInfo(const grepcore::MaskSearch& search, REMatchViewInfo& info);
 
 }  // namespace RegexClass

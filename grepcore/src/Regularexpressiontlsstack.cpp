@@ -2,7 +2,7 @@
 
 #include "EventSlots.h"
 #include "MatchInfo.h"
-#include "engine/FileSearch.h"
+#include "core/MaskSearch.h"
 
 namespace RegexClass {
 
@@ -26,12 +26,12 @@ bool RegularExpression::ThisFindFilesCallback(const char* file) {
   return bcontinue;
 }
 
-bool RegularExpression::GrepFilesCallback(const char* file, const GrepEngine::FileSearch& e) {
+bool RegularExpression::GrepFilesCallback(const char* file, const grepcore::MaskSearch& e) {
   RegularExpression* top = TLSStack.Top();
   return top != nullptr && top->ThisGrepFilesCallback(file, e);
 }
 
-bool RegularExpression::ThisGrepFilesCallback(const char* file, const GrepEngine::FileSearch& e) {
+bool RegularExpression::ThisGrepFilesCallback(const char* file, const grepcore::MaskSearch& e) {
   // Without a handler the match vector is not built: a count costs no copies.
   bool bcontinue = true;
   if (HasHandler(OnGreppingFiles, OnGreppingFilesClosure))

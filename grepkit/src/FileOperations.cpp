@@ -6,7 +6,7 @@
 #include "common/ChangeRun.h"
 #include "common/MatchRecords.h"
 #include "common/ObjectSettings.h"
-#include "engine/FileSearch.h"
+#include "core/MaskSearch.h"
 #include "vcl35/SysUtils.h"
 
 namespace RegexComponent {
@@ -15,14 +15,14 @@ using RE = RegularExpressionCustom;
 
 struct RE::ChangeRunSide {
   RegularExpressionCustom& Object;
-  void TakeAbandonedFiles(const GrepEngine::FileSearch& search) {
+  void TakeAbandonedFiles(const grepcore::MaskSearch& search) {
     Object.TakeAbandonedFiles(search);
   }
   void MergeUpdateFile() { Object.MergeUpdateFile(); }
   bool BackupFile(const std::string& name) { return Object.BackupFile(name); }
   bool ReadOnlyFile(const std::string& name) { return Object.ReadOnlyFile(name); }
   bool HasChangingFilesHandler() const { return static_cast<bool>(Object.OnChangingFiles); }
-  bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& search) {
+  bool FireChangingFiles(const std::string& name, const grepcore::MaskSearch& search) {
     return Object.FireChangingFiles(name, search);
   }
   const std::string& SaveExtension() const { return Object.Settings->SaveExtension; }
@@ -36,7 +36,7 @@ struct RE::ChangeRunSide {
 
 namespace {
 
-REMatchInfo FileRecords(const GrepEngine::FileSearch& search) {
+REMatchInfo FileRecords(const grepcore::MaskSearch& search) {
   return Common::FileMatchRecords<REMatchInfo>(search, &AssignAnsi);
 }
 
@@ -58,10 +58,10 @@ unsigned int RE::GrepFiles() {
         ParseExpression();  // the component's own pattern stays in step with its options
         return GetMatchFlags();
       },
-      [this](GrepEngine::FileSearch& search, unsigned flags) {
+      [this](grepcore::MaskSearch& search, unsigned flags) {
         const unsigned count = search.GrepFiles(&GrepFilesCallback, Settings->FilesToMatch.c_str(),
                                                 DirectoryRecursion, flags);
-        AbandonReason = Common::AbandonedFilesReason(search);
+        AbandonReason = search.AbandonedFilesReason();
         return count;
       });
 }
@@ -77,10 +77,10 @@ unsigned int RE::FindFiles() {
         ParseExpression();
         return GetMatchFlags();
       },
-      [this](GrepEngine::FileSearch& search, unsigned flags) {
+      [this](grepcore::MaskSearch& search, unsigned flags) {
         const unsigned count = search.FindFiles(&FindFilesCallback, Settings->FilesToMatch.c_str(),
                                                 DirectoryRecursion, flags);
-        AbandonReason = Common::AbandonedFilesReason(search);
+        AbandonReason = search.AbandonedFilesReason();
         return count;
       });
 }
@@ -97,12 +97,12 @@ bool RE::ThisFindFilesCallback(const char* file) {
   return bcontinue;
 }
 
-bool RE::GrepFilesCallback(const char* file, const GrepEngine::FileSearch& e) {
+bool RE::GrepFilesCallback(const char* file, const grepcore::MaskSearch& e) {
   RegularExpressionCustom* top = TopOfThreadStack();
   return top != nullptr && top->ThisGrepFilesCallback(file, e);
 }
 
-bool RE::ThisGrepFilesCallback(const char* file, const GrepEngine::FileSearch& e) {
+bool RE::ThisGrepFilesCallback(const char* file, const grepcore::MaskSearch& e) {
   if (!OnGreppingFiles) return true;
   bool bcontinue = true;
   OnGreppingFiles(this, AnsiString(file), FileRecords(e), e.Line(), bcontinue);
@@ -117,7 +117,7 @@ unsigned int RE::ChangeFiles() {
   AbandonReason.clear();
   RegularExpressionTLSStack* stacks = ThreadStacks();
   if (stacks == nullptr || Settings->FormatString.empty()) return 0;
-  GrepEngine::FileSearch search;
+  grepcore::MaskSearch search;
   if (!Common::PrepareFileSearch(search, Settings->Expression, Settings->FilesToMatch,
                                  Settings->HasExpressionOption(CaseInsensitive)))
     return 0;
@@ -131,29 +131,29 @@ unsigned int RE::ChangeFiles() {
                                                   Settings->FilesToMatch, DirectoryRecursion},
                           Common::Gathered(CurrentFile, RunWork), MergeSaveStack, save, *stacks,
                           this, side);
-  AbandonReason = Common::AbandonedFilesReason(search);
+  AbandonReason = search.AbandonedFilesReason();
   return ChangeCount;
 }
 
-bool RE::MergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression) {
+bool RE::MergeFilesCallback(const char* file, const grepcore::MaskSearch& expression) {
   RegularExpressionCustom* top = TopOfThreadStack();
   return top != nullptr && top->ThisMergeFilesCallback(file, expression);
 }
 
-bool RE::ThisMergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression) {
+bool RE::ThisMergeFilesCallback(const char* file, const grepcore::MaskSearch& expression) {
   ChangeRunSide side{*this};
   return Common::ChangeRunMatchStep(Common::Gathered(CurrentFile, RunWork), MergeSaveStack.top(),
                                     Settings->FormatString, side, std::string(file), expression);
 }
 
-bool RE::FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression) {
+bool RE::FireChangingFiles(const std::string& name, const grepcore::MaskSearch& expression) {
   if (!OnChangingFiles) return true;
   bool bcontinue = true;
   OnChangingFiles(this, ToAnsi(name), FileRecords(expression), expression.Line(), bcontinue);
   return bcontinue;
 }
 
-void RE::TakeAbandonedFiles(const GrepEngine::FileSearch& search) {
+void RE::TakeAbandonedFiles(const grepcore::MaskSearch& search) {
   Common::TakeAbandonedFiles(
       Common::Gathered(CurrentFile, RunWork), search,
       [this](Common::ProblemReport&& report) { AddProblem(std::move(report)); });

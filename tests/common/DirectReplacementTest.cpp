@@ -9,13 +9,13 @@
 #include "TemporaryDirectory.h"
 #include "common/ReplacementText.h"
 #include "engine/DirectReplacement.h"
-#include "engine/FileSearch.h"
+#include "core/MaskSearch.h"
 #include "engine/OptionWords.h"
 
 namespace {
 
 using GrepEngine::DirectReplacement;
-using GrepEngine::FileSearch;
+using FileSearch = grepcore::MaskSearch;
 using GrepEngine::Pattern;
 
 std::shared_ptr<const Pattern> Compile(const std::string& text, unsigned optionWord = GrepEngine::SyntaxBits::Normal) {

@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "engine/FileSearch.h"
 #include "engine/Pattern.h"
 
 namespace Common {
@@ -14,9 +13,5 @@ namespace Common {
 // The engine's message for `code` (an AbandonCode of the engine's results) in the pattern's
 // locale; empty for 0, which means the engine did not give up.
 std::string AbandonReason(unsigned code, const GrepEngine::Pattern& pattern);
-
-// "file: message" for each file of the search's last run that the engine gave up on, one a
-// line; empty when there is none.
-std::string AbandonedFilesReason(const GrepEngine::FileSearch& search);
 
 }  // namespace Common

@@ -20,7 +20,7 @@
 #include "common/ReplacementText.h"
 #include "common/SavedCopies.h"
 #include "engine/DirectReplacement.h"
-#include "engine/FileSearch.h"
+#include "core/MaskSearch.h"
 
 namespace Common {
 
@@ -128,7 +128,7 @@ std::string SaveNameOf(const FileInformation& record, const std::string& saveExt
 }
 
 // The file the search is on, named `name`, as the walk reached it.
-FileLocation LocationOfMatch(const GrepEngine::FileSearch& search, const std::string& name);
+FileLocation LocationOfMatch(const grepcore::MaskSearch& search, const std::string& name);
 
 // The rewrite of the file at `location` (named `fileName`) with its saved copy `saveName`
 // (empty: none), which goes beside the file in the walk's directory.
@@ -201,7 +201,7 @@ void CommitBatch(ChangeRunWork& work, unsigned& changeCount, Report report) {
 // Files the engine gave up on since the last look: the gathered file is then not changed, and
 // one without gathered matches is reported at once through `report(ProblemReport&&)`.
 template <class FileInformation, class Report>
-void TakeAbandonedFiles(GatheredFile<FileInformation> file, const GrepEngine::FileSearch& search,
+void TakeAbandonedFiles(GatheredFile<FileInformation> file, const grepcore::MaskSearch& search,
                         Report report) {
   const std::vector<std::string>& abandoned = search.AbandonedFiles();
   for (; file.Work.AbandonedSeen < abandoned.size(); ++file.Work.AbandonedSeen) {
@@ -285,7 +285,7 @@ void RewriteGatheredFile(GatheredFile<FileInformation> file, const std::string& 
 // False when the engine gave up.
 template <class SavedState>
 bool ReplacementOfMatch(ChangeRunWork& work, const SavedState& save, const std::string& format,
-                        const GrepEngine::FileSearch& search, const std::string& matched,
+                        const grepcore::MaskSearch& search, const std::string& matched,
                         std::string& replacement) {
   if (!work.ReplacementPlanned || format != work.PlannedFormat) {
     const std::shared_ptr<const GrepEngine::Pattern> searching = search.CompiledPattern();
@@ -311,7 +311,7 @@ bool ReplacementOfMatch(ChangeRunWork& work, const SavedState& save, const std::
 template <class FileInformation, class SavedState, class Object>
 bool ChangeRunMatchStep(GatheredFile<FileInformation> file, const SavedState& save,
                         const std::string& format, Object& object, const std::string& name,
-                        const GrepEngine::FileSearch& search) {
+                        const grepcore::MaskSearch& search) {
   object.TakeAbandonedFiles(search);
   const bool firstOfFile = name != file.Record.FileName;
   if (firstOfFile) object.MergeUpdateFile();
@@ -381,8 +381,8 @@ class DropRecordOnException {
 
 // What a change run searches with.
 struct ChangeRunSearch {
-  GrepEngine::FileSearch& Search;
-  GrepEngine::FileSearch::GrepCallback Callback;
+  grepcore::MaskSearch& Search;
+  grepcore::MaskSearch::GrepCallback Callback;
   const std::string& Mask;
   bool Recurse;
 };
@@ -417,7 +417,7 @@ void CloseAndDeleteTemporary(void* input, void* output, const std::string& tempo
 std::uint64_t OpenFilePosition(void* handle);
 
 // Compiles the search of a file operation; false when there is nothing to search with.
-bool PrepareFileSearch(GrepEngine::FileSearch& search, const std::string& expression,
+bool PrepareFileSearch(grepcore::MaskSearch& search, const std::string& expression,
                        const std::string& mask, bool caseInsensitive);
 
 // A file grep or file find: compiles the search (nothing to do without an expression, a mask
@@ -427,7 +427,7 @@ bool PrepareFileSearch(GrepEngine::FileSearch& search, const std::string& expres
 template <class ThreadStack, class Instance, class Prepare, class Run>
 unsigned FileOperation(const ThreadStack& threads, Instance* self, const std::string& expression,
                        const std::string& mask, bool caseInsensitive, Prepare prepare, Run run) {
-  GrepEngine::FileSearch search;
+  grepcore::MaskSearch search;
   if (!PrepareFileSearch(search, expression, mask, caseInsensitive)) return 0;
   const unsigned flags = prepare();
   const typename ThreadStack::Entry entry(threads, self);

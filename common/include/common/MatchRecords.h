@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/FileSearch.h"
+#include "core/MaskSearch.h"
 #include "grepcore/Match.h"
 
 namespace Common {
@@ -54,7 +54,7 @@ void FillMatchRecords(const grepcore::Match& match, Records& info, PositionRule 
 // The file grep's records of the search's current match, written over `info` from the file's
 // bytes (no copy is made when `makeText` only points at them).
 template <class Records, class MakeText>
-void FillFileMatchRecords(const GrepEngine::FileSearch& search, Records& info, MakeText makeText) {
+void FillFileMatchRecords(const grepcore::MaskSearch& search, Records& info, MakeText makeText) {
   using Position = decltype(info[0].Position);
   info.resize(search.Marks());
   for (unsigned i = 0; i < info.size(); ++i) {
@@ -66,7 +66,7 @@ void FillFileMatchRecords(const GrepEngine::FileSearch& search, Records& info, M
 
 // The file grep's records of the search's current match, engine positions unchanged.
 template <class Records, class MakeText>
-Records FileMatchRecords(const GrepEngine::FileSearch& search, MakeText makeText) {
+Records FileMatchRecords(const grepcore::MaskSearch& search, MakeText makeText) {
   Records info;
   FillFileMatchRecords(search, info, makeText);
   return info;

@@ -59,12 +59,12 @@ struct ObjectSettings;
 
 namespace grepcore {
 class Match;
+class MaskSearch;
 }  // namespace grepcore
 
 namespace GrepEngine {
 class Pattern;
 class MatchResults;
-class FileSearch;
 }  // namespace GrepEngine
 
 namespace RegexClass {
@@ -343,8 +343,8 @@ class GREPCORE_EXPORT RegularExpression {
   // thread (false, which ends the run, outside one); the member forms fire its events.
   static bool FindFilesCallback(const char* file);
   bool ThisFindFilesCallback(const char* file);
-  static bool GrepFilesCallback(const char* file, const GrepEngine::FileSearch& e);
-  bool ThisGrepFilesCallback(const char* file, const GrepEngine::FileSearch& e);
+  static bool GrepFilesCallback(const char* file, const grepcore::MaskSearch& e);
+  bool ThisGrepFilesCallback(const char* file, const grepcore::MaskSearch& e);
 
   // Search and replace in every file FilesToMatch names: each match is replaced by the
   // expansion of FormatString for it, each file rewritten once its matches are complete. A file
@@ -356,8 +356,8 @@ class GREPCORE_EXPORT RegularExpression {
   // A ChangeFiles started from a handler of this object's own running ChangeFiles returns 0
   // and changes nothing, so the running one keeps its gathered file and problem list.
   unsigned int ChangeFiles();
-  static bool MergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression);
-  bool ThisMergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression);
+  static bool MergeFilesCallback(const char* file, const grepcore::MaskSearch& expression);
+  bool ThisMergeFilesCallback(const char* file, const grepcore::MaskSearch& expression);
   // Rewrites the gathered file and empties the record; failures go to the problem list.
   void MergeUpdateFile();
   // Closes both open files (Platform::File objects), deletes the temporary file and empties
@@ -458,8 +458,8 @@ class GREPCORE_EXPORT RegularExpression {
                 MatchViewEvent plainView, const MatchViewEventClosure& boundView);
   void MergeWithHandler(std::string& result);
   struct ChangeRunSide;  // this object as the shared change-run steps see it
-  bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression);
-  void TakeAbandonedFiles(const GrepEngine::FileSearch& search);
+  bool FireChangingFiles(const std::string& name, const grepcore::MaskSearch& expression);
+  void TakeAbandonedFiles(const grepcore::MaskSearch& search);
   void AddProblem(Common::ProblemReport&& report);
 
   MergeFileInformation CurrentFile;

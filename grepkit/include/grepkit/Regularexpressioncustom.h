@@ -51,12 +51,12 @@ struct ObjectSettings;
 
 namespace grepcore {
 class Match;
+class MaskSearch;
 }  // namespace grepcore
 
 namespace GrepEngine {
 class Pattern;
 class MatchResults;
-class FileSearch;
 }  // namespace GrepEngine
 
 namespace RegexComponent {
@@ -257,11 +257,11 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
   unsigned int FindFiles();
   static bool FindFilesCallback(const char* file);
   bool ThisFindFilesCallback(const char* file);
-  static bool GrepFilesCallback(const char* file, const GrepEngine::FileSearch& e);
-  bool ThisGrepFilesCallback(const char* file, const GrepEngine::FileSearch& e);
+  static bool GrepFilesCallback(const char* file, const grepcore::MaskSearch& e);
+  bool ThisGrepFilesCallback(const char* file, const grepcore::MaskSearch& e);
   unsigned int ChangeFiles();
-  static bool MergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression);
-  bool ThisMergeFilesCallback(const char* file, const GrepEngine::FileSearch& expression);
+  static bool MergeFilesCallback(const char* file, const grepcore::MaskSearch& expression);
+  bool ThisMergeFilesCallback(const char* file, const grepcore::MaskSearch& expression);
   void MergeUpdateFile();
   void MergeFileCleanup(void* input, void* output, const std::string& temporaryName);
   std::uint64_t GetFilePointer(void* handle);
@@ -281,8 +281,8 @@ class GREPKIT_EXPORT RegularExpressionCustom : public vcl35::TComponent {
   void CopySettingsFrom(const RegularExpressionCustom& other);
   bool RunMatch(int kind, const MatchEvent& handler);
   struct ChangeRunSide;  // this component as the shared change-run steps see it
-  bool FireChangingFiles(const std::string& name, const GrepEngine::FileSearch& expression);
-  void TakeAbandonedFiles(const GrepEngine::FileSearch& search);
+  bool FireChangingFiles(const std::string& name, const grepcore::MaskSearch& expression);
+  void TakeAbandonedFiles(const grepcore::MaskSearch& search);
   void AddProblem(Common::ProblemReport&& report);
 
   MergeFileInformation CurrentFile;

@@ -19,8 +19,8 @@
 
 namespace {
 
-using GrepEngine::FileMask;
-using GrepEngine::WildcardMatch;
+using grepcore::FileMask;
+using grepcore::WildcardMatch;
 using TestSupport::TemporaryDirectory;
 namespace fs = std::filesystem;
 
@@ -66,7 +66,7 @@ TEST(FileMask, SplitsAtTheLastSlash) {
 
 std::vector<std::string> Walk(const std::string& mask, bool recurse) {
   std::vector<std::string> seen;
-  GrepEngine::WalkMask(FileMask(mask), recurse, [&](const GrepEngine::WalkedFile& file) {
+  grepcore::WalkMask(FileMask(mask), recurse, [&](const grepcore::MaskedFile& file) {
     seen.push_back(file.Path);
     return true;
   });
@@ -125,7 +125,7 @@ TEST_F(MaskWalkTest, UnlistableSubdirectoryIsPassedOver) {
 
 TEST_F(MaskWalkTest, StopsWhenTheVisitorSaysSo) {
   std::vector<std::string> seen;
-  const bool completed = GrepEngine::WalkMask(FileMask(Root() + "*.txt"), true, [&](const GrepEngine::WalkedFile& file) {
+  const bool completed = grepcore::WalkMask(FileMask(Root() + "*.txt"), true, [&](const grepcore::MaskedFile& file) {
     seen.push_back(file.Path);
     return seen.size() < 4;
   });
@@ -192,7 +192,7 @@ TEST(MaskWalk, TreeDeeperThanTheLongestPathIsWalkedInFullByHandles) {
   std::vector<std::string> seen;
   std::vector<std::string> contents;
   std::vector<std::size_t> descriptors;
-  GrepEngine::WalkMask(FileMask(dir.Path() + "/*.txt"), true, [&](const GrepEngine::WalkedFile& file) {
+  grepcore::WalkMask(FileMask(dir.Path() + "/*.txt"), true, [&](const grepcore::MaskedFile& file) {
     seen.push_back(file.Path);
     descriptors.push_back(OpenDescriptors());
     Platform::FileContent content;

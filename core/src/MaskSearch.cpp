@@ -1,4 +1,4 @@
-#include "engine/FileSearch.h"
+#include "core/MaskSearch.h"
 
 #include <cstring>
 
@@ -6,10 +6,25 @@
 #include "BufferSearch.h"
 #include "FileMask.h"
 #include "MaskWalk.h"
+#include "common/Abandonment.h"
 #include "engine/OptionWords.h"
 #include "platform/FileContent.h"
 
-namespace GrepEngine {
+namespace grepcore {
+
+using GrepEngine::BufferOutcome;
+using GrepEngine::FoundMatch;
+using GrepEngine::MatchSink;
+using GrepEngine::SearchPlan;
+using GrepEngine::SubMatch;
+using GrepEngine::Pattern;
+using GrepEngine::PlanSearch;
+using GrepEngine::SearchBuffer;
+using GrepEngine::SearchInBlocks;
+using GrepEngine::SearchableByLines;
+using GrepEngine::TextReader;
+namespace SyntaxBits = GrepEngine::SyntaxBits;
+
 namespace {
 
 // Makes a match current for the length of one callback, an exception included.
@@ -26,10 +41,10 @@ class Reporting {
 
 }  // namespace
 
-FileSearch::FileSearch() = default;
-FileSearch::~FileSearch() = default;
+MaskSearch::MaskSearch() = default;
+MaskSearch::~MaskSearch() = default;
 
-unsigned FileSearch::SetExpression(const char* expression, bool caseInsensitive) {
+unsigned MaskSearch::SetExpression(const char* expression, bool caseInsensitive) {
   Plan.reset();
   if (expression == nullptr) expression = "";
   ExpressionText.assign(expression, std::strlen(expression));
@@ -43,14 +58,14 @@ unsigned FileSearch::SetExpression(const char* expression, bool caseInsensitive)
   return error;
 }
 
-void FileSearch::UseFastPaths(bool on) {
+void MaskSearch::UseFastPaths(bool on) {
   FastPaths = on;
   if (!Plan) return;
   const char* first = ExpressionText.data();
   *Plan = PlanSearch(Plan->Compiled, first, first + ExpressionText.size(), FastPaths);
 }
 
-void FileSearch::ReadInBlocks(std::uint64_t fromSize, std::size_t blockSize) {
+void MaskSearch::ReadInBlocks(std::uint64_t fromSize, std::size_t blockSize) {
   BlocksFrom = fromSize;
   BlockSize = blockSize;
 }
@@ -80,7 +95,7 @@ BufferOutcome SearchContent(const SearchPlan& plan, Platform::FileContent& conte
 // Walks the mask and hands each file that opens as a regular file to `onFile(path, search)`,
 // where `search(matchWord, sink)` searches it; `onFile` returns false to end the run.
 template <class OnFile>
-void FileSearch::Run(const char* mask, bool recurse, OnFile onFile) {
+void MaskSearch::Run(const char* mask, bool recurse, OnFile onFile) {
   Abandoned.clear();
   AbandonCodes.clear();
   Platform::FileContent content;
@@ -89,7 +104,7 @@ void FileSearch::Run(const char* mask, bool recurse, OnFile onFile) {
   WalkTidying tidy;
   tidy.Mode = LookOnly ? Platform::TidyMode::LookOnly : Platform::TidyMode::Finish;
   tidy.PassedOver = &PassedOver;
-  WalkMask(FileMask(mask), recurse, tidy, [&](const WalkedFile& file) {
+  WalkMask(FileMask(mask), recurse, tidy, [&](const MaskedFile& file) {
     // A file swapped for a link since the listing is passed over like an unreadable one.
     const bool throughLink = file.Kind == Platform::EntryKind::LinkToFile;
     if (!content.Open(file.Directory, file.Name, throughLink)) return true;
@@ -101,7 +116,7 @@ void FileSearch::Run(const char* mask, bool recurse, OnFile onFile) {
   SharedDirectory.reset();
 }
 
-FileSearch::Walking::Walking(FileSearch& search, const WalkedFile& file,
+MaskSearch::Walking::Walking(MaskSearch& search, const MaskedFile& file,
                              const Platform::FileContent& content)
     : Search(search) {
   Search.WalkedDirectory = &file.Directory;
@@ -110,14 +125,14 @@ FileSearch::Walking::Walking(FileSearch& search, const WalkedFile& file,
   Search.WalkedInode = content.Inode();
 }
 
-FileSearch::Walking::~Walking() {
+MaskSearch::Walking::~Walking() {
   Search.WalkedDirectory = nullptr;
   Search.WalkedName = nullptr;
   Search.WalkedDevice = 0;
   Search.WalkedInode = 0;
 }
 
-FileSearch::WalkedLocation FileSearch::CurrentLocation() const {
+MaskSearch::WalkedLocation MaskSearch::CurrentLocation() const {
   WalkedLocation location;
   if (WalkedDirectory == nullptr) return location;
   if (!SharedDirectory || SharedDirectory->Identity() != WalkedDirectory->Identity() ||
@@ -130,7 +145,7 @@ FileSearch::WalkedLocation FileSearch::CurrentLocation() const {
   return location;
 }
 
-unsigned FileSearch::GrepFiles(GrepCallback callback, const char* mask, bool recurse,
+unsigned MaskSearch::GrepFiles(GrepCallback callback, const char* mask, bool recurse,
                                unsigned matchWord) {
   if (!Plan || mask == nullptr) return 0;
   unsigned count = 0;
@@ -153,7 +168,7 @@ unsigned FileSearch::GrepFiles(GrepCallback callback, const char* mask, bool rec
   return count;
 }
 
-unsigned FileSearch::FindFiles(FindCallback callback, const char* mask, bool recurse,
+unsigned MaskSearch::FindFiles(FindCallback callback, const char* mask, bool recurse,
                                unsigned matchWord) {
   if (!Plan || mask == nullptr) return 0;
   unsigned count = 0;
@@ -173,28 +188,37 @@ unsigned FileSearch::FindFiles(FindCallback callback, const char* mask, bool rec
   return count;
 }
 
-unsigned FileSearch::Marks() const { return Current != nullptr ? Current->Marks() : 0u; }
+std::string MaskSearch::AbandonedFilesReason() const {
+  std::string reason;
+  for (std::size_t i = 0; i < Abandoned.size() && i < AbandonCodes.size() && Plan; ++i) {
+    if (!reason.empty()) reason += '\n';
+    reason += Abandoned[i] + ": " + Common::AbandonReason(AbandonCodes[i], *Plan->Compiled);
+  }
+  return reason;
+}
 
-std::string FileSearch::What(unsigned i) const {
+unsigned MaskSearch::Marks() const { return Current != nullptr ? Current->Marks() : 0u; }
+
+std::string MaskSearch::What(unsigned i) const {
   if (Current == nullptr) return std::string();
   const SubMatch sub = Current->Sub(i);
   return sub.Matched ? sub.Text() : std::string();
 }
 
-std::shared_ptr<const Pattern> FileSearch::CompiledPattern() const {
+std::shared_ptr<const Pattern> MaskSearch::CompiledPattern() const {
   return Plan ? Plan->Compiled : nullptr;
 }
 
-SubMatch FileSearch::Sub(unsigned i) const {
+SubMatch MaskSearch::Sub(unsigned i) const {
   return Current != nullptr ? Current->Sub(i) : SubMatch();
 }
 
-std::int64_t FileSearch::Position(unsigned i) const {
+std::int64_t MaskSearch::Position(unsigned i) const {
   if (Current == nullptr) return -1;
   const SubMatch sub = Current->Sub(i);
   return sub.Matched ? sub.Position : -1;
 }
 
-unsigned FileSearch::Line() const { return Current != nullptr ? Current->Line() : 0u; }
+unsigned MaskSearch::Line() const { return Current != nullptr ? Current->Line() : 0u; }
 
-}  // namespace GrepEngine
+}  // namespace grepcore

@@ -7,7 +7,7 @@
 
 #include "platform/WorkingFiles.h"
 
-namespace GrepEngine {
+namespace grepcore {
 namespace {
 
 bool IsFile(Platform::EntryKind kind) {
@@ -56,7 +56,7 @@ bool WalkFilesOf(const FileMask& mask, bool recurse, const WalkTidying& tidy,
     if (IsFile(entry.Kind)) {
       if (!mask.Matches(entry.Name)) continue;
       const std::string path = level.Prefix + entry.Name;
-      if (!visit(WalkedFile{path, here, entry.Name, entry.Kind})) return false;
+      if (!visit(MaskedFile{path, here, entry.Name, entry.Kind})) return false;
     } else if (recurse && entry.Kind == Platform::EntryKind::Directory) {
       level.Pending.push_back(entry.Name);
     }
@@ -112,4 +112,4 @@ bool WalkMask(const FileMask& mask, bool recurse, const WalkTidying& tidy,
   return true;
 }
 
-}  // namespace GrepEngine
+}  // namespace grepcore

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace GrepEngine {
+namespace grepcore {
 
 class FileMask {
  public:
@@ -31,4 +31,4 @@ class FileMask {
 // True when the whole of `name` fits `pattern` (* and ? as above).
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 
-}  // namespace GrepEngine
+}  // namespace grepcore

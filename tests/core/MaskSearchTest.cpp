@@ -1,6 +1,6 @@
 // The file search over real files: what a callback sees, the walk's order, files passed over,
 // and the fast paths against the engine alone.
-#include "engine/FileSearch.h"
+#include "core/MaskSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@
 
 namespace {
 
-using GrepEngine::FileSearch;
+using FileSearch = grepcore::MaskSearch;
 using TestSupport::TemporaryDirectory;
 namespace MB = GrepEngine::MatchBits;
 namespace SB = GrepEngine::SyntaxBits;

@@ -35,17 +35,20 @@ class FileContent;
 }
 
 namespace GrepEngine {
-
 struct SearchPlan;
-struct WalkedFile;
 class FoundMatch;
+}  // namespace GrepEngine
 
-class FileSearch {
+namespace grepcore {
+
+struct MaskedFile;
+
+class MaskSearch {
  public:
-  FileSearch();
-  ~FileSearch();
-  FileSearch(const FileSearch&) = delete;
-  FileSearch& operator=(const FileSearch&) = delete;
+  MaskSearch();
+  ~MaskSearch();
+  MaskSearch(const MaskSearch&) = delete;
+  MaskSearch& operator=(const MaskSearch&) = delete;
 
   // Compiles `expression` (up to its first NUL) in the default syntax (SyntaxBits::Normal),
   // case-insensitive when asked. Returns 0 on success, else the engine's error code; a search
@@ -53,7 +56,7 @@ class FileSearch {
   unsigned SetExpression(const char* expression, bool caseInsensitive);
 
   // Returns false to stop the whole run.
-  using GrepCallback = bool (*)(const char* file, const FileSearch& search);
+  using GrepCallback = bool (*)(const char* file, const MaskSearch& search);
   using FindCallback = bool (*)(const char* file);
 
   // Calls `callback` once per match (files in walk order, matches in ascending position) under
@@ -73,7 +76,7 @@ class FileSearch {
   std::int64_t Position(unsigned i) const;
   unsigned Line() const;
   // Sub-match i as a view into the file's bytes, valid only during the callback.
-  SubMatch Sub(unsigned i) const;
+  GrepEngine::SubMatch Sub(unsigned i) const;
   // Inside a callback: the file being searched as the walk reached it, so a rewrite reaches the
   // same file whatever is renamed meanwhile: its directory (a handle of its own, shared by the
   // files of one directory), its own name there (for a file reached through a link, the
@@ -87,7 +90,7 @@ class FileSearch {
   WalkedLocation CurrentLocation() const;
 
   // The compiled expression the search runs with; null without one.
-  std::shared_ptr<const Pattern> CompiledPattern() const;
+  std::shared_ptr<const GrepEngine::Pattern> CompiledPattern() const;
 
   // The files of the current (or last) run on which the engine gave up (its complexity or
   // stack limit), in walk order. Matches of such a file found before giving up have been
@@ -97,6 +100,8 @@ class FileSearch {
   const std::vector<std::string>& AbandonedFiles() const { return Abandoned; }
   // Why, file by file in the same order: the engine's error code (see ErrorTextOf).
   const std::vector<unsigned>& AbandonedFileCodes() const { return AbandonCodes; }
+  // "file: message" for each of them, one a line; empty when there is none.
+  std::string AbandonedFilesReason() const;
 
   // The literal scan and the required-literal prefilter are on by default and give the same
   // matches as the engine alone (they may also spare the engine a text it would give up on);
@@ -123,16 +128,16 @@ class FileSearch {
   // Makes a walked file the current one for the length of its search.
   class Walking {
    public:
-    Walking(FileSearch& search, const WalkedFile& file, const Platform::FileContent& content);
+    Walking(MaskSearch& search, const MaskedFile& file, const Platform::FileContent& content);
     ~Walking();
     Walking(const Walking&) = delete;
     Walking& operator=(const Walking&) = delete;
 
    private:
-    FileSearch& Search;
+    MaskSearch& Search;
   };
 
-  std::unique_ptr<SearchPlan> Plan;
+  std::unique_ptr<GrepEngine::SearchPlan> Plan;
   std::string ExpressionText;
   bool FastPaths = true;
   bool LookOnly = false;
@@ -142,7 +147,7 @@ class FileSearch {
   std::vector<std::string> Abandoned;
   std::vector<std::string> PassedOver;
   std::vector<unsigned> AbandonCodes;
-  const FoundMatch* Current = nullptr;
+  const GrepEngine::FoundMatch* Current = nullptr;
   // The file being searched, during a callback.
   const Platform::Directory* WalkedDirectory = nullptr;
   const std::string* WalkedName = nullptr;
@@ -152,4 +157,4 @@ class FileSearch {
       SharedDirectory;  // a duplicate, made on demand
 };
 
-}  // namespace GrepEngine
+}  // namespace grepcore

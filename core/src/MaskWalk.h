@@ -23,10 +23,10 @@
 #include "platform/Directory.h"
 #include "platform/WorkingFiles.h"
 
-namespace GrepEngine {
+namespace grepcore {
 
 // One file the walk names.
-struct WalkedFile {
+struct MaskedFile {
   // The mask's directory part followed by the names below it; in a deep tree it may be
   // longer than the system takes for a path.
   const std::string& Path;
@@ -38,7 +38,7 @@ struct WalkedFile {
 };
 
 // Receives one named file; returns false to end the walk.
-using FileVisitor = std::function<bool(const WalkedFile& file)>;
+using FileVisitor = std::function<bool(const MaskedFile& file)>;
 
 // How a walk tidies working files, and where it notes the files the mask names that it
 // passes over because their in-place copy is unfinished (null: nowhere).
@@ -55,4 +55,4 @@ inline bool WalkMask(const FileMask& mask, bool recurse, const FileVisitor& visi
   return WalkMask(mask, recurse, WalkTidying(), visit);
 }
 
-}  // namespace GrepEngine
+}  // namespace grepcore

@@ -1,6 +1,6 @@
 #include "FileMask.h"
 
-namespace GrepEngine {
+namespace grepcore {
 
 FileMask::FileMask(const std::string& mask) {
   const std::string::size_type slash = mask.rfind('/');
@@ -40,4 +40,4 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
   return p == pattern.size();
 }
 
-}  // namespace GrepEngine
+}  // namespace grepcore
