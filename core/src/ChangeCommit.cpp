@@ -18,8 +18,8 @@
 namespace grepcore {
 namespace {
 
-constexpr std::size_t BatchFiles = 64;
-constexpr std::uint64_t BatchBytes = std::uint64_t{64} << 20;
+using Common::BatchBytes;
+using Common::BatchFiles;
 // Replacements reach the rewrite this many at a time (kept ones), or in portions of this
 // size (ones found again).
 constexpr std::size_t KeptPortion = 4096;

@@ -34,10 +34,6 @@ struct PendingFile {
   std::vector<ProblemReport> Problems;
 };
 
-// A batch is put in place when it holds this many files or bytes of new content.
-constexpr std::size_t BatchFiles = 64;
-constexpr std::uint64_t BatchBytes = std::uint64_t{64} << 20;
-
 // The run's working state beside the gathered file's record.
 struct ChangeRunWork {
   bool Abandoned = false;          // the gathered file is not to be changed (the engine gave up)

@@ -22,6 +22,7 @@
 // as it is (OwnerNotKept) unless the caller allows the change, and where the rest cannot, it
 // is left as it is too (RestoreAttributesFailed).
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,6 +52,12 @@ enum class RewriteProblem : unsigned char {
 };
 
 // Where a file to rewrite is: its directory, open, and its own name there.
+// A change run prepares rewritten files in batches and makes each batch durable with one flush
+// per file system; a batch is put in place when it holds this many files or bytes of new
+// content.
+constexpr std::size_t BatchFiles = 64;
+constexpr std::uint64_t BatchBytes = std::uint64_t{64} << 20;
+
 struct FileLocation {
   std::shared_ptr<const Platform::Directory> Directory;  // the file's directory, open
   std::string Name;                                      // its own name in Directory
