@@ -1,81 +1,126 @@
 #pragma once
 // Numbered items worked on by several threads, their results taken in the items' order on
-// the calling thread, so a run on N threads reports what the same run on one reports. No more
-// than a few results per thread wait to be taken, so memory stays bounded.
+// the calling thread, so a run on N threads reports what the same run on one reports. Threads
+// stay within a window of items ahead of the caller, so memory stays bounded.
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace grepcore {
 
-// make(thread, item) -> T on `threads` threads; take(item, T&&) in order.
-template <class T, class Make, class Take>
-void RunOrdered(std::size_t count, unsigned threads, Make make, Take take) {
+// How many results may wait to be taken, and which items the caller works on itself.
+template <class OnCaller>
+struct OrderedRunLimits {
+  std::size_t Window = 0;  // 0: four per thread
+  OnCaller ByCaller;       // bool(item): not given to the threads; taken as T{}
+};
+
+struct NoItemByCaller {
+  bool operator()(std::size_t) const { return false; }
+};
+
+namespace detail {
+// take(item, T&&) may return void (go on) or bool (false stops the run).
+template <class Take, class T>
+bool Taken(Take& take, std::size_t item, T&& result) {
+  if constexpr (std::is_void_v<decltype(take(item, std::move(result)))>) {
+    take(item, std::move(result));
+    return true;
+  } else {
+    return take(item, std::move(result));
+  }
+}
+}  // namespace detail
+
+// make(thread, item) -> T on `threads` threads; take(item, T&&) in order on the caller. An
+// exception from make reaches the caller once the items before it were taken.
+template <class T, class Make, class Take, class OnCaller = NoItemByCaller>
+void RunOrdered(std::size_t count, unsigned threads, Make make, Take take,
+                OrderedRunLimits<OnCaller> limits = {}) {
   if (threads <= 1 || count <= 1) {
-    for (std::size_t item = 0; item < count; ++item) take(item, make(0u, item));
+    for (std::size_t item = 0; item < count; ++item)
+      if (!detail::Taken(take, item, limits.ByCaller(item) ? T{} : make(0u, item))) return;
     return;
   }
-  const std::size_t window = 4 * static_cast<std::size_t>(threads);
+  threads = static_cast<unsigned>(std::min<std::size_t>(threads, count));
+  const std::size_t window =
+      limits.Window != 0 ? limits.Window : 4 * static_cast<std::size_t>(threads);
   std::vector<std::optional<T>> slots(count);
+  std::vector<std::exception_ptr> failures(count);
   std::mutex lock;
   std::condition_variable changed;
   std::size_t next = 0, taken = 0;
   bool stop = false;
-  std::exception_ptr failure;
   auto work = [&](unsigned thread) {
     for (;;) {
       std::size_t item;
       {
         std::unique_lock<std::mutex> guard(lock);
         changed.wait(guard, [&] { return stop || next >= count || next < taken + window; });
+        while (!stop && next < count && limits.ByCaller(next)) ++next;
         if (stop || next >= count) return;
         item = next++;
       }
+      std::optional<T> result;
+      std::exception_ptr failure;
       try {
-        T result = make(thread, item);
-        std::lock_guard<std::mutex> guard(lock);
-        slots[item].emplace(std::move(result));
+        result.emplace(make(thread, item));
       } catch (...) {
-        std::lock_guard<std::mutex> guard(lock);
-        if (!failure) failure = std::current_exception();
-        stop = true;
+        failure = std::current_exception();  // the caller meets it in its turn
+      }
+      {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (failure) {
+          failures[item] = failure;
+          slots[item].emplace();
+        } else {
+          slots[item] = std::move(result);
+        }
       }
       changed.notify_all();
     }
   };
-  std::vector<std::thread> workers;
-  for (unsigned thread = 0; thread < threads; ++thread) workers.emplace_back(work, thread);
-  try {
-    for (std::size_t item = 0; item < count; ++item) {
-      std::optional<T> result;
+  // Joins the threads on every way out, told to stop first.
+  struct Joined {
+    std::vector<std::thread> Threads;
+    std::mutex& Lock;
+    std::condition_variable& Changed;
+    bool& Stop;
+    ~Joined() {
       {
-        std::unique_lock<std::mutex> guard(lock);
-        changed.wait(guard, [&] { return stop || slots[item].has_value(); });
-        if (stop) break;
-        result = std::move(slots[item]);
-        slots[item].reset();
-        ++taken;
+        const std::lock_guard<std::mutex> guard(Lock);
+        Stop = true;
       }
-      changed.notify_all();
-      take(item, std::move(*result));
+      Changed.notify_all();
+      for (std::thread& thread : Threads) thread.join();
     }
-  } catch (...) {
-    std::lock_guard<std::mutex> guard(lock);
-    if (!failure) failure = std::current_exception();
-    stop = true;
+  } workers{{}, lock, changed, stop};
+  for (unsigned thread = 0; thread < threads; ++thread) workers.Threads.emplace_back(work, thread);
+  for (std::size_t item = 0; item < count; ++item) {
+    T result{};
+    if (!limits.ByCaller(item)) {
+      std::unique_lock<std::mutex> guard(lock);
+      changed.wait(guard, [&] { return slots[item].has_value(); });
+      if (failures[item]) std::rethrow_exception(failures[item]);
+      result = std::move(*slots[item]);
+      slots[item].reset();
+    }
+    const bool more = detail::Taken(take, item, std::move(result));
+    {
+      const std::lock_guard<std::mutex> guard(lock);
+      taken = item + 1;
+    }
+    changed.notify_all();
+    if (!more) return;
   }
-  {
-    std::lock_guard<std::mutex> guard(lock);
-    stop = true;
-  }
-  changed.notify_all();
-  for (std::thread& worker : workers) worker.join();
-  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace grepcore
