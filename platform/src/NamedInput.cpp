@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "FileCalls.h"
+#include "platform/Descriptors.h"
 #include "platform/FaultSeam.h"
 
 namespace Platform {
@@ -32,6 +33,8 @@ bool NamedInput::Open(const char* path) {
   Descriptor = descriptor;
   return true;
 }
+
+std::uint64_t NamedInput::Remaining() const { return RemainingInRegularFile(Descriptor); }
 
 bool NamedInput::Read(char* into, std::size_t capacity, std::size_t& got) {
   return ReadDescriptor(Descriptor, into, capacity, got);

@@ -1,6 +1,5 @@
 // regextool: the toolkit's search and search-and-replace from the command line.
-#include <signal.h>
-#include <unistd.h>
+#include <grepcore/Streams.h>
 
 #include <cerrno>
 #include <cstring>
@@ -17,7 +16,7 @@ namespace {
 // Whatever escapes a command: one line on the error stream, and trouble.
 int RunGuarded(int argc, char** argv, std::ostream& out, std::ostream& err) {
   try {
-    return RegexTool::RunCommandLine(argc, argv, STDIN_FILENO, out, err);
+    return RegexTool::RunCommandLine(argc, argv, grepcore::StandardInput, out, err);
   } catch (const std::bad_alloc&) {
     err << "regextool: out of memory\n";
   } catch (const std::exception& e) {
@@ -33,9 +32,9 @@ int RunGuarded(int argc, char** argv, std::ostream& out, std::ostream& err) {
 int main(int argc, char** argv) {
   // A reader that goes away shows up as EPIPE on a write, which ends the run quietly
   // (see the manual), instead of a signal that could strike in the middle of a change run.
-  ::signal(SIGPIPE, SIG_IGN);
-  RegexTool::DescriptorOutput outBuffer(STDOUT_FILENO);
-  RegexTool::DescriptorOutput errBuffer(STDERR_FILENO, 0);
+  grepcore::IgnoreBrokenPipe();
+  RegexTool::DescriptorOutput outBuffer(grepcore::StandardOutput);
+  RegexTool::DescriptorOutput errBuffer(grepcore::StandardError, 0);
   std::ostream out(&outBuffer);
   std::ostream err(&errBuffer);
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
 #include "LineDiff.h"
 #include "PeakMemory.h"
 #include "TemporaryDirectory.h"

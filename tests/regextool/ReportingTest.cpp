@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sstream>
+#include <utility>
 
 #include "ChangeReport.h"
 #include "JsonCheck.h"
@@ -13,45 +14,50 @@
 
 namespace {
 
-using RegexClass::RegularExpression;
 using ::testing::HasSubstr;
-using Problem = RegularExpression::FileChangeProblem;
+using Kind = grepcore::ChangeProblemKind;
+using Problem = grepcore::ChangeProblem;
 
-Problem Make(const std::string& file, RegularExpression::ProblemType type, std::uint64_t position,
-             unsigned error, const std::string& expected = "") {
+Problem Make(const std::string& file, Kind kind, std::uint64_t position, unsigned error,
+             const std::string& expected = "") {
   Problem problem;
-  problem.FileName = file;
-  problem.Problem = type;
-  problem.FilePointer = position;
-  problem.LastError = error;
-  problem.MatchString = expected;
+  problem.Name = file;
+  problem.Kind = kind;
+  problem.Position = position;
+  problem.SystemError = error;
+  problem.Matched = expected;
   return problem;
 }
 
 TEST(ProblemTable, EveryProblemHasItsName) {
-  const RegularExpression::ProblemType all[] = {RegularExpression::OpenFileFailed,
-                                                RegularExpression::CreateTemporaryFailed,
-                                                RegularExpression::ReadFailed,
-                                                RegularExpression::WriteFailed,
-                                                RegularExpression::MatchChanged,
-                                                RegularExpression::SaveCopyFailed,
-                                                RegularExpression::ReplaceFailed,
-                                                RegularExpression::RestoreAttributesFailed,
-                                                RegularExpression::ChangedWhileRewriting,
-                                                RegularExpression::SearchAbandoned};
-  const char* names[] = {
-      "OpenFileFailed",        "CreateTemporaryFailed", "ReadFailed",    "WriteFailed",
-      "MatchChanged",          "SaveCopyFailed",        "ReplaceFailed", "RestoreAttributesFailed",
-      "ChangedWhileRewriting", "SearchAbandoned"};
-  for (std::size_t i = 0; i < sizeof all / sizeof all[0]; ++i)
-    EXPECT_EQ(RegexTool::ProblemName(all[i]), names[i]);
+  const std::pair<Kind, const char*> all[] = {
+      {Kind::OpenFileFailed, "OpenFileFailed"},
+      {Kind::CreateTemporaryFailed, "CreateTemporaryFailed"},
+      {Kind::ReadFailed, "ReadFailed"},
+      {Kind::WriteFailed, "WriteFailed"},
+      {Kind::MatchChanged, "MatchChanged"},
+      {Kind::SaveCopyFailed, "SaveCopyFailed"},
+      {Kind::ReplaceFailed, "ReplaceFailed"},
+      {Kind::RestoreAttributesFailed, "RestoreAttributesFailed"},
+      {Kind::ChangedWhileRewriting, "ChangedWhileRewriting"},
+      {Kind::SearchAbandoned, "SearchAbandoned"},
+      {Kind::SaveCopyCollision, "SaveCopyCollision"},
+      {Kind::OwnerNotKept, "OwnerNotKept"},
+      {Kind::CopyUnfinished, "CopyUnfinished"},
+      {Kind::SaveCopyExists, "SaveCopyExists"},
+      {Kind::MatchSpansLines, "MatchSpansLines"},
+      {Kind::NotTheWalkedFile, "NotTheWalkedFile"},
+      {Kind::DirectoryReplaced, "DirectoryReplaced"},
+      {Kind::ChangedSincePlanned, "ChangedSincePlanned"},
+  };
+  for (const auto& [kind, name] : all) EXPECT_EQ(RegexTool::ProblemName(kind), name);
 }
 
 TEST(ProblemTable, RowsAreAlignedWithTheSystemsErrorText) {
   const std::vector<Problem> problems = {
-      Make("notes/a.txt", RegularExpression::OpenFileFailed, 0, EACCES),
-      Make("/long/path/.b.txt.tmp", RegularExpression::WriteFailed, 4096, ENOSPC),
-      Make("c.txt", RegularExpression::MatchChanged, 17, 0, "old\n")};
+      Make("notes/a.txt", Kind::OpenFileFailed, 0, EACCES),
+      Make("/long/path/.b.txt.tmp", Kind::WriteFailed, 4096, ENOSPC),
+      Make("c.txt", Kind::MatchChanged, 17, 0, "old\n")};
   std::ostringstream out;
   RegexTool::PrintProblemTable(out, problems, {"notes/a.txt", "b.txt", "c.txt"});
   const std::string expected = std::string("3 files were not changed:\n") +
@@ -63,6 +69,34 @@ TEST(ProblemTable, RowsAreAlignedWithTheSystemsErrorText) {
                                "  c.txt                          MatchChanged    17        the "
                                "file no longer holds \"old\\n\" there\n";
   EXPECT_EQ(out.str(), expected);
+}
+
+TEST(ProblemTable, TheRunsOwnProblemsKeepTheirWordsAndTheirFile) {
+  // A link in the walked file's place reads as a file not opened; a rewrite problem that comes
+  // with words is shown as the run's own: under its own name, without a position.
+  Problem replaced = Make("d/f", Kind::NotTheWalkedFile, 9, ELOOP);
+  replaced.Message = "a link took the walked name";
+  const RegexTool::ProblemRow own = RegexTool::RowOf(replaced, "d/g");
+  EXPECT_EQ(own.File, "d/f");
+  EXPECT_EQ(own.Other, "");
+  EXPECT_EQ(own.Problem, "OpenFileFailed");
+  EXPECT_EQ(own.Position, 0u);
+  EXPECT_EQ(own.Error, "a link took the walked name");
+
+  Problem worded = Make("d/.f.tmp", Kind::WriteFailed, 5, EIO);
+  worded.Message = "the disk went away";
+  const RegexTool::ProblemRow words = RegexTool::RowOf(worded, "d/f");
+  EXPECT_EQ(words.File, "d/.f.tmp");
+  EXPECT_EQ(words.Problem, "WriteFailed");
+  EXPECT_EQ(words.Error, "the disk went away");
+
+  // Without words, the same record names its owner first and tells its error number.
+  const RegexTool::ProblemRow rewrite =
+      RegexTool::RowOf(Make("d/.f.tmp", Kind::WriteFailed, 5, EIO), "d/f");
+  EXPECT_EQ(rewrite.File, "d/f");
+  EXPECT_EQ(rewrite.Other, "d/.f.tmp");
+  EXPECT_EQ(rewrite.Position, 5u);
+  EXPECT_EQ(rewrite.Error, std::strerror(EIO));
 }
 
 TEST(ProblemTable, NothingForNoProblems) {

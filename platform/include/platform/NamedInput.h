@@ -5,6 +5,7 @@
 // regular (FileContent); a name the user gave is the user's choice.
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/StreamIdentity.h"
 
@@ -23,6 +24,8 @@ class NamedInput {
 
   // What was opened.
   const StreamIdentity& Identity() const { return Id; }
+  // What is left to read of a regular file from where reading stands; 0 for anything else.
+  std::uint64_t Remaining() const;
 
   // Reads what the input delivers next, up to `capacity` bytes; `got` is 0 at its end. False
   // when reading failed.

@@ -3,6 +3,7 @@
 #include <grepcore/Change.h>
 
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>

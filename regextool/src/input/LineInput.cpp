@@ -1,9 +1,9 @@
 #include "LineInput.h"
 
+#include <grepcore/Streams.h>
+
 #include <cstring>
 #include <utility>
-
-#include "WholeInput.h"
 
 namespace RegexTool {
 namespace {
@@ -21,8 +21,8 @@ LineInput::LineInput(std::string text) : Buffer(text.size()), End(text.size()), 
 bool LineInput::Next(std::string_view& line, bool& terminated) {
   std::size_t searched = Begin;
   for (;;) {
-    const void* feed = End > searched ? std::memchr(Bytes() + searched, '\n', End - searched)
-                                      : nullptr;
+    const void* feed =
+        End > searched ? std::memchr(Bytes() + searched, '\n', End - searched) : nullptr;
     if (feed != nullptr) {
       const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(feed) - Bytes());
       line = std::string_view(Bytes() + Begin, at - Begin);
@@ -75,9 +75,11 @@ bool LineInput::Refill() {
     Begin = 0;
   }
   if (Buffer.size() - End < BlockSize / 2) Buffer.resize(Buffer.size() + Buffer.size() / 2);
-  std::size_t got = 0;
-  ReadError = ReadSomeOfDescriptor(Descriptor, Bytes() + End, Buffer.size() - End, got);
+  const grepcore::Result<std::size_t> read =
+      grepcore::ReadBlock(Descriptor, Bytes() + End, Buffer.size() - End);
+  ReadError = read ? 0 : static_cast<int>(read.Error().Code);
   if (ReadError != 0) return false;
+  const std::size_t got = *read;
   if (got == 0) AtEnd = true;
   End += got;
   return true;

@@ -1,11 +1,9 @@
 #include "CommandLine.h"
 
-#include <platform/StreamIdentity.h>
-#include <unistd.h>
+#include <grepcore/Streams.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cstring>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -20,7 +18,6 @@
 #include "LineSearchOptions.h"
 #include "ParseMessages.h"
 #include "StringCommands.h"
-#include "WholeInput.h"
 
 #ifndef REGEXTOOL_VERSION
 #define REGEXTOOL_VERSION "unknown"
@@ -91,10 +88,13 @@ bool TakeText(bool given, std::string& argument, int input, std::string& text, s
     text = std::move(argument);
     return true;
   }
-  const int error = ReadWholeDescriptor(input, text);
-  if (error == 0) return true;
-  err << "regextool: cannot read standard input: " << std::strerror(error) << '\n';
-  return false;
+  grepcore::Result<std::string> read = grepcore::ReadWholeInput(input);
+  if (!read) {
+    err << "regextool: cannot read standard input: " << read.Error().Message << '\n';
+    return false;
+  }
+  text = std::move(*read);
+  return true;
 }
 
 // What only change reads from the command line.
@@ -160,8 +160,8 @@ ChangeCommand MakeChangeCommand(const Arguments& arguments, const ChangeArgument
   run.WholeText = arguments.WholeText;
   run.Threads =
       change.Threads != 0 ? change.Threads : std::max(1u, std::thread::hardware_concurrency());
-  run.Progress = ::isatty(STDERR_FILENO) == 1;
-  run.Colour = UseColour(colour, STDOUT_FILENO);
+  run.Progress = grepcore::IsTerminal(grepcore::StandardError);
+  run.Colour = UseColour(colour, grepcore::StandardOutput);
   return run;
 }
 
@@ -265,11 +265,14 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     if (!command->parsed()) continue;
     LineSearchArguments& lineSearch =
         command == grepFiles ? grepFilesArguments : findFilesArguments;
-    if (!FinishLineSearch(*command, lineSearch, ::isatty(STDOUT_FILENO) == 1, err)) return Trouble;
-    Platform::StreamIdentity output;
-    if (Platform::IdentifyDescriptor(STDOUT_FILENO, output))
-      lineSearch.Command.OutputFile = OutputIdentity{
-          output.Kind == Platform::StreamKind::RegularFile, output.Device, output.Inode};
+    if (!FinishLineSearch(*command, lineSearch, grepcore::IsTerminal(grepcore::StandardOutput),
+                          err))
+      return Trouble;
+    const grepcore::Result<grepcore::StreamIdentity> output =
+        grepcore::IdentifyStream(grepcore::StandardOutput);
+    if (output)
+      lineSearch.Command.OutputFile =
+          OutputIdentity{output->RegularFile, output->Device, output->Inode};
     return RunLineSearch(lineSearch.Command, input, out, err);
   }
   if (change->parsed())

@@ -1,13 +1,13 @@
 #include "LineSearchOptions.h"
 
+#include <grepcore/Streams.h>
+
 #include <CLI/CLI.hpp>
-#include <cstring>
 #include <ostream>
 #include <thread>
 
 #include "Colour.h"
 #include "TextEscaping.h"
-#include "WholeInput.h"
 
 namespace RegexTool {
 namespace {
@@ -137,12 +137,14 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments, bool ou
   std::vector<std::string>& patterns = run.Search.Patterns;
   patterns = arguments.Expressions;
   for (const std::string& name : arguments.PatternFiles) {
-    std::string text;
-    const int error = name == "-" ? ReadWholeDescriptor(0, text) : ReadWholeFile(name, text);
-    if (error != 0) {
-      err << "regextool: " << ShownName(name) << ": " << std::strerror(error) << '\n';
+    grepcore::Result<std::string> read = name == "-"
+                                             ? grepcore::ReadWholeInput(grepcore::StandardInput)
+                                             : grepcore::ReadWholeFile(name);
+    if (!read) {
+      err << "regextool: " << ShownName(name) << ": " << read.Error().Message << '\n';
       return false;
     }
+    std::string& text = *read;
     if (!text.empty() && text.back() == '\n') text.pop_back();
     // An empty file holds no pattern at all: nothing matches.
     if (!text.empty()) patterns.push_back(text);

@@ -10,8 +10,7 @@
 namespace RegexTool {
 namespace {
 
-using Problem = RegexClass::RegularExpression::FileChangeProblem;
-using RegexClass::RegularExpression;
+using Kind = grepcore::ChangeProblemKind;
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -19,57 +18,66 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 
 }  // namespace
 
-std::string ProblemName(RegularExpression::ProblemType problem) {
-  switch (problem) {
-    case RegularExpression::OpenFileFailed:
+std::string ProblemName(Kind kind) {
+  switch (kind) {
+    case Kind::OpenFileFailed:
       return "OpenFileFailed";
-    case RegularExpression::CreateTemporaryFailed:
+    case Kind::CreateTemporaryFailed:
       return "CreateTemporaryFailed";
-    case RegularExpression::ReadFailed:
+    case Kind::ReadFailed:
       return "ReadFailed";
-    case RegularExpression::WriteFailed:
+    case Kind::WriteFailed:
       return "WriteFailed";
-    case RegularExpression::MatchChanged:
+    case Kind::MatchChanged:
       return "MatchChanged";
-    case RegularExpression::SaveCopyFailed:
+    case Kind::SaveCopyFailed:
       return "SaveCopyFailed";
-    case RegularExpression::ReplaceFailed:
+    case Kind::ReplaceFailed:
       return "ReplaceFailed";
-    case RegularExpression::RestoreAttributesFailed:
+    case Kind::RestoreAttributesFailed:
       return "RestoreAttributesFailed";
-    case RegularExpression::ChangedWhileRewriting:
+    case Kind::ChangedWhileRewriting:
       return "ChangedWhileRewriting";
-    case RegularExpression::SearchAbandoned:
+    case Kind::SearchAbandoned:
       return "SearchAbandoned";
-    case RegularExpression::SaveCopyCollision:
+    case Kind::SaveCopyCollision:
       return "SaveCopyCollision";
-    case RegularExpression::OwnerNotKept:
+    case Kind::OwnerNotKept:
       return "OwnerNotKept";
-    case RegularExpression::CopyUnfinished:
+    case Kind::CopyUnfinished:
       return "CopyUnfinished";
+    case Kind::SaveCopyExists:
+      return "SaveCopyExists";
+    case Kind::MatchSpansLines:
+      return "MatchSpansLines";
+    case Kind::NotTheWalkedFile:
+      return "NotTheWalkedFile";
+    case Kind::DirectoryReplaced:
+      return "DirectoryReplaced";
+    case Kind::ChangedSincePlanned:
+      return "ChangedSincePlanned";
   }
-  return "problem " + std::to_string(static_cast<unsigned>(problem));
+  return "problem " + std::to_string(static_cast<unsigned>(kind));
 }
 
-std::string ProblemText(const Problem& problem) {
-  if (problem.Problem == RegularExpression::MatchChanged)
-    return "the file no longer holds " + QuoteReadable(problem.MatchString) + " there";
-  if (problem.Problem == RegularExpression::OwnerNotKept)
+std::string ProblemText(const grepcore::ChangeProblem& problem) {
+  if (problem.Kind == Kind::MatchChanged)
+    return "the file no longer holds " + QuoteReadable(problem.Matched) + " there";
+  if (problem.Kind == Kind::OwnerNotKept)
     return "this user cannot give the new content the file's owner and group; the file was left "
            "as it is";
-  if (problem.Problem == RegularExpression::CopyUnfinished)
+  if (problem.Kind == Kind::CopyUnfinished)
     return "an unfinished in-place copy of the file is waiting beside it; the file was left as "
            "it is";
-  if (problem.LastError == 0) {
-    if (problem.Problem == RegularExpression::SearchAbandoned)
-      return "the pattern was too complex for this file";
-    if (problem.Problem == RegularExpression::ChangedWhileRewriting)
+  if (problem.SystemError == 0) {
+    if (problem.Kind == Kind::SearchAbandoned) return "the pattern was too complex for this file";
+    if (problem.Kind == Kind::ChangedWhileRewriting)
       return "another program changed the file meanwhile";
-    if (problem.Problem == RegularExpression::SaveCopyCollision)
+    if (problem.Kind == Kind::SaveCopyCollision)
       return "its saved copy would replace another file's saved copy of this run";
     return "-";
   }
-  return std::strerror(static_cast<int>(problem.LastError));
+  return std::strerror(static_cast<int>(problem.SystemError));
 }
 
 ProblemRow Row(const std::string& file, const std::string& problem, const std::string& error) {
@@ -80,51 +88,24 @@ ProblemRow Row(const std::string& file, const std::string& problem, const std::s
   return row;
 }
 
-ProblemRow RowOf(const Problem& problem, const std::string& owner) {
+ProblemRow RowOf(const grepcore::ChangeProblem& problem, const std::string& owner) {
+  // The run's own problems carry their words; the rewrite's are told from their error number.
+  if (!problem.Message.empty() || problem.Kind > Kind::CopyUnfinished) {
+    // A link or another file in the walked file's place is reported as a file not opened.
+    const std::string kind =
+        problem.Kind == Kind::NotTheWalkedFile ? "OpenFileFailed" : ProblemName(problem.Kind);
+    return Row(problem.Name, kind, problem.Message);
+  }
   ProblemRow row;
-  row.File = problem.FileName;
+  row.File = problem.Name;
   if (!owner.empty() && owner != row.File) {
     row.Other = std::move(row.File);
     row.File = owner;
   }
-  row.Problem = ProblemName(problem.Problem);
-  row.Position = problem.FilePointer;
+  row.Problem = ProblemName(problem.Kind);
+  row.Position = problem.Position;
   row.Error = ProblemText(problem);
   return row;
-}
-
-ProblemRow RowOf(const grepcore::ChangeProblem& problem, const std::string& owner) {
-  using Kind = grepcore::ChangeProblemKind;
-  if (problem.Message.empty() && problem.Kind <= Kind::CopyUnfinished) {
-    Problem record;
-    record.FileName = problem.Name;
-    record.Problem = static_cast<RegularExpression::ProblemType>(problem.Kind);
-    record.FilePointer = problem.Position;
-    record.MatchString = problem.Matched;
-    record.LastError = problem.SystemError;
-    return RowOf(record, owner);
-  }
-  std::string kind;
-  switch (problem.Kind) {
-    case Kind::SaveCopyExists:
-      kind = "SaveCopyExists";
-      break;
-    case Kind::MatchSpansLines:
-      kind = "MatchSpansLines";
-      break;
-    case Kind::NotTheWalkedFile:
-      kind = "OpenFileFailed";
-      break;
-    case Kind::DirectoryReplaced:
-      kind = "DirectoryReplaced";
-      break;
-    case Kind::ChangedSincePlanned:
-      kind = "ChangedSincePlanned";
-      break;
-    default:
-      kind = ProblemName(static_cast<RegularExpression::ProblemType>(problem.Kind));
-  }
-  return Row(problem.Name, kind, problem.Message);
 }
 
 void PrintProblemRows(std::ostream& out, const std::vector<ProblemRow>& problems) {
@@ -154,7 +135,7 @@ void PrintProblemRows(std::ostream& out, const std::vector<ProblemRow>& problems
   }
 }
 
-void PrintProblemTable(std::ostream& out, const std::vector<Problem>& problems,
+void PrintProblemTable(std::ostream& out, const std::vector<grepcore::ChangeProblem>& problems,
                        const std::vector<std::string>& owners) {
   std::vector<ProblemRow> rows;
   for (std::size_t i = 0; i < problems.size(); ++i)

@@ -3,7 +3,6 @@
 // changed.
 
 #include <grepcore/Change.h>
-#include <grepcore/Regularexpressionclass.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -14,11 +13,11 @@
 namespace RegexTool {
 
 // The problem's name as the enumeration spells it.
-std::string ProblemName(RegexClass::RegularExpression::ProblemType problem);
+std::string ProblemName(grepcore::ChangeProblemKind kind);
 
-// What went wrong in words: the system's text for the error number, or for a match that
-// changed the text that was expected there.
-std::string ProblemText(const RegexClass::RegularExpression::FileChangeProblem& problem);
+// What went wrong with a file's rewrite in words: the system's text for the error number, or
+// for a match that changed the text that was expected there.
+std::string ProblemText(const grepcore::ChangeProblem& problem);
 
 // One row of the table of files that were not changed.
 // Names are kept as they are; the table quotes them where they hold control bytes.
@@ -30,16 +29,12 @@ struct ProblemRow {
   std::string Error;  // what went wrong in words
 };
 
-// The row of a problem of the library's change run of `owner` (empty: not known).
 // A row of the table of files not changed.
 ProblemRow Row(const std::string& file, const std::string& problem, const std::string& error);
 
-ProblemRow RowOf(const RegexClass::RegularExpression::FileChangeProblem& problem,
-                 const std::string& owner);
-
-// The row of a problem of the core's change run with the file planned as `owner`: a problem
-// the rewrite reported names its file as the library's records do, the run's own say it in
-// their words.
+// The row of a problem of the core's change run with the file planned as `owner` (empty: not
+// known): a problem the rewrite reported names the file it concerns after its owner and is
+// told from its error number, the run's own say it in their words.
 ProblemRow RowOf(const grepcore::ChangeProblem& problem, const std::string& owner);
 
 // The table of `rows` under a line saying how many files were not changed; nothing when empty.
@@ -48,10 +43,8 @@ void PrintProblemRows(std::ostream& out, const std::vector<ProblemRow>& rows);
 // A table with the columns file, problem, position and error, aligned; nothing when empty.
 // `owners[i]`, when known, is the file whose rewrite problem i arose in; a record that names
 // another file (the temporary file, the saved copy) is then shown after it in parentheses.
-void PrintProblemTable(
-    std::ostream& out,
-    const std::vector<RegexClass::RegularExpression::FileChangeProblem>& problems,
-    const std::vector<std::string>& owners = {});
+void PrintProblemTable(std::ostream& out, const std::vector<grepcore::ChangeProblem>& problems,
+                       const std::vector<std::string>& owners = {});
 
 struct ChangeSummary {
   unsigned int Replacements = 0;

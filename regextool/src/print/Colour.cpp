@@ -1,6 +1,6 @@
 #include "Colour.h"
 
-#include <unistd.h>
+#include <grepcore/Streams.h>
 
 namespace RegexTool {
 
@@ -17,7 +17,7 @@ bool ParseColourChoice(const std::string& text, ColourChoice& choice) {
 }
 
 bool UseColour(ColourChoice choice, int fd) {
-  if (choice == ColourChoice::Auto) return ::isatty(fd) == 1;
+  if (choice == ColourChoice::Auto) return grepcore::IsTerminal(fd);
   return choice == ColourChoice::Always;
 }
 

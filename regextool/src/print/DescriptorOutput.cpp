@@ -1,50 +1,25 @@
 #include "DescriptorOutput.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
 namespace RegexTool {
 
 DescriptorOutput::DescriptorOutput(int descriptor, std::size_t bufferSize)
-    : Descriptor(descriptor), Buffer(bufferSize) {
+    : Writer(descriptor), Buffer(bufferSize) {
   if (!Buffer.empty()) setp(Buffer.data(), Buffer.data() + Buffer.size());
 }
 
 DescriptorOutput::~DescriptorOutput() {
-  if (Open) Drain();
+  if (Writer.IsOpen()) Drain();
 }
 
 int DescriptorOutput::Close() {
-  if (!Open) return FirstError;
+  if (!Writer.IsOpen()) return Writer.Error();
   Drain();
-  Open = false;
-  if (::close(Descriptor) != 0 && FirstError == 0 && errno != EINTR) FirstError = errno;
-  return FirstError;
-}
-
-bool DescriptorOutput::WriteAll(const char* data, std::size_t count) {
-  if (FirstError != 0 || !Open) return false;
-  while (count != 0) {
-    const ssize_t written = ::write(Descriptor, data, count);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      FirstError = errno;
-      return false;
-    }
-    if (written == 0) {  // a device that takes nothing would otherwise loop for ever
-      FirstError = ENOSPC;
-      return false;
-    }
-    data += written;
-    count -= static_cast<std::size_t>(written);
-  }
-  return true;
+  return Writer.Close();
 }
 
 bool DescriptorOutput::Drain() {
   const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
-  const bool written = WriteAll(pbase(), pending);
+  const bool written = Writer.Write(pbase(), pending);
   if (!Buffer.empty()) setp(Buffer.data(), Buffer.data() + Buffer.size());
   return written;
 }
@@ -53,7 +28,7 @@ DescriptorOutput::int_type DescriptorOutput::overflow(int_type ch) {
   if (!Drain()) return traits_type::eof();
   if (traits_type::eq_int_type(ch, traits_type::eof())) return traits_type::not_eof(ch);
   const char byte = traits_type::to_char_type(ch);
-  if (Buffer.empty()) return WriteAll(&byte, 1) ? ch : traits_type::eof();
+  if (Buffer.empty()) return Writer.Write(&byte, 1) ? ch : traits_type::eof();
   *pptr() = byte;
   pbump(1);
   return ch;
@@ -65,7 +40,7 @@ std::streamsize DescriptorOutput::xsputn(const char* data, std::streamsize count
   if (size > static_cast<std::size_t>(epptr() - pptr())) {
     if (!Drain()) return 0;
     // A piece bigger than the whole buffer goes out directly, without a copy.
-    if (size >= Buffer.size()) return WriteAll(data, size) ? count : 0;
+    if (size >= Buffer.size()) return Writer.Write(data, size) ? count : 0;
   }
   traits_type::copy(pptr(), data, size);
   pbump(static_cast<int>(size));

@@ -1,6 +1,9 @@
 #pragma once
-// Output to a file descriptor through a buffer that remembers why a write failed, so the
-// program can say so once and exit with trouble instead of losing output without a word.
+// Output to a file descriptor through a buffer, written by the core's writer, which keeps why
+// a write failed, so the program can say so once and exit with trouble instead of losing
+// output without a word.
+
+#include <grepcore/Streams.h>
 
 #include <cstddef>
 #include <streambuf>
@@ -22,7 +25,7 @@ class DescriptorOutput : public std::streambuf {
 
   // The error number of the first failed write, 0 while none failed. Once a write failed,
   // every later one is dropped and the stream the buffer serves goes bad.
-  int Error() const { return FirstError; }
+  int Error() const { return Writer.Error(); }
 
  protected:
   int_type overflow(int_type ch) override;
@@ -31,12 +34,9 @@ class DescriptorOutput : public std::streambuf {
 
  private:
   bool Drain();
-  bool WriteAll(const char* data, std::size_t count);
 
-  int Descriptor;
-  bool Open = true;
+  grepcore::OutputWriter Writer;
   std::vector<char> Buffer;
-  int FirstError = 0;
 };
 
 }  // namespace RegexTool

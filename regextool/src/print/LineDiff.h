@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -44,25 +43,6 @@ class ByteSource {
   virtual std::uint64_t Size() const = 0;
   // Up to `capacity` bytes from `offset`, fewer only at the end; false when reading failed.
   virtual bool ReadAt(std::uint64_t offset, char* into, std::size_t capacity, std::size_t& got) = 0;
-};
-
-// A file on disk as a ByteSource (a regular file only, as the search reads it).
-class FileBytes : public ByteSource {
- public:
-  FileBytes();
-  ~FileBytes() override;
-  FileBytes(const FileBytes&) = delete;
-  FileBytes& operator=(const FileBytes&) = delete;
-  // False (with the error number in Error()) when the file cannot be opened.
-  bool Open(const std::string& path);
-  std::uint64_t Size() const override;
-  bool ReadAt(std::uint64_t offset, char* into, std::size_t capacity, std::size_t& got) override;
-  int Error() const { return LastError; }
-
- private:
-  struct Reader;
-  std::unique_ptr<Reader> File;
-  int LastError = 0;
 };
 
 // A text already in memory as a ByteSource.

@@ -1,9 +1,7 @@
-// A file on disk read at any offset, for the positional diff (TO GO once the core's searcher
-// reads files: the command line then reads none itself).
+#include "FileBytes.h"
+
 #include <platform/OffsetReader.h>
 #include <platform/ThreadSlot.h>
-
-#include "LineDiff.h"
 
 namespace RegexTool {
 

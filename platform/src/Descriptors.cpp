@@ -1,0 +1,46 @@
+#include "platform/Descriptors.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "FileCalls.h"
+#include "platform/FaultSeam.h"
+
+namespace Platform {
+
+bool IsTerminal(int descriptor) { return ::isatty(descriptor) == 1; }
+
+std::uint64_t RemainingInRegularFile(int descriptor) {
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) return 0;
+  const off_t offset = ::lseek(descriptor, 0, SEEK_CUR);
+  if (offset < 0 || offset >= status.st_size) return 0;
+  return static_cast<std::uint64_t>(status.st_size - offset);
+}
+
+bool WriteAllToDescriptor(int descriptor, const char* data, std::size_t count) {
+  while (count != 0) {
+    if (InjectedFault(Call::Write)) return false;
+    const ssize_t written = Detail::Retrying([&] { return ::write(descriptor, data, count); });
+    if (written < 0) return false;
+    if (written == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    data += written;
+    count -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+bool CloseDescriptor(int descriptor) {
+  if (InjectedFault(Call::Close)) return false;
+  return ::close(descriptor) == 0 || errno == EINTR;
+}
+
+void IgnoreBrokenPipe() { ::signal(SIGPIPE, SIG_IGN); }
+
+}  // namespace Platform
