@@ -21,6 +21,9 @@ template <class OnCaller>
 struct OrderedRunLimits {
   std::size_t Window = 0;  // 0: four per thread
   OnCaller ByCaller;       // bool(item): not given to the threads; taken as T{}
+  // A thread claims this many items at a time and hands their results on together, so a run
+  // over many small items wakes the caller once a claim, not once an item.
+  std::size_t Claim = 1;
 };
 
 struct NoItemByCaller {
@@ -53,6 +56,7 @@ void RunOrdered(std::size_t count, unsigned threads, Make make, Take take,
   threads = static_cast<unsigned>(std::min<std::size_t>(threads, count));
   const std::size_t window =
       limits.Window != 0 ? limits.Window : 4 * static_cast<std::size_t>(threads);
+  const std::size_t claim = std::max<std::size_t>(limits.Claim, 1);
   std::vector<std::optional<T>> slots(count);
   std::vector<std::exception_ptr> failures(count);
   std::mutex lock;
@@ -61,28 +65,39 @@ void RunOrdered(std::size_t count, unsigned threads, Make make, Take take,
   bool stop = false;
   auto work = [&](unsigned thread) {
     for (;;) {
-      std::size_t item;
+      std::size_t first, last;
       {
         std::unique_lock<std::mutex> guard(lock);
         changed.wait(guard, [&] { return stop || next >= count || next < taken + window; });
         while (!stop && next < count && limits.ByCaller(next)) ++next;
         if (stop || next >= count) return;
-        item = next++;
+        first = next;
+        last = first + 1;
+        while (last < count && last - first < claim && last < taken + window &&
+               !limits.ByCaller(last))
+          ++last;
+        next = last;
       }
-      std::optional<T> result;
+      std::vector<std::optional<T>> results(last - first);
       std::exception_ptr failure;
-      try {
-        result.emplace(make(thread, item));
-      } catch (...) {
-        failure = std::current_exception();  // the caller meets it in its turn
+      std::size_t failed = last;
+      for (std::size_t item = first; item < last && !failure; ++item) {
+        try {
+          results[item - first].emplace(make(thread, item));
+        } catch (...) {
+          failure = std::current_exception();  // the caller meets it in its turn
+          failed = item;
+        }
       }
       {
         const std::lock_guard<std::mutex> guard(lock);
-        if (failure) {
-          failures[item] = failure;
-          slots[item].emplace();
-        } else {
-          slots[item] = std::move(result);
+        for (std::size_t item = first; item < last; ++item) {
+          if (item >= failed) {
+            failures[item] = failure;  // the items after the failing one are never made
+            slots[item].emplace();
+          } else {
+            slots[item] = std::move(results[item - first]);
+          }
         }
       }
       changed.notify_all();

@@ -316,6 +316,23 @@ TEST(SearchInOrder, StopsWhenToldAndPassesAFailureOnInOrder) {
                    }),
                std::runtime_error);
   EXPECT_EQ(before.size(), 40u);
+
+  // Threads claim several items at a time: a failure inside a claim still lets every item
+  // before it through with its output, and none after it.
+  std::vector<std::string> outputs;
+  EXPECT_THROW(grepcore::SearchInOrder(
+                   200, 2,
+                   [](unsigned, std::size_t item, std::string& out) {
+                     if (item == 43) throw std::runtime_error("failed");
+                     out = std::to_string(item);
+                   },
+                   [&](std::size_t, std::string& out) {
+                     outputs.push_back(out);
+                     return true;
+                   }),
+               std::runtime_error);
+  ASSERT_EQ(outputs.size(), 43u);
+  for (std::size_t i = 0; i < outputs.size(); ++i) EXPECT_EQ(outputs[i], std::to_string(i));
 }
 
 }  // namespace
