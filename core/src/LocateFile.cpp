@@ -7,18 +7,15 @@
 #include "grepcore/Walk.h"
 #include "platform/ThreadSlot.h"
 
+#include "IoError.h"
+
 namespace grepcore {
 
 Result<WalkedFile> LocateFile(std::string_view path) {
   Common::FileLocation location;
   const std::string named(path);
   if (!Common::LocateFile(named, location)) {
-    Error error;
-    error.Kind = ErrorKind::Io;
-    error.Code = static_cast<unsigned>(Platform::LastError());
-    error.Message = std::strerror(static_cast<int>(error.Code));
-    error.Path = named;
-    return error;
+    return IoError(Platform::LastError(), named);
   }
   auto handle = std::make_shared<DirectoryHandle>();
   handle->Open = location.Directory;

@@ -12,6 +12,7 @@
 #include "LinePatternData.h"
 #include "common/Abandonment.h"
 #include "grepcore/Search.h"
+#include "IoError.h"
 #include "platform/FileContent.h"
 #include "platform/NamedInput.h"
 #include "platform/StreamIdentity.h"
@@ -21,15 +22,6 @@ namespace grepcore {
 namespace {
 
 constexpr std::size_t BinaryProbe = 8 * 1024;
-
-Error IoError(int code, const std::string& path, std::string message = std::string()) {
-  Error error;
-  error.Kind = ErrorKind::Io;
-  error.Code = static_cast<unsigned>(code);
-  error.Message = message.empty() ? std::strerror(code != 0 ? code : EIO) : std::move(message);
-  error.Path = path;
-  return error;
-}
 
 const char* const InputIsOutput = "input file is also the output";
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "IoError.h"
 #include "platform/Descriptors.h"
 #include "platform/NamedInput.h"
 #include "platform/StreamIdentity.h"
@@ -12,14 +13,7 @@ namespace {
 
 constexpr std::size_t ChunkSize = 64 * 1024;
 
-Error IoError(const std::string& path) {
-  Error error;
-  error.Kind = ErrorKind::Io;
-  error.Code = static_cast<unsigned>(Platform::LastError());
-  error.Message = std::strerror(static_cast<int>(error.Code));
-  error.Path = path;
-  return error;
-}
+Error IoError(const std::string& path) { return grepcore::IoError(Platform::LastError(), path); }
 
 // Appends what `read` delivers until the end; false at a failed read.
 template <class Read>
