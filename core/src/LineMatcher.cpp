@@ -175,6 +175,9 @@ bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
           const auto start = static_cast<std::size_t>(whole.First - first);
           if (!run.Found(start, whole.Length(), TextRun::NoLine, lineOf(start))) return false;
           if (byLine && run.SettledTo() > start) {
+            // The rest of the line is settled: a search that can skip goes on from the next
+            // line; one that cannot is started again there.
+            if (match.SkipTo(first + run.SettledTo())) return true;
             resume = run.SettledTo();
             return false;
           }

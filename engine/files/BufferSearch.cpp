@@ -15,18 +15,24 @@ namespace {
 // only takes a match where the last one ended.
 constexpr unsigned LiteralBreakingBits = MatchBits::Continuous;
 
+// The later of a search's next position and the sink's skip.
+const char* SkippedTo(const char* from, const char* skip) { return skip > from ? skip : from; }
+
 BufferOutcome ScanLiteral(const std::string& literal, const char* first, const char* last,
                           const TextPlace& place, const MatchSink& sink) {
   BufferOutcome outcome;
   LineCounter lines(first, place.Offset, place.Line);
   const LiteralFinder scan(literal);
+  const char* skip = nullptr;
   for (const char* from = first;;) {
     const char* hit = scan.Find(from, last);
     if (hit == nullptr) break;
     ++outcome.Count;
     const auto position = static_cast<std::int64_t>(place.Offset) + (hit - first);
-    if (!sink(FoundMatch(position, hit, literal.size(), lines))) break;
-    from = hit + literal.size();  // matches never overlap
+    FoundMatch found(position, hit, literal.size(), lines);
+    if (!sink(found.Skips(&skip))) break;
+    from = SkippedTo(hit + literal.size(), skip);  // matches never overlap
+    if (from >= last) break;
   }
   return outcome;
 }
@@ -39,10 +45,12 @@ template <class Scanner>
 class LineWindows {
  public:
   template <class Required>
-  LineWindows(const Required& required, const char* last)
-      : Candidates(required, last), Last(last) {}
+  LineWindows(const Required& required, const char* last, const char* const& skip)
+      : Candidates(required, last), Last(last), Skip(skip) {}
 
   SearchWindow operator()(const char* from) {
+    from = SkippedTo(from, Skip);
+    if (from >= Last) return SearchWindow();
     const char* hit = Candidates.Next(from);
     if (hit == nullptr) return SearchWindow();
     const void* before = memrchr(from, '\n', static_cast<std::size_t>(hit - from));
@@ -60,6 +68,7 @@ class LineWindows {
  private:
   Scanner Candidates;
   const char* Last;
+  const char* const& Skip;  // the sink's skip, as it stands
   const char* LineEnd = nullptr;  // the end of the line of the last window
 };
 
@@ -79,6 +88,12 @@ SearchPlan PlanSearch(std::shared_ptr<const Pattern> compiled, const char* /*fir
   if (!plan.RequiredRun.empty()) plan.RunTable = std::make_shared<ByteRunTable>(plan.RequiredRun);
   plan.OneLine = StaysOnOneLine(pattern);
   return plan;
+}
+
+bool FoundMatch::SkipTo(const char* position) const {
+  if (SkipSlot == nullptr) return false;
+  *SkipSlot = position;
+  return true;
 }
 
 unsigned FoundMatch::Marks() const { return Results != nullptr ? Results->Size() : 1u; }
@@ -123,18 +138,27 @@ BufferOutcome SearchLines(const SearchPlan& plan, const char* first, const char*
                           const TextPlace& place, unsigned matchWord, const MatchSink& sink) {
   if (LiteralScanApplies(plan, matchWord))
     return ScanLiteral(plan.Literal, first, last, place, sink);
-  const auto report = [&](const MatchResults& match) { return sink(FoundMatch(match)); };
+  // A skip moves the next window on; the windows never hold an empty match, so passing over
+  // the text between a match and the skip loses nothing the sink wants.
+  const char* skip = nullptr;
+  const auto report = [&](const MatchResults& match) {
+    FoundMatch found(match);
+    return sink(found.Skips(&skip));
+  };
   GrepOutcome found;
   const Pattern& pattern = *plan.Compiled;
   if (ChoosePlan(pattern.Internals().Facts, matchWord).Kind == Route::LiteralSet) {
     // The set's own scan finds the matches; windows would only scan for the same literals twice.
-    const auto whole = [last](const char* from) { return SearchWindow{from, last}; };
+    const auto whole = [last, &skip](const char* from) {
+      from = SkippedTo(from, skip);
+      return from < last ? SearchWindow{from, last} : SearchWindow();
+    };
     found = GrepInWindows(pattern, first, last, matchWord, whole, report, place);
   } else if (!plan.Required.Empty()) {
-    LineWindows<LiteralSetScanner> windows(plan.Required.Literals(), last);
+    LineWindows<LiteralSetScanner> windows(plan.Required.Literals(), last, skip);
     found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report, place);
   } else {
-    LineWindows<ByteRunScanner> windows(*plan.RunTable, last);
+    LineWindows<ByteRunScanner> windows(*plan.RunTable, last, skip);
     found = GrepInWindows(*plan.Compiled, first, last, matchWord, windows, report, place);
   }
   return BufferOutcome{found.Count, found.Abandoned, found.AbandonCode};

@@ -49,12 +49,23 @@ class FoundMatch {
   // The line of the match's start, from 1.
   unsigned Line() const;
 
+  // Asks the search to go on from `position` (after the match), passing over the matches
+  // before it, as a line search does once a line is settled. False when this search cannot
+  // skip: it then goes on after the match as usual.
+  bool SkipTo(const char* position) const;
+  // Where skips are kept; a search that offers them sets it before reporting.
+  FoundMatch& Skips(const char** slot) {
+    SkipSlot = slot;
+    return *this;
+  }
+
  private:
   const MatchResults* Results = nullptr;
   const char* At = nullptr;
   std::size_t Length = 0;
   LineCounter* Lines = nullptr;
   std::int64_t AtPosition = 0;
+  const char** SkipSlot = nullptr;
 };
 
 // Receives each match; returns false to stop the search.
