@@ -23,7 +23,7 @@ void RegularExpression::Merge(std::string& result) {
     MergeWithHandler(result);
     return;
   }
-  Common::PlainMerge(Settings->Pattern(), Settings->StringToMatch, Settings->FormatString,
+  Common::PlainMerge(Settings->Pattern(), Settings->StringToMatch.Get(), Settings->FormatString,
                      MergeCopy, GetMatchFlags(), result, AbandonReason);
 }
 
@@ -48,7 +48,7 @@ void RegularExpression::MergeWithHandler(std::string& result) {
     }
   };
   auto format = [this](std::string& replacement) { Format(replacement); };
-  Common::MergeWithStep(Settings->Pattern(), Settings->StringToMatch, MergeCopy, GetMatchFlags(),
+  Common::MergeWithStep(Settings->Pattern(), Settings->StringToMatch.Share(), MergeCopy, GetMatchFlags(),
                         MergeOutput, MergePosition, AbandonReason,
                         [&](const Common::MergeRun& run, const grepcore::Match& match) {
                           return Common::MergeMatchStep(run, CurrentGrepMatch, match, fire, format);

@@ -64,7 +64,7 @@ bool RegularExpression::operator==(const RegularExpression& other) const {
 
 RegularExpression::~RegularExpression() { DeallocateStack(); }
 
-std::string RegularExpression::GetStringToMatch() const { return Settings->StringToMatch; }
+std::string RegularExpression::GetStringToMatch() const { return Settings->StringToMatch.Get(); }
 void RegularExpression::SetStringToMatch(const std::string& text) {
   Settings->StringToMatch = text;
 }

@@ -30,7 +30,7 @@ bool RegularExpression::RunMatch(bool anchored, bool wholeText, MatchEvent plain
                                        : wholeText ? Common::StringMatchKind::MatchAll
                                                    : Common::StringMatchKind::Match;
   return Common::StringMatchOperation(
-      Settings->Pattern(), Settings->StringToMatch, kind, GetMatchFlags(), CurrentMatch,
+      Settings->Pattern(), Settings->StringToMatch.Get(), kind, GetMatchFlags(), CurrentMatch,
       AbandonReason, [&](const grepcore::Match& match) {
         if (HasHandler(plain, bound))
           Fire(plain, bound, this, GetMatchingInformation(), static_cast<unsigned>(match.Line()),
@@ -67,7 +67,7 @@ unsigned int RegularExpression::Grep() {
            static_cast<unsigned>(match.Line()), match.LineStart(), bcontinue);
     }
   };
-  return Common::GrepText(Settings->Pattern(), Settings->StringToMatch, GetMatchFlags(),
+  return Common::GrepText(Settings->Pattern(), Settings->StringToMatch.Share(), GetMatchFlags(),
                           HasHandler(plain, bound) || HasHandler(plainView, boundView),
                           AbandonReason, [&](const grepcore::Match& match) {
                             return Common::GrepMatchStep(CurrentGrepMatch, match, fire);

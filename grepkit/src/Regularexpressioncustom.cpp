@@ -128,7 +128,7 @@ void RE::SetExpression(const AnsiString& expression) {
 }
 AnsiString RE::GetFormatString() const { return ToAnsi(Settings->FormatString); }
 void RE::SetFormatString(const AnsiString& format) { Settings->FormatString = FromAnsi(format); }
-AnsiString RE::GetStringToMatch() const { return ToAnsi(Settings->StringToMatch); }
+AnsiString RE::GetStringToMatch() const { return ToAnsi(Settings->StringToMatch.Get()); }
 void RE::SetStringToMatch(const AnsiString& text) { Settings->StringToMatch = FromAnsi(text); }
 AnsiString RE::GetFilesToMatch() const { return ToAnsi(Settings->FilesToMatch); }
 void RE::SetFilesToMatch(const AnsiString& mask) { Settings->FilesToMatch = FromAnsi(mask); }

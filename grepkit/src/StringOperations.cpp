@@ -39,7 +39,7 @@ bool RE::RunMatch(int kind, const MatchEvent& handler) {
   AbandonReason.clear();
   if (ParseExpression() != 0) return false;
   return Common::StringMatchOperation(
-      Settings->Pattern(), Settings->StringToMatch, static_cast<Common::StringMatchKind>(kind),
+      Settings->Pattern(), Settings->StringToMatch.Get(), static_cast<Common::StringMatchKind>(kind),
       GetMatchFlags(), CurrentMatch, AbandonReason, [&](const grepcore::Match& match) {
         if (handler)
           handler(this, GetMatchingInformation(), static_cast<unsigned>(match.Line()),
@@ -55,7 +55,7 @@ unsigned int RE::Grep() {
     if (OnGrepping)
       OnGrepping(this, Records(m), static_cast<unsigned>(m.Line()), m.LineStart(), bcontinue);
   };
-  return Common::GrepText(Settings->Pattern(), Settings->StringToMatch, GetMatchFlags(),
+  return Common::GrepText(Settings->Pattern(), Settings->StringToMatch.Share(), GetMatchFlags(),
                           static_cast<bool>(OnGrepping), AbandonReason,
                           [&](const grepcore::Match& match) {
                             return Common::GrepMatchStep(CurrentGrepMatch, match, fire);
@@ -91,7 +91,7 @@ void RE::Merge(AnsiString& result) {
   const grepcore::Pattern& pattern = Settings->Pattern();
   if (!OnMerging) {
     std::string merged;
-    Common::PlainMerge(pattern, Settings->StringToMatch, Settings->FormatString, MergeCopy,
+    Common::PlainMerge(pattern, Settings->StringToMatch.Get(), Settings->FormatString, MergeCopy,
                        GetMatchFlags(), merged, AbandonReason);
     result = ToAnsi(std::move(merged));
     return;
@@ -104,7 +104,7 @@ void RE::Merge(AnsiString& result) {
     Common::FormatCurrentMatch(CurrentGrepMatch, CurrentMatch.get(), Settings->FormatString,
                                Settings->Locale, replacement);
   };
-  Common::MergeWithStep(pattern, Settings->StringToMatch, MergeCopy, GetMatchFlags(), MergeOutput,
+  Common::MergeWithStep(pattern, Settings->StringToMatch.Share(), MergeCopy, GetMatchFlags(), MergeOutput,
                         MergePosition, AbandonReason,
                         [&](const Common::MergeRun& run, const grepcore::Match& match) {
                           return Common::MergeMatchStep(run, CurrentGrepMatch, match, fire, format);

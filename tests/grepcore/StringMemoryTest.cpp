@@ -1,5 +1,6 @@
-// The string operations without a handler over a large text: besides the caller's text, the
-// object holds its StringToMatch and, for a merge, the result; nothing else of the text's size.
+// The string operations over a large text: besides the caller's text, the object holds its
+// StringToMatch and, for a merge, the result; nothing else of the text's size, with a handler
+// (which may assign the text meanwhile) as without one.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -62,6 +63,26 @@ TEST(StringMemory, MergeWithoutHandlerHoldsStringToMatchAndTheResult) {
     });
     EXPECT_LT(growth, copy ? 2.25 : 1.25) << "copy " << copy;
   }
+}
+
+void CountMatch(RE*, const RegexClass::REMatchViewInfo&, unsigned, std::uint64_t, bool&) {}
+
+TEST(StringMemory, GrepAndMergeWithAHandlerWalkTheTextInPlace) {
+  if (!TestSupport::PeaksAreMeaningful) GTEST_SKIP() << "peak memory under the address sanitizer";
+  EXPECT_LT(GrowthInTexts([](RE& re) {
+              re.SetOnGreppingView(&CountMatch);
+              return re.Grep() == 1;
+            }),
+            1.25);
+  EXPECT_LT(GrowthInTexts([](RE& re) {
+              re.SetFormatString("A");
+              re.SetMergeCopy(true);
+              re.SetOnMergingView(&CountMatch);
+              std::string result;
+              re.Merge(result);
+              return result.size() == TextSize && result.back() == 'A';
+            }),
+            2.25);
 }
 
 TEST(StringMemory, TakingTheTextOverAddsNothing) {

@@ -9,6 +9,7 @@
 
 #include "common/CompileOnDemand.h"
 #include "common/OptionSets.h"
+#include "common/SharedText.h"
 
 namespace Common {
 
@@ -17,7 +18,7 @@ struct ObjectSettings {
   OrdinalSet MatchOptions = DefaultMatchOptions();
   std::locale Locale;  // of the next compilation; the global one when the settings are made
   std::string Expression;
-  std::string StringToMatch;
+  SharedText StringToMatch;  // shared with the operations walking it
   std::string FilesToMatch;
   std::string FormatString;
   std::string SaveExtension;

@@ -63,12 +63,12 @@ unsigned WalkMatches(const grepcore::Pattern& pattern, std::string_view text, un
   return count;
 }
 
-// Every successive match of `text`, each handed to `step`; returns the count. Without a step
-// nothing is copied; with one the walk runs over a copy taken now, so a step may assign the
-// object's text meanwhile.
+// Every successive match of `text`, each handed to `step`; returns the count. The walk keeps
+// the text it started on, so a step may assign the object's text meanwhile.
 template <class Step>
-unsigned GrepText(const grepcore::Pattern& pattern, const std::string& text, unsigned matchFlags,
-                  bool hasStep, std::string& abandonReason, Step step) {
+unsigned GrepText(const grepcore::Pattern& pattern, std::shared_ptr<const std::string> held,
+                  unsigned matchFlags, bool hasStep, std::string& abandonReason, Step step) {
+  const std::string& text = *held;
   if (!hasStep) {
     // The count is the core's callback loop, well ahead of a walk on dense matches; only when
     // the engine gives up does a walk find how many matches came before.
@@ -78,8 +78,7 @@ unsigned GrepText(const grepcore::Pattern& pattern, const std::string& text, uns
     return WalkMatches(pattern, text, matchFlags, abandonReason,
                        [](const grepcore::Match&) { return true; });
   }
-  const std::string copy = text;
-  return WalkMatches(pattern, copy, matchFlags, abandonReason, step);
+  return WalkMatches(pattern, text, matchFlags, abandonReason, step);
 }
 
 // The per-match step of a grep: the match is the object's current one while `fire(match,
@@ -124,16 +123,16 @@ bool MergeMatchStep(MergeRun run, const grepcore::Match*& current, const grepcor
   return bcontinue;
 }
 
-// Runs a merge with a handler over a copy of `text` (a handler may assign the object's text):
-// `step(run, match)` is the object's per-match step. The output is emptied first; the text
+// Runs a merge with a handler over the text it starts on, which it keeps (a handler may assign
+// the object's text meanwhile): `step(run, match)` is the object's per-match step. The output is emptied first; the text
 // after the last match is appended with Copy. When the engine gives up the output is empty.
 template <class Step>
-void MergeWithStep(const grepcore::Pattern& pattern, const std::string& text, bool copy,
-                   unsigned matchFlags, std::string& output, std::uint64_t& position,
+void MergeWithStep(const grepcore::Pattern& pattern, std::shared_ptr<const std::string> held,
+                   bool copy, unsigned matchFlags, std::string& output, std::uint64_t& position,
                    std::string& abandonReason, Step step) {
   output.clear();
   position = 0;
-  const std::string merged = text;
+  const std::string& merged = *held;
   const MergeRun run{merged, copy, output, position};
   std::string reason;
   WalkMatches(pattern, merged, matchFlags, reason,

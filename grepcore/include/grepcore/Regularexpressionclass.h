@@ -295,8 +295,8 @@ class GREPCORE_EXPORT RegularExpression {
   bool MatchAll();
   bool Search();
   // Every successive match, each fired through OnGrepping (whose handler may stop the run).
-  // Returns the number of matches, the one at which a handler stopped included. Runs on a
-  // copy of the text taken at the start, so a handler may change StringToMatch.
+  // Returns the number of matches, the one at which a handler stopped included. Runs on the
+  // text as it was at the start, so a handler may change StringToMatch.
   unsigned int Grep();
   // The match vector of the match being reported (inside a handler of OnMatching,
   // OnSearching, OnGrepping or OnMerging); empty at any other time. Layout: the whole match,
