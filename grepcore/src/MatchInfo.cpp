@@ -1,5 +1,8 @@
 #include "MatchInfo.h"
 
+#include <stdexcept>
+#include <utility>
+
 #include "common/MatchRecords.h"
 
 namespace RegexClass {
@@ -19,12 +22,52 @@ void PointAt(std::string_view& text, const char* first, const char* last) {
 
 }  // namespace
 
+REMatchViewInfo::REMatchViewInfo(std::vector<REMatchView> records) { Assign(std::move(records)); }
+
+void REMatchViewInfo::Assign(std::vector<REMatchView> records) {
+  Records = std::move(records);
+  Count = Records.size();
+  Known.assign(Count, true);
+  Source = nullptr;
+}
+
+void REMatchViewInfo::Describe(const grepcore::Match& match) {
+  Source = &match;
+  Count = Common::MatchRecordCount(match);
+  Records.resize(Count);
+  Known.assign(Count, false);
+}
+
+const REMatchView& REMatchViewInfo::operator[](size_type i) const {
+  if (!Known[i]) {
+    Common::FillMatchRecord(*Source, i, Records[i], Common::PositionRule{0, -1}, &PointAt);
+    Known[i] = true;
+  }
+  return Records[i];
+}
+
+const REMatchView& REMatchViewInfo::at(size_type i) const {
+  if (i >= Count) throw std::out_of_range("REMatchViewInfo::at");
+  return (*this)[i];
+}
+
+REMatchViewInfo::const_iterator REMatchViewInfo::begin() const {
+  for (size_type i = 0; i < Count; ++i) (*this)[i];
+  return Records.cbegin();
+}
+
+REMatchViewInfo::const_iterator REMatchViewInfo::end() const {
+  return Records.cbegin() + static_cast<std::ptrdiff_t>(Count);
+}
+
 void FillMatchViewInfo(const grepcore::Match& match, REMatchViewInfo& info) {
-  Common::FillMatchRecords(match, info, Common::PositionRule{0, -1}, &PointAt);
+  info.Describe(match);
 }
 
 void FillFileMatchViewInfo(const grepcore::MaskSearch& search, REMatchViewInfo& info) {
-  Common::FillFileMatchRecords(search, info, &PointAt);
+  std::vector<REMatchView> records;
+  Common::FillFileMatchRecords(search, records, &PointAt);
+  info.Assign(std::move(records));
 }
 
 void FillMatchInfo(const grepcore::Match& match, REMatchInfo& info) {

@@ -1,6 +1,8 @@
 // The view events: the same records as the specified events, as views, at the same moments.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -150,11 +152,44 @@ TEST(ViewEvents, AViewHandlerAloneSeesEveryMatchAndMayAssignTheText) {
   re.SetExpression("[0-9]+");
   re.SetStringToMatch("1 22 333");
   re.SetOnGreppingViewClosure(RE::ContinueMatchViewEventClosure(&listener, &Listener::OnGrepView));
-  // The run is over a copy: the views stay on the text the run started with.
+  // The views stay on the text the run started with.
   EXPECT_EQ(re.Grep(), 3u);
   ASSERT_EQ(listener.calls.size(), 3u);
   EXPECT_EQ(listener.calls[2].texts, (std::vector<std::string>{"333", " ", ""}));
   EXPECT_EQ(listener.calls[2].positions, (std::vector<std::int64_t>{5, 4, -1}));
+}
+
+// Records are worked out as they are read: read in any order, by index, at() or iteration,
+// each is the one the full vector holds.
+TEST(ViewEvents, RecordsReadInAnyOrderAreTheFullRecords) {
+  struct Reads {
+    std::vector<std::string> texts;
+    std::vector<std::int64_t> positions;
+    bool threw = false;
+  };
+  static Reads reads;
+  reads = Reads();
+  RE re;
+  re.SetExpression("(a+)(x)?(b)");
+  re.SetStringToMatch("zz aab yy");
+  re.SetOnGreppingView([](RE*, const REMatchViewInfo& m, unsigned, std::uint64_t, bool&) {
+    for (const std::size_t i : {5u, 3u, 0u, 2u, 4u, 1u}) {
+      reads.texts.emplace_back(m.at(i).MatchString);
+      reads.positions.push_back(m[i].Position);
+    }
+    std::size_t seen = 0;
+    for (const auto& record : m) seen += record.MatchString.size();
+    reads.texts.push_back(std::to_string(seen) + "/" + std::to_string(m.size()));
+    try {
+      (void)m.at(m.size());
+    } catch (const std::out_of_range&) {
+      reads.threw = true;
+    }
+  });
+  EXPECT_EQ(re.Grep(), 1u);
+  EXPECT_EQ(reads.texts, (std::vector<std::string>{" yy", "b", "aab", "", "zz ", "aa", "12/6"}));
+  EXPECT_EQ(reads.positions, (std::vector<std::int64_t>{6, 5, 3, -1, 0, 3}));
+  EXPECT_TRUE(reads.threw);
 }
 
 TEST(ViewEvents, SlotsFollowTheEventRules) {

@@ -21,34 +21,38 @@ struct PositionRule {
   std::int64_t Absent = -1;
 };
 
+// Record `index` of the string operations' records of `match`: the whole match, each group,
+// then the prefix and the suffix, which count as taking no part when empty.
+template <class Record, class MakeText>
+void FillMatchRecord(const grepcore::Match& match, std::size_t index, Record& record,
+                     PositionRule rule, MakeText makeText) {
+  using Position = decltype(record.Position);
+  const std::size_t groups = match.Size();
+  const grepcore::Group part = index < groups    ? match.Group(index)
+                               : index == groups ? match.Prefix()
+                                                 : match.Suffix();
+  const bool taken = index < groups ? part.Matched() : part.Length() != 0;
+  if (taken) {
+    const std::string_view text = part.Text();
+    makeText(record.MatchString, text.data(), text.data() + text.size());
+    record.Position =
+        static_cast<Position>(static_cast<std::int64_t>(part.Position()) + rule.Shift);
+  } else {
+    makeText(record.MatchString, nullptr, nullptr);
+    record.Position = static_cast<Position>(rule.Absent);
+  }
+}
+
+// How many records the string operations give for `match`.
+inline std::size_t MatchRecordCount(const grepcore::Match& match) { return match.Size() + 2; }
+
 // The string operations' records of `match`, written over `info` (reusing its records' buffers
-// from match to match): the whole match, each group, then the prefix and the suffix, which
-// count as taking no part when empty.
+// from match to match).
 template <class Records, class MakeText>
 void FillMatchRecords(const grepcore::Match& match, Records& info, PositionRule rule,
                       MakeText makeText) {
-  using Position = decltype(info[0].Position);
-  const std::size_t groups = match.Size();
-  info.resize(groups + 2);
-  auto fill = [&](auto& record, const grepcore::Group& part, bool taken) {
-    if (taken) {
-      const std::string_view text = part.Text();
-      makeText(record.MatchString, text.data(), text.data() + text.size());
-      record.Position =
-          static_cast<Position>(static_cast<std::int64_t>(part.Position()) + rule.Shift);
-    } else {
-      makeText(record.MatchString, nullptr, nullptr);
-      record.Position = static_cast<Position>(rule.Absent);
-    }
-  };
-  for (std::size_t i = 0; i < groups; ++i) {
-    const grepcore::Group group = match.Group(i);
-    fill(info[i], group, group.Matched());
-  }
-  const grepcore::Group prefix = match.Prefix();
-  const grepcore::Group suffix = match.Suffix();
-  fill(info[groups], prefix, prefix.Length() != 0);
-  fill(info[groups + 1], suffix, suffix.Length() != 0);
+  info.resize(MatchRecordCount(match));
+  for (std::size_t i = 0; i < info.size(); ++i) FillMatchRecord(match, i, info[i], rule, makeText);
 }
 
 // The file grep's records of the search's current match, written over `info` from the file's

@@ -89,7 +89,42 @@ class GREPCORE_EXPORT REMatchView {
 
 // The view events' match vector: the same records in the same layout as REMatchInfo's, so a
 // handler's cost per match does not grow with the text (the prefix and suffix are not copied).
-typedef std::vector<REMatchView> REMatchViewInfo;
+// It reads as a const vector does; a group's record is worked out only when a handler reads it,
+// so a handler that reads the whole match pays nothing for the pattern's groups.
+class GREPCORE_EXPORT REMatchViewInfo {
+ public:
+  typedef REMatchView value_type;
+  typedef std::size_t size_type;
+  typedef std::vector<REMatchView>::const_iterator const_iterator;
+  typedef const_iterator iterator;
+
+  REMatchViewInfo() = default;
+  explicit REMatchViewInfo(std::vector<REMatchView> records);
+
+  size_type size() const { return Count; }
+  bool empty() const { return Count == 0; }
+  // Record i, for i below size().
+  const REMatchView& operator[](size_type i) const;
+  // Record i; std::out_of_range beyond size().
+  const REMatchView& at(size_type i) const;
+  const REMatchView& front() const { return (*this)[0]; }
+  const REMatchView& back() const { return (*this)[Count - 1]; }
+  // Iterating works out every record.
+  const_iterator begin() const;
+  const_iterator end() const;
+
+  // The records of a string operation's match, worked out from it as they are read; valid
+  // while the match is (the library's own use).
+  void Describe(const grepcore::Match& match);
+  // Records known in full.
+  void Assign(std::vector<REMatchView> records);
+
+ private:
+  mutable std::vector<REMatchView> Records;
+  mutable std::vector<bool> Known;
+  const grepcore::Match* Source = nullptr;
+  size_type Count = 0;
+};
 
 class GREPCORE_EXPORT RegularExpression {
  public:
