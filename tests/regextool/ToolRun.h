@@ -26,7 +26,8 @@ struct ToolResult {
 
 // Where standard input comes from.
 enum class InputKind {
-  Text,       // a file holding ToolRun::Input
+  Text,       // a file holding ToolRun::Input; /dev/null when Input is empty, so a line search
+              // with no path searches the working directory, as when started from a terminal
   Closed,     // no descriptor 0 at all
   Directory,  // a directory opened for reading
   Pipe,       // a pipe that ToolRun::Feed writes into
@@ -60,7 +61,7 @@ inline int OpenInput(const ToolRun& run, const std::string& textFile, const std:
                      int pipeReader) {
   switch (run.In) {
     case InputKind::Text:
-      return ::open(textFile.c_str(), O_RDONLY);
+      return ::open(run.Input.empty() ? "/dev/null" : textFile.c_str(), O_RDONLY);
     case InputKind::Directory:
       return ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
     case InputKind::Pipe:
