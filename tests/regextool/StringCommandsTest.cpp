@@ -242,6 +242,14 @@ TEST(Merge, NothingMatchedCopiesTheTextAndExitsZero) {
   EXPECT_EQ(result.Out, std::string("ab\0c\n", 5));
 }
 
+TEST(Merge, FirstReplacesTheFirstMatchOfEachLineAsSedWithoutG) {
+  EXPECT_EQ(RunTool({"merge", "--first", "o", "0"}, "foo boo\n\nzoo").Out, "f0o boo\n\nz0o");
+  EXPECT_EQ(RunTool({"merge", "--first", "--no-copy", "[0-9]", "<$&>"}, "a1b2\n3\n").Out,
+            "<1><3>");
+  EXPECT_EQ(RunTool({"merge", "--first", "--whole-text", "o", "0"}, "oo\noo\n").Out, "0o\n0o\n");
+  EXPECT_EQ(RunTool({"merge", "--first", "^", "> "}, "a\nb\n").Out, "> a\n> b\n");
+}
+
 TEST(Merge, BadPatternExitsTwoAndWritesNothing) {
   const ToolTest::ToolResult result = RunTool({"merge", "a[", "x"}, "abc");
   EXPECT_EQ(result.Status, 2);
