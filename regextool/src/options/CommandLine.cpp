@@ -29,9 +29,9 @@ namespace RegexTool {
 namespace {
 
 const char* const Footer =
-    "Exit status: 0 when something matched or was changed, 1 when nothing was, 2 on a bad\n"
-    "command line, a bad pattern, a file that could not be read or changed, unreadable\n"
-    "standard input or output that could not be written.\n"
+    "Exit status: 0 when something matched or was changed (merge: once it wrote its input),\n"
+    "1 when nothing was, 2 on a bad command line, a bad pattern, a file that could not be read\n"
+    "or changed, unreadable standard input or output that could not be written.\n"
     "Put -- before a PATTERN that starts with a dash.";
 
 // What every sub-command reads from the command line, whichever one runs.

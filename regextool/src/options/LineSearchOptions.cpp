@@ -56,7 +56,8 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command
       .add_option("PATTERN", arguments.Words,
                   "the pattern (unless -e or -f gives it), then files and directories to search "
-                  "(default: the current directory; - is standard input)")
+                  "(none: standard input when something is sent to it, else the current directory; - is "
+                  "standard input)")
       ->type_name("[PATH...]");
   command.add_option("-e,--regexp", arguments.Expressions, "a pattern; repeat for more")
       ->allow_extra_args(false)
