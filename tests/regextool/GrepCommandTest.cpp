@@ -3,6 +3,7 @@
 // output is what GNU grep 3.8 and ripgrep print for the same command.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -117,6 +118,36 @@ TEST(GrepStreaming, EachLineIsWrittenWhenFound) {
     EXPECT_EQ(result.Status, 0);
     EXPECT_EQ(TemporaryDirectory::Read(output), "ERROR a\nERROR b\n");
   }
+}
+
+// On a terminal no --line-buffered is needed.
+TEST(GrepStreaming, OnATerminalEachLineIsWrittenWhenFound) {
+  ToolRun run;
+  run.Arguments = {"grep", "--color=never", "ERROR"};
+  run.In = InputKind::Pipe;
+  run.Out = ToolTest::OutputKind::Terminal;
+  bool handshake = false;
+  std::string seen;
+  run.Converse = [&](int input, int terminal) {
+    ASSERT_EQ(::write(input, "ERROR a\n", 8), 8);
+    // Waits for the terminal, giving up only after a long while: a program that held the
+    // line back would write it only at its end, after the second line.
+    char block[256];
+    while (!handshake) {
+      pollfd ready{terminal, POLLIN, 0};
+      if (::poll(&ready, 1, 30000) <= 0) break;
+      const ssize_t got = ::read(terminal, block, sizeof block);
+      if (got <= 0) break;
+      seen.append(block, static_cast<std::size_t>(got));
+      handshake = seen.find("ERROR a") != std::string::npos;
+    }
+    ASSERT_EQ(::write(input, "ERROR b\n", 8), 8);
+  };
+  const ToolResult result = ToolTest::RunTool(run);
+  ASSERT_TRUE(handshake);
+  EXPECT_EQ(result.Status, 0);
+  EXPECT_EQ(seen, "1:ERROR a\r\n") << "line numbers are on by default on a terminal";
+  EXPECT_EQ(result.Out, "2:ERROR b\r\n");
 }
 
 class GrepRules : public ::testing::Test {
