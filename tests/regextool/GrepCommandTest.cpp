@@ -17,6 +17,7 @@
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using TestSupport::TemporaryDirectory;
 using ToolTest::InputKind;
 using ToolTest::ToolResult;
@@ -219,6 +220,9 @@ TEST_F(GrepRules, MaxCountKeepsTheTrailingContext) {
   EXPECT_EQ(Run({"grep", "-m1", "-A2", "x", "h", "f"}).Out,
             "h:one x two x\nh-none\nh-x\n--\nf:x\nf-b\nf-c\n");
   EXPECT_EQ(Run({"grep", "-c", "-m", "2", "x", "h"}).Out, "2\n");
+  const ToolResult none = Run({"grep", "-c", "-m", "0", "x", "h", "missing"});
+  EXPECT_EQ(none.Status, 1);
+  EXPECT_EQ(none.Out + none.Err, "") << "no line may be selected: nothing is read";
 }
 
 TEST_F(GrepRules, OffsetsColumnsAndNulAfterNames) {
@@ -264,6 +268,10 @@ TEST_F(GrepRules, ColourAloneIsAutoAndAMistypedOptionGetsASuggestion) {
   EXPECT_EQ(typo.Status, 2);
   EXPECT_THAT(typo.Err, HasSubstr("unrecognized option '--line-bufered' (did you mean "
                                   "--line-buffered?)"));
+  EXPECT_THAT(Run({"change", "--dry-rn", "a", "b", "g"}).Err,
+              HasSubstr("(did you mean --dry-run?)"));
+  EXPECT_THAT(Run({"--verison"}).Err, HasSubstr("(did you mean --version?)"));
+  EXPECT_THAT(Run({"grep", "--zzzzzzzz", "x", "g"}).Err, Not(HasSubstr("did you mean")));
 }
 
 }  // namespace

@@ -282,6 +282,7 @@ int RunLineSearch(const LineSearchCommand& given, int input, std::ostream& out,
   // Nothing can be selected, so nothing needs reading (grep opens no file then either).
   const LineOutput& shape = command.Output;
   if (patterns->Each().empty() && !shape.Invert && !shape.FilesWithoutMatch) return NothingFound;
+  if (given.SelectNothing) return NothingFound;
   const std::vector<Entry> entries = Entries(command);
   const bool names = ShowNames(command, entries);
   OrderedOutput output(command, out, err);

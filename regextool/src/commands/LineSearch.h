@@ -30,6 +30,7 @@ struct LineSearchCommand {
   bool LineBuffered = false;    // each block's lines reach the output once found (a terminal,
                                 // --line-buffered), not when the output buffer fills
   bool NoMessages = false;      // -s: no word on files that are missing or cannot be read
+  bool SelectNothing = false;   // -m 0: no line may be selected, so nothing is read
   bool Replacing = false;       // --replace: matches shown as ReplaceFormat's expansion
   std::string ReplaceFormat;
   unsigned int Threads = 1;

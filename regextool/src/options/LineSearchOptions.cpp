@@ -232,6 +232,7 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments,
   output.ContextAsked =
       Given(command, "--after-context") || Given(command, "--before-context") ||
       Given(command, "--context");
+  run.SelectNothing = Given(command, "--max-count") && output.MaxCount == 0;
   run.Replacing = Given(command, "--replace");
   run.ReplaceFormat = arguments.Replace;
   if (output.Column) arguments.LineNumbers = true;

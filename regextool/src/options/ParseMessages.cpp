@@ -80,7 +80,10 @@ void ReportParseError(const CLI::App& app, const CLI::ParseError& error,
   std::string help = "Try 'regextool --help' for more information.\n";
   if (command.empty() || !known) {
     if (command.empty() && !option.empty()) {
-      err << "regextool: unrecognized option '" << option << "'\n";
+      err << "regextool: unrecognized option '" << option << "'";
+      const std::string closest = ClosestOption(app, option);
+      if (!closest.empty()) err << " (did you mean " << closest << "?)";
+      err << '\n';
     } else if (command.empty()) {
       err << "regextool: missing command; one of:";
       for (const std::string& name : commands) err << ' ' << name;
