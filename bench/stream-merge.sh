@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# regextool merge and grep as stream filters: a generated stream of tab-separated records (one
+# regextool merge and grep-text as stream filters: a generated stream of tab-separated records (one
 # line in a hundred holds the match) goes through a pipe into regextool, sed and grep; prints
 # each one's time and peak resident memory. The memory bound is the point: regextool reads
 # line by line, so its peak must not grow with the stream.
@@ -33,5 +33,5 @@ trap 'rm -rf "$work"' EXIT
 echo "$mib MiB of records through a pipe"
 measure "regextool merge ERROR error" "$tool" merge ERROR error
 measure "sed s/ERROR/error/g" sed 's/ERROR/error/g'
-measure "regextool grep --json ERROR" "$tool" grep --json ERROR
+measure "regextool grep-text --json ERROR" "$tool" grep-text --json ERROR
 measure "grep -b -o ERROR" grep -b -o ERROR

@@ -46,7 +46,7 @@ run_with_input() {
 echo "sample tree copied to $work/sample-tree"
 run ls -R
 run regextool search '([0-9]+)\.([0-9]+)\.([0-9]+)' 'upgrade to version 1.4.2 today'
-run regextool grep --json 'TODO(\(([a-z]+)\))?' 'TODO(ana): steps; TODO: logs'
+run regextool grep-text --json 'TODO(\(([a-z]+)\))?' 'TODO(ana): steps; TODO: logs'
 run regextool grep-files -r 'TODO(\([a-z]+\))?' '*.txt'
 run regextool grep-files -r --count 'old-build\.example\.org' '*'
 run regextool find-files -r '[a-z]+@example\.org' '*'

@@ -34,6 +34,23 @@ struct PlannedWithContent {
   std::size_t Length = 0;
 };
 
+bool EndsWith(const std::string& name, const std::string& end) {
+  return name.size() > end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
+}
+
+// Whether the own name `name` is an earlier run's saved copy.
+bool IsSavedCopy(const std::string& name, const ChangeOptions& options) {
+  if (!options.BackupSuffix.empty()) return EndsWith(name, options.BackupSuffix);
+  return !options.SaveExtension.empty() && Common::CarriesExtension(name, options.SaveExtension);
+}
+
+// The own name of the saved copy of the file `name`; empty: none.
+std::string SaveNameOf(const std::string& name, const ChangeOptions& options) {
+  if (!options.BackupSuffix.empty()) return name + options.BackupSuffix;
+  if (!options.SaveExtension.empty()) return Common::SavedCopyName(name, options.SaveExtension);
+  return std::string();
+}
+
 // One thread's searcher and read buffer.
 class PlanWorker {
  public:
@@ -106,8 +123,7 @@ class PlanWorker {
     if (!file.Kept) kept = std::vector<PlannedReplacement>();
     if (found.Changing == 0 && !found.Abandoned) return result;
 
-    if (!Options.SaveExtension.empty() &&
-        Common::CarriesExtension(file.File.Name, Options.SaveExtension)) {
+    if (IsSavedCopy(file.File.Name, Options)) {
       file.Action = PlannedAction::SavedCopy;
     } else if ((Content.Attributes.Mode & 0200) == 0) {
       file.Action = PlannedAction::ReadOnly;
@@ -122,8 +138,7 @@ class PlanWorker {
                                       "a match takes a line feed; --whole-text allows that"));
     } else {
       file.Action = PlannedAction::Write;
-      if (!Options.SaveExtension.empty())
-        file.SaveName = Common::SavedCopyName(file.File.Name, Options.SaveExtension);
+      file.SaveName = SaveNameOf(file.File.Name, Options);
       if (KeepContent) {
         result.Content = std::move(Content.Buffer);
         result.Length = Content.Length;
@@ -148,7 +163,8 @@ class PlanWorker {
 
 // The saved copies that would take another planned saved copy's name or an existing file's.
 void FindCollisions(ChangePlan& plan) {
-  if (plan.Options.SaveExtension.empty()) return;
+  const bool backups = !plan.Options.BackupSuffix.empty();
+  if (plan.Options.SaveExtension.empty() && !backups) return;
   using Key = std::tuple<std::uint64_t, std::uint64_t, std::string>;
   std::map<Key, const PlannedFile*> claimed;
   for (const PlannedFile& file : plan.Files) {
@@ -166,8 +182,10 @@ void FindCollisions(ChangePlan& plan) {
       plan.Collisions.push_back(std::move(problem));
       continue;
     }
-    // An existing name is never taken for an earlier saved copy of this file: nothing on disk
-    // says which file it saved.
+    // A backup's name is the file's own with the suffix after it, so an entry there is an
+    // earlier backup of this file, replaced as sed replaces it. An extension's saved copy
+    // never takes an existing name: nothing on disk says which file it saved.
+    if (backups) continue;
     const std::shared_ptr<const Platform::Directory> at =
         file.File.Directory->Open ? file.File.Directory->Open : WalkedDirectory(file.File);
     Platform::FileIdentity existing;
@@ -185,6 +203,15 @@ void FindCollisions(ChangePlan& plan) {
 ChangePlan PlanChange(std::vector<WalkedFile> files, const Pattern& pattern,
                       const ChangeOptions& options, const PlannedFileSink& planned) {
   ChangePlan plan{pattern, options, {}, {}};
+  // A backup is written beside its file, through the file's directory handle.
+  if (options.BackupSuffix.find_first_of(std::string("/\0", 2)) != std::string::npos) {
+    ChangeProblem problem;
+    problem.Kind = ChangeProblemKind::SaveCopyCollision;
+    problem.Name = options.BackupSuffix;
+    problem.Message = "a backup suffix may hold neither '/' nor a NUL byte";
+    plan.Collisions.push_back(std::move(problem));
+    return plan;
+  }
   // One file under several names is planned once, under the first.
   std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> seen;
   std::vector<std::string> sameAs(files.size());

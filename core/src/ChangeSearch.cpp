@@ -42,6 +42,7 @@ FileSearcher::FileSearcher(const Pattern& pattern, const ChangeOptions& options)
     : Compiled(pattern.Data()->Engine),
       MatchWord(RunMatchWord(options)),
       WholeText(options.WholeText),
+      FirstOnly(options.FirstOnly),
       Maker(pattern.Data()->Engine, RunMatchWord(options), options.Format),
       Direct(GrepEngine::DirectReplacement::Plan(*Compiled, *Compiled, MatchWord, options.Format)) {
 }
@@ -54,6 +55,7 @@ FileMatches FileSearcher::Search(std::string_view content, const ReplacementSink
   const char none = 0;  // the engine may take the data pointer of an empty text: never null
   const char* first = content.empty() ? &none : content.data();
   bool gaveUp = false;
+  std::uint64_t nextLine = 0;  // with FirstOnly: where the first line without a match starts
   const GrepEngine::GrepOutcome outcome = GrepEngine::GrepIn(
       *Compiled, first, first + content.size(), MatchWord,
       [&](const GrepEngine::MatchResults& match) {
@@ -63,6 +65,11 @@ FileMatches FileSearcher::Search(std::string_view content, const ReplacementSink
                                              : std::string_view(whole.First, whole.Length());
         const auto position = static_cast<std::uint64_t>(whole.Position);
         if (endIsNoLine && matched.empty() && position == content.size()) return true;
+        if (FirstOnly) {
+          if (position < nextLine) return true;
+          const std::size_t feed = content.find('\n', static_cast<std::size_t>(position));
+          nextLine = feed == std::string_view::npos ? content.size() + 1 : feed + 1;
+        }
         ++found.Matches;
         if (matched.find('\n') != std::string_view::npos) found.SpansLines = true;
         std::string_view replacement;

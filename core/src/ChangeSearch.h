@@ -53,7 +53,8 @@ using ReplacementSink = std::function<void(std::uint64_t position, std::string_v
 // Searches a file's content with the run's pattern and match options and makes each match's
 // replacement. In line mode a final line feed ends the last line, as in sed: the empty text
 // after it is no line, so the empty match there is not taken (a file without a final line
-// feed still has its last line).
+// feed still has its last line). With FirstOnly a match that starts on the line of an earlier
+// match is passed over (neither counted nor replaced).
 class FileSearcher {
  public:
   FileSearcher(const Pattern& pattern, const ChangeOptions& options);
@@ -66,6 +67,7 @@ class FileSearcher {
   std::shared_ptr<const GrepEngine::Pattern> Compiled;
   unsigned MatchWord;
   bool WholeText;
+  bool FirstOnly;
   ReplacementMaker Maker;
   // Where the format can be expanded over the match found, without a second search.
   std::optional<GrepEngine::DirectReplacement> Direct;

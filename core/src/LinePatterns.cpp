@@ -117,6 +117,7 @@ Result<LinePatterns> LinePatterns::Compile(const std::vector<std::string>& texts
       Error error = compiled.Error();
       if (error.Message.empty()) error.Message = "error code " + std::to_string(error.Code);
       if (data->Texts.size() != 1) error.Message = "'" + text + "': " + error.Message;
+      error.PatternText = text;
       return error;
     }
     data->Each.push_back(compiled->Data()->Engine);

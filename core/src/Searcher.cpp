@@ -36,6 +36,7 @@ class Searcher::Run final : private LineMatcher::Sink {
         Options(options),
         Matcher(*Patterns.Internals()),
         Context(options.Before != 0 || options.After != 0),
+        Breaks(Context || options.Breaks),
         EveryLine(options.Invert || Context),
         WantSpans(options.Spans && !options.Invert) {
     if (Options.BlockSize < BinaryProbe) Options.BlockSize = BinaryProbe;
@@ -189,7 +190,7 @@ class Searcher::Run final : private LineMatcher::Sink {
   }
 
   bool Adjacent(std::uint64_t number) {
-    if (Context && LastReported != 0 && number != LastReported + 1 && !Out->ContextBreak())
+    if (Breaks && LastReported != 0 && number != LastReported + 1 && !Out->ContextBreak())
       return false;
     LastReported = number;
     return true;
@@ -197,7 +198,15 @@ class Searcher::Run final : private LineMatcher::Sink {
 
   void Selected(const SearchLine& line) {
     if (Ending) {
-      Stopped = true;  // the last selected line's after-context ends here
+      // Past the last selected line its after-context goes on over selected lines too, as
+      // grep -m shows them; it ends where that context does.
+      if (AfterLeft != 0) {
+        --AfterLeft;
+        if (!Adjacent(line.Number) || !Out->Context(line, ContextKind::After) || AfterLeft == 0)
+          Stopped = true;
+        return;
+      }
+      Stopped = true;
       return;
     }
     for (const HeldLine& held : Held) {
@@ -235,6 +244,7 @@ class Searcher::Run final : private LineMatcher::Sink {
   SearchOptions Options;
   LineMatcher Matcher;
   const bool Context;
+  const bool Breaks;  // groups that do not touch are told apart
   const bool EveryLine;
   const bool WantSpans;
 

@@ -66,6 +66,7 @@ Result<StreamIdentity> IdentifyStream(int descriptor) {
   if (!Platform::IdentifyDescriptor(descriptor, platform)) return IoError(std::string());
   StreamIdentity identity;
   identity.RegularFile = platform.Kind == Platform::StreamKind::RegularFile;
+  identity.Pipe = platform.Pipe;
   identity.Device = platform.Device;
   identity.Inode = platform.Inode;
   return identity;

@@ -10,6 +10,7 @@ StreamIdentity IdentityOf(const struct stat& status) {
   identity.Kind = S_ISREG(status.st_mode)   ? StreamKind::RegularFile
                   : S_ISDIR(status.st_mode) ? StreamKind::Directory
                                             : StreamKind::Other;
+  identity.Pipe = S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode);
   identity.Device = static_cast<std::uint64_t>(status.st_dev);
   identity.Inode = static_cast<std::uint64_t>(status.st_ino);
   return identity;

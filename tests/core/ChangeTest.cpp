@@ -195,6 +195,69 @@ TEST_F(ChangeTest, SavedCopyCollisionsRefuseTheWholeRun) {
   EXPECT_EQ(dir.Entries().size(), 4u);
 }
 
+// A backup takes the file's whole name with the suffix after it, as sed -i.bak names it: an
+// earlier backup of the file is replaced, never followed if it is a link, and a file whose name
+// ends with the suffix is an earlier backup, not changed.
+TEST_F(ChangeTest, BackupsAppendTheSuffixAndReplaceAnEarlierBackup) {
+  dir.Write("f.txt", "x one\n");
+  dir.Write("f.txt.bak", "an earlier backup");
+  dir.Write("g.txt", "x two\n");
+  dir.Write("secret", "not to be touched");
+  ASSERT_EQ(::symlink((dir / "secret").c_str(), (dir / "g.txt.bak").c_str()), 0);
+  dir.Write("h.md", "x three\n");
+  ChangeOptions backup;
+  backup.BackupSuffix = ".bak";
+  backup.SaveExtension = "orig";  // the suffix takes its place
+  ChangePlan plan = Plan({"f.txt", "f.txt.bak", "g.txt", "h.md"}, "x", "y", backup);
+  ASSERT_FALSE(plan.Refused());
+  EXPECT_EQ(plan.Files[0].SaveName, "f.txt.bak");
+  EXPECT_EQ(plan.Files[1].Action, PlannedAction::NothingToDo);
+  ASSERT_TRUE(grepcore::CommitChange(plan));
+  EXPECT_EQ(Read("f.txt"), "y one\n");
+  EXPECT_EQ(Read("f.txt.bak"), "x one\n");
+  EXPECT_EQ(Read("g.txt.bak"), "x two\n");
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "g.txt.bak"));
+  EXPECT_EQ(Read("secret"), "not to be touched");
+  EXPECT_EQ(Read("h.md.bak"), "x three\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "h.orig"));
+
+  // Run again: the backups carry the suffix, so they are passed over, not backed up in turn.
+  dir.Write("f.txt", "x again\n");
+  ChangePlan again = Plan({"f.txt", "f.txt.bak"}, "x", "z", backup);
+  EXPECT_EQ(again.Files[1].Action, PlannedAction::SavedCopy);
+  ASSERT_TRUE(grepcore::CommitChange(again));
+  EXPECT_EQ(Read("f.txt.bak"), "x again\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "f.txt.bak.bak"));
+
+  // A suffix that would put the backup in another directory refuses the run.
+  ChangeOptions away;
+  away.BackupSuffix = "/../x";
+  ChangePlan refused = Plan({"f.txt"}, "x", "y", away);
+  EXPECT_TRUE(refused.Refused());
+  EXPECT_FALSE(grepcore::CommitChange(refused));
+  EXPECT_EQ(Read("f.txt"), "z again\n");
+}
+
+TEST_F(ChangeTest, FirstOnlyReplacesTheFirstMatchOfEachLine) {
+  dir.Write("a.txt", "a a a\nb\na a\na");
+  ChangeOptions first;
+  first.FirstOnly = true;
+  ChangePlan plan = Plan({"a.txt"}, "a", "X", first);
+  EXPECT_EQ(plan.Files[0].Matches, 3u);
+  ASSERT_TRUE(grepcore::CommitChange(plan));
+  EXPECT_EQ(Read("a.txt"), "X a a\nb\nX a\nX");
+  // A first match that leaves its text as it was still is the line's first.
+  dir.Write("b.txt", "ab ac\n");
+  ChangePlan same = Plan({"b.txt"}, "a.", "ab", first);
+  EXPECT_EQ(same.Files[0].Action, PlannedAction::NothingToDo);
+  // In the whole text, the first match of each line too (sed reads lines, even with -z off).
+  dir.Write("c.txt", "a a\na a\n");
+  first.WholeText = true;
+  ChangePlan whole = Plan({"c.txt"}, "a", "X", first);
+  ASSERT_TRUE(grepcore::CommitChange(whole));
+  EXPECT_EQ(Read("c.txt"), "X a\nX a\n");
+}
+
 TEST_F(ChangeTest, BatchesOfManyFilesAreWrittenWithTheirSavedCopies) {
   std::vector<std::string> names;
   for (int i = 0; i < 150; ++i) {

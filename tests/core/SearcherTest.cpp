@@ -108,6 +108,8 @@ TEST(Searcher, ABadPatternIsAnErrorNamingItAmongSeveral) {
   const auto several = LinePatterns::Compile({"ok", "a(b"}, {});
   ASSERT_FALSE(several);
   EXPECT_THAT(several.Error().Message, HasSubstr("'a(b': "));
+  EXPECT_EQ(several.Error().PatternText, "a(b") << "what the error's offset counts in";
+  EXPECT_GE(several.Error().Offset, 1);
 }
 
 TEST(Searcher, ContextGroupsAndBreaks) {
@@ -129,6 +131,16 @@ TEST(Searcher, ContextGroupsAndBreaks) {
   EXPECT_THAT(InBuffer(text, Compiled({"hit"}), options),
               ElementsAre("3@14:hit 3", "+4:line 4", "5@27:hit 5", "+6:line 6", "+7:line 7"))
       << "the last selected line keeps its after-context";
+  options.MaxCount = 1;
+  options.After = 3;
+  EXPECT_THAT(InBuffer(text, Compiled({"hit"}), options),
+              ElementsAre("3@14:hit 3", "+4:line 4", "+5:hit 5", "+6:line 6"))
+      << "past the last one, selected lines are its context";
+  SearchOptions breaks;
+  breaks.Breaks = true;
+  EXPECT_THAT(InBuffer("hit\nhit\nno\nhit\n", Compiled({"hit"}), breaks),
+              ElementsAre("1@0:hit", "2@4:hit", "--", "4@11:hit"))
+      << "with no context lines, groups are still told apart";
 }
 
 TEST(Searcher, TheSinkEndsTheSearch) {

@@ -195,6 +195,7 @@ TEST(StreamKind, ARegularFileIsKnownByItsDeviceAndInode) {
   const grepcore::Result<grepcore::StreamIdentity> identity = grepcore::IdentifyStream(file.Get());
   ASSERT_TRUE(identity);
   EXPECT_TRUE(identity->RegularFile);
+  EXPECT_FALSE(identity->Pipe);
   EXPECT_EQ(identity->Device, static_cast<std::uint64_t>(status.st_dev));
   EXPECT_EQ(identity->Inode, static_cast<std::uint64_t>(status.st_ino));
 
@@ -202,6 +203,14 @@ TEST(StreamKind, ARegularFileIsKnownByItsDeviceAndInode) {
   const grepcore::Result<grepcore::StreamIdentity> piped = grepcore::IdentifyStream(pipe.Write);
   ASSERT_TRUE(piped);
   EXPECT_FALSE(piped->RegularFile);
+  EXPECT_TRUE(piped->Pipe);
+  // A device is neither: a command line tells data sent to it from a console or /dev/null.
+  Fd null(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+  ASSERT_GE(null.Get(), 0);
+  const grepcore::Result<grepcore::StreamIdentity> device = grepcore::IdentifyStream(null.Get());
+  ASSERT_TRUE(device);
+  EXPECT_FALSE(device->RegularFile);
+  EXPECT_FALSE(device->Pipe);
 
   const grepcore::Result<grepcore::StreamIdentity> closed =
       grepcore::IdentifyStream(ClosedDescriptor());

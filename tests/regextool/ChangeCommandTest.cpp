@@ -127,6 +127,53 @@ TEST_F(Change, SavedCopiesKeepTheOldContent) {
             "move off old.example.org\nno host here\n");
 }
 
+// As sed -i.bak: the suffix after the whole name, an earlier backup replaced, and a second
+// run passes over the backups instead of backing them up in turn.
+TEST_F(Change, BackupsAppendTheSuffixAsSedDoes) {
+  const std::string oldIni = TemporaryDirectory::Read(Tree / "app.ini");
+  Tree.Write("app.ini.bak", "an earlier backup\n");
+  const ToolTest::ToolResult result =
+      RunIn(Tree.Path(), {"change", "--backup", ".bak", "old\\.example", "new.example", "*"});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "app.ini.bak"), oldIni);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.conf.bak"), "target=old.example.org\nretries=3\n");
+  EXPECT_FALSE(fs::exists(Tree / "keep.txt.bak"));
+  EXPECT_THAT(result.Out, HasSubstr("3 replacements written, 2 files changed"));
+
+  Tree.Write("deploy.conf", "target=old.example.org\n");
+  const ToolTest::ToolResult second =
+      RunIn(Tree.Path(), {"change", "--backup", ".bak", "old\\.example", "new.example", "."});
+  EXPECT_EQ(second.Status, 0) << second.Err;
+  EXPECT_THAT(second.Err, HasSubstr("deploy.conf.bak: skipped: its name ends with the backup "
+                                    "suffix .bak"));
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "deploy.conf.bak"), "target=old.example.org\n");
+  EXPECT_FALSE(fs::exists(Tree / "deploy.conf.bak.bak"));
+
+  for (const std::vector<std::string>& refused :
+       {std::vector<std::string>{"change", "--backup", "/x", "new", "old", "app.ini"},
+        std::vector<std::string>{"change", "--backup", ".b", "--save-ext", "c", "new", "old",
+                                 "app.ini"}}) {
+    const ToolTest::ToolResult run = RunIn(Tree.Path(), refused);
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_THAT(run.Err, HasSubstr("--backup"));
+  }
+  EXPECT_THAT(TemporaryDirectory::Read(Tree / "app.ini"), HasSubstr("new.example"));
+}
+
+TEST_F(Change, FirstReplacesOnlyTheFirstMatchOfEachLine) {
+  const ToolTest::ToolResult result =
+      RunIn(Tree.Path(), {"change", "--first", "old", "new", "app.ini"});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "app.ini"),
+            "[build]\nhost = new.example.org\nport = 8080\nmail = ops@new.example.org\n");
+  Tree.Write("twice.txt", "o o\no\n");
+  ASSERT_EQ(RunIn(Tree.Path(), {"change", "--first", "o", "0", "twice.txt"}).Status, 0);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "twice.txt"), "0 o\n0\n") << "as sed 's/o/0/'";
+  const ToolTest::ToolResult dry =
+      RunIn(Tree.Path(), {"change", "--first", "--dry-run", "o", "0", "twice.txt"});
+  EXPECT_THAT(dry.Out, HasSubstr("-0 o\n+0 0\n")) << "the dry run shows what --first writes";
+}
+
 TEST_F(Change, NothingMatchedExitsOne) {
   const ToolTest::ToolResult result = RunIn(Tree.Path(), {"change", "zzz", "y", "*"});
   EXPECT_EQ(result.Status, 1);

@@ -33,6 +33,7 @@ class EveryWritingCommand : public ::testing::Test {
         {"match", "--json", "o", "old"},
         {"search", "l", "old"},
         {"grep", "o"},
+        {"grep-text", "o"},
         {"merge", "o", "0"},
         {"grep-files", "old", "*.txt"},
         {"grep-files", "--count", "old", "*.txt"},
@@ -100,7 +101,7 @@ TEST(StandardOutput, ManySmallWritesPastTheLimitAreOneMessage) {
   std::string input;
   for (int i = 0; i < 20000; ++i) input += "line " + std::to_string(i) + "\n";
   ToolRun run;
-  run.Arguments = {"grep", "[0-9]+"};
+  run.Arguments = {"grep-text", "[0-9]+"};
   run.Input = input;
   run.FileSizeLimit = 100000;
   const ToolResult result = ToolTest::RunTool(run);
@@ -110,7 +111,7 @@ TEST(StandardOutput, ManySmallWritesPastTheLimitAreOneMessage) {
 }
 
 TEST(StandardInput, UnreadableInputIsOneMessageAndTrouble) {
-  for (const char* command : {"match", "search", "grep", "merge"}) {
+  for (const char* command : {"match", "search", "grep-text", "merge"}) {
     std::vector<std::string> arguments = {command, "a"};
     if (std::string(command) == "merge") arguments.push_back("b");
     for (const InputKind kind : {InputKind::Closed, InputKind::Directory}) {
@@ -139,7 +140,7 @@ TEST(StandardInput, TextArgumentNeedsNoInput) {
 
 TEST(StandardInput, PipeDeliveringInPiecesIsReadWhole) {
   ToolRun run;
-  run.Arguments = {"grep", "--json", "x"};
+  run.Arguments = {"grep-text", "--json", "x"};
   run.In = InputKind::Pipe;
   run.Feed = [](int descriptor) {
     const std::string piece(100000, 'y');

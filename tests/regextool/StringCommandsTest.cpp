@@ -27,7 +27,7 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST(ExitStatus, FoundIsZeroNothingIsOne) {
   EXPECT_EQ(RunTool({"search", "b+", "abbc"}).Status, 0);
   EXPECT_EQ(RunTool({"search", "z", "abbc"}).Status, 1);
-  EXPECT_EQ(RunTool({"grep", "z", "abbc"}).Status, 1);
+  EXPECT_EQ(RunTool({"grep-text", "z", "abbc"}).Status, 1);
   EXPECT_EQ(RunTool({"match", "b", "abbc"}).Status, 1);  // anchored at the start
 }
 
@@ -43,7 +43,7 @@ TEST(ExitStatus, BadPatternPrintsTheEnginesMessage) {
 
 TEST(ExitStatus, AnExpressionTheEngineGivesUpOnIsNoNothingFound) {
   const std::string hard = std::string(2000, 'a') + "db";
-  for (const char* command : {"search", "grep", "match"}) {
+  for (const char* command : {"search", "grep-text", "match"}) {
     const ToolTest::ToolResult result = RunTool({command, "(a*)*\\1b", hard});
     EXPECT_EQ(result.Status, 2) << command;
     EXPECT_THAT(result.Err, HasSubstr("regextool: The complexity")) << command;
@@ -69,12 +69,12 @@ TEST(ExitStatus, BadCommandLineNamesTheOffendingOption) {
   EXPECT_EQ(syntax.Status, 2);
   EXPECT_THAT(syntax.Err, HasSubstr("--syntax"));
 
-  const ToolTest::ToolResult option = RunTool({"grep", "--option", "NoSuchOption", "a", "b"});
+  const ToolTest::ToolResult option = RunTool({"grep-text", "--option", "NoSuchOption", "a", "b"});
   EXPECT_EQ(option.Status, 2);
   EXPECT_THAT(option.Err, HasSubstr("--option"));
 
   const ToolTest::ToolResult matchOption =
-      RunTool({"grep", "--match-option", "MatchEverything", "a", "b"});
+      RunTool({"grep-text", "--match-option", "MatchEverything", "a", "b"});
   EXPECT_EQ(matchOption.Status, 2);
   EXPECT_THAT(matchOption.Err, HasSubstr("--match-option"));
 
@@ -89,7 +89,7 @@ TEST(ExitStatus, HelpAndVersionSucceed) {
   const ToolTest::ToolResult help = RunTool({"--help"});
   EXPECT_EQ(help.Status, 0);
   for (const char* command :
-       {"match", "search", "grep", "merge", "grep-files", "find-files", "change"})
+       {"match", "search", "grep", "grep-text", "merge", "grep-files", "find-files", "change"})
     EXPECT_THAT(help.Out, HasSubstr(command));
   const ToolTest::ToolResult commandHelp = RunTool({"change", "--help"});
   EXPECT_EQ(commandHelp.Status, 0);
@@ -114,7 +114,7 @@ TEST(ReadableOutput, SearchShowsWholeMatchGroupsPrefixAndSuffix) {
 }
 
 TEST(ReadableOutput, GrepReportsEveryMatchWithItsLine) {
-  const ToolTest::ToolResult result = RunTool({"grep", "t[a-z]+", "one\ntwo\nthree"});
+  const ToolTest::ToolResult result = RunTool({"grep-text", "t[a-z]+", "one\ntwo\nthree"});
   ASSERT_EQ(result.Status, 0);
   EXPECT_THAT(result.Out,
               HasSubstr("match 1: line 2, line starts at 4\n  whole: \"two\" at 4..7\n"));
@@ -140,7 +140,7 @@ TEST(ReadableOutput, ControlBytesAreEscaped) {
 
 TEST(StandardInput, TextIsReadWholeAndBinarySafe) {
   const std::string text("a\0b\nx\0b", 7);
-  const ToolTest::ToolResult result = RunTool({"grep", "--json", "b"}, text);
+  const ToolTest::ToolResult result = RunTool({"grep-text", "--json", "b"}, text);
   ASSERT_EQ(result.Status, 0);
   const std::vector<std::string> lines = Lines(result.Out);
   ASSERT_EQ(lines.size(), 2u);
@@ -161,7 +161,7 @@ TEST(JsonOutput, EveryLineIsValidJsonForAnyBytes) {
       "q\"\\\x01\x7f\xff\xc3\xa9\xe2\x82\n";  // quote, backslash, controls, bad UTF-8
   text += std::string("\0z", 2);
   const ToolTest::ToolResult result =
-      RunTool({"grep", "--json", "--context-records", "(.)(z)?"}, text);
+      RunTool({"grep-text", "--json", "--context-records", "(.)(z)?"}, text);
   ASSERT_EQ(result.Status, 0);
   const std::vector<std::string> lines = Lines(result.Out);
   ASSERT_FALSE(lines.empty());
@@ -235,10 +235,19 @@ TEST(Merge, NoCopyWritesOnlyTheReplacements) {
   EXPECT_EQ(RunTool({"merge", "--no-copy", "[0-9]+", "<$&>"}, "a1b22c").Out, "<1><22>");
 }
 
-TEST(Merge, NothingMatchedCopiesTheTextAndExitsOne) {
+// As sed: the input was read and written, so a script under set -e goes on.
+TEST(Merge, NothingMatchedCopiesTheTextAndExitsZero) {
   const ToolTest::ToolResult result = RunTool({"merge", "z", "y"}, std::string("ab\0c\n", 5));
-  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Status, 0);
   EXPECT_EQ(result.Out, std::string("ab\0c\n", 5));
+}
+
+TEST(Merge, FirstReplacesTheFirstMatchOfEachLineAsSedWithoutG) {
+  EXPECT_EQ(RunTool({"merge", "--first", "o", "0"}, "foo boo\n\nzoo").Out, "f0o boo\n\nz0o");
+  EXPECT_EQ(RunTool({"merge", "--first", "--no-copy", "[0-9]", "<$&>"}, "a1b2\n3\n").Out,
+            "<1><3>");
+  EXPECT_EQ(RunTool({"merge", "--first", "--whole-text", "o", "0"}, "oo\noo\n").Out, "0o\n0o\n");
+  EXPECT_EQ(RunTool({"merge", "--first", "^", "> "}, "a\nb\n").Out, "> a\n> b\n");
 }
 
 TEST(Merge, BadPatternExitsTwoAndWritesNothing) {

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,7 +27,8 @@ struct ToolResult {
 
 // Where standard input comes from.
 enum class InputKind {
-  Text,       // a file holding ToolRun::Input
+  Text,       // a file holding ToolRun::Input; /dev/null when Input is empty, so a line search
+              // with no path searches the working directory, as when started from a terminal
   Closed,     // no descriptor 0 at all
   Directory,  // a directory opened for reading
   Pipe,       // a pipe that ToolRun::Feed writes into
@@ -39,7 +41,8 @@ enum class OutputKind {
   Full,        // /dev/full: every write fails with ENOSPC
   ClosedPipe,  // a pipe whose reader has gone: every write fails with EPIPE
   Discarded,   // /dev/null
-  AppendTo     // appended to the file ToolRun::OutputPath, as `>> file` does
+  AppendTo,    // appended to the file ToolRun::OutputPath, as `>> file` does
+  Terminal     // a pseudo-terminal, which ToolRun::Converse reads; the rest lands in Out
 };
 
 struct ToolRun {
@@ -47,6 +50,9 @@ struct ToolRun {
   std::string Input;
   InputKind In = InputKind::Text;
   std::function<void(int descriptor)> Feed;  // writes standard input for InputKind::Pipe
+  // For OutputKind::Terminal with InputKind::Pipe, in place of Feed: writes standard input
+  // and reads the terminal's other end while the program runs.
+  std::function<void(int input, int terminal)> Converse;
   OutputKind Out = OutputKind::File;
   std::string InputPath;         // for InputKind::Path
   std::string OutputPath;        // for OutputKind::AppendTo
@@ -60,7 +66,7 @@ inline int OpenInput(const ToolRun& run, const std::string& textFile, const std:
                      int pipeReader) {
   switch (run.In) {
     case InputKind::Text:
-      return ::open(textFile.c_str(), O_RDONLY);
+      return ::open(run.Input.empty() ? "/dev/null" : textFile.c_str(), O_RDONLY);
     case InputKind::Directory:
       return ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
     case InputKind::Pipe:
@@ -73,8 +79,11 @@ inline int OpenInput(const ToolRun& run, const std::string& textFile, const std:
   return -1;
 }
 
-inline int OpenOutput(const ToolRun& run, const std::string& outFile, int closedPipeWriter) {
+inline int OpenOutput(const ToolRun& run, const std::string& outFile, int closedPipeWriter,
+                      const std::string& terminal) {
   switch (run.Out) {
+    case OutputKind::Terminal:
+      return ::open(terminal.c_str(), O_RDWR | O_NOCTTY);
     case OutputKind::File:
       return ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     case OutputKind::Full:
@@ -110,14 +119,23 @@ inline ToolResult RunTool(const ToolRun& run) {
     ::close(outputPipe[0]);  // the reader is gone before the program starts
   }
 
+  int master = -1;
+  std::string terminal;
+  if (run.Out == OutputKind::Terminal) {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return ToolResult();
+    terminal = ::ptsname(master);
+  }
+
   const pid_t child = ::fork();
   if (child == 0) {
     if (!run.WorkingDirectory.empty() && ::chdir(run.WorkingDirectory.c_str()) != 0) ::_exit(126);
     const int inFd = Detail::OpenInput(run, in, streams.Path(), inputPipe[0]);
-    const int outFd = Detail::OpenOutput(run, out, outputPipe[1]);
+    const int outFd = Detail::OpenOutput(run, out, outputPipe[1], terminal);
     const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if ((inFd < 0 && run.In != InputKind::Closed) || outFd < 0 || errFd < 0) ::_exit(126);
     if (inputPipe[1] >= 0) ::close(inputPipe[1]);
+    if (master >= 0) ::close(master);
     if (inFd >= 0)
       ::dup2(inFd, 0);
     else
@@ -140,6 +158,7 @@ inline ToolResult RunTool(const ToolRun& run) {
     // The test's own writes must not die of a program that stopped reading.
     const sighandler_t previous = ::signal(SIGPIPE, SIG_IGN);
     if (child > 0 && run.Feed) run.Feed(inputPipe[1]);
+    if (child > 0 && run.Converse) run.Converse(inputPipe[1], master);
     ::close(inputPipe[1]);
     ::signal(SIGPIPE, previous);
   }
@@ -152,6 +171,17 @@ inline ToolResult RunTool(const ToolRun& run) {
     result.PeakKilobytes = usage.ru_maxrss;
   }
   if (run.Out == OutputKind::File) result.Out = TestSupport::TemporaryDirectory::Read(out);
+  if (master >= 0) {
+    // What the program wrote after the conversation (the terminal's end reads EIO once the
+    // program closed it).
+    char block[4096];
+    ssize_t got;
+    const int flags = ::fcntl(master, F_GETFL);
+    ::fcntl(master, F_SETFL, flags | O_NONBLOCK);
+    while ((got = ::read(master, block, sizeof block)) > 0)
+      result.Out.append(block, static_cast<std::size_t>(got));
+    ::close(master);
+  }
   result.Err = TestSupport::TemporaryDirectory::Read(err);
   return result;
 }

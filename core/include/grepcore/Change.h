@@ -38,6 +38,12 @@ struct ChangeOptions {
   MatchOptions Match;         // how the pattern matches (line mode adds NotDotNewline)
   bool WholeText = false;     // else line by line, as sed: see PlannedFile::Problems
   std::string SaveExtension;  // without its dot; empty: no saved copies
+  // Appended to the file's own name for its saved copy, in place of SaveExtension (f.txt ->
+  // f.txt.bak, as sed -i names its backups): an entry of that name is replaced, as an earlier
+  // backup of the same file, and files whose names end with it are passed over as saved
+  // copies. A suffix holding '/' refuses the plan. Empty: none.
+  std::string BackupSuffix;
+  bool FirstOnly = false;     // only the first match of each line is replaced (sed without g)
   bool Binary = false;        // change files whose first 8 KiB hold a NUL byte too
   bool KeepAll = false;       // keep every replacement (a dry run's diff needs them)
   unsigned Threads = 1;       // files read and searched, and prepared, at once
@@ -89,7 +95,8 @@ enum class PlannedAction {
   Write,        // it is to be rewritten
   NothingToDo,  // no replacement changes it (or it looks binary)
   SameFile,     // another name of a file planned before (SameAs)
-  SavedCopy,    // its name carries the save extension: an earlier run's saved copy
+  SavedCopy,    // its name carries the save extension (or ends with the backup suffix):
+                // an earlier run's saved copy
   ReadOnly,     // its owner may not write it
   Gone,         // it was deleted before it was read
   Problem,      // see Problems
@@ -122,7 +129,8 @@ struct ChangePlan {
   Pattern Searched;
   ChangeOptions Options;
   std::vector<PlannedFile> Files;  // in the order given
-  // Saved-copy collisions: when there are any, nothing may be written.
+  // Saved-copy collisions (and a backup suffix that names another directory): when there
+  // are any, nothing may be written.
   std::vector<ChangeProblem> Collisions;
 
   bool Refused() const { return !Collisions.empty(); }

@@ -28,6 +28,8 @@ struct Error {
   std::string Message;       // the engine's or the system's message
   std::ptrdiff_t Offset = -1;  // where in the pattern the error was found; -1: not known
   std::string Path;          // for Io: the file or directory concerned
+  std::string PatternText;   // for BadPattern from LinePatterns: the pattern that failed, which
+                             // Offset counts in
 };
 
 // A T or an Error. Tests as true when it holds a value.

@@ -75,8 +75,11 @@ struct SearchOptions {
   bool Invert = false;         // the lines without a match are the selected ones
   std::size_t Before = 0;      // context lines before each selected line
   std::size_t After = 0;       // context lines after each selected line
-  std::uint64_t MaxCount = 0;  // stop after this many selected lines (and their after-context);
+  std::uint64_t MaxCount = 0;  // stop after this many selected lines and their after-context,
+                               // which then shows selected lines as context too (grep -m);
                                // 0: no limit
+  bool Breaks = false;         // ContextBreak between groups that do not touch even without
+                               // context lines (grep -C 0)
   bool Spans = false;          // each selected line comes with its matches (not with Invert)
   BinaryRule Binary = BinaryRule::Quit;
   std::size_t BlockSize = 256 * 1024;  // the read buffer; it grows only for a longer line

@@ -47,6 +47,7 @@ GREPCORE_EXPORT bool IsTerminal(int descriptor);
 // and SkipInode, so a search does not read back the lines it writes.
 struct StreamIdentity {
   bool RegularFile = false;  // else a pipe, a terminal, a device, a directory
+  bool Pipe = false;         // a pipe, a FIFO or a socket: what a writer sends, not a device
   std::uint64_t Device = 0;
   std::uint64_t Inode = 0;
 };

@@ -15,6 +15,7 @@ enum class StreamKind {
 
 struct StreamIdentity {
   StreamKind Kind = StreamKind::Other;
+  bool Pipe = false;  // of the others, a pipe, a FIFO or a socket: data a writer sends
   std::uint64_t Device = 0;
   std::uint64_t Inode = 0;
 

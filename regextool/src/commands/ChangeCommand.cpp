@@ -12,6 +12,7 @@
 #include "ChangeSyntax.h"
 #include "Colour.h"
 #include "ExitStatus.h"
+#include "PatternError.h"
 #include "LineDiff.h"
 #include "StringOutput.h"
 #include "TextEscaping.h"
@@ -97,8 +98,11 @@ class ChangeLedger {
         return;
       case Action::SavedCopy:
         Skip(shown,
-             "its name carries the save extension ." + Command.SaveExtension +
-                 " (an earlier run's saved copy)",
+             Command.BackupSuffix.empty()
+                 ? "its name carries the save extension ." + Command.SaveExtension +
+                       " (an earlier run's saved copy)"
+                 : "its name ends with the backup suffix " + Command.BackupSuffix +
+                       " (an earlier run's backup)",
              false);
         return;
       case Action::ReadOnly:
@@ -212,7 +216,7 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
   }
   const grepcore::Result<grepcore::Pattern> pattern = ChangePattern(normal);
   if (!pattern) {
-    err << "regextool: bad pattern: " << pattern.Error().Message << '\n';
+    PrintBadPattern(err, pattern.Error(), normal.Pattern);
     return Trouble;
   }
   grepcore::ChangeOptions options;
@@ -220,6 +224,8 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
   options.Match = MatchOptionsOf(normal);
   options.WholeText = command.WholeText;
   options.SaveExtension = command.SaveExtension;
+  options.BackupSuffix = command.BackupSuffix;
+  options.FirstOnly = command.First;
   options.Binary = command.Binary;
   options.KeepAll = command.DryRun;
   options.Threads = command.Threads == 0 ? 1 : command.Threads;

@@ -25,6 +25,9 @@ struct ChangeCommand {
   std::string Format;         // empty: the matches are deleted
   PathSelection Paths;        // the files and directories to change
   std::string SaveExtension;  // without its dot; empty: no saved copies
+  std::string BackupSuffix;   // --backup: appended to the name (f.txt.bak), an earlier backup
+                              // replaced, as sed -i.bak does; empty: none
+  bool First = false;         // only the first match of each line
   bool DryRun = false;
   bool Binary = false;     // change files that look binary too
   bool WholeText = false;  // a match may span lines (else . stops at a line feed, and a file

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ExitStatus.h"
+#include "PatternError.h"
 #include "MatchPrinter.h"
 
 namespace RegexTool {
@@ -18,7 +19,7 @@ namespace {
 std::optional<grepcore::Pattern> Prepare(const PatternSettings& settings, std::ostream& err) {
   grepcore::Result<grepcore::Pattern> pattern = CompileSettings(settings);
   if (pattern) return std::move(*pattern);
-  err << "regextool: bad pattern: " << pattern.Error().Message << '\n';
+  PrintBadPattern(err, pattern.Error(), settings.Pattern);
   return std::nullopt;
 }
 
@@ -215,7 +216,7 @@ class LineGrep {
 };
 
 // The merge of the input: a block at a time while no match takes a line feed, a line at a
-// time from the first block where one did. Notes whether anything matched.
+// time from the first block where one did.
 class LineMerge {
  public:
   LineMerge(const grepcore::Pattern& pattern, grepcore::MatchOptions options, std::ostream& out,
@@ -224,15 +225,14 @@ class LineMerge {
         Options(options),
         Out(out),
         Format(LibraryFormat(command.Format)),
+        Command(command),
         Copy(command.Copy) {}
 
   void Block(std::string_view lines) {
     const std::string_view text = BlockText(lines);
     if (!text.empty()) {
-      bool any = false;
       grepcore::MatchRange matches = Pattern.Matches(text, Options);
       for (const grepcore::Match& match : matches) {
-        any = true;
         if (TakesLineFeed(match)) {
           Crossed = true;
           break;
@@ -243,7 +243,6 @@ class LineMerge {
         return;
       }
       if (!Crossed) {
-        Found = Found || any;
         if (!Merge(text)) return;
         if (lines.back() == '\n' && Copy) Result += '\n';
         Write();
@@ -263,34 +262,22 @@ class LineMerge {
         Abandon = found.Error().Message;
         return;
       }
-      if (*found) {
-        Found = true;
-        Result = (*found)->Format(Format);
-      }
-    } else {
-      if (!Merge(line)) return;
-      if (!Found) {
-        const grepcore::Result<bool> any = Pattern.Contains(line, Options);
-        if (!any) {
-          Abandon = any.Error().Message;
-          return;
-        }
-        Found = *any;
-      }
+      if (*found) Result = (*found)->Format(Format);
+    } else if (!Merge(line)) {
+      return;
     }
     if (terminated && Copy) Result += '\n';
     Write();
   }
 
   bool Crossed = false;
-  bool Found = false;
   std::string Abandon;  // the engine's message once it gave up
 
  private:
-  // `text` with every match replaced into Result (only the replacements without Copy); false
+  // `text` with its matches replaced into Result (only the replacements without Copy); false
   // when the engine gave up.
   bool Merge(std::string_view text) {
-    if (Copy) {
+    if (Copy && !Command.First) {
       grepcore::Result<std::string> merged = Pattern.Replace(text, Format, Options);
       if (!merged) {
         Abandon = merged.Error().Message;
@@ -299,11 +286,13 @@ class LineMerge {
       Result = std::move(*merged);
       return true;
     }
-    Result.clear();
-    const grepcore::Result<std::size_t> count = Pattern.ForEach(
-        text, [this](const grepcore::Match& match) { Result += match.Format(Format); }, Options);
-    if (!count) Abandon = count.Error().Message;
-    return static_cast<bool>(count);
+    grepcore::Result<std::string> merged = MergeText(Pattern, text, Format, Command, Options);
+    if (!merged) {
+      Abandon = merged.Error().Message;
+      return false;
+    }
+    Result = std::move(*merged);
+    return true;
   }
 
   void Write() { Out.write(Result.data(), static_cast<std::streamsize>(Result.size())); }
@@ -312,6 +301,7 @@ class LineMerge {
   const grepcore::MatchOptions Options;
   std::ostream& Out;
   const std::string Format;
+  const MergeCommand& Command;
   const bool Copy;
   std::string Result;
 };
@@ -349,7 +339,8 @@ int RunLineMerge(const PatternSettings& settings, const MergeCommand& command, L
     merge.Line(lines, terminated);
   if (!merge.Abandon.empty()) return GiveUpTrouble(merge.Abandon, err);
   if (input.Error() != 0) return ReadTrouble(input, err);
-  return merge.Found ? Found : NothingFound;
+  // As sed: the input was read and written, replaced or not.
+  return Found;
 }
 
 }  // namespace RegexTool

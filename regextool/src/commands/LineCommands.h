@@ -16,7 +16,9 @@ namespace RegexTool {
 int RunLineGrep(const PatternSettings& settings, const StringCommand& command, LineInput& input,
                 std::ostream& out, std::ostream& err);
 
-// Writes each line with every match replaced, as sed's s///g does; returns an ExitStatus.
+// Writes each line with every match replaced, as sed's s///g does (with First only the first
+// of each line, as s/// does); returns an ExitStatus: 0 once the input was read and written,
+// replaced or not, as sed's.
 int RunLineMerge(const PatternSettings& settings, const MergeCommand& command, LineInput& input,
                  std::ostream& out, std::ostream& err);
 

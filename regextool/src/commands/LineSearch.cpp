@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ExitStatus.h"
+#include "PatternError.h"
 #include "TextEscaping.h"
 
 namespace RegexTool {
@@ -33,6 +34,7 @@ struct Outcome {
   std::string Err;
   bool Selected = false;
   bool Trouble = false;
+  bool FileProblem = false;  // Err tells of a file missing or unreadable (-s keeps quiet)
 };
 
 std::string Message(const std::string& path, const std::string& what) {
@@ -88,11 +90,12 @@ bool ShowNames(const LineSearchCommand& command, const std::vector<Entry>& entri
 class StreamingReport : public LineReport {
  public:
   StreamingReport(const LineOutput& options, std::string name, std::string& text, std::ostream& out,
-                  std::size_t hold, const std::function<void()>& starting)
+                  std::size_t hold, bool flush, const std::function<void()>& starting)
       : LineReport(options, std::move(name), text),
         Text(text),
         Out(out),
         Hold(hold),
+        Flush(flush),
         Starting(starting) {}
   bool BlockEnd() override {
     if (Text.size() > Hold) Write();
@@ -104,12 +107,14 @@ class StreamingReport : public LineReport {
     Started = true;
     Out << Text;
     Text.clear();
+    if (Flush) Out.flush();
   }
 
  private:
   std::string& Text;
   std::ostream& Out;
   std::size_t Hold;
+  bool Flush;
   const std::function<void()>& Starting;
   bool Started = false;
 };
@@ -119,13 +124,15 @@ class FileSearcher {
  public:
   FileSearcher(const LineSearchCommand& command, const grepcore::LinePatterns& patterns,
                bool fileNames)
-      : Options(command.Output), Searcher(patterns, SearchOptionsOf(command)) {
+      : Options(command.Output),
+        Searcher(patterns, SearchOptionsOf(command)),
+        LineBuffered(command.LineBuffered) {
     Options.FileNames = fileNames;
   }
 
   // A file the walk handed on; its lines go to `text`.
   Outcome Search(const Entry& entry, std::string& text) {
-    if (!entry.Problem.empty()) return Trouble(Message(entry.File.Path, entry.Problem));
+    if (!entry.Problem.empty()) return FileTrouble(Message(entry.File.Path, entry.Problem));
     LineReport report(Options, entry.File.Path, text);
     return Finished(Searcher.SearchFile(entry.File, report), report, entry.File.Path, text);
   }
@@ -135,11 +142,12 @@ class FileSearcher {
   // the engine gave up on printed before that is not taken back.
   Outcome Stream(const Entry& entry, int input, std::ostream& out,
                  const std::function<void()>& starting) {
-    if (!entry.Problem.empty()) return Trouble(Message(entry.File.Path, entry.Problem));
+    if (!entry.Problem.empty()) return FileTrouble(Message(entry.File.Path, entry.Problem));
     constexpr std::size_t LargeOutput = 1024 * 1024;
     const bool stream = entry.StandardInput || entry.File.Stream;
     std::string text;
-    StreamingReport report(Options, NameOf(entry), text, out, stream ? 0 : LargeOutput, starting);
+    StreamingReport report(Options, NameOf(entry), text, out,
+                           stream || LineBuffered ? 0 : LargeOutput, LineBuffered, starting);
     const grepcore::Result<grepcore::SearchSummary> result =
         entry.StandardInput ? Searcher.SearchDescriptor(input, report)
         : entry.File.Stream ? Searcher.SearchPath(entry.File.Path, report)
@@ -168,13 +176,23 @@ class FileSearcher {
     return outcome;
   }
 
+  static Outcome FileTrouble(std::string message) {
+    Outcome outcome = Trouble(std::move(message));
+    outcome.FileProblem = true;
+    return outcome;
+  }
+
   // A binary file is passed over in silence; a file the engine gave up on is named, and what
   // was found in it is not shown, since it is not all there is.
   Outcome Finished(const grepcore::Result<grepcore::SearchSummary>& result, LineReport& report,
                    const std::string& name, std::string& text) {
     if (!result) {
       text.clear();
-      return Trouble(Message(name, result.Error().Message));
+      const grepcore::Error& error = result.Error();
+      // A file that is missing or unreadable, not one that is the output or beat the engine.
+      if (error.Kind == grepcore::ErrorKind::Io && error.Code != 0)
+        return FileTrouble(Message(name, error.Message));
+      return Trouble(Message(name, error.Message));
     }
     Outcome outcome;
     if (result->Binary) {
@@ -188,20 +206,26 @@ class FileSearcher {
 
   LineOutput Options;
   grepcore::Searcher Searcher;
+  bool LineBuffered;
 };
 
 // Writes the outcomes in order.
 class OrderedOutput {
  public:
-  OrderedOutput(const LineOutput& options, std::ostream& out, std::ostream& err)
-      : Options(options), Out(out), Err(err) {}
+  OrderedOutput(const LineSearchCommand& command, std::ostream& out, std::ostream& err)
+      : Options(command.Output),
+        Flush(command.LineBuffered),
+        Quiet(command.NoMessages),
+        Out(out),
+        Err(err) {}
 
   // False once nothing more should be written (output failed, or -q found its line).
   bool Write(const std::string& text, const Outcome& outcome) {
     if (Options.Context() && !text.empty() && Printed) Out << "--\n";
     if (!text.empty()) Printed = true;
     Out << text;
-    Err << outcome.Err;
+    if (Flush && !text.empty()) Out.flush();
+    if (!(Quiet && outcome.FileProblem)) Err << outcome.Err;
     Selected = Selected || outcome.Selected;
     Trouble = Trouble || outcome.Trouble;
     return Out && !(Options.Quiet && Selected);
@@ -221,6 +245,8 @@ class OrderedOutput {
 
  private:
   const LineOutput& Options;
+  const bool Flush;
+  const bool Quiet;
   std::ostream& Out;
   std::ostream& Err;
   bool Printed = false;
@@ -228,18 +254,38 @@ class OrderedOutput {
   bool Trouble = false;
 };
 
+// --replace: each line pattern compiled on its own, to find a match's groups again.
+std::shared_ptr<const LineReplacement> ReplacementOf(const LineSearchCommand& command,
+                                                     const grepcore::LinePatterns& patterns) {
+  const grepcore::LinePatternOptions options = patterns.Options();
+  std::vector<grepcore::Pattern> each;
+  for (const std::string& text : patterns.Each()) {
+    if (text.empty()) continue;
+    grepcore::Result<grepcore::Pattern> compiled = grepcore::Pattern::Compile(text, options.Compile);
+    if (compiled) each.push_back(std::move(*compiled));
+  }
+  return std::make_shared<const LineReplacement>(std::move(each), command.ReplaceFormat,
+                                                 options.Match);
+}
+
 }  // namespace
 
-int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out,
+int RunLineSearch(const LineSearchCommand& given, int input, std::ostream& out,
                   std::ostream& err) {
-  const grepcore::Result<grepcore::LinePatterns> patterns = CompileLinePatterns(command.Search);
+  const grepcore::Result<grepcore::LinePatterns> patterns = CompileLinePatterns(given.Search);
   if (!patterns) {
-    err << "regextool: bad pattern: " << patterns.Error().Message << '\n';
+    PrintBadPattern(err, patterns.Error());
     return Trouble;
   }
+  LineSearchCommand command = given;
+  if (command.Replacing) command.Output.Replace = ReplacementOf(command, *patterns);
+  // Nothing can be selected, so nothing needs reading (grep opens no file then either).
+  const LineOutput& shape = command.Output;
+  if (patterns->Each().empty() && !shape.Invert && !shape.FilesWithoutMatch) return NothingFound;
+  if (given.SelectNothing) return NothingFound;
   const std::vector<Entry> entries = Entries(command);
   const bool names = ShowNames(command, entries);
-  OrderedOutput output(command.Output, out, err);
+  OrderedOutput output(command, out, err);
   const unsigned threads =
       static_cast<unsigned>(std::min<std::size_t>(std::max(1u, command.Threads), entries.size()));
   // Each thread its own searcher; the calling thread reads the streams itself.

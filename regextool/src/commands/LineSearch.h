@@ -27,6 +27,12 @@ struct LineSearchCommand {
   bool ForceFileNames = false;  // -H
   bool NoFileNames = false;     // -h
   bool Text = false;            // -a: files with NUL bytes searched too
+  bool LineBuffered = false;    // each block's lines reach the output once found (a terminal,
+                                // --line-buffered), not when the output buffer fills
+  bool NoMessages = false;      // -s: no word on files that are missing or cannot be read
+  bool SelectNothing = false;   // -m 0: no line may be selected, so nothing is read
+  bool Replacing = false;       // --replace: matches shown as ReplaceFormat's expansion
+  std::string ReplaceFormat;
   unsigned int Threads = 1;
   // Where the lines go: an input that is this regular file is passed over with a word (it
   // would read back its own output), unless only names or counts are printed.
@@ -35,7 +41,8 @@ struct LineSearchCommand {
 
 // Runs the search; the exit status as grep's: 0 something selected (-L: a file listed), 1
 // nothing, 2 a bad pattern or a path or file that could not be read, or an input that is the
-// output (after the rest was done). Files named on the command line are read as they are (a
+// output (after the rest was done). When no pattern is left to match (-f /dev/null) and
+// lines without a match are not what is asked for, nothing is opened: the status is 1. Files named on the command line are read as they are (a
 // FIFO to its end, as standard input is, block by block); files met in a directory only when
 // they are regular files.
 int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ExitStatus.h"
+#include "PatternError.h"
 #include "MatchPrinter.h"
 
 namespace RegexTool {
@@ -76,7 +77,7 @@ class MatchListing {
 std::optional<grepcore::Pattern> Prepare(const PatternSettings& settings, std::ostream& err) {
   grepcore::Result<grepcore::Pattern> pattern = CompileSettings(settings);
   if (pattern) return std::move(*pattern);
-  err << "regextool: bad pattern: " << pattern.Error().Message << '\n';
+  PrintBadPattern(err, pattern.Error(), settings.Pattern);
   return std::nullopt;
 }
 
@@ -118,28 +119,46 @@ int RunStringCommand(const PatternSettings& settings, const StringCommand& comma
   return Found;
 }
 
+grepcore::Result<std::string> MergeText(const grepcore::Pattern& pattern, std::string_view text,
+                                        const std::string& format, const MergeCommand& command,
+                                        const grepcore::MatchOptions& options) {
+  std::size_t nextLine = 0;  // with First: where the first line without a replacement starts
+  const auto taken = [&](const grepcore::Match& match) {
+    if (!command.First) return true;
+    if (match.Position() < nextLine) return false;
+    const std::size_t feed = text.find('\n', match.Position());
+    nextLine = feed == std::string_view::npos ? text.size() + 1 : feed + 1;
+    return true;
+  };
+  if (command.Copy)
+    return pattern.Replace(
+        text,
+        [&](const grepcore::Match& match) {
+          return taken(match) ? match.Format(format) : std::string(match.Text());
+        },
+        options);
+  std::string result;
+  const grepcore::Result<std::size_t> count = pattern.ForEach(
+      text,
+      [&](const grepcore::Match& match) {
+        if (taken(match)) result += match.Format(format);
+      },
+      options);
+  if (!count) return count.Error();
+  return result;
+}
+
 int RunMerge(const PatternSettings& settings, const MergeCommand& command, std::string text,
              std::ostream& out, std::ostream& err) {
   const std::optional<grepcore::Pattern> pattern = Prepare(settings, err);
   if (!pattern) return Trouble;
-  // An empty text holds nothing to replace.
-  if (text.empty()) return NothingFound;
-  const grepcore::MatchOptions options = MatchOptionsOf(settings);
-  const std::string format = LibraryFormat(command.Format);
-  if (!command.Copy) {
-    std::string result;
-    const grepcore::Result<std::size_t> count = pattern->ForEach(
-        text, [&](const grepcore::Match& match) { result += match.Format(format); }, options);
-    if (!count) return GaveUp(count.Error(), err);
-    out << result;
-    return *count != 0 ? Found : NothingFound;
-  }
-  const grepcore::Result<std::string> result = pattern->Replace(text, format, options);
+  // An empty text holds no line, so nothing to replace either.
+  if (text.empty()) return Found;
+  const grepcore::Result<std::string> result =
+      MergeText(*pattern, text, LibraryFormat(command.Format), command, MatchOptionsOf(settings));
   if (!result) return GaveUp(result.Error(), err);
   out << *result;
-  const grepcore::Result<bool> any = pattern->Contains(text, options);
-  if (!any) return GaveUp(any.Error(), err);
-  return *any ? Found : NothingFound;
+  return Found;
 }
 
 }  // namespace RegexTool

@@ -12,12 +12,14 @@
 
 #include "ChangeCommand.h"
 #include "Colour.h"
+#include "DefaultInput.h"
 #include "ExitStatus.h"
 #include "LineCommands.h"
 #include "LineInput.h"
 #include "LineSearchOptions.h"
 #include "ParseMessages.h"
 #include "StringCommands.h"
+#include "WordScan.h"
 
 #ifndef REGEXTOOL_VERSION
 #define REGEXTOOL_VERSION "unknown"
@@ -27,9 +29,9 @@ namespace RegexTool {
 namespace {
 
 const char* const Footer =
-    "Exit status: 0 when something matched or was changed, 1 when nothing was, 2 on a bad\n"
-    "command line, a bad pattern, a file that could not be read or changed, unreadable\n"
-    "standard input or output that could not be written.\n"
+    "Exit status: 0 when something matched or was changed (merge: once it wrote its input),\n"
+    "1 when nothing was, 2 on a bad command line, a bad pattern, a file that could not be read\n"
+    "or changed, unreadable standard input or output that could not be written.\n"
     "Put -- before a PATTERN that starts with a dash.";
 
 // What every sub-command reads from the command line, whichever one runs.
@@ -39,6 +41,8 @@ struct Arguments {
   std::string Format;
   std::string Colour = "auto";
   std::string SaveExtension;
+  std::string BackupSuffix;
+  bool First = false;
   bool Whole = false;
   bool Json = false;
   bool NoCopy = false;
@@ -135,6 +139,12 @@ CLI::App* AddChangeCommand(CLI::App& app, Arguments& arguments, ChangeArguments&
   command->add_option("-j,--threads", change.Threads, "files worked on at once (default: cores)");
   command->add_option("--save-ext", arguments.SaveExtension,
                       "keep each file's old content beside it, under this extension (e.g. bak)");
+  command
+      ->add_option("--backup", arguments.BackupSuffix,
+                   "keep each file's old content beside it, the suffix appended to its name "
+                   "(.bak: f.txt.bak, an earlier one replaced, as sed -i.bak)")
+      ->type_name("SUFFIX");
+  command->add_flag("--first", arguments.First, "replace only the first match of each line");
   command->add_flag("-n,--dry-run", arguments.DryRun,
                     "show a unified diff of the changes, touch nothing");
   command->add_option("--color,--colour", arguments.Colour, "auto (on a terminal), always or never")
@@ -155,6 +165,8 @@ ChangeCommand MakeChangeCommand(const Arguments& arguments, const ChangeArgument
   run.Paths.MaskRecursion = arguments.Settings.Recursive;
   run.SaveExtension = arguments.SaveExtension;
   if (!run.SaveExtension.empty() && run.SaveExtension[0] == '.') run.SaveExtension.erase(0, 1);
+  run.BackupSuffix = arguments.BackupSuffix;
+  run.First = arguments.First;
   run.DryRun = arguments.DryRun;
   run.Binary = change.Binary;
   run.WholeText = arguments.WholeText;
@@ -180,10 +192,11 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   match->add_flag("--whole", arguments.Whole, "the match must take the whole text");
   CLI::App* search =
       AddTextCommand(app, "search", "the first match anywhere in the text", arguments);
-  CLI::App* grep = AddTextCommand(app, "grep", "every match in the text, line by line", arguments);
-  AddStreamingOptions(*grep, arguments);
-  grep->add_flag("--context-records", arguments.ContextRecords,
-                 "print each match's prefix and suffix too");
+  CLI::App* grepText = AddTextCommand(
+      app, "grep-text", "every match in the text, line by line, with its groups", arguments);
+  AddStreamingOptions(*grepText, arguments);
+  grepText->add_flag("--context-records", arguments.ContextRecords,
+                     "print each match's prefix and suffix too");
 
   CLI::App* merge = app.add_subcommand(
       "merge", "copy standard input to standard output, each match replaced by FORMAT");
@@ -192,8 +205,15 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
       ->required();
   merge->add_flag("--no-copy", arguments.NoCopy,
                   "write the replacements only, not the text between");
+  merge->add_flag("--first", arguments.First,
+                  "replace only the first match of each line (sed's s/// without g)");
   AddStreamingOptions(*merge, arguments);
 
+  // grep and grep-files are one command under two names: what grep users type first.
+  LineSearchArguments grepArguments;
+  CLI::App* grep = app.add_subcommand(
+      "grep", "the lines matching PATTERN in files and directories, or in standard input");
+  AddLineSearchOptions(*grep, grepArguments, false);
   LineSearchArguments grepFilesArguments;
   CLI::App* grepFiles = app.add_subcommand(
       "grep-files", "the lines matching PATTERN in files and directories, as grep -r prints them");
@@ -207,7 +227,17 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   ChangeArguments changeArguments;
   CLI::App* change = AddChangeCommand(app, arguments, changeArguments);
 
+  const std::pair<CLI::App*, LineSearchArguments*> lineSearches[] = {
+      {grep, &grepArguments}, {grepFiles, &grepFilesArguments}, {findFiles, &findFilesArguments}};
+
   std::vector<std::string> words = ShieldBrackets(argc, argv);
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    if (!words[i].empty() && words[i][0] == '-') continue;
+    for (const auto& lineSearch : lineSearches)
+      if (words[i] == lineSearch.first->get_name())
+        lineSearch.second->Last = ScanLineSearchWords(*lineSearch.first, words, i);
+    break;
+  }
   std::vector<char*> wordPointers;
   for (std::string& word : words) wordPointers.push_back(&word[0]);
   try {
@@ -227,7 +257,7 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   ColourChoice colourChoice = ColourChoice::Auto;
   ParseColourChoice(arguments.Colour, colourChoice);
 
-  for (CLI::App* command : {match, search, grep}) {
+  for (CLI::App* command : {match, search, grepText}) {
     if (!command->parsed()) continue;
     StringCommand run;
     run.Json = arguments.Json;
@@ -238,7 +268,7 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     else
       run.Operation = StringOperation::Grep;
     const bool given = command->count("TEXT") != 0;
-    if (command == grep) {
+    if (command == grepText) {
       run.Context = arguments.ContextRecords;
       if (!arguments.WholeText) {
         LineInput lines = given ? LineInput(std::move(arguments.Text)) : LineInput(input);
@@ -253,6 +283,7 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     MergeCommand run;
     run.Format = arguments.Format;
     run.Copy = !arguments.NoCopy;
+    run.First = arguments.First;
     if (!arguments.WholeText) {
       LineInput lines(input);
       return RunLineMerge(settings, run, lines, out, err);
@@ -261,19 +292,30 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     if (!TakeText(false, arguments.Text, input, text, err)) return Trouble;
     return RunMerge(settings, run, std::move(text), out, err);
   }
-  for (CLI::App* command : {grepFiles, findFiles}) {
+  for (const auto& [command, parsed] : lineSearches) {
     if (!command->parsed()) continue;
-    LineSearchArguments& lineSearch =
-        command == grepFiles ? grepFilesArguments : findFilesArguments;
-    if (!FinishLineSearch(*command, lineSearch, grepcore::IsTerminal(grepcore::StandardOutput),
-                          err))
-      return Trouble;
+    LineSearchArguments& lineSearch = *parsed;
+    SearchSurroundings surroundings;
+    surroundings.OutputIsTerminal = grepcore::IsTerminal(grepcore::StandardOutput);
+    surroundings.InputHoldsData = InputHoldsData(input);
+    if (!FinishLineSearch(*command, lineSearch, surroundings, err)) return Trouble;
     const grepcore::Result<grepcore::StreamIdentity> output =
         grepcore::IdentifyStream(grepcore::StandardOutput);
     if (output)
       lineSearch.Command.OutputFile =
           OutputIdentity{output->RegularFile, output->Device, output->Inode};
     return RunLineSearch(lineSearch.Command, input, out, err);
+  }
+  if (change->parsed()) {
+    if (!arguments.BackupSuffix.empty() && !arguments.SaveExtension.empty()) {
+      err << "regextool: change: --backup and --save-ext each name the saved copy; give one\n";
+      return Trouble;
+    }
+    if (arguments.BackupSuffix.find('/') != std::string::npos) {
+      err << "regextool: change: a --backup suffix may not hold '/': the backup stays beside "
+             "its file\n";
+      return Trouble;
+    }
   }
   if (change->parsed())
     return RunChange(settings, MakeChangeCommand(arguments, changeArguments, colourChoice), out,

@@ -26,6 +26,12 @@ void Unshield(std::vector<std::string>& words) {
       word.pop_back();
 }
 
+// Whether the option `name` exists on `command` and was given.
+bool Given(const CLI::App& command, const std::string& name) {
+  const CLI::Option* option = command.get_option_no_throw(name);
+  return option != nullptr && option->count() != 0;
+}
+
 }  // namespace
 
 std::vector<std::string> ShieldBrackets(int argc, char** argv) {
@@ -33,7 +39,7 @@ std::vector<std::string> ShieldBrackets(int argc, char** argv) {
   bool lineSearch = false;
   for (std::size_t i = 1; i < words.size(); ++i) {
     if (!words[i].empty() && words[i][0] == '-') continue;
-    lineSearch = words[i] == "grep-files" || words[i] == "find-files";
+    lineSearch = words[i] == "grep" || words[i] == "grep-files" || words[i] == "find-files";
     break;
   }
   if (!lineSearch) return words;
@@ -50,7 +56,8 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command
       .add_option("PATTERN", arguments.Words,
                   "the pattern (unless -e or -f gives it), then files and directories to search "
-                  "(default: the current directory; - is standard input)")
+                  "(none: standard input when something is sent to it, else the current directory; - is "
+                  "standard input)")
       ->type_name("[PATH...]");
   command.add_option("-e,--regexp", arguments.Expressions, "a pattern; repeat for more")
       ->allow_extra_args(false)
@@ -58,8 +65,13 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_option("-f,--file", arguments.PatternFiles, "read patterns from FILE, one a line")
       ->allow_extra_args(false)
       ->type_name("FILE");
+  command.add_flag("-E,--extended-regexp", arguments.Extended,
+                   "patterns are POSIX extended expressions (-E, -G, -F: the last one wins)");
+  command.add_flag("-G,--basic-regexp", arguments.Basic, "patterns are POSIX basic expressions");
   command.add_flag("-F,--fixed-strings", run.Search.Fixed, "patterns are literal text");
   command.add_flag("-i,--ignore-case", pattern.CaseInsensitive, "letters match regardless of case");
+  command.add_flag("-S,--smart-case", arguments.SmartCase,
+                   "ignore case unless a pattern holds an upper-case letter");
   command.add_flag("-w,--word-regexp", run.Search.WordRegexp, "match whole words only");
   command.add_flag("-x,--line-regexp", run.Search.LineRegexp, "match whole lines only");
   command.add_option("--syntax", pattern.Syntax, "normal (default), basic, extended or literal")
@@ -94,6 +106,8 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
       .add_option("-j,--threads", arguments.Threads, "threads to search with (default: the cores)")
       ->check(CLI::NonNegativeNumber)
       ->type_name("NUM");
+  command.add_flag("-s,--no-messages", run.NoMessages,
+                   "no messages about missing or unreadable files (the exit status stays)");
 
   LineOutput& output = run.Output;
   if (listing) {
@@ -108,27 +122,60 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_flag("-L,--files-without-match", output.FilesWithoutMatch,
                    "print only names of files without one");
   command.add_flag("-q,--quiet", output.Quiet, "print nothing; exit 0 at the first selected line");
+  command.add_option("-m,--max-count", output.MaxCount,
+                     "stop reading a file after NUM selected lines (their context still shows)")
+      ->type_name("NUM");
   command.add_flag("-n,--line-number", arguments.LineNumbers,
                    "prefix line numbers (default on a terminal)");
   command.add_flag("-N,--no-line-number", arguments.NoLineNumbers, "no line numbers");
   command.add_flag("-H,--with-filename", run.ForceFileNames,
                    "prefix file names (default with several files)");
-  command.add_flag("-h,--no-filename", run.NoFileNames, "no file names");
+  command.add_flag("-h,--no-filename", run.NoFileNames, "no file names (-h, -H: the last wins)");
+  command.add_flag("-Z,--null", output.NullAfterName,
+                   "a NUL byte after each file name instead of ':' or a line feed");
+  command.add_flag("-b,--byte-offset", output.ByteOffset,
+                   "prefix the byte offset of each line (-o: of each match)");
+  command.add_flag("--column", output.Column,
+                   "prefix the column of the first match (-o: of each); implies -n");
   command
       .add_option("-A,--after-context", output.After, "print NUM lines after each selected line")
       ->type_name("NUM");
   command
       .add_option("-B,--before-context", output.Before, "print NUM lines before each selected line")
       ->type_name("NUM");
-  command.add_option("-C,--context", arguments.Context, "print NUM lines before and after")
+  command.add_option("-C,--context", arguments.Context, "print NUM lines before and after (-NUM too)")
       ->type_name("NUM");
-  command.add_option("--color,--colour", arguments.Colour, "auto (on a terminal), always or never")
+  command
+      .add_option("--color,--colour", arguments.Colour,
+                  "auto (on a terminal; --color alone too), always or never")
       ->check(CLI::IsMember({"auto", "always", "never"}));
+  command.add_option("--replace", arguments.Replace,
+                     "print each match replaced by TEXT ($&, $1.. as merge takes them)")
+      ->type_name("TEXT");
+  command.add_flag("--line-buffered", run.LineBuffered,
+                   "write each line as it is found, on a pipe too (always on a terminal)");
   command.add_flag("--json", output.Json, "one JSON object per selected line");
 }
 
-bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments, bool outputIsTerminal,
-                      std::ostream& err) {
+bool AllLowerCase(const std::vector<std::string>& patterns) {
+  for (const std::string& pattern : patterns)
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+      const char c = pattern[i];
+      if (c == '\\') {
+        ++i;  // an escape: \W, \S, \D are classes, not letters
+      } else if (c == '[' && i + 1 < pattern.size() && pattern[i + 1] == ':') {
+        const std::size_t end = pattern.find(":]", i + 2);
+        if (end != std::string::npos) i = end + 1;
+      } else if (c >= 'A' && c <= 'Z') {
+        return false;
+      }
+    }
+  return true;
+}
+
+bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments,
+                      const SearchSurroundings& surroundings, std::ostream& err) {
+  const bool outputIsTerminal = surroundings.OutputIsTerminal;
   LineSearchCommand& run = arguments.Command;
   for (std::vector<std::string>* words :
        {&arguments.Words, &arguments.Expressions, &arguments.PatternFiles, &run.Selection.Globs,
@@ -145,9 +192,11 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments, bool ou
       return false;
     }
     std::string& text = *read;
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    // An empty file holds no pattern at all: nothing matches.
-    if (!text.empty()) patterns.push_back(text);
+    // An empty file holds no pattern at all: nothing matches. An empty line in it is an empty
+    // pattern, which matches every line.
+    if (text.empty()) continue;
+    if (text.back() == '\n') text.pop_back();
+    patterns.push_back(text);
   }
   std::vector<std::string> words = arguments.Words;
   if (arguments.Expressions.empty() && arguments.PatternFiles.empty()) {
@@ -160,12 +209,34 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments, bool ou
     words.erase(words.begin());
   }
   run.Selection.Paths = words;
+  if (words.empty() && !run.Selection.MaskRecursion && surroundings.InputHoldsData)
+    run.Selection.Paths = {"-"};
+
+  PatternSettings& pattern = run.Search.Pattern;
+  const LastSwitches& last = arguments.Last;
+  if (last.Syntax == 'E' || last.Syntax == 'G') {
+    pattern.Syntax = last.Syntax == 'E' ? "extended" : "basic";
+    run.Search.Fixed = false;
+  }
+  if (last.FileNames != 0) {
+    run.NoFileNames = last.FileNames == 'h';
+    run.ForceFileNames = last.FileNames == 'H';
+  }
+  if (arguments.SmartCase && AllLowerCase(patterns)) pattern.CaseInsensitive = true;
 
   LineOutput& output = run.Output;
   if (arguments.Context != 0) {
     if (output.After == 0) output.After = arguments.Context;
     if (output.Before == 0) output.Before = arguments.Context;
   }
+  output.ContextAsked =
+      Given(command, "--after-context") || Given(command, "--before-context") ||
+      Given(command, "--context");
+  run.SelectNothing = Given(command, "--max-count") && output.MaxCount == 0;
+  run.Replacing = Given(command, "--replace");
+  run.ReplaceFormat = arguments.Replace;
+  if (output.Column) arguments.LineNumbers = true;
+  if (outputIsTerminal) run.LineBuffered = true;
   output.LineNumbers = (arguments.LineNumbers || outputIsTerminal) && !arguments.NoLineNumbers;
   ColourChoice colour = ColourChoice::Auto;
   ParseColourChoice(arguments.Colour, colour);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "LineSearch.h"
+#include "WordScan.h"
 
 namespace CLI {
 class App;
@@ -20,9 +21,20 @@ struct LineSearchArguments {
   LineSearchCommand Command;
   unsigned int Context = 0;
   std::string Colour = "auto";
+  std::string Replace;  // --replace
   bool LineNumbers = false;
   bool NoLineNumbers = false;
+  bool Extended = false;   // -E
+  bool Basic = false;      // -G
+  bool SmartCase = false;  // -S
   int Threads = 0;
+  LastSwitches Last;  // which of -h/-H and -E/-G/-F came last (ScanLineSearchWords)
+};
+
+// What the search's defaults depend on besides its words.
+struct SearchSurroundings {
+  bool OutputIsTerminal = false;
+  bool InputHoldsData = false;  // standard input is searched when no path is named
 };
 
 // The program's words with those CLI11 would split as a list marked, when the command is
@@ -33,9 +45,15 @@ std::vector<std::string> ShieldBrackets(int argc, char** argv);
 void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, bool listing);
 
 // Completes the command from what was parsed: the pattern taken from the words or the files,
-// the line-number and colour defaults for a terminal, the thread count. False with a message
-// on `err` when a pattern file cannot be read or no pattern was given.
-bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments, bool outputIsTerminal,
-                      std::ostream& err);
+// the last of the switches that undo each other, the paths (standard input when none is
+// named and it holds data, unless -r asks for the current directory, as grep -r does), the
+// line-number, colour and line-buffering defaults for a terminal, the thread count. False with
+// a message on `err` when a pattern file cannot be read or no pattern was given.
+bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments,
+                      const SearchSurroundings& surroundings, std::ostream& err);
+
+// Whether none of `patterns` holds an upper-case letter of its own (escapes such as \W and
+// class names such as [:upper:] are not letters of the text): -S then ignores case.
+bool AllLowerCase(const std::vector<std::string>& patterns);
 
 }  // namespace RegexTool

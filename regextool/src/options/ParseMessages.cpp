@@ -34,6 +34,17 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// The long option of `command` closest to the mistyped `word` ("--colr=never"), as written
+// on the command line; empty when none is near or the word is no long option.
+std::string ClosestOption(const CLI::App& command, const std::string& word) {
+  if (word.compare(0, 2, "--") != 0) return std::string();
+  std::vector<std::string> names;
+  for (const CLI::Option* option : command.get_options())
+    for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+  names.push_back("--help");
+  return ClosestName(word.substr(0, word.find('=')), names);
+}
+
 }  // namespace
 
 std::string ClosestName(const std::string& word, const std::vector<std::string>& names) {
@@ -69,7 +80,10 @@ void ReportParseError(const CLI::App& app, const CLI::ParseError& error,
   std::string help = "Try 'regextool --help' for more information.\n";
   if (command.empty() || !known) {
     if (command.empty() && !option.empty()) {
-      err << "regextool: unrecognized option '" << option << "'\n";
+      err << "regextool: unrecognized option '" << option << "'";
+      const std::string closest = ClosestOption(app, option);
+      if (!closest.empty()) err << " (did you mean " << closest << "?)";
+      err << '\n';
     } else if (command.empty()) {
       err << "regextool: missing command; one of:";
       for (const std::string& name : commands) err << ' ' << name;
@@ -86,9 +100,12 @@ void ReportParseError(const CLI::App& app, const CLI::ParseError& error,
   help = "Try 'regextool " + command + " --help' for more information.\n";
   if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
     const std::string extra = FirstWord(Named(message));
-    if (extra.size() > 1 && extra[0] == '-')
-      err << "regextool: " << command << ": unrecognized option '" << extra << "'\n";
-    else
+    if (extra.size() > 1 && extra[0] == '-') {
+      err << "regextool: " << command << ": unrecognized option '" << extra << "'";
+      const std::string closest = ClosestOption(*app.get_subcommand(command), extra);
+      if (!closest.empty()) err << " (did you mean " << closest << "?)";
+      err << '\n';
+    } else
       err << "regextool: " << command << ": unexpected argument '" << extra << "'\n";
   } else if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr && EndsWith(message, " is required")) {
     err << "regextool: " << command << ": missing argument: "

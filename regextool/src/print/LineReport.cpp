@@ -10,7 +10,9 @@ grepcore::SearchOptions LineOutput::Search() const {
   if (!Listing() && !OnlyMatching) {
     search.Before = Before;
     search.After = After;
+    search.Breaks = ContextAsked;
   }
+  search.MaxCount = MaxCount;
   search.Spans = NeedsSpans();
   return search;
 }
@@ -31,7 +33,7 @@ LineReport::LineReport(const LineOutput& options, std::string name, std::string&
 bool LineReport::Matched(const grepcore::SearchLine& line) {
   if (Options.Quiet || Options.FilesWithoutMatch) return false;
   if (Options.FilesWithMatches) {
-    Out += Colours.File + Shown() + Colours.Reset + '\n';
+    NameAlone('\n');
     return false;
   }
   if (Options.Count) return true;
@@ -45,10 +47,8 @@ bool LineReport::Matched(const grepcore::SearchLine& line) {
   }
   for (std::size_t i = 0; i < line.SpanCount; ++i) {
     const grepcore::Span& span = line.Spans[i];
-    Prefix(line.Number, ':');
-    Out += Colours.Match;
-    Out.append(line.Text.substr(span.Start, span.End - span.Start));
-    Out += Colours.Reset;
+    Prefix(line.Number, span.Start + 1, line.Offset + span.Start, ':');
+    AppendMatch(line, span);
     Out += '\n';
   }
   return true;
@@ -69,8 +69,7 @@ bool LineReport::ContextBreak() {
 
 void LineReport::Finish(std::uint64_t selected) {
   if (Options.Quiet) return;
-  if (Options.FilesWithoutMatch && selected == 0)
-    Out += Colours.File + Shown() + Colours.Reset + '\n';
+  if (Options.FilesWithoutMatch && selected == 0) NameAlone('\n');
   if (!Options.Count || Options.FilesWithMatches || Options.FilesWithoutMatch) return;
   if (Options.Json) {
     Out += "{\"file\":";
@@ -80,10 +79,22 @@ void LineReport::Finish(std::uint64_t selected) {
     Out += "}\n";
     return;
   }
-  if (Options.FileNames)
-    Out += Colours.File + Shown() + Colours.Reset + Colours.Separator + ':' + Colours.Reset;
+  if (Options.FileNames) NameAlone(':');
   AppendNumber(Out, selected);
   Out += '\n';
+}
+
+void LineReport::NameAlone(char separator) {
+  Out += Colours.File + Shown() + Colours.Reset;
+  if (Options.NullAfterName) {
+    Out += '\0';
+    return;
+  }
+  if (separator == '\n') {
+    Out += '\n';
+    return;
+  }
+  Out += Colours.Separator + separator + Colours.Reset;
 }
 
 const std::string& LineReport::Shown() {
@@ -94,35 +105,53 @@ const std::string& LineReport::Shown() {
   return ShownText;
 }
 
-void LineReport::Prefix(std::uint64_t number, char separator) {
+void LineReport::AppendField(std::uint64_t value, char separator) {
+  std::string& after = AfterField[separator == ':' ? 0 : 1];
+  if (after.empty()) after = Colours.Reset + Colours.Separator + separator + Colours.Reset;
+  if (!Colours.Line.empty()) Out += Colours.Line;
+  AppendNumber(Out, value);
+  Out += after;
+}
+
+void LineReport::Prefix(std::uint64_t number, std::uint64_t column, std::uint64_t offset,
+                        char separator) {
   const int which = separator == ':' ? 0 : 1;
   if (Options.FileNames) {
     std::string& name = NamePrefix[which];
-    if (name.empty())
-      name = Colours.File + Shown() + Colours.Reset + Colours.Separator + separator + Colours.Reset;
+    if (name.empty()) {
+      name = Colours.File + Shown() + Colours.Reset;
+      if (Options.NullAfterName)
+        name += '\0';
+      else
+        name += Colours.Separator + separator + Colours.Reset;
+    }
     Out += name;
   }
-  if (Options.LineNumbers) {
-    std::string& after = AfterLine[which];
-    if (after.empty()) after = Colours.Reset + Colours.Separator + separator + Colours.Reset;
-    if (!Colours.Line.empty()) Out += Colours.Line;
-    AppendNumber(Out, number);
-    Out += after;
-  }
+  if (Options.LineNumbers) AppendField(number, separator);
+  if (Options.Column && column != 0) AppendField(column, separator);
+  if (Options.ByteOffset) AppendField(offset, separator);
+}
+
+void LineReport::AppendMatch(const grepcore::SearchLine& line, const grepcore::Span& span) {
+  Out += Colours.Match;
+  if (Options.Replace)
+    Options.Replace->Append(Out, line.Text, span);
+  else
+    Out.append(line.Text.substr(span.Start, span.End - span.Start));
+  Out += Colours.Reset;
 }
 
 void LineReport::Print(const grepcore::SearchLine& line, char separator, bool withSpans) {
-  Prefix(line.Number, separator);
-  if (!withSpans || Colours.Match.empty()) {
+  const std::uint64_t column = withSpans && line.SpanCount != 0 ? line.Spans[0].Start + 1 : 0;
+  Prefix(line.Number, column, line.Offset, separator);
+  if (!withSpans || (Colours.Match.empty() && !Options.Replace)) {
     Out.append(line.Text);
   } else {
     std::size_t at = 0;
     for (std::size_t i = 0; i < line.SpanCount; ++i) {
       const grepcore::Span& span = line.Spans[i];
       Out.append(line.Text.substr(at, span.Start - at));
-      Out += Colours.Match;
-      Out.append(line.Text.substr(span.Start, span.End - span.Start));
-      Out += Colours.Reset;
+      AppendMatch(line, span);
       at = span.End;
     }
     Out.append(line.Text.substr(at));

@@ -7,10 +7,12 @@
 #include <grepcore/Search.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "Colour.h"
+#include "LineReplacement.h"
 
 namespace RegexTool {
 
@@ -25,12 +27,20 @@ struct LineOutput {
   bool Quiet = false;              // -q
   bool Json = false;
   bool Colour = false;
+  bool ByteOffset = false;         // -b: the offset of the line (-o: of the match)
+  bool Column = false;             // --column: the column of the first match (-o: of each)
+  bool NullAfterName = false;      // -Z: a NUL after each file name, not ':' or a line feed
   unsigned int Before = 0;  // -B
   unsigned int After = 0;   // -A
+  bool ContextAsked = false;      // -A, -B or -C given, 0 too: "--" between groups
+  std::uint64_t MaxCount = 0;     // -m; 0: no limit
+  std::shared_ptr<const LineReplacement> Replace;  // --replace: matches shown replaced
 
-  bool Context() const { return Before != 0 || After != 0; }
+  bool Context() const { return Before != 0 || After != 0 || ContextAsked; }
   // The lines' matches are shown.
-  bool NeedsSpans() const { return (OnlyMatching || Json || Colour) && !Invert; }
+  bool NeedsSpans() const {
+    return (OnlyMatching || Json || Colour || Column || Replace) && !Invert;
+  }
   // Only whether (or how often) lines are selected matters.
   bool Listing() const { return Count || FilesWithMatches || FilesWithoutMatch || Quiet; }
   // What the searcher is asked for: context only where context lines are printed.
@@ -51,7 +61,12 @@ class LineReport : public grepcore::SearchSink {
 
  private:
   void Print(const grepcore::SearchLine& line, char separator, bool withSpans);
-  void Prefix(std::uint64_t number, char separator);
+  // The name, line number, column (0: none) and byte offset before a line or a match.
+  void Prefix(std::uint64_t number, std::uint64_t column, std::uint64_t offset, char separator);
+  void AppendField(std::uint64_t value, char separator);
+  void AppendMatch(const grepcore::SearchLine& line, const grepcore::Span& span);
+  // The name as it ends a line of its own (-l, -L) or stands before a count (-c).
+  void NameAlone(char separator);
   void PrintJson(const grepcore::SearchLine& line);
   // The name as people read it, worked out when first printed.
   const std::string& Shown();
@@ -61,7 +76,7 @@ class LineReport : public grepcore::SearchSink {
   std::string ShownText;
   bool ShownKnown = false;
   std::string NamePrefix[2];  // the name with its ':' and its '-', once worked out
-  std::string AfterLine[2];   // what follows the number, with its ":" and its "-"
+  std::string AfterField[2];  // what follows a number, with its ":" and its "-"
 
   std::string& Out;
   Palette Colours;
