@@ -18,7 +18,7 @@
 
 #include "DirectoryHandle.h"
 #include "Glob.h"
-#include "IgnoreRules.h"
+#include "IgnoreStack.h"
 
 namespace grepcore {
 namespace {
@@ -92,7 +92,7 @@ class Walker {
  public:
   Walker(const WalkOptions& options, const std::function<void(WalkedFile&&)>& visit,
          std::vector<WalkProblem>& problems)
-      : Options(options), Visit(visit), Problems(problems) {
+      : Options(options), Visit(visit), Problems(problems), Ignores(options.IgnoreFiles) {
     for (const std::string& text : options.Globs) {
       const bool excludes = !text.empty() && text[0] == '!';
       std::string_view pattern(text);
@@ -103,6 +103,18 @@ class Walker {
     }
     for (const std::string& text : options.Include) Include.emplace_back(text);
     for (const std::string& text : options.Exclude) Exclude.emplace_back(text);
+    for (const std::string& text : options.ExcludeDirectories) ExcludeDirectories.emplace_back(text);
+    for (const FileType& type : FileTypes()) {
+      const auto named = [&](const std::vector<std::string>& names) {
+        return std::find(names.begin(), names.end(), type.Name) != names.end();
+      };
+      if (named(options.Types))
+        for (const std::string& glob : type.Globs) TypeGlobs.emplace_back(glob);
+      if (named(options.NotTypes))
+        for (const std::string& glob : type.Globs) NotTypeGlobs.emplace_back(glob);
+    }
+    // A type asked for that is not known names no file.
+    TypesAsked = !options.Types.empty();
     if (!options.SkipExtension.empty()) SkipSuffix = "." + options.SkipExtension;
   }
 
@@ -118,11 +130,6 @@ class Walker {
   }
 
  private:
-  struct IgnoreLevel {
-    std::string Prefix;  // the level's directory relative to the walk's root, with its '/'
-    IgnoreRules Rules;
-  };
-
   void Problem(WalkProblemKind kind, std::string path, std::string message) {
     Problems.push_back(WalkProblem{kind, std::move(path), std::move(message)});
   }
@@ -130,7 +137,8 @@ class Walker {
   void Root(const std::string& path, const std::string& shown) {
     auto directory = std::make_shared<Platform::Directory>();
     if (directory->Open(path)) {
-      Ignores.clear();
+      if (AnyMatches(ExcludeDirectories, path.substr(path.rfind('/') + 1))) return;
+      Ignores.StartAt(*directory);
       Directory(directory, shown, std::string(), nullptr, 1);
       return;
     }
@@ -159,7 +167,7 @@ class Walker {
               ErrorText(error));
       return;
     }
-    Ignores.clear();
+    Ignores.StartAt(*directory);
     Directory(directory, directoryPart, std::string(), &names, 1);
   }
 
@@ -238,7 +246,7 @@ class Walker {
   void Directory(const std::shared_ptr<Platform::Directory>& directory, const std::string& shown,
                  const std::string& relative, const Glob* names, std::size_t depth) {
     if (depth > Options.MaxDepth) return;
-    const std::size_t levels = LoadIgnoreFiles(*directory, relative);
+    const bool pushed = Ignores.Push(*directory, relative);
     std::vector<Platform::DirectoryEntry> entries;
     if (!directory->List(entries))
       Problem(WalkProblemKind::Unreadable, shown.empty() ? "." : shown,
@@ -276,7 +284,9 @@ class Walker {
       } else if (entry.Kind == Platform::EntryKind::Directory ||
                  entry.Kind == Platform::EntryKind::LinkToDirectory) {
         if (names != nullptr && !Options.MaskRecursion) continue;
-        if (depth >= Options.MaxDepth || !DirectorySelected(below)) continue;
+        if (depth >= Options.MaxDepth || AnyMatches(ExcludeDirectories, name) ||
+            !DirectorySelected(below))
+          continue;
         auto child = std::make_shared<Platform::Directory>();
         const bool opened =
             linked ? child->OpenRelative(*directory, name) : child->OpenChild(*directory, name);
@@ -285,13 +295,16 @@ class Walker {
           continue;
         }
         if (linked &&
-            std::find(Ancestors.begin(), Ancestors.end(), child->Identity()) != Ancestors.end())
-          continue;  // a link back up the tree: walking it would never end
+            std::find(Ancestors.begin(), Ancestors.end(), child->Identity()) != Ancestors.end()) {
+          // A link back up the tree: walking it would never end.
+          Problem(WalkProblemKind::Loop, shown + name, "warning: recursive directory loop");
+          continue;
+        }
         Directory(child, shown + name + "/", below + "/", names, depth + 1);
       }
     }
     Ancestors.pop_back();
-    Ignores.erase(Ignores.end() - static_cast<std::ptrdiff_t>(levels), Ignores.end());
+    if (pushed) Ignores.Pop();
   }
 
   void Walked(const std::shared_ptr<const DirectoryHandle>& directory, const std::string& name,
@@ -314,29 +327,9 @@ class Walker {
     Visit(std::move(file));
   }
 
-  // Pushes the rules of the directory's ignore files; returns how many levels it pushed.
-  std::size_t LoadIgnoreFiles(const Platform::Directory& directory, const std::string& relative) {
-    std::size_t levels = 0;
-    for (const std::string& name : Options.IgnoreFiles) {
-      Platform::FileContent file;
-      if (!file.Open(directory, name)) continue;
-      std::uint64_t length = 0;
-      if (!file.ReadAll(Buffer, length)) continue;
-      IgnoreRules rules(std::string_view(Buffer.data(), static_cast<std::size_t>(length)));
-      if (rules.Empty()) continue;
-      Ignores.push_back(IgnoreLevel{relative, std::move(rules)});
-      ++levels;
-    }
-    return levels;
-  }
-
-  bool Ignored(const std::string& path, bool directory) const {
-    for (auto level = Ignores.rbegin(); level != Ignores.rend(); ++level) {
-      const std::string_view below = std::string_view(path).substr(level->Prefix.size());
-      const IgnoreVerdict verdict = level->Rules.Judge(below, directory);
-      if (verdict != IgnoreVerdict::NoRule) return verdict == IgnoreVerdict::Ignored;
-    }
-    return false;
+  static bool AnyMatches(const std::vector<Glob>& globs, const std::string& name) {
+    return std::any_of(globs.begin(), globs.end(),
+                       [&](const Glob& glob) { return glob.Matches(name); });
   }
 
   // The last glob that matches decides; none matching leaves a file in only when no glob
@@ -356,9 +349,10 @@ class Walker {
     if (!Include.empty() && std::none_of(Include.begin(), Include.end(),
                                          [&](const Glob& g) { return g.Matches(name); }))
       return false;
-    if (std::any_of(Exclude.begin(), Exclude.end(), [&](const Glob& g) { return g.Matches(name); }))
-      return false;
-    return !Ignored(path, false);
+    if (AnyMatches(Exclude, name)) return false;
+    if (TypesAsked && !AnyMatches(TypeGlobs, name)) return false;
+    if (AnyMatches(NotTypeGlobs, name)) return false;
+    return !Ignores.Ignored(path, false);
   }
 
   bool DirectorySelected(const std::string& path) const {
@@ -366,7 +360,7 @@ class Walker {
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const FilterGlob* glob = LastGlob(path, name);
     if (glob != nullptr && glob->Excludes) return false;
-    return !Ignored(path, true);
+    return !Ignores.Ignored(path, true);
   }
 
   const WalkOptions& Options;
@@ -376,10 +370,13 @@ class Walker {
   bool HasIncludingGlob = false;
   std::vector<Glob> Include;
   std::vector<Glob> Exclude;
+  std::vector<Glob> ExcludeDirectories;
+  std::vector<Glob> TypeGlobs;
+  std::vector<Glob> NotTypeGlobs;
+  bool TypesAsked = false;
   std::string SkipSuffix;
-  std::vector<IgnoreLevel> Ignores;
+  IgnoreStack Ignores;
   std::vector<Platform::DirectoryIdentity> Ancestors;
-  std::vector<char> Buffer;
 };
 
 }  // namespace
