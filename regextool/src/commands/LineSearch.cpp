@@ -21,6 +21,7 @@ struct Entry {
   grepcore::WalkedFile File;
   bool StandardInput = false;
   std::string Problem;  // a path the walk could not take: the message only
+  bool Warning = false;  // the problem is a warning only (a link loop not entered)
 };
 
 const std::string& NameOf(const Entry& entry) {
@@ -50,6 +51,7 @@ std::vector<Entry> Entries(const LineSearchCommand& command) {
       Entry entry;
       entry.File.Path = std::move(problem.Path);
       entry.Problem = std::move(problem.Message);
+      entry.Warning = problem.Kind == grepcore::WalkProblemKind::Loop;
       entries.push_back(std::move(entry));
     }
   };
@@ -125,7 +127,7 @@ class FileSearcher {
 
   // A file the walk handed on; its lines go to `text`.
   Outcome Search(const Entry& entry, std::string& text) {
-    if (!entry.Problem.empty()) return Trouble(Message(entry.File.Path, entry.Problem));
+    if (!entry.Problem.empty()) return Problem(entry);
     LineReport report(Options, entry.File.Path, text);
     return Finished(Searcher.SearchFile(entry.File, report), report, entry.File.Path, text);
   }
@@ -135,7 +137,7 @@ class FileSearcher {
   // the engine gave up on printed before that is not taken back.
   Outcome Stream(const Entry& entry, int input, std::ostream& out,
                  const std::function<void()>& starting) {
-    if (!entry.Problem.empty()) return Trouble(Message(entry.File.Path, entry.Problem));
+    if (!entry.Problem.empty()) return Problem(entry);
     constexpr std::size_t LargeOutput = 1024 * 1024;
     const bool stream = entry.StandardInput || entry.File.Stream;
     std::string text;
@@ -152,13 +154,19 @@ class FileSearcher {
  private:
   static grepcore::SearchOptions SearchOptionsOf(const LineSearchCommand& command) {
     grepcore::SearchOptions search = command.Output.Search();
-    search.Binary = command.Text ? grepcore::BinaryRule::AsText : grepcore::BinaryRule::Quit;
+    search.Binary = command.Text ? grepcore::BinaryRule::AsText : grepcore::BinaryRule::Withhold;
     // Only printed lines can feed the input they are read from, as in grep.
     if (command.OutputFile.RegularFile && !command.Output.Listing()) {
       search.SkipDevice = command.OutputFile.Device;
       search.SkipInode = command.OutputFile.Inode;
     }
     return search;
+  }
+
+  static Outcome Problem(const Entry& entry) {
+    Outcome outcome = Trouble(Message(entry.File.Path, entry.Problem));
+    outcome.Trouble = !entry.Warning;
+    return outcome;
   }
 
   static Outcome Trouble(std::string message) {
@@ -168,8 +176,9 @@ class FileSearcher {
     return outcome;
   }
 
-  // A binary file is passed over in silence; a file the engine gave up on is named, and what
-  // was found in it is not shown, since it is not all there is.
+  // A binary file's selected lines past its NUL byte are told by grep's message; a file the
+  // engine gave up on is named, and what was found in it is not shown, since it is not all
+  // there is.
   Outcome Finished(const grepcore::Result<grepcore::SearchSummary>& result, LineReport& report,
                    const std::string& name, std::string& text) {
     if (!result) {
@@ -177,10 +186,7 @@ class FileSearcher {
       return Trouble(Message(name, result.Error().Message));
     }
     Outcome outcome;
-    if (result->Binary) {
-      text.clear();
-      return outcome;
-    }
+    if (report.BinaryMatchWithheld()) outcome.Err = Message(name, "binary file matches");
     report.Finish(result->Selected);
     outcome.Selected = Options.FilesWithoutMatch ? result->Selected == 0 : result->Selected != 0;
     return outcome;
@@ -228,10 +234,51 @@ class OrderedOutput {
   bool Trouble = false;
 };
 
+// --type-list: each type with its globs, as "name: glob, glob".
+int PrintTypes(std::ostream& out) {
+  std::string text;
+  for (const grepcore::FileType& type : grepcore::FileTypes()) {
+    text += type.Name;
+    text += ':';
+    for (std::size_t i = 0; i < type.Globs.size(); ++i) {
+      text += i == 0 ? " " : ", ";
+      text += type.Globs[i];
+    }
+    text += '\n';
+  }
+  out << text;
+  return out ? Found : ExitStatus::Trouble;
+}
+
+// --files: the files the walk picks, one a line; what it could not take on `err`.
+int PrintFiles(const std::vector<Entry>& entries, std::ostream& out, std::ostream& err) {
+  bool any = false;
+  bool trouble = false;
+  std::string text;
+  for (const Entry& entry : entries) {
+    if (entry.StandardInput) continue;
+    if (!entry.Problem.empty()) {
+      out << text;
+      text.clear();
+      err << Message(entry.File.Path, entry.Problem);
+      trouble = trouble || !entry.Warning;
+      continue;
+    }
+    text += ShownName(entry.File.Path);
+    text += '\n';
+    any = true;
+  }
+  out << text;
+  if (trouble || !out) return ExitStatus::Trouble;
+  return any ? Found : NothingFound;
+}
+
 }  // namespace
 
 int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out,
                   std::ostream& err) {
+  if (command.TypeList) return PrintTypes(out);
+  if (command.ListFiles) return PrintFiles(Entries(command), out, err);
   const grepcore::Result<grepcore::LinePatterns> patterns = CompileLinePatterns(command.Search);
   if (!patterns) {
     err << "regextool: bad pattern: " << patterns.Error().Message << '\n';

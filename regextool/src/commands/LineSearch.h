@@ -26,7 +26,9 @@ struct LineSearchCommand {
   LineOutput Output;
   bool ForceFileNames = false;  // -H
   bool NoFileNames = false;     // -h
-  bool Text = false;            // -a: files with NUL bytes searched too
+  bool Text = false;            // -a: files with NUL bytes searched as text too
+  bool ListFiles = false;       // --files: the files that would be searched, no search
+  bool TypeList = false;        // --type-list: the file types, no search
   unsigned int Threads = 1;
   // Where the lines go: an input that is this regular file is passed over with a word (it
   // would read back its own output), unless only names or counts are printed.

@@ -22,6 +22,7 @@ struct LineSearchArguments {
   std::string Colour = "auto";
   bool LineNumbers = false;
   bool NoLineNumbers = false;
+  bool DereferenceRecursive = false;  // -R
   int Threads = 0;
 };
 
