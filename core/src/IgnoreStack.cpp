@@ -45,8 +45,8 @@ void IgnoreStack::StartAt(const Platform::Directory& root) {
 
 bool IgnoreStack::Push(const Platform::Directory& directory, const std::string& relative) {
   if (Names.empty()) return false;
-  const bool inRepository = std::any_of(Levels.begin(), Levels.end(),
-                                        [](const Level& level) { return level.HoldsGit; });
+  const bool inRepository =
+      std::any_of(Levels.begin(), Levels.end(), [](const Level& level) { return level.HoldsGit; });
   Level level = Load(directory, relative, std::string(), true);
   if (!inRepository && !level.HoldsGit) {
     // Outside a repository a .gitignore never counts.
@@ -123,8 +123,8 @@ bool IgnoreStack::ReadWord(const Platform::Directory& directory, const std::stri
 
 bool IgnoreStack::Ignored(const std::string& path, bool directory) const {
   if (Levels.empty()) return false;
-  const bool inRepository = std::any_of(Levels.begin(), Levels.end(),
-                                        [](const Level& level) { return level.HoldsGit; });
+  const bool inRepository =
+      std::any_of(Levels.begin(), Levels.end(), [](const Level& level) { return level.HoldsGit; });
   std::vector<IgnoreVerdict>& verdicts = Verdicts;
   verdicts.assign(2 * Names.size(), IgnoreVerdict::NoRule);
   bool pastRepositoryTop = false;

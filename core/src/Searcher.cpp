@@ -153,7 +153,9 @@ class Searcher::Run final : private LineMatcher::Sink {
     const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nul) - text.data());
     const void* feed = ::memrchr(text.data(), '\n', at);
     const std::size_t binary =
-        feed == nullptr ? 0 : static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1;
+        feed == nullptr
+            ? 0
+            : static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1;
     if (binary != 0 && !Lines(text.substr(0, binary))) return false;
     Summary.Binary = true;
     if (!Out->Binary(Offset + (at - binary))) return false;

@@ -103,7 +103,8 @@ class Walker {
     }
     for (const std::string& text : options.Include) Include.emplace_back(text);
     for (const std::string& text : options.Exclude) Exclude.emplace_back(text);
-    for (const std::string& text : options.ExcludeDirectories) ExcludeDirectories.emplace_back(text);
+    for (const std::string& text : options.ExcludeDirectories)
+      ExcludeDirectories.emplace_back(text);
     for (const FileType& type : FileTypes()) {
       const auto named = [&](const std::vector<std::string>& names) {
         return std::find(names.begin(), names.end(), type.Name) != names.end();

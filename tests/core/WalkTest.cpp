@@ -381,8 +381,9 @@ TEST(FileTypes, CommonLanguagesAreKnownAndSorted) {
     EXPECT_TRUE(grepcore::IsFileType(name)) << name;
   EXPECT_FALSE(grepcore::IsFileType("C"));
   for (std::size_t i = 1; i < types.size(); ++i) EXPECT_LT(types[i - 1].Name, types[i].Name);
-  const auto make = std::find_if(types.begin(), types.end(),
-                                 [](const grepcore::FileType& type) { return type.Name == "make"; });
+  const auto make = std::find_if(types.begin(), types.end(), [](const grepcore::FileType& type) {
+    return type.Name == "make";
+  });
   ASSERT_NE(make, types.end());
   const auto matches = [&](const std::string& name) {
     return std::any_of(make->Globs.begin(), make->Globs.end(),

@@ -95,8 +95,7 @@ TEST_F(WalkOptions, DereferenceRecursiveAndFollowTakeLinksAndNameLoops) {
   EXPECT_EQ(followed.Err,
             "regextool: ./linked/up/deep/up: warning: recursive directory loop\n"
             "regextool: ./src/deep/up: warning: recursive directory loop\n");
-  EXPECT_EQ(Run({"grep-files", "--follow", "main", "."}).Out,
-            "./also.c:x main\n./main.c:x main\n");
+  EXPECT_EQ(Run({"grep-files", "--follow", "main", "."}).Out, "./also.c:x main\n./main.c:x main\n");
 }
 
 TEST_F(WalkOptions, FilesListsWhatWouldBeSearched) {
