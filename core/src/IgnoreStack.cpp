@@ -121,8 +121,8 @@ bool IgnoreStack::ReadWord(const Platform::Directory& directory, const std::stri
   return !word.empty();
 }
 
-bool IgnoreStack::Ignored(const std::string& path, bool directory) const {
-  if (Levels.empty()) return false;
+IgnoreVerdict IgnoreStack::Judge(const std::string& path, bool directory) const {
+  if (Levels.empty()) return IgnoreVerdict::NoRule;
   const bool inRepository =
       std::any_of(Levels.begin(), Levels.end(), [](const Level& level) { return level.HoldsGit; });
   std::vector<IgnoreVerdict>& verdicts = Verdicts;
@@ -145,8 +145,8 @@ bool IgnoreStack::Ignored(const std::string& path, bool directory) const {
     pastRepositoryTop = pastRepositoryTop || level->HoldsGit;
   }
   for (auto verdict = verdicts.rbegin(); verdict != verdicts.rend(); ++verdict)
-    if (*verdict != IgnoreVerdict::NoRule) return *verdict == IgnoreVerdict::Ignored;
-  return false;
+    if (*verdict != IgnoreVerdict::NoRule) return *verdict;
+  return IgnoreVerdict::NoRule;
 }
 
 }  // namespace grepcore

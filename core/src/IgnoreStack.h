@@ -34,7 +34,10 @@ class IgnoreStack {
 
   // What the levels say of `path` (relative to the walk's root); `directory` when it names
   // one.
-  bool Ignored(const std::string& path, bool directory) const;
+  IgnoreVerdict Judge(const std::string& path, bool directory) const;
+  bool Ignored(const std::string& path, bool directory) const {
+    return Judge(path, directory) == IgnoreVerdict::Ignored;
+  }
 
  private:
   struct Source {

@@ -267,14 +267,16 @@ class Walker {
     for (const Platform::DirectoryEntry& entry : entries) {
       const std::string& name = entry.Name;
       if (Platform::IsWorkingFile(name)) continue;
-      if (name == ".git" || (name[0] == '.' && !Options.Hidden)) continue;
+      if (name == ".git") continue;
+      const bool hidden = name[0] == '.' && !Options.Hidden;
       const std::string below = relative + name;
       const bool linked = entry.Kind == Platform::EntryKind::LinkToFile ||
                           entry.Kind == Platform::EntryKind::LinkToDirectory;
       if (linked && !Options.FollowLinks) continue;
       if (entry.Kind == Platform::EntryKind::File ||
           entry.Kind == Platform::EntryKind::LinkToFile) {
-        if ((names != nullptr && !names->Matches(name)) || !FileSelected(below, name)) continue;
+        if ((names != nullptr && !names->Matches(name)) || !FileSelected(below, name, hidden))
+          continue;
         const auto block = blocked.find(name);
         if (block != blocked.end()) {
           Problem(WalkProblemKind::Unfinished, shown + name,
@@ -286,7 +288,7 @@ class Walker {
                  entry.Kind == Platform::EntryKind::LinkToDirectory) {
         if (names != nullptr && !Options.MaskRecursion) continue;
         if (depth >= Options.MaxDepth || AnyMatches(ExcludeDirectories, name) ||
-            !DirectorySelected(below))
+            !DirectorySelected(below, hidden))
           continue;
         auto child = std::make_shared<Platform::Directory>();
         const bool opened =
@@ -341,27 +343,31 @@ class Walker {
     return nullptr;
   }
 
-  bool FileSelected(const std::string& path, const std::string& name) const {
+  // As ripgrep judges: a --glob that matches decides (one that includes outranks ignore
+  // files, types and hidden names); then ignore files, whose re-including rule also takes a
+  // hidden name; then types and hidden names.
+  bool FileSelected(const std::string& path, const std::string& name, bool hidden) const {
     if (!SkipSuffix.empty() && EndsWith(name, SkipSuffix)) return false;
-    if (!Globs.empty()) {
-      const FilterGlob* glob = LastGlob(path, name);
-      if (glob == nullptr ? HasIncludingGlob : glob->Excludes) return false;
-    }
-    if (!Include.empty() && std::none_of(Include.begin(), Include.end(),
-                                         [&](const Glob& g) { return g.Matches(name); }))
-      return false;
+    const FilterGlob* glob = Globs.empty() ? nullptr : LastGlob(path, name);
+    if (glob == nullptr ? HasIncludingGlob : glob->Excludes) return false;
+    if (!Include.empty() && !AnyMatches(Include, name)) return false;
     if (AnyMatches(Exclude, name)) return false;
+    if (glob != nullptr) return true;
+    const IgnoreVerdict verdict = Ignores.Judge(path, false);
+    if (verdict == IgnoreVerdict::Ignored) return false;
     if (TypesAsked && !AnyMatches(TypeGlobs, name)) return false;
     if (AnyMatches(NotTypeGlobs, name)) return false;
-    return !Ignores.Ignored(path, false);
+    return !hidden || verdict == IgnoreVerdict::Included;
   }
 
-  bool DirectorySelected(const std::string& path) const {
+  bool DirectorySelected(const std::string& path, bool hidden) const {
     const std::size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const FilterGlob* glob = LastGlob(path, name);
-    if (glob != nullptr && glob->Excludes) return false;
-    return !Ignores.Ignored(path, true);
+    if (glob != nullptr) return !glob->Excludes;
+    const IgnoreVerdict verdict = Ignores.Judge(path, true);
+    if (verdict == IgnoreVerdict::Ignored) return false;
+    return !hidden || verdict == IgnoreVerdict::Included;
   }
 
   const WalkOptions& Options;

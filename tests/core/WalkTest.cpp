@@ -291,6 +291,25 @@ TEST_F(PathWalk, IgnoreFilesRankRgignoreOverIgnoreOverGitignoreOverExclude) {
   EXPECT_EQ(Walk(selection).size(), 6u);
 }
 
+// As ripgrep: a glob that matches decides before ignore files, types and hidden names do; a
+// rule that re-includes a hidden name takes it.
+TEST_F(PathWalk, AMatchingGlobOutranksIgnoreFilesTypesAndHiddenNames) {
+  Tree.Write(".gitignore", "*.c\nsrc/\n");
+  Tree.Write(".env", "e\n");
+  PathSelection selection = In({""});
+  selection.Globs = {"*.c", ".env", "src"};
+  selection.Types = {"txt"};
+  EXPECT_THAT(Walk(selection),
+              ElementsAre(At(".env"), At("a.c"), At("src/deep/x.c"), At("src/main.c")));
+  selection.Globs = {"!*.txt"};
+  selection.Types.clear();
+  EXPECT_THAT(Walk(selection), ElementsAre()) << "excluded by the glob, or ignored";
+  Tree.Write(".gitignore", "!.env\n.config/\n!.config/\n");
+  EXPECT_THAT(Walk(In({""})),
+              ElementsAre(At(".config/c.txt"), At(".env"), At("Z.txt"), At("a.c"), At("b.txt"),
+                          At("src/deep/x.c"), At("src/main.c"), At("src/util.h")));
+}
+
 TEST(IgnoreFiles, GitignoreCountsOnlyInsideARepositoryAndTheOthersEverywhere) {
   TemporaryDirectory tree;
   tree.Write("plain/.gitignore", "*.c\n");

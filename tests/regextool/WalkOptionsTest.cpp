@@ -50,6 +50,9 @@ TEST_F(WalkOptions, IgnoreFilesOfTheTreeAndAboveIt) {
             "docs/guide.md\nmain.c\nrun.log\nscratch.tmp\nsrc/deep/Makefile\nsrc/keep.log\n"
             "src/util.py\n");
   EXPECT_EQ(Run({"find-files", "x", "run.log"}).Out, "run.log\n") << "a named file is searched";
+  EXPECT_EQ(Run({"find-files", "-g", "*.{log,tmp}", "x"}).Out,
+            "run.log\nscratch.tmp\nsrc/keep.log\n")
+      << "a glob that takes a file outranks the ignore files";
   // Outside a repository a .gitignore is no ignore file; a .ignore is.
   Tree.Write("plain/.gitignore", "*.log\n");
   Tree.Write("plain/.ignore", "*.md\n");
