@@ -71,7 +71,7 @@ class Searcher::Run final : private LineMatcher::Sink {
         if (last == nullptr) continue;  // no whole line yet: read on
         upTo = static_cast<std::size_t>(static_cast<const char*>(last) - available.data()) + 1;
       }
-      if (upTo != 0 && (!Lines(available.substr(0, upTo)) || !Out->BlockEnd())) break;
+      if (upTo != 0 && (!Block(available.substr(0, upTo)) || !Out->BlockEnd())) break;
       begin += upTo;
       if (atEnd) break;
     }
@@ -80,7 +80,7 @@ class Searcher::Run final : private LineMatcher::Sink {
 
   Result<SearchSummary> InMemory(std::string_view text, SearchSink& sink) {
     Start(sink);
-    if (!text.empty() && Binary(text)) Lines(text);
+    if (!text.empty() && Binary(text)) Block(text);
     return Finish(std::string());
   }
 
@@ -100,6 +100,7 @@ class Searcher::Run final : private LineMatcher::Sink {
     AfterLeft = 0;
     Ending = false;
     Stopped = false;
+    Withholding = false;
     Abandon = 0;
     Held.clear();
   }
@@ -134,7 +135,33 @@ class Searcher::Run final : private LineMatcher::Sink {
     if (nul == std::string_view::npos) return true;
     Summary.Binary = true;
     const bool more = Out->Binary(nul);
-    return Options.Binary == BinaryRule::ReportAndGoOn && more;
+    if (Options.Binary == BinaryRule::Withhold) StartWithholding();
+    return Options.Binary != BinaryRule::Quit && more;
+  }
+
+  void StartWithholding() {
+    Withholding = true;
+    Held.clear();
+    AfterLeft = 0;
+  }
+
+  // A run of whole lines; under Withhold, the lines from the one holding a NUL byte on are
+  // binary. False when the search of the input ends.
+  bool Block(std::string_view text) {
+    if (Options.Binary != BinaryRule::Withhold || Withholding) return Lines(text);
+    const void* nul = std::memchr(text.data(), '\0', text.size());
+    if (nul == nullptr) return Lines(text);
+    const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nul) - text.data());
+    const void* feed = ::memrchr(text.data(), '\n', at);
+    const std::size_t binary =
+        feed == nullptr
+            ? 0
+            : static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1;
+    if (binary != 0 && !Lines(text.substr(0, binary))) return false;
+    Summary.Binary = true;
+    if (!Out->Binary(Offset + (at - binary))) return false;
+    StartWithholding();
+    return Lines(text.substr(binary));
   }
 
   // A run of whole lines that starts at line `Number`, input offset `Offset`. False when the
@@ -197,6 +224,10 @@ class Searcher::Run final : private LineMatcher::Sink {
   }
 
   void Selected(const SearchLine& line) {
+    if (Withholding) {
+      Withheld(line);
+      return;
+    }
     if (Ending) {
       // Past the last selected line its after-context goes on over selected lines too, as
       // grep -m shows them; it ends where that context does.
@@ -229,7 +260,19 @@ class Searcher::Run final : private LineMatcher::Sink {
     }
   }
 
+  // A selected line of the binary part: counted, not reported.
+  void Withheld(const SearchLine& line) {
+    if (Ending) {
+      Stopped = true;  // the count was reached before the binary part
+      return;
+    }
+    ++Summary.Selected;
+    if (++Summary.BinarySelected == 1 && !Out->BinaryMatched(line.Number)) Stopped = true;
+    if (Options.MaxCount != 0 && Summary.Selected == Options.MaxCount) Stopped = true;
+  }
+
   void Other(const SearchLine& line) {
+    if (Withholding) return;
     if (AfterLeft != 0) {
       --AfterLeft;
       if (!Adjacent(line.Number) || !Out->Context(line, ContextKind::After)) Stopped = true;
@@ -262,6 +305,7 @@ class Searcher::Run final : private LineMatcher::Sink {
   std::size_t AfterLeft = 0;
   bool Ending = false;  // the last selected line was reported: its after-context is left
   bool Stopped = false;
+  bool Withholding = false;  // past the NUL byte: selected lines are counted only
   unsigned Abandon = 0;
   std::deque<HeldLine> Held;  // candidates for before-context
 

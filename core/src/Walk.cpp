@@ -18,7 +18,7 @@
 
 #include "DirectoryHandle.h"
 #include "Glob.h"
-#include "IgnoreRules.h"
+#include "IgnoreStack.h"
 
 namespace grepcore {
 namespace {
@@ -92,7 +92,7 @@ class Walker {
  public:
   Walker(const WalkOptions& options, const std::function<void(WalkedFile&&)>& visit,
          std::vector<WalkProblem>& problems)
-      : Options(options), Visit(visit), Problems(problems) {
+      : Options(options), Visit(visit), Problems(problems), Ignores(options.IgnoreFiles) {
     for (const std::string& text : options.Globs) {
       const bool excludes = !text.empty() && text[0] == '!';
       std::string_view pattern(text);
@@ -103,6 +103,19 @@ class Walker {
     }
     for (const std::string& text : options.Include) Include.emplace_back(text);
     for (const std::string& text : options.Exclude) Exclude.emplace_back(text);
+    for (const std::string& text : options.ExcludeDirectories)
+      ExcludeDirectories.emplace_back(text);
+    for (const FileType& type : FileTypes()) {
+      const auto named = [&](const std::vector<std::string>& names) {
+        return std::find(names.begin(), names.end(), type.Name) != names.end();
+      };
+      if (named(options.Types))
+        for (const std::string& glob : type.Globs) TypeGlobs.emplace_back(glob);
+      if (named(options.NotTypes))
+        for (const std::string& glob : type.Globs) NotTypeGlobs.emplace_back(glob);
+    }
+    // A type asked for that is not known names no file.
+    TypesAsked = !options.Types.empty();
     if (!options.SkipExtension.empty()) SkipSuffix = "." + options.SkipExtension;
   }
 
@@ -118,11 +131,6 @@ class Walker {
   }
 
  private:
-  struct IgnoreLevel {
-    std::string Prefix;  // the level's directory relative to the walk's root, with its '/'
-    IgnoreRules Rules;
-  };
-
   void Problem(WalkProblemKind kind, std::string path, std::string message) {
     Problems.push_back(WalkProblem{kind, std::move(path), std::move(message)});
   }
@@ -130,7 +138,8 @@ class Walker {
   void Root(const std::string& path, const std::string& shown) {
     auto directory = std::make_shared<Platform::Directory>();
     if (directory->Open(path)) {
-      Ignores.clear();
+      if (AnyMatches(ExcludeDirectories, path.substr(path.rfind('/') + 1))) return;
+      Ignores.StartAt(*directory);
       Directory(directory, shown, std::string(), nullptr, 1);
       return;
     }
@@ -159,7 +168,7 @@ class Walker {
               ErrorText(error));
       return;
     }
-    Ignores.clear();
+    Ignores.StartAt(*directory);
     Directory(directory, directoryPart, std::string(), &names, 1);
   }
 
@@ -238,7 +247,7 @@ class Walker {
   void Directory(const std::shared_ptr<Platform::Directory>& directory, const std::string& shown,
                  const std::string& relative, const Glob* names, std::size_t depth) {
     if (depth > Options.MaxDepth) return;
-    const std::size_t levels = LoadIgnoreFiles(*directory, relative);
+    const bool pushed = Ignores.Push(*directory, relative);
     std::vector<Platform::DirectoryEntry> entries;
     if (!directory->List(entries))
       Problem(WalkProblemKind::Unreadable, shown.empty() ? "." : shown,
@@ -258,14 +267,16 @@ class Walker {
     for (const Platform::DirectoryEntry& entry : entries) {
       const std::string& name = entry.Name;
       if (Platform::IsWorkingFile(name)) continue;
-      if (name == ".git" || (name[0] == '.' && !Options.Hidden)) continue;
+      if (name == ".git") continue;
+      const bool hidden = name[0] == '.' && !Options.Hidden;
       const std::string below = relative + name;
       const bool linked = entry.Kind == Platform::EntryKind::LinkToFile ||
                           entry.Kind == Platform::EntryKind::LinkToDirectory;
       if (linked && !Options.FollowLinks) continue;
       if (entry.Kind == Platform::EntryKind::File ||
           entry.Kind == Platform::EntryKind::LinkToFile) {
-        if ((names != nullptr && !names->Matches(name)) || !FileSelected(below, name)) continue;
+        if ((names != nullptr && !names->Matches(name)) || !FileSelected(below, name, hidden))
+          continue;
         const auto block = blocked.find(name);
         if (block != blocked.end()) {
           Problem(WalkProblemKind::Unfinished, shown + name,
@@ -276,7 +287,9 @@ class Walker {
       } else if (entry.Kind == Platform::EntryKind::Directory ||
                  entry.Kind == Platform::EntryKind::LinkToDirectory) {
         if (names != nullptr && !Options.MaskRecursion) continue;
-        if (depth >= Options.MaxDepth || !DirectorySelected(below)) continue;
+        if (depth >= Options.MaxDepth || AnyMatches(ExcludeDirectories, name) ||
+            !DirectorySelected(below, hidden))
+          continue;
         auto child = std::make_shared<Platform::Directory>();
         const bool opened =
             linked ? child->OpenRelative(*directory, name) : child->OpenChild(*directory, name);
@@ -285,13 +298,16 @@ class Walker {
           continue;
         }
         if (linked &&
-            std::find(Ancestors.begin(), Ancestors.end(), child->Identity()) != Ancestors.end())
-          continue;  // a link back up the tree: walking it would never end
+            std::find(Ancestors.begin(), Ancestors.end(), child->Identity()) != Ancestors.end()) {
+          // A link back up the tree: walking it would never end.
+          Problem(WalkProblemKind::Loop, shown + name, "warning: recursive directory loop");
+          continue;
+        }
         Directory(child, shown + name + "/", below + "/", names, depth + 1);
       }
     }
     Ancestors.pop_back();
-    Ignores.erase(Ignores.end() - static_cast<std::ptrdiff_t>(levels), Ignores.end());
+    if (pushed) Ignores.Pop();
   }
 
   void Walked(const std::shared_ptr<const DirectoryHandle>& directory, const std::string& name,
@@ -314,29 +330,9 @@ class Walker {
     Visit(std::move(file));
   }
 
-  // Pushes the rules of the directory's ignore files; returns how many levels it pushed.
-  std::size_t LoadIgnoreFiles(const Platform::Directory& directory, const std::string& relative) {
-    std::size_t levels = 0;
-    for (const std::string& name : Options.IgnoreFiles) {
-      Platform::FileContent file;
-      if (!file.Open(directory, name)) continue;
-      std::uint64_t length = 0;
-      if (!file.ReadAll(Buffer, length)) continue;
-      IgnoreRules rules(std::string_view(Buffer.data(), static_cast<std::size_t>(length)));
-      if (rules.Empty()) continue;
-      Ignores.push_back(IgnoreLevel{relative, std::move(rules)});
-      ++levels;
-    }
-    return levels;
-  }
-
-  bool Ignored(const std::string& path, bool directory) const {
-    for (auto level = Ignores.rbegin(); level != Ignores.rend(); ++level) {
-      const std::string_view below = std::string_view(path).substr(level->Prefix.size());
-      const IgnoreVerdict verdict = level->Rules.Judge(below, directory);
-      if (verdict != IgnoreVerdict::NoRule) return verdict == IgnoreVerdict::Ignored;
-    }
-    return false;
+  static bool AnyMatches(const std::vector<Glob>& globs, const std::string& name) {
+    return std::any_of(globs.begin(), globs.end(),
+                       [&](const Glob& glob) { return glob.Matches(name); });
   }
 
   // The last glob that matches decides; none matching leaves a file in only when no glob
@@ -347,26 +343,31 @@ class Walker {
     return nullptr;
   }
 
-  bool FileSelected(const std::string& path, const std::string& name) const {
+  // As ripgrep judges: a --glob that matches decides (one that includes outranks ignore
+  // files, types and hidden names); then ignore files, whose re-including rule also takes a
+  // hidden name; then types and hidden names.
+  bool FileSelected(const std::string& path, const std::string& name, bool hidden) const {
     if (!SkipSuffix.empty() && EndsWith(name, SkipSuffix)) return false;
-    if (!Globs.empty()) {
-      const FilterGlob* glob = LastGlob(path, name);
-      if (glob == nullptr ? HasIncludingGlob : glob->Excludes) return false;
-    }
-    if (!Include.empty() && std::none_of(Include.begin(), Include.end(),
-                                         [&](const Glob& g) { return g.Matches(name); }))
-      return false;
-    if (std::any_of(Exclude.begin(), Exclude.end(), [&](const Glob& g) { return g.Matches(name); }))
-      return false;
-    return !Ignored(path, false);
+    const FilterGlob* glob = Globs.empty() ? nullptr : LastGlob(path, name);
+    if (glob == nullptr ? HasIncludingGlob : glob->Excludes) return false;
+    if (!Include.empty() && !AnyMatches(Include, name)) return false;
+    if (AnyMatches(Exclude, name)) return false;
+    if (glob != nullptr) return true;
+    const IgnoreVerdict verdict = Ignores.Judge(path, false);
+    if (verdict == IgnoreVerdict::Ignored) return false;
+    if (TypesAsked && !AnyMatches(TypeGlobs, name)) return false;
+    if (AnyMatches(NotTypeGlobs, name)) return false;
+    return !hidden || verdict == IgnoreVerdict::Included;
   }
 
-  bool DirectorySelected(const std::string& path) const {
+  bool DirectorySelected(const std::string& path, bool hidden) const {
     const std::size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const FilterGlob* glob = LastGlob(path, name);
-    if (glob != nullptr && glob->Excludes) return false;
-    return !Ignored(path, true);
+    if (glob != nullptr) return !glob->Excludes;
+    const IgnoreVerdict verdict = Ignores.Judge(path, true);
+    if (verdict == IgnoreVerdict::Ignored) return false;
+    return !hidden || verdict == IgnoreVerdict::Included;
   }
 
   const WalkOptions& Options;
@@ -376,10 +377,13 @@ class Walker {
   bool HasIncludingGlob = false;
   std::vector<Glob> Include;
   std::vector<Glob> Exclude;
+  std::vector<Glob> ExcludeDirectories;
+  std::vector<Glob> TypeGlobs;
+  std::vector<Glob> NotTypeGlobs;
+  bool TypesAsked = false;
   std::string SkipSuffix;
-  std::vector<IgnoreLevel> Ignores;
+  IgnoreStack Ignores;
   std::vector<Platform::DirectoryIdentity> Ancestors;
-  std::vector<char> Buffer;
 };
 
 }  // namespace

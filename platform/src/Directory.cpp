@@ -162,6 +162,65 @@ bool Directory::OpenParent(const Directory& child, const DirectoryIdentity& expe
   return false;
 }
 
+bool Directory::OpenAbove(const Directory& child) {
+  if (InjectedFault(Call::OpenAbove)) {
+    Close();
+    return false;
+  }
+  const int descriptor = child.IsOpen() ? OpenRetrying(child.Descriptor, "..", DirectoryFlags) : -1;
+  if (!child.IsOpen()) errno = EBADF;
+  if (!Adopt(descriptor)) return false;
+  if (Id != child.Identity()) return true;
+  Close();
+  errno = 0;  // the top: ".." is the directory itself
+  return false;
+}
+
+bool Directory::NameOf(const DirectoryIdentity& child, std::string& name) const {
+  if (!IsOpen()) return false;
+  const int own = OpenRetrying(Descriptor, ".", DirectoryFlags);
+  if (own < 0) return false;
+  const DirectoryStream stream(fdopendir(own));
+  if (!stream) {
+    Detail::CloseKeepingError(own);
+    return false;
+  }
+  // The listed inode number is the child's except at a mount point, whose entry lists the
+  // covered directory's: those are asked one by one.
+  std::vector<std::string> others;
+  for (const dirent* entry = readdir(stream.get()); entry != nullptr;
+       entry = readdir(stream.get())) {
+    if (IsDotOrDotDot(entry->d_name)) continue;
+    if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) continue;
+    struct stat status;
+    if (static_cast<std::uint64_t>(entry->d_ino) != child.Inode) {
+      others.emplace_back(entry->d_name);
+      continue;
+    }
+    if (fstatat(Descriptor, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        static_cast<std::uint64_t>(status.st_dev) == child.Device &&
+        static_cast<std::uint64_t>(status.st_ino) == child.Inode) {
+      name = entry->d_name;
+      return true;
+    }
+  }
+  for (const std::string& candidate : others) {
+    struct stat status;
+    if (fstatat(Descriptor, candidate.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(status.st_mode) && static_cast<std::uint64_t>(status.st_dev) == child.Device &&
+        static_cast<std::uint64_t>(status.st_ino) == child.Inode) {
+      name = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Directory::Holds(const std::string& name) const {
+  struct stat status;
+  return IsOpen() && fstatat(Descriptor, name.c_str(), &status, 0) == 0;
+}
+
 bool Directory::List(std::vector<DirectoryEntry>& entries) const {
   entries.clear();
   if (!IsOpen()) {

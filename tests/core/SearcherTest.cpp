@@ -56,7 +56,12 @@ class Recorder : public grepcore::SearchSink {
     Events.push_back("binary@" + std::to_string(offset));
     return true;
   }
+  bool BinaryMatched(std::uint64_t number) override {
+    Events.push_back("withheld:" + std::to_string(number));
+    return CountWithheld;
+  }
   std::vector<std::string> Events;
+  bool CountWithheld = false;
   std::size_t StopAfter = static_cast<std::size_t>(-1);
 };
 
@@ -173,6 +178,59 @@ TEST(Searcher, BinaryRules) {
   grepcore::Searcher searcher(Compiled({"y"}), {});
   Recorder sink;
   EXPECT_FALSE(searcher.SearchBuffer(late, sink)->Binary) << "only the first 8 KiB are looked at";
+}
+
+// grep's rule: a NUL byte makes the input binary from its line on (from the start when it is
+// in the first 8 KiB); selected lines from there are counted and not shown, whatever the
+// blocks the input is read in.
+TEST(Searcher, WithholdMakesTheInputBinaryFromTheNulsLineOn) {
+  SearchOptions options;
+  options.Binary = grepcore::BinaryRule::Withhold;
+  const LinePatterns match = Compiled({"match"});
+  EXPECT_THAT(InBuffer(std::string("match\n\0match\n", 13), match, options),
+              ElementsAre("binary@6", "withheld:1"))
+      << "a NUL in the first block makes all of it binary";
+
+  std::string text;
+  for (int i = 1; i <= 2000; ++i) text += "match " + std::to_string(i) + "\n";
+  const std::uint64_t nulLine = text.size();
+  text += std::string("nul\0 match\nmatch after\nnone\n", 28);
+  TemporaryDirectory dir;
+  const std::string path = dir.Write("late.bin", text);
+  for (const std::size_t block : {std::size_t(8192), std::size_t(256 * 1024)}) {
+    options.BlockSize = block;
+    grepcore::Searcher searcher(match, options);
+    Recorder sink;
+    const auto found = searcher.SearchPath(path, sink);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(sink.Events.size(), 2002u) << "block " << block;
+    EXPECT_EQ(sink.Events[1999], "2000@" + std::to_string(nulLine - 11) + ":match 2000");
+    EXPECT_EQ(sink.Events[2000], "binary@" + std::to_string(nulLine + 3));
+    EXPECT_EQ(sink.Events[2001], "withheld:2001");
+    EXPECT_TRUE(found->Binary);
+    EXPECT_EQ(found->Selected, 2001u);
+    EXPECT_EQ(found->BinarySelected, 1u);
+    Recorder counting;
+    counting.CountWithheld = true;
+    const auto counted = searcher.SearchPath(path, counting);
+    EXPECT_EQ(counted->Selected, 2002u) << "a count goes on through the binary part";
+    EXPECT_EQ(counted->BinarySelected, 2u);
+  }
+  options.BlockSize = 256 * 1024;
+  EXPECT_EQ(InBuffer(text, match, options).size(), 2002u) << "a buffer as a file";
+
+  // Context ends where the binary part starts; no selected line there: no withheld one.
+  const std::string quiet = std::string(9000, 'x') + "\nhit\n" + std::string("\0after\nhit\n", 11);
+  options.After = 1;
+  options.Before = 1;
+  EXPECT_THAT(InBuffer(quiet, Compiled({"hit"}), options),
+              ElementsAre("-1:" + std::string(9000, 'x'), "2@9001:hit", "binary@9005",
+                          "withheld:4"));
+  options.After = options.Before = 0;
+  EXPECT_THAT(InBuffer(quiet, Compiled({"nothing"}), options), ElementsAre("binary@9005"));
+  options.MaxCount = 1;
+  EXPECT_THAT(InBuffer(quiet, Compiled({"hit"}), options), ElementsAre("2@9001:hit"))
+      << "a count reached before the binary part ends the search";
 }
 
 // The same report whatever the blocks: lines across block ends, a line longer than the block.

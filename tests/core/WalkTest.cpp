@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -256,7 +257,12 @@ TEST_F(PathWalk, LinksAreFollowedWhenAskedAndALoopIsNotEntered) {
   EXPECT_THAT(Walk(selection),
               ElementsAre(At("a.c"), At("linked-dir/deep/x.c"), At("linked-dir/main.c"),
                           At("linked-file.c"), At("src/deep/x.c"), At("src/main.c")));
-  EXPECT_TRUE(Problems.empty());
+  // The loop is named, as a warning, wherever it is met.
+  ASSERT_EQ(Problems.size(), 2u);
+  EXPECT_EQ(Problems[0].Kind, grepcore::WalkProblemKind::Loop);
+  EXPECT_EQ(Problems[0].Path, At("linked-dir/deep/up"));
+  EXPECT_EQ(Problems[1].Path, At("src/deep/up"));
+  EXPECT_EQ(Problems[1].Message, "warning: recursive directory loop");
 }
 
 TEST_F(PathWalk, MaxDepthCountsTheRootsOwnEntriesAsOne) {
@@ -269,6 +275,143 @@ TEST_F(PathWalk, MaxDepthCountsTheRootsOwnEntriesAsOne) {
   selection.MaxDepth = 0;
   EXPECT_TRUE(Walk(selection).empty());
   EXPECT_THAT(Walk(In({"a.c"})), ElementsAre(At("a.c"))) << "a named file is always taken";
+}
+
+TEST_F(PathWalk, IgnoreFilesRankRgignoreOverIgnoreOverGitignoreOverExclude) {
+  Tree.Write(".git/info/exclude", "*.h\nb.txt\n");
+  Tree.Write(".gitignore", "*.c\n!util.h\n");
+  Tree.Write(".ignore", "!a.c\nZ.txt\n");
+  Tree.Write("src/.rgignore", "main.c\nx.c\n");
+  Tree.Write("src/deep/.ignore", "!x.c\n");  // deeper, but of lower rank
+  EXPECT_THAT(Walk(In({""})), ElementsAre(At("a.c"), At("src/util.h")));
+  Tree.Write(".rgignore", "!b.txt\n");
+  EXPECT_THAT(Walk(In({""})), ElementsAre(At("a.c"), At("b.txt"), At("src/util.h")));
+  PathSelection selection = In({""});
+  selection.IgnoreFiles.clear();
+  EXPECT_EQ(Walk(selection).size(), 6u);
+}
+
+// As ripgrep: a glob that matches decides before ignore files, types and hidden names do; a
+// rule that re-includes a hidden name takes it.
+TEST_F(PathWalk, AMatchingGlobOutranksIgnoreFilesTypesAndHiddenNames) {
+  Tree.Write(".gitignore", "*.c\nsrc/\n");
+  Tree.Write(".env", "e\n");
+  PathSelection selection = In({""});
+  selection.Globs = {"*.c", ".env", "src"};
+  selection.Types = {"txt"};
+  EXPECT_THAT(Walk(selection),
+              ElementsAre(At(".env"), At("a.c"), At("src/deep/x.c"), At("src/main.c")));
+  selection.Globs = {"!*.txt"};
+  selection.Types.clear();
+  EXPECT_THAT(Walk(selection), ElementsAre()) << "excluded by the glob, or ignored";
+  Tree.Write(".gitignore", "!.env\n.config/\n!.config/\n");
+  EXPECT_THAT(Walk(In({""})),
+              ElementsAre(At(".config/c.txt"), At(".env"), At("Z.txt"), At("a.c"), At("b.txt"),
+                          At("src/deep/x.c"), At("src/main.c"), At("src/util.h")));
+}
+
+TEST(IgnoreFiles, GitignoreCountsOnlyInsideARepositoryAndTheOthersEverywhere) {
+  TemporaryDirectory tree;
+  tree.Write("plain/.gitignore", "*.c\n");
+  tree.Write("plain/.ignore", "*.h\n");
+  tree.Write("plain/a.c", "a\n");
+  tree.Write("plain/b.h", "b\n");
+  tree.Write("plain/inner/.git/HEAD", "ref\n");
+  tree.Write("plain/inner/c.c", "c\n");
+  tree.Write("plain/inner/d.h", "d\n");
+  tree.Write("plain/inner/.gitignore", "*.x\n");
+  tree.Write("plain/inner/e.x", "e\n");
+  std::vector<std::string> files;
+  grepcore::WalkOptions options;
+  options.Roots = {tree / "plain"};
+  grepcore::Walk(options, [&](grepcore::WalkedFile&& file) { files.push_back(file.Path); });
+  EXPECT_THAT(files, ElementsAre(tree / "plain/a.c", tree / "plain/inner/c.c"))
+      << "outside a repository .gitignore does not count; inside the one below it does";
+}
+
+// The ignore files of the directories above a root judge what is below it by its path from
+// them; .gitignore files only up to the repository's top, the others to the top of the tree.
+TEST(IgnoreFiles, DirectoriesAboveTheRootCountUpToTheRepositorysTop) {
+  TemporaryDirectory tree;
+  tree.Write("outer/.gitignore", "*.txt\n");
+  tree.Write("outer/.ignore", "*.md\n");
+  tree.Write("outer/repo/.git/HEAD", "ref\n");
+  tree.Write("outer/repo/.git/info/exclude", "*.tmp\n");
+  tree.Write("outer/repo/.gitignore", "*.log\n/src/skip/\nsrc/one.c\n");
+  tree.Write("outer/repo/src/.gitignore", "!keep.log\n");
+  for (const char* name : {"a.txt", "b.md", "c.log", "keep.log", "d.tmp", "one.c", "two.c",
+                           "skip/e.c", "deep/skip/f.c"})
+    tree.Write(std::string("outer/repo/src/") + name, "x\n");
+  const std::string src = tree / "outer/repo/src";
+  std::vector<std::string> files;
+  grepcore::WalkOptions options;
+  options.Roots = {src, src + "/deep"};
+  grepcore::Walk(options, [&](grepcore::WalkedFile&& file) { files.push_back(file.Path); });
+  EXPECT_THAT(files, ElementsAre(src + "/a.txt", src + "/deep/skip/f.c", src + "/keep.log",
+                                 src + "/two.c", src + "/deep/skip/f.c"));
+  files.clear();
+  const fs::path before = fs::current_path();
+  fs::current_path(src + "/deep");
+  options.Roots.clear();
+  grepcore::Walk(options, [&](grepcore::WalkedFile&& file) { files.push_back(file.Path); });
+  fs::current_path(before);
+  EXPECT_THAT(files, ElementsAre("skip/f.c")) << "the current directory climbs as well";
+}
+
+TEST(IgnoreFiles, ALinkedWorktreeReadsItsRepositorysExcludeFile) {
+  TemporaryDirectory tree;
+  tree.Write("main/.git/info/exclude", "*.x\n");
+  tree.Write("main/.git/worktrees/w/commondir", "../..\n");
+  tree.Write("w/.git", "gitdir: " + tree / "main/.git/worktrees/w" + "\n");
+  tree.Write("w/.gitignore", "*.y\n");
+  for (const char* name : {"w/a.x", "w/b.y", "w/c.z"}) tree.Write(name, "x\n");
+  std::vector<std::string> files;
+  grepcore::WalkOptions options;
+  options.Roots = {tree / "w"};
+  grepcore::Walk(options, [&](grepcore::WalkedFile&& file) { files.push_back(file.Path); });
+  EXPECT_THAT(files, ElementsAre(tree / "w/c.z"));
+}
+
+TEST_F(PathWalk, ExcludedDirectoriesAndFileTypes) {
+  PathSelection selection = In({""});
+  selection.ExcludeDirectories = {"de*"};
+  EXPECT_THAT(Walk(selection),
+              ElementsAre(At("Z.txt"), At("a.c"), At("b.txt"), At("src/main.c"), At("src/util.h")));
+  selection = In({"src", "a.c"});
+  selection.ExcludeDirectories = {"src"};
+  EXPECT_THAT(Walk(selection), ElementsAre(At("a.c"))) << "a named directory by its last name";
+  selection = In({""});
+  selection.Types = {"c"};
+  EXPECT_THAT(Walk(selection),
+              ElementsAre(At("a.c"), At("src/deep/x.c"), At("src/main.c"), At("src/util.h")));
+  selection.Types = {"txt", "nosuchtype"};
+  selection.NotTypes = {"c"};
+  EXPECT_THAT(Walk(selection), ElementsAre(At("Z.txt"), At("b.txt")));
+  selection.Types.clear();
+  EXPECT_THAT(Walk(selection), ElementsAre(At("Z.txt"), At("b.txt")));
+  selection.Types = {"nosuchtype"};
+  EXPECT_TRUE(Walk(selection).empty()) << "an unknown type names no file";
+}
+
+TEST(FileTypes, CommonLanguagesAreKnownAndSorted) {
+  const std::vector<grepcore::FileType> types = grepcore::FileTypes();
+  for (const char* name : {"c", "cpp", "py", "rust", "go", "java", "js", "ts", "sh", "md", "json",
+                           "yaml", "toml", "make", "cmake", "html", "css", "txt"})
+    EXPECT_TRUE(grepcore::IsFileType(name)) << name;
+  EXPECT_FALSE(grepcore::IsFileType("C"));
+  for (std::size_t i = 1; i < types.size(); ++i) EXPECT_LT(types[i - 1].Name, types[i].Name);
+  const auto make = std::find_if(types.begin(), types.end(), [](const grepcore::FileType& type) {
+    return type.Name == "make";
+  });
+  ASSERT_NE(make, types.end());
+  const auto matches = [&](const std::string& name) {
+    return std::any_of(make->Globs.begin(), make->Globs.end(),
+                       [&](const std::string& glob) { return Glob(glob).Matches(name); });
+  };
+  EXPECT_TRUE(matches("Makefile"));
+  EXPECT_TRUE(matches("GNUmakefile"));
+  EXPECT_TRUE(matches("rules.mk"));
+  EXPECT_FALSE(matches("Makefile.txt"));
 }
 
 TEST(PathWalkEntries, EachFileComesWithItsDirectoryAndItsEntrysIdentity) {

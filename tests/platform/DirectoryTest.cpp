@@ -126,3 +126,53 @@ TEST(Directory, NamesKeepEveryByte) {
 }
 
 }  // namespace
+
+namespace {
+
+// Climbing from a directory to the top: each parent found by its handle, each child's name by
+// its identity, whatever path reached the first (a link included); the top has no parent.
+TEST(Directory, ClimbsToTheTopNamingEachDirectoryOnTheWay) {
+  TemporaryDirectory dir;
+  dir.Write("a/b/c/file", "x");
+  fs::create_directory_symlink(dir / "a/b", dir / "shortcut");
+  Platform::Directory at;
+  ASSERT_TRUE(at.Open(dir / "shortcut/c"));
+  std::vector<std::string> names;
+  for (int i = 0; i < 4096; ++i) {
+    Platform::Directory parent;
+    if (!parent.OpenAbove(at)) {
+      EXPECT_EQ(Platform::LastError(), 0) << "only the top ends the climb";
+      break;
+    }
+    std::string name;
+    ASSERT_TRUE(parent.NameOf(at.Identity(), name));
+    names.insert(names.begin(), name);
+    at = std::move(parent);
+  }
+  std::string path;
+  for (const std::string& name : names) path += "/" + name;
+  EXPECT_EQ(path, fs::canonical(dir.Path()).string() + "/a/b/c");
+  std::string none;
+  EXPECT_FALSE(at.NameOf(Platform::DirectoryIdentity{1, 1}, none)) << "no such child";
+}
+
+TEST(Directory, HoldsTellsAnyEntryButADanglingLink) {
+  TemporaryDirectory dir;
+  dir.Write("file", "x");
+  dir.Write("sub/inner", "y");
+  fs::create_symlink(dir / "missing", dir / "dangling");
+  Platform::Directory directory;
+  ASSERT_TRUE(directory.Open(dir.Path()));
+  EXPECT_TRUE(directory.Holds("file"));
+  EXPECT_TRUE(directory.Holds("sub"));
+  EXPECT_FALSE(directory.Holds("dangling"));
+  EXPECT_FALSE(directory.Holds("nothere"));
+  EXPECT_FALSE(Platform::Directory().Holds("file")) << "a closed directory holds nothing";
+  Platform::ScopedFault fault(Platform::Call::OpenAbove, 1, EACCES);
+  Platform::Directory parent;
+  EXPECT_FALSE(parent.OpenAbove(directory));
+  EXPECT_EQ(Platform::LastError(), EACCES);
+  EXPECT_FALSE(parent.IsOpen());
+}
+
+}  // namespace

@@ -114,6 +114,7 @@ TEST_F(FileSearch, HiddenNamesAndGitAreSkippedUnlessAsked) {
 }
 
 TEST_F(FileSearch, GitignoreIsHonouredUnlessNoIgnore) {
+  Tree.Write(".git/HEAD", "ref\n");  // a .gitignore counts only in a repository
   Tree.Write(".gitignore", "# generated\n*.log\nsub/deeper/\n");
   Tree.Write("sub/.gitignore", "!keep.log\n");
   Tree.Write("sub/keep.log", "7 kept\n");
@@ -138,10 +139,11 @@ TEST_F(FileSearch, GlobIncludeAndExcludeChooseFiles) {
 TEST_F(FileSearch, BinaryFilesAreSkippedUnlessText) {
   Tree.Write("blob.bin", std::string("delta\0binary\n", 13));
   EXPECT_EQ(Run({"grep-files", "delta"}).Out, "b.log:delta 7\n");
+  // As grep, a binary file is counted and listed as any other.
   EXPECT_EQ(Run({"grep-files", "-c", "zeta"}).Out,
-            "a.txt:0\nb.log:0\nc.txt:0\nsub/d.txt:0\nsub/deeper/e.txt:0\n");
+            "a.txt:0\nb.log:0\nblob.bin:0\nc.txt:0\nsub/d.txt:0\nsub/deeper/e.txt:0\n");
   EXPECT_EQ(Run({"grep-files", "-L", "zeta"}).Out,
-            "a.txt\nb.log\nc.txt\nsub/d.txt\nsub/deeper/e.txt\n");
+            "a.txt\nb.log\nblob.bin\nc.txt\nsub/d.txt\nsub/deeper/e.txt\n");
   EXPECT_EQ(Run({"grep-files", "-a", "-c", "delta"}).Out,
             "a.txt:0\nb.log:1\nblob.bin:1\nc.txt:0\nsub/d.txt:0\nsub/deeper/e.txt:0\n");
 }

@@ -69,6 +69,11 @@ enum class BinaryRule {
   Quit,           // tell the sink and search no further
   ReportAndGoOn,  // tell the sink and search it as text
   AsText,         // no test: every input is text
+  // As grep does: the input is binary from the line holding its first NUL byte on (from its
+  // start when the NUL is in the first block). The sink is told where (Binary), and from
+  // there selected lines are counted but not handed on, context lines not at all; the first
+  // of them is told to BinaryMatched, which says whether the search goes on.
+  Withhold,
 };
 
 struct SearchOptions {
@@ -108,9 +113,12 @@ class SearchSink {
   virtual bool Matched(const SearchLine& line) = 0;  // a selected line
   virtual bool Context(const SearchLine&, ContextKind) { return true; }
   virtual bool ContextBreak() { return true; }  // between two groups of lines not adjacent
-  // The input holds a NUL byte at `offset` of its first block; with BinaryRule::Quit nothing
-  // more is reported.
+  // The input holds a NUL byte at `offset` (in its first block, unless the rule is
+  // Withhold); with BinaryRule::Quit nothing more is reported.
   virtual bool Binary(std::uint64_t /*offset*/) { return true; }
+  // With BinaryRule::Withhold: the first selected line past the NUL byte, line `number`,
+  // was counted and not handed on. Returning true goes on counting.
+  virtual bool BinaryMatched(std::uint64_t /*number*/) { return false; }
   // The lines of one block were reported: a sink that streams writes out what it holds.
   virtual bool BlockEnd() { return true; }
 };
@@ -130,7 +138,8 @@ LambdaSink(F) -> LambdaSink<F>;
 
 // What a search found: the number of selected lines, and whether the input was binary.
 struct SearchSummary {
-  std::uint64_t Selected = 0;
+  std::uint64_t Selected = 0;        // the withheld ones included
+  std::uint64_t BinarySelected = 0;  // selected lines withheld (BinaryRule::Withhold)
   bool Binary = false;
 };
 

@@ -42,8 +42,16 @@ struct WalkOptions {
   std::vector<std::string> Globs;    // a leading '!' excludes; ** and {a,b}; the last match wins
   std::vector<std::string> Include;  // basename globs a file must match one of
   std::vector<std::string> Exclude;  // basename globs a file must match none of
+  std::vector<std::string> ExcludeDirectories;  // basename globs of directories not entered
+                                                // (a root too, by its last component)
+  std::vector<std::string> Types;     // file types (FileTypes()) a file must be one of
+  std::vector<std::string> NotTypes;  // file types a file must be none of
   bool Hidden = false;  // dot files and dot directories too (.git stays skipped unless named)
-  std::vector<std::string> IgnoreFiles{".gitignore"};  // read in every directory; empty: none
+  // Ignore files, in rising precedence, read in every directory walked and in every directory
+  // above a root: a file of a later name outranks one of an earlier name, then a deeper one a
+  // shallower one, then a later line an earlier one. .gitignore (with .git/info/exclude just
+  // below it) counts only inside a git repository, from its top down. Empty: none.
+  std::vector<std::string> IgnoreFiles{".gitignore", ".ignore", ".rgignore"};
   bool FollowLinks = false;  // links met inside directories followed (a loop is not entered)
   std::size_t MaxDepth = std::numeric_limits<std::size_t>::max();  // 1: a root's own entries
   std::string SkipExtension;   // files carrying this extension are skipped; empty: none
@@ -57,6 +65,7 @@ enum class WalkProblemKind {
   Unreadable,  // a directory that could not be opened or listed
   Untrusted,   // a working file the toolkit cannot vouch for, left alone
   Unfinished,  // a file whose in-place copy is unfinished, not handed on
+  Loop,        // a followed link back to a directory above it, not entered (a warning)
 };
 
 struct WalkProblem {
@@ -78,6 +87,17 @@ struct WalkProblem {
 // still unfinished with a problem.
 GREPCORE_EXPORT std::vector<WalkProblem> Walk(const WalkOptions& options,
                                               const std::function<void(WalkedFile&& file)>& visit);
+
+// A named set of file-name globs (a language's sources), as -t TYPE chooses files.
+struct FileType {
+  std::string Name;
+  std::vector<std::string> Globs;  // matched against a file's own name
+};
+
+// The known file types, sorted by name.
+GREPCORE_EXPORT std::vector<FileType> FileTypes();
+// True when `name` is a known file type.
+GREPCORE_EXPORT bool IsFileType(std::string_view name);
 
 // True when the text's first block (8 KiB) holds a NUL byte: the walk's and the search's
 // test of a binary file.

@@ -62,6 +62,10 @@ class Directory {
   // Opens the directory above `child` when it is still the directory `expected`: false when
   // the tree was moved meanwhile.
   bool OpenParent(const Directory& child, const DirectoryIdentity& expected);
+  // Opens the directory above `child` (its ".."), whatever it is; false at the top of the
+  // file system (where ".." is the directory itself: then LastError() is 0) or when it
+  // cannot be opened.
+  bool OpenAbove(const Directory& child);
   void Close();
   bool IsOpen() const { return Descriptor >= 0; }
 
@@ -72,6 +76,14 @@ class Directory {
   // file system gives them. False when it cannot be read; `entries` is then empty (the
   // directory stays open).
   bool List(std::vector<DirectoryEntry>& entries) const;
+
+  // Finds the name under which the sub-directory `child` is listed here (a mount point
+  // included); false when none is.
+  bool NameOf(const DirectoryIdentity& child, std::string& name) const;
+
+  // True when the directory holds an entry `name` of any kind (a link is followed, a dangling
+  // one does not count).
+  bool Holds(const std::string& name) const;
 
  private:
   friend class FileContent;               // opens files of the directory

@@ -26,6 +26,7 @@ enum class Call {
   SetAttributes,
   Replace,
   CopyInPlace,  // one block of a copy over a file that keeps its inode
+  OpenAbove,    // the directory above one, opened to read the ignore files over a walk's root
   KindCount  // not a call: the number of kinds
 };
 

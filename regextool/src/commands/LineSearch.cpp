@@ -22,6 +22,7 @@ struct Entry {
   grepcore::WalkedFile File;
   bool StandardInput = false;
   std::string Problem;  // a path the walk could not take: the message only
+  bool Warning = false;  // the problem is a warning only (a link loop not entered)
 };
 
 const std::string& NameOf(const Entry& entry) {
@@ -52,6 +53,7 @@ std::vector<Entry> Entries(const LineSearchCommand& command) {
       Entry entry;
       entry.File.Path = std::move(problem.Path);
       entry.Problem = std::move(problem.Message);
+      entry.Warning = problem.Kind == grepcore::WalkProblemKind::Loop;
       entries.push_back(std::move(entry));
     }
   };
@@ -132,7 +134,7 @@ class FileSearcher {
 
   // A file the walk handed on; its lines go to `text`.
   Outcome Search(const Entry& entry, std::string& text) {
-    if (!entry.Problem.empty()) return FileTrouble(Message(entry.File.Path, entry.Problem));
+    if (!entry.Problem.empty()) return Problem(entry);
     LineReport report(Options, entry.File.Path, text);
     return Finished(Searcher.SearchFile(entry.File, report), report, entry.File.Path, text);
   }
@@ -142,7 +144,7 @@ class FileSearcher {
   // the engine gave up on printed before that is not taken back.
   Outcome Stream(const Entry& entry, int input, std::ostream& out,
                  const std::function<void()>& starting) {
-    if (!entry.Problem.empty()) return FileTrouble(Message(entry.File.Path, entry.Problem));
+    if (!entry.Problem.empty()) return Problem(entry);
     constexpr std::size_t LargeOutput = 1024 * 1024;
     const bool stream = entry.StandardInput || entry.File.Stream;
     std::string text;
@@ -160,7 +162,7 @@ class FileSearcher {
  private:
   static grepcore::SearchOptions SearchOptionsOf(const LineSearchCommand& command) {
     grepcore::SearchOptions search = command.Output.Search();
-    search.Binary = command.Text ? grepcore::BinaryRule::AsText : grepcore::BinaryRule::Quit;
+    search.Binary = command.Text ? grepcore::BinaryRule::AsText : grepcore::BinaryRule::Withhold;
     // Only printed lines can feed the input they are read from, as in grep.
     if (command.OutputFile.RegularFile && !command.Output.Listing()) {
       search.SkipDevice = command.OutputFile.Device;
@@ -182,8 +184,16 @@ class FileSearcher {
     return outcome;
   }
 
-  // A binary file is passed over in silence; a file the engine gave up on is named, and what
-  // was found in it is not shown, since it is not all there is.
+  // A path the walk could not take; a warning (a link loop) leaves the exit status as it is.
+  static Outcome Problem(const Entry& entry) {
+    Outcome outcome = FileTrouble(Message(entry.File.Path, entry.Problem));
+    outcome.Trouble = !entry.Warning;
+    return outcome;
+  }
+
+  // A binary file's selected lines past its NUL byte are told by grep's message; a file the
+  // engine gave up on is named, and what was found in it is not shown, since it is not all
+  // there is.
   Outcome Finished(const grepcore::Result<grepcore::SearchSummary>& result, LineReport& report,
                    const std::string& name, std::string& text) {
     if (!result) {
@@ -195,10 +205,7 @@ class FileSearcher {
       return Trouble(Message(name, error.Message));
     }
     Outcome outcome;
-    if (result->Binary) {
-      text.clear();
-      return outcome;
-    }
+    if (report.BinaryMatchWithheld()) outcome.Err = Message(name, "binary file matches");
     report.Finish(result->Selected);
     outcome.Selected = Options.FilesWithoutMatch ? result->Selected == 0 : result->Selected != 0;
     return outcome;
@@ -268,10 +275,51 @@ std::shared_ptr<const LineReplacement> ReplacementOf(const LineSearchCommand& co
                                                  options.Match);
 }
 
+// --type-list: each type with its globs, as "name: glob, glob".
+int PrintTypes(std::ostream& out) {
+  std::string text;
+  for (const grepcore::FileType& type : grepcore::FileTypes()) {
+    text += type.Name;
+    text += ':';
+    for (std::size_t i = 0; i < type.Globs.size(); ++i) {
+      text += i == 0 ? " " : ", ";
+      text += type.Globs[i];
+    }
+    text += '\n';
+  }
+  out << text;
+  return out ? Found : ExitStatus::Trouble;
+}
+
+// --files: the files the walk picks, one a line; what it could not take on `err`.
+int PrintFiles(const std::vector<Entry>& entries, std::ostream& out, std::ostream& err) {
+  bool any = false;
+  bool trouble = false;
+  std::string text;
+  for (const Entry& entry : entries) {
+    if (entry.StandardInput) continue;
+    if (!entry.Problem.empty()) {
+      out << text;
+      text.clear();
+      err << Message(entry.File.Path, entry.Problem);
+      trouble = trouble || !entry.Warning;
+      continue;
+    }
+    text += ShownName(entry.File.Path);
+    text += '\n';
+    any = true;
+  }
+  out << text;
+  if (trouble || !out) return ExitStatus::Trouble;
+  return any ? Found : NothingFound;
+}
+
 }  // namespace
 
 int RunLineSearch(const LineSearchCommand& given, int input, std::ostream& out,
                   std::ostream& err) {
+  if (given.TypeList) return PrintTypes(out);
+  if (given.ListFiles) return PrintFiles(Entries(given), out, err);
   const grepcore::Result<grepcore::LinePatterns> patterns = CompileLinePatterns(given.Search);
   if (!patterns) {
     PrintBadPattern(err, patterns.Error());

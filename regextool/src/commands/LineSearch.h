@@ -26,13 +26,15 @@ struct LineSearchCommand {
   LineOutput Output;
   bool ForceFileNames = false;  // -H
   bool NoFileNames = false;     // -h
-  bool Text = false;            // -a: files with NUL bytes searched too
+  bool Text = false;            // -a: files with NUL bytes searched as text too
   bool LineBuffered = false;    // each block's lines reach the output once found (a terminal,
                                 // --line-buffered), not when the output buffer fills
   bool NoMessages = false;      // -s: no word on files that are missing or cannot be read
   bool SelectNothing = false;   // -m 0: no line may be selected, so nothing is read
   bool Replacing = false;       // --replace: matches shown as ReplaceFormat's expansion
   std::string ReplaceFormat;
+  bool ListFiles = false;       // --files: the files that would be searched, no search
+  bool TypeList = false;        // --type-list: the file types, no search
   unsigned int Threads = 1;
   // Where the lines go: an input that is this regular file is passed over with a word (it
   // would read back its own output), unless only names or counts are printed.

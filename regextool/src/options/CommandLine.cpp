@@ -132,7 +132,9 @@ CLI::App* AddChangeCommand(CLI::App& app, Arguments& arguments, ChangeArguments&
   command->add_option("--include", change.Include, "only files whose name matches");
   command->add_option("--exclude", change.Exclude, "no file whose name matches");
   command->add_flag("--hidden", change.Hidden, "dot files and dot directories too");
-  command->add_flag("--no-ignore", change.NoIgnore, "do not honour .gitignore files");
+  command->add_flag("--no-ignore", change.NoIgnore,
+                    "change what ignore files exclude too (.gitignore, .git/info/exclude, "
+                    ".ignore, .rgignore)");
   command->add_flag("-a,--text", change.Binary, "change files that look binary too");
   command->add_flag("--whole-text", arguments.WholeText,
                     "a match may span lines (. then takes line feeds too)");

@@ -1,6 +1,7 @@
 #include "LineSearchOptions.h"
 
 #include <grepcore/Streams.h>
+#include <grepcore/Walk.h>
 
 #include <CLI/CLI.hpp>
 #include <ostream>
@@ -85,9 +86,31 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_flag("--shortest", pattern.Shortest, "take the first match found at a position");
 
   PathSelection& selection = run.Selection;
-  command.add_flag("-r,-R,--recursive", selection.MaskRecursion,
+  command.add_flag("-r,--recursive", selection.MaskRecursion,
                    "accepted (directories are always searched through); with a quoted mask, "
                    "its name part applies in sub-directories too");
+  command.add_flag("-R,--dereference-recursive", arguments.DereferenceRecursive,
+                   "as -r, and follow symbolic links to files and directories (a loop is "
+                   "named and not entered)");
+  command.add_flag("--follow", selection.FollowLinks,
+                   "follow symbolic links met in directories");
+  command.add_option("--max-depth", selection.MaxDepth,
+                     "descend at most NUM levels below the paths given (0: only files named)")
+      ->type_name("NUM");
+  command.add_option("--exclude-dir", selection.ExcludeDirectories,
+                     "skip directories whose name matches GLOB (a named one too)")
+      ->allow_extra_args(false)
+      ->type_name("GLOB");
+  command.add_option("-t,--type", selection.Types, "only files of TYPE (see --type-list)")
+      ->allow_extra_args(false)
+      ->type_name("TYPE");
+  command.add_option("-T,--type-not", selection.NotTypes, "no files of TYPE")
+      ->allow_extra_args(false)
+      ->type_name("TYPE");
+  command.add_flag("--type-list", run.TypeList, "print the file types and their globs, and exit");
+  command.add_flag("--files", run.ListFiles,
+                   "print the files that would be searched, and search nothing (every word is a "
+                   "path)");
   command
       .add_option("-g,--glob", selection.Globs,
                   "only files matching GLOB (!GLOB: not them); ** and {a,b}")
@@ -100,8 +123,12 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
       ->allow_extra_args(false)
       ->type_name("GLOB");
   command.add_flag("--hidden", selection.Hidden, "search hidden files and directories too");
-  command.add_flag("--no-ignore", selection.NoIgnore, "do not honour .gitignore files");
-  command.add_flag("-a,--text", run.Text, "search binary files (NUL in the first 8 KiB) too");
+  command.add_flag("--no-ignore", selection.NoIgnore,
+                   "do not honour ignore files (.gitignore, .git/info/exclude, .ignore, "
+                   ".rgignore)");
+  command.add_flag("-a,--text", run.Text,
+                   "search binary files as text (a NUL byte makes a file binary from its line "
+                   "on, or whole in the first 8 KiB: its matches are told by one message)");
   command
       .add_option("-j,--threads", arguments.Threads, "threads to search with (default: the cores)")
       ->check(CLI::NonNegativeNumber)
@@ -179,7 +206,7 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments,
   LineSearchCommand& run = arguments.Command;
   for (std::vector<std::string>* words :
        {&arguments.Words, &arguments.Expressions, &arguments.PatternFiles, &run.Selection.Globs,
-        &run.Selection.Include, &run.Selection.Exclude})
+        &run.Selection.Include, &run.Selection.Exclude, &run.Selection.ExcludeDirectories})
     Unshield(*words);
   std::vector<std::string>& patterns = run.Search.Patterns;
   patterns = arguments.Expressions;
@@ -198,7 +225,21 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments,
     if (text.back() == '\n') text.pop_back();
     patterns.push_back(text);
   }
+  for (const std::vector<std::string>* types : {&run.Selection.Types, &run.Selection.NotTypes})
+    for (const std::string& type : *types)
+      if (!grepcore::IsFileType(type)) {
+        err << "regextool: unrecognized file type: " << type << '\n';
+        return false;
+      }
+  if (arguments.DereferenceRecursive) {
+    run.Selection.MaskRecursion = true;
+    run.Selection.FollowLinks = true;
+  }
   std::vector<std::string> words = arguments.Words;
+  if (run.ListFiles || run.TypeList) {
+    run.Selection.Paths = words;
+    return true;
+  }
   if (arguments.Expressions.empty() && arguments.PatternFiles.empty()) {
     if (words.empty()) {
       err << "regextool: " << command.get_name() << ": missing argument: PATTERN\n"

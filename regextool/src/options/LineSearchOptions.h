@@ -27,6 +27,7 @@ struct LineSearchArguments {
   bool Extended = false;   // -E
   bool Basic = false;      // -G
   bool SmartCase = false;  // -S
+  bool DereferenceRecursive = false;  // -R
   int Threads = 0;
   LastSwitches Last;  // which of -h/-H and -E/-G/-F came last (ScanLineSearchWords)
 };

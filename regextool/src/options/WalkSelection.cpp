@@ -8,6 +8,11 @@ grepcore::WalkOptions WalkOptionsOf(const PathSelection& selection) {
   options.Globs = selection.Globs;
   options.Include = selection.Include;
   options.Exclude = selection.Exclude;
+  options.ExcludeDirectories = selection.ExcludeDirectories;
+  options.Types = selection.Types;
+  options.NotTypes = selection.NotTypes;
+  options.FollowLinks = selection.FollowLinks;
+  options.MaxDepth = selection.MaxDepth;
   options.Hidden = selection.Hidden;
   if (selection.NoIgnore) options.IgnoreFiles.clear();
   options.SkipExtension = selection.SkipExtension;

@@ -2,6 +2,7 @@
 // The file commands' selection of files and directories, as their options give it, and the
 // core's walk options (grepcore/Walk.h) it stands for.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,9 +19,14 @@ struct PathSelection {
   std::vector<std::string> Globs;    // --glob (a leading '!' excludes), with ** and {a,b}
   std::vector<std::string> Include;  // --include (basename globs)
   std::vector<std::string> Exclude;  // --exclude (basename globs)
+  std::vector<std::string> ExcludeDirectories;  // --exclude-dir (basename globs)
+  std::vector<std::string> Types;               // -t (file types)
+  std::vector<std::string> NotTypes;            // -T
+  bool FollowLinks = false;                     // -R, --follow: links in directories followed
+  std::size_t MaxDepth = static_cast<std::size_t>(-1);  // --max-depth; 1: a root's own entries
   bool Hidden =
       false;  // --hidden: dot files and dot directories too (.git stays skipped unless named)
-  bool NoIgnore = false;       // --no-ignore: .gitignore not honoured
+  bool NoIgnore = false;  // --no-ignore: no ignore file honoured
   std::string SkipExtension;   // files carrying this extension are skipped (change's saved copies),
                                // empty: none
   bool MaskRecursion = false;  // -r: the name part of a mask applies in every sub-directory too

@@ -67,6 +67,16 @@ bool LineReport::ContextBreak() {
   return true;
 }
 
+bool LineReport::BinaryMatched(std::uint64_t number) {
+  if (Options.Count && !Options.FilesWithMatches && !Options.FilesWithoutMatch &&
+      !Options.Quiet)
+    return true;  // every selected line counts
+  if (Options.Quiet || Options.FilesWithoutMatch) return false;
+  if (Options.FilesWithMatches) return Matched(grepcore::SearchLine{number, 0, {}, nullptr, 0});
+  Withheld = true;
+  return false;
+}
+
 void LineReport::Finish(std::uint64_t selected) {
   if (Options.Quiet) return;
   if (Options.FilesWithoutMatch && selected == 0) NameAlone('\n');

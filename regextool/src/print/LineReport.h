@@ -56,6 +56,10 @@ class LineReport : public grepcore::SearchSink {
   bool Matched(const grepcore::SearchLine& line) override;
   bool Context(const grepcore::SearchLine& line, grepcore::ContextKind kind) override;
   bool ContextBreak() override;
+  bool BinaryMatched(std::uint64_t number) override;
+  // A selected line of the file's binary part was withheld where lines are printed: grep
+  // says so in a message instead.
+  bool BinaryMatchWithheld() const { return Withheld; }
   // The count or the name, where those are what is printed.
   void Finish(std::uint64_t selected);
 
@@ -80,6 +84,7 @@ class LineReport : public grepcore::SearchSink {
 
   std::string& Out;
   Palette Colours;
+  bool Withheld = false;
 };
 
 // Appends the decimal digits of `number`.
