@@ -26,7 +26,8 @@ void FillEngineGroups(const MatchResults::Impl& match) {
   try {
     found =
         boost::regex_search(match.First, match.SearchLast, match.Results,
-                            match.Source->Internals().Expression, AsMatchFlags(flags), match.Base);
+                            match.Source->Internals().ExpressionFor(flags), AsMatchFlags(flags),
+                            match.Base);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {

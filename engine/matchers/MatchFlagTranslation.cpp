@@ -22,6 +22,9 @@ FlagBits TranslateMatchFlags(unsigned word) {
       {MatchBits::Shortest, rc::match_any},
       {MatchBits::NotNullString, rc::match_not_null},
       {MatchBits::Continuous, rc::match_continuous},
+      // Boost's own ^ and $ find no line end but the text's under it; the expression made for
+      // lines that end at a LF (Pattern::Impl::ExpressionFor) finds the LFs itself.
+      {MatchBits::LineFeedLines, rc::match_single_line},
   };
   FlagBits flags = Bits(rc::match_default);
   for (const auto& entry : table)

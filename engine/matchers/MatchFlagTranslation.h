@@ -21,7 +21,8 @@ inline boost::regex_constants::match_flag_type AsMatchFlags(FlagBits bits) {
 // The one place where a toolkit match word (MatchBits) becomes Boost's match flags. Unknown
 // bits are dropped, among them the engine's own prev_avail and init flags, which only the
 // engine may set. Leftmost-longest rules apply unless the word asks for the shortest match; a
-// back-reference to a group that took no part never matches.
+// back-reference to a group that took no part never matches. MatchBits::LineFeedLines becomes
+// match_single_line, which the toolkit's words never ask for otherwise.
 FlagBits TranslateMatchFlags(unsigned matchWord);
 
 }  // namespace GrepEngine
