@@ -22,13 +22,11 @@ FlagBits TranslateMatchFlags(unsigned word) {
       {MatchBits::Shortest, rc::match_any},
       {MatchBits::NotNullString, rc::match_not_null},
       {MatchBits::Continuous, rc::match_continuous},
-      // Boost's own ^ and $ find no line end but the text's under it; the expression made for
-      // lines that end at a LF (Pattern::Impl::ExpressionFor) finds the LFs itself.
-      {MatchBits::LineFeedLines, rc::match_single_line},
   };
   FlagBits flags = Bits(rc::match_default);
   for (const auto& entry : table)
     if (word & entry.bit) flags |= Bits(entry.flag);
+  if (word & MatchBits::LineFeedLines) flags |= LineFeedLinesFlag;
   if (!(word & MatchBits::Shortest)) flags |= Bits(rc::match_posix);
   // A back-reference to a group that took no part fails to match, as POSIX has it. The engine
   // lets it match the empty text unless it follows Perl's rule for back-references, which is

@@ -100,7 +100,7 @@ const DfaProgram* Pattern::Impl::Dfa(unsigned matchWord) const {
 
 const Regex& Pattern::Impl::ExpressionFor(FlagBits flags) const {
   namespace rc = boost::regex_constants;
-  if (!(flags & Bits(rc::match_single_line))) return Expression;
+  if (!(flags & LineFeedLinesFlag)) return Expression;
   const bool dotChanges = AnyByte && (flags & Bits(rc::match_not_dot_newline));
   if (!LineAnchors && !dotChanges) return Expression;
   // A bracket is one byte whatever the match flags say of '.', so the form keeps NUL off

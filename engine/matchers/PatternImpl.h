@@ -55,7 +55,7 @@ struct Pattern::Impl {
   // The DFA for `matchWord`, built on first use; null when the DFA cannot take the pattern.
   const DfaProgram* Dfa(unsigned matchWord) const;
   // The expression the engine runs under the match flags `flags`: Expression, or where the
-  // flags say the lines end at a LF only (match_single_line) and that changes the pattern, the
+  // flags say the lines end at a LF only (LineFeedLinesFlag) and that changes the pattern, the
   // expression written for such lines.
   const Regex& ExpressionFor(FlagBits flags) const;
 };

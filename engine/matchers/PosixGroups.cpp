@@ -25,7 +25,7 @@ Groups::TextContext ContextOf(const char* base, const char* last, FlagBits flags
   text.NotEob = has(rc::match_not_eob);
   text.NotDotNewline = has(rc::match_not_dot_newline);
   text.NotDotNull = has(rc::match_not_dot_null);
-  text.LineFeedLines = has(rc::match_single_line);
+  text.LineFeedLines = (flags & LineFeedLinesFlag) != 0;
   return text;
 }
 

@@ -95,13 +95,14 @@ class Writer {
   }
 
  private:
-  // Under match_single_line the engine's own ^ and $ are the text's ends; a LF beside is the
-  // other line end.
+  // The engine's own ^ also starts a line after a CR or a FF, and its $ ends one before them
+  // but not between a CR and its LF. A leading ^ stays the engine's, so that it still looks
+  // only at line starts.
   void WriteAssertion(Assertion kind) {
     if (LineFeed != nullptr && kind == Assertion::LineStart) {
-      Out += "(?:^|(?<=\n))";
+      Out += "^(?<![\r\f])";
     } else if (LineFeed != nullptr && kind == Assertion::LineEnd) {
-      Out += "(?:$|(?=\n))";
+      Out += "(?:$(?![\r\f])|(?=\n))";
     } else {
       Out += AssertionText(kind);
     }
