@@ -62,7 +62,8 @@ Result<bool> Pattern::Contains(std::string_view text, const MatchOptions& option
 Result<std::optional<Match>> Pattern::MatchAt(std::string_view text,
                                               const MatchOptions& options) const {
   text = Addressable(text);
-  return MatchOf(*this, text, FindFirst(*this, text, 0, EngineMatchWord(options) | Bits::Continuous));
+  return MatchOf(*this, text,
+                 FindFirst(*this, text, 0, EngineMatchWord(options) | Bits::Continuous));
 }
 
 Result<std::optional<Match>> Pattern::Search(std::string_view text,

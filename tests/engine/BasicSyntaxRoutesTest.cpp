@@ -84,8 +84,8 @@ TEST(BasicSyntaxRoutes, GrepsBasicOperatorsOnEveryRoute) {
         "31:baz-qux", "39:42", "42:abc", "46:ababc", "52:c", "54:+a", "57:?b", "60:|c"},
        true},
       {"\\W\\+",
-       {"3: ", "6: ", "8: ", "10:+", "14: ", "16: ", "18: ", "30: ", "34:-", "38: ", "45: ",
-        "51: ", "54:+", "56: ?", "59: |"},
+       {"3: ", "6: ", "8: ", "10:+", "14: ", "16: ", "18: ", "30: ", "34:-",
+        "38: ", "45: ", "51: ", "54:+", "56: ?", "59: |"},
        false},
       {"\\s\\+",
        {"3: ", "6: ", "8: ", "14: ", "16: ", "18: ", "30: ", "38: ", "45: ", "51: ", "56: ",
@@ -128,8 +128,8 @@ TEST(BasicSyntaxRoutes, GrepsBasicOperatorsOnEveryRoute) {
         c.expected)
         << pattern << " over the whole text";
   }
-  EXPECT_EQ(routes, (std::set<Route>{Route::Literal, Route::LiteralSet, Route::Dfa,
-                                     Route::Reference}))
+  EXPECT_EQ(routes,
+            (std::set<Route>{Route::Literal, Route::LiteralSet, Route::Dfa, Route::Reference}))
       << "every route is taken";
 }
 
@@ -143,10 +143,9 @@ TEST(BasicSyntaxRoutes, GroupsOfTheBasicOperatorsAreThePosixOnes) {
              std::string line;
              for (unsigned i = 0; i < match.Size(); ++i) {
                const SubMatch sub = match.Sub(i);
-               line += (i == 0 ? "" : " ") +
-                       (sub.Matched ? std::to_string(sub.Position) + "+" +
-                                          std::to_string(sub.Length())
-                                    : std::string("-"));
+               line += (i == 0 ? "" : " ") + (sub.Matched ? std::to_string(sub.Position) + "+" +
+                                                                std::to_string(sub.Length())
+                                                          : std::string("-"));
              }
              seen.push_back(line);
              return true;

@@ -312,8 +312,7 @@ TEST(DfaDifferentialTest, LinesEndingAtALineFeedSeeNoLineEndBesideCrOrFf) {
   EXPECT_EQ(Spans("\\<b$", S::Normal, lf, "a\rb\nb\r\n"), (List{"2+1"}));
   EXPECT_EQ(Spans("\\<b$", S::Normal, 0, "a\rb\nb\r\n"), (List{"2+1", "4+1"}));
   // The text's own ends still answer to the match word.
-  EXPECT_EQ(Spans("^a|b$", S::Extended, lf | M::NotBeginningOfLine | M::NotEndOfLine,
-                  "a\rb\na\rb"),
+  EXPECT_EQ(Spans("^a|b$", S::Extended, lf | M::NotBeginningOfLine | M::NotEndOfLine, "a\rb\na\rb"),
             (List{"2+1", "4+1"}));
 }
 
@@ -323,7 +322,7 @@ TEST(DfaDifferentialTest, LinesEndingAtALineFeedGiveThePosixGroups) {
   const std::string text = "xa\rab\r\nab\r";
   const std::string pattern = "(^|\r)(a|ab)(b?)(\r?$)";
   auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), S::Extended,
-                              std::locale::classic());
+                                   std::locale::classic());
   ASSERT_FALSE(compiled->Failed());
   std::vector<std::string> seen;
   GrepIn(*compiled, text.data(), text.data() + text.size(), M::LineFeedLines,

@@ -75,8 +75,8 @@ grepcore::CompileOptions CompileOptionsOf(const PatternSettings& settings) {
   if (settings.Syntax == "basic") {
     // As grep reads a basic expression: \+ \? and \| are operators, + ? | ordinary.
     options.Syntax = grepcore::SyntaxKind::Basic;
-    options.Extra |= grepcore::Option::QuestionmarkPlusNotOperators |
-                     grepcore::Option::VerticalbarNotOperator;
+    options.Extra |=
+        grepcore::Option::QuestionmarkPlusNotOperators | grepcore::Option::VerticalbarNotOperator;
   } else if (settings.Syntax == "extended")
     options.Syntax = grepcore::SyntaxKind::Extended;
   bool literal = settings.Syntax == "literal";
