@@ -21,8 +21,8 @@ struct TextContext {
   bool NotEow = false;
   bool NotBob = false;
   bool NotEob = false;
-  bool NotDotNewline = false;  // '.' takes no line separator (LF, CR, FF)
-  bool LineFeedLines = false;  // lines end at a LF only: CR and FF separate nothing
+  bool NotDotNewline = false;  // '.' takes no line separator (LF; CR and FF too unless...)
+  bool LineFeedLines = false;  // ...lines end at a LF only: CR and FF separate nothing
   bool NotDotNull = false;     // '.' takes no NUL
 };
 
