@@ -51,7 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Fuzz::Input input(data, size);
   // Every option bit but Literals, which leaves little to the planner.
   const unsigned option = input.Take<std::uint16_t>() & 0x67FFu;
-  const unsigned matchWord = input.Take<std::uint16_t>() & 0x1CFFu;
+  // The toolkit's match bits, and the engine's own line rule from a bit they leave free.
+  const unsigned drawn = input.Take<std::uint16_t>();
+  const unsigned matchWord =
+      (drawn & 0x1CFFu) | ((drawn & 0x2000u) ? unsigned{MatchBits::LineFeedLines} : 0u);
   const std::string pattern = input.Piece();
   const std::string text = input.Piece();
   const std::string format = input.Piece();
@@ -87,8 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       expected.append(copied, last);
     } else {
       try {
-        boost::regex_replace(std::back_inserter(expected), first, last, compiled->Internals().Expression,
-                             format, AsMatchFlags(TranslateMatchFlags(matchWord)));
+        const FlagBits flags = TranslateMatchFlags(matchWord);
+        boost::regex_replace(std::back_inserter(expected), first, last,
+                             compiled->Internals().ExpressionFor(flags), format,
+                             AsMatchFlags(flags));
       } catch (const std::runtime_error&) {
         gaveUp = true;
       }

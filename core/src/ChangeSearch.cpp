@@ -34,8 +34,11 @@ const std::string* ReplacementMaker::Replace(std::string_view matched) {
 
 unsigned RunMatchWord(const ChangeOptions& options) {
   MatchOptions match = options.Match;
-  if (!options.WholeText) match.NotDotNewline = true;  // as in sed, a match stays in its line
-  return match.Word();
+  if (!options.WholeText) {
+    match.NotDotNewline = true;  // as in sed, a match stays in its line
+    match.LineFeedLines = true;  // which ends at a line feed only
+  }
+  return EngineMatchWord(match);
 }
 
 FileSearcher::FileSearcher(const Pattern& pattern, const ChangeOptions& options)

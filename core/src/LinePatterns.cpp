@@ -50,23 +50,6 @@ std::string EscapeLiteral(const std::string& text) {
   return escaped;
 }
 
-unsigned EngineMatchWord(const MatchOptions& match) {
-  namespace Bits = GrepEngine::MatchBits;
-  unsigned word = 0;
-  if (match.NotBeginningOfLine) word |= Bits::NotBeginningOfLine;
-  if (match.NotEndOfLine) word |= Bits::NotEndOfLine;
-  if (match.NotBeginningOfBuffer) word |= Bits::NotBeginningOfBuffer;
-  if (match.NotEndOfBuffer) word |= Bits::NotEndOfBuffer;
-  if (match.NotBeginningOfWord) word |= Bits::NotBeginningOfWord;
-  if (match.NotEndOfWord) word |= Bits::NotEndOfWord;
-  if (match.NotDotNewline) word |= Bits::NotDotNewline;
-  if (match.NotDotNull) word |= Bits::NotDotNullCharacter;
-  if (match.Shortest) word |= Bits::Shortest;
-  if (match.NotEmpty) word |= Bits::NotNullString;
-  if (match.Continuous) word |= Bits::Continuous;
-  return word;
-}
-
 std::shared_ptr<const GrepEngine::Pattern> Engine(std::string_view text,
                                                   const CompileOptions& options) {
   Result<Pattern> compiled = Pattern::Compile(text, options);
@@ -103,7 +86,8 @@ Result<LinePatterns> LinePatterns::Compile(const std::vector<std::string>& texts
                                            const LinePatternOptions& options) {
   auto data = std::make_shared<Data>();
   data->Options = options;
-  data->MatchWord = EngineMatchWord(options.Match);
+  // A line ends at a line feed only, as a search tool reads lines.
+  data->MatchWord = EngineMatchWord(options.Match) | GrepEngine::MatchBits::LineFeedLines;
   for (const std::string& given : texts)
     for (std::string& line : SplitLines(given)) data->Texts.push_back(std::move(line));
   for (const std::string& text : data->Texts) {

@@ -1,4 +1,5 @@
 // MatchOptions and the toolkit's match word, one flag to one bit.
+#include "PatternData.h"
 #include "engine/OptionWords.h"
 #include "grepcore/Regex.h"
 
@@ -32,6 +33,10 @@ unsigned MatchOptions::Word() const {
   for (const auto& pair : Pairs)
     if (this->*pair.Flag) word |= pair.Bit;
   return word;
+}
+
+unsigned EngineMatchWord(const MatchOptions& options) {
+  return options.Word() | (options.LineFeedLines ? unsigned{Bits::LineFeedLines} : 0u);
 }
 
 MatchOptions MatchOptions::FromWord(unsigned word) {

@@ -15,6 +15,9 @@ struct PatternData {
   std::shared_ptr<const GrepEngine::Pattern> Engine;
 };
 
+// The engine's match word for `options`: the toolkit's, and the engine's own line rule.
+unsigned EngineMatchWord(const MatchOptions& options);
+
 // The engine's pattern of a compiled Pattern.
 inline const GrepEngine::Pattern& EnginePattern(const Pattern& pattern) {
   return *pattern.Data()->Engine;

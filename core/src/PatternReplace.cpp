@@ -19,7 +19,8 @@ Result<std::string> Merged(const Pattern& pattern, std::string_view text, std::s
   if (copy) out.reserve(text.size());  // the output is about the text's size
   unsigned abandonCode = 0;
   if (!GrepEngine::MergeInto(EnginePattern(pattern), text.data(), text.data() + text.size(),
-                             std::string(format), copy, options.Word(), out, &abandonCode))
+                             std::string(format), copy, EngineMatchWord(options), out,
+                             &abandonCode))
     return EngineGaveUp(abandonCode, EnginePattern(pattern));
   return out;
 }

@@ -46,7 +46,7 @@ Result<bool> Pattern::FullMatch(std::string_view text, const MatchOptions& optio
   text = Addressable(text);
   // The longest match at the start reaches the end when any does.
   const unsigned word =
-      (options.Word() & ~static_cast<unsigned>(Bits::Shortest)) | Bits::Continuous;
+      (EngineMatchWord(options) & ~static_cast<unsigned>(Bits::Shortest)) | Bits::Continuous;
   const FirstMatch first = FindFirst(*this, text, 0, word);
   if (first.AbandonCode != 0) return EngineGaveUp(first.AbandonCode, EnginePattern(*this));
   return first.Found && first.Step.Last == text.data() + text.size();
@@ -54,7 +54,7 @@ Result<bool> Pattern::FullMatch(std::string_view text, const MatchOptions& optio
 
 Result<bool> Pattern::Contains(std::string_view text, const MatchOptions& options) const {
   text = Addressable(text);
-  const FirstMatch first = FindFirst(*this, text, 0, options.Word());
+  const FirstMatch first = FindFirst(*this, text, 0, EngineMatchWord(options));
   if (first.AbandonCode != 0) return EngineGaveUp(first.AbandonCode, EnginePattern(*this));
   return first.Found;
 }
@@ -62,7 +62,8 @@ Result<bool> Pattern::Contains(std::string_view text, const MatchOptions& option
 Result<std::optional<Match>> Pattern::MatchAt(std::string_view text,
                                               const MatchOptions& options) const {
   text = Addressable(text);
-  return MatchOf(*this, text, FindFirst(*this, text, 0, options.Word() | Bits::Continuous));
+  return MatchOf(*this, text,
+                 FindFirst(*this, text, 0, EngineMatchWord(options) | Bits::Continuous));
 }
 
 Result<std::optional<Match>> Pattern::Search(std::string_view text,
@@ -79,12 +80,12 @@ Result<std::optional<Match>> Pattern::Search(std::string_view text, std::size_t 
     return error;
   }
   text = Addressable(text);
-  return MatchOf(*this, text, FindFirst(*this, text, from, options.Word()));
+  return MatchOf(*this, text, FindFirst(*this, text, from, EngineMatchWord(options)));
 }
 
 MatchRange Pattern::Matches(std::string_view text, const MatchOptions& options) const {
   return MatchAccess::Range(
-      std::make_unique<MatchWalk>(Compiled, Addressable(text), options.Word()));
+      std::make_unique<MatchWalk>(Compiled, Addressable(text), EngineMatchWord(options)));
 }
 
 Result<std::size_t> Pattern::Count(std::string_view text, const MatchOptions& options) const {
@@ -92,7 +93,7 @@ Result<std::size_t> Pattern::Count(std::string_view text, const MatchOptions& op
   std::size_t count = 0;  // the engine's own count is 32 bits wide
   const GrepEngine::GrepOutcome outcome =
       GrepEngine::GrepIn(EnginePattern(*this), text.data(), text.data() + text.size(),
-                         options.Word(), [&count](const GrepEngine::MatchResults&) {
+                         EngineMatchWord(options), [&count](const GrepEngine::MatchResults&) {
                            ++count;
                            return true;
                          });

@@ -3,11 +3,13 @@
 namespace GrepEngine {
 namespace Groups {
 
-namespace {
+bool ContextTests::IsSeparator(char c) const {
+  return c == '\n' || (!Context.LineFeedLines && (c == '\r' || c == '\f'));
+}
 
-bool IsSeparator(char c) { return c == '\n' || c == '\r' || c == '\f'; }
-
-}  // namespace
+bool ContextTests::InsideCrLf(const char* at) const {
+  return !Context.LineFeedLines && at[-1] == '\r' && *at == '\n';
+}
 
 bool ContextTests::WordBoundary(const char* at) const {
   bool after = false;
@@ -26,12 +28,12 @@ bool ContextTests::Holds(Syntax::Assertion kind, const char* at) const {
     case Assertion::LineStart:
       if (!HasBefore(at)) return !Context.NotBol;
       // A line starts after a separator, but not between the CR and LF of a CR LF.
-      if (at != Context.Last) return IsSeparator(at[-1]) && !(at[-1] == '\r' && *at == '\n');
+      if (at != Context.Last) return IsSeparator(at[-1]) && !InsideCrLf(at);
       return IsSeparator(at[-1]);
     case Assertion::LineEnd:
       if (at == Context.Last) return !Context.NotEol;
       if (!IsSeparator(*at)) return false;
-      return !(HasBefore(at) && at[-1] == '\r' && *at == '\n');
+      return !(HasBefore(at) && InsideCrLf(at));
     case Assertion::WordBoundary:
       return WordBoundary(at);
     case Assertion::NotWordBoundary:

@@ -21,7 +21,8 @@ struct TextContext {
   bool NotEow = false;
   bool NotBob = false;
   bool NotEob = false;
-  bool NotDotNewline = false;  // '.' takes no line separator (LF, CR, FF)
+  bool NotDotNewline = false;  // '.' takes no line separator (LF; CR and FF too unless...)
+  bool LineFeedLines = false;  // ...lines end at a LF only: CR and FF separate nothing
   bool NotDotNull = false;     // '.' takes no NUL
 };
 
@@ -39,6 +40,9 @@ class ContextTests {
   bool HasBefore(const char* at) const { return at != Context.Base || Context.PrevAvail; }
   bool IsWord(const char* at) const { return Word[static_cast<unsigned char>(*at)]; }
   bool WordBoundary(const char* at) const;
+  bool IsSeparator(char c) const;
+  // Between the CR and the LF of a CR LF (at > Base): no line starts or ends there.
+  bool InsideCrLf(const char* at) const;
 
   const TextContext& Context;
   const std::bitset<256>& Word;

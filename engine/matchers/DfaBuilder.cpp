@@ -13,13 +13,23 @@ namespace {
 // Distinct atoms asked of the reference engine, at most (each costs a compile).
 constexpr std::size_t MostProbes = 4096;
 
-// '.' is the only atom the match word changes.
-FlagBits DotFlags(unsigned matchWord) {
-  return TranslateMatchFlags(matchWord & (MatchBits::NotDotNewline | MatchBits::NotDotNullCharacter));
+// Where lines end at a LF only, NotDotNewline keeps '.' off a LF alone: the engine is asked
+// without it, and the LF taken out afterwards.
+bool DotKeepsOffLineFeedOnly(unsigned matchWord) {
+  return (matchWord & MatchBits::NotDotNewline) && (matchWord & MatchBits::LineFeedLines);
 }
 
-Syntax::AtomBytes BytesOf(const Syntax::Tree& tree, unsigned optionWord, AtomProbe& probe) {
-  return [&tree, optionWord, &probe](Syntax::NodeId atom, ByteSet& set) {
+// '.' is the only atom the match word changes.
+FlagBits DotFlags(unsigned matchWord) {
+  unsigned dot = matchWord & (MatchBits::NotDotNewline | MatchBits::NotDotNullCharacter);
+  if (DotKeepsOffLineFeedOnly(matchWord)) dot &= ~static_cast<unsigned>(MatchBits::NotDotNewline);
+  return TranslateMatchFlags(dot);
+}
+
+Syntax::AtomBytes BytesOf(const Syntax::Tree& tree, unsigned optionWord, unsigned matchWord,
+                          AtomProbe& probe) {
+  const bool dotOffLineFeed = DotKeepsOffLineFeedOnly(matchWord);
+  return [&tree, optionWord, dotOffLineFeed, &probe](Syntax::NodeId atom, ByteSet& set) {
     const Syntax::Node& node = tree[atom];
     if (node.Kind == Syntax::NodeKind::Literal && (optionWord & SyntaxBits::CaseInsensitive) == 0) {
       set.reset();
@@ -28,7 +38,9 @@ Syntax::AtomBytes BytesOf(const Syntax::Tree& tree, unsigned optionWord, AtomPro
     }
     const std::string text = Syntax::BoostText(tree, atom);
     if (!probe.Knows(text) && probe.Asked() == MostProbes) return false;
-    return probe.Ask(text, set);
+    if (!probe.Ask(text, set)) return false;
+    if (dotOffLineFeed && node.Kind == Syntax::NodeKind::AnyByte) set.reset('\n');
+    return set.any();
   };
 }
 
@@ -37,13 +49,13 @@ Syntax::AtomBytes BytesOf(const Syntax::Tree& tree, unsigned optionWord, AtomPro
 bool DfaTextOf(const Syntax::Tree& tree, unsigned optionWord, const std::locale& locale,
                unsigned matchWord, std::string& text) {
   AtomProbe probe(optionWord, locale, DotFlags(matchWord));
-  return Syntax::Re2Text(tree, BytesOf(tree, optionWord, probe), text);
+  return Syntax::Re2Text(tree, BytesOf(tree, optionWord, matchWord, probe), text);
 }
 
 std::unique_ptr<DfaProgram> BuildDfa(const Syntax::Tree& tree, unsigned optionWord,
                                      const std::locale& locale, unsigned matchWord) {
   AtomProbe probe(optionWord, locale, DotFlags(matchWord));
-  const Syntax::AtomBytes bytesOf = BytesOf(tree, optionWord, probe);
+  const Syntax::AtomBytes bytesOf = BytesOf(tree, optionWord, matchWord, probe);
   std::string text;
   if (!Syntax::Re2Text(tree, bytesOf, text)) return nullptr;
   ByteSet leading;

@@ -29,7 +29,7 @@ struct GrepSteps::Impl {
     }
     const bool found = Guarded(
         [&] {
-          return boost::regex_search(from, End, Results, Source.Internals().Expression,
+          return boost::regex_search(from, End, Results, Source.Internals().ExpressionFor(step),
                                      AsMatchFlags(step), Text);
         },
         AbandonCode);

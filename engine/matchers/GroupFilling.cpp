@@ -24,9 +24,9 @@ void FillEngineGroups(const MatchResults::Impl& match) {
   if (match.First != match.Base) flags |= Bits(rc::match_prev_avail);
   bool found = false;
   try {
-    found =
-        boost::regex_search(match.First, match.SearchLast, match.Results,
-                            match.Source->Internals().Expression, AsMatchFlags(flags), match.Base);
+    found = boost::regex_search(match.First, match.SearchLast, match.Results,
+                                match.Source->Internals().ExpressionFor(flags), AsMatchFlags(flags),
+                                match.Base);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {

@@ -26,6 +26,7 @@ FlagBits TranslateMatchFlags(unsigned word) {
   FlagBits flags = Bits(rc::match_default);
   for (const auto& entry : table)
     if (word & entry.bit) flags |= Bits(entry.flag);
+  if (word & MatchBits::LineFeedLines) flags |= LineFeedLinesFlag;
   if (!(word & MatchBits::Shortest)) flags |= Bits(rc::match_posix);
   // A back-reference to a group that took no part fails to match, as POSIX has it. The engine
   // lets it match the empty text unless it follows Perl's rule for back-references, which is

@@ -13,15 +13,22 @@ constexpr FlagBits Bits(boost::regex_constants::match_flag_type flag) {
   return static_cast<FlagBits>(flag);
 }
 
-// Every bit of `bits` comes from Boost's own flags, so the result is a valid enumeration value.
+// The engine's own flag beside Boost's, in a bit Boost leaves free: lines end at a LF only
+// (MatchBits::LineFeedLines). It chooses the expression Boost runs and the group resolver's
+// line tests; Boost itself never sees it.
+constexpr FlagBits LineFeedLinesFlag = FlagBits{1} << 31;
+
+// Every other bit of `bits` comes from Boost's own flags, so the result is a valid enumeration
+// value.
 inline boost::regex_constants::match_flag_type AsMatchFlags(FlagBits bits) {
-  return static_cast<boost::regex_constants::match_flag_type>(bits);
+  return static_cast<boost::regex_constants::match_flag_type>(bits & ~LineFeedLinesFlag);
 }
 
 // The one place where a toolkit match word (MatchBits) becomes Boost's match flags. Unknown
 // bits are dropped, among them the engine's own prev_avail and init flags, which only the
 // engine may set. Leftmost-longest rules apply unless the word asks for the shortest match; a
-// back-reference to a group that took no part never matches.
+// back-reference to a group that took no part never matches. MatchBits::LineFeedLines becomes
+// LineFeedLinesFlag.
 FlagBits TranslateMatchFlags(unsigned matchWord);
 
 }  // namespace GrepEngine

@@ -59,7 +59,7 @@ bool FindOne(const Pattern& pattern, const char* first, const char* last, unsign
     impl.KeptSource = pattern.shared_from_this();
     return true;
   }
-  const Regex& expression = pattern.Internals().Expression;
+  const Regex& expression = pattern.Internals().ExpressionFor(flags);
   const bool found = Guarded(
       [&] {
         return boost::regex_search(first, last, impl.Results, expression, AsMatchFlags(flags));
@@ -83,7 +83,7 @@ bool FindOne(const Pattern& pattern, const char* first, const char* last, unsign
 GrepOutcome ReferenceGrep(const Pattern& pattern, const char* first, const char* last,
                           FlagBits flags, GrepCallback callback) {
   GrepOutcome outcome;
-  const Regex& expression = pattern.Internals().Expression;
+  const Regex& expression = pattern.Internals().ExpressionFor(flags);
   MatchResults current;
   MatchResults::Impl& impl = current.Internals();
   impl.Reset(first);
@@ -155,7 +155,7 @@ const boost::match_results<const char*>& FormatResults(const MatchResults::Impl&
   const bool found = Guarded(
       [&] {
         return boost::regex_search(impl.SearchFirst, impl.SearchLast, scratch,
-                                   impl.Source->Internals().Expression,
+                                   impl.Source->Internals().ExpressionFor(impl.StepFlags),
                                    AsMatchFlags(impl.StepFlags), impl.Base);
       },
       abandonCode);
@@ -240,7 +240,7 @@ namespace {
 // outcome.Abandoned).
 bool FindInWindow(const SearchWindow& window, MatchResults::Impl& impl, const Pattern& pattern,
                   FlagBits step, const char* base, GrepOutcome& outcome) {
-  const Regex& expression = pattern.Internals().Expression;
+  const Regex& expression = pattern.Internals().ExpressionFor(step);
   unsigned abandonCode = 0;
   const bool found = Guarded(
       [&] {

@@ -61,6 +61,13 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
     body->Expression.assign(text.data(), text.data() + text.size(), TranslateSyntax(optionWord));
     body->ErrorCode = static_cast<unsigned>(body->Expression.status());
     if (body->ErrorCode == 0) {
+      for (const Syntax::Node& node : body->Tree.Nodes) {
+        if (node.Kind == Syntax::NodeKind::AnyByte) body->AnyByte = true;
+        if (node.Kind == Syntax::NodeKind::Assertion &&
+            (node.Value == static_cast<std::uint32_t>(Syntax::Assertion::LineStart) ||
+             node.Value == static_cast<std::uint32_t>(Syntax::Assertion::LineEnd)))
+          body->LineAnchors = true;
+      }
       body->Facts = PlanFactsOf(body->Tree, optionWord, locale);
       if (body->Facts.Literal) body->Literal = Syntax::PlainLiteral(body->Tree, optionWord);
       if (body->Facts.LiteralSet) body->Literals = LiteralAlternatives(body->Tree, optionWord);
@@ -82,11 +89,41 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
 }
 
 const DfaProgram* Pattern::Impl::Dfa(unsigned matchWord) const {
-  const unsigned variant = ((matchWord & MatchBits::NotDotNewline) ? 1u : 0u) |
-                           ((matchWord & MatchBits::NotDotNullCharacter) ? 2u : 0u);
+  const bool notDotNewline = (matchWord & MatchBits::NotDotNewline) != 0;
+  const unsigned variant = (notDotNewline ? 1u : 0u) |
+                           ((matchWord & MatchBits::NotDotNullCharacter) ? 2u : 0u) |
+                           (notDotNewline && (matchWord & MatchBits::LineFeedLines) ? 4u : 0u);
   LazyDfa& lazy = Dfas[variant];
   std::call_once(lazy.Once, [&] { lazy.Program = BuildDfa(Tree, OptionWord, Locale, matchWord); });
   return lazy.Program.get();
+}
+
+const Regex& Pattern::Impl::ExpressionFor(FlagBits flags) const {
+  namespace rc = boost::regex_constants;
+  if (!(flags & LineFeedLinesFlag)) return Expression;
+  const bool dotChanges = AnyByte && (flags & Bits(rc::match_not_dot_newline));
+  if (!LineAnchors && !dotChanges) return Expression;
+  // A bracket is one byte whatever the match flags say of '.', so the form keeps NUL off
+  // itself where the flags ask.
+  const bool notNull = (flags & Bits(rc::match_not_dot_null)) != 0;
+  const std::size_t variant = dotChanges ? (notNull ? 2 : 1) : 0;
+  LazyExpression& lazy = LineFeedExpressions[variant];
+  std::call_once(lazy.Once, [&] {
+    Syntax::LineFeedForm form;
+    if (dotChanges) form.Dot = notNull ? "[^\\n\\x00]" : "[^\\n]";
+    const std::string text = Syntax::LineFeedBoostText(Tree, form);
+    auto expression = std::make_unique<Regex>();
+    expression->imbue(Locale);
+    const auto syntax = TranslateSyntax(OptionWord) & ~boost::regbase::no_perl_ex;
+    try {
+      expression->assign(text.data(), text.data() + text.size(), syntax);
+    } catch (const boost::regex_error&) {
+      return;  // the engine's own limits: Expression stands in
+    }
+    if (expression->status() == 0 && expression->mark_count() == Expression.mark_count())
+      lazy.Expression = std::move(expression);
+  });
+  return lazy.Expression != nullptr ? *lazy.Expression : Expression;
 }
 
 unsigned Pattern::ErrorCode() const { return Body->ErrorCode; }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DfaProgram.h"
+#include "MatchFlagTranslation.h"
 #include "Planner.h"
 #include "engine/Pattern.h"
 #include "groups/Resolver.h"
@@ -22,6 +23,12 @@ struct LazyDfa {
   std::unique_ptr<DfaProgram> Program;  // null when the DFA cannot take the pattern
 };
 
+// An expression compiled on first use, for the same reason.
+struct LazyExpression {
+  std::once_flag Once;
+  std::unique_ptr<Regex> Expression;  // null when it would not compile
+};
+
 struct Pattern::Impl {
   Syntax::Tree Tree;  // what the pattern says; holds no nodes when it is not valid
   Regex Expression;
@@ -35,11 +42,22 @@ struct Pattern::Impl {
   PlanFacts Facts;
   std::string Literal;                // Facts.Literal
   std::vector<std::string> Literals;  // Facts.LiteralSet
-  // One DFA per way the match word reads '.' (NotDotNewline, NotDotNullCharacter).
-  mutable std::array<LazyDfa, 4> Dfas;
+  // One DFA per way the match word reads '.' (NotDotNewline, NotDotNullCharacter, and
+  // whether NotDotNewline keeps it off a LF alone).
+  mutable std::array<LazyDfa, 8> Dfas;
+
+  // What lines that end at a LF only change: ^ or $, and '.'.
+  bool LineAnchors = false;
+  bool AnyByte = false;
+  // The expression for such lines, one per way '.' is written (see ExpressionFor).
+  mutable std::array<LazyExpression, 3> LineFeedExpressions;
 
   // The DFA for `matchWord`, built on first use; null when the DFA cannot take the pattern.
   const DfaProgram* Dfa(unsigned matchWord) const;
+  // The expression the engine runs under the match flags `flags`: Expression, or where the
+  // flags say the lines end at a LF only (LineFeedLinesFlag) and that changes the pattern, the
+  // expression written for such lines.
+  const Regex& ExpressionFor(FlagBits flags) const;
 };
 
 }  // namespace GrepEngine

@@ -22,7 +22,8 @@ enum class Route {
 struct MatchPlan {
   Route Kind = Route::Reference;
   // The DFA's ^ and $ see a line break only at a LF, the reference engine's also at CR and
-  // FF: a text holding either is left to the reference engine.
+  // FF: a text holding either is left to the reference engine, unless the match word says
+  // that lines end at a LF only (MatchBits::LineFeedLines).
   bool NeedsPlainLineBreaks = false;
 };
 

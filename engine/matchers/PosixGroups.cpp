@@ -25,6 +25,7 @@ Groups::TextContext ContextOf(const char* base, const char* last, FlagBits flags
   text.NotEob = has(rc::match_not_eob);
   text.NotDotNewline = has(rc::match_not_dot_newline);
   text.NotDotNull = has(rc::match_not_dot_null);
+  text.LineFeedLines = (flags & LineFeedLinesFlag) != 0;
   return text;
 }
 

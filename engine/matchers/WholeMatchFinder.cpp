@@ -27,7 +27,10 @@ WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, c
   if (pattern.Failed()) return;
   const MatchPlan plan = ChoosePlan(Compiled.Facts, matchWord);
   if (plan.Kind == Route::Dfa) {
-    if (plan.NeedsPlainLineBreaks && HoldsOtherLineBreaks(context, contextEnd)) return;
+    // Lines that end at a LF only are the DFA's own.
+    if (plan.NeedsPlainLineBreaks && !(matchWord & MatchBits::LineFeedLines) &&
+        HoldsOtherLineBreaks(context, contextEnd))
+      return;
     Dfa = Compiled.Dfa(matchWord);
     if (Dfa == nullptr) return;
   }

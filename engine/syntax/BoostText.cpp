@@ -38,8 +38,9 @@ class ZeroWidth {
 
 class Writer {
  public:
-  Writer(const Tree& tree, std::string& out, const ZeroWidth& zeroWidth)
-      : In(tree), Out(out), Zero(zeroWidth) {}
+  Writer(const Tree& tree, std::string& out, const ZeroWidth& zeroWidth,
+         const LineFeedForm* lineFeed = nullptr)
+      : In(tree), Out(out), Zero(zeroWidth), LineFeed(lineFeed) {}
 
   void Enter(NodeId id) {
     const Node& node = In[id];
@@ -54,7 +55,10 @@ class Writer {
         Out += static_cast<char>(node.Value);
         break;
       case NodeKind::AnyByte:
-        Out += '.';
+        if (LineFeed != nullptr && !LineFeed->Dot.empty())
+          Out += LineFeed->Dot;
+        else
+          Out += '.';
         break;
       case NodeKind::Bracket:
         WriteBracket(In.Brackets[node.Value]);
@@ -64,7 +68,7 @@ class Writer {
         Out += static_cast<char>(node.Value);
         break;
       case NodeKind::Assertion:
-        Out += AssertionText(static_cast<Assertion>(node.Value));
+        WriteAssertion(static_cast<Assertion>(node.Value));
         break;
       case NodeKind::BackReference:  // one digit: a digit after it stays a literal
         Out += '\\';
@@ -91,6 +95,19 @@ class Writer {
   }
 
  private:
+  // The engine's own ^ also starts a line after a CR or a FF, and its $ ends one before them
+  // but not between a CR and its LF. A leading ^ stays the engine's, so that it still looks
+  // only at line starts.
+  void WriteAssertion(Assertion kind) {
+    if (LineFeed != nullptr && kind == Assertion::LineStart) {
+      Out += "^(?<![\r\f])";
+    } else if (LineFeed != nullptr && kind == Assertion::LineEnd) {
+      Out += "(?:$(?![\r\f])|(?=\n))";
+    } else {
+      Out += AssertionText(kind);
+    }
+  }
+
   // Inside brackets the engine reads backslash escapes, so its own special members are escaped.
   void WriteElement(const Element& element) {
     if (element.Named) {
@@ -139,6 +156,7 @@ class Writer {
   const Tree& In;
   std::string& Out;
   const ZeroWidth& Zero;
+  const LineFeedForm* LineFeed;
 };
 
 }  // namespace
@@ -154,6 +172,16 @@ std::string BoostText(const Tree& tree, NodeId node) {
 
 std::string BoostText(const Tree& tree) {
   return tree.Root == NoNode ? std::string() : BoostText(tree, tree.Root);
+}
+
+std::string LineFeedBoostText(const Tree& tree, const LineFeedForm& form) {
+  if (tree.Root == NoNode) return std::string();
+  ZeroWidth zeroWidth(tree);
+  Walk(tree, tree.Root, zeroWidth);
+  std::string out;
+  Writer writer(tree, out, zeroWidth, &form);
+  Walk(tree, tree.Root, writer);
+  return out;
 }
 
 }  // namespace Syntax

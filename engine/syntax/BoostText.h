@@ -18,5 +18,14 @@ std::string BoostText(const Tree& tree);
 // One node and what lies below it, as a pattern of its own.
 std::string BoostText(const Tree& tree, NodeId node);
 
+// The whole pattern for a text whose lines end at a LF only, to be compiled with Perl's
+// extensions (look-arounds): ^ is the text's start or a place after a LF, $ the text's end or
+// a place before a LF (the engine's own anchors, with CR and FF refused beside them), and '.'
+// is written as Dot (when not empty), so that it can keep off a LF alone.
+struct LineFeedForm {
+  std::string Dot;
+};
+std::string LineFeedBoostText(const Tree& tree, const LineFeedForm& form);
+
 }  // namespace Syntax
 }  // namespace GrepEngine

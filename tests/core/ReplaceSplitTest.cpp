@@ -25,6 +25,20 @@ TEST(ReplaceTest, AFormatReplacesEveryMatchAndAnEmptyOneDeletes) {
   EXPECT_EQ(*pair.Replace("a=1b=2", "[$`]"), "[][]") << "$` runs from the previous match";
 }
 
+TEST(ReplaceTest, LinesThatEndAtALineFeedOnlyMendEveryCrLfLine) {
+  // As sed 's/\r$//': the CR of each CR LF line is at its line's end.
+  grepcore::MatchOptions lines;
+  lines.LineFeedLines = true;
+  const grepcore::Pattern crAtEnd = Compile("\\r$");
+  EXPECT_EQ(*crAtEnd.Replace("a\r\nb\r\n", "", lines), "a\nb\n");
+  EXPECT_EQ(*crAtEnd.Replace("a\r\nb\r\n", ""), "a\r\nb\r\n")
+      << "the engine's own lines: no line end between a CR and its LF";
+  EXPECT_EQ(*Compile("^").Count("a\rb\fc\nd", lines), 2u);
+  EXPECT_EQ(*Compile("^").Count("a\rb\fc\nd"), 4u);
+  lines.NotDotNewline = true;
+  EXPECT_EQ(*Compile("a.b").Replace("a\rb a\fb a\nb", "X", lines), "X X a\nb");
+}
+
 TEST(ReplaceTest, ACallableGivesEachReplacement) {
   const grepcore::Pattern word = Compile("[a-z]+");
   const auto upper = word.Replace("hi there, you", [](const grepcore::Match& m) {

@@ -106,6 +106,29 @@ TEST(Searcher, PatternSetsWordsLinesAndTheEmptyPattern) {
   EXPECT_THAT(InBuffer("CAT\n", Compiled({"cat"}, fixed)), ElementsAre("1@0:CAT"));
 }
 
+TEST(Searcher, ALineEndsAtALineFeedOnly) {
+  // A CR or a FF inside a line is an ordinary byte; a CR LF line ends with its CR. Expected
+  // values as GNU grep gives them.
+  const std::string text = "50%\r100%\nx\fy\nabc\r\nabc\n";
+  for (const char* quiet : {"^100", "^y", "x$", "50%$"})
+    EXPECT_THAT(InBuffer(text, Compiled({quiet})), ElementsAre()) << quiet;
+  EXPECT_THAT(InBuffer(text, Compiled({"\r$"})), ElementsAre("3@13:abc\r"));
+  EXPECT_THAT(InBuffer(text, Compiled({"c$"})), ElementsAre("4@18:abc"));
+  EXPECT_THAT(InBuffer(text, Compiled({"^[0-9]", "^[a-y]"})),
+              ElementsAre("1@0:50%\r100%", "2@9:x\fy", "3@13:abc\r", "4@18:abc"));
+  LinePatternOptions line;
+  line.WholeLine = true;
+  EXPECT_THAT(InBuffer(text, Compiled({"abc"}, line)), ElementsAre("4@18:abc"));
+  EXPECT_THAT(InBuffer(text, Compiled({"abc\r"}, line)), ElementsAre("3@13:abc\r"));
+  EXPECT_THAT(InBuffer(text, Compiled({"x.y"}, line)), ElementsAre("2@9:x\fy"));
+  SearchOptions spans;
+  spans.Spans = true;
+  EXPECT_THAT(InBuffer(text, Compiled({"%.1"}), spans), ElementsAre("1@0:50%\r100%[2-5]"))
+      << "'.' takes a CR";
+  // Word edges take the pattern to the reference engine, which keeps the same rule.
+  EXPECT_THAT(InBuffer(text, Compiled({"\\<x$", "^100\\>"})), ElementsAre());
+}
+
 TEST(Searcher, ABadPatternIsAnErrorNamingItAmongSeveral) {
   const auto one = LinePatterns::Compile({"a(b"}, {});
   ASSERT_FALSE(one);

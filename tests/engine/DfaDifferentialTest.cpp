@@ -95,7 +95,7 @@ bool ReferenceMerge(const Pattern& pattern, const std::string& text, const std::
   out.clear();
   try {
     boost::regex_replace(std::back_inserter(out), text.data(), text.data() + text.size(),
-                         pattern.Internals().Expression, format, AsMatchFlags(flags));
+                         pattern.Internals().ExpressionFor(flags), format, AsMatchFlags(flags));
   } catch (const std::runtime_error&) {
     return false;
   }
@@ -204,6 +204,136 @@ TEST(DfaDifferentialTest, KnownHardShapesAgree) {
     CompareOne(*compiled, pattern, c.option, c.match, c.text, true, tally);
   }
   EXPECT_EQ(tally.Skipped, 1u) << "only the reference engine gives up, on the run of a's";
+}
+
+// ---- lines that end at a LF only (MatchBits::LineFeedLines) ----
+
+// The text with some bytes turned into those that other line rules call separators.
+std::string WithOtherSeparators(std::string text, TestCases::DifferentialGenerator& generate) {
+  static const char others[] = "\r\f\v\x85";
+  for (char& c : text)
+    if (generate.Below(6) == 0) c = others[generate.Below(4)];
+  return text;
+}
+
+Seen ReferenceSeen(const Pattern& compiled, const std::string& text, unsigned matchWord) {
+  return Collect(
+      [&](auto callback) {
+        return ReferenceGrepIn(compiled, text.data(), text.data() + text.size(), matchWord,
+                               callback);
+      },
+      true);
+}
+
+TEST(DfaDifferentialTest, LinesEndingAtALineFeedAgreeOnEveryRoute) {
+  Tally tally;
+  TestCases::DifferentialGenerator generate(20261210);
+  for (unsigned p = 0; p < 2500; ++p) {
+    const std::string pattern = generate.Pattern();
+    const unsigned option = generate.OptionWord();
+    auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option,
+                                     std::locale::classic());
+    if (compiled->Failed()) continue;
+    for (unsigned t = 0; t < 5; ++t) {
+      const std::string text = WithOtherSeparators(generate.Text(), generate);
+      const unsigned matchWord = (t == 0 ? 0u : generate.MatchWord()) | MatchBits::LineFeedLines;
+      CompareOne(*compiled, pattern, option, matchWord, text, t < 3, tally);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+  // CR and FF no longer send ^ and $ to the reference engine.
+  EXPECT_GT(tally.FastRoutes, tally.Compared / 3);
+  EXPECT_LT(tally.Skipped, tally.Compared / 50);
+}
+
+TEST(DfaDifferentialTest, LinesEndingAtALineFeedChangeNothingInATextWithoutCrOrFf) {
+  TestCases::DifferentialGenerator generate(20261211);
+  unsigned compared = 0;
+  for (unsigned p = 0; p < 2000; ++p) {
+    const std::string pattern = generate.Pattern();
+    const unsigned option = generate.OptionWord();
+    auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option,
+                                     std::locale::classic());
+    if (compiled->Failed()) continue;
+    for (unsigned t = 0; t < 4; ++t) {
+      std::string text = generate.Text();
+      for (char& c : text)
+        if (c == '\r' || c == '\f') c = '\v';
+      const unsigned matchWord = t == 0 ? 0u : generate.MatchWord();
+      const Seen plain = ReferenceSeen(*compiled, text, matchWord);
+      const Seen lineFeed = ReferenceSeen(*compiled, text, matchWord | MatchBits::LineFeedLines);
+      if (plain.Abandoned || lineFeed.Abandoned) continue;
+      ++compared;
+      ASSERT_EQ(lineFeed.Matches, plain.Matches) << Where(pattern, option, matchWord, text);
+    }
+  }
+  EXPECT_GT(compared, 5000u);
+}
+
+// Whole matches as "position+length", on the planned route and the reference engine's.
+std::vector<std::string> Spans(const std::string& pattern, unsigned option, unsigned matchWord,
+                               const std::string& text) {
+  auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option,
+                                   std::locale::classic());
+  EXPECT_FALSE(compiled->Failed()) << pattern;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  const Seen planned = Collect(
+      [&](auto callback) { return GrepIn(*compiled, first, last, matchWord, callback); }, false);
+  const Seen reference = Collect(
+      [&](auto callback) { return ReferenceGrepIn(*compiled, first, last, matchWord, callback); },
+      false);
+  EXPECT_EQ(planned.Matches, reference.Matches) << Where(pattern, option, matchWord, text);
+  return planned.Matches;
+}
+
+TEST(DfaDifferentialTest, LinesEndingAtALineFeedSeeNoLineEndBesideCrOrFf) {
+  namespace S = SyntaxBits;
+  namespace M = MatchBits;
+  using List = std::vector<std::string>;
+  const unsigned lf = M::LineFeedLines;
+  const std::string text = "a\r\nb\rc\fd\n";  // a CR LF line, a CR and a FF inside a line
+  EXPECT_EQ(Spans("^", S::Extended, lf, text), (List{"0+0", "3+0", "9+0"}));
+  EXPECT_EQ(Spans("$", S::Extended, lf, text), (List{"2+0", "8+0", "9+0"}));
+  EXPECT_EQ(Spans("^[a-d]", S::Extended, lf, text), (List{"0+1", "3+1"}));
+  EXPECT_EQ(Spans("[a-d]$", S::Extended, lf, text), (List{"7+1"}));
+  // The engine's own rule, for comparison: CR and FF end lines, and a CR LF is one line end.
+  EXPECT_EQ(Spans("^[a-d]", S::Extended, 0, text), (List{"0+1", "3+1", "5+1", "7+1"}));
+  // The CR of a CR LF line is the last byte of its line.
+  EXPECT_EQ(Spans("\\r$", S::Extended, lf, "a\r\nb\r\n"), (List{"1+1", "4+1"}));
+  EXPECT_EQ(Spans("\\r$", S::Extended, 0, "a\r\nb\r\n"), List{}) << "Boost's rule";
+  // '.' then keeps off a LF only; VT and 0x85 are ordinary bytes under either rule.
+  EXPECT_EQ(Spans(".+", S::Normal, lf | M::NotDotNewline, "ab\ncd\r\nef\fg\v\x85"),
+            (List{"0+2", "3+3", "7+6"}));
+  EXPECT_EQ(Spans("a.b", S::Normal, lf | M::NotDotNewline | M::NotDotNullCharacter,
+                  std::string("a\rb a\nb a\0b", 11)),
+            (List{"0+3"}));
+  // Word edges send the pattern to the reference engine, which follows the same rule.
+  EXPECT_EQ(Spans("\\<b$", S::Normal, lf, "a\rb\nb\r\n"), (List{"2+1"}));
+  EXPECT_EQ(Spans("\\<b$", S::Normal, 0, "a\rb\nb\r\n"), (List{"2+1", "4+1"}));
+  // The text's own ends still answer to the match word.
+  EXPECT_EQ(Spans("^a|b$", S::Extended, lf | M::NotBeginningOfLine | M::NotEndOfLine, "a\rb\na\rb"),
+            (List{"2+1", "4+1"}));
+}
+
+TEST(DfaDifferentialTest, LinesEndingAtALineFeedGiveThePosixGroups) {
+  namespace S = SyntaxBits;
+  namespace M = MatchBits;
+  const std::string text = "xa\rab\r\nab\r";
+  const std::string pattern = "(^|\r)(a|ab)(b?)(\r?$)";
+  auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), S::Extended,
+                                   std::locale::classic());
+  ASSERT_FALSE(compiled->Failed());
+  std::vector<std::string> seen;
+  GrepIn(*compiled, text.data(), text.data() + text.size(), M::LineFeedLines,
+         [&](const MatchResults& match) {
+           seen.push_back(Describe(match, true));
+           return true;
+         });
+  // "\rab\r" before the LF: a CR, then the longest "ab" for group 2, and the CR before the LF.
+  // Then "ab\r" at the text's end, from a line start after the LF.
+  EXPECT_EQ(seen, (std::vector<std::string>{"2+4 2+1 3+2 5+0 5+1 p0 s6 l1@0",
+                                            "7+3 7+0 7+2 9+0 9+1 p6 s- l2@7"}));
 }
 
 }  // namespace

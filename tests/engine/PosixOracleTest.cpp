@@ -225,6 +225,69 @@ void RunGenerated(bool extended, unsigned seed) {
   EXPECT_LT(Abandoned, 20) << "the engine gave up too often";
 }
 
+// Lines that end at a LF only (MatchBits::LineFeedLines, with NotDotNewline as a line search
+// runs) are the C library's REG_NEWLINE lines: CR and FF are ordinary bytes there. Patterns
+// without non-matching lists, which REG_NEWLINE also keeps off a LF; whole matches only.
+TEST(PosixOracleTest, LinesEndingAtALineFeedAreTheSystemMatchersNewlineLines) {
+  namespace M = GrepEngine::MatchBits;
+  // CR, FF and LF as the bytes themselves, which both matchers read alike.
+  static const char* const atoms[] = {"a",       "b",     ".",      "\r",         "\f",
+                                      "^",       "$",     "[ab]",   "(a|b)",      "(^|b)",
+                                      "(a$|\r)", "(\r$)", "[\r\n]", "[[:space:]]"};
+  static const char* const repeats[] = {"", "", "*", "+", "?"};
+  std::mt19937 random(20261210u);
+  const auto below = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+  const auto visible = [](const std::string& bytes) {
+    std::string shown;
+    for (const char c : bytes) {
+      if (c == '\r')
+        shown += "\\r";
+      else if (c == '\f')
+        shown += "\\f";
+      else if (c == '\n')
+        shown += "\\n";
+      else if (c == '\v')
+        shown += "\\v";
+      else
+        shown += c;
+    }
+    return shown;
+  };
+  int compared = 0;
+  for (int i = 0; i < 3000; ++i) {
+    std::string pattern;
+    for (std::size_t n = 1 + below(4); n > 0; --n) {
+      const std::string atom = atoms[below(sizeof atoms / sizeof *atoms)];
+      pattern += atom;
+      if (atom != "^" && atom != "$") pattern += repeats[below(5)];
+    }
+    auto compiled = SyntaxTest::Compile(pattern, S::Extended);
+    if (compiled->Failed()) continue;
+    for (int t = 0; t < 5; ++t) {
+      static const char alphabet[] = "ab\r\f\n\v ";
+      std::string text;
+      for (std::size_t n = below(14); n > 0; --n) text += alphabet[below(sizeof alphabet - 1)];
+      const SyntaxTest::OracleResult theirs =
+          SyntaxTest::SystemSearch(pattern, text, true, false, true);
+      if (!theirs.compiled) break;
+      GrepEngine::MatchResults ours;
+      const bool found = GrepEngine::SearchIn(*compiled, text.data(), text.data() + text.size(),
+                                              M::LineFeedLines | M::NotDotNewline, ours);
+      ASSERT_FALSE(ours.Abandoned());
+      const std::string where = "\"" + visible(pattern) + "\" on \"" + visible(text) + "\"";
+      ASSERT_EQ(found, !theirs.spans.empty()) << where;
+      ++compared;
+      if (!found) continue;
+      EXPECT_EQ(ours.Sub(0).Position, theirs.spans[0].first) << where;
+      EXPECT_EQ(ours.Sub(0).Position + static_cast<long>(ours.Sub(0).Length()),
+                theirs.spans[0].second)
+          << where;
+      if (testing::Test::HasFailure()) return;
+    }
+  }
+  EXPECT_GT(compared, 5000);
+}
+
 TEST(PosixOracleTest, GeneratedExtendedPatternsAgree) { RunGenerated(true, 20240611u); }
 TEST(PosixOracleTest, GeneratedBasicPatternsAgree) { RunGenerated(false, 777u); }
 

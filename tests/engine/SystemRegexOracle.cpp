@@ -16,10 +16,11 @@ struct Compiled {
 }  // namespace
 
 OracleResult SystemSearch(const std::string& pattern, const std::string& text, bool extended,
-                          bool icase) {
+                          bool icase, bool newline) {
   OracleResult result;
   Compiled compiled;
-  const int flags = (extended ? REG_EXTENDED : 0) | (icase ? REG_ICASE : 0);
+  const int flags =
+      (extended ? REG_EXTENDED : 0) | (icase ? REG_ICASE : 0) | (newline ? REG_NEWLINE : 0);
   result.error = regcomp(&compiled.expression, pattern.c_str(), flags);
   compiled.ok = result.error == 0;
   if (!compiled.ok) return result;

@@ -14,8 +14,9 @@ struct OracleResult {
   std::vector<std::pair<long, long>> spans;  // empty: no match; (-1,-1): group took no part
 };
 
-// extended: REG_EXTENDED; otherwise a basic expression.
+// extended: REG_EXTENDED; otherwise a basic expression. newline: REG_NEWLINE (^ and $ at
+// each LF, which '.' and a non-matching list then never take).
 OracleResult SystemSearch(const std::string& pattern, const std::string& text, bool extended,
-                          bool icase = false);
+                          bool icase = false, bool newline = false);
 
 }  // namespace SyntaxTest

@@ -300,6 +300,14 @@ TEST_F(Change, MatchesStayWithinALineUnlessTheWholeTextIsAskedFor) {
   EXPECT_EQ(TemporaryDirectory::Read(Tree / "s.txt"), "X\n");
 }
 
+TEST_F(Change, ALineEndsAtALineFeedOnly) {
+  // sed -i 's/\r$//' mends every CR LF line; a CR or FF inside a line is no line end.
+  Tree.Write("dos.txt", "a\r\nb\r\nc\rd\fe\n");
+  EXPECT_EQ(RunIn(Tree.Path(), {"change", "\\r$", "", "dos.txt"}).Status, 0);
+  EXPECT_EQ(TemporaryDirectory::Read(Tree / "dos.txt"), "a\nb\nc\rd\fe\n");
+  EXPECT_EQ(RunIn(Tree.Path(), {"change", "^[de]", "X", "dos.txt"}).Status, 1);
+}
+
 TEST_F(Change, PathsAreFilesAndDirectoriesAndAMissingOneIsTrouble) {
   const ToolTest::ToolResult result =
       RunIn(Tree.Path(), {"change", "old", "new", "deploy.conf", "notes", "missing.txt"});

@@ -257,4 +257,20 @@ TEST_F(FileSearch, SyntaxReachesTheFileCommands) {
       << "no note any more";
 }
 
+TEST_F(FileSearch, BasicSyntaxIsReadAsGrepReadsIt) {
+  // GNU grep -G -o's answers: \+ \? \| are operators, + ? | ordinary; \w \s \< \> work.
+  Tree.Write("b.txt", "a+b\naab\nx|y\ny\nfoo bar\n");
+  const auto basic = [this](const char* pattern) {
+    return Run({"grep-files", "-o", "--syntax", "basic", pattern, "b.txt"}).Out;
+  };
+  EXPECT_EQ(basic("a\\+b"), "aab\n");
+  EXPECT_EQ(basic("a+b"), "a+b\n");
+  EXPECT_EQ(basic("x\\|y"), "x\ny\ny\n");
+  EXPECT_EQ(basic("x|y"), "x|y\n");
+  EXPECT_EQ(basic("a\\?ab"), "aab\n");
+  EXPECT_EQ(basic("^\\w\\+ \\w\\+$"), "foo bar\n");
+  EXPECT_EQ(basic("\\<bar\\>"), "bar\n");
+  EXPECT_EQ(Run({"find-files", "--syntax", "basic", "y\\|z", "b.txt"}).Out, "b.txt\n");
+}
+
 }  // namespace

@@ -145,6 +145,18 @@ TEST_F(LineMode, DotAndNegatedBracketsStayOnTheirLine) {
   EXPECT_EQ(Out({"grep-files", "-n", "^m|g$", "log.txt"}), "2:middle\n3:end log\n");
 }
 
+TEST_F(LineMode, ALineEndsAtALineFeedOnly) {
+  // GNU grep's answers: a CR or a FF is an ordinary byte of its line.
+  Tree.Write("dos.txt", "50%\r100%\nabc\r\nabc\nx\fy\n");
+  EXPECT_EQ(Out({"grep-files", "-c", "^100", "dos.txt"}), "0\n");
+  EXPECT_EQ(Out({"grep-files", "-c", "^y", "dos.txt"}), "0\n");
+  EXPECT_EQ(Out({"grep-files", "-n", "-x", "abc", "dos.txt"}), "3:abc\n");
+  EXPECT_EQ(Out({"grep-files", "-n", "-x", "abc\\r", "dos.txt"}), "2:abc\r\n");
+  EXPECT_EQ(Out({"grep-files", "-n", "c$", "dos.txt"}), "3:abc\n");
+  EXPECT_EQ(Out({"grep-files", "-o", "%.1", "dos.txt"}), "%\r1\n");
+  EXPECT_EQ(Out({"find-files", "^y", "dos.txt"}), "");
+}
+
 TEST_F(LineMode, JsonPerSelectedLineIsValid) {
   Tree.Write("bytes.txt", "k\xff" "1 k2\nnone\n");
   const ToolResult result = Run({"grep-files", "--json", "k[0-9]", "bytes.txt"});

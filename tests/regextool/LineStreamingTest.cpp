@@ -104,6 +104,18 @@ TEST(LineMerge, WorksLikeSedSubstituteGlobal) {
   EXPECT_EQ(RunTool({"merge", "--whole-text", "\\n", ","}, "1\n2\n").Out, "1,2,");
 }
 
+TEST(LineMerge, ALineEndsAtALineFeedOnly) {
+  // sed 's/\r$//' mends every CR LF line, in a block as a line at a time.
+  EXPECT_EQ(RunTool({"merge", "\\r$", ""}, "a\r\nb\r\n").Out, "a\nb\n");
+  EXPECT_EQ(RunTool({"merge", "--shortest", "\\r$", ""}, "a\r\nb\r\n").Out, "a\nb\n")
+      << "a line at a time";
+  // A CR or a FF inside a line is no line start: sed 's/^b/X/' leaves "a\rb" alone.
+  EXPECT_EQ(RunTool({"merge", "^[bc]", "X"}, "a\rb\fc\nb\n").Out, "a\rb\fc\nX\n");
+  EXPECT_EQ(RunTool({"merge", "a.b", "X"}, "a\rb\n").Out, "X\n") << "'.' takes a CR";
+  EXPECT_EQ(RunTool({"grep-text", "b$"}, "ab\r\n").Status, 1);
+  EXPECT_THAT(RunTool({"grep-text", "\\r$"}, "a\r\nb\r\n").Out, HasSubstr("line 2"));
+}
+
 TEST(LineMerge, EmptyFormatDeletes) {
   // sed 's/o//g'
   const ToolTest::ToolResult result = RunTool({"merge", "o", ""}, "hello world\nfoo");

@@ -195,6 +195,9 @@ TEST(PatternOptions, CaseAndSyntaxChoices) {
   EXPECT_EQ(basic.Status, 0);
   EXPECT_THAT(basic.Out, HasSubstr("whole: \"aa\" at 1..3"));
   EXPECT_EQ(RunTool({"search", "--syntax", "basic", "a+", "aa"}).Status, 1);  // + is ordinary there
+  // As grep reads a basic expression, \+ \? and \| are the operators.
+  EXPECT_THAT(RunTool({"search", "--syntax", "basic", "ba\\+\\|c\\?d", "xbaad"}).Out,
+              HasSubstr("whole: \"baa\" at 1..4"));
   EXPECT_EQ(RunTool({"search", "--syntax", "extended", "a+", "aa"}).Status, 0);
   const ToolTest::ToolResult literal = RunTool({"search", "--syntax", "literal", "a.(", "axb a.("});
   EXPECT_EQ(literal.Status, 0);

@@ -35,7 +35,8 @@ namespace grepcore {
 
 struct ChangeOptions {
   std::string Format;         // $&, $0..$9, $`, $', $$; empty: the matches are deleted
-  MatchOptions Match;         // how the pattern matches (line mode adds NotDotNewline)
+  MatchOptions Match;         // how the pattern matches (line mode adds NotDotNewline and
+                              // LineFeedLines)
   bool WholeText = false;     // else line by line, as sed: see PlannedFile::Problems
   std::string SaveExtension;  // without its dot; empty: no saved copies
   // Appended to the file's own name for its saved copy, in place of SaveExtension (f.txt ->

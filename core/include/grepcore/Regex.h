@@ -125,6 +125,10 @@ struct MatchOptions {
   bool Shortest = false;       // take the first match found at a position
   bool NotEmpty = false;       // an empty match is not accepted
   bool Continuous = false;     // each match starts where the previous one ended
+  // The text's lines end at a line feed only, as a search tool reads lines: ^ and $ see no
+  // line end beside a carriage return or a form feed, and NotDotNewline keeps . off a line
+  // feed alone. Not part of the toolkit's match word.
+  bool LineFeedLines = false;
 
   // The toolkit's match word these stand for, and back.
   GREPCORE_EXPORT unsigned Word() const;

@@ -43,7 +43,8 @@ struct LinePatternOptions {
 };
 
 // The patterns of a line search, as grep takes them: several texts, each split at its line
-// feeds; a line is selected when any one matches it. An empty pattern matches every line.
+// feeds; a line is selected when any one matches it. An empty pattern matches every line. A
+// line ends at a line feed only (MatchOptions::LineFeedLines is always on).
 // Immutable, cheap to copy and safe to share between threads.
 class LinePatterns {
  public:

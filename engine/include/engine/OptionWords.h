@@ -56,4 +56,11 @@ enum : unsigned { GREPTOOLKIT_MATCH_OPTIONS(GREPTOOLKIT_OPTION_BIT) };
 
 #undef GREPTOOLKIT_OPTION_BIT
 
+namespace MatchBits {
+// The engine's own bit of a match word, above the toolkit's (which never holds it): the text's
+// lines end at a LF only, as a search tool reads lines. ^ and $ then see no line end beside a
+// CR or a FF, and NotDotNewline keeps '.' off a LF alone.
+enum : unsigned { LineFeedLines = 0x10000 };
+}  // namespace MatchBits
+
 }  // namespace GrepEngine

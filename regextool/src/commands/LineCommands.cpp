@@ -23,6 +23,13 @@ std::optional<grepcore::Pattern> Prepare(const PatternSettings& settings, std::o
   return std::nullopt;
 }
 
+// A line ends at a line feed only, in a block as on its own.
+grepcore::MatchOptions LineMatchOptions(const PatternSettings& settings) {
+  grepcore::MatchOptions options = MatchOptionsOf(settings);
+  options.LineFeedLines = true;
+  return options;
+}
+
 // Lines are searched in blocks: one walk per block instead of one per line.
 constexpr std::size_t GrepBlockBytes = 64 * 1024;
 constexpr std::size_t MergeBlockBytes = 64 * 1024;
@@ -312,7 +319,7 @@ int RunLineGrep(const PatternSettings& settings, const StringCommand& command, L
                 std::ostream& out, std::ostream& err) {
   const std::optional<grepcore::Pattern> pattern = Prepare(settings, err);
   if (!pattern) return Trouble;
-  LineGrep grep(*pattern, MatchOptionsOf(settings), out, command);
+  LineGrep grep(*pattern, LineMatchOptions(settings), out, command);
   std::string_view lines;
   if (BlocksAreExact(settings, command.Context))
     while (out && !grep.Crossed && grep.Abandon.empty() && input.NextLines(GrepBlockBytes, lines))
@@ -328,7 +335,7 @@ int RunLineMerge(const PatternSettings& settings, const MergeCommand& command, L
                  std::ostream& out, std::ostream& err) {
   const std::optional<grepcore::Pattern> pattern = Prepare(settings, err);
   if (!pattern) return Trouble;
-  LineMerge merge(*pattern, MatchOptionsOf(settings), out, command);
+  LineMerge merge(*pattern, LineMatchOptions(settings), out, command);
   std::string_view lines;
   if (BlocksAreExact(settings, false) && FormatStaysInMatch(command.Format))
     while (out && !merge.Crossed && merge.Abandon.empty() &&

@@ -72,9 +72,12 @@ const std::vector<std::string>& MatchOptionNames() {
 
 grepcore::CompileOptions CompileOptionsOf(const PatternSettings& settings) {
   grepcore::CompileOptions options;
-  if (settings.Syntax == "basic")
+  if (settings.Syntax == "basic") {
+    // As grep reads a basic expression: \+ \? and \| are operators, + ? | ordinary.
     options.Syntax = grepcore::SyntaxKind::Basic;
-  else if (settings.Syntax == "extended")
+    options.Extra |=
+        grepcore::Option::QuestionmarkPlusNotOperators | grepcore::Option::VerticalbarNotOperator;
+  } else if (settings.Syntax == "extended")
     options.Syntax = grepcore::SyntaxKind::Extended;
   bool literal = settings.Syntax == "literal";
   options.IgnoreCase = settings.CaseInsensitive;
