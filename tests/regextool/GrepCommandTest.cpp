@@ -223,6 +223,14 @@ TEST_F(GrepRules, MaxCountKeepsTheTrailingContext) {
   const ToolResult none = Run({"grep", "-c", "-m", "0", "x", "h", "missing"});
   EXPECT_EQ(none.Status, 1);
   EXPECT_EQ(none.Out + none.Err, "") << "no line may be selected: nothing is read";
+  // -L still lists every file then, and names a missing one, as grep -m 0 -L.
+  const ToolResult listed = Run({"grep", "-L", "-m", "0", "x", "h", "f"});
+  EXPECT_EQ(listed.Status, 1);
+  EXPECT_EQ(listed.Out, "h\nf\n");
+  const ToolResult missing = Run({"grep", "-LZ", "-m", "0", "x", "h", "missing"});
+  EXPECT_EQ(missing.Status, 2);
+  EXPECT_EQ(missing.Out, std::string("h\0", 2));
+  EXPECT_THAT(missing.Err, HasSubstr("missing"));
 }
 
 TEST_F(GrepRules, OffsetsColumnsAndNulAfterNames) {

@@ -316,6 +316,24 @@ int PrintFiles(const std::vector<Entry>& entries, std::ostream& out, std::ostrea
 
 }  // namespace
 
+// -m 0 with -L: no line can be selected, so every file is listed without being read, as in grep.
+int ListEveryFile(const LineSearchCommand& command, std::ostream& out, std::ostream& err) {
+  bool trouble = false;
+  for (const Entry& entry : Entries(command)) {
+    if (!entry.Problem.empty()) {
+      err << Message(entry.File.Path, entry.Problem);
+      trouble = trouble || !entry.Warning;
+      continue;
+    }
+    std::string text;
+    LineReport report(command.Output, NameOf(entry), text);
+    report.Finish(0);
+    out << text;
+  }
+  if (trouble || !out) return Trouble;
+  return NothingFound;  // no line selected, as grep's status says
+}
+
 int RunLineSearch(const LineSearchCommand& given, int input, std::ostream& out,
                   std::ostream& err) {
   if (given.TypeList) return PrintTypes(out);
@@ -330,7 +348,8 @@ int RunLineSearch(const LineSearchCommand& given, int input, std::ostream& out,
   // Nothing can be selected, so nothing needs reading (grep opens no file then either).
   const LineOutput& shape = command.Output;
   if (patterns->Each().empty() && !shape.Invert && !shape.FilesWithoutMatch) return NothingFound;
-  if (given.SelectNothing) return NothingFound;
+  if (given.SelectNothing)
+    return shape.FilesWithoutMatch ? ListEveryFile(command, out, err) : NothingFound;
   const std::vector<Entry> entries = Entries(command);
   const bool names = ShowNames(command, entries);
   OrderedOutput output(command, out, err);
