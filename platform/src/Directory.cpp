@@ -26,6 +26,15 @@ int OpenRetrying(int at, const char* path, int flags) {
   return Detail::Retrying([&] { return ::openat(at, path, flags); });
 }
 
+// The ".." of the directory open as `child`; -1 with errno set when that fails or none is open.
+int OpenDotDot(int child) {
+  if (child < 0) {
+    errno = EBADF;
+    return -1;
+  }
+  return OpenRetrying(child, "..", DirectoryFlags);
+}
+
 EntryKind KindOfMode(mode_t mode) {
   if (S_ISREG(mode)) return EntryKind::File;
   if (S_ISDIR(mode)) return EntryKind::Directory;
@@ -153,9 +162,7 @@ bool Directory::OpenParent(const Directory& child, const DirectoryIdentity& expe
     Close();
     return false;
   }
-  const int descriptor = child.IsOpen() ? OpenRetrying(child.Descriptor, "..", DirectoryFlags) : -1;
-  if (!child.IsOpen()) errno = EBADF;
-  if (!Adopt(descriptor)) return false;
+  if (!Adopt(OpenDotDot(child.Descriptor))) return false;
   if (Id == expected) return true;
   Close();
   errno = ESTALE;  // the tree moved: ".." is some other directory now
@@ -167,9 +174,7 @@ bool Directory::OpenAbove(const Directory& child) {
     Close();
     return false;
   }
-  const int descriptor = child.IsOpen() ? OpenRetrying(child.Descriptor, "..", DirectoryFlags) : -1;
-  if (!child.IsOpen()) errno = EBADF;
-  if (!Adopt(descriptor)) return false;
+  if (!Adopt(OpenDotDot(child.Descriptor))) return false;
   if (Id != child.Identity()) return true;
   Close();
   errno = 0;  // the top: ".." is the directory itself
