@@ -50,11 +50,22 @@ std::string EscapeLiteral(const std::string& text) {
   return escaped;
 }
 
+// The engine's pattern of a text that compiled, for lines that end at a NUL byte where
+// `nulLines` says so: compiled once more for the searcher's exchanged LF and NUL bytes.
+std::shared_ptr<const GrepEngine::Pattern> ForLineEnds(const Pattern& compiled, bool nulLines) {
+  if (!nulLines) return compiled.Data()->Engine;
+  const std::string_view text = compiled.Text();
+  return GrepEngine::Pattern::Compile(text.data(), text.data() + text.size(),
+                                      compiled.Options().Word() |
+                                          GrepEngine::SyntaxBits::SwappedLineEnds,
+                                      compiled.Options().Locale);
+}
+
 std::shared_ptr<const GrepEngine::Pattern> Engine(std::string_view text,
-                                                  const CompileOptions& options) {
+                                                  const CompileOptions& options, bool nulLines) {
   Result<Pattern> compiled = Pattern::Compile(text, options);
   if (!compiled) return nullptr;
-  return compiled->Data()->Engine;
+  return ForLineEnds(*compiled, nulLines);
 }
 
 // The patterns as alternatives of one; null when they cannot be joined.
@@ -62,6 +73,7 @@ std::shared_ptr<const GrepEngine::Pattern> Joined(const LinePatterns::Data& data
   const std::vector<std::string>& texts = data.Texts;
   if (texts.size() == 1) return data.Each[0];
   const CompileOptions& options = data.Options.Compile;
+  const bool nulLines = data.Options.NulLines;
   if ((options.Word() & GrepEngine::SyntaxBits::Literals) != 0) {
     // Literal text has no alternation: each pattern escaped into the normal syntax.
     std::string joined;
@@ -70,14 +82,14 @@ std::shared_ptr<const GrepEngine::Pattern> Joined(const LinePatterns::Data& data
     CompileOptions normal = options;
     normal.Syntax = SyntaxKind::Normal;
     normal.Extra &= ~static_cast<unsigned>(GrepEngine::SyntaxBits::Literals);
-    return Engine(joined, normal);
+    return Engine(joined, normal, nulLines);
   }
   std::string joined;
   for (const std::string& text : texts) joined += (joined.empty() ? "" : "\n") + text;
   CompileOptions alternatives = options;
   alternatives.Extra |= GrepEngine::SyntaxBits::NewlineAsAlternationOperator;
   // Alternatives of patterns that each compile may still fail together ("\\(a" and "b\\)").
-  return Engine(joined, alternatives);
+  return Engine(joined, alternatives, nulLines);
 }
 
 }  // namespace
@@ -104,7 +116,7 @@ Result<LinePatterns> LinePatterns::Compile(const std::vector<std::string>& texts
       error.PatternText = text;
       return error;
     }
-    data->Each.push_back(compiled->Data()->Engine);
+    data->Each.push_back(ForLineEnds(*compiled, options.NulLines));
   }
   const bool literal = (options.Compile.Word() & GrepEngine::SyntaxBits::Literals) != 0;
   bool whole = !data->EmptyPattern && !data->Texts.empty() && !options.Match.Continuous;

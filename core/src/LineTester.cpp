@@ -102,6 +102,12 @@ bool LineTester::WordAt(const GrepEngine::Pattern& pattern, std::string_view lin
                      static_cast<std::size_t>(whole.Last - line.data())};
     start = first.Start;
     if (start != 0 && WordCharacter(line[start - 1])) continue;
+    // An empty match stands alone where no word character touches it, as grep takes it; a
+    // longer one is not shortened to nothing.
+    if (first.End == start && (start == line.size() || !WordCharacter(line[start]))) {
+      found = first;
+      return true;
+    }
     for (std::size_t end = first.End; end > start; --end) {
       if (end != line.size() && WordCharacter(line[end])) continue;
       if (end != first.End) {

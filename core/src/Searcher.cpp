@@ -25,6 +25,16 @@ constexpr std::size_t BinaryProbe = 8 * 1024;
 
 const char* const InputIsOutput = "input file is also the output";
 
+// Lines that end at a NUL byte are searched as lines that end at a LF: their LF and NUL bytes
+// are exchanged where they were read (the patterns were compiled for that), and back in what
+// the sink is shown.
+void ExchangeLineEnds(char* bytes, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    const char c = bytes[i];
+    bytes[i] = static_cast<char>(c ^ (c == '\0' || c == '\n' ? '\n' : 0));
+  }
+}
+
 }  // namespace
 
 // One searcher's state: the patterns' matcher, the read buffer, and the report of the input
@@ -38,8 +48,10 @@ class Searcher::Run final : private LineMatcher::Sink {
         Context(options.Before != 0 || options.After != 0),
         Breaks(Context || options.Breaks),
         EveryLine(options.Invert || Context),
-        WantSpans(options.Spans && !options.Invert) {
+        WantSpans(options.Spans && !options.Invert),
+        NulLines(Patterns.Options().NulLines) {
     if (Options.BlockSize < BinaryProbe) Options.BlockSize = BinaryProbe;
+    if (NulLines) Options.Binary = BinaryRule::AsText;
   }
 
   // Reads `read(into, capacity, got)` (0 or an error number) to its end.
@@ -58,6 +70,7 @@ class Searcher::Run final : private LineMatcher::Sink {
       std::size_t got = 0;
       const int error = read(Buffer.get() + end, Capacity - end, got);
       if (error != 0) return IoError(error, name);
+      if (NulLines) ExchangeLineEnds(Buffer.get() + end, got);
       end += got;
       const bool atEnd = got == 0;
       std::string_view available(Buffer.get() + begin, end - begin);
@@ -79,6 +92,16 @@ class Searcher::Run final : private LineMatcher::Sink {
   }
 
   Result<SearchSummary> InMemory(std::string_view text, SearchSink& sink) {
+    if (NulLines) {
+      // The exchange needs bytes of its own: the text goes through the buffer in blocks.
+      std::size_t at = 0;
+      return Stream(std::string(), sink, [&](char* into, std::size_t capacity, std::size_t& got) {
+        got = std::min(capacity, text.size() - at);
+        std::memcpy(into, text.data() + at, got);
+        at += got;
+        return 0;
+      });
+    }
     Start(sink);
     if (!text.empty() && Binary(text)) Block(text);
     return Finish(std::string());
@@ -186,8 +209,8 @@ class Searcher::Run final : private LineMatcher::Sink {
   bool Line(std::uint64_t index, std::size_t start, std::size_t end,
             const std::vector<Span>& spans) override {
     if (EveryLine && !Between(start)) return false;
-    const SearchLine line{Number + index, Offset + start, Text.substr(start, end - start),
-                          spans.data(), spans.size()};
+    const SearchLine line{Number + index, Offset + start, Shown(start, end), spans.data(),
+                          spans.size()};
     if (Options.Invert)
       Other(line);
     else
@@ -205,8 +228,7 @@ class Searcher::Run final : private LineMatcher::Sink {
           newline == nullptr
               ? Text.size()
               : static_cast<std::size_t>(static_cast<const char*>(newline) - Text.data());
-      const SearchLine line{CursorNumber++, Offset + Cursor, Text.substr(Cursor, end - Cursor),
-                            nullptr, 0};
+      const SearchLine line{CursorNumber++, Offset + Cursor, Shown(Cursor, end), nullptr, 0};
       if (Options.Invert)
         Selected(line);
       else
@@ -214,6 +236,15 @@ class Searcher::Run final : private LineMatcher::Sink {
       Cursor = end + 1;
     }
     return !Stopped;
+  }
+
+  // The line [start, end) of the run as the input holds it.
+  std::string_view Shown(std::size_t start, std::size_t end) {
+    const std::string_view text = Text.substr(start, end - start);
+    if (!NulLines) return text;
+    Restored.assign(text.data(), text.size());
+    ExchangeLineEnds(Restored.data(), Restored.size());
+    return Restored;
   }
 
   bool Adjacent(std::uint64_t number) {
@@ -290,6 +321,8 @@ class Searcher::Run final : private LineMatcher::Sink {
   const bool Breaks;  // groups that do not touch are told apart
   const bool EveryLine;
   const bool WantSpans;
+  const bool NulLines;  // the buffer holds the input with its LF and NUL bytes exchanged
+  std::string Restored;  // the line the sink is shown, as the input holds it
 
   std::unique_ptr<char[]> Buffer;
   std::size_t Capacity = 0;

@@ -6,6 +6,7 @@
 
 #include "DfaBuilder.h"
 #include "EngineBytes.h"
+#include "LineEndSwap.h"
 #include "PatternImpl.h"
 #include "SyntaxTranslation.h"
 #include "engine/OptionWords.h"
@@ -41,6 +42,8 @@ Pattern::~Pattern() = default;
 
 std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* last,
                                                 unsigned optionWord, const std::locale& locale) {
+  const bool swapped = (optionWord & SyntaxBits::SwappedLineEnds) != 0;
+  optionWord &= ~static_cast<unsigned>(SyntaxBits::SwappedLineEnds);
   auto body = std::make_unique<Impl>();
   body->OptionWord = optionWord;
   body->Locale = locale;
@@ -49,6 +52,7 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
     body->Tree = Syntax::Parse(first, last, optionWord);
     Error error = body->Tree.Failure;
     if (error == Error::None) error = Syntax::ResolveBrackets(body->Tree, optionWord, locale);
+    if (error == Error::None && swapped) SwapLineFeedAndNul(body->Tree, optionWord, locale);
     if (error != Error::None) {
       body->ErrorCode = static_cast<unsigned>(error);
       if (body->Tree.Failed())

@@ -287,6 +287,53 @@ TEST(Searcher, AFileReadInBlocksReportsWhatTheWholeBufferDoes) {
   EXPECT_EQ(fromWalk.Events, fromFile.Events);
 }
 
+TEST(Searcher, NulLinesReadInBlocksAsTheyAreAndShowTheirLineFeeds) {
+  TemporaryDirectory dir;
+  std::string text;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string record = (i % 997 == 0 ? "needle\nsplit " : "hay\nstack ") + std::to_string(i);
+    if (i % 997 == 0)
+      expected.push_back(std::to_string(i + 1) + "@" + std::to_string(text.size()) + ":" + record +
+                         "[0-12]");
+    text += record;
+    text += '\0';
+  }
+  const std::string longRecord = std::string(30000, '\n') + "needle\nsplit" + std::string(9000, 'x');
+  expected.push_back("20001@" + std::to_string(text.size()) + ":" + longRecord + "[30000-30012]");
+  text += longRecord;  // the last line, without its NUL
+  const std::string path = dir.Write("records", text);
+
+  LinePatternOptions nul;
+  nul.NulLines = true;
+  const LinePatterns patterns = Compiled({"needle[[:space:]]split"}, nul);
+  SearchOptions options;
+  options.Spans = true;
+  options.BlockSize = 8 * 1024;
+  options.Binary = grepcore::BinaryRule::Quit;  // no NUL makes such an input binary
+  grepcore::Searcher searcher(patterns, options);
+  Recorder fromFile;
+  const auto summary = searcher.SearchPath(path, fromFile);
+  ASSERT_TRUE(summary) << summary.Error().Message;
+  EXPECT_FALSE(summary->Binary);
+  EXPECT_EQ(fromFile.Events, expected);
+  EXPECT_EQ(InBuffer(text, patterns, options), expected) << "the text in memory is not changed";
+
+  // Each route of the engine swaps alike: literals, brackets, dots, anchors, several patterns.
+  const std::string small = std::string("a\nb\0\0b\0a\0", 9) + "a b";
+  for (const auto& [pattern, lines] : std::vector<std::pair<std::string, std::string>>{
+           {"a.b", "1 5"}, {"[^x]b", "1 5"}, {"^b", "3"}, {"b$", "1 3 5"}, {"^$", "2"},
+           {"\\s", "1 5"}, {"[a-z]+", "1 3 4 5"}, {"a$", "4"}, {"^a$", "4"}}) {
+    Recorder sink;
+    grepcore::Searcher each(Compiled({pattern}, nul), {});
+    ASSERT_TRUE(each.SearchBuffer(small, sink));
+    std::string numbers;
+    for (const std::string& event : sink.Events)
+      numbers += (numbers.empty() ? "" : " ") + event.substr(0, event.find('@'));
+    EXPECT_EQ(numbers, lines) << pattern;
+  }
+}
+
 TEST(Searcher, ADescriptorIsReadToItsEndAsItComes) {
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);

@@ -83,6 +83,10 @@ TEST_F(LineMode, WordAndLineRegexp) {
   Tree.Write("words.txt", "catalogue cat\nxcat\n");
   EXPECT_EQ(Out({"grep-files", "-w", "-n", "cat[a-z]*", "words.txt"}), "1:catalogue cat\n");
   EXPECT_EQ(Out({"grep-files", "-w", "-o", "cat|catalog", "words.txt"}), "cat\n");
+  // An empty match is a word where no word character touches it (grep's answers).
+  Tree.Write("gaps.txt", " \nabc\nab c\n\n");
+  EXPECT_EQ(Out({"grep-files", "-w", "-n", "x*", "gaps.txt"}), "1: \n4:\n");
+  EXPECT_EQ(Out({"grep-files", "-w", "-n", "^.*$", "gaps.txt"}), "1: \n2:abc\n3:ab c\n4:\n");
   EXPECT_EQ(Out({"grep-files", "-x", "cat", "poem.txt"}), "cat\n");
   EXPECT_EQ(Out({"grep-files", "-x", "-n", "[a-z ]*", "poem.txt"}), "1:the cat sat\n2:on the mat\n3:concatenate\n"
                                                                     "4:a dog\n5:\n7:cat\n8:last line\n");
@@ -155,6 +159,30 @@ TEST_F(LineMode, ALineEndsAtALineFeedOnly) {
   EXPECT_EQ(Out({"grep-files", "-n", "c$", "dos.txt"}), "3:abc\n");
   EXPECT_EQ(Out({"grep-files", "-o", "%.1", "dos.txt"}), "%\r1\n");
   EXPECT_EQ(Out({"find-files", "^y", "dos.txt"}), "");
+}
+
+TEST_F(LineMode, NullDataLinesEndAtANulByte) {
+  // GNU grep -z's answers: a line feed is an ordinary byte, ^ and $ stand beside a NUL only.
+  using namespace std::string_literals;
+  Tree.Write("z.bin", "a\nb\0c\0"s);
+  EXPECT_EQ(Out({"grep-files", "-z", "a", "z.bin"}), "a\nb\0"s);
+  EXPECT_EQ(Out({"grep-files", "-z", "a.b", "z.bin"}), "a\nb\0"s) << ". takes a line feed";
+  EXPECT_EQ(Out({"grep-files", "-z", "-c", "[^x]b", "z.bin"}), "1\n");
+  EXPECT_EQ(Out({"grep-files", "-z", "-c", "a[[:space:]]b", "z.bin"}), "1\n");
+  EXPECT_EQ(Out({"grep-files", "-z", "-c", "a\\nb", "z.bin"}), "1\n") << "the escape too";
+  EXPECT_EQ(Run({"grep-files", "-z", "^b", "z.bin"}).Status, 1);
+  EXPECT_EQ(Run({"grep-files", "-z", "a$", "z.bin"}).Status, 1);
+  EXPECT_EQ(Out({"grep-files", "-z", "-x", "c", "z.bin"}), "c\0"s);
+
+  Tree.Write("records", "a\0b\0a\0\0tick"s);
+  const ToolResult numbered = Run({"grep-files", "-z", "-n", "-b", "a", "records"});
+  EXPECT_EQ(numbered.Out, "1:0:a\0" "3:4:a\0"s) << "no binary-file message: NUL ends lines";
+  EXPECT_EQ(numbered.Err, "");
+  EXPECT_EQ(Out({"grep-files", "-z", "-A0", "a", "records"}), "a\0--\na\0"s);
+  EXPECT_EQ(Out({"grep-files", "-z", "-o", "ti", "records"}), "ti\0"s) << "the last line too";
+  EXPECT_EQ(Out({"grep-files", "-z", "-c", "^$", "records"}), "1\n");
+  EXPECT_EQ(Out({"grep-files", "-z", "-l", "tick", "records"}), "records\n");
+  EXPECT_EQ(Out({"grep-files", "-z", "-v", "-e", "a", "-e", "b", "records"}), "\0tick\0"s);
 }
 
 TEST_F(LineMode, JsonPerSelectedLineIsValid) {

@@ -40,11 +40,16 @@ struct LinePatternOptions {
   MatchOptions Match;      // the restrictions every match of the patterns keeps
   bool WholeWord = false;  // a match counts only as a whole word (grep -w)
   bool WholeLine = false;  // a match counts only as the whole line (grep -x)
+  // A line ends at a NUL byte, and a line feed is an ordinary byte (grep -z): ^ and $ stand
+  // beside a NUL only, '.' and a bracket may take a line feed. A Searcher reads its inputs so,
+  // with no binary test (a NUL byte is no sign of binary data then).
+  bool NulLines = false;
 };
 
 // The patterns of a line search, as grep takes them: several texts, each split at its line
 // feeds; a line is selected when any one matches it. An empty pattern matches every line. A
-// line ends at a line feed only (MatchOptions::LineFeedLines is always on).
+// line ends at a line feed only (MatchOptions::LineFeedLines is always on), or at a NUL byte
+// only (NulLines).
 // Immutable, cheap to copy and safe to share between threads.
 class LinePatterns {
  public:
@@ -99,7 +104,7 @@ struct SearchOptions {
 struct SearchLine {
   std::uint64_t Number = 0;     // from 1
   std::uint64_t Offset = 0;     // of its first byte in the input
-  std::string_view Text;        // without its line feed
+  std::string_view Text;        // without its line feed (or NUL)
   const Span* Spans = nullptr;  // its matches, leftmost first, none overlapping or empty,
   std::size_t SpanCount = 0;    // when the options ask for Spans
 };

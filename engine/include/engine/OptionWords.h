@@ -63,4 +63,11 @@ namespace MatchBits {
 enum : unsigned { LineFeedLines = 0x10000 };
 }  // namespace MatchBits
 
+namespace SyntaxBits {
+// The engine's own bit of an option word, above the toolkit's: the pattern is compiled for a
+// text whose LF and NUL bytes were exchanged, lines that end at a NUL searched as lines that
+// end at a LF (see LineEndSwap.h). The compiled pattern's option word does not hold it.
+enum : unsigned { SwappedLineEnds = 0x10000 };
+}  // namespace SyntaxBits
+
 }  // namespace GrepEngine

@@ -11,6 +11,7 @@ grepcore::LinePatternOptions LinePatternOptionsOf(const LineSearchSettings& sett
   options.Match = MatchOptionsOf(pattern);
   options.WholeWord = settings.WordRegexp;
   options.WholeLine = settings.LineRegexp;
+  options.NulLines = settings.NulLines;
   return options;
 }
 

@@ -18,6 +18,7 @@ struct LineSearchSettings {
   bool Fixed = false;                 // -F: patterns are literal text
   bool WordRegexp = false;            // -w
   bool LineRegexp = false;            // -x
+  bool NulLines = false;              // -z: lines end at a NUL byte
 };
 
 // The core's options for the settings' syntax, compile and match options and switches.

@@ -75,6 +75,9 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
                    "ignore case unless a pattern holds an upper-case letter");
   command.add_flag("-w,--word-regexp", run.Search.WordRegexp, "match whole words only");
   command.add_flag("-x,--line-regexp", run.Search.LineRegexp, "match whole lines only");
+  command.add_flag("-z,--null-data", run.Search.NulLines,
+                   "lines end at a NUL byte, not a line feed (output lines too); no file is "
+                   "binary");
   command.add_option("--syntax", pattern.Syntax, "normal (default), basic, extended or literal")
       ->check(CLI::IsMember(SyntaxNames()));
   command.add_option("--option", pattern.CompileOptions, "add a single compile option by name")
@@ -208,6 +211,7 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments,
        {&arguments.Words, &arguments.Expressions, &arguments.PatternFiles, &run.Selection.Globs,
         &run.Selection.Include, &run.Selection.Exclude, &run.Selection.ExcludeDirectories})
     Unshield(*words);
+  run.Output.NulLines = run.Search.NulLines;
   std::vector<std::string>& patterns = run.Search.Patterns;
   patterns = arguments.Expressions;
   for (const std::string& name : arguments.PatternFiles) {

@@ -49,7 +49,7 @@ bool LineReport::Matched(const grepcore::SearchLine& line) {
     const grepcore::Span& span = line.Spans[i];
     Prefix(line.Number, span.Start + 1, line.Offset + span.Start, ':');
     AppendMatch(line, span);
-    Out += '\n';
+    Out += Options.LineEnd();
   }
   return true;
 }
@@ -166,7 +166,7 @@ void LineReport::Print(const grepcore::SearchLine& line, char separator, bool wi
     }
     Out.append(line.Text.substr(at));
   }
-  Out += '\n';
+  Out += Options.LineEnd();
 }
 
 void LineReport::PrintJson(const grepcore::SearchLine& line) {

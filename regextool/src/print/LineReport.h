@@ -30,6 +30,7 @@ struct LineOutput {
   bool ByteOffset = false;         // -b: the offset of the line (-o: of the match)
   bool Column = false;             // --column: the column of the first match (-o: of each)
   bool NullAfterName = false;      // -Z: a NUL after each file name, not ':' or a line feed
+  bool NulLines = false;           // -z: a NUL ends each printed line and match
   unsigned int Before = 0;  // -B
   unsigned int After = 0;   // -A
   bool ContextAsked = false;      // -A, -B or -C given, 0 too: "--" between groups
@@ -45,6 +46,7 @@ struct LineOutput {
   bool Listing() const { return Count || FilesWithMatches || FilesWithoutMatch || Quiet; }
   // What the searcher is asked for: context only where context lines are printed.
   grepcore::SearchOptions Search() const;
+  char LineEnd() const { return NulLines ? '\0' : '\n'; }
 };
 
 class LineReport : public grepcore::SearchSink {
