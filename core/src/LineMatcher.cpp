@@ -135,8 +135,52 @@ class LineMatcher::TextRun {
   bool Stopped = false;
 };
 
+// The lines the line DFA selects, each tested on its own where a match must be a whole word
+// or the whole line (the DFA's lines are those with any match).
+class LineMatcher::SelectedLines final : public GrepEngine::LineSelection::Sink {
+ public:
+  SelectedLines(LineMatcher& owner, std::string_view text, bool wantSpans,
+                LineMatcher::Sink& sink)
+      : Owner(owner), Text(text), WantSpans(wantSpans), Out(sink) {}
+
+  bool Line(std::size_t start, std::size_t end) override {
+    Owner.CountedLines += GrepEngine::CountNewlines(Text.data() + Owner.CountedTo, Text.data() + start);
+    Owner.CountedTo = start;
+    std::vector<Span>& spans = Owner.Spans;
+    if (Owner.Patterns.CandidatesNeedTest()) {
+      const bool holds =
+          Owner.Tester.Test(Text.substr(start, end - start), WantSpans ? &spans : nullptr);
+      if (Owner.Tester.AbandonCode() != 0) return false;
+      if (!holds) return true;
+    }
+    if (!WantSpans) spans.clear();
+    if (!Out.Line(Owner.CountedLines, start, end, spans)) {
+      Stopped = true;
+      return false;
+    }
+    return true;
+  }
+
+  bool Stopped = false;
+
+ private:
+  LineMatcher& Owner;
+  std::string_view Text;
+  bool WantSpans;
+  LineMatcher::Sink& Out;
+};
+
 LineMatcher::LineMatcher(const LinePatterns::Data& patterns)
-    : Patterns(patterns), Tester(patterns) {}
+    : Patterns(patterns), Tester(patterns) {
+  if (patterns.Selector) Selection = std::make_unique<GrepEngine::LineSelection>(patterns.Selector);
+}
+
+bool LineMatcher::SelectLines(std::string_view text, bool wantSpans, Sink& sink) {
+  SelectedLines lines(*this, text, wantSpans, sink);
+  Selection->Scan(text.data(), text.data() + text.size(), lines);
+  Abandon = Tester.AbandonCode();
+  return Abandon == 0;
+}
 
 std::uint64_t LineMatcher::LineFeedsIn(std::string_view text) const {
   const std::size_t counted = std::min(CountedTo, text.size());
@@ -153,9 +197,11 @@ bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
     Abandon = Tester.AbandonCode();
     return done && Abandon == 0;
   }
-  TextRun run(*this, text, wantSpans, sink);
   // Where only the line matters, the grep goes on from the next line, not the next match.
-  const bool byLine = (!wantSpans || Patterns.CandidatesNeedTest()) && Patterns.RestartsCheaply;
+  const bool linesOnly = !wantSpans || Patterns.CandidatesNeedTest();
+  if (linesOnly && Selection) return SelectLines(text, wantSpans, sink);
+  TextRun run(*this, text, wantSpans, sink);
+  const bool byLine = linesOnly && Patterns.RestartsCheaply;
   const unsigned word = Patterns.MatchWord | GrepEngine::MatchBits::NotDotNewline;
   const char* const first = text.data();
   const char* const last = first + text.size();

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -41,10 +42,13 @@ class LineMatcher {
 
  private:
   class TextRun;
+  class SelectedLines;
   bool ScanLines(std::string_view text, bool wantSpans, Sink& sink);
+  bool SelectLines(std::string_view text, bool wantSpans, Sink& sink);
 
   const LinePatterns::Data& Patterns;
   LineTester Tester;
+  std::unique_ptr<GrepEngine::LineSelection> Selection;  // with the patterns' Selector
   std::vector<Span> Spans;
   unsigned Abandon = 0;
   std::size_t CountedTo = 0;       // the scan counted the line feeds before this offset

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BufferSearch.h"
+#include "engine/LineSelection.h"
 #include "engine/Pattern.h"
 #include "grepcore/Search.h"
 
@@ -26,6 +27,9 @@ struct LinePatterns::Data {
   // Whether a grep that only needs the line may start again after it: not for a set of
   // literals, whose scan keeps each literal's next occurrence while it runs.
   bool RestartsCheaply = false;
+  // Where only the lines matter, the joined patterns' line DFA finds them in one pass; null
+  // when it cannot take them or a faster scan does.
+  std::shared_ptr<const GrepEngine::LineSelector> Selector;
   bool CandidatesNeedTest() const { return Options.WholeWord || Options.WholeLine; }
 };
 

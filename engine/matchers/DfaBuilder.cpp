@@ -26,8 +26,10 @@ FlagBits DotFlags(unsigned matchWord) {
   return TranslateMatchFlags(dot);
 }
 
-Syntax::AtomBytes BytesOf(const Syntax::Tree& tree, unsigned optionWord, unsigned matchWord,
-                          AtomProbe& probe) {
+}  // namespace
+
+Syntax::AtomBytes DfaAtomBytes(const Syntax::Tree& tree, unsigned optionWord, unsigned matchWord,
+                               AtomProbe& probe) {
   const bool dotOffLineFeed = DotKeepsOffLineFeedOnly(matchWord);
   return [&tree, optionWord, dotOffLineFeed, &probe](Syntax::NodeId atom, ByteSet& set) {
     const Syntax::Node& node = tree[atom];
@@ -44,18 +46,20 @@ Syntax::AtomBytes BytesOf(const Syntax::Tree& tree, unsigned optionWord, unsigne
   };
 }
 
-}  // namespace
+AtomProbe DfaAtomProbe(unsigned optionWord, const std::locale& locale, unsigned matchWord) {
+  return AtomProbe(optionWord, locale, DotFlags(matchWord));
+}
 
 bool DfaTextOf(const Syntax::Tree& tree, unsigned optionWord, const std::locale& locale,
                unsigned matchWord, std::string& text) {
   AtomProbe probe(optionWord, locale, DotFlags(matchWord));
-  return Syntax::Re2Text(tree, BytesOf(tree, optionWord, matchWord, probe), text);
+  return Syntax::Re2Text(tree, DfaAtomBytes(tree, optionWord, matchWord, probe), text);
 }
 
 std::unique_ptr<DfaProgram> BuildDfa(const Syntax::Tree& tree, unsigned optionWord,
                                      const std::locale& locale, unsigned matchWord) {
   AtomProbe probe(optionWord, locale, DotFlags(matchWord));
-  const Syntax::AtomBytes bytesOf = BytesOf(tree, optionWord, matchWord, probe);
+  const Syntax::AtomBytes bytesOf = DfaAtomBytes(tree, optionWord, matchWord, probe);
   std::string text;
   if (!Syntax::Re2Text(tree, bytesOf, text)) return nullptr;
   ByteSet leading;

@@ -6,10 +6,18 @@
 #include <memory>
 #include <string>
 
+#include "AtomProbe.h"
 #include "DfaProgram.h"
+#include "syntax/PrefilterFacts.h"
 #include "syntax/SyntaxTree.h"
 
 namespace GrepEngine {
+
+// The probe that asks the reference engine for the atoms' bytes under `matchWord`'s '.' rules,
+// and each atom's bytes through it (the probe must outlive the function).
+AtomProbe DfaAtomProbe(unsigned optionWord, const std::locale& locale, unsigned matchWord);
+Syntax::AtomBytes DfaAtomBytes(const Syntax::Tree& tree, unsigned optionWord, unsigned matchWord,
+                               AtomProbe& probe);
 
 // The pattern's RE2 text; false when the tree holds something the DFA cannot say exactly.
 bool DfaTextOf(const Syntax::Tree& tree, unsigned optionWord, const std::locale& locale,

@@ -1,0 +1,117 @@
+// The line DFA against the engine itself: on generated patterns, option words and texts, the
+// lines it selects are exactly the lines the engine finds a match in, each line searched as a
+// text of its own; with a prefilter's candidates, with a sink that stops, and with more DFA
+// states than it keeps.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "DifferentialCases.h"
+#include "engine/LineSelection.h"
+#include "engine/Matching.h"
+#include "engine/OptionWords.h"
+
+namespace {
+
+using namespace GrepEngine;
+
+constexpr unsigned LineWord = MatchBits::LineFeedLines | MatchBits::NotDotNewline;
+
+std::shared_ptr<const Pattern> Compiled(const std::string& text, unsigned optionWord) {
+  return Pattern::Compile(text.data(), text.data() + text.size(), optionWord, std::locale::classic());
+}
+
+// "start-end" of each line with a match, by the engine over each line alone.
+std::vector<std::string> ByEngine(const Pattern& pattern, const std::string& text, unsigned word) {
+  std::vector<std::string> lines;
+  MatchResults results;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (SearchIn(pattern, text.data() + start, text.data() + end, word, results))
+      lines.push_back(std::to_string(start) + "-" + std::to_string(end));
+    start = end + 1;
+  }
+  return lines;
+}
+
+class Recorder final : public LineSelection::Sink {
+ public:
+  bool Line(std::size_t start, std::size_t end) override {
+    Lines.push_back(std::to_string(start) + "-" + std::to_string(end));
+    return Lines.size() != StopAfter;
+  }
+  std::vector<std::string> Lines;
+  std::size_t StopAfter = 0;
+};
+
+std::vector<std::string> BySelection(LineSelection& selection, const std::string& text,
+                                     std::size_t stopAfter = 0) {
+  Recorder sink;
+  sink.StopAfter = stopAfter;
+  selection.Scan(text.data(), text.data() + text.size(), sink);
+  return sink.Lines;
+}
+
+TEST(LineSelection, SelectsTheLinesTheEngineFindsAMatchIn) {
+  TestCases::DifferentialGenerator generate(20261210);
+  unsigned selected = 0;
+  for (int round = 0; round < 3000; ++round) {
+    const std::string text = generate.Pattern();
+    const unsigned optionWord = generate.OptionWord();
+    const unsigned word = LineWord | (generate.Below(4) == 0 ? MatchBits::NotDotNullCharacter : 0u);
+    const std::shared_ptr<const Pattern> pattern = Compiled(text, optionWord);
+    if (pattern->Failed()) continue;
+    const std::shared_ptr<const LineSelector> selector = LineSelector::For(*pattern, word);
+    if (!selector) continue;
+    ++selected;
+    LineSelection selection(selector);
+    for (int each = 0; each < 4; ++each) {  // the states built for one text serve the next
+      const std::string subject = generate.Text();
+      ASSERT_EQ(BySelection(selection, subject), ByEngine(*pattern, subject, word))
+          << "pattern \"" << text << "\" option word " << optionWord << " match word " << word
+          << " text \"" << subject << "\"";
+    }
+  }
+  EXPECT_GT(selected, 1500u) << "most generated patterns have a line DFA";
+}
+
+TEST(LineSelection, WhatItLeavesToTheEngine) {
+  for (const char* text : {"(a)\\1", "a\\Bb", "\\`a", "a\\'"})
+    EXPECT_EQ(LineSelector::For(*Compiled(text, SyntaxBits::Normal), LineWord), nullptr) << text;
+  const auto plain = Compiled("a+b", SyntaxBits::Normal);
+  EXPECT_NE(LineSelector::For(*plain, LineWord), nullptr);
+  EXPECT_EQ(LineSelector::For(*plain, LineWord | MatchBits::NotBeginningOfLine), nullptr)
+      << "a match word the DFA does not read";
+  EXPECT_EQ(LineSelector::For(*plain, MatchBits::NotDotNewline), nullptr) << "not lines";
+}
+
+TEST(LineSelection, CandidatesStopsAndDroppedStatesKeepTheAnswer) {
+  // Required literals and a required byte run pick the lines; the sink may stop at any line.
+  const std::string text = "x1 no\nab12 yes\n\nfoo bar22\nbar\nzz99";
+  for (const char* source : {"[a-z]+[0-9]{2}", "bar[0-9]*", "(foo|ab)[^ ]*"}) {
+    const auto pattern = Compiled(source, SyntaxBits::Normal);
+    LineSelection selection(LineSelector::For(*pattern, LineWord));
+    const std::vector<std::string> all = ByEngine(*pattern, text, LineWord);
+    EXPECT_EQ(BySelection(selection, text), all) << source;
+    for (std::size_t stop = 1; stop <= all.size(); ++stop)
+      EXPECT_EQ(BySelection(selection, text, stop),
+                std::vector<std::string>(all.begin(), all.begin() + static_cast<long>(stop)))
+          << source;
+  }
+  // A DFA of about 2^13 states: far more than it keeps, so they are dropped and built again.
+  const auto wide = Compiled("[ab]*a[ab]{12}c", SyntaxBits::Normal);
+  LineSelection selection(LineSelector::For(*wide, LineWord));
+  TestCases::Generator random(7);
+  std::string long_text;
+  for (int line = 0; line < 200; ++line) {
+    for (int i = 0; i < 400; ++i) long_text += random.Below(2) == 0 ? 'a' : 'b';
+    if (random.Below(2) == 0) long_text += 'c';
+    long_text += '\n';
+  }
+  EXPECT_EQ(BySelection(selection, long_text), ByEngine(*wide, long_text, LineWord));
+}
+
+}  // namespace
