@@ -8,11 +8,49 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+#include "VectorScan.h"
 
 namespace GrepEngine {
+namespace {
+
+#if defined(__x86_64__)
+// As the SSE2 count below, thirty-two bytes at a time in two independent sums, so that the
+// loop is bound by the loads, not by one chain of additions.
+__attribute__((target("avx2"))) std::size_t CountWithAvx2(const char*& first, const char* last) {
+  std::size_t count = 0;
+  const __m256i newline = _mm256_set1_epi8('\n');
+  while (last - first >= 64) {
+    const std::ptrdiff_t pairs = std::min<std::ptrdiff_t>((last - first) / 64, 255);
+    __m256i lanes0 = _mm256_setzero_si256(), lanes1 = _mm256_setzero_si256();
+    for (std::ptrdiff_t i = 0; i < pairs; ++i, first += 64) {
+      const __m256i block0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first));
+      const __m256i block1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first + 32));
+      lanes0 = _mm256_sub_epi8(lanes0, _mm256_cmpeq_epi8(block0, newline));
+      lanes1 = _mm256_sub_epi8(lanes1, _mm256_cmpeq_epi8(block1, newline));
+    }
+    const __m256i sums = _mm256_add_epi64(_mm256_sad_epu8(lanes0, _mm256_setzero_si256()),
+                                          _mm256_sad_epu8(lanes1, _mm256_setzero_si256()));
+    count += static_cast<std::size_t>(_mm256_extract_epi64(sums, 0)) +
+             static_cast<std::size_t>(_mm256_extract_epi64(sums, 1)) +
+             static_cast<std::size_t>(_mm256_extract_epi64(sums, 2)) +
+             static_cast<std::size_t>(_mm256_extract_epi64(sums, 3));
+  }
+  return count;
+}
+#endif
+
+}  // namespace
 
 std::size_t CountNewlines(const char* first, const char* last) {
   std::size_t count = 0;
+#if defined(__x86_64__)
+  if (last - first >= 64 && MachineVectorLevel() == VectorLevel::Avx2)
+    count += CountWithAvx2(first, last);
+#endif
 #if defined(__SSE2__)
   // Sixteen bytes at a time, each byte lane summing its LFs for up to 255 blocks before the
   // lanes are added up: no population count, which without its instruction is a library call.

@@ -29,6 +29,17 @@ TEST(LineCounter, AgreesWithANaiveCountAtEveryStep) {
   }
 }
 
+TEST(LineCounter, LongRunsOfLineFeedsDoNotOverflowTheVectorSums) {
+  // Past the 255 blocks a byte lane can sum, at every alignment and tail length.
+  const std::string feeds(70000, '\n');
+  for (std::size_t skip : {0u, 1u, 31u, 63u})
+    for (std::size_t length : {16319u, 16320u, 16321u, 65536u, 69000u})
+      EXPECT_EQ(GrepEngine::CountNewlines(feeds.data() + skip, feeds.data() + skip + length), length);
+  std::string mixed(100000, 'a');
+  for (std::size_t i = 0; i < mixed.size(); i += 3) mixed[i] = '\n';
+  EXPECT_EQ(GrepEngine::CountNewlines(mixed.data(), mixed.data() + mixed.size()), 33334u);
+}
+
 TEST(LineCounter, NeverMovesBackwards) {
   const std::string text = "a\nb\nc";
   GrepEngine::LineCounter lines(text.data());
