@@ -100,9 +100,18 @@ class PlanWorker {
     std::uint64_t keptBytes = 0;
     bool keep = true;
     std::vector<PlannedReplacement>& kept = file.Replacements;
+    // The new content's fingerprint is made on the way, from the text between the
+    // replacements and the replacements themselves.
+    FingerprintMaker newContent;
+    std::size_t copied = 0;
     const FileMatches found = Searcher.Search(
         content,
         [&](std::uint64_t position, std::string_view matched, std::string_view replacement) {
+          if (Options.FingerprintNew) {
+            newContent.Add(content.substr(copied, static_cast<std::size_t>(position) - copied));
+            newContent.Add(replacement);
+            copied = static_cast<std::size_t>(position) + matched.size();
+          }
           if (!keep) return;
           keptBytes += BytesOf(matched, replacement);
           if (!Options.KeepAll && keptBytes > KeptBytesPerFile) {
@@ -139,6 +148,10 @@ class PlanWorker {
     } else {
       file.Action = PlannedAction::Write;
       file.SaveName = SaveNameOf(file.File.Name, Options);
+      if (Options.FingerprintNew) {
+        newContent.Add(content.substr(copied));
+        file.NewFingerprint = newContent.Finish();
+      }
       if (KeepContent) {
         result.Content = std::move(Content.Buffer);
         result.Length = Content.Length;

@@ -53,6 +53,17 @@ Result<std::string> ReadWholeFile(const std::string& path) {
   return text;
 }
 
+Result<bool> WriteNewFile(const std::string& path, std::string_view content) {
+  const int descriptor = Platform::CreateNewFile(path.c_str());
+  if (descriptor < 0) return IoError(path);
+  const bool written = Platform::WriteAllToDescriptor(descriptor, content.data(), content.size());
+  const int error = written ? 0 : Platform::LastError();
+  const bool closed = Platform::CloseDescriptor(descriptor);
+  if (!written) return grepcore::IoError(error, path);
+  if (!closed) return IoError(path);
+  return true;
+}
+
 Result<std::size_t> ReadBlock(int descriptor, char* into, std::size_t capacity) {
   std::size_t got = 0;
   if (!Platform::ReadDescriptor(descriptor, into, capacity, got)) return IoError(std::string());

@@ -157,6 +157,67 @@ TEST_F(ChangeTest, AFileChangedBetweenPlanAndCommitIsNotRewritten) {
   EXPECT_EQ(Read("b.txt"), "dog\n");
 }
 
+// What a kept plan recorded of a file, as a later apply holds the file to it.
+grepcore::RecordedFile RecordOf(const grepcore::PlannedFile& file) {
+  return {file.Device, file.Inode, file.Size, file.Fingerprint, file.NewSize(),
+          file.NewFingerprint};
+}
+
+TEST_F(ChangeTest, AKeptPlanWritesOnlyFilesStillAsRecordedAndNothingTheSecondTime) {
+  dir.Write("a.txt", "cat\n");
+  dir.Write("b.txt", "cat cat\n");
+  dir.Write("c.txt", "cat\n");
+  ChangeOptions kept;
+  kept.FingerprintNew = true;
+  const ChangePlan first = Plan({"a.txt", "b.txt", "c.txt"}, "cat", "cats", kept);
+  ASSERT_EQ(first.Files[1].Action, PlannedAction::Write);
+  EXPECT_EQ(first.Files[1].NewFingerprint, grepcore::ContentFingerprint("cats cats\n"));
+  EXPECT_EQ(first.Files[1].Fingerprint, grepcore::ContentFingerprint("cat cat\n"));
+  EXPECT_EQ(Plan({"a.txt"}, "cat", "cats").Files[0].NewFingerprint, 0u)
+      << "only a plan kept for later fingerprints the new content";
+  std::vector<grepcore::RecordedFile> records;
+  for (const grepcore::PlannedFile& file : first.Files) records.push_back(RecordOf(file));
+
+  dir.Write("c.txt", "cat!\n");  // another program's change after the plan was made
+  auto apply = [&] {
+    ChangePlan again = Plan({"a.txt", "b.txt", "c.txt"}, "cat", "cats");
+    std::vector<grepcore::RecordedState> states;
+    for (std::size_t i = 0; i < again.Files.size(); ++i)
+      states.push_back(grepcore::HoldToRecord(again.Files[i], records[i]));
+    const auto written = grepcore::CommitChange(again);
+    EXPECT_TRUE(written);
+    std::size_t changed = 0;
+    for (const grepcore::CommittedFile& file : *written) changed += file.Changed ? 1 : 0;
+    EXPECT_EQ(again.Files[2].Action, PlannedAction::Problem);
+    EXPECT_EQ(again.Files[2].Problems.at(0).Kind, ChangeProblemKind::ChangedSincePlanned);
+    return std::make_pair(states, changed);
+  };
+  using State = grepcore::RecordedState;
+  const auto once = apply();
+  EXPECT_EQ(once.first, (std::vector<State>{State::AsRecorded, State::AsRecorded, State::Changed}));
+  EXPECT_EQ(once.second, 2u);
+  EXPECT_EQ(Read("a.txt"), "cats\n");
+  EXPECT_EQ(Read("b.txt"), "cats cats\n");
+  EXPECT_EQ(Read("c.txt"), "cat!\n");
+
+  // The files now hold their new content under new inodes: already written, not again.
+  const auto twice = apply();
+  EXPECT_EQ(twice.first,
+            (std::vector<State>{State::AlreadyWritten, State::AlreadyWritten, State::Changed}));
+  EXPECT_EQ(twice.second, 0u);
+  EXPECT_EQ(Read("a.txt"), "cats\n");
+  EXPECT_EQ(Read("b.txt"), "cats cats\n");
+
+  // The same content under another file is not the planned file.
+  ::unlink((dir / "a.txt").c_str());
+  dir.Write("a.txt", "cat\n");
+  ChangePlan swapped = Plan({"a.txt"}, "cat", "cats");
+  grepcore::RecordedFile moved = records[0];
+  moved.Inode += 1;
+  EXPECT_EQ(grepcore::HoldToRecord(swapped.Files[0], moved), State::Changed);
+  EXPECT_EQ(swapped.Files[0].Action, PlannedAction::Problem);
+}
+
 TEST_F(ChangeTest, OneFileUnderTwoNamesIsRewrittenOnce) {
   dir.Write("a.txt", "a\n");
   ASSERT_EQ(::link((dir / "a.txt").c_str(), (dir / "b.txt").c_str()), 0);
