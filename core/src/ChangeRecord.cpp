@@ -22,8 +22,9 @@ RecordedState HoldToRecord(PlannedFile& file, const RecordedFile& recorded) {
   file.Action = PlannedAction::Problem;
   file.Replacements.clear();
   file.Kept = false;
-  file.Problems.push_back(Problem(file, ChangeProblemKind::ChangedSincePlanned,
-                                  "the file changed since the plan was made; it was left as it is"));
+  file.Problems.push_back(
+      Problem(file, ChangeProblemKind::ChangedSincePlanned,
+              "the file changed since the plan was made; it was left as it is"));
   return RecordedState::Changed;
 }
 

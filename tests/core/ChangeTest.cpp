@@ -159,8 +159,8 @@ TEST_F(ChangeTest, AFileChangedBetweenPlanAndCommitIsNotRewritten) {
 
 // What a kept plan recorded of a file, as a later apply holds the file to it.
 grepcore::RecordedFile RecordOf(const grepcore::PlannedFile& file) {
-  return {file.Device, file.Inode, file.Size, file.Fingerprint, file.NewSize(),
-          file.NewFingerprint};
+  return {file.Device,      file.Inode,     file.Size,
+          file.Fingerprint, file.NewSize(), file.NewFingerprint};
 }
 
 TEST_F(ChangeTest, AKeptPlanWritesOnlyFilesStillAsRecordedAndNothingTheSecondTime) {
