@@ -64,6 +64,10 @@ std::uint64_t Fingerprint(std::string_view content);
 // A NUL byte among the first 8 KiB.
 bool LooksBinary(std::string_view content);
 
+// Records in plan.Collisions each saved copy of a file to write that would take another planned
+// saved copy's name or an existing file's.
+void FindCollisions(ChangePlan& plan);
+
 // A problem with `file`, named as it is shown.
 ChangeProblem Problem(const PlannedFile& file, ChangeProblemKind kind, std::string message,
                       unsigned error = 0);

@@ -174,7 +174,8 @@ class PlanWorker {
   ReadContent Content;
 };
 
-// The saved copies that would take another planned saved copy's name or an existing file's.
+}  // namespace
+
 void FindCollisions(ChangePlan& plan) {
   const bool backups = !plan.Options.BackupSuffix.empty();
   if (plan.Options.SaveExtension.empty() && !backups) return;
@@ -210,8 +211,6 @@ void FindCollisions(ChangePlan& plan) {
     }
   }
 }
-
-}  // namespace
 
 ChangePlan PlanChange(std::vector<WalkedFile> files, const Pattern& pattern,
                       const ChangeOptions& options, const PlannedFileSink& planned) {

@@ -181,9 +181,10 @@ TEST_F(ChangeTest, AKeptPlanWritesOnlyFilesStillAsRecordedAndNothingTheSecondTim
   dir.Write("c.txt", "cat!\n");  // another program's change after the plan was made
   auto apply = [&] {
     ChangePlan again = Plan({"a.txt", "b.txt", "c.txt"}, "cat", "cats");
-    std::vector<grepcore::RecordedState> states;
-    for (std::size_t i = 0; i < again.Files.size(); ++i)
-      states.push_back(grepcore::HoldToRecord(again.Files[i], records[i]));
+    const std::vector<grepcore::RecordedState> states =
+        grepcore::HoldToRecords(again, [&](const grepcore::PlannedFile& file) {
+          return &records[static_cast<std::size_t>(&file - again.Files.data())];
+        });
     const auto written = grepcore::CommitChange(again);
     EXPECT_TRUE(written);
     std::size_t changed = 0;
@@ -214,8 +215,50 @@ TEST_F(ChangeTest, AKeptPlanWritesOnlyFilesStillAsRecordedAndNothingTheSecondTim
   ChangePlan swapped = Plan({"a.txt"}, "cat", "cats");
   grepcore::RecordedFile moved = records[0];
   moved.Inode += 1;
-  EXPECT_EQ(grepcore::HoldToRecord(swapped.Files[0], moved), State::Changed);
+  auto movedRecord = [&](const grepcore::PlannedFile&) { return &moved; };
+  EXPECT_EQ(grepcore::HoldToRecords(swapped, movedRecord), std::vector<State>{State::Changed});
   EXPECT_EQ(swapped.Files[0].Action, PlannedAction::Problem);
+  // A file of no record is left alone too.
+  ChangePlan unknown = Plan({"b.txt"}, "cat", "cats");
+  auto none = [](const grepcore::PlannedFile&) -> const grepcore::RecordedFile* { return nullptr; };
+  EXPECT_EQ(grepcore::HoldToRecords(unknown, none), std::vector<State>{State::Changed});
+}
+
+TEST_F(ChangeTest, AKeptPlanAppliedAgainLooksForSavedCopiesOnlyOfFilesStillToWrite) {
+  dir.Write("a.txt", "cat\n");
+  dir.Write("b.txt", "cat\n");
+  ChangeOptions save;
+  save.SaveExtension = "bak";
+  save.FingerprintNew = true;
+  ChangePlan first = Plan({"a.txt", "b.txt"}, "cat", "cats", save);
+  std::vector<grepcore::RecordedFile> records;
+  for (const grepcore::PlannedFile& file : first.Files) records.push_back(RecordOf(file));
+  auto record = [&](const grepcore::PlannedFile& file) {
+    return &records[file.File.Name == "a.txt" ? 0 : 1];
+  };
+  // Only a.txt was written (a run killed after it): its saved copy is its own, from before.
+  ChangePlan part = Plan({"a.txt"}, "cat", "cats", save);
+  ASSERT_TRUE(grepcore::CommitChange(part));
+  ASSERT_EQ(Read("a.bak"), "cat\n");
+  ChangePlan again = Plan({"a.txt", "b.txt"}, "cat", "cats", save);
+  EXPECT_TRUE(again.Refused()) << "a.bak exists, and a.txt still matches";
+  grepcore::HoldToRecords(again, record);
+  EXPECT_FALSE(again.Refused());
+  ASSERT_TRUE(grepcore::CommitChange(again));
+  EXPECT_EQ(Read("a.txt"), "cats\n");
+  EXPECT_EQ(Read("a.bak"), "cat\n");
+  EXPECT_EQ(Read("b.txt"), "cats\n");
+  EXPECT_EQ(Read("b.bak"), "cat\n");
+  // A collision among files still to write still refuses the plan.
+  dir.Write("c.md", "cat\n");
+  dir.Write("c.txt", "cat\n");
+  ChangePlan pair = Plan({"c.md", "c.txt"}, "cat", "cats", save);
+  std::vector<grepcore::RecordedFile> pairRecords;
+  for (const grepcore::PlannedFile& file : pair.Files) pairRecords.push_back(RecordOf(file));
+  grepcore::HoldToRecords(pair, [&](const grepcore::PlannedFile& file) {
+    return &pairRecords[file.File.Name == "c.md" ? 0 : 1];
+  });
+  EXPECT_TRUE(pair.Refused());
 }
 
 TEST_F(ChangeTest, OneFileUnderTwoNamesIsRewrittenOnce) {

@@ -166,8 +166,13 @@ enum class RecordedState {
   Changed,         // anything else: left alone with a ChangedSincePlanned problem
 };
 
-// Holds `file` of a new plan to `recorded`; a file that is gone stays Gone.
-GREPCORE_EXPORT RecordedState HoldToRecord(PlannedFile& file, const RecordedFile& recorded);
+// Holds each file of `plan`, a new plan of the same change, to what `recorded` gives for it
+// (null: nothing, so it is left alone as changed; a file that is gone stays Gone), then finds
+// the saved-copy collisions again among the files still to write: a file already written has
+// its saved copy already. The state of each file, in the plan's order.
+using RecordLookup = std::function<const RecordedFile*(const PlannedFile& file)>;
+GREPCORE_EXPORT std::vector<RecordedState> HoldToRecords(ChangePlan& plan,
+                                                         const RecordLookup& recorded);
 
 // The fingerprint the plan records of a content (PlannedFile::Fingerprint, NewFingerprint).
 GREPCORE_EXPORT std::uint64_t ContentFingerprint(std::string_view content);

@@ -255,13 +255,17 @@ class AppliedFiles {
     for (std::size_t i = 0; i < files.size(); ++i) Index.emplace(files[i].Path, i);
   }
 
-  // A walked file that is no kept file's (a kept name that became a directory, say) is held
-  // to nothing, so it is left alone as changed.
-  grepcore::RecordedState Hold(grepcore::PlannedFile& file) {
+  // What the kept plan recorded of a walked file; null for a file that is no kept file's (a
+  // kept name that became a directory, say), which is then left alone as changed.
+  const grepcore::RecordedFile* Record(const grepcore::PlannedFile& file) const {
     const auto found = Index.find(file.File.Path);
-    if (found == Index.end()) return grepcore::HoldToRecord(file, grepcore::RecordedFile{});
+    return found == Index.end() ? nullptr : &Files[found->second].Record;
+  }
+
+  void Held(const grepcore::PlannedFile& file, grepcore::RecordedState state) {
+    const auto found = Index.find(file.File.Path);
+    if (found == Index.end()) return;
     Outcome& outcome = Outcomes[found->second];
-    const grepcore::RecordedState state = grepcore::HoldToRecord(file, Files[found->second].Record);
     outcome.Walked = true;
     if (file.Action == grepcore::PlannedAction::Gone)
       outcome.Word = "gone";
@@ -272,7 +276,6 @@ class AppliedFiles {
     else if (file.Action != grepcore::PlannedAction::Write)
       outcome.Word = "problem";
     if (!file.Problems.empty()) outcome.Problem = file.Problems.front();
-    return state;
   }
 
   void Committed(const grepcore::PlannedFile& file, const grepcore::CommittedFile& committed) {
@@ -354,10 +357,13 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
     std::vector<std::string> targets = std::move(walked.Targets);
     grepcore::ChangePlan plan = grepcore::PlanChange(std::move(walked.Files), *pattern, options);
     AppliedFiles applied(command.Applied);
+    const std::vector<grepcore::RecordedState> states = grepcore::HoldToRecords(
+        plan, [&](const grepcore::PlannedFile& file) { return applied.Record(file); });
     for (std::size_t i = 0; i < plan.Files.size(); ++i) {
       unlocatedBefore(i);
-      grepcore::PlannedFile& file = plan.Files[i];
-      if (applied.Hold(file) == grepcore::RecordedState::AlreadyWritten)
+      const grepcore::PlannedFile& file = plan.Files[i];
+      applied.Held(file, states[i]);
+      if (states[i] == grepcore::RecordedState::AlreadyWritten)
         ledger.Skip(file.File.Shown, "it already holds the planned content (applied before)",
                     false);
       ledger.Planned(file, std::string_view(), targets[i]);
