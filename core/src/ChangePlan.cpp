@@ -176,7 +176,7 @@ class PlanWorker {
 
 }  // namespace
 
-void FindCollisions(ChangePlan& plan) {
+void FindCollisions(ChangePlan& plan, bool ownCopies) {
   const bool backups = !plan.Options.BackupSuffix.empty();
   if (plan.Options.SaveExtension.empty() && !backups) return;
   using Key = std::tuple<std::uint64_t, std::uint64_t, std::string>;
@@ -203,13 +203,20 @@ void FindCollisions(ChangePlan& plan) {
     const std::shared_ptr<const Platform::Directory> at =
         file.File.Directory->Open ? file.File.Directory->Open : WalkedDirectory(file.File);
     Platform::FileIdentity existing;
-    if (at && Platform::DescribeEntry(*at, file.SaveName, existing)) {
+    if (at && Platform::DescribeEntry(*at, file.SaveName, existing) &&
+        !(ownCopies && HoldsContentOf(*at, file))) {
       problem.Kind = ChangeProblemKind::SaveCopyExists;
       problem.Message =
           "a file of its saved copy's name exists; remove it or choose another --save-ext";
       plan.Collisions.push_back(std::move(problem));
     }
   }
+}
+
+bool HoldsContentOf(const Platform::Directory& directory, const PlannedFile& file) {
+  ReadContent content;
+  return ReadEntry(directory, file.SaveName, 0, 0, content) == 0 && content.Length == file.Size &&
+         Fingerprint(content.Text()) == file.Fingerprint;
 }
 
 ChangePlan PlanChange(std::vector<WalkedFile> files, const Pattern& pattern,
@@ -257,7 +264,7 @@ ChangePlan PlanChange(std::vector<WalkedFile> files, const Pattern& pattern,
         if (planned) planned(result.File, std::string_view(result.Content.data(), result.Length));
         plan.Files.push_back(std::move(result.File));
       });
-  FindCollisions(plan);
+  FindCollisions(plan, false);
   return plan;
 }
 

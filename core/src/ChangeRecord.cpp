@@ -46,7 +46,7 @@ std::vector<RecordedState> HoldToRecords(ChangePlan& plan, const RecordLookup& r
   // A backup suffix the plan refused stays refused; only the saved copies are found again.
   if (plan.Options.BackupSuffix.find_first_of(std::string("/\0", 2)) == std::string::npos) {
     plan.Collisions.clear();
-    FindCollisions(plan);
+    FindCollisions(plan, true);
   }
   return states;
 }

@@ -249,6 +249,28 @@ TEST_F(ChangeTest, AKeptPlanAppliedAgainLooksForSavedCopiesOnlyOfFilesStillToWri
   EXPECT_EQ(Read("a.bak"), "cat\n");
   EXPECT_EQ(Read("b.txt"), "cats\n");
   EXPECT_EQ(Read("b.bak"), "cat\n");
+  // An apply cut short after d.txt's saved copy was written, before d.txt changed: the copy
+  // holds d.txt's content, so it is d.txt's own. Any other content is another file's.
+  dir.Write("d.txt", "cat\n");
+  ChangePlan planned = Plan({"d.txt"}, "cat", "cats", save);
+  const grepcore::RecordedFile dRecord = RecordOf(planned.Files[0]);
+  auto dRecordOf = [&](const grepcore::PlannedFile&) { return &dRecord; };
+  dir.Write("d.bak", "cat\n");
+  ChangePlan cut = Plan({"d.txt"}, "cat", "cats", save);
+  ASSERT_TRUE(cut.Refused()) << "d.bak exists";
+  EXPECT_EQ(grepcore::HoldToRecords(cut, dRecordOf),
+            std::vector<grepcore::RecordedState>{grepcore::RecordedState::AsRecorded});
+  EXPECT_FALSE(cut.Refused());
+  ASSERT_TRUE(grepcore::CommitChange(cut));
+  EXPECT_EQ(Read("d.txt"), "cats\n");
+  EXPECT_EQ(Read("d.bak"), "cat\n");
+  dir.Write("e.txt", "cat\n");
+  ChangePlan fresh = Plan({"e.txt"}, "cat", "cats", save);
+  const grepcore::RecordedFile eRecord = RecordOf(fresh.Files[0]);
+  dir.Write("e.bak", "someone else's\n");
+  ChangePlan other = Plan({"e.txt"}, "cat", "cats", save);
+  grepcore::HoldToRecords(other, [&](const grepcore::PlannedFile&) { return &eRecord; });
+  EXPECT_TRUE(other.Refused());
   // A collision among files still to write still refuses the plan.
   dir.Write("c.md", "cat\n");
   dir.Write("c.txt", "cat\n");
