@@ -43,6 +43,7 @@ def run_change(client, tool, cwd, words, out, err, task_bytes):
     kept, refused = [], False
     for future in planned:
         text, code, report, problems = future.result()
+        future.release()  # a worker lost later need not plan again
         err.write(problems)
         # The summary line is the driver's to print; the problem table is passed on.
         out.write(b"".join(report.splitlines(keepends=True)[1:]))
@@ -73,6 +74,7 @@ def run_change(client, tool, cwd, words, out, err, task_bytes):
     replacements = changed = 0
     for future in committed:
         code, report, problems = future.result()
+        future.release()
         err.write(problems)
         trouble |= code == 2
         for line in report.splitlines():

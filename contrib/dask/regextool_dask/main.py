@@ -53,10 +53,9 @@ def connect(arguments):
 
 def main(argv=None):
     arguments = parse(sys.argv[1:] if argv is None else argv)
-    words = [os.fsencode(word) for word in arguments.words]
     try:
-        text = [os.fsdecode(word) for word in words]
-        run = GrepWords(text) if arguments.command == "grep" else ChangeWords(text)
+        words = arguments.words
+        run = GrepWords(words) if arguments.command == "grep" else ChangeWords(words)
     except UsageError as error:
         print(f"regextool-dask: {arguments.command}: {error}", file=sys.stderr)
         return 2
@@ -75,6 +74,10 @@ def main(argv=None):
                               arguments.split_bytes)
         from .change import run_change
         return run_change(client, tool, cwd, run, out, err, arguments.task_bytes)
+    except Exception as error:  # a task that failed for good (its retries spent), a lost scheduler
+        out.flush()
+        print(f"regextool-dask: {arguments.command}: the run stopped: {error!r}", file=sys.stderr)
+        return 2
     finally:
         out.flush()
         client.close()

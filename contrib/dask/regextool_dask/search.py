@@ -56,11 +56,17 @@ def run_search(client, tool, cwd, words, out, err, task_bytes, split_bytes):
         else:
             futures.append(client.submit(worker.search_range, tool, cwd, search, task.path,
                                          task.start, task.end, pure=False))
+    def take(index):
+        # Once read, a result is let go: a worker lost later need not compute it again.
+        result = futures[index].result()
+        futures[index].release()
+        return result
+
     i = 0
     while i < len(plan):
         task = plan[i]
         if isinstance(task, cutting.FilesTask):
-            code, text, problems = futures[i].result()
+            code, text, problems = take(i)
             out.write(text)
             err.write(problems)
             status.add(code)
@@ -71,7 +77,7 @@ def run_search(client, tool, cwd, words, out, err, task_bytes, split_bytes):
         while end < len(plan) and isinstance(plan[end], cutting.RangeTask) and \
                 not plan[end].first:
             end += 1
-        ranges = [future.result() for future in futures[i:end]]
+        ranges = [take(index) for index in range(i, end)]
         if any(result is None for result in ranges):
             code, text, problems = client.submit(worker.search_files, tool, cwd, search,
                                                  [task.path], pure=False).result()
