@@ -156,6 +156,13 @@ TEST(KeptPlan, APlanIsKeptOnlyInANewFileAndAnApplyTakesNoOtherSettings) {
       RunIn(tree.Path(), {"change", "-n", "--plan", "other", "cat", "dog", "a.txt"});
   EXPECT_EQ(dry.Status, 2);
   EXPECT_EQ(TemporaryDirectory::Read(tree / "a.txt"), "cat\n");
+
+  // A plan with nothing to write applies as nothing, without a look at the directory.
+  ASSERT_EQ(RunIn(tree.Path(), {"change", "--plan", "empty", "zebra", "dog", "a.txt"}).Status, 1);
+  const ToolResult empty = RunIn(tree.Path(), {"change", "--apply", "empty", "--json"});
+  EXPECT_EQ(empty.Status, 1) << empty.Err;
+  EXPECT_EQ(empty.Out, "");
+  EXPECT_EQ(empty.Err, "");
 }
 
 }  // namespace

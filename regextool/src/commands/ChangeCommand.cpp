@@ -339,6 +339,10 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
   options.FingerprintNew = !command.PlanFile.empty();
   options.Threads = command.Threads == 0 ? 1 : command.Threads;
 
+  // A kept plan with no file to write has nothing to walk (no path is not the current
+  // directory here).
+  if (command.Applying && command.Applied.empty())
+    return command.Json ? NothingFound : ChangeLedger(command, out, err).Finish();
   std::vector<WalkProblem> walkProblems;
   WalkedForChange walked = Walk(command, walkProblems);
   ChangeLedger ledger(command, out, err);
