@@ -1,9 +1,11 @@
 #include "grepcore/Streams.h"
 
 #include <cstring>
+#include <memory>
 
 #include "IoError.h"
 #include "platform/Descriptors.h"
+#include "platform/Files.h"
 #include "platform/NamedInput.h"
 #include "platform/StreamIdentity.h"
 #include "platform/ThreadSlot.h"
@@ -54,13 +56,9 @@ Result<std::string> ReadWholeFile(const std::string& path) {
 }
 
 Result<bool> WriteNewFile(const std::string& path, std::string_view content) {
-  const int descriptor = Platform::CreateNewFile(path.c_str());
-  if (descriptor < 0) return IoError(path);
-  const bool written = Platform::WriteAllToDescriptor(descriptor, content.data(), content.size());
-  const int error = written ? 0 : Platform::LastError();
-  const bool closed = Platform::CloseDescriptor(descriptor);
-  if (!written) return grepcore::IoError(error, path);
-  if (!closed) return IoError(path);
+  const std::unique_ptr<Platform::File> file = Platform::CreateNewFile(path);
+  if (!file) return IoError(path);
+  if (!file->WriteAll(content.data(), content.size()) || !file->Close()) return IoError(path);
   return true;
 }
 

@@ -1,6 +1,5 @@
 #include "platform/Descriptors.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,11 +34,6 @@ bool WriteAllToDescriptor(int descriptor, const char* data, std::size_t count) {
     count -= static_cast<std::size_t>(written);
   }
   return true;
-}
-
-int CreateNewFile(const char* path) {
-  return Detail::Retrying(
-      [&] { return ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644); });
 }
 
 bool CloseDescriptor(int descriptor) {

@@ -19,10 +19,6 @@ std::uint64_t RemainingInRegularFile(int descriptor);
 // that takes nothing fails with ENOSPC, so a device that never takes a byte ends the loop.
 bool WriteAllToDescriptor(int descriptor, const char* data, std::size_t count);
 
-// Creates the file `path` for writing, mode 0644 less the umask: a new file only, so an
-// existing file or a link planted at the name is never written through. -1 on failure.
-int CreateNewFile(const char* path);
-
 // Closes `descriptor`, reporting a failure the close shows (a delayed write that failed). An
 // interrupted close counts as done: the descriptor is gone either way on this system.
 bool CloseDescriptor(int descriptor);
