@@ -77,6 +77,11 @@ class Ranges(unittest.TestCase):
         self.assertEqual([t.paths for t in loose], [[b"a/1", b"a/2"], [b"a/3", b"b/1"], [b"b/2"]])
         whole = tasks.make_tasks(paths, sizes, "/", 15, whole_directories=True)
         self.assertEqual([t.paths for t in whole], [[b"a/1", b"a/2", b"a/3"], [b"b/1", b"b/2"]])
+        # A walk lists a/p.n/ between a/p.md and a/p.txt: their saved copies still meet in
+        # one task.
+        split = tasks.make_tasks([b"a/p.md", b"a/p.n/x", b"a/p.txt"], [10, 10, 10], "/", 5,
+                                 whole_directories=True)
+        self.assertEqual([t.paths for t in split], [[b"a/p.md", b"a/p.txt"], [b"a/p.n/x"]])
 
 
 if __name__ == "__main__":

@@ -42,14 +42,20 @@ def line_cuts(path, size, split):
     return cuts
 
 
-def _directory(path):
-    return os.path.dirname(path)
+def by_directory(paths, sizes):
+    """The paths with their sizes, each directory's files together (a walk may list a
+    directory's files on both sides of a sub-directory's), directories in the walk's order."""
+    buckets = {}
+    for path, size in zip(paths, sizes):
+        buckets.setdefault(os.path.dirname(path), []).append((path, size))
+    return [entry for bucket in buckets.values() for entry in bucket]
 
 
 def make_tasks(paths, sizes, cwd, task_bytes, split_bytes=None, max_files=1000,
                whole_directories=False):
-    """Tasks over `paths` (bytes, as walked); with `whole_directories` a task ends only where
-    the walk leaves a directory, so the files of one directory are always in one task."""
+    """Tasks over `paths` (bytes, as walked), in the walk's order; with `whole_directories` the
+    files of one directory are always in one task, whatever its size."""
+    entries = by_directory(paths, sizes) if whole_directories else list(zip(paths, sizes))
     tasks, group, held = [], [], 0
 
     def close():
@@ -58,7 +64,7 @@ def make_tasks(paths, sizes, cwd, task_bytes, split_bytes=None, max_files=1000,
             tasks.append(FilesTask(group))
         group, held = [], 0
 
-    for path, size in zip(paths, sizes):
+    for path, size in entries:
         if split_bytes and size > split_bytes:
             close()
             cuts = line_cuts(os.path.join(os.fsencode(cwd), path), size, split_bytes)
@@ -66,9 +72,10 @@ def make_tasks(paths, sizes, cwd, task_bytes, split_bytes=None, max_files=1000,
             for index, (start, end) in enumerate(zip(cuts, ends)):
                 tasks.append(RangeTask(path, start, end, index == 0))
             continue
-        if group and (held >= task_bytes or len(group) >= max_files):
-            if not whole_directories or _directory(group[-1]) != _directory(path):
-                close()
+        full = held >= task_bytes or len(group) >= max_files
+        if group and full and not (whole_directories and
+                                   os.path.dirname(group[-1]) == os.path.dirname(path)):
+            close()
         group.append(path)
         held += size
     close()
