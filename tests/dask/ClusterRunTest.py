@@ -97,6 +97,31 @@ class ClusterRun(unittest.TestCase):
         self.assertIn(b"[catcat]", after["logs/f00.txt"])
         self.assertNotIn(b"[[catcat]", after["logs/f00.txt"])
 
+    def test_a_file_changed_between_plan_and_commit_is_left_as_it_was_changed(self):
+        # Once the first plan is made, another program appends to the last file it planned.
+        shutil.copytree(self.tree, os.path.join(self.room, "copy"), symlinks=True)
+        one = support.run([support.REGEXTOOL, "change", "cat", "[$&$&]", "copy"], self.room)
+        files = int(one[1].split(b", ")[1].split()[0]) - 1  # less the one meddled with
+        once = os.path.join(self.room, "meddled")
+        stand_in = support.StandIn("plan", f"""  if [ ! -e "{once}" ]; then
+    for last; do :; done
+    printf '%s' "$last" > "{once}"
+    printf 'cat by another program\\n' >> "$last"
+  fi""")
+        try:
+            status, out, err = self.driver(stand_in.tool, "change", ["cat", "[$&$&]", "tree"])
+        finally:
+            stand_in.close()
+        with open(once, "rb") as file:
+            meddled = file.read()
+        self.assertEqual(status, 2, err)
+        self.assertIn(b"not changed: " + meddled + b": changed-since-plan", out)
+        with open(os.path.join(self.room, os.fsdecode(meddled)), "rb") as file:
+            content = file.read()
+        self.assertTrue(content.endswith(b"cat by another program\n"))
+        self.assertNotIn(b"[catcat]", content)
+        self.assertEqual(out.splitlines()[-1].split(b", ")[1], b"%d files changed" % files)
+
     def test_a_change_survives_a_worker_killed_while_committing(self):
         self.check_change_against_one_machine("apply")
 

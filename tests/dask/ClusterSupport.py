@@ -53,16 +53,12 @@ def sample_tree(root):
     os.link(os.path.join(root, b"logs/f00.txt"), os.path.join(root, b"src/linked.txt"))
 
 
-class WorkerKiller:
-    """A regextool stand-in for the workers. In the phase the test names (search, plan, apply)
-    each task's regextool runs to its end; the stand-in then notes its worker's process and
-    waits a second, while the killer kills the first worker so noted. The task's result is
-    lost with its worker, and the scheduler runs the task again elsewhere."""
+class StandIn:
+    """A regextool stand-in for the workers: each task's regextool runs to its end, then, in the
+    phase the test names (search, plan or apply), the shell commands `after` run."""
 
-    def __init__(self, phase):
-        self.room = tempfile.mkdtemp(prefix="regextool-dask-killer-")
-        self.marks = os.path.join(self.room, "marks")
-        os.mkdir(self.marks)
+    def __init__(self, phase, after):
+        self.room = tempfile.mkdtemp(prefix="regextool-dask-stand-in-")
         self.tool = os.path.join(self.room, "regextool")
         with open(self.tool, "w") as script:
             script.write(f"""#!/bin/sh
@@ -75,12 +71,25 @@ case "$1 $2" in
   *) phase=other ;;
 esac
 if [ "$phase" = "{phase}" ]; then
-  echo $PPID > "{self.marks}/$$"
-  sleep 1
+{after}
 fi
 exit $status
 """)
         os.chmod(self.tool, 0o755)
+
+    def close(self):
+        shutil.rmtree(self.room)
+
+
+class WorkerKiller(StandIn):
+    """A stand-in that, in its phase, notes its worker's process and waits a second, while the
+    killer kills the first worker so noted. The task's result is lost with its worker, and the
+    scheduler runs the task again elsewhere."""
+
+    def __init__(self, phase):
+        marks = tempfile.mkdtemp(prefix="regextool-dask-marks-")
+        super().__init__(phase, f'  echo $PPID > "{marks}/$$"\n  sleep 1')
+        self.marks = marks
         self.killed = None
         self.stop = threading.Event()
         self.thread = threading.Thread(target=self.watch, daemon=True)
@@ -97,10 +106,8 @@ exit $status
                     return
             time.sleep(0.02)
 
-    def tasks_run(self):
-        return len(os.listdir(self.marks))
-
     def close(self):
         self.stop.set()
         self.thread.join()
-        shutil.rmtree(self.room)
+        shutil.rmtree(self.marks)
+        super().close()

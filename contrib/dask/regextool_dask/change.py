@@ -67,27 +67,54 @@ def run_change(client, tool, cwd, words, out, err, task_bytes):
             owners[identity] = path
             mine.append(line)
         if mine:
-            owned.append(plan_text(arguments, mine))
+            owned.append((arguments, mine))
 
-    committed = [client.submit(worker.apply_plan, tool, cwd, text, pure=False)
-                 for text in owned]
-    replacements = changed = 0
-    for future in committed:
-        code, report, problems = future.result()
+    committed = [client.submit(worker.apply_plan, tool, cwd, plan_text(*part), pure=False)
+                 for part in owned]
+    outcomes = []  # [outcome, the plan's arguments, the file's record], in the plan's order
+    for (arguments, records), future in zip(owned, committed):
+        _, report, problems = future.result()
         future.release()
         err.write(problems)
-        trouble |= code == 2
-        for line in report.splitlines():
-            outcome = json.loads(line)
-            if outcome["outcome"] in ("changed", "already-written"):
-                replacements += outcome["replacements"]
-                changed += 1
-            else:
-                out.write(f"not changed: {outcome['file']}: {outcome['outcome']}: "
-                          f"{outcome.get('message', '')}\n".encode())
+        lines = report.splitlines()
+        if len(lines) != len(records):
+            raise RuntimeError("an apply did not tell the outcome of every file")
+        outcomes += [[json.loads(line), arguments, record] for line, record in zip(lines, records)]
+    settle(tool, cwd, outcomes, err)
+
+    replacements = changed = 0
+    for outcome, _, _ in outcomes:
+        if outcome["outcome"] in ("changed", "already-written"):
+            replacements += outcome["replacements"]
+            changed += 1
+        else:
+            trouble = True
+            out.write(f"not changed: {outcome['file']}: {outcome['outcome']}: "
+                      f"{outcome.get('message', '')}\n".encode())
     noun = "replacement" if replacements == 1 else "replacements"
     files_noun = "file" if changed == 1 else "files"
     out.write(f"{replacements} {noun} written, {changed} {files_noun} changed\n".encode())
     if trouble:
         return 2
     return 0 if replacements else 1
+
+
+def settle(tool, cwd, outcomes, err):
+    """Applies once more, here and after every task is done, the files a task left unchanged.
+    A worker killed in the middle of an apply leaves its regextool running while the task runs
+    again elsewhere: the two may meet at a file, and the one that finds it replaced under it
+    reports a problem although the file holds the planned content. Afterwards the file tells
+    what it holds; one that truly changed since the plan stays changed-since-plan."""
+    unsettled = [entry for entry in outcomes
+                 if entry[0]["outcome"] in ("problem", "changed-since-plan")]
+    if not unsettled:
+        return
+    arguments = unsettled[0][1]  # the same run's words; the files come from the records
+    _, report, problems = worker.apply_plan(tool, cwd,
+                                            plan_text(arguments, [e[2] for e in unsettled]))
+    lines = report.splitlines()
+    if len(lines) != len(unsettled):
+        err.write(problems)
+        return
+    for entry, line in zip(unsettled, lines):
+        entry[0] = json.loads(line)
