@@ -42,6 +42,14 @@ class ClusterRun(unittest.TestCase):
     def tearDown(self):
         shutil.rmtree(self.room)
 
+    def copy_tree(self):
+        """A copy of the tree for one machine's run, its two links to one file kept."""
+        copy = os.path.join(self.room, "copy")
+        shutil.copytree(self.tree, copy, symlinks=True)
+        os.unlink(os.path.join(copy, "src/linked.txt"))
+        os.link(os.path.join(copy, "logs/f00.txt"), os.path.join(copy, "src/linked.txt"))
+        return copy
+
     def driver(self, tool, command, words, cwd=None):
         return support.run([support.PYTHON, support.DRIVER, "--scheduler",
                             CLUSTER.scheduler_address, "--regextool", tool, "--task-bytes",
@@ -72,10 +80,7 @@ class ClusterRun(unittest.TestCase):
         """The change run on the cluster with a worker killed in `phase`, and the same change
         on a copy by one regextool: the trees end the same. The replacement holds its match,
         so a file changed twice would differ."""
-        copy = os.path.join(self.room, "copy")
-        shutil.copytree(self.tree, copy, symlinks=True)
-        os.unlink(os.path.join(copy, "src/linked.txt"))
-        os.link(os.path.join(copy, "logs/f00.txt"), os.path.join(copy, "src/linked.txt"))
+        copy = self.copy_tree()
         before = snapshot(self.tree)
         words = ["--save-ext", "bak", "cat", "[$&$&]"]
         killer = support.WorkerKiller(phase)
@@ -99,7 +104,7 @@ class ClusterRun(unittest.TestCase):
 
     def test_a_file_changed_between_plan_and_commit_is_left_as_it_was_changed(self):
         # Once the first plan is made, another program appends to the last file it planned.
-        shutil.copytree(self.tree, os.path.join(self.room, "copy"), symlinks=True)
+        self.copy_tree()
         one = support.run([support.REGEXTOOL, "change", "cat", "[$&$&]", "copy"], self.room)
         files = int(one[1].split(b", ")[1].split()[0]) - 1  # less the one meddled with
         once = os.path.join(self.room, "meddled")
@@ -115,7 +120,9 @@ class ClusterRun(unittest.TestCase):
         with open(once, "rb") as file:
             meddled = file.read()
         self.assertEqual(status, 2, err)
-        self.assertIn(b"not changed: " + meddled + b": changed-since-plan", out)
+        shown = b"".join(b"\\\\" if byte == 0x5c else b"\\x%02x" % byte if byte < 0x20 or
+                         byte == 0x7f else bytes([byte]) for byte in meddled)
+        self.assertIn(b"not changed: " + shown + b": changed-since-plan", out)
         with open(os.path.join(self.room, os.fsdecode(meddled)), "rb") as file:
             content = file.read()
         self.assertTrue(content.endswith(b"cat by another program\n"))

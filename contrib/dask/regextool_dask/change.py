@@ -83,14 +83,15 @@ def run_change(client, tool, cwd, words, out, err, task_bytes):
     settle(tool, cwd, outcomes, err)
 
     replacements = changed = 0
-    for outcome, _, _ in outcomes:
+    for outcome, _, record in outcomes:
         if outcome["outcome"] in ("changed", "already-written"):
             replacements += outcome["replacements"]
             changed += 1
         else:
+            # The name as the plan writes it: control bytes escaped, the rest as it is.
             trouble = True
-            out.write(f"not changed: {outcome['file']}: {outcome['outcome']}: "
-                      f"{outcome.get('message', '')}\n".encode())
+            out.write(b"not changed: " + record.split(b"\t")[1] +
+                      f": {outcome['outcome']}: {outcome.get('message', '')}\n".encode())
     noun = "replacement" if replacements == 1 else "replacements"
     files_noun = "file" if changed == 1 else "files"
     out.write(f"{replacements} {noun} written, {changed} {files_noun} changed\n".encode())
