@@ -25,6 +25,7 @@ class CommandLines(unittest.TestCase):
         self.assertTrue(run.splittable)
         self.assertFalse(words.GrepWords(["-cv", "pat"]).splittable)
         self.assertFalse(words.GrepWords(["-m", "3", "pat"]).splittable)
+        self.assertFalse(words.GrepWords(["-z", "pat"]).splittable)
 
     def test_what_spans_files_or_reads_standard_input_is_refused(self):
         for line in (["-A", "1", "p"], ["-2", "p"], ["-nC1", "p"], ["--files"], ["p", "-"],

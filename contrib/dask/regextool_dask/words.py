@@ -87,8 +87,9 @@ class GrepWords:
     """A grep run: its options, the pattern words, the paths, and whether files may be split."""
 
     CONTEXT = ("-A", "-B", "-C", "-NUM", "--after-context", "--before-context", "--context")
+    # Options whose output or whose lines a range of a file cannot give (-z: lines end at NUL).
     WHOLE_FILES = ("-m", "--max-count", "-c", "--count", "-l", "--files-with-matches", "-L",
-                   "--files-without-match", "-q", "--quiet")
+                   "--files-without-match", "-q", "--quiet", "-z", "--null-data")
     REFUSED = CONTEXT + ("--files", "--type-list", "--label", "--help")
 
     def __init__(self, words):
