@@ -312,6 +312,91 @@ class AppliedFiles {
   std::map<std::string, std::size_t> Index;
 };
 
+// Hands the ledger the walk's rows for the files it could not locate, each before the file
+// that followed it in the walk.
+class UnlocatedRows {
+ public:
+  UnlocatedRows(std::vector<std::pair<std::size_t, ProblemRow>>& rows, ChangeLedger& ledger)
+      : Rows(rows), Ledger(ledger) {}
+
+  void Before(std::size_t files) {
+    for (; Next < Rows.size() && Rows[Next].first <= files; ++Next)
+      Ledger.Unlocated(std::move(Rows[Next].second));
+  }
+
+ private:
+  std::vector<std::pair<std::size_t, ProblemRow>>& Rows;
+  ChangeLedger& Ledger;
+  std::size_t Next = 0;
+};
+
+// The kept plan's files planned again, held to their records and written where still as
+// planned; with --json each file's outcome is printed instead of the report.
+int ApplyKeptPlan(const ChangeCommand& command, WalkedForChange& walked,
+                  const grepcore::Pattern& pattern, const grepcore::ChangeOptions& options,
+                  UnlocatedRows& unlocated, ChangeLedger& ledger, std::ostream& out,
+                  std::ostream& err) {
+  grepcore::ChangePlan plan = grepcore::PlanChange(std::move(walked.Files), pattern, options);
+  AppliedFiles applied(command.Applied);
+  const std::vector<grepcore::RecordedState> states = grepcore::HoldToRecords(
+      plan, [&](const grepcore::PlannedFile& file) { return applied.Record(file); });
+  for (std::size_t i = 0; i < plan.Files.size(); ++i) {
+    unlocated.Before(i);
+    const grepcore::PlannedFile& file = plan.Files[i];
+    applied.Held(file, states[i]);
+    if (states[i] == grepcore::RecordedState::AlreadyWritten)
+      ledger.Skip(file.File.Shown, "it already holds the planned content (applied before)", false);
+    ledger.Planned(file, std::string_view(), walked.Targets[i]);
+  }
+  unlocated.Before(plan.Files.size());
+  if (plan.Refused())
+    ledger.Refused(plan.Collisions);
+  else
+    Commit(command, plan, ledger, err,
+           [&](const grepcore::PlannedFile& file, const grepcore::CommittedFile& outcome) {
+             applied.Committed(file, outcome);
+           });
+  if (!command.Json) return ledger.Finish();
+  std::ostringstream report;  // the objects tell it instead
+  const int status = ledger.FinishTo(report);
+  applied.PrintJson(out);
+  return status;
+}
+
+// The walked files planned (a dry run's diff shown as they are), then the plan kept in a file
+// or committed.
+int PlanAndCommit(const ChangeCommand& command, WalkedForChange& walked,
+                  const grepcore::Pattern& pattern, const grepcore::ChangeOptions& options,
+                  UnlocatedRows& unlocated, ChangeLedger& ledger, std::ostream& err) {
+  KeptPlan kept;
+  std::size_t planned = 0;
+  grepcore::ChangePlan plan =
+      grepcore::PlanChange(std::move(walked.Files), pattern, options,
+                           [&](const grepcore::PlannedFile& file, std::string_view content) {
+                             unlocated.Before(planned);
+                             ledger.Planned(file, content, walked.Targets[planned]);
+                             ++planned;
+                             if (file.Action == grepcore::PlannedAction::Write)
+                               kept.Files.push_back(KeptFileOf(file));
+                           });
+  unlocated.Before(planned);
+  if (plan.Refused()) ledger.Refused(plan.Collisions);
+  if (plan.Refused() || command.DryRun) return ledger.Finish();
+  if (!command.PlanFile.empty()) {
+    kept.Arguments = command.Recorded;
+    const grepcore::Result<bool> written =
+        grepcore::WriteNewFile(command.PlanFile, KeptPlanText(kept));
+    if (!written) {
+      err << "regextool: " << ShownName(command.PlanFile)
+          << ": the plan was not kept: " << written.Error().Message << '\n';
+      return Trouble;
+    }
+    return ledger.Finish();
+  }
+  Commit(command, plan, ledger, err, {});
+  return ledger.Finish();
+}
+
 }  // namespace
 
 int RunChange(const PatternSettings& settings, const ChangeCommand& command, std::ostream& out,
@@ -351,69 +436,10 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
     ledger.Trouble = true;
   }
 
-  std::size_t planned = 0, unlocated = 0;
-  auto unlocatedBefore = [&](std::size_t files) {
-    for (; unlocated < walked.Unlocated.size() && walked.Unlocated[unlocated].first <= files;
-         ++unlocated)
-      ledger.Unlocated(std::move(walked.Unlocated[unlocated].second));
-  };
-  if (command.Applying) {
-    std::vector<std::string> targets = std::move(walked.Targets);
-    grepcore::ChangePlan plan = grepcore::PlanChange(std::move(walked.Files), *pattern, options);
-    AppliedFiles applied(command.Applied);
-    const std::vector<grepcore::RecordedState> states = grepcore::HoldToRecords(
-        plan, [&](const grepcore::PlannedFile& file) { return applied.Record(file); });
-    for (std::size_t i = 0; i < plan.Files.size(); ++i) {
-      unlocatedBefore(i);
-      const grepcore::PlannedFile& file = plan.Files[i];
-      applied.Held(file, states[i]);
-      if (states[i] == grepcore::RecordedState::AlreadyWritten)
-        ledger.Skip(file.File.Shown, "it already holds the planned content (applied before)",
-                    false);
-      ledger.Planned(file, std::string_view(), targets[i]);
-    }
-    unlocatedBefore(plan.Files.size());
-    if (plan.Refused())
-      ledger.Refused(plan.Collisions);
-    else
-      Commit(command, plan, ledger, err,
-             [&](const grepcore::PlannedFile& file, const grepcore::CommittedFile& outcome) {
-               applied.Committed(file, outcome);
-             });
-    if (!command.Json) return ledger.Finish();
-    std::ostringstream report;  // told by the objects instead
-    const int status = ledger.FinishTo(report);
-    applied.PrintJson(out);
-    return status;
-  }
-
-  KeptPlan kept;
-  grepcore::ChangePlan plan =
-      grepcore::PlanChange(std::move(walked.Files), *pattern, options,
-                           [&](const grepcore::PlannedFile& file, std::string_view content) {
-                             unlocatedBefore(planned);
-                             ledger.Planned(file, content, walked.Targets[planned]);
-                             ++planned;
-                             if (file.Action == grepcore::PlannedAction::Write)
-                               kept.Files.push_back(KeptFileOf(file));
-                           });
-  unlocatedBefore(planned);
-
-  if (plan.Refused()) ledger.Refused(plan.Collisions);
-  if (plan.Refused() || command.DryRun) return ledger.Finish();
-  if (!command.PlanFile.empty()) {
-    kept.Arguments = command.Recorded;
-    const grepcore::Result<bool> written =
-        grepcore::WriteNewFile(command.PlanFile, KeptPlanText(kept));
-    if (!written) {
-      err << "regextool: " << ShownName(command.PlanFile)
-          << ": the plan was not kept: " << written.Error().Message << '\n';
-      return Trouble;
-    }
-    return ledger.Finish();
-  }
-  Commit(command, plan, ledger, err, {});
-  return ledger.Finish();
+  UnlocatedRows unlocated(walked.Unlocated, ledger);
+  if (command.Applying)
+    return ApplyKeptPlan(command, walked, *pattern, options, unlocated, ledger, out, err);
+  return PlanAndCommit(command, walked, *pattern, options, unlocated, ledger, err);
 }
 
 }  // namespace RegexTool
