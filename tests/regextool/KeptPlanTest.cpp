@@ -155,6 +155,10 @@ TEST(KeptPlan, APlanIsKeptOnlyInANewFileAndAnApplyTakesNoOtherSettings) {
   const ToolResult dry =
       RunIn(tree.Path(), {"change", "-n", "--plan", "other", "cat", "dog", "a.txt"});
   EXPECT_EQ(dry.Status, 2);
+  EXPECT_THAT(dry.Err, HasSubstr("--plan and --dry-run do not go together"));
+  const ToolResult json = RunIn(tree.Path(), {"change", "--json", "cat", "dog", "a.txt"});
+  EXPECT_EQ(json.Status, 2);
+  EXPECT_THAT(json.Err, HasSubstr("--json goes with --apply"));
   EXPECT_EQ(TemporaryDirectory::Read(tree / "a.txt"), "cat\n");
 
   // A plan with nothing to write applies as nothing, without a look at the directory.

@@ -206,6 +206,21 @@ bool ChangeCommandApplies(const std::vector<std::string>& words) {
   return false;
 }
 
+// A dry run, a kept plan (--plan) and an apply of one are each a run of their own (an apply's
+// own words are checked as the plan is read); --json tells an apply's outcomes.
+bool ChangeModesAgree(const ChangeCommand& run, bool applying, std::ostream& err) {
+  if (run.DryRun && (applying || !run.PlanFile.empty())) {
+    err << "regextool: change: " << (applying ? "--apply" : "--plan")
+        << " and --dry-run do not go together: a plan is made, or applied, or shown\n";
+    return false;
+  }
+  if (run.Json && !applying) {
+    err << "regextool: change: --json goes with --apply\n";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ostream& err) {
@@ -272,7 +287,6 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     }
     words = std::move(spliced);
   }
-  const std::vector<std::string> typed = words;
   for (std::size_t i = 1; i < words.size(); ++i) {
     if (!words[i].empty() && words[i][0] == '-') continue;
     for (const auto& lineSearch : lineSearches)
@@ -361,22 +375,9 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
   }
   if (change->parsed()) {
     ChangeCommand run = MakeChangeCommand(arguments, changeArguments, colourChoice);
-    if (!run.PlanFile.empty() || applying) {
-      const char* conflict = arguments.DryRun                      ? "--dry-run"
-                             : (!run.PlanFile.empty() && applying) ? "--plan"
-                                                                   : nullptr;
-      if (conflict != nullptr) {
-        err << "regextool: change: " << (applying ? "--apply" : "--plan") << " and " << conflict
-            << " do not go together: a plan is made, or applied, or shown\n";
-        return Trouble;
-      }
-    }
-    if (changeArguments.Json && !applying) {
-      err << "regextool: change: --json goes with --apply\n";
-      return Trouble;
-    }
+    if (!ChangeModesAgree(run, applying, err)) return Trouble;
     if (!run.PlanFile.empty())
-      run.Recorded = RecordedWords(std::vector<std::string>(typed.begin() + 2, typed.end()));
+      run.Recorded = RecordedWords(std::vector<std::string>(words.begin() + 2, words.end()));
     if (applying) {
       run.Applying = true;
       run.Applied = std::move(applied.Files);
