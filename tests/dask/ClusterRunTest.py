@@ -69,24 +69,24 @@ class ClusterRun(unittest.TestCase):
         killer = support.WorkerKiller("search")
         try:
             status, out, err = self.driver(killer.tool, "grep", ["cat", "tree"])
-            self.assertIsNotNone(killer.killed, "a worker was killed mid-search")
+            self.assertTrue(killer.happened(), "a worker was killed mid-search")
         finally:
             killer.close()
         one = support.run([support.REGEXTOOL, "grep-files", "--json", "cat", "tree"], self.room)
         self.assertEqual((status, out), one[:2])
         self.assertGreater(len(out.splitlines()), 1000)
 
-    def check_change_against_one_machine(self, phase):
-        """The change run on the cluster with a worker killed in `phase`, and the same change
-        on a copy by one regextool: the trees end the same. The replacement holds its match,
-        so a file changed twice would differ."""
+    def check_change_against_one_machine(self, phase, killer=support.WorkerKiller):
+        """The change run on the cluster with a worker (or a regextool) killed in `phase`, and
+        the same change on a copy by one regextool: the trees end the same. The replacement
+        holds its match, so a file changed twice would differ."""
         copy = self.copy_tree()
         before = snapshot(self.tree)
         words = ["--save-ext", "bak", "cat", "[$&$&]"]
-        killer = support.WorkerKiller(phase)
+        killer = killer(phase)
         try:
             status, out, err = self.driver(killer.tool, "change", words + ["tree"])
-            self.assertIsNotNone(killer.killed, f"a worker was killed mid-{phase}")
+            self.assertTrue(killer.happened(), f"killed mid-{phase}")
         finally:
             killer.close()
         one = support.run([support.REGEXTOOL, "change"] + words + ["copy"], self.room)
@@ -134,6 +134,9 @@ class ClusterRun(unittest.TestCase):
 
     def test_a_change_survives_a_worker_killed_while_planning(self):
         self.check_change_against_one_machine("plan")
+
+    def test_a_change_survives_its_regextool_killed_while_committing(self):
+        self.check_change_against_one_machine("apply", support.RegextoolKiller)
 
 
 if __name__ == "__main__":

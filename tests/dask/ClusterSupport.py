@@ -54,16 +54,15 @@ def sample_tree(root):
 
 
 class StandIn:
-    """A regextool stand-in for the workers: each task's regextool runs to its end, then, in the
-    phase the test names (search, plan or apply), the shell commands `after` run."""
+    """A regextool stand-in for the workers. In the phase the test names (search, plan or
+    apply) the shell commands `before` run first; then regextool runs to its end, then the
+    commands `after`."""
 
-    def __init__(self, phase, after):
+    def __init__(self, phase, after="", before=""):
         self.room = tempfile.mkdtemp(prefix="regextool-dask-stand-in-")
         self.tool = os.path.join(self.room, "regextool")
         with open(self.tool, "w") as script:
             script.write(f"""#!/bin/sh
-"{REGEXTOOL}" "$@"
-status=$?
 case "$1 $2" in
   "change --apply") phase=apply ;;
   "change --plan") phase=plan ;;
@@ -71,6 +70,13 @@ case "$1 $2" in
   *) phase=other ;;
 esac
 if [ "$phase" = "{phase}" ]; then
+  :
+{before}
+fi
+"{REGEXTOOL}" "$@"
+status=$?
+if [ "$phase" = "{phase}" ]; then
+  :
 {after}
 fi
 exit $status
@@ -81,6 +87,24 @@ exit $status
         shutil.rmtree(self.room)
 
 
+class RegextoolKiller(StandIn):
+    """A stand-in that, the first time in its phase, kills regextool a moment after it started
+    (wherever it is then) and ends by the same signal, as a regextool killed by the system
+    would: the task fails and is run again."""
+
+    def __init__(self, phase):
+        super().__init__(phase, before=f"""  if mkdir "$0.killed" 2>/dev/null; then
+    "{REGEXTOOL}" "$@" &
+    sleep 0.05
+    kill -9 $!
+    kill -9 $$
+  fi""")
+        self.killed = os.path.join(self.room, "regextool.killed")
+
+    def happened(self):
+        return os.path.isdir(self.killed)
+
+
 class WorkerKiller(StandIn):
     """A stand-in that, in its phase, notes its worker's process and waits a second, while the
     killer kills the first worker so noted. The task's result is lost with its worker, and the
@@ -88,7 +112,7 @@ class WorkerKiller(StandIn):
 
     def __init__(self, phase):
         marks = tempfile.mkdtemp(prefix="regextool-dask-marks-")
-        super().__init__(phase, f'  echo $PPID > "{marks}/$$"\n  sleep 1')
+        super().__init__(phase, after=f'  echo $PPID > "{marks}/$$"\n  sleep 1')
         self.marks = marks
         self.killed = None
         self.stop = threading.Event()
@@ -105,6 +129,9 @@ class WorkerKiller(StandIn):
                     self.killed = int(pid)
                     return
             time.sleep(0.02)
+
+    def happened(self):
+        return self.killed is not None
 
     def close(self):
         self.stop.set()

@@ -7,6 +7,7 @@ import json
 
 from . import tasks as cutting
 from . import worker
+from .submit import submit
 from .walk import walk
 
 HEADING = b"regextool change plan 1"
@@ -38,7 +39,7 @@ def run_change(client, tool, cwd, words, out, err, task_bytes):
     # could collide with another (they collide only within a directory).
     plan = cutting.make_tasks(files, sizes, cwd, task_bytes, whole_directories=True)
     change = words.change()
-    planned = [client.submit(worker.plan_files, tool, cwd, change, task.paths, pure=False)
+    planned = [submit(client, worker.plan_files, tool, cwd, change, task.paths)
                for task in plan]
     kept, refused = [], False
     for future in planned:
@@ -69,7 +70,7 @@ def run_change(client, tool, cwd, words, out, err, task_bytes):
         if mine:
             owned.append((arguments, mine))
 
-    committed = [client.submit(worker.apply_plan, tool, cwd, plan_text(*part), pure=False)
+    committed = [submit(client, worker.apply_plan, tool, cwd, plan_text(*part))
                  for part in owned]
     outcomes = []  # [outcome, the plan's arguments, the file's record], in the plan's order
     for (arguments, records), future in zip(owned, committed):

@@ -2,6 +2,7 @@
 
 from . import tasks as cutting
 from . import worker
+from .submit import submit
 from .walk import walk
 
 LINE_KEY = b',"line":'
@@ -51,11 +52,10 @@ def run_search(client, tool, cwd, words, out, err, task_bytes, split_bytes):
     futures = []
     for task in plan:
         if isinstance(task, cutting.FilesTask):
-            futures.append(client.submit(worker.search_files, tool, cwd, search, task.paths,
-                                         pure=False))
+            futures.append(submit(client, worker.search_files, tool, cwd, search, task.paths))
         else:
-            futures.append(client.submit(worker.search_range, tool, cwd, search, task.path,
-                                         task.start, task.end, pure=False))
+            futures.append(submit(client, worker.search_range, tool, cwd, search, task.path,
+                                  task.start, task.end))
     def take(index):
         # Once read, a result is let go: a worker lost later need not compute it again.
         result = futures[index].result()
@@ -79,8 +79,8 @@ def run_search(client, tool, cwd, words, out, err, task_bytes, split_bytes):
             end += 1
         ranges = [take(index) for index in range(i, end)]
         if any(result is None for result in ranges):
-            code, text, problems = client.submit(worker.search_files, tool, cwd, search,
-                                                 [task.path], pure=False).result()
+            code, text, problems = submit(client, worker.search_files, tool, cwd, search,
+                                          [task.path]).result()
             out.write(text)
             err.write(problems)
             status.add(code)

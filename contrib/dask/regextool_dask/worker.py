@@ -9,11 +9,18 @@ import subprocess
 import tempfile
 
 
+class ToolKilled(Exception):
+    """regextool ended by a signal (killed, out of memory): the task fails and is run again;
+    every step of regextool's leaves each file old or new, so that is safe."""
+
+
 def run_tool(tool, words, cwd, data=None):
     """regextool's exit status, output and errors for `words` (standard input: `data`)."""
     done = subprocess.run([tool] + words, cwd=cwd, input=data,
                           stdin=subprocess.DEVNULL if data is None else None,
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=False)
+    if done.returncode < 0:
+        raise ToolKilled(f"regextool {words[0]} ended by signal {-done.returncode}")
     return done.returncode, done.stdout, done.stderr
 
 
