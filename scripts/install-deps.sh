@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the toolkit builds and tests with, when any is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libboost-regex1.81-dev googletest libgtest-dev libgmock-dev libcli11-dev libre2-dev)
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config libboost-regex1.81-dev googletest libgtest-dev libgmock-dev libcli11-dev libre2-dev python3-dask python3-distributed)
 missing=()
 for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

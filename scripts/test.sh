@@ -29,7 +29,8 @@ tail -n 4 build/stress.log
 # tests that take minutes under the sanitizers (a file beyond 4 GiB, a file with millions of
 # replacements, a pattern run until the engine gives up) run in the normal build only too.
 long='FileGrepTest.PositionsBeyondFourGigabytesAreExact|ChangeBatches.AFileWithMoreReplacementsThanThePlanKeepsIsStreamed|StringMatching.AnAbandonedExpressionIsAValue'
-ctest --test-dir build-sanitize --output-on-failure -j2 -LE 'install|stress' -E "^($long)\$"
+# The cluster tests run regextool as a program over a local Dask cluster: once, in the normal build.
+ctest --test-dir build-sanitize --output-on-failure -j2 -LE 'install|stress|cluster' -E "^($long)\$"
 
 cmake -S . -B build-thread -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGREPTOOLKIT_SANITIZE=thread
 cmake --build build-thread -j2 --target grepcore_tests platform_tests

@@ -64,6 +64,15 @@ std::uint64_t Fingerprint(std::string_view content);
 // A NUL byte among the first 8 KiB.
 bool LooksBinary(std::string_view content);
 
+// Records in plan.Collisions each saved copy of a file to write that would take another planned
+// saved copy's name or an existing file's. With `ownCopies` an existing file that holds the
+// file's own content, as planned, is no collision: it is the saved copy an apply of a kept plan
+// made before it was cut short, the file itself still unchanged.
+void FindCollisions(ChangePlan& plan, bool ownCopies);
+
+// Whether the entry of `file`'s saved copy name in `directory` holds the content `file` had.
+bool HoldsContentOf(const Platform::Directory& directory, const PlannedFile& file);
+
 // A problem with `file`, named as it is shown.
 ChangeProblem Problem(const PlannedFile& file, ChangeProblemKind kind, std::string message,
                       unsigned error = 0);

@@ -100,9 +100,18 @@ class PlanWorker {
     std::uint64_t keptBytes = 0;
     bool keep = true;
     std::vector<PlannedReplacement>& kept = file.Replacements;
+    // The new content's fingerprint is made on the way, from the text between the
+    // replacements and the replacements themselves.
+    FingerprintMaker newContent;
+    std::size_t copied = 0;
     const FileMatches found = Searcher.Search(
         content,
         [&](std::uint64_t position, std::string_view matched, std::string_view replacement) {
+          if (Options.FingerprintNew) {
+            newContent.Add(content.substr(copied, static_cast<std::size_t>(position) - copied));
+            newContent.Add(replacement);
+            copied = static_cast<std::size_t>(position) + matched.size();
+          }
           if (!keep) return;
           keptBytes += BytesOf(matched, replacement);
           if (!Options.KeepAll && keptBytes > KeptBytesPerFile) {
@@ -139,6 +148,10 @@ class PlanWorker {
     } else {
       file.Action = PlannedAction::Write;
       file.SaveName = SaveNameOf(file.File.Name, Options);
+      if (Options.FingerprintNew) {
+        newContent.Add(content.substr(copied));
+        file.NewFingerprint = newContent.Finish();
+      }
       if (KeepContent) {
         result.Content = std::move(Content.Buffer);
         result.Length = Content.Length;
@@ -161,8 +174,9 @@ class PlanWorker {
   ReadContent Content;
 };
 
-// The saved copies that would take another planned saved copy's name or an existing file's.
-void FindCollisions(ChangePlan& plan) {
+}  // namespace
+
+void FindCollisions(ChangePlan& plan, bool ownCopies) {
   const bool backups = !plan.Options.BackupSuffix.empty();
   if (plan.Options.SaveExtension.empty() && !backups) return;
   using Key = std::tuple<std::uint64_t, std::uint64_t, std::string>;
@@ -189,7 +203,8 @@ void FindCollisions(ChangePlan& plan) {
     const std::shared_ptr<const Platform::Directory> at =
         file.File.Directory->Open ? file.File.Directory->Open : WalkedDirectory(file.File);
     Platform::FileIdentity existing;
-    if (at && Platform::DescribeEntry(*at, file.SaveName, existing)) {
+    if (at && Platform::DescribeEntry(*at, file.SaveName, existing) &&
+        !(ownCopies && HoldsContentOf(*at, file))) {
       problem.Kind = ChangeProblemKind::SaveCopyExists;
       problem.Message =
           "a file of its saved copy's name exists; remove it or choose another --save-ext";
@@ -198,7 +213,11 @@ void FindCollisions(ChangePlan& plan) {
   }
 }
 
-}  // namespace
+bool HoldsContentOf(const Platform::Directory& directory, const PlannedFile& file) {
+  ReadContent content;
+  return ReadEntry(directory, file.SaveName, 0, 0, content) == 0 && content.Length == file.Size &&
+         Fingerprint(content.Text()) == file.Fingerprint;
+}
 
 ChangePlan PlanChange(std::vector<WalkedFile> files, const Pattern& pattern,
                       const ChangeOptions& options, const PlannedFileSink& planned) {
@@ -245,7 +264,7 @@ ChangePlan PlanChange(std::vector<WalkedFile> files, const Pattern& pattern,
         if (planned) planned(result.File, std::string_view(result.Content.data(), result.Length));
         plan.Files.push_back(std::move(result.File));
       });
-  FindCollisions(plan);
+  FindCollisions(plan, false);
   return plan;
 }
 

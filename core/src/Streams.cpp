@@ -1,9 +1,11 @@
 #include "grepcore/Streams.h"
 
 #include <cstring>
+#include <memory>
 
 #include "IoError.h"
 #include "platform/Descriptors.h"
+#include "platform/Files.h"
 #include "platform/NamedInput.h"
 #include "platform/StreamIdentity.h"
 #include "platform/ThreadSlot.h"
@@ -51,6 +53,13 @@ Result<std::string> ReadWholeFile(const std::string& path) {
                               });
   if (!read) return IoError(path);
   return text;
+}
+
+Result<bool> WriteNewFile(const std::string& path, std::string_view content) {
+  const std::unique_ptr<Platform::File> file = Platform::CreateNewFile(path);
+  if (!file) return IoError(path);
+  if (!file->WriteAll(content.data(), content.size()) || !file->Close()) return IoError(path);
+  return true;
 }
 
 Result<std::size_t> ReadBlock(int descriptor, char* into, std::size_t capacity) {

@@ -169,6 +169,14 @@ std::unique_ptr<File> OpenForReading(const std::string& path) {
   return std::make_unique<File>(descriptor);
 }
 
+std::unique_ptr<File> CreateNewFile(const std::string& path) {
+  const int descriptor = Detail::Retrying([&] {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  });
+  if (descriptor < 0) return nullptr;
+  return std::make_unique<File>(descriptor);
+}
+
 std::unique_ptr<File> OpenForReading(const Directory& directory, const std::string& name) {
   if (InjectedFault(Call::OpenForReading)) return nullptr;
   if (!directory.IsOpen()) {

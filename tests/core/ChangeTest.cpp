@@ -157,6 +157,132 @@ TEST_F(ChangeTest, AFileChangedBetweenPlanAndCommitIsNotRewritten) {
   EXPECT_EQ(Read("b.txt"), "dog\n");
 }
 
+// What a kept plan recorded of a file, as a later apply holds the file to it.
+grepcore::RecordedFile RecordOf(const grepcore::PlannedFile& file) {
+  return {file.Device,      file.Inode,     file.Size,
+          file.Fingerprint, file.NewSize(), file.NewFingerprint};
+}
+
+TEST_F(ChangeTest, AKeptPlanWritesOnlyFilesStillAsRecordedAndNothingTheSecondTime) {
+  dir.Write("a.txt", "cat\n");
+  dir.Write("b.txt", "cat cat\n");
+  dir.Write("c.txt", "cat\n");
+  ChangeOptions kept;
+  kept.FingerprintNew = true;
+  const ChangePlan first = Plan({"a.txt", "b.txt", "c.txt"}, "cat", "cats", kept);
+  ASSERT_EQ(first.Files[1].Action, PlannedAction::Write);
+  EXPECT_EQ(first.Files[1].NewFingerprint, grepcore::ContentFingerprint("cats cats\n"));
+  EXPECT_EQ(first.Files[1].Fingerprint, grepcore::ContentFingerprint("cat cat\n"));
+  EXPECT_EQ(Plan({"a.txt"}, "cat", "cats").Files[0].NewFingerprint, 0u)
+      << "only a plan kept for later fingerprints the new content";
+  std::vector<grepcore::RecordedFile> records;
+  for (const grepcore::PlannedFile& file : first.Files) records.push_back(RecordOf(file));
+
+  dir.Write("c.txt", "cat!\n");  // another program's change after the plan was made
+  auto apply = [&] {
+    ChangePlan again = Plan({"a.txt", "b.txt", "c.txt"}, "cat", "cats");
+    const std::vector<grepcore::RecordedState> states =
+        grepcore::HoldToRecords(again, [&](const grepcore::PlannedFile& file) {
+          return &records[static_cast<std::size_t>(&file - again.Files.data())];
+        });
+    const auto written = grepcore::CommitChange(again);
+    EXPECT_TRUE(written);
+    std::size_t changed = 0;
+    for (const grepcore::CommittedFile& file : *written) changed += file.Changed ? 1 : 0;
+    EXPECT_EQ(again.Files[2].Action, PlannedAction::Problem);
+    EXPECT_EQ(again.Files[2].Problems.at(0).Kind, ChangeProblemKind::ChangedSincePlanned);
+    return std::make_pair(states, changed);
+  };
+  using State = grepcore::RecordedState;
+  const auto once = apply();
+  EXPECT_EQ(once.first, (std::vector<State>{State::AsRecorded, State::AsRecorded, State::Changed}));
+  EXPECT_EQ(once.second, 2u);
+  EXPECT_EQ(Read("a.txt"), "cats\n");
+  EXPECT_EQ(Read("b.txt"), "cats cats\n");
+  EXPECT_EQ(Read("c.txt"), "cat!\n");
+
+  // The files now hold their new content under new inodes: already written, not again.
+  const auto twice = apply();
+  EXPECT_EQ(twice.first,
+            (std::vector<State>{State::AlreadyWritten, State::AlreadyWritten, State::Changed}));
+  EXPECT_EQ(twice.second, 0u);
+  EXPECT_EQ(Read("a.txt"), "cats\n");
+  EXPECT_EQ(Read("b.txt"), "cats cats\n");
+
+  // The same content under another file is not the planned file.
+  ::unlink((dir / "a.txt").c_str());
+  dir.Write("a.txt", "cat\n");
+  ChangePlan swapped = Plan({"a.txt"}, "cat", "cats");
+  grepcore::RecordedFile moved = records[0];
+  moved.Inode += 1;
+  auto movedRecord = [&](const grepcore::PlannedFile&) { return &moved; };
+  EXPECT_EQ(grepcore::HoldToRecords(swapped, movedRecord), std::vector<State>{State::Changed});
+  EXPECT_EQ(swapped.Files[0].Action, PlannedAction::Problem);
+  // A file of no record is left alone too.
+  ChangePlan unknown = Plan({"b.txt"}, "cat", "cats");
+  auto none = [](const grepcore::PlannedFile&) -> const grepcore::RecordedFile* { return nullptr; };
+  EXPECT_EQ(grepcore::HoldToRecords(unknown, none), std::vector<State>{State::Changed});
+}
+
+TEST_F(ChangeTest, AKeptPlanAppliedAgainLooksForSavedCopiesOnlyOfFilesStillToWrite) {
+  dir.Write("a.txt", "cat\n");
+  dir.Write("b.txt", "cat\n");
+  ChangeOptions save;
+  save.SaveExtension = "bak";
+  save.FingerprintNew = true;
+  ChangePlan first = Plan({"a.txt", "b.txt"}, "cat", "cats", save);
+  std::vector<grepcore::RecordedFile> records;
+  for (const grepcore::PlannedFile& file : first.Files) records.push_back(RecordOf(file));
+  auto record = [&](const grepcore::PlannedFile& file) {
+    return &records[file.File.Name == "a.txt" ? 0 : 1];
+  };
+  // Only a.txt was written (a run killed after it): its saved copy is its own, from before.
+  ChangePlan part = Plan({"a.txt"}, "cat", "cats", save);
+  ASSERT_TRUE(grepcore::CommitChange(part));
+  ASSERT_EQ(Read("a.bak"), "cat\n");
+  ChangePlan again = Plan({"a.txt", "b.txt"}, "cat", "cats", save);
+  EXPECT_TRUE(again.Refused()) << "a.bak exists, and a.txt still matches";
+  grepcore::HoldToRecords(again, record);
+  EXPECT_FALSE(again.Refused());
+  ASSERT_TRUE(grepcore::CommitChange(again));
+  EXPECT_EQ(Read("a.txt"), "cats\n");
+  EXPECT_EQ(Read("a.bak"), "cat\n");
+  EXPECT_EQ(Read("b.txt"), "cats\n");
+  EXPECT_EQ(Read("b.bak"), "cat\n");
+  // An apply cut short after d.txt's saved copy was written, before d.txt changed: the copy
+  // holds d.txt's content, so it is d.txt's own. Any other content is another file's.
+  dir.Write("d.txt", "cat\n");
+  ChangePlan planned = Plan({"d.txt"}, "cat", "cats", save);
+  const grepcore::RecordedFile dRecord = RecordOf(planned.Files[0]);
+  auto dRecordOf = [&](const grepcore::PlannedFile&) { return &dRecord; };
+  dir.Write("d.bak", "cat\n");
+  ChangePlan cut = Plan({"d.txt"}, "cat", "cats", save);
+  ASSERT_TRUE(cut.Refused()) << "d.bak exists";
+  EXPECT_EQ(grepcore::HoldToRecords(cut, dRecordOf),
+            std::vector<grepcore::RecordedState>{grepcore::RecordedState::AsRecorded});
+  EXPECT_FALSE(cut.Refused());
+  ASSERT_TRUE(grepcore::CommitChange(cut));
+  EXPECT_EQ(Read("d.txt"), "cats\n");
+  EXPECT_EQ(Read("d.bak"), "cat\n");
+  dir.Write("e.txt", "cat\n");
+  ChangePlan fresh = Plan({"e.txt"}, "cat", "cats", save);
+  const grepcore::RecordedFile eRecord = RecordOf(fresh.Files[0]);
+  dir.Write("e.bak", "someone else's\n");
+  ChangePlan other = Plan({"e.txt"}, "cat", "cats", save);
+  grepcore::HoldToRecords(other, [&](const grepcore::PlannedFile&) { return &eRecord; });
+  EXPECT_TRUE(other.Refused());
+  // A collision among files still to write still refuses the plan.
+  dir.Write("c.md", "cat\n");
+  dir.Write("c.txt", "cat\n");
+  ChangePlan pair = Plan({"c.md", "c.txt"}, "cat", "cats", save);
+  std::vector<grepcore::RecordedFile> pairRecords;
+  for (const grepcore::PlannedFile& file : pair.Files) pairRecords.push_back(RecordOf(file));
+  grepcore::HoldToRecords(pair, [&](const grepcore::PlannedFile& file) {
+    return &pairRecords[file.File.Name == "c.md" ? 0 : 1];
+  });
+  EXPECT_TRUE(pair.Refused());
+}
+
 TEST_F(ChangeTest, OneFileUnderTwoNamesIsRewrittenOnce) {
   dir.Write("a.txt", "a\n");
   ASSERT_EQ(::link((dir / "a.txt").c_str(), (dir / "b.txt").c_str()), 0);

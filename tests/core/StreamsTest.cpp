@@ -106,6 +106,27 @@ TEST(ReadWhole, AFileIsReadByteForByteAndItsFailuresNameIt) {
   ExpectIoError(directory.Error(), EISDIR, tree.Path());
 }
 
+TEST(WriteNewFile, WritesOnlyAFileItCreatesNeverThroughAnExistingNameOrLink) {
+  TemporaryDirectory tree;
+  const std::string content = LargeText();
+  ASSERT_TRUE(grepcore::WriteNewFile(tree / "plan", content));
+  EXPECT_EQ(TemporaryDirectory::Read(tree / "plan"), content);
+
+  const grepcore::Result<bool> again = grepcore::WriteNewFile(tree / "plan", "other");
+  ASSERT_FALSE(again);
+  ExpectIoError(again.Error(), EEXIST, tree / "plan");
+  EXPECT_EQ(TemporaryDirectory::Read(tree / "plan"), content) << "an existing file is kept";
+
+  // A link planted at the name, dangling or not, is not followed.
+  ASSERT_EQ(::symlink("target", (tree / "planted").c_str()), 0);
+  const grepcore::Result<bool> planted = grepcore::WriteNewFile(tree / "planted", "x");
+  ASSERT_FALSE(planted);
+  EXPECT_EQ(::access((tree / "target").c_str(), F_OK), -1) << "nothing was created through it";
+  const grepcore::Result<bool> missing = grepcore::WriteNewFile(tree / "none/plan", "x");
+  ASSERT_FALSE(missing);
+  ExpectIoError(missing.Error(), ENOENT, tree / "none/plan");
+}
+
 TEST(ReadWhole, AnInputIsReadFromWhereItStandsAndStaysOpen) {
   TemporaryDirectory tree;
   const std::string path = tree.Write("input", "skipped|the rest\n");

@@ -43,6 +43,25 @@ TEST_F(FileSearch, FilesAndDirectoriesAreSearchedWithNamesAndLines) {
   EXPECT_EQ(result.Err, "");
 }
 
+TEST_F(FileSearch, FilesWithANulAfterEachNameListsNamesAsTheyAreAndALabelNamesTheInput) {
+  Tree.Write("sub/odd\nname", "1\n");
+  const ToolResult quoted = Run({"grep-files", "--files", "sub"});
+  EXPECT_EQ(quoted.Out, "sub/d.txt\nsub/deeper/e.txt\n\"sub/odd\\nname\"\n");
+  const ToolResult raw = Run({"grep-files", "--files", "-Z", "sub"});
+  EXPECT_EQ(raw.Status, 0);
+  EXPECT_EQ(raw.Out, std::string("sub/d.txt\0sub/deeper/e.txt\0sub/odd\nname\0", 40));
+  EXPECT_EQ(Run({"find-files", "-Z", "[0-9]", "a.txt", "c.txt"}).Out, std::string("a.txt\0", 6));
+
+  ToolTest::ToolRun labelled;
+  labelled.Arguments = {"grep", "--json", "--label", "logs/a\"b", "beta", "-", "a.txt"};
+  labelled.Input = "beta\n";
+  labelled.WorkingDirectory = Tree.Path();
+  EXPECT_EQ(ToolTest::RunTool(labelled).Out,
+            "{\"file\":\"logs/a\\\"b\",\"line\":1,\"text\":\"beta\",\"matches\":[{\"text\":"
+            "\"beta\",\"start\":0,\"end\":4}]}\n{\"file\":\"a.txt\",\"line\":2,\"text\":"
+            "\"beta\",\"matches\":[{\"text\":\"beta\",\"start\":0,\"end\":4}]}\n");
+}
+
 TEST_F(FileSearch, OneFileNamedPrintsBareLines) {
   EXPECT_EQ(Run({"grep-files", "beta", "a.txt"}).Out, "beta\n");
   EXPECT_EQ(Run({"grep-files", "-H", "beta", "a.txt"}).Out, "a.txt:beta\n");

@@ -47,6 +47,8 @@ struct ChangeOptions {
   bool FirstOnly = false;     // only the first match of each line is replaced (sed without g)
   bool Binary = false;        // change files whose first 8 KiB hold a NUL byte too
   bool KeepAll = false;       // keep every replacement (a dry run's diff needs them)
+  bool FingerprintNew = false;  // fingerprint each file's new content too (a plan kept for
+                                // later: see HoldToRecord)
   unsigned Threads = 1;       // files read and searched, and prepared, at once
 };
 
@@ -110,6 +112,7 @@ struct PlannedFile {
   // What the plan read.
   std::uint64_t Device = 0, Inode = 0, Size = 0;
   std::uint64_t Fingerprint = 0;
+  std::uint64_t NewFingerprint = 0;  // with FingerprintNew and Write: of the new content
   unsigned Matches = 0;
   unsigned Changing = 0;    // replacements that change the text
   std::int64_t Growth = 0;  // bytes they add (negative: remove)
@@ -146,6 +149,35 @@ using PlannedFileSink = std::function<void(const PlannedFile& file, std::string_
 GREPCORE_EXPORT ChangePlan PlanChange(std::vector<WalkedFile> files, const Pattern& pattern,
                                       const ChangeOptions& options,
                                       const PlannedFileSink& planned = {});
+
+// A plan can be kept (written down, reviewed) and applied later by planning the same change
+// again and holding each file to what the first plan recorded of it. A file is written only
+// when it is still what was recorded; a file that already holds the recorded new content (an
+// earlier apply of the same plan wrote it) is left alone, so applying a plan twice changes
+// nothing the second time.
+struct RecordedFile {
+  std::uint64_t Device = 0, Inode = 0, Size = 0, Fingerprint = 0;
+  std::uint64_t NewSize = 0, NewFingerprint = 0;  // the content it is to get
+};
+
+enum class RecordedState {
+  AsRecorded,      // the same file with the same content: it is written as planned
+  AlreadyWritten,  // it holds the recorded new content: left alone (NothingToDo)
+  Changed,         // anything else: left alone with a ChangedSincePlanned problem
+};
+
+// Holds each file of `plan`, a new plan of the same change, to what `recorded` gives for it
+// (null: nothing, so it is left alone as changed; a file that is gone stays Gone), then finds
+// the saved-copy collisions again among the files still to write: a file already written has
+// its saved copy already, and an existing saved copy that holds a file's recorded content is
+// the one an apply cut short wrote before the file changed. The state of each file, in the
+// plan's order.
+using RecordLookup = std::function<const RecordedFile*(const PlannedFile& file)>;
+GREPCORE_EXPORT std::vector<RecordedState> HoldToRecords(ChangePlan& plan,
+                                                         const RecordLookup& recorded);
+
+// The fingerprint the plan records of a content (PlannedFile::Fingerprint, NewFingerprint).
+GREPCORE_EXPORT std::uint64_t ContentFingerprint(std::string_view content);
 
 // What became of one file the plan was to write.
 struct CommittedFile {

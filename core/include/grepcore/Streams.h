@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "grepcore/Export.h"
 #include "grepcore/Result.h"
@@ -82,6 +83,10 @@ class OutputWriter {
   bool Open = true;
   int FirstError = 0;
 };
+
+// Writes `content` to a new file `path` (an existing name, a link among them, is an error:
+// nothing is written through it) and closes it, reporting a failed write or close.
+GREPCORE_EXPORT Result<bool> WriteNewFile(const std::string& path, std::string_view content);
 
 // Makes a write to a pipe whose reader went away fail with EPIPE (which OutputWriter keeps)
 // instead of ending the process with a signal, perhaps in the middle of rewriting a file.

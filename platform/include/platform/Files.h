@@ -86,6 +86,10 @@ class File {
 // device) is refused with EINVAL, never waited on.
 std::unique_ptr<File> OpenForReading(const std::string& path);
 
+// Creates the file `path` for writing, mode 0644 less the umask: a new file only, so an
+// existing file or a link planted at the name is never written through. Null on failure.
+std::unique_ptr<File> CreateNewFile(const std::string& path);
+
 // Opens the entry `name` of `directory` for reading when it is a regular file and no link (a
 // link there is ELOOP); null on failure.
 std::unique_ptr<File> OpenForReading(const Directory& directory, const std::string& name);

@@ -15,6 +15,9 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
+
+#include "KeptPlan.h"
 
 #include "WalkSelection.h"
 #include "PatternSettings.h"
@@ -35,6 +38,11 @@ struct ChangeCommand {
   unsigned Threads = 1;    // files searched and rewritten at once
   bool Progress = false;   // a progress line on the error stream
   bool Colour = false;     // colours in the dry run's diff
+  std::string PlanFile;    // keep the plan there, write nothing
+  std::vector<std::string> Recorded;  // with PlanFile: the words the plan records
+  bool Applying = false;              // apply a kept plan: its files, held to their records
+  std::vector<KeptFile> Applied;
+  bool Json = false;  // with Applying: one JSON object per kept file instead of the report
 };
 
 int RunChange(const PatternSettings& settings, const ChangeCommand& command, std::ostream& out,

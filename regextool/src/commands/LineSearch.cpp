@@ -15,20 +15,15 @@
 namespace RegexTool {
 namespace {
 
-const char* const StandardInputName = "(standard input)";
-
 // One input of the search, in the order of the output.
 struct Entry {
-  grepcore::WalkedFile File;
+  grepcore::WalkedFile File;  // standard input: its Path is the name it is shown by
   bool StandardInput = false;
-  std::string Problem;  // a path the walk could not take: the message only
+  std::string Problem;   // a path the walk could not take: the message only
   bool Warning = false;  // the problem is a warning only (a link loop not entered)
 };
 
-const std::string& NameOf(const Entry& entry) {
-  static const std::string standardInput = StandardInputName;
-  return entry.StandardInput ? standardInput : entry.File.Path;
-}
+const std::string& NameOf(const Entry& entry) { return entry.File.Path; }
 
 // What one input left besides its lines.
 struct Outcome {
@@ -66,6 +61,7 @@ std::vector<Entry> Entries(const LineSearchCommand& command) {
     if (path == "-") {
       Entry entry;
       entry.StandardInput = true;
+      entry.File.Path = command.InputLabel;
       entries.push_back(std::move(entry));
       continue;
     }
@@ -268,7 +264,8 @@ std::shared_ptr<const LineReplacement> ReplacementOf(const LineSearchCommand& co
   std::vector<grepcore::Pattern> each;
   for (const std::string& text : patterns.Each()) {
     if (text.empty()) continue;
-    grepcore::Result<grepcore::Pattern> compiled = grepcore::Pattern::Compile(text, options.Compile);
+    grepcore::Result<grepcore::Pattern> compiled =
+        grepcore::Pattern::Compile(text, options.Compile);
     if (compiled) each.push_back(std::move(*compiled));
   }
   return std::make_shared<const LineReplacement>(std::move(each), command.ReplaceFormat,
@@ -292,7 +289,7 @@ int PrintTypes(std::ostream& out) {
 }
 
 // --files: the files the walk picks, one a line; what it could not take on `err`.
-int PrintFiles(const std::vector<Entry>& entries, std::ostream& out, std::ostream& err) {
+int PrintFiles(const std::vector<Entry>& entries, bool nul, std::ostream& out, std::ostream& err) {
   bool any = false;
   bool trouble = false;
   std::string text;
@@ -305,8 +302,13 @@ int PrintFiles(const std::vector<Entry>& entries, std::ostream& out, std::ostrea
       trouble = trouble || !entry.Warning;
       continue;
     }
-    text += ShownName(entry.File.Path);
-    text += '\n';
+    if (nul) {
+      text += entry.File.Path;  // as it is: a NUL byte is the one byte no name holds
+      text += '\0';
+    } else {
+      text += ShownName(entry.File.Path);
+      text += '\n';
+    }
     any = true;
   }
   out << text;
@@ -334,10 +336,9 @@ int ListEveryFile(const LineSearchCommand& command, std::ostream& out, std::ostr
   return NothingFound;  // no line selected, as grep's status says
 }
 
-int RunLineSearch(const LineSearchCommand& given, int input, std::ostream& out,
-                  std::ostream& err) {
+int RunLineSearch(const LineSearchCommand& given, int input, std::ostream& out, std::ostream& err) {
   if (given.TypeList) return PrintTypes(out);
-  if (given.ListFiles) return PrintFiles(Entries(given), out, err);
+  if (given.ListFiles) return PrintFiles(Entries(given), given.Output.NullAfterName, out, err);
   const grepcore::Result<grepcore::LinePatterns> patterns = CompileLinePatterns(given.Search);
   if (!patterns) {
     PrintBadPattern(err, patterns.Error());

@@ -33,8 +33,10 @@ struct LineSearchCommand {
   bool SelectNothing = false;   // -m 0: no line may be selected, so nothing is read
   bool Replacing = false;       // --replace: matches shown as ReplaceFormat's expansion
   std::string ReplaceFormat;
-  bool ListFiles = false;       // --files: the files that would be searched, no search
-  bool TypeList = false;        // --type-list: the file types, no search
+  bool ListFiles = false;  // --files: the files that would be searched, no search
+                           // (-Z: each name as it is, after it a NUL byte)
+  std::string InputLabel = "(standard input)";  // --label: the name standard input is shown by
+  bool TypeList = false;                        // --type-list: the file types, no search
   unsigned int Threads = 1;
   // Where the lines go: an input that is this regular file is passed over with a word (it
   // would read back its own output), unless only names or counts are printed.
@@ -44,9 +46,9 @@ struct LineSearchCommand {
 // Runs the search; the exit status as grep's: 0 something selected (-L: a file listed), 1
 // nothing, 2 a bad pattern or a path or file that could not be read, or an input that is the
 // output (after the rest was done). When no pattern is left to match (-f /dev/null) and
-// lines without a match are not what is asked for, nothing is opened: the status is 1. Files named on the command line are read as they are (a
-// FIFO to its end, as standard input is, block by block); files met in a directory only when
-// they are regular files.
+// lines without a match are not what is asked for, nothing is opened: the status is 1. Files named
+// on the command line are read as they are (a FIFO to its end, as standard input is, block by
+// block); files met in a directory only when they are regular files.
 int RunLineSearch(const LineSearchCommand& command, int input, std::ostream& out,
                   std::ostream& err);
 

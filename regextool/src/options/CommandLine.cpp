@@ -14,6 +14,7 @@
 #include "Colour.h"
 #include "DefaultInput.h"
 #include "ExitStatus.h"
+#include "KeptPlan.h"
 #include "LineCommands.h"
 #include "LineInput.h"
 #include "LineSearchOptions.h"
@@ -108,7 +109,10 @@ struct ChangeArguments {
   bool Hidden = false;
   bool NoIgnore = false;
   bool Binary = false;
-  unsigned Threads = 0;  // 0: one per core
+  unsigned Threads = 0;   // 0: one per core
+  std::string PlanFile;   // --plan: the plan is kept there, nothing is written
+  std::string ApplyFile;  // --apply: the kept plan applied
+  bool Json = false;      // --apply: one JSON object per planned file
 };
 
 CLI::App* AddChangeCommand(CLI::App& app, Arguments& arguments, ChangeArguments& change) {
@@ -149,6 +153,17 @@ CLI::App* AddChangeCommand(CLI::App& app, Arguments& arguments, ChangeArguments&
   command->add_flag("--first", arguments.First, "replace only the first match of each line");
   command->add_flag("-n,--dry-run", arguments.DryRun,
                     "show a unified diff of the changes, touch nothing");
+  command
+      ->add_option("--plan", change.PlanFile,
+                   "keep the plan in FILE (a new file) and change nothing: each file to write, "
+                   "what was read of it and what it is to hold")
+      ->type_name("FILE");
+  command
+      ->add_option("--apply", change.ApplyFile,
+                   "apply the plan kept in FILE (alone, or with -j and --json): each file is "
+                   "written only while it is as planned, so a second apply writes nothing")
+      ->type_name("FILE");
+  command->add_flag("--json", change.Json, "with --apply: one JSON object per planned file");
   command->add_option("--color,--colour", arguments.Colour, "auto (on a terminal), always or never")
       ->check(CLI::IsMember({"auto", "always", "never"}));
   return command;
@@ -175,8 +190,35 @@ ChangeCommand MakeChangeCommand(const Arguments& arguments, const ChangeArgument
   run.Threads =
       change.Threads != 0 ? change.Threads : std::max(1u, std::thread::hardware_concurrency());
   run.Progress = grepcore::IsTerminal(grepcore::StandardError);
+  run.PlanFile = change.PlanFile;
+  run.Json = change.Json;
   run.Colour = UseColour(colour, grepcore::StandardOutput);
   return run;
+}
+
+// Whether the words run `change` with --apply (before any `--`).
+bool ChangeCommandApplies(const std::vector<std::string>& words) {
+  if (words.size() < 2 || words[1] != "change") return false;
+  for (std::size_t i = 2; i < words.size(); ++i) {
+    if (words[i] == "--") return false;
+    if (words[i] == "--apply" || words[i].compare(0, 8, "--apply=") == 0) return true;
+  }
+  return false;
+}
+
+// A dry run, a kept plan (--plan) and an apply of one are each a run of their own (an apply's
+// own words are checked as the plan is read); --json tells an apply's outcomes.
+bool ChangeModesAgree(const ChangeCommand& run, bool applying, std::ostream& err) {
+  if (run.DryRun && (applying || !run.PlanFile.empty())) {
+    err << "regextool: change: " << (applying ? "--apply" : "--plan")
+        << " and --dry-run do not go together: a plan is made, or applied, or shown\n";
+    return false;
+  }
+  if (run.Json && !applying) {
+    err << "regextool: change: --json goes with --apply\n";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -233,6 +275,18 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
       {grep, &grepArguments}, {grepFiles, &grepFilesArguments}, {findFiles, &findFilesArguments}};
 
   std::vector<std::string> words = ShieldBrackets(argc, argv);
+  // An apply takes the pattern, the format, the files and their options from the kept plan.
+  KeptPlan applied;
+  const bool applying = ChangeCommandApplies(words);
+  if (applying) {
+    std::vector<std::string> spliced;
+    std::string reason;
+    if (!WordsOfApply(words, spliced, applied, reason)) {
+      err << "regextool: change --apply: " << reason << '\n';
+      return Trouble;
+    }
+    words = std::move(spliced);
+  }
   for (std::size_t i = 1; i < words.size(); ++i) {
     if (!words[i].empty() && words[i][0] == '-') continue;
     for (const auto& lineSearch : lineSearches)
@@ -319,9 +373,17 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
       return Trouble;
     }
   }
-  if (change->parsed())
-    return RunChange(settings, MakeChangeCommand(arguments, changeArguments, colourChoice), out,
-                     err);
+  if (change->parsed()) {
+    ChangeCommand run = MakeChangeCommand(arguments, changeArguments, colourChoice);
+    if (!ChangeModesAgree(run, applying, err)) return Trouble;
+    if (!run.PlanFile.empty())
+      run.Recorded = RecordedWords(std::vector<std::string>(words.begin() + 2, words.end()));
+    if (applying) {
+      run.Applying = true;
+      run.Applied = std::move(applied.Files);
+    }
+    return RunChange(settings, run, out, err);
+  }
   return Trouble;  // the parser asks for one sub-command
 }
 

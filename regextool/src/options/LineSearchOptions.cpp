@@ -55,10 +55,11 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   // -h is grep's "no file names"; help stays with --help.
   command.set_help_flag("--help", "print this help and exit");
   command
-      .add_option("PATTERN", arguments.Words,
-                  "the pattern (unless -e or -f gives it), then files and directories to search "
-                  "(none: standard input when something is sent to it, else the current directory; - is "
-                  "standard input)")
+      .add_option(
+          "PATTERN", arguments.Words,
+          "the pattern (unless -e or -f gives it), then files and directories to search "
+          "(none: standard input when something is sent to it, else the current directory; - is "
+          "standard input)")
       ->type_name("[PATH...]");
   command.add_option("-e,--regexp", arguments.Expressions, "a pattern; repeat for more")
       ->allow_extra_args(false)
@@ -95,13 +96,14 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_flag("-R,--dereference-recursive", arguments.DereferenceRecursive,
                    "as -r, and follow symbolic links to files and directories (a loop is "
                    "named and not entered)");
-  command.add_flag("--follow", selection.FollowLinks,
-                   "follow symbolic links met in directories");
-  command.add_option("--max-depth", selection.MaxDepth,
-                     "descend at most NUM levels below the paths given (0: only files named)")
+  command.add_flag("--follow", selection.FollowLinks, "follow symbolic links met in directories");
+  command
+      .add_option("--max-depth", selection.MaxDepth,
+                  "descend at most NUM levels below the paths given (0: only files named)")
       ->type_name("NUM");
-  command.add_option("--exclude-dir", selection.ExcludeDirectories,
-                     "skip directories whose name matches GLOB (a named one too)")
+  command
+      .add_option("--exclude-dir", selection.ExcludeDirectories,
+                  "skip directories whose name matches GLOB (a named one too)")
       ->allow_extra_args(false)
       ->type_name("GLOB");
   command.add_option("-t,--type", selection.Types, "only files of TYPE (see --type-list)")
@@ -136,10 +138,15 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
       .add_option("-j,--threads", arguments.Threads, "threads to search with (default: the cores)")
       ->check(CLI::NonNegativeNumber)
       ->type_name("NUM");
+  command.add_option("--label", run.InputLabel, "show standard input by the name NAME")
+      ->type_name("NAME");
   command.add_flag("-s,--no-messages", run.NoMessages,
                    "no messages about missing or unreadable files (the exit status stays)");
 
   LineOutput& output = run.Output;
+  command.add_flag("-Z,--null", output.NullAfterName,
+                   "a NUL byte after each file name instead of ':' or a line feed (--files: "
+                   "names as they are)");
   if (listing) {
     output.FilesWithMatches = true;
     return;
@@ -152,8 +159,9 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_flag("-L,--files-without-match", output.FilesWithoutMatch,
                    "print only names of files without one");
   command.add_flag("-q,--quiet", output.Quiet, "print nothing; exit 0 at the first selected line");
-  command.add_option("-m,--max-count", output.MaxCount,
-                     "stop reading a file after NUM selected lines (their context still shows)")
+  command
+      .add_option("-m,--max-count", output.MaxCount,
+                  "stop reading a file after NUM selected lines (their context still shows)")
       ->type_name("NUM");
   command.add_flag("-n,--line-number", arguments.LineNumbers,
                    "prefix line numbers (default on a terminal)");
@@ -161,8 +169,6 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command.add_flag("-H,--with-filename", run.ForceFileNames,
                    "prefix file names (default with several files)");
   command.add_flag("-h,--no-filename", run.NoFileNames, "no file names (-h, -H: the last wins)");
-  command.add_flag("-Z,--null", output.NullAfterName,
-                   "a NUL byte after each file name instead of ':' or a line feed");
   command.add_flag("-b,--byte-offset", output.ByteOffset,
                    "prefix the byte offset of each line (-o: of each match)");
   command.add_flag("--column", output.Column,
@@ -173,14 +179,16 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
   command
       .add_option("-B,--before-context", output.Before, "print NUM lines before each selected line")
       ->type_name("NUM");
-  command.add_option("-C,--context", arguments.Context, "print NUM lines before and after (-NUM too)")
+  command
+      .add_option("-C,--context", arguments.Context, "print NUM lines before and after (-NUM too)")
       ->type_name("NUM");
   command
       .add_option("--color,--colour", arguments.Colour,
                   "auto (on a terminal; --color alone too), always or never")
       ->check(CLI::IsMember({"auto", "always", "never"}));
-  command.add_option("--replace", arguments.Replace,
-                     "print each match replaced by TEXT ($&, $1.. as merge takes them)")
+  command
+      .add_option("--replace", arguments.Replace,
+                  "print each match replaced by TEXT ($&, $1.. as merge takes them)")
       ->type_name("TEXT");
   command.add_flag("--line-buffered", run.LineBuffered,
                    "write each line as it is found, on a pipe too (always on a terminal)");
@@ -274,9 +282,8 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments,
     if (output.After == 0) output.After = arguments.Context;
     if (output.Before == 0) output.Before = arguments.Context;
   }
-  output.ContextAsked =
-      Given(command, "--after-context") || Given(command, "--before-context") ||
-      Given(command, "--context");
+  output.ContextAsked = Given(command, "--after-context") || Given(command, "--before-context") ||
+                        Given(command, "--context");
   run.SelectNothing = Given(command, "--max-count") && output.MaxCount == 0;
   run.Replacing = Given(command, "--replace");
   run.ReplaceFormat = arguments.Replace;

@@ -144,7 +144,12 @@ void PrintProblemTable(std::ostream& out, const std::vector<grepcore::ChangeProb
 }
 
 void PrintSummary(std::ostream& out, const ChangeSummary& summary) {
-  if (summary.DryRun) {
+  if (!summary.KeptIn.empty()) {
+    out << "plan kept in " << ShownName(summary.KeptIn) << ": "
+        << Plural(summary.Replacements, "replacement", "replacements") << " in "
+        << Plural(summary.FilesChanged, "file", "files")
+        << " to be written; nothing was changed\n";
+  } else if (summary.DryRun) {
     out << "dry run: " << Plural(summary.Replacements, "replacement", "replacements") << " in "
         << Plural(summary.FilesChanged, "file", "files")
         << " would be written; nothing was changed\n";

@@ -50,6 +50,7 @@ struct ChangeSummary {
   unsigned int Replacements = 0;
   std::size_t FilesChanged = 0;
   bool DryRun = false;
+  std::string KeptIn;  // the file a kept plan went to; empty: none
 };
 
 void PrintSummary(std::ostream& out, const ChangeSummary& summary);
