@@ -139,13 +139,11 @@ class LineMatcher::TextRun {
 // or the whole line (the DFA's lines are those with any match).
 class LineMatcher::SelectedLines final : public GrepEngine::LineSelection::Sink {
  public:
-  SelectedLines(LineMatcher& owner, std::string_view text, bool wantSpans,
-                LineMatcher::Sink& sink)
+  SelectedLines(LineMatcher& owner, std::string_view text, bool wantSpans, LineMatcher::Sink& sink)
       : Owner(owner), Text(text), WantSpans(wantSpans), Out(sink) {}
 
   bool Line(std::size_t start, std::size_t end) override {
-    Owner.CountedLines += GrepEngine::CountNewlines(Text.data() + Owner.CountedTo, Text.data() + start);
-    Owner.CountedTo = start;
+    const std::uint64_t index = Owner.LineIndexOf(Text.data(), start);
     std::vector<Span>& spans = Owner.Spans;
     if (Owner.Patterns.CandidatesNeedTest()) {
       const bool holds =
@@ -154,14 +152,8 @@ class LineMatcher::SelectedLines final : public GrepEngine::LineSelection::Sink 
       if (!holds) return true;
     }
     if (!WantSpans) spans.clear();
-    if (!Out.Line(Owner.CountedLines, start, end, spans)) {
-      Stopped = true;
-      return false;
-    }
-    return true;
+    return Out.Line(index, start, end, spans);
   }
-
-  bool Stopped = false;
 
  private:
   LineMatcher& Owner;
@@ -180,6 +172,12 @@ bool LineMatcher::SelectLines(std::string_view text, bool wantSpans, Sink& sink)
   Selection->Scan(text.data(), text.data() + text.size(), lines);
   Abandon = Tester.AbandonCode();
   return Abandon == 0;
+}
+
+std::uint64_t LineMatcher::LineIndexOf(const char* first, std::size_t offset) {
+  CountedLines += GrepEngine::CountNewlines(first + CountedTo, first + offset);
+  CountedTo = offset;
+  return CountedLines;
 }
 
 std::uint64_t LineMatcher::LineFeedsIn(std::string_view text) const {
@@ -205,12 +203,6 @@ bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
   const unsigned word = Patterns.MatchWord | GrepEngine::MatchBits::NotDotNewline;
   const char* const first = text.data();
   const char* const last = first + text.size();
-  // The index of a match's line, counted on from the last one (matches come in order).
-  const auto lineOf = [&](std::size_t offset) {
-    CountedLines += GrepEngine::CountNewlines(first + CountedTo, first + offset);
-    CountedTo = offset;
-    return CountedLines;
-  };
   std::size_t from = 0;  // a line start
   GrepEngine::BufferOutcome outcome;
   for (;;) {
@@ -219,7 +211,8 @@ bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
         Patterns.Plan, first + from, last, word, [&](const GrepEngine::FoundMatch& match) {
           const GrepEngine::SubMatch whole = match.Sub(0);
           const auto start = static_cast<std::size_t>(whole.First - first);
-          if (!run.Found(start, whole.Length(), TextRun::NoLine, lineOf(start))) return false;
+          if (!run.Found(start, whole.Length(), TextRun::NoLine, LineIndexOf(first, start)))
+            return false;
           if (byLine && run.SettledTo() > start) {
             // The rest of the line is settled: a search that can skip goes on from the next
             // line; one that cannot is started again there.

@@ -45,6 +45,9 @@ class LineMatcher {
   class SelectedLines;
   bool ScanLines(std::string_view text, bool wantSpans, Sink& sink);
   bool SelectLines(std::string_view text, bool wantSpans, Sink& sink);
+  // The index of the line holding `offset` of the text at `first`, counted on from the last
+  // one asked for (lines come in order).
+  std::uint64_t LineIndexOf(const char* first, std::size_t offset);
 
   const LinePatterns::Data& Patterns;
   LineTester Tester;

@@ -321,7 +321,7 @@ class Searcher::Run final : private LineMatcher::Sink {
   const bool Breaks;  // groups that do not touch are told apart
   const bool EveryLine;
   const bool WantSpans;
-  const bool NulLines;  // the buffer holds the input with its LF and NUL bytes exchanged
+  const bool NulLines;   // the buffer holds the input with its LF and NUL bytes exchanged
   std::string Restored;  // the line the sink is shown, as the input holds it
 
   std::unique_ptr<char[]> Buffer;

@@ -44,7 +44,8 @@ class Builder {
       case NodeKind::Group:
         return Build(In.Child(id, 0), next, depth + 1);
       case NodeKind::Concat:
-        for (std::uint32_t i = node.ChildCount; i-- > 0;) next = Build(In.Child(id, i), next, depth + 1);
+        for (std::uint32_t i = node.ChildCount; i-- > 0;)
+          next = Build(In.Child(id, i), next, depth + 1);
         return next;
       case NodeKind::Alternation: {
         std::uint32_t entry = Build(In.Child(id, node.ChildCount - 1), next, depth + 1);
@@ -94,30 +95,21 @@ class Builder {
   }
 
   std::uint32_t Place(Assertion kind, std::uint32_t next) {
-    LinePlace place;
     switch (kind) {
       case Assertion::LineStart:
-        place = LinePlace::LineStart;
-        break;
       case Assertion::LineEnd:
-        place = LinePlace::LineEnd;
         break;
       case Assertion::WordBoundary:
-        place = LinePlace::WordBoundary;
-        break;
       case Assertion::WordStart:
-        place = LinePlace::WordStart;
-        break;
       case Assertion::WordEnd:
-        place = LinePlace::WordEnd;
+        Out.WordEdges = true;
         break;
       default:  // \B fails at the text's ends in the engine; \` and \' are the text's own
         return Fail(next);
     }
-    if (place != LinePlace::LineStart && place != LinePlace::LineEnd) Out.WordEdges = true;
     LineState state;
     state.Step = LineStep::Assert;
-    state.Place = static_cast<std::uint8_t>(place);
+    state.Place = kind;
     state.Next = next;
     return Add(state);
   }

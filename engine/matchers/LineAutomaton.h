@@ -15,30 +15,25 @@ namespace GrepEngine {
 
 enum class LineStep : std::uint8_t { Byte, Split, Assert, Accept };
 
-// What an assertion asks of its place.
-enum class LinePlace : std::uint8_t { LineStart, LineEnd, WordBoundary, WordStart, WordEnd };
-
 struct LineState {
   LineStep Step = LineStep::Accept;
-  std::uint8_t Place = 0;    // Assert: a LinePlace
-  std::uint32_t Set = 0;     // Byte: index into LineAutomaton::Sets
-  std::uint32_t Next = 0;    // Byte, Assert and Split: the state after it
-  std::uint32_t Other = 0;   // Split: the second branch
+  Syntax::Assertion Place = Syntax::Assertion::LineStart;  // Assert: ^, $, \b, \< or \>
+  std::uint32_t Set = 0;                                   // Byte: index into LineAutomaton::Sets
+  std::uint32_t Next = 0;   // Byte, Assert and Split: the state after it
+  std::uint32_t Other = 0;  // Split: the second branch
 };
 
 class LineAutomaton {
  public:
   // Null when the tree holds what a line selection does not take, an atom's bytes are not
   // known, or the automaton would be too large.
-  static std::shared_ptr<const LineAutomaton> Build(const Syntax::Tree& tree,
-                                                    unsigned optionWord,
-                                                    const std::locale& locale,
-                                                    unsigned matchWord);
+  static std::shared_ptr<const LineAutomaton> Build(const Syntax::Tree& tree, unsigned optionWord,
+                                                    const std::locale& locale, unsigned matchWord);
 
   std::vector<LineState> States;
   std::vector<std::bitset<256>> Sets;
   std::uint32_t Start = 0;
-  std::bitset<256> Word;  // the bytes word edges count as word characters
+  std::bitset<256> Word;   // the bytes word edges count as word characters
   bool WordEdges = false;  // some state asserts a word edge
 };
 

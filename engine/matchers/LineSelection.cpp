@@ -8,8 +8,8 @@
 
 #include "LineAutomaton.h"
 #include "LiteralSearch.h"
-#include "Prefilter.h"
 #include "PatternImpl.h"
+#include "Prefilter.h"
 #include "engine/OptionWords.h"
 
 namespace GrepEngine {
@@ -33,8 +33,8 @@ constexpr std::size_t MostStates = 4096;
 }  // namespace
 
 std::shared_ptr<const LineSelector> LineSelector::For(const Pattern& pattern, unsigned matchWord) {
-  const unsigned allowed = MatchBits::LineFeedLines | MatchBits::NotDotNewline |
-                           MatchBits::NotDotNullCharacter;
+  const unsigned allowed =
+      MatchBits::LineFeedLines | MatchBits::NotDotNewline | MatchBits::NotDotNullCharacter;
   if (pattern.Failed() || (matchWord & ~allowed) != 0 ||
       (matchWord & MatchBits::LineFeedLines) == 0 || (matchWord & MatchBits::NotDotNewline) == 0)
     return nullptr;
@@ -65,8 +65,7 @@ LineSelector::~LineSelector() = default;
 // kind) and the kind of the byte before.
 class LineSelection::Dfa {
  public:
-  explicit Dfa(const LineAutomaton& automaton)
-      : Nfa(automaton), Mark(automaton.States.size(), 0) {
+  explicit Dfa(const LineAutomaton& automaton) : Nfa(automaton), Mark(automaton.States.size(), 0) {
     for (const std::uint8_t before : {NotWordByte, WordByte}) {
       StartLives[before] = false;
       for (int next = AtLineEnd; next < 256 && !StartLives[before]; ++next) {
@@ -105,8 +104,7 @@ class LineSelection::Dfa {
  private:
   // Runs the DFA over the line from `start`; its end (its LF, or `end`), and whether a match
   // ends in it.
-  const unsigned char* RunLine(const unsigned char* at, const unsigned char* end,
-                               bool& selected) {
+  const unsigned char* RunLine(const unsigned char* at, const unsigned char* end, bool& selected) {
     std::int32_t state = LineStartState;
     for (;;) {
       if (at == end) {
@@ -187,22 +185,23 @@ class LineSelection::Dfa {
     return id;
   }
 
-  bool Holds(LinePlace place, std::uint8_t before, int next) const {
+  bool Holds(Syntax::Assertion place, std::uint8_t before, int next) const {
     const bool wordBefore = before == WordByte;
     const bool wordNext = next != AtLineEnd && Nfa.Word.test(static_cast<std::size_t>(next));
     switch (place) {
-      case LinePlace::LineStart:
+      case Syntax::Assertion::LineStart:
         return before == AtLineStart;
-      case LinePlace::LineEnd:
+      case Syntax::Assertion::LineEnd:
         return next == AtLineEnd;
-      case LinePlace::WordBoundary:
+      case Syntax::Assertion::WordBoundary:
         return wordBefore != wordNext;
-      case LinePlace::WordStart:
+      case Syntax::Assertion::WordStart:
         return !wordBefore && wordNext;
-      case LinePlace::WordEnd:
+      case Syntax::Assertion::WordEnd:
         return wordBefore && !wordNext;
+      default:  // the automaton holds no other assertion
+        return false;
     }
-    return false;
   }
 
   // The byte states reached from `kernel` and the start (a match may start anywhere) before
@@ -231,7 +230,7 @@ class LineSelection::Dfa {
           Pending.push_back(step.Next);
           break;
         case LineStep::Assert:
-          if (Holds(static_cast<LinePlace>(step.Place), before, next)) Pending.push_back(step.Next);
+          if (Holds(step.Place, before, next)) Pending.push_back(step.Next);
           break;
         case LineStep::Accept:
           accepts = true;
@@ -268,15 +267,16 @@ bool LineSelection::Scan(const char* first, const char* last, Sink& sink) {
   const auto asChars = [](Bytes p) { return reinterpret_cast<const char*>(p); };
   if (!Selector->Literals().empty()) {
     LiteralSetScanner scanner(Selector->Literals(), last);
-    return States->Scan(first, last, [&](Bytes from) { return asBytes(scanner.Next(asChars(from))); },
-                        sink);
+    return States->Scan(
+        first, last, [&](Bytes from) { return asBytes(scanner.Next(asChars(from))); }, sink);
   }
   if (Selector->Runs() != nullptr) {
     const ByteRunScanner scanner(*Selector->Runs(), last);
-    return States->Scan(first, last, [&](Bytes from) { return asBytes(scanner.Next(asChars(from))); },
-                        sink);
+    return States->Scan(
+        first, last, [&](Bytes from) { return asBytes(scanner.Next(asChars(from))); }, sink);
   }
-  return States->Scan(first, last, [](Bytes from) { return from; }, sink);
+  return States->Scan(
+      first, last, [](Bytes from) { return from; }, sink);
 }
 
 }  // namespace GrepEngine

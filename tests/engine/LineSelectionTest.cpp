@@ -20,7 +20,8 @@ using namespace GrepEngine;
 constexpr unsigned LineWord = MatchBits::LineFeedLines | MatchBits::NotDotNewline;
 
 std::shared_ptr<const Pattern> Compiled(const std::string& text, unsigned optionWord) {
-  return Pattern::Compile(text.data(), text.data() + text.size(), optionWord, std::locale::classic());
+  return Pattern::Compile(text.data(), text.data() + text.size(), optionWord,
+                          std::locale::classic());
 }
 
 // "start-end" of each line with a match, by the engine over each line alone.
