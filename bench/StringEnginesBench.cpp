@@ -12,6 +12,7 @@
 // none of which is inside another, words between \b) does counting its reports with a start at
 // or after the last end give the same count, so it runs only on those cases. Peers whose
 // library was not found at build time are left out.
+#include <grepcore/Regex.h>
 #include <grepcore/Regularexpressionclass.h>
 #include <re2/re2.h>
 
@@ -48,6 +49,10 @@ struct Case {
   const char* Pattern;
   bool ReadGroups;  // the view handler and the peers read every group
   bool EndsAlike;   // Hyperscan's reports give the same count
+  // The peers' spelling where theirs differs (they have no \< or \>); null: Pattern.
+  const char* PeerPattern = nullptr;
+
+  const char* ForPeers() const { return PeerPattern != nullptr ? PeerPattern : Pattern; }
 };
 
 const Case Cases[] = {
@@ -59,6 +64,8 @@ const Case Cases[] = {
     {"[[:alpha:]]+[[:digit:]]{2,}", "[[:alpha:]]+[[:digit:]]{2,}", false, false},
     {"(struct|union) ([a-z_]+), groups", "(struct|union) ([a-z_]+)", true, false},
     {"\\b(value|buffer|length)\\b", "\\b(value|buffer|length)\\b", false, true},
+    {"\\<(value|buffer|length)\\>", "\\<(value|buffer|length)\\>", false, true,
+     "\\b(value|buffer|length)\\b"},
 };
 
 // One engine's way of counting a case's matches; `Peer`: an engine we compare with.
@@ -102,13 +109,32 @@ Runner OursWithViewHandler(const Case& c, const std::string& text) {
   return Runner{"ours+view", false, [re] { return re->Grep(); }};
 }
 
-// VALUE INTERFACE COLUMN: the value interface's match range (grepcore::Pattern::Matches,
-// core/include/grepcore/Regex.h) goes here once it exists, as a third "ours" runner built like
-// the two above (compile the pattern, iterate the range over `text`, read the whole match or
-// the groups as ReadWholeView / ReadGroupViews do, count), and is added in OursFor().
+// The value interface's match range: each match read as a view (the whole match, or its groups).
+Runner OursValueRange(const Case& c, const std::string& text) {
+  auto pattern = std::make_shared<grepcore::Pattern>(grepcore::Pattern::Compile(c.Pattern).Value());
+  const bool groups = c.ReadGroups;
+  return Runner{"ours value", false,
+                [pattern, own = std::make_shared<const std::string>(text), groups] {
+                  unsigned count = 0;
+                  for (const grepcore::Match& match : pattern->Matches(*own)) {
+                    if (groups) {
+                      for (std::size_t i = 1; i < match.Size(); ++i) {
+                        const grepcore::Group group = match.Group(i);
+                        Keep(group.Text().data());
+                        Keep(group.Length());
+                      }
+                    } else {
+                      Keep(match.Text().data());
+                      Keep(match.Length());
+                    }
+                    ++count;
+                  }
+                  return count;
+                }};
+}
 
 std::vector<Runner> OursFor(const Case& c, const std::string& text) {
-  return {OursWithoutHandler(c, text), OursWithViewHandler(c, text)};
+  return {OursWithoutHandler(c, text), OursWithViewHandler(c, text), OursValueRange(c, text)};
 }
 
 // RE2 -----------------------------------------------------------------------------------------
@@ -119,9 +145,9 @@ Runner Re2Runner(const Case& c, const std::string& text, bool longest) {
   options.set_longest_match(longest);
   options.set_log_errors(false);
   options.set_max_mem(std::int64_t{256} << 20);
-  auto re = std::make_shared<RE2>(c.Pattern, options);
+  auto re = std::make_shared<RE2>(c.ForPeers(), options);
   if (!re->ok()) {
-    std::fprintf(stderr, "RE2 refuses %s: %s\n", c.Pattern, re->error().c_str());
+    std::fprintf(stderr, "RE2 refuses %s: %s\n", c.ForPeers(), re->error().c_str());
     std::exit(2);
   }
   const int wanted = c.ReadGroups ? 1 + re->NumberOfCapturingGroups() : 1;
@@ -159,10 +185,10 @@ std::vector<Runner> Pcre2Runners(const Case& c, const std::string& text) {
   auto compiled = std::make_shared<Pcre2Compiled>();
   int error = 0;
   PCRE2_SIZE offset = 0;
-  compiled->Code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(c.Pattern), PCRE2_ZERO_TERMINATED, 0,
-                                 &error, &offset, nullptr);
+  compiled->Code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(c.ForPeers()), PCRE2_ZERO_TERMINATED,
+                                 0, &error, &offset, nullptr);
   if (compiled->Code == nullptr || pcre2_jit_compile(compiled->Code, PCRE2_JIT_COMPLETE) != 0) {
-    std::fprintf(stderr, "PCRE2 refuses %s\n", c.Pattern);
+    std::fprintf(stderr, "PCRE2 refuses %s\n", c.ForPeers());
     std::exit(2);
   }
   compiled->Data = pcre2_match_data_create_from_pattern(compiled->Code, nullptr);
@@ -219,9 +245,9 @@ std::vector<Runner> HyperscanRunners(const Case& c, const std::string& text) {
   if (!c.EndsAlike) return {};
   auto compiled = std::make_shared<HyperscanCompiled>();
   hs_compile_error_t* error = nullptr;
-  if (hs_compile(c.Pattern, HS_FLAG_SOM_LEFTMOST, HS_MODE_BLOCK, nullptr, &compiled->Database,
+  if (hs_compile(c.ForPeers(), HS_FLAG_SOM_LEFTMOST, HS_MODE_BLOCK, nullptr, &compiled->Database,
                  &error) != HS_SUCCESS) {
-    std::fprintf(stderr, "Hyperscan refuses %s: %s\n", c.Pattern, error->message);
+    std::fprintf(stderr, "Hyperscan refuses %s: %s\n", c.ForPeers(), error->message);
     hs_free_compile_error(error);
     std::exit(2);
   }

@@ -56,16 +56,16 @@ const char* ReferenceOnlyReason(const Syntax::Tree& tree, unsigned optionWord,
   if (!Usable(tree)) return "not a valid pattern";
   if (tree.HasBackReferences) return "back-references";
   const TreeShape shape = ShapeOf(tree);
-  if (shape.Has(Assertion::NotWordBoundary) || shape.Has(Assertion::WordStart) ||
-      shape.Has(Assertion::WordEnd))
-    return "a word assertion the DFA has no equal for";
   if (shape.LargeRepeat) return "a repeat bound above the DFA's limit";
   if (!IsClassicLocale(locale)) {
     // Brackets may hold several-character elements, and classes, word edges and case folding
     // follow the locale's tables.
     if (shape.Bytes) return "brackets or classes in a locale other than the classic one";
-    if (optionWord & SyntaxBits::CaseInsensitive) return "case folding in a locale other than the classic one";
-    if (shape.Has(Assertion::WordBoundary)) return "word edges in a locale other than the classic one";
+    if (optionWord & SyntaxBits::CaseInsensitive)
+      return "case folding in a locale other than the classic one";
+    if (shape.Has(Assertion::WordBoundary) || shape.Has(Assertion::NotWordBoundary) ||
+        shape.Has(Assertion::WordStart) || shape.Has(Assertion::WordEnd))
+      return "word edges in a locale other than the classic one";
   }
   return nullptr;
 }
@@ -108,6 +108,9 @@ PlanFacts PlanFactsOf(const Syntax::Tree& tree, unsigned optionWord, const std::
       {Assertion::BufferStart, MatchBits::NotBeginningOfBuffer},
       {Assertion::BufferEnd, MatchBits::NotEndOfBuffer},
       {Assertion::WordBoundary, MatchBits::NotBeginningOfWord | MatchBits::NotEndOfWord},
+      {Assertion::NotWordBoundary, MatchBits::NotBeginningOfWord | MatchBits::NotEndOfWord},
+      {Assertion::WordStart, MatchBits::NotBeginningOfWord | MatchBits::NotEndOfWord},
+      {Assertion::WordEnd, MatchBits::NotBeginningOfWord | MatchBits::NotEndOfWord},
   };
   for (const auto& entry : breaking)
     if (shape.Has(entry.Kind)) facts.AssertionBreakingBits |= entry.Bits;

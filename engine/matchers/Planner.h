@@ -53,7 +53,8 @@ MatchPlan ChoosePlan(const Syntax::Tree& tree, unsigned optionWord, unsigned mat
 std::vector<std::string> LiteralAlternatives(const Syntax::Tree& tree, unsigned optionWord);
 
 // Why a pattern is sent to the reference engine whatever the match word; null when the DFA may
-// take it. For tests and for looking at a plan.
+// take it (its text may still refuse a word edge it has no equal for: the reference engine then
+// takes the search). For tests and for looking at a plan.
 const char* ReferenceOnlyReason(const Syntax::Tree& tree, unsigned optionWord,
                                 const std::locale& locale);
 

@@ -1,6 +1,7 @@
 #include "syntax/Re2Text.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "syntax/RepeatOperator.h"
 
@@ -19,10 +20,12 @@ void AppendByte(std::string& out, unsigned b) {
   out += hex;
 }
 
+class Edges;
+
 class Writer {
  public:
-  Writer(const Tree& tree, const AtomBytes& bytesOf, std::string& out)
-      : In(tree), BytesOf(bytesOf), Out(out) {}
+  Writer(const Tree& tree, const AtomBytes& bytesOf, const Edges* edges, std::string& out)
+      : In(tree), BytesOf(bytesOf), EdgesOf(edges), Out(out) {}
 
   bool Ok = true;
 
@@ -39,7 +42,7 @@ class Writer {
         Out += "(?:)";
         break;
       case NodeKind::Assertion:
-        WriteAssertion(static_cast<Assertion>(node.Value));
+        WriteAssertion(id, static_cast<Assertion>(node.Value));
         break;
       case NodeKind::BackReference:
         Ok = false;
@@ -56,6 +59,8 @@ class Writer {
 
   void Child(NodeId parent, std::uint32_t index) {
     if (index > 0 && In[parent].Kind == NodeKind::Alternation) Out += '|';
+    Parent = parent;
+    Index = index;
   }
 
   void Leave(NodeId id) {
@@ -68,7 +73,7 @@ class Writer {
   }
 
  private:
-  void WriteAssertion(Assertion kind) {
+  void WriteAssertion(NodeId id, Assertion kind) {
     switch (kind) {
       case Assertion::LineStart:
         Out += "(?m:^)";
@@ -85,13 +90,31 @@ class Writer {
       case Assertion::BufferEnd:
         Out += "\\z";
         break;
-      case Assertion::NotWordBoundary:  // the reference engine's \B fails at the text's ends
       case Assertion::WordStart:
+        WriteWordEdge(WordNext(id), "\\b");
+        break;
       case Assertion::WordEnd:
-        Ok = false;
+        WriteWordEdge(WordBefore(id), "\\b");
+        break;
+      case Assertion::NotWordBoundary:
+        WriteWordEdge(WordNext(id) || WordBefore(id), "\\B");
         break;
     }
   }
+
+  void WriteWordEdge(bool same, const char* text) {
+    if (same)
+      Out += text;
+    else
+      Ok = false;
+  }
+
+  // RE2 has only \b and \B, and its \B holds at the text's ends where the reference engine's
+  // fails. Beside a piece that always takes a word byte there, they agree with the reference
+  // engine: \< is \b before a word byte, \> is \b after one, and \B beside one is the same
+  // test in both (an end of the text is a non-word side, so the word byte makes an edge there).
+  bool WordNext(NodeId id) const;
+  bool WordBefore(NodeId id) const;
 
   void WriteRepeat(std::uint32_t min, std::uint32_t max) {
     if (min > MostRe2Repeat || (max != Unbounded && max > MostRe2Repeat)) Ok = false;
@@ -100,18 +123,27 @@ class Writer {
 
   const Tree& In;
   const AtomBytes& BytesOf;
+  const Edges* EdgesOf;
   std::string& Out;
+  NodeId Parent = NoNode;  // of the node entered, and its index there
+  std::uint32_t Index = 0;
 };
 
-// Whether a node's match may be empty and the bytes a non-empty one starts with, node by node.
-class Leading {
+// Whether a node's match may be empty and the bytes a non-empty one starts and ends with, node
+// by node.
+class Edges {
  public:
-  Leading(const Tree& tree, const AtomBytes& bytesOf)
-      : In(tree), BytesOf(bytesOf), Nullable(tree.Nodes.size()), First(tree.Nodes.size()) {}
+  Edges(const Tree& tree, const AtomBytes& bytesOf)
+      : In(tree),
+        BytesOf(bytesOf),
+        Nullable(tree.Nodes.size()),
+        First(tree.Nodes.size()),
+        Last(tree.Nodes.size()) {}
 
   bool Ok = true;
   bool NullableAt(NodeId id) const { return Nullable[id]; }
   const ByteSet& FirstAt(NodeId id) const { return First[id]; }
+  const ByteSet& LastAt(NodeId id) const { return Last[id]; }
 
   void Enter(NodeId) {}
   void Child(NodeId, std::uint32_t) {}
@@ -120,6 +152,7 @@ class Leading {
     const Node& node = In[id];
     if (IsAtom(node.Kind)) {
       if (!BytesOf(id, First[id])) Ok = false;
+      Last[id] = First[id];
       return;
     }
     switch (node.Kind) {
@@ -133,21 +166,33 @@ class Leading {
       case NodeKind::Group:
         Nullable[id] = Nullable[In.Child(id, 0)];
         First[id] = First[In.Child(id, 0)];
+        Last[id] = Last[In.Child(id, 0)];
         break;
       case NodeKind::Repeat:
         Nullable[id] = node.Min == 0 || Nullable[In.Child(id, 0)];
-        if (node.Max != 0) First[id] = First[In.Child(id, 0)];
-        break;
-      case NodeKind::Concat:
-        Nullable[id] = true;
-        for (std::uint32_t i = 0; i < node.ChildCount && Nullable[id]; ++i) {
-          First[id] |= First[In.Child(id, i)];
-          Nullable[id] = Nullable[In.Child(id, i)];
+        if (node.Max != 0) {
+          First[id] = First[In.Child(id, 0)];
+          Last[id] = Last[In.Child(id, 0)];
         }
         break;
+      case NodeKind::Concat: {
+        bool open = true;
+        for (std::uint32_t i = 0; i < node.ChildCount && open; ++i) {
+          First[id] |= First[In.Child(id, i)];
+          open = Nullable[In.Child(id, i)];
+        }
+        Nullable[id] = open;
+        open = true;
+        for (std::uint32_t i = node.ChildCount; i > 0 && open; --i) {
+          Last[id] |= Last[In.Child(id, i - 1)];
+          open = Nullable[In.Child(id, i - 1)];
+        }
+        break;
+      }
       case NodeKind::Alternation:
         for (std::uint32_t i = 0; i < node.ChildCount; ++i) {
           First[id] |= First[In.Child(id, i)];
+          Last[id] |= Last[In.Child(id, i)];
           if (Nullable[In.Child(id, i)]) Nullable[id] = true;
         }
         break;
@@ -160,8 +205,47 @@ class Leading {
   const Tree& In;
   const AtomBytes& BytesOf;
   std::vector<bool> Nullable;
-  std::vector<ByteSet> First;
+  std::vector<ByteSet> First, Last;
 };
+
+// The bytes RE2's word edges count as word characters.
+const ByteSet& AsciiWordBytes() {
+  static const ByteSet word = [] {
+    ByteSet set;
+    for (unsigned c = 0; c < 128; ++c)
+      if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_')
+        set.set(c);
+    return set;
+  }();
+  return word;
+}
+
+bool OnlyWordBytes(const ByteSet& bytes) { return (bytes & ~AsciiWordBytes()).none(); }
+
+bool Writer::WordNext(NodeId id) const {
+  if (EdgesOf == nullptr || Parent == NoNode || In[Parent].Kind != NodeKind::Concat) return false;
+  if (Index + 1 >= In[Parent].ChildCount || In.Child(Parent, Index) != id) return false;
+  const NodeId next = In.Child(Parent, Index + 1);
+  return !EdgesOf->NullableAt(next) && OnlyWordBytes(EdgesOf->FirstAt(next));
+}
+
+bool Writer::WordBefore(NodeId id) const {
+  if (EdgesOf == nullptr || Parent == NoNode || In[Parent].Kind != NodeKind::Concat) return false;
+  if (Index == 0 || In.Child(Parent, Index) != id) return false;
+  const NodeId before = In.Child(Parent, Index - 1);
+  return !EdgesOf->NullableAt(before) && OnlyWordBytes(EdgesOf->LastAt(before));
+}
+
+bool HoldsOtherWordAssertions(const Tree& tree) {
+  for (const Node& node : tree.Nodes) {
+    if (node.Kind != NodeKind::Assertion) continue;
+    const auto kind = static_cast<Assertion>(node.Value);
+    if (kind == Assertion::WordStart || kind == Assertion::WordEnd ||
+        kind == Assertion::NotWordBoundary)
+      return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -202,7 +286,13 @@ std::string Re2Class(const ByteSet& bytes) {
 bool Re2Text(const Tree& tree, const AtomBytes& bytesOf, std::string& out) {
   out.clear();
   if (tree.Failed() || tree.Root == NoNode || tree.HasBackReferences) return false;
-  Writer writer(tree, bytesOf, out);
+  std::optional<Edges> edges;
+  if (HoldsOtherWordAssertions(tree)) {
+    edges.emplace(tree, bytesOf);
+    Walk(tree, tree.Root, *edges);
+    if (!edges->Ok) return false;
+  }
+  Writer writer(tree, bytesOf, edges ? &*edges : nullptr, out);
   Walk(tree, tree.Root, writer);
   return writer.Ok;
 }
@@ -210,7 +300,7 @@ bool Re2Text(const Tree& tree, const AtomBytes& bytesOf, std::string& out) {
 bool LeadingBytes(const Tree& tree, const AtomBytes& bytesOf, ByteSet& out) {
   out.reset();
   if (tree.Failed() || tree.Root == NoNode || tree.HasBackReferences) return false;
-  Leading leading(tree, bytesOf);
+  Edges leading(tree, bytesOf);
   Walk(tree, tree.Root, leading);
   if (!leading.Ok || leading.NullableAt(tree.Root)) return false;
   out = leading.FirstAt(tree.Root);

@@ -6,8 +6,9 @@
 // finds the whole match only.
 //
 // Anchors: ^ and $ become RE2's multi-line anchors (a line ends at a LF only), \` and \' the
-// text's ends, \b the ASCII word boundary. What RE2 has no equal for (back-references, \B, \<,
-// \>, repeats above RE2's bound) makes the translation fail.
+// text's ends, \b the ASCII word boundary; \<, \> and \B become \b or \B where a piece beside
+// them always takes a word byte there. What RE2 has no equal for (back-references, those three
+// elsewhere, repeats above RE2's bound) makes the translation fail.
 
 #include <string>
 

@@ -206,6 +206,36 @@ TEST(DfaDifferentialTest, KnownHardShapesAgree) {
   EXPECT_EQ(tally.Skipped, 1u) << "only the reference engine gives up, on the run of a's";
 }
 
+// \<, \> and \B reach the DFA where a piece beside them always takes a word byte; elsewhere,
+// and beside pieces that may be empty or take other bytes, they stay with the reference engine.
+TEST(DfaDifferentialTest, WordEdgesBesideWordPiecesAgree) {
+  static const char* const edges[] = {"\\<", "\\>", "\\B", "\\b"};
+  static const char* const pieces[] = {"a",  "[ab]+", "(ab|b)", "-",  "[a-]", ".",
+                                       "b*", "(a|)",  "_",      "a+", "\\w",  "[[:alpha:]]"};
+  TestCases::DifferentialGenerator generate(20261211);
+  Tally tally;
+  for (unsigned p = 0; p < 1500; ++p) {
+    std::string pattern;
+    const unsigned length = 2 + generate.Below(4);
+    for (unsigned i = 0; i < length; ++i)
+      pattern += generate.Below(3) == 0 ? edges[generate.Below(4)] : pieces[generate.Below(12)];
+    const unsigned option = generate.Below(2) == 0 ? SyntaxBits::Normal : SyntaxBits::Extended;
+    auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option,
+                                     std::locale::classic());
+    if (compiled->Failed()) continue;
+    for (unsigned t = 0; t < 4; ++t) {
+      std::string text;
+      static const char alphabet[] = "ab-_ \n";
+      const unsigned size = generate.Below(12);
+      for (unsigned i = 0; i < size; ++i) text += alphabet[generate.Below(6)];
+      const unsigned matchWord = t == 3 ? generate.MatchWord() : 0u;
+      CompareOne(*compiled, pattern, option, matchWord, text, t < 2, tally);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+  EXPECT_GT(tally.FastRoutes, tally.Compared / 4);
+}
+
 // ---- lines that end at a LF only (MatchBits::LineFeedLines) ----
 
 // The text with some bytes turned into those that other line rules call separators.

@@ -45,6 +45,10 @@ TEST(PlannerTest, TheDfaTakesWhatItCanSayExactly) {
   EXPECT_EQ(RouteOf("(a*)*b"), Route::Dfa);
   EXPECT_EQ(RouteOf("a{1000}"), Route::Dfa);
   EXPECT_EQ(RouteOf("\\bword\\b"), Route::Dfa);
+  // The other word edges too; the DFA text decides whether RE2 can say them (below).
+  EXPECT_EQ(RouteOf("\\<a"), Route::Dfa);
+  EXPECT_EQ(RouteOf("a\\>"), Route::Dfa);
+  EXPECT_EQ(RouteOf("a\\B"), Route::Dfa);
   EXPECT_EQ(RouteOf("\\`a|b\\'"), Route::Dfa);
   EXPECT_FALSE(Plan("a.b").NeedsPlainLineBreaks);
   EXPECT_TRUE(Plan("^a").NeedsPlainLineBreaks) << "^ sees CR and FF as line breaks";
@@ -53,9 +57,6 @@ TEST(PlannerTest, TheDfaTakesWhatItCanSayExactly) {
 
 TEST(PlannerTest, WhatTheDfaCannotSayStaysWithTheReferenceEngine) {
   EXPECT_EQ(RouteOf("(a)\\1"), Route::Reference);
-  EXPECT_EQ(RouteOf("\\<a"), Route::Reference);
-  EXPECT_EQ(RouteOf("a\\>"), Route::Reference);
-  EXPECT_EQ(RouteOf("a\\B"), Route::Reference);
   EXPECT_EQ(RouteOf("a{1001}"), Route::Reference);
   EXPECT_EQ(RouteOf("a{2,1001}"), Route::Reference);
   EXPECT_EQ(RouteOf("a(", S::Normal), Route::Reference) << "not a valid pattern";
@@ -109,7 +110,26 @@ TEST(PlannerTest, TheDfaTextSpellsEveryAtomAsTheReferenceEngineReadsIt) {
   EXPECT_EQ(DfaText(".", S::Normal, M::NotDotNewline | M::NotDotNullCharacter),
             "[\\x01-\\x09\\x0b\\x0e-\\xff]");
   EXPECT_EQ(DfaText("(a)\\1"), "refused");
-  EXPECT_EQ(DfaText("\\<a"), "refused");
+}
+
+TEST(PlannerTest, WordEdgesBesideAWordByteBecomeRe2sOwn) {
+  EXPECT_EQ(DfaText("\\<a"), "\\b\\x61");
+  EXPECT_EQ(DfaText("[ab]+\\>"), "(?:[\\x61-\\x62])+\\b");
+  EXPECT_EQ(DfaText("\\<(a|b_)\\>"), "\\b(?:(?:\\x61|\\x62\\x5f))\\b");
+  EXPECT_EQ(DfaText("-\\Ba"), "\\x2d\\B\\x61");
+  EXPECT_EQ(DfaText("a\\B-"), "\\x61\\B\\x2d");
+  // A side that may be empty, or may take a non-word byte, is not enough.
+  EXPECT_EQ(DfaText("\\<-"), "refused");
+  EXPECT_EQ(DfaText("a\\<b"), "\\x61\\b\\x62");
+  EXPECT_EQ(DfaText("\\<a*"), "refused");
+  EXPECT_EQ(DfaText("\\<[a-]"), "refused");
+  EXPECT_EQ(DfaText("a\\>"), "\\x61\\b");
+  EXPECT_EQ(DfaText("-\\>"), "refused");
+  EXPECT_EQ(DfaText("\\B-"), "refused");
+  EXPECT_EQ(DfaText("\\B"), "refused");
+  // Match words that move word edges keep them with the reference engine.
+  EXPECT_EQ(RouteOf("\\<a", S::Normal, M::NotBeginningOfWord), Route::Reference);
+  EXPECT_EQ(RouteOf("a\\>", S::Normal, M::NotEndOfWord), Route::Reference);
 }
 
 }  // namespace
