@@ -43,11 +43,12 @@ void IgnoreStack::StartAt(const Platform::Directory& root) {
     if (!level->Files.empty() || level->HoldsGit) Levels.push_back(std::move(*level));
 }
 
-bool IgnoreStack::Push(const Platform::Directory& directory, const std::string& relative) {
+bool IgnoreStack::Push(const Platform::Directory& directory, const std::string& relative,
+                       const std::vector<Platform::DirectoryEntry>& listing) {
   if (Names.empty()) return false;
   const bool inRepository =
       std::any_of(Levels.begin(), Levels.end(), [](const Level& level) { return level.HoldsGit; });
-  Level level = Load(directory, relative, std::string(), true);
+  Level level = Load(directory, relative, std::string(), true, &listing);
   if (!inRepository && !level.HoldsGit) {
     // Outside a repository a .gitignore never counts.
     level.Files.erase(std::remove_if(level.Files.begin(), level.Files.end(),
@@ -60,12 +61,22 @@ bool IgnoreStack::Push(const Platform::Directory& directory, const std::string& 
 }
 
 IgnoreStack::Level IgnoreStack::Load(const Platform::Directory& directory, std::string prefix,
-                                     std::string lead, bool git) {
+                                     std::string lead, bool git,
+                                     const std::vector<Platform::DirectoryEntry>* listing) {
+  // Most directories hold no ignore file: the listing answers without a failed open for each.
+  const auto holds = [&](const std::string& name) {
+    if (listing == nullptr) return true;
+    const auto at = std::lower_bound(listing->begin(), listing->end(), name,
+                                     [](const Platform::DirectoryEntry& entry,
+                                        const std::string& key) { return entry.Name < key; });
+    return at != listing->end() && at->Name == name;
+  };
   Level level;
   level.Prefix = std::move(prefix);
   level.Lead = std::move(lead);
-  level.HoldsGit = GitNames && directory.Holds(".git");
+  level.HoldsGit = GitNames && holds(".git") && directory.Holds(".git");
   for (std::size_t i = 0; i < Names.size(); ++i) {
+    if (!holds(Names[i])) continue;
     // Ranks: a name's own is 2i + 1; the exclude file sits just below .gitignore.
     if (Names[i] != GitIgnoreName) {
       Read(directory, Names[i], 2 * i + 1, false, level);

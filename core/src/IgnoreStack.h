@@ -28,8 +28,10 @@ class IgnoreStack {
   void StartAt(const Platform::Directory& root);
 
   // Pushes the level of `directory`, whose path below the walk's root is `relative` (empty,
-  // or ending in '/'); false when it adds nothing, so there is nothing to pop.
-  bool Push(const Platform::Directory& directory, const std::string& relative);
+  // or ending in '/'); false when it adds nothing, so there is nothing to pop. `listing`, the
+  // directory's entries sorted by name, spares a look for a name it does not hold.
+  bool Push(const Platform::Directory& directory, const std::string& relative,
+            const std::vector<Platform::DirectoryEntry>& listing);
   void Pop() { Levels.pop_back(); }
 
   // What the levels say of `path` (relative to the walk's root); `directory` when it names
@@ -52,8 +54,10 @@ class IgnoreStack {
     std::vector<Source> Files;
   };
 
-  // The level of `directory`; its .gitignore is read only when `git` (it may count).
-  Level Load(const Platform::Directory& directory, std::string prefix, std::string lead, bool git);
+  // The level of `directory`; its .gitignore is read only when `git` (it may count). With a
+  // listing, only the names it holds are looked for.
+  Level Load(const Platform::Directory& directory, std::string prefix, std::string lead, bool git,
+             const std::vector<Platform::DirectoryEntry>* listing = nullptr);
   void Read(const Platform::Directory& directory, const std::string& name, std::size_t rank,
             bool gitOnly, Level& level);
   void ReadExclude(const Platform::Directory& directory, std::size_t rank, Level& level);

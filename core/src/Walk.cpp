@@ -247,7 +247,6 @@ class Walker {
   void Directory(const std::shared_ptr<Platform::Directory>& directory, const std::string& shown,
                  const std::string& relative, const Glob* names, std::size_t depth) {
     if (depth > Options.MaxDepth) return;
-    const bool pushed = Ignores.Push(*directory, relative);
     std::vector<Platform::DirectoryEntry> entries;
     if (!directory->List(entries))
       Problem(WalkProblemKind::Unreadable, shown.empty() ? "." : shown,
@@ -256,6 +255,7 @@ class Walker {
               [](const Platform::DirectoryEntry& a, const Platform::DirectoryEntry& b) {
                 return a.Name < b.Name;
               });
+    const bool pushed = Ignores.Push(*directory, relative, entries);
     const BlockedFiles blocked =
         TidyWorkingFiles(*directory, entries, Options.ChangeNothing, shown, Problems);
     auto handle = std::make_shared<DirectoryHandle>();
