@@ -1,0 +1,84 @@
+#pragma once
+// The groups of a whole match in one pass over its bytes, for patterns that have exactly one
+// parse of any text they match and can follow it byte by byte.
+//
+// The pattern becomes a position automaton: one state per byte-taking atom (counted repeats
+// copied out), a transition from each atom to each atom that can follow it, and on each
+// transition the group opens, closes and resets it crosses. The pattern qualifies only when
+// the bytes leaving each state lead to one state each and every transition, every way it can
+// arise, carries the same actions: then the text fixes the path and the path fixes the groups,
+// so POSIX's choice among parses (groups/Resolver.h) has only one parse to choose and the pass
+// gives the resolver's groups. A repeat starts each iteration by unsetting the groups inside
+// it, so only the last iteration's stay.
+//
+// Left to the resolver: back-references, assertions, brackets without byte sets, repeats whose
+// body can match the empty text, empty parses with different groups, and automata beyond
+// MostPositions states or MostGroups groups.
+
+#include <bitset>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "groups/Resolver.h"
+#include "groups/TextContext.h"
+#include "syntax/SyntaxTree.h"
+
+namespace GrepEngine {
+namespace Groups {
+
+class OnePass {
+ public:
+  static constexpr unsigned MostPositions = 256;
+  static constexpr unsigned MostGroups = 32;
+
+  // Null when the tree does not qualify (see above) or has no groups.
+  static std::unique_ptr<const OnePass> For(const Syntax::Tree& tree, const AtomBytes& bytes);
+
+  // The groups 1..GroupCount of the whole match [first, last): spans[0] is group 1, and
+  // `spans` holds GroupCount entries. Only the context's rules for '.' are read. False when
+  // the pattern does not match exactly [first, last) under them.
+  bool Follow(const TextContext& text, const char* first, const char* last, GroupSpan* spans) const;
+
+  unsigned GroupCount() const { return Groups; }
+
+  // One group action, taken at the position between two bytes.
+  struct Action {
+    enum Kind : std::uint8_t { Open, Close, Unset } What;
+    std::uint16_t Group;     // Open, Close: its number; Unset: the first of a range
+    std::uint16_t EndGroup;  // Unset: past the range's last
+    bool operator==(const Action& other) const {
+      return What == other.What && Group == other.Group && EndGroup == other.EndGroup;
+    }
+  };
+
+  struct ActionRange {
+    std::uint32_t First = 0, Count = 0;  // in Actions
+  };
+
+  // A table entry: the next state, and whether the step needs a look at '.' or actions.
+  static constexpr std::uint32_t StateMask = 0x3FFu;
+  static constexpr std::uint32_t DotStep = 1u << 10;
+  static constexpr std::uint32_t ActionStep = 1u << 11;
+  static constexpr unsigned ActionShift = 12;
+  static constexpr std::uint32_t DeadState = 0, StartState = 1;
+
+  OnePass() = default;
+
+ private:
+  friend class OnePassBuilder;
+
+  void Take(const ActionRange& range, std::ptrdiff_t at, GroupSpan* spans) const;
+
+  unsigned Groups = 0;
+  std::uint32_t States = 0;
+  std::vector<std::uint32_t> Table;  // States x 256 entries; the dead state's row leads to itself
+  std::vector<ActionRange> StepActions;  // by an entry's action index
+  std::vector<Action> Actions;
+  std::vector<std::int32_t> AcceptAt;  // per state: its index in StepActions at the end, or -1
+  std::int32_t EmptyAccept = -1;       // the empty match's actions, or -1 when there is none
+  std::bitset<256> NoWordBytes;        // '.' alone is tested, and it needs no word bytes
+};
+
+}  // namespace Groups
+}  // namespace GrepEngine
