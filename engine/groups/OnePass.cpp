@@ -58,7 +58,7 @@ class OnePassBuilder {
     Dot.resize(2, false);
   }
 
-  std::unique_ptr<const OnePass> Build() {
+  std::unique_ptr<OnePass> Build() {
     Fragment root;
     if (!Of(In.Root, 0, root)) return nullptr;
     for (Entry& entry : root.First)
@@ -151,6 +151,10 @@ class OnePassBuilder {
         // Deterministic with every byte is deterministic with the fewer the match word leaves.
         return Atom(std::bitset<256>().set(), true, out);
       case NodeKind::Assertion:
+        // A test where the path crosses it; the bytes around decide it, not the parse.
+        out.Nullable = true;
+        out.Empty.push_back({OnePass::Action::Test, static_cast<std::uint16_t>(node.Value), 0});
+        return true;
       case NodeKind::BackReference:
         return false;
       case NodeKind::Group:
@@ -261,49 +265,56 @@ std::unique_ptr<const OnePass> OnePass::For(const Syntax::Tree& tree, const Atom
     return nullptr;
   if (tree.GroupCount() > MostGroups || bytes.SetOfNode.size() != tree.Nodes.size()) return nullptr;
   OnePassBuilder builder(tree, bytes);
-  return builder.Build();
+  auto pass = builder.Build();
+  if (pass) pass->WordBytes = bytes.Word;
+  return pass;
 }
 
-void OnePass::Take(const ActionRange& range, std::ptrdiff_t at, GroupSpan* spans) const {
+bool OnePass::Take(const ActionRange& range, const ContextTests& tests, const char* first,
+                   const char* at, GroupSpan* spans) const {
   const Action* action = Actions.data() + range.First;
+  const std::ptrdiff_t offset = at - first;
   for (std::uint32_t i = 0; i < range.Count; ++i, ++action) {
     switch (action->What) {
       case Action::Open:
-        spans[action->Group - 1].First = at;
+        spans[action->Group - 1].First = offset;
         break;
       case Action::Close:
-        spans[action->Group - 1].Last = at;
+        spans[action->Group - 1].Last = offset;
         break;
       case Action::Unset:
         for (unsigned g = action->Group; g < action->EndGroup; ++g) spans[g - 1] = GroupSpan();
         break;
+      case Action::Test:
+        if (!tests.Holds(static_cast<Syntax::Assertion>(action->Group), at)) return false;
+        break;
     }
   }
+  return true;
 }
 
 bool OnePass::Follow(const TextContext& text, const char* first, const char* last,
                      GroupSpan* spans) const {
   for (unsigned g = 0; g < Groups; ++g) spans[g] = GroupSpan();
+  const ContextTests tests(text, WordBytes);
   if (first == last) {
-    if (EmptyAccept < 0) return false;
-    Take(StepActions[static_cast<std::size_t>(EmptyAccept)], 0, spans);
-    return true;
+    return EmptyAccept >= 0 &&
+           Take(StepActions[static_cast<std::size_t>(EmptyAccept)], tests, first, first, spans);
   }
-  const ContextTests tests(text, NoWordBytes);
   const std::uint32_t* table = Table.data();
   std::uint32_t state = StartState;
   for (const char* at = first; at != last; ++at) {
     const std::uint32_t entry = table[state * 256 + static_cast<unsigned char>(*at)];
     if (entry & (DotStep | ActionStep)) {
       if ((entry & DotStep) && !tests.DotTakes(at)) return false;
-      if (entry & ActionStep) Take(StepActions[entry >> ActionShift], at - first, spans);
+      if ((entry & ActionStep) && !Take(StepActions[entry >> ActionShift], tests, first, at, spans))
+        return false;
     }
     state = entry & StateMask;
   }
   const std::int32_t accept = AcceptAt[state];
-  if (accept < 0) return false;
-  Take(StepActions[static_cast<std::size_t>(accept)], last - first, spans);
-  return true;
+  return accept >= 0 &&
+         Take(StepActions[static_cast<std::size_t>(accept)], tests, first, last, spans);
 }
 
 }  // namespace Groups

@@ -9,9 +9,11 @@
 // arise, carries the same actions: then the text fixes the path and the path fixes the groups,
 // so POSIX's choice among parses (groups/Resolver.h) has only one parse to choose and the pass
 // gives the resolver's groups. A repeat starts each iteration by unsetting the groups inside
-// it, so only the last iteration's stay.
+// it, so only the last iteration's stay. An assertion is a test on the transitions that cross
+// it, decided from the bytes around as the resolver decides it; the automaton is judged as if
+// every test held, so a test never chooses between paths.
 //
-// Left to the resolver: back-references, assertions, brackets without byte sets, repeats whose
+// Left to the resolver: back-references, brackets without byte sets, repeats whose
 // body can match the empty text, empty parses with different groups, and automata beyond
 // MostPositions states or MostGroups groups.
 
@@ -36,16 +38,17 @@ class OnePass {
   static std::unique_ptr<const OnePass> For(const Syntax::Tree& tree, const AtomBytes& bytes);
 
   // The groups 1..GroupCount of the whole match [first, last): spans[0] is group 1, and
-  // `spans` holds GroupCount entries. Only the context's rules for '.' are read. False when
-  // the pattern does not match exactly [first, last) under them.
+  // `spans` holds GroupCount entries. The context decides assertions and '.' as it does for the
+  // resolver. False when the pattern does not match exactly [first, last) there.
   bool Follow(const TextContext& text, const char* first, const char* last, GroupSpan* spans) const;
 
   unsigned GroupCount() const { return Groups; }
 
   // One group action, taken at the position between two bytes.
   struct Action {
-    enum Kind : std::uint8_t { Open, Close, Unset } What;
-    std::uint16_t Group;     // Open, Close: its number; Unset: the first of a range
+    enum Kind : std::uint8_t { Open, Close, Unset, Test } What;
+    std::uint16_t
+        Group;  // Open, Close: its number; Unset: the first of a range; Test: the assertion
     std::uint16_t EndGroup;  // Unset: past the range's last
     bool operator==(const Action& other) const {
       return What == other.What && Group == other.Group && EndGroup == other.EndGroup;
@@ -68,7 +71,9 @@ class OnePass {
  private:
   friend class OnePassBuilder;
 
-  void Take(const ActionRange& range, std::ptrdiff_t at, GroupSpan* spans) const;
+  // The actions at `at`; false when a test fails there.
+  bool Take(const ActionRange& range, const ContextTests& tests, const char* first, const char* at,
+            GroupSpan* spans) const;
 
   unsigned Groups = 0;
   std::uint32_t States = 0;
@@ -77,7 +82,7 @@ class OnePass {
   std::vector<Action> Actions;
   std::vector<std::int32_t> AcceptAt;  // per state: its index in StepActions at the end, or -1
   std::int32_t EmptyAccept = -1;       // the empty match's actions, or -1 when there is none
-  std::bitset<256> NoWordBytes;        // '.' alone is tested, and it needs no word bytes
+  std::bitset<256> WordBytes;          // what word edges count as word characters
 };
 
 }  // namespace Groups

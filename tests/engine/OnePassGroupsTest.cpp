@@ -35,7 +35,8 @@ TEST(OnePassGroupsTest, PatternsWithOneParseQualify) {
   for (const char* pattern :
        {"(struct|union) ([a-z_]+)", "([0-9]{4})-([0-9]{2})-([0-9]{2})", "([a-z]+)([0-9]{2,})",
         "(foo|bar)=([^;]*);", "(a)+", "((a)|b)+", "(a|b)*c", "(.)x", "x(a*)", "(a|)b",
-        "((ab)|c){1,3}d", "(a?)b", "([^a]*)a(.*)"})
+        "((ab)|c){1,3}d", "(a?)b", "([^a]*)a(.*)", "^(a)", "(a)$", "\\b(value|buffer)\\b",
+        "^([a-z]+)=(.*)$", "(^a|b$)c", "\\<(a)+\\>"})
     EXPECT_TRUE(Qualifies(pattern)) << pattern;
   EXPECT_TRUE(Qualifies("(a|B)+", S::Extended | S::CaseInsensitive));
   EXPECT_TRUE(Qualifies("\\([a-c]*\\)x", S::Basic));
@@ -46,9 +47,11 @@ TEST(OnePassGroupsTest, PatternsThePOSIXChoiceDecidesDoNot) {
   for (const char* pattern : {"(a|ab)(c|bcd)(d*)", "(a*)(a*)", "(a|a)", "([a-z]+)([a-z0-9]+)",
                               "(a+)+", "(a*)+", "(()|())", "(a|b)*(a)", "(.*)x", "(a|ab)c"})
     EXPECT_FALSE(Qualifies(pattern)) << pattern;
-  // Empty-matching repeat bodies, assertions, back-references, no groups, large counts.
-  for (const char* pattern :
-       {"(a?)*", "(a|)+", "^(a)", "(a)$", "(a)\\b", "x{0,3}", "(a{1,200}){1,200}", "(a){300}"})
+  // A test does not choose between paths.
+  for (const char* pattern : {"(\\ba|a)", "(^|$)", "(a$|a)b*"})
+    EXPECT_FALSE(Qualifies(pattern)) << pattern;
+  // Empty-matching repeat bodies, back-references, no groups, large counts.
+  for (const char* pattern : {"(a?)*", "(a|)+", "(^)+", "x{0,3}", "(a{1,200}){1,200}", "(a){300}"})
     EXPECT_FALSE(Qualifies(pattern)) << pattern;
   EXPECT_FALSE(Qualifies("\\(a\\)\\1", S::Basic));
   // A locale that collates decides what a range holds: the engine's groups stay.
@@ -124,6 +127,7 @@ class OnePassMaker {
   std::string Piece(int depth) {
     static const char* const atoms[] = {"a",    "b", "c",     "-", "[ab]",
                                         "[^a]", ".", "[0-9]", "x", "[bc]"};
+    static const char* const tests[] = {"^", "$", "\\b", "\\B", "\\<", "\\>", "\\`", "\\'"};
     static const char* const repeats[] = {"",  "",    "",      "*",    "+",
                                           "?", "{2}", "{1,3}", "{2,}", "{0,2}"};
     std::string atom;
@@ -134,6 +138,7 @@ class OnePassMaker {
     } else {
       atom = atoms[Random.Below(sizeof atoms / sizeof *atoms)];
     }
+    if (Random.Below(6) == 0) return tests[Random.Below(sizeof tests / sizeof *tests)] + atom;
     return atom + repeats[Random.Below(sizeof repeats / sizeof *repeats)];
   }
 
@@ -147,8 +152,8 @@ std::string Show(const std::vector<GroupSpan>& spans) {
   return out;
 }
 
-// On every extent of short texts the pass follows exactly where the resolver does, with the
-// same groups.
+// On every extent of short texts the pass follows exactly where the engine matches, with the
+// resolver's groups.
 TEST(OnePassGroupsTest, EveryExtentGivesTheResolversGroups) {
   const auto loose = GrepEngine::AsMatchFlags(GrepEngine::TranslateMatchFlags(0));
   const auto strict = GrepEngine::AsMatchFlags(
@@ -167,24 +172,26 @@ TEST(OnePassGroupsTest, EveryExtentGivesTheResolversGroups) {
     for (int t = 0; t < 4; ++t) {
       const std::string text = maker.Text();
       for (const bool strictDot : {false, true}) {
-        GrepEngine::Groups::TextContext context;
-        context.Base = text.data();
-        context.Last = text.data() + text.size();
-        context.NotDotNewline = strictDot;
-        context.NotDotNull = strictDot;
         for (std::size_t from = 0; from <= text.size(); ++from) {
           for (std::size_t to = from; to <= text.size(); ++to) {
             const char* first = text.data() + from;
             const char* last = text.data() + to;
+            // The extent as the engine sees it alone, with the byte before it for the tests.
+            GrepEngine::Groups::TextContext context;
+            context.Base = first;
+            context.Last = last;
+            context.PrevAvail = from > 0;
+            context.NotDotNewline = strictDot;
+            context.NotDotNull = strictDot;
+            auto flags = strictDot ? strict : loose;
+            if (from > 0) flags |= boost::regex_constants::match_prev_avail;
             std::vector<GroupSpan> resolved, passed(groups);
             const bool passes = impl.OnePassGroups->Follow(context, first, last, passed.data());
             const std::string where = "\"" + pattern + "\" on [" + std::to_string(from) + "," +
                                       std::to_string(to) + ") of \"" + text + "\"" +
                                       (strictDot ? " with a strict '.'" : "");
             // The resolver trusts that its extent is a match; the engine says whether it is.
-            ASSERT_EQ(passes,
-                      boost::regex_match(first, last, impl.Expression, strictDot ? strict : loose))
-                << where;
+            ASSERT_EQ(passes, boost::regex_match(first, last, impl.Expression, flags)) << where;
             if (!passes) continue;
             ASSERT_TRUE(impl.GroupResolver->Resolve(context, first, last, resolved)) << where;
             ++followed;
@@ -222,9 +229,13 @@ TEST(OnePassGroupsTest, GrepsGiveTheEnginesAndResolversResults) {
                             M::NotNullString,
                             M::Continuous,
                             M::Shortest,
-                            M::NotDotNewline | M::LineFeedLines};
+                            M::NotDotNewline | M::LineFeedLines,
+                            M::LineFeedLines,
+                            M::NotBeginningOfWord | M::NotEndOfWord,
+                            M::NotEndOfLine,
+                            M::NotBeginningOfBuffer | M::NotEndOfBuffer};
   int compared = 0;
-  for (int i = 0; i < 5000; ++i) {
+  for (int i = 0; i < 8000; ++i) {
     const std::string pattern = maker.Pattern();
     const unsigned option = i % 3 == 0 ? S::Extended | S::CaseInsensitive : S::Extended;
     auto compiled = SyntaxTest::Compile(pattern, option);
