@@ -80,7 +80,8 @@ class OnePassBuilder {
     std::stable_sort(Pairs.begin(), Pairs.end(), [](const FollowPair& a, const FollowPair& b) {
       return a.From != b.From ? a.From < b.From : a.To < b.To;
     });
-    pass.Table.assign(static_cast<std::size_t>(pass.States) * 256, 0);
+    ClassesOf(pass);
+    pass.Table.assign(static_cast<std::size_t>(pass.States) << pass.RowShift, 0);
     std::bitset<256> taken;
     for (std::size_t i = 0; i < Pairs.size(); ++i) {
       const FollowPair& pair = Pairs[i];
@@ -98,11 +99,34 @@ class OnePassBuilder {
         if (static_cast<std::uint32_t>(range) >= (1u << (32 - OnePass::ActionShift))) return false;
         entry |= OnePass::ActionStep | (static_cast<std::uint32_t>(range) << OnePass::ActionShift);
       }
-      std::uint32_t* row = pass.Table.data() + static_cast<std::size_t>(pair.From) * 256;
+      std::uint32_t* row =
+          pass.Table.data() + (static_cast<std::size_t>(pair.From) << pass.RowShift);
       for (unsigned c = 0; c < 256; ++c)
-        if (bytes[c]) row[c] = entry;
+        if (bytes[c]) row[pass.ClassOf[c]] = entry;
     }
     return true;
+  }
+
+  // Bytes that every state's bytes take alike share a column of the table.
+  void ClassesOf(OnePass& pass) const {
+    unsigned count = 1;
+    pass.ClassOf.fill(0);
+    std::vector<int> split;
+    std::vector<unsigned char> inside, outside;
+    for (std::size_t state = 2; state < Into.size(); ++state) {
+      const std::bitset<256>& bytes = Into[state];
+      split.assign(count, -1);
+      inside.assign(count, 0);
+      outside.assign(count, 0);
+      for (unsigned c = 0; c < 256; ++c) (bytes[c] ? inside : outside)[pass.ClassOf[c]] = 1;
+      for (unsigned c = 0; c < 256; ++c) {
+        const unsigned old = pass.ClassOf[c];
+        if (!bytes[c] || !outside[old]) continue;
+        if (split[old] < 0) split[old] = static_cast<int>(count++);
+        pass.ClassOf[c] = static_cast<std::uint8_t>(split[old]);
+      }
+    }
+    while ((1u << pass.RowShift) < count) ++pass.RowShift;
   }
 
   static std::int32_t Range(OnePass& pass, const Actions& taken) {
@@ -302,9 +326,11 @@ bool OnePass::Follow(const TextContext& text, const char* first, const char* las
            Take(StepActions[static_cast<std::size_t>(EmptyAccept)], tests, first, first, spans);
   }
   const std::uint32_t* table = Table.data();
+  const std::uint8_t* classOf = ClassOf.data();
+  const unsigned shift = RowShift;
   std::uint32_t state = StartState;
   for (const char* at = first; at != last; ++at) {
-    const std::uint32_t entry = table[state * 256 + static_cast<unsigned char>(*at)];
+    const std::uint32_t entry = table[(state << shift) | classOf[static_cast<unsigned char>(*at)]];
     if (entry & (DotStep | ActionStep)) {
       if ((entry & DotStep) && !tests.DotTakes(at)) return false;
       if ((entry & ActionStep) && !Take(StepActions[entry >> ActionShift], tests, first, at, spans))

@@ -17,6 +17,7 @@
 // body can match the empty text, empty parses with different groups, and automata beyond
 // MostPositions states or MostGroups groups.
 
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <memory>
@@ -77,7 +78,11 @@ class OnePass {
 
   unsigned Groups = 0;
   std::uint32_t States = 0;
-  std::vector<std::uint32_t> Table;  // States x 256 entries; the dead state's row leads to itself
+  // Per state a row of 1 << RowShift entries, one per class of bytes; the dead state's row leads
+  // to itself.
+  std::vector<std::uint32_t> Table;
+  std::array<std::uint8_t, 256> ClassOf{};  // a byte's column
+  unsigned RowShift = 0;
   std::vector<ActionRange> StepActions;  // by an entry's action index
   std::vector<Action> Actions;
   std::vector<std::int32_t> AcceptAt;  // per state: its index in StepActions at the end, or -1
