@@ -68,7 +68,10 @@ class OnePassBuilder {
     pass->States = static_cast<std::uint32_t>(Into.size());
     if (!Steps(*pass)) return nullptr;
     pass->AcceptAt.assign(pass->States, -1);
-    for (const Entry& entry : root.Last) pass->AcceptAt[entry.Position] = Range(*pass, entry.Taken);
+    for (const Entry& entry : root.Last) {
+      if (pass->AcceptAt[entry.Position] >= 0) return nullptr;  // two ways to end there
+      pass->AcceptAt[entry.Position] = Range(*pass, entry.Taken);
+    }
     if (root.Nullable) pass->EmptyAccept = Range(*pass, root.Empty);
     return pass;
   }
