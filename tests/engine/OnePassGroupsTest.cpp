@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "DifferentialCases.h"
 #include "GeneratedCases.h"
 #include "GroupFilling.h"
 #include "MatchResultsImpl.h"
@@ -220,7 +221,29 @@ std::string Layout(const boost::match_results<const char*>& results, const char*
 
 // Each match of the planned grep (groups filled later) and of the reference grep (Boost's
 // groups already there): the planned route's results are those of Boost and the resolver,
-// whole match, prefix, suffix and base included.
+// whole match, prefix, suffix and base included. The number of matches compared.
+int CompareRoutes(const GrepEngine::Pattern& compiled, const std::string& pattern,
+                  const std::string& text, unsigned word) {
+  int compared = 0;
+  const auto check = [&](const GrepEngine::MatchResults& m) {
+    GrepEngine::MatchResults::Impl planned = m.Internals();
+    GrepEngine::MatchResults::Impl reference = m.Internals();
+    GrepEngine::FillGroups(planned, GrepEngine::GroupRoute::Planned);
+    GrepEngine::FillGroups(reference, GrepEngine::GroupRoute::EngineAndResolver);
+    const std::string where = "\"" + pattern + "\" at " + std::to_string(m.Sub(0).Position) +
+                              " word " + std::to_string(word) + " in \"" + text + "\"";
+    EXPECT_EQ(Layout(planned.Results, text.data()), Layout(reference.Results, text.data()))
+        << where;
+    EXPECT_TRUE(planned.Results == reference.Results) << where;
+    ++compared;
+    return !testing::Test::HasFailure();
+  };
+  GrepEngine::GrepIn(compiled, text.data(), text.data() + text.size(), word, check);
+  if (!testing::Test::HasFailure())
+    GrepEngine::ReferenceGrepIn(compiled, text.data(), text.data() + text.size(), word, check);
+  return compared;
+}
+
 TEST(OnePassGroupsTest, GrepsGiveTheEnginesAndResolversResults) {
   OnePassMaker maker(777u);
   const unsigned words[] = {0,
@@ -240,26 +263,32 @@ TEST(OnePassGroupsTest, GrepsGiveTheEnginesAndResolversResults) {
     const unsigned option = i % 3 == 0 ? S::Extended | S::CaseInsensitive : S::Extended;
     auto compiled = SyntaxTest::Compile(pattern, option);
     if (compiled->Failed() || compiled->Internals().OnePassGroups == nullptr) continue;
-    std::string text = maker.Text() + "\r\n" + maker.Text() + "AB" + maker.Text();
+    const std::string text = maker.Text() + "\r\n" + maker.Text() + "AB" + maker.Text();
     const unsigned word = words[static_cast<unsigned>(i) % (sizeof words / sizeof *words)];
-    const auto check = [&](const GrepEngine::MatchResults& m) {
-      GrepEngine::MatchResults::Impl planned = m.Internals();
-      GrepEngine::MatchResults::Impl reference = m.Internals();
-      GrepEngine::FillGroups(planned, GrepEngine::GroupRoute::Planned);
-      GrepEngine::FillGroups(reference, GrepEngine::GroupRoute::EngineAndResolver);
-      const std::string where = "\"" + pattern + "\" at " + std::to_string(m.Sub(0).Position) +
-                                " word " + std::to_string(word) + " in \"" + text + "\"";
-      EXPECT_EQ(Layout(planned.Results, text.data()), Layout(reference.Results, text.data()))
-          << where;
-      EXPECT_TRUE(planned.Results == reference.Results) << where;
-      ++compared;
-      return !testing::Test::HasFailure();
-    };
-    GrepEngine::GrepIn(*compiled, text.data(), text.data() + text.size(), word, check);
-    if (testing::Test::HasFailure()) return;
-    GrepEngine::ReferenceGrepIn(*compiled, text.data(), text.data() + text.size(), word, check);
+    compared += CompareRoutes(*compiled, pattern, text, word);
     if (testing::Test::HasFailure()) return;
   }
+  EXPECT_GT(compared, 2000);
+}
+
+// The planned routes' own generated cases: every option word, classes, Latin-1 letters, CR, FF
+// and NUL in the texts.
+TEST(OnePassGroupsTest, DifferentialCasesGiveTheEnginesAndResolversResults) {
+  TestCases::DifferentialGenerator generator(31337u);
+  int compared = 0, qualified = 0;
+  for (int i = 0; i < 6000; ++i) {
+    const std::string pattern = generator.Pattern();
+    const unsigned option = generator.OptionWord();
+    const unsigned word = generator.MatchWord();
+    auto compiled = SyntaxTest::Compile(pattern, option);
+    if (compiled->Failed() || compiled->Internals().OnePassGroups == nullptr) continue;
+    ++qualified;
+    for (int t = 0; t < 3; ++t) {
+      compared += CompareRoutes(*compiled, pattern, generator.Text(), word);
+      if (testing::Test::HasFailure()) return;
+    }
+  }
+  EXPECT_GT(qualified, 300);
   EXPECT_GT(compared, 2000);
 }
 
