@@ -1,11 +1,12 @@
 // The cost of POSIX's sub-expressions per match: Boost's search alone (its own groups) next to
-// Boost's search followed by the resolver, on group-heavy patterns, and the resolver's growth
-// with the length of the match.
+// Boost's search followed by the resolver, on group-heavy patterns; the resolver next to the
+// one-pass groups on a match; and the resolver's growth with the length of the match.
 #include <benchmark/benchmark.h>
 
 #include <boost/regex.hpp>
 #include <locale>
 #include <string>
+#include <vector>
 
 #include "MatchFlagTranslation.h"
 #include "PatternImpl.h"
@@ -71,6 +72,37 @@ void BoostThenResolver(benchmark::State& state) {
   state.SetLabel(Names[state.range(0)]);
 }
 
+// On the whole match Boost found: the resolver's groups, and the one-pass groups of the
+// patterns that have one parse (the date and the assignment).
+void OnTheMatch(benchmark::State& state, bool onePass) {
+  const Case& c = CaseOf(static_cast<int>(state.range(0)));
+  auto pattern = Compile(c.Pattern);
+  const GrepEngine::Pattern::Impl& impl = pattern->Internals();
+  const GrepEngine::FlagBits flags = GrepEngine::TranslateMatchFlags(0);
+  boost::match_results<const char*> results;
+  const char* first = c.Text.data();
+  const char* last = first + c.Text.size();
+  if (!boost::regex_search(first, last, results, impl.Expression,
+                           GrepEngine::AsMatchFlags(flags)) ||
+      impl.OnePassGroups == nullptr) {
+    state.SkipWithError("no match, or no one-pass groups");
+    return;
+  }
+  const GrepEngine::Groups::TextContext context = GrepEngine::GroupTextContext(first, last, flags);
+  std::vector<GrepEngine::Groups::GroupSpan> spans(impl.OnePassGroups->GroupCount());
+  for (auto _ : state) {
+    const bool done =
+        onePass
+            ? impl.OnePassGroups->Follow(context, results[0].first, results[0].second, spans.data())
+            : impl.GroupResolver->Resolve(context, results[0].first, results[0].second, spans);
+    benchmark::DoNotOptimize(done);
+  }
+  state.SetLabel(Names[state.range(0)]);
+}
+
+void ResolverOnTheMatch(benchmark::State& state) { OnTheMatch(state, false); }
+void OnePassOnTheMatch(benchmark::State& state) { OnTheMatch(state, true); }
+
 // The resolver alone on one match of `length` bytes, for a pattern whose star iterates once per
 // byte and one whose iterations are long.
 void ResolverByLength(benchmark::State& state) {
@@ -99,5 +131,7 @@ void ResolverByLength(benchmark::State& state) {
 
 BENCHMARK(BoostAlone)->DenseRange(0, 3);
 BENCHMARK(BoostThenResolver)->DenseRange(0, 3);
+BENCHMARK(ResolverOnTheMatch)->DenseRange(0, 1);
+BENCHMARK(OnePassOnTheMatch)->DenseRange(0, 1);
 BENCHMARK(ResolverByLength)->ArgsProduct({{64, 1024, 16384}, {0, 1}});
 BENCHMARK_MAIN();

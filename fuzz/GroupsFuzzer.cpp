@@ -2,7 +2,8 @@
 // - on short texts, for patterns the brute-force matcher reads, the resolver's groups for the
 //   best parse's whole match are the best parse's groups;
 // - on any text, the resolver follows every whole match Boost finds (anchors, word edges and
-//   classes as the engine has them).
+//   classes as the engine has them), and where the pattern has one-pass groups they are the
+//   resolver's.
 #include <boost/regex.hpp>
 #include <new>
 #include <string>
@@ -23,14 +24,18 @@ namespace Sx = GrepEngine::Syntax;
 bool ReferenceReads(const Sx::Tree& tree) {
   if (tree.Nodes.size() > 24) return false;
   for (const Sx::Node& node : tree.Nodes) {
-    if (node.Kind == Sx::NodeKind::ClassEscape || node.Kind == Sx::NodeKind::BackReference) return false;
-    if (node.Kind == Sx::NodeKind::Assertion && node.Value != static_cast<unsigned>(Sx::Assertion::LineStart) &&
+    if (node.Kind == Sx::NodeKind::ClassEscape || node.Kind == Sx::NodeKind::BackReference)
+      return false;
+    if (node.Kind == Sx::NodeKind::Assertion &&
+        node.Value != static_cast<unsigned>(Sx::Assertion::LineStart) &&
         node.Value != static_cast<unsigned>(Sx::Assertion::LineEnd))
       return false;
-    if (node.Kind == Sx::NodeKind::Repeat && node.Max != Sx::Unbounded && node.Max > 4) return false;
+    if (node.Kind == Sx::NodeKind::Repeat && node.Max != Sx::Unbounded && node.Max > 4)
+      return false;
   }
   for (const Sx::BracketItem& item : tree.Items)
-    if (item.Kind == Sx::ItemKind::Class || item.Kind == Sx::ItemKind::Equivalence || item.Low.Named || item.High.Named)
+    if (item.Kind == Sx::ItemKind::Class || item.Kind == Sx::ItemKind::Equivalence ||
+        item.Low.Named || item.High.Named)
       return false;
   return true;
 }
@@ -48,7 +53,9 @@ void CheckBestParse(const GrepEngine::Pattern& pattern, std::string text) {
   context.Base = text.data();
   context.Last = text.data() + text.size();
   std::vector<GrepEngine::Groups::GroupSpan> groups;
-  if (!resolver->Resolve(context, text.data() + best[0].first, text.data() + best[0].second, groups)) __builtin_trap();
+  if (!resolver->Resolve(context, text.data() + best[0].first, text.data() + best[0].second,
+                         groups))
+    __builtin_trap();
   for (std::size_t g = 0; g < groups.size(); ++g) {
     const SyntaxTest::Span found(groups[g].First < 0 ? -1L : best[0].first + groups[g].First,
                                  groups[g].First < 0 ? -1L : best[0].first + groups[g].Last);
@@ -56,18 +63,34 @@ void CheckBestParse(const GrepEngine::Pattern& pattern, std::string text) {
   }
 }
 
-void CheckFollowsEngine(const GrepEngine::Pattern& pattern, const std::string& text, unsigned matchWord) {
+void CheckFollowsEngine(const GrepEngine::Pattern& pattern, const std::string& text,
+                        unsigned matchWord) {
   if (!pattern.Internals().GroupResolver) return;
   const GrepEngine::FlagBits flags = GrepEngine::TranslateMatchFlags(matchWord);
   boost::match_results<const char*> results;
   try {
-    if (!boost::regex_search(text.data(), text.data() + text.size(), results, pattern.Internals().Expression,
-                             GrepEngine::AsMatchFlags(flags)))
+    if (!boost::regex_search(text.data(), text.data() + text.size(), results,
+                             pattern.Internals().Expression, GrepEngine::AsMatchFlags(flags)))
       return;
   } catch (const std::runtime_error&) {
     return;  // the engine gave up
   }
   if (!GrepEngine::ApplyPosixGroups(pattern, text.data(), flags, results)) __builtin_trap();
+  const GrepEngine::Groups::OnePass* onePass = pattern.Internals().OnePassGroups.get();
+  if (onePass == nullptr) return;
+  std::vector<GrepEngine::Groups::GroupSpan> spans(onePass->GroupCount());
+  const char* first = results[0].first;
+  if (!onePass->Follow(GrepEngine::GroupTextContext(text.data(), results.suffix().second, flags),
+                       first, results[0].second, spans.data()))
+    __builtin_trap();
+  for (std::size_t n = 1; n < results.size(); ++n) {
+    const GrepEngine::Groups::GroupSpan& span = spans[n - 1];
+    const auto& sub = results[static_cast<int>(n)];
+    if (span.First < 0
+            ? sub.matched
+            : !sub.matched || sub.first - first != span.First || sub.second - first != span.Last)
+      __builtin_trap();
+  }
 }
 
 }  // namespace
@@ -79,11 +102,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string expression = input.Piece();
   const std::string text = input.Piece();
   if (expression.size() > 64 || text.size() > 256) return 0;
-  const unsigned syntax = (choice & 1) ? GrepEngine::SyntaxBits::Extended
-                                       : (choice & 2) ? GrepEngine::SyntaxBits::Basic : GrepEngine::SyntaxBits::Normal;
+  const unsigned syntax = (choice & 1)   ? GrepEngine::SyntaxBits::Extended
+                          : (choice & 2) ? GrepEngine::SyntaxBits::Basic
+                                         : GrepEngine::SyntaxBits::Normal;
   try {
-    auto pattern = GrepEngine::Pattern::Compile(expression.data(), expression.data() + expression.size(), syntax,
-                                                std::locale::classic());
+    auto pattern = GrepEngine::Pattern::Compile(
+        expression.data(), expression.data() + expression.size(), syntax, std::locale::classic());
     if (pattern->Failed()) return 0;
     CheckBestParse(*pattern, text);
     CheckFollowsEngine(*pattern, text, matchWord & 0x10FFu);

@@ -7,9 +7,16 @@
 
 namespace GrepEngine {
 
-// Fills `match.Results` for the whole match [match.First, match.Last), once: the reference
+enum class GroupRoute {
+  Planned,            // the one-pass groups where the pattern has them, else the next
+  EngineAndResolver,  // the reference engine's groups, then the resolver's (what tests compare
+                      // with)
+};
+
+// Fills `match.Results` for the whole match [match.First, match.Last), once: for a pattern
+// with one parse, in one pass over the match (groups/OnePass.h); otherwise the reference
 // engine's groups when another matcher found the match, then POSIX's in their place where the
 // pattern has a resolver (PosixGroups.h). When the engine gives up, the groups stay unmatched.
-void FillGroups(const MatchResults::Impl& match);
+void FillGroups(const MatchResults::Impl& match, GroupRoute route = GroupRoute::Planned);
 
 }  // namespace GrepEngine

@@ -77,8 +77,11 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
       if (body->Facts.LiteralSet) body->Literals = LiteralAlternatives(body->Tree, optionWord);
     }
     if (body->ErrorCode == 0 && body->Tree.GroupCount() > 0 && !body->Tree.HasBackReferences) {
-      if (auto bytes = EngineBytes(body->Tree, optionWord, locale))
+      if (auto bytes = EngineBytes(body->Tree, optionWord, locale)) {
+        auto onePass = Groups::OnePass::For(body->Tree, *bytes);
         body->GroupResolver = Groups::Resolver::For(body->Tree, std::move(*bytes));
+        if (body->GroupResolver) body->OnePassGroups = std::move(onePass);
+      }
     }
   } catch (const std::bad_alloc&) {
     throw;

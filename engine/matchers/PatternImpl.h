@@ -10,6 +10,7 @@
 #include "MatchFlagTranslation.h"
 #include "Planner.h"
 #include "engine/Pattern.h"
+#include "groups/OnePass.h"
 #include "groups/Resolver.h"
 #include "syntax/SyntaxTree.h"
 
@@ -38,6 +39,9 @@ struct Pattern::Impl {
   std::locale Locale;  // kept apart: a failed compile leaves the expression without one
   // POSIX's groups for Boost's matches; null when Boost's groups stand (see groups/Resolver.h).
   std::unique_ptr<const Groups::Resolver> GroupResolver;
+  // The same groups in one pass over the match, for patterns with one parse (groups/OnePass.h);
+  // null when the resolver has to choose.
+  std::unique_ptr<const Groups::OnePass> OnePassGroups;
   // What the planner needs, and the fast matchers' own forms of the pattern.
   PlanFacts Facts;
   std::string Literal;                // Facts.Literal

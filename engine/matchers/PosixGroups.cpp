@@ -7,11 +7,9 @@
 
 namespace GrepEngine {
 
-namespace {
-
 namespace rc = boost::regex_constants;
 
-Groups::TextContext ContextOf(const char* base, const char* last, FlagBits flags) {
+Groups::TextContext GroupTextContext(const char* base, const char* last, FlagBits flags) {
   auto has = [flags](rc::match_flag_type flag) { return (flags & Bits(flag)) != 0; };
   Groups::TextContext text;
   text.Base = base;
@@ -29,17 +27,9 @@ Groups::TextContext ContextOf(const char* base, const char* last, FlagBits flags
   return text;
 }
 
-}  // namespace
-
-bool ApplyPosixGroups(const Pattern& pattern, const char* base, FlagBits flags,
-                      boost::match_results<const char*>& results) {
-  const Groups::Resolver* resolver = pattern.Internals().GroupResolver.get();
-  if (resolver == nullptr || results.empty() || !results[0].matched) return false;
-  if (results.size() != resolver->GroupCount() + 1u) return false;
-  const char* first = results[0].first;
+void SetGroups(boost::match_results<const char*>& results, const char* first,
+               const Groups::GroupSpan* spans) {
   const char* last = results.suffix().second;
-  std::vector<Groups::GroupSpan> spans;
-  if (!resolver->Resolve(ContextOf(base, last, flags), first, results[0].second, spans)) return false;
   for (std::size_t n = 1; n < results.size(); ++n) {
     const Groups::GroupSpan& span = spans[n - 1];
     if (span.First < 0) {  // unset, as Boost leaves an unmatched group: empty at the range's end
@@ -50,6 +40,19 @@ bool ApplyPosixGroups(const Pattern& pattern, const char* base, FlagBits flags,
       results.set_second(first + span.Last, n);
     }
   }
+}
+
+bool ApplyPosixGroups(const Pattern& pattern, const char* base, FlagBits flags,
+                      boost::match_results<const char*>& results) {
+  const Groups::Resolver* resolver = pattern.Internals().GroupResolver.get();
+  if (resolver == nullptr || results.empty() || !results[0].matched) return false;
+  if (results.size() != resolver->GroupCount() + 1u) return false;
+  const char* first = results[0].first;
+  std::vector<Groups::GroupSpan> spans;
+  if (!resolver->Resolve(GroupTextContext(base, results.suffix().second, flags), first,
+                         results[0].second, spans))
+    return false;
+  SetGroups(results, first, spans.data());
   return true;
 }
 
