@@ -287,13 +287,18 @@ class OnePassBuilder {
 };
 
 std::unique_ptr<const OnePass> OnePass::For(const Syntax::Tree& tree, const AtomBytes& bytes) {
-  if (tree.Failed() || tree.Root == Syntax::NoNode || tree.GroupCount() == 0 ||
-      tree.HasBackReferences)
-    return nullptr;
+  if (tree.Failed() || tree.Root == Syntax::NoNode || tree.HasBackReferences) return nullptr;
   if (tree.GroupCount() > MostGroups || bytes.SetOfNode.size() != tree.Nodes.size()) return nullptr;
   OnePassBuilder builder(tree, bytes);
   auto pass = builder.Build();
-  if (pass) pass->WordBytes = bytes.Word;
+  if (!pass) return pass;
+  pass->WordBytes = bytes.Word;
+  pass->Tested.assign(pass->StepActions.size(), false);
+  for (std::size_t i = 0; i < pass->StepActions.size(); ++i) {
+    const ActionRange& range = pass->StepActions[i];
+    for (std::uint32_t a = range.First; a < range.First + range.Count; ++a)
+      if (pass->Actions[a].What == Action::Test) pass->Tested[i] = true;
+  }
   return pass;
 }
 
@@ -344,6 +349,42 @@ bool OnePass::Follow(const TextContext& text, const char* first, const char* las
   const std::int32_t accept = AcceptAt[state];
   return accept >= 0 &&
          Take(StepActions[static_cast<std::size_t>(accept)], tests, first, last, spans);
+}
+
+bool OnePass::TestsHold(std::size_t range, const ContextTests& tests, const char* at) const {
+  if (!Tested[range]) return true;
+  const ActionRange& actions = StepActions[range];
+  for (std::uint32_t a = actions.First; a < actions.First + actions.Count; ++a) {
+    const Action& action = Actions[a];
+    if (action.What == Action::Test &&
+        !tests.Holds(static_cast<Syntax::Assertion>(action.Group), at))
+      return false;
+  }
+  return true;
+}
+
+const char* OnePass::Longest(const TextContext& text, const char* first, const char* last) const {
+  // Only the actions' tests count here: the groups are worked out when read.
+  const ContextTests tests(text, WordBytes);
+  const char* longest = nullptr;
+  if (EmptyAccept >= 0 && TestsHold(static_cast<std::size_t>(EmptyAccept), tests, first))
+    longest = first;
+  const std::uint32_t* table = Table.data();
+  const std::uint8_t* classOf = ClassOf.data();
+  const unsigned shift = RowShift;
+  std::uint32_t state = StartState;
+  for (const char* at = first; at != last; ++at) {
+    const std::uint32_t entry = table[(state << shift) | classOf[static_cast<unsigned char>(*at)]];
+    state = entry & StateMask;
+    if (state == DeadState) break;
+    if (entry & (DotStep | ActionStep)) {
+      if ((entry & DotStep) && !tests.DotTakes(at)) break;
+      if ((entry & ActionStep) && !TestsHold(entry >> ActionShift, tests, at)) break;
+    }
+    const std::int32_t accept = AcceptAt[state];
+    if (accept >= 0 && TestsHold(static_cast<std::size_t>(accept), tests, at + 1)) longest = at + 1;
+  }
+  return longest;
 }
 
 }  // namespace Groups

@@ -35,13 +35,17 @@ class OnePass {
   static constexpr unsigned MostPositions = 256;
   static constexpr unsigned MostGroups = 32;
 
-  // Null when the tree does not qualify (see above) or has no groups.
+  // Null when the tree does not qualify (see above).
   static std::unique_ptr<const OnePass> For(const Syntax::Tree& tree, const AtomBytes& bytes);
 
   // The groups 1..GroupCount of the whole match [first, last): spans[0] is group 1, and
   // `spans` holds GroupCount entries. The context decides assertions and '.' as it does for the
   // resolver. False when the pattern does not match exactly [first, last) there.
   bool Follow(const TextContext& text, const char* first, const char* last, GroupSpan* spans) const;
+
+  // The end of the longest match that starts at `first` and ends by `last`, or null: the one
+  // path the bytes allow, followed until it dies, and the last place it could end.
+  const char* Longest(const TextContext& text, const char* first, const char* last) const;
 
   unsigned GroupCount() const { return Groups; }
 
@@ -72,6 +76,8 @@ class OnePass {
  private:
   friend class OnePassBuilder;
 
+  // Whether the tests among the actions StepActions[range] hold at `at`.
+  bool TestsHold(std::size_t range, const ContextTests& tests, const char* at) const;
   // The actions at `at`; false when a test fails there.
   bool Take(const ActionRange& range, const ContextTests& tests, const char* first, const char* at,
             GroupSpan* spans) const;
@@ -84,6 +90,7 @@ class OnePass {
   std::array<std::uint8_t, 256> ClassOf{};  // a byte's column
   unsigned RowShift = 0;
   std::vector<ActionRange> StepActions;  // by an entry's action index
+  std::vector<bool> Tested;              // per StepActions entry: it holds a test
   std::vector<Action> Actions;
   std::vector<std::int32_t> AcceptAt;  // per state: its index in StepActions at the end, or -1
   std::int32_t EmptyAccept = -1;       // the empty match's actions, or -1 when there is none

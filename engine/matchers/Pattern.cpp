@@ -1,6 +1,7 @@
 #include "engine/Pattern.h"
 
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -76,11 +77,21 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
       if (body->Facts.Literal) body->Literal = Syntax::PlainLiteral(body->Tree, optionWord);
       if (body->Facts.LiteralSet) body->Literals = LiteralAlternatives(body->Tree, optionWord);
     }
-    if (body->ErrorCode == 0 && body->Tree.GroupCount() > 0 && !body->Tree.HasBackReferences) {
-      if (auto bytes = EngineBytes(body->Tree, optionWord, locale)) {
-        auto onePass = Groups::OnePass::For(body->Tree, *bytes);
-        body->GroupResolver = Groups::Resolver::For(body->Tree, std::move(*bytes));
-        if (body->GroupResolver) body->OnePassGroups = std::move(onePass);
+    if (body->ErrorCode == 0 && !body->Tree.HasBackReferences) {
+      const bool groups = body->Tree.GroupCount() > 0;
+      std::vector<std::string> leading;
+      if (!body->Facts.Literal && !body->Facts.LiteralSet)
+        leading = Syntax::LeadingLiterals(body->Tree, optionWord, MostSetLiterals);
+      std::optional<Groups::AtomBytes> bytes;
+      if (groups || !leading.empty()) bytes = EngineBytes(body->Tree, optionWord, locale);
+      if (bytes) {
+        std::shared_ptr<const Groups::OnePass> onePass = Groups::OnePass::For(body->Tree, *bytes);
+        if (groups) body->GroupResolver = Groups::Resolver::For(body->Tree, std::move(*bytes));
+        if (body->GroupResolver) body->OnePassGroups = onePass;
+        if (onePass && !leading.empty()) {
+          body->OnePassFinder = std::move(onePass);
+          body->LeadingLiterals = std::move(leading);
+        }
       }
     }
   } catch (const std::bad_alloc&) {

@@ -41,7 +41,11 @@ struct Pattern::Impl {
   std::unique_ptr<const Groups::Resolver> GroupResolver;
   // The same groups in one pass over the match, for patterns with one parse (groups/OnePass.h);
   // null when the resolver has to choose.
-  std::unique_ptr<const Groups::OnePass> OnePassGroups;
+  std::shared_ptr<const Groups::OnePass> OnePassGroups;
+  // For a one-pass pattern whose every match starts with one of a few literals: the DFA
+  // route's whole matches are the literals' occurrences followed by one pass (WholeMatchFinder).
+  std::shared_ptr<const Groups::OnePass> OnePassFinder;
+  std::vector<std::string> LeadingLiterals;
   // What the planner needs, and the fast matchers' own forms of the pattern.
   PlanFacts Facts;
   std::string Literal;                // Facts.Literal

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "LiteralSearch.h"
+#include "MatchFlagTranslation.h"
 #include "PatternImpl.h"
+#include "PosixGroups.h"
 #include "engine/OptionWords.h"
 
 namespace GrepEngine {
@@ -26,6 +28,18 @@ WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, c
       NotNull((matchWord & MatchBits::NotNullString) != 0) {
   if (pattern.Failed()) return;
   const MatchPlan plan = ChoosePlan(Compiled.Facts, matchWord);
+  if (plan.Kind == Route::Dfa && Compiled.OnePassFinder) {
+    // Its tests decide line ends as the reference engine does, CR and FF included.
+    OnePass = Compiled.OnePassFinder.get();
+    Around = GroupTextContext(context, contextEnd, TranslateMatchFlags(matchWord));
+    const std::vector<std::string>& leading = Compiled.LeadingLiterals;
+    if (leading.size() == 1)
+      LiteralScan.emplace(leading.front());
+    else
+      SetScan.emplace(leading, contextEnd);
+    Kind = plan.Kind;
+    return;
+  }
   if (plan.Kind == Route::Dfa) {
     // Lines that end at a LF only are the DFA's own.
     if (plan.NeedsPlainLineBreaks && !(matchWord & MatchBits::LineFeedLines) &&
@@ -47,6 +61,7 @@ Span WholeMatchFinder::Find(const char* from, const char* last, bool afterMatch)
     case Route::LiteralSet:
       return FindInSet(from, last);
     case Route::Dfa:
+      if (OnePass != nullptr) return FindByLeadingLiterals(from, last);
       return FindWithDfa(from, last, afterMatch);
     case Route::Reference:
       break;
@@ -85,6 +100,23 @@ Span WholeMatchFinder::FindInSet(const char* from, const char* last) {
     const Span span = LongestAt(nearest, last);
     if (span.Found()) return span;
     from = nearest + 1;  // every literal there runs past `last`
+  }
+}
+
+Span WholeMatchFinder::FindByLeadingLiterals(const char* from, const char* last) {
+  // Every match starts at an occurrence of a leading literal, so the first occurrence where the
+  // one pass finds a match starts the leftmost match, and the pass gives its longest end there.
+  // No match is empty: a match starts with a literal.
+  for (;;) {
+    const char* at = from;
+    if (!Continuous) {
+      at = LiteralScan ? LiteralScan->Find(from, last) : SetScan->Next(from);
+      if (at == nullptr || at >= last) return Span();
+    }
+    const char* end = OnePass->Longest(Around, at, last);
+    if (end != nullptr && end != at) return Span{at, end};
+    if (Continuous) return Span();
+    from = at + 1;
   }
 }
 

@@ -13,6 +13,7 @@
 #include "LiteralSearch.h"
 #include "Planner.h"
 #include "engine/Pattern.h"
+#include "groups/OnePass.h"
 
 namespace GrepEngine {
 
@@ -34,6 +35,9 @@ class WholeMatchFinder {
   Span FindLiteral(const char* from, const char* last) const;
   Span FindInSet(const char* from, const char* last);
   Span FindWithDfa(const char* from, const char* last, bool afterMatch) const;
+  // The DFA route of a one-pass pattern with leading literals: the next occurrence of one of
+  // them, and the one pass from there.
+  Span FindByLeadingLiterals(const char* from, const char* last);
   // The longest of the set's literals at `at` that ends by `last`.
   Span LongestAt(const char* at, const char* last) const;
 
@@ -46,6 +50,8 @@ class WholeMatchFinder {
   bool NotNull;
   std::optional<LiteralFinder> LiteralScan;  // the literal route's scan
   std::optional<LiteralSetScanner> SetScan;  // the literal set's occurrences up to ContextEnd
+  const Groups::OnePass* OnePass = nullptr;  // the DFA route's one pass, when it takes it
+  Groups::TextContext Around;                // what its tests see
 };
 
 }  // namespace GrepEngine

@@ -268,6 +268,85 @@ std::vector<std::string> RequiredLiterals(const Tree& tree, unsigned optionWord)
   return facts.Result.Literals();
 }
 
+namespace {
+
+// What a node's matches start with: one of Texts, and when Exact, nothing more.
+struct Starts {
+  std::vector<std::string> Texts{std::string()};
+  bool Exact = true;
+};
+
+// A guess at nothing: every match starts with the empty text.
+Starts Unknown() {
+  Starts starts;
+  starts.Exact = false;
+  return starts;
+}
+
+// Only the shallow shapes everyday patterns have are looked into.
+constexpr unsigned MostLeadingDepth = 8;
+
+Starts StartsOf(const Tree& tree, NodeId id, std::size_t most, unsigned depth) {
+  const Node& node = tree[id];
+  if (depth > MostLeadingDepth) return Unknown();
+  switch (node.Kind) {
+    case NodeKind::Literal:
+      return Starts{{std::string(1, static_cast<char>(node.Value))}, true};
+    case NodeKind::Empty:
+    case NodeKind::Assertion:  // takes no byte
+      return Starts();
+    case NodeKind::Group:
+      return StartsOf(tree, tree.Child(id, 0), most, depth + 1);
+    case NodeKind::Repeat: {
+      if (node.Min == 0) return Unknown();
+      Starts starts = StartsOf(tree, tree.Child(id, 0), most, depth + 1);
+      starts.Exact = starts.Exact && node.Min == 1 && node.Max == 1;
+      return starts;
+    }
+    case NodeKind::Alternation: {
+      Starts all;
+      all.Texts.clear();
+      for (std::uint32_t i = 0; i < node.ChildCount; ++i) {
+        Starts one = StartsOf(tree, tree.Child(id, i), most, depth + 1);
+        all.Exact = all.Exact && one.Exact;
+        for (std::string& text : one.Texts) all.Texts.push_back(std::move(text));
+        if (all.Texts.size() > most) return Unknown();
+      }
+      return all;
+    }
+    case NodeKind::Concat: {
+      Starts joined;
+      for (std::uint32_t i = 0; i < node.ChildCount && joined.Exact; ++i) {
+        const Starts next = StartsOf(tree, tree.Child(id, i), most, depth + 1);
+        if (joined.Texts.size() * next.Texts.size() > most) {
+          joined.Exact = false;  // what is known so far still starts every match
+          break;
+        }
+        std::vector<std::string> texts;
+        for (const std::string& head : joined.Texts)
+          for (const std::string& tail : next.Texts) texts.push_back(head + tail);
+        joined.Texts = std::move(texts);
+        joined.Exact = next.Exact;
+      }
+      return joined;
+    }
+    default:  // takes bytes no literal names
+      return Unknown();
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> LeadingLiterals(const Tree& tree, unsigned optionWord, std::size_t most) {
+  if (!Usable(tree) || !CaseMatters(optionWord) || most == 0) return {};
+  Starts starts = StartsOf(tree, tree.Root, most, 0);
+  for (const std::string& text : starts.Texts)
+    if (text.empty()) return {};
+  std::sort(starts.Texts.begin(), starts.Texts.end());
+  starts.Texts.erase(std::unique(starts.Texts.begin(), starts.Texts.end()), starts.Texts.end());
+  return starts.Texts;
+}
+
 bool StaysOnOneLine(const Tree& tree, unsigned optionWord) {
   if (!Usable(tree) || !CaseMatters(optionWord)) return false;
   const bool byCode = (optionWord & SyntaxBits::NoLocaleSpecificCollation) != 0;

@@ -24,6 +24,10 @@ std::string PlainLiteral(const Tree& tree, unsigned optionWord);
 // characters, joined across groups and the ends of repeats). Empty when nothing is known.
 std::vector<std::string> RequiredLiterals(const Tree& tree, unsigned optionWord);
 
+// Literals one of which every match starts with (zero-width assertions before it aside), at
+// most `most` of them, none empty; empty when not known.
+std::vector<std::string> LeadingLiterals(const Tree& tree, unsigned optionWord, std::size_t most);
+
 // True when no match can contain a LF, whatever the match word. False when not sure: '.',
 // negated brackets, \s and the like, and ranges in the locale's collation order.
 bool StaysOnOneLine(const Tree& tree, unsigned optionWord);

@@ -236,6 +236,39 @@ TEST(DfaDifferentialTest, WordEdgesBesideWordPiecesAgree) {
   EXPECT_GT(tally.FastRoutes, tally.Compared / 4);
 }
 
+// Patterns with one parse whose matches start with a few literals are found by scanning for
+// the literals and following the one pass from each occurrence; CR and FF stay theirs, as the
+// pass's tests decide line ends as the reference engine does.
+TEST(DfaDifferentialTest, LeadingLiteralsWithOnePassAgree) {
+  static const char* const heads[] = {"ab", "(ab|ba)", "\\b(ab|b)", "^a", "(a|b)c", "\\<ab"};
+  static const char* const tails[] = {"",      "([a-c]+)", "(c|d)?", "\\b",  "$",   "[^a]*",
+                                      "(x)+b", ".",        "b*$",    "\\>", "(.)c"};
+  TestCases::DifferentialGenerator generate(20261212);
+  Tally tally;
+  unsigned passed = 0;
+  for (unsigned p = 0; p < 800; ++p) {
+    std::string pattern = heads[generate.Below(6)];
+    const unsigned pieces = generate.Below(3);
+    for (unsigned i = 0; i < pieces; ++i) pattern += tails[generate.Below(11)];
+    const unsigned option = SyntaxBits::Extended;
+    auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option,
+                                     std::locale::classic());
+    ASSERT_FALSE(compiled->Failed()) << pattern;
+    if (compiled->Internals().OnePassFinder) ++passed;
+    for (unsigned t = 0; t < 5; ++t) {
+      std::string text;
+      static const char alphabet[] = "abcdx\n\r _";
+      const unsigned size = generate.Below(16);
+      for (unsigned i = 0; i < size; ++i) text += alphabet[generate.Below(9)];
+      const unsigned matchWord = t >= 3 ? generate.MatchWord() : 0u;
+      CompareOne(*compiled, pattern, option, matchWord, text, t < 3, tally);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+  EXPECT_GT(passed, 400u) << "most of these patterns take the leading literals";
+  EXPECT_GT(tally.FastRoutes, tally.Compared / 3);
+}
+
 // ---- lines that end at a LF only (MatchBits::LineFeedLines) ----
 
 // The text with some bytes turned into those that other line rules call separators.

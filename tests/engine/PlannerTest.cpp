@@ -10,6 +10,7 @@
 #include "Planner.h"
 #include "engine/OptionWords.h"
 #include "syntax/Parser.h"
+#include "syntax/PrefilterFacts.h"
 
 namespace {
 
@@ -130,6 +131,29 @@ TEST(PlannerTest, WordEdgesBesideAWordByteBecomeRe2sOwn) {
   // Match words that move word edges keep them with the reference engine.
   EXPECT_EQ(RouteOf("\\<a", S::Normal, M::NotBeginningOfWord), Route::Reference);
   EXPECT_EQ(RouteOf("a\\>", S::Normal, M::NotEndOfWord), Route::Reference);
+}
+
+std::vector<std::string> Leading(const std::string& pattern, unsigned option = S::Extended) {
+  const Syntax::Tree tree = Syntax::Parse(pattern.data(), pattern.data() + pattern.size(), option);
+  return Syntax::LeadingLiterals(tree, option, MostSetLiterals);
+}
+
+TEST(PlannerTest, LeadingLiteralsStartEveryMatch) {
+  using List = std::vector<std::string>;
+  EXPECT_EQ(Leading("(struct|union) ([a-z_]+)"), (List{"struct ", "union "}));
+  EXPECT_EQ(Leading("\\b(value|buffer)\\b"), (List{"buffer", "value"}));
+  EXPECT_EQ(Leading("^ab+c"), (List{"ab"}));
+  EXPECT_EQ(Leading("(a|)b"), (List{"ab", "b"}));
+  EXPECT_EQ(Leading("x(ab){2}y"), (List{"xab"})) << "a repeat's first copy starts it";
+  EXPECT_EQ(Leading("(a|b)(c|d)(e|f)(g|h)"),
+            (List{"ace", "acf", "ade", "adf", "bce", "bcf", "bde", "bdf"}))
+      << "a set past the bound keeps what it had";
+  // Nothing every match starts with.
+  EXPECT_EQ(Leading("a*b"), List{});
+  EXPECT_EQ(Leading("(a|.)b"), List{});
+  EXPECT_EQ(Leading("[ab]c"), List{});
+  EXPECT_EQ(Leading("ab", S::Extended | S::CaseInsensitive), List{});
+  EXPECT_EQ(Leading("(a|b|c|d|e|f|g|h|i)x"), List{});
 }
 
 }  // namespace
