@@ -8,6 +8,7 @@
 #include "DfaBuilder.h"
 #include "EngineBytes.h"
 #include "LineEndSwap.h"
+#include "LiteralSearch.h"
 #include "PatternImpl.h"
 #include "SyntaxTranslation.h"
 #include "engine/OptionWords.h"
@@ -35,6 +36,45 @@ static_assert(static_cast<unsigned>(Error::BadBrace) == rc::error_badbrace);
 static_assert(static_cast<unsigned>(Error::Range) == rc::error_range);
 static_assert(static_cast<unsigned>(Error::BadRepeat) == rc::error_badrepeat);
 static_assert(static_cast<unsigned>(Error::TooLarge) == rc::error_size);
+
+// Whether the pattern's top-level sequence starts with a one-byte atom (assertions before it
+// aside), so that it may have a leading byte run worth asking the engine's bytes for.
+bool StartsWithAnAtom(const Syntax::Tree& tree) {
+  using Syntax::NodeKind;
+  const auto atom = [](NodeKind kind) {
+    return kind == NodeKind::Literal || kind == NodeKind::Bracket || kind == NodeKind::ClassEscape;
+  };
+  const Syntax::Node& root = tree[tree.Root];
+  const std::uint32_t count = root.Kind == NodeKind::Concat ? root.ChildCount : 1;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const Syntax::NodeId id = root.Kind == NodeKind::Concat ? tree.Child(tree.Root, i) : tree.Root;
+    const Syntax::Node& node = tree[id];
+    if (node.Kind == NodeKind::Assertion) continue;
+    return atom(node.Kind) ||
+           (node.Kind == NodeKind::Repeat && node.Min >= 1 && atom(tree[tree.Child(id, 0)].Kind));
+  }
+  return false;
+}
+
+// The byte sets every match starts with, when a scan for them can pass over most of a text:
+// a first set of ordinary text's commonest bytes (lower-case letters, blanks) would stop the
+// scan at nearly every byte, and the DFA does better there.
+std::vector<std::bitset<256>> SelectiveLeadingRun(const Syntax::Tree& tree,
+                                                  const Groups::AtomBytes& bytes) {
+  constexpr std::size_t MostRun = 4;
+  std::vector<std::bitset<256>> run = Syntax::LeadingByteRun(
+      tree,
+      [&bytes](Syntax::NodeId id, Syntax::ByteSet& set) {
+        if (bytes.SetOfNode[id] == Groups::AtomBytes::NoSet) return false;
+        set = bytes.Sets[bytes.SetOfNode[id]];
+        return true;
+      },
+      MostRun);
+  if (run.empty()) return run;
+  for (const unsigned char common : {'e', 't', 'a', 'o', 'i', 'n', 's', ' ', '\t', '\n'})
+    if (run.front().test(common)) return {};
+  return run;
+}
 
 }  // namespace
 
@@ -83,14 +123,18 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
       if (!body->Facts.Literal && !body->Facts.LiteralSet)
         leading = Syntax::LeadingLiterals(body->Tree, optionWord, MostSetLiterals);
       std::optional<Groups::AtomBytes> bytes;
-      if (groups || !leading.empty()) bytes = EngineBytes(body->Tree, optionWord, locale);
+      if (groups || !leading.empty() || StartsWithAnAtom(body->Tree))
+        bytes = EngineBytes(body->Tree, optionWord, locale);
       if (bytes) {
         std::shared_ptr<const Groups::OnePass> onePass = Groups::OnePass::For(body->Tree, *bytes);
+        std::vector<std::bitset<256>> run;
+        if (onePass && leading.empty()) run = SelectiveLeadingRun(body->Tree, *bytes);
         if (groups) body->GroupResolver = Groups::Resolver::For(body->Tree, std::move(*bytes));
         if (body->GroupResolver) body->OnePassGroups = onePass;
-        if (onePass && !leading.empty()) {
+        if (onePass && (!leading.empty() || !run.empty())) {
           body->OnePassFinder = std::move(onePass);
           body->LeadingLiterals = std::move(leading);
+          if (!run.empty()) body->LeadingRun = std::make_shared<const ByteRunTable>(run);
         }
       }
     }

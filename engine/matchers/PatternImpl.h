@@ -30,6 +30,8 @@ struct LazyExpression {
   std::unique_ptr<Regex> Expression;  // null when it would not compile
 };
 
+struct ByteRunTable;
+
 struct Pattern::Impl {
   Syntax::Tree Tree;  // what the pattern says; holds no nodes when it is not valid
   Regex Expression;
@@ -46,6 +48,7 @@ struct Pattern::Impl {
   // route's whole matches are the literals' occurrences followed by one pass (WholeMatchFinder).
   std::shared_ptr<const Groups::OnePass> OnePassFinder;
   std::vector<std::string> LeadingLiterals;
+  std::shared_ptr<const ByteRunTable> LeadingRun;  // else the byte sets they start with
   // What the planner needs, and the fast matchers' own forms of the pattern.
   PlanFacts Facts;
   std::string Literal;                // Facts.Literal

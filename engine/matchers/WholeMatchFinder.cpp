@@ -33,7 +33,9 @@ WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, c
     OnePass = Compiled.OnePassFinder.get();
     Around = GroupTextContext(context, contextEnd, TranslateMatchFlags(matchWord));
     const std::vector<std::string>& leading = Compiled.LeadingLiterals;
-    if (leading.size() == 1)
+    if (leading.empty())
+      RunScan.emplace(*Compiled.LeadingRun, contextEnd);
+    else if (leading.size() == 1)
       LiteralScan.emplace(leading.front());
     else
       SetScan.emplace(leading, contextEnd);
@@ -104,13 +106,15 @@ Span WholeMatchFinder::FindInSet(const char* from, const char* last) {
 }
 
 Span WholeMatchFinder::FindByLeadingLiterals(const char* from, const char* last) {
-  // Every match starts at an occurrence of a leading literal, so the first occurrence where the
-  // one pass finds a match starts the leftmost match, and the pass gives its longest end there.
-  // No match is empty: a match starts with a literal.
+  // Every match starts at an occurrence of a leading literal (or of the leading byte sets), so
+  // the first occurrence where the one pass finds a match starts the leftmost match, and the
+  // pass gives its longest end there. No match is empty: a match starts with those bytes.
   for (;;) {
     const char* at = from;
     if (!Continuous) {
-      at = LiteralScan ? LiteralScan->Find(from, last) : SetScan->Next(from);
+      at = LiteralScan ? LiteralScan->Find(from, last)
+           : SetScan   ? SetScan->Next(from)
+                       : RunScan->Next(from);
       if (at == nullptr || at >= last) return Span();
     }
     const char* end = OnePass->Longest(Around, at, last);

@@ -50,6 +50,7 @@ class WholeMatchFinder {
   bool NotNull;
   std::optional<LiteralFinder> LiteralScan;  // the literal route's scan
   std::optional<LiteralSetScanner> SetScan;  // the literal set's occurrences up to ContextEnd
+  std::optional<ByteRunScanner> RunScan;     // the leading byte sets' places, likewise
   const Groups::OnePass* OnePass = nullptr;  // the DFA route's one pass, when it takes it
   Groups::TextContext Around;                // what its tests see
 };

@@ -371,6 +371,31 @@ bool StaysOnOneLine(const Tree& tree, unsigned optionWord) {
   return true;
 }
 
+std::vector<ByteSet> LeadingByteRun(const Tree& tree, const AtomBytes& bytesOf, std::size_t most) {
+  if (!Usable(tree)) return {};
+  const Node& root = tree[tree.Root];
+  const bool sequence = root.Kind == NodeKind::Concat;
+  const std::uint32_t count = sequence ? root.ChildCount : 1;
+  std::vector<ByteSet> run;
+  for (std::uint32_t i = 0; i < count && run.size() < most; ++i) {
+    const NodeId id = sequence ? tree.Child(tree.Root, i) : tree.Root;
+    const Node& node = tree[id];
+    if (node.Kind == NodeKind::Assertion) continue;  // takes no byte
+    const bool atom = node.Kind == NodeKind::Literal || node.Kind == NodeKind::Bracket ||
+                      node.Kind == NodeKind::ClassEscape;
+    const bool repeatedAtom = node.Kind == NodeKind::Repeat && node.Min >= 1 &&
+                              (tree[tree.Child(id, 0)].Kind == NodeKind::Literal ||
+                               tree[tree.Child(id, 0)].Kind == NodeKind::Bracket ||
+                               tree[tree.Child(id, 0)].Kind == NodeKind::ClassEscape);
+    if (!atom && !repeatedAtom) break;
+    ByteSet bytes;
+    if (!bytesOf(atom ? id : tree.Child(id, 0), bytes)) break;
+    run.push_back(bytes);
+    if (repeatedAtom) break;  // what follows its first copy is not known
+  }
+  return run;
+}
+
 std::vector<ByteSet> RequiredByteRun(const Tree& tree, const AtomBytes& bytesOf) {
   if (!Usable(tree)) return {};
   const Node& root = tree[tree.Root];

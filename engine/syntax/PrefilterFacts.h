@@ -37,6 +37,11 @@ using ByteSet = std::bitset<256>;
 // false when that is not known.
 using AtomBytes = std::function<bool(NodeId atom, ByteSet& bytes)>;
 
+// The byte sets every match starts with, one position after the other (zero-width assertions
+// between them aside), from the pattern's top-level sequence: at most `most`, empty when none
+// is known.
+std::vector<ByteSet> LeadingByteRun(const Tree& tree, const AtomBytes& bytesOf, std::size_t most);
+
 // A run of byte sets every match holds somewhere, one position after the other, taken from
 // the atoms of the pattern's top-level sequence: the most selective such run, or empty when
 // none is known (an alternation at the top, ...). `bytesOf` gives each atom's set.

@@ -269,6 +269,39 @@ TEST(DfaDifferentialTest, LeadingLiteralsWithOnePassAgree) {
   EXPECT_GT(tally.FastRoutes, tally.Compared / 3);
 }
 
+// Likewise where the matches start with byte sets that are not mostly text: the places where
+// the sets fit are scanned for instead.
+TEST(DfaDifferentialTest, LeadingByteSetsWithOnePassAgree) {
+  static const char* const heads[] = {"[A-Z][a-z]+", "[0-9]", "_[a-c]", "\\b[A-C]", "X+",
+                                      "[A-Z]\\>"};
+  static const char* const tails[] = {"",     "_([a-c0-9]+)", "(c|d)?", "\\b", "$",
+                                      "[^a]", "(x)+b",        "[0-9]*", "\\>"};
+  TestCases::DifferentialGenerator generate(20261213);
+  Tally tally;
+  unsigned passed = 0;
+  for (unsigned p = 0; p < 800; ++p) {
+    std::string pattern = heads[generate.Below(6)];
+    const unsigned pieces = generate.Below(3);
+    for (unsigned i = 0; i < pieces; ++i) pattern += tails[generate.Below(9)];
+    const unsigned option = SyntaxBits::Extended;
+    auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option,
+                                     std::locale::classic());
+    ASSERT_FALSE(compiled->Failed()) << pattern;
+    if (compiled->Internals().LeadingRun) ++passed;
+    for (unsigned t = 0; t < 5; ++t) {
+      std::string text;
+      static const char alphabet[] = "ABXab1_c\n x";
+      const unsigned size = generate.Below(16);
+      for (unsigned i = 0; i < size; ++i) text += alphabet[generate.Below(11)];
+      const unsigned matchWord = t >= 3 ? generate.MatchWord() : 0u;
+      CompareOne(*compiled, pattern, option, matchWord, text, t < 3, tally);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+  EXPECT_GT(passed, 400u) << "most of these patterns take the leading byte sets";
+  EXPECT_GT(tally.FastRoutes, tally.Compared / 3);
+}
+
 // ---- lines that end at a LF only (MatchBits::LineFeedLines) ----
 
 // The text with some bytes turned into those that other line rules call separators.
