@@ -105,6 +105,9 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
     const std::string text = Syntax::BoostText(body->Tree);
     body->Expression.assign(text.data(), text.data() + text.size(), TranslateSyntax(optionWord));
     body->ErrorCode = static_cast<unsigned>(body->Expression.status());
+    // Asked once a match: the engine's own count goes through its shared state.
+    if (body->ErrorCode == 0)
+      body->Marks = static_cast<unsigned>(body->Expression.mark_count()) + 1;
     if (body->ErrorCode == 0) {
       for (const Syntax::Node& node : body->Tree.Nodes) {
         if (node.Kind == Syntax::NodeKind::AnyByte) body->AnyByte = true;
@@ -197,10 +200,7 @@ std::string Pattern::ErrorText() const {
 
 std::ptrdiff_t Pattern::ErrorOffset() const { return Body->ErrorOffset; }
 
-unsigned Pattern::MarkCount() const {
-  if (Failed()) return 0;
-  return static_cast<unsigned>(Body->Expression.mark_count()) + 1;
-}
+unsigned Pattern::MarkCount() const { return Body->ErrorCode != 0 ? 0 : Body->Marks; }
 
 unsigned Pattern::OptionWord() const { return Body->OptionWord; }
 
