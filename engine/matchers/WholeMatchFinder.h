@@ -5,6 +5,8 @@
 // the search's start after a match, and only at the search's start with MatchBits::Continuous.
 // When the route is the reference engine's, Usable() is false and the caller runs it.
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +52,14 @@ class WholeMatchFinder {
   bool NotNull;
   std::optional<LiteralFinder> LiteralScan;  // the literal route's scan
   std::optional<LiteralSetScanner> SetScan;  // the literal set's occurrences up to ContextEnd
+  // The set's literals of at most eight bytes each, as the bytes of a word read in memory
+  // order, with the mask of their length; empty when one is longer.
+  struct ShortLiteral {
+    std::uint64_t Bytes = 0;
+    std::uint64_t Mask = 0;
+    std::ptrdiff_t Length = 0;
+  };
+  std::vector<ShortLiteral> ShortLiterals;
   std::optional<ByteRunScanner> RunScan;     // the leading byte sets' places, likewise
   const Groups::OnePass* OnePass = nullptr;  // the DFA route's one pass, when it takes it
   Groups::TextContext Around;                // what its tests see
