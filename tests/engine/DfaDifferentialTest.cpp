@@ -236,6 +236,38 @@ TEST(DfaDifferentialTest, WordEdgesBesideWordPiecesAgree) {
   EXPECT_GT(tally.FastRoutes, tally.Compared / 4);
 }
 
+// Patterns of a head and up to two tails, each grepped over short texts of `alphabet` and
+// compared with the reference engine; returns how many of them `taken` says took the route
+// under test.
+template <std::size_t Heads, std::size_t Tails, class Taken>
+unsigned CompareHeadsAndTails(const char* const (&heads)[Heads], const char* const (&tails)[Tails],
+                              const std::string& alphabet, std::uint32_t seed, Taken taken,
+                              Tally& tally) {
+  TestCases::DifferentialGenerator generate(seed);
+  unsigned took = 0;
+  for (unsigned p = 0; p < 800; ++p) {
+    std::string pattern = heads[generate.Below(Heads)];
+    const unsigned pieces = generate.Below(3);
+    for (unsigned i = 0; i < pieces; ++i) pattern += tails[generate.Below(Tails)];
+    const unsigned option = SyntaxBits::Extended;
+    auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option,
+                                     std::locale::classic());
+    EXPECT_FALSE(compiled->Failed()) << pattern;
+    if (compiled->Failed()) continue;
+    if (taken(compiled->Internals())) ++took;
+    for (unsigned t = 0; t < 5; ++t) {
+      std::string text;
+      const unsigned size = generate.Below(16);
+      for (unsigned i = 0; i < size; ++i)
+        text += alphabet[generate.Below(static_cast<std::uint32_t>(alphabet.size()))];
+      const unsigned matchWord = t >= 3 ? generate.MatchWord() : 0u;
+      CompareOne(*compiled, pattern, option, matchWord, text, t < 3, tally);
+      if (::testing::Test::HasFatalFailure()) return took;
+    }
+  }
+  return took;
+}
+
 // Patterns with one parse whose matches start with a few literals are found by scanning for
 // the literals and following the one pass from each occurrence; CR and FF stay theirs, as the
 // pass's tests decide line ends as the reference engine does.
@@ -243,29 +275,11 @@ TEST(DfaDifferentialTest, LeadingLiteralsWithOnePassAgree) {
   static const char* const heads[] = {"ab", "(ab|ba)", "\\b(ab|b)", "^a", "(a|b)c", "\\<ab"};
   static const char* const tails[] = {"",      "([a-c]+)", "(c|d)?", "\\b",  "$",   "[^a]*",
                                       "(x)+b", ".",        "b*$",    "\\>", "(.)c"};
-  TestCases::DifferentialGenerator generate(20261212);
   Tally tally;
-  unsigned passed = 0;
-  for (unsigned p = 0; p < 800; ++p) {
-    std::string pattern = heads[generate.Below(6)];
-    const unsigned pieces = generate.Below(3);
-    for (unsigned i = 0; i < pieces; ++i) pattern += tails[generate.Below(11)];
-    const unsigned option = SyntaxBits::Extended;
-    auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option,
-                                     std::locale::classic());
-    ASSERT_FALSE(compiled->Failed()) << pattern;
-    if (compiled->Internals().OnePassFinder) ++passed;
-    for (unsigned t = 0; t < 5; ++t) {
-      std::string text;
-      static const char alphabet[] = "abcdx\n\r _";
-      const unsigned size = generate.Below(16);
-      for (unsigned i = 0; i < size; ++i) text += alphabet[generate.Below(9)];
-      const unsigned matchWord = t >= 3 ? generate.MatchWord() : 0u;
-      CompareOne(*compiled, pattern, option, matchWord, text, t < 3, tally);
-      if (::testing::Test::HasFatalFailure()) return;
-    }
-  }
-  EXPECT_GT(passed, 400u) << "most of these patterns take the leading literals";
+  const unsigned took = CompareHeadsAndTails(
+      heads, tails, "abcdx\n\r _", 20261212,
+      [](const Pattern::Impl& impl) { return !impl.LeadingLiterals.empty(); }, tally);
+  EXPECT_GT(took, 400u) << "most of these patterns take the leading literals";
   EXPECT_GT(tally.FastRoutes, tally.Compared / 3);
 }
 
@@ -276,29 +290,11 @@ TEST(DfaDifferentialTest, LeadingByteSetsWithOnePassAgree) {
                                       "[A-Z]\\>"};
   static const char* const tails[] = {"",     "_([a-c0-9]+)", "(c|d)?", "\\b", "$",
                                       "[^a]", "(x)+b",        "[0-9]*", "\\>"};
-  TestCases::DifferentialGenerator generate(20261213);
   Tally tally;
-  unsigned passed = 0;
-  for (unsigned p = 0; p < 800; ++p) {
-    std::string pattern = heads[generate.Below(6)];
-    const unsigned pieces = generate.Below(3);
-    for (unsigned i = 0; i < pieces; ++i) pattern += tails[generate.Below(9)];
-    const unsigned option = SyntaxBits::Extended;
-    auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option,
-                                     std::locale::classic());
-    ASSERT_FALSE(compiled->Failed()) << pattern;
-    if (compiled->Internals().LeadingRun) ++passed;
-    for (unsigned t = 0; t < 5; ++t) {
-      std::string text;
-      static const char alphabet[] = "ABXab1_c\n x";
-      const unsigned size = generate.Below(16);
-      for (unsigned i = 0; i < size; ++i) text += alphabet[generate.Below(11)];
-      const unsigned matchWord = t >= 3 ? generate.MatchWord() : 0u;
-      CompareOne(*compiled, pattern, option, matchWord, text, t < 3, tally);
-      if (::testing::Test::HasFatalFailure()) return;
-    }
-  }
-  EXPECT_GT(passed, 400u) << "most of these patterns take the leading byte sets";
+  const unsigned took = CompareHeadsAndTails(
+      heads, tails, "ABXab1_c\n x", 20261213,
+      [](const Pattern::Impl& impl) { return impl.LeadingRun != nullptr; }, tally);
+  EXPECT_GT(took, 400u) << "most of these patterns take the leading byte sets";
   EXPECT_GT(tally.FastRoutes, tally.Compared / 3);
 }
 

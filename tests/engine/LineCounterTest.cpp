@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -25,6 +26,28 @@ TEST(LineCounter, AgreesWithANaiveCountAtEveryStep) {
       ASSERT_EQ(lines.Line(), line) << "round " << round << " at " << at;
       ASSERT_EQ(lines.LineStart(), start);
       ASSERT_EQ(GrepEngine::CountNewlines(text.data(), text.data() + at), line - 1);
+    }
+  }
+}
+
+// Steps of many blocks, on both sides of the length where one pass gives way to two.
+TEST(LineCounter, AgreesWithANaiveCountOverLongSteps) {
+  std::mt19937 random(11);
+  std::string text(40000, 'x');
+  for (char& c : text) c = random() % 50 == 0 ? '\n' : 'a';
+  for (int round = 0; round < 20; ++round) {
+    GrepEngine::LineCounter lines(text.data());
+    std::size_t at = 0;
+    unsigned line = 1;
+    std::size_t start = 0;
+    while (at < text.size()) {
+      const std::size_t from = at;
+      at = std::min(text.size(), at + random() % 9000);
+      lines.AdvanceTo(text.data() + at);
+      for (std::size_t i = from; i < at; ++i)
+        if (text[i] == '\n') ++line, start = i + 1;
+      ASSERT_EQ(lines.Line(), line) << "round " << round << " at " << at;
+      ASSERT_EQ(lines.LineStart(), start);
     }
   }
 }
