@@ -40,20 +40,9 @@ static_assert(static_cast<unsigned>(Error::TooLarge) == rc::error_size);
 // Whether the pattern's top-level sequence starts with a one-byte atom (assertions before it
 // aside), so that it may have a leading byte run worth asking the engine's bytes for.
 bool StartsWithAnAtom(const Syntax::Tree& tree) {
-  using Syntax::NodeKind;
-  const auto atom = [](NodeKind kind) {
-    return kind == NodeKind::Literal || kind == NodeKind::Bracket || kind == NodeKind::ClassEscape;
-  };
-  const Syntax::Node& root = tree[tree.Root];
-  const std::uint32_t count = root.Kind == NodeKind::Concat ? root.ChildCount : 1;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const Syntax::NodeId id = root.Kind == NodeKind::Concat ? tree.Child(tree.Root, i) : tree.Root;
-    const Syntax::Node& node = tree[id];
-    if (node.Kind == NodeKind::Assertion) continue;
-    return atom(node.Kind) ||
-           (node.Kind == NodeKind::Repeat && node.Min >= 1 && atom(tree[tree.Child(id, 0)].Kind));
-  }
-  return false;
+  return !Syntax::LeadingByteRun(
+              tree, [](Syntax::NodeId, Syntax::ByteSet&) { return true; }, 1)
+              .empty();
 }
 
 // The byte sets every match starts with, when a scan for them can pass over most of a text:
@@ -105,10 +94,9 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
     const std::string text = Syntax::BoostText(body->Tree);
     body->Expression.assign(text.data(), text.data() + text.size(), TranslateSyntax(optionWord));
     body->ErrorCode = static_cast<unsigned>(body->Expression.status());
-    // Asked once a match: the engine's own count goes through its shared state.
-    if (body->ErrorCode == 0)
-      body->Marks = static_cast<unsigned>(body->Expression.mark_count()) + 1;
     if (body->ErrorCode == 0) {
+      // Asked once a match: the engine's own count goes through its shared state.
+      body->Marks = static_cast<unsigned>(body->Expression.mark_count()) + 1;
       for (const Syntax::Node& node : body->Tree.Nodes) {
         if (node.Kind == Syntax::NodeKind::AnyByte) body->AnyByte = true;
         if (node.Kind == Syntax::NodeKind::Assertion &&

@@ -36,7 +36,7 @@ struct Pattern::Impl {
   Syntax::Tree Tree;  // what the pattern says; holds no nodes when it is not valid
   Regex Expression;
   unsigned ErrorCode = 0;
-  unsigned Marks = 0;  // the whole match and the groups; 0 when the pattern failed
+  unsigned Marks = 0;               // the whole match and the groups; 0 when the pattern failed
   std::ptrdiff_t ErrorOffset = -1;  // known only for the errors the tree's parser finds
   unsigned OptionWord = 0;
   std::locale Locale;  // kept apart: a failed compile leaves the expression without one

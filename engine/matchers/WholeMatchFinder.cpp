@@ -58,15 +58,16 @@ WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, c
     const bool allShort =
         std::all_of(Compiled.Literals.begin(), Compiled.Literals.end(),
                     [](const std::string& literal) { return literal.size() <= 8; });
-    for (const std::string& literal : Compiled.Literals) {
-      if (!allShort) break;
-      ShortLiteral word;
-      std::memcpy(&word.Bytes, literal.data(), literal.size());
-      unsigned char mask[8] = {};
-      std::memset(mask, 0xFF, literal.size());
-      std::memcpy(&word.Mask, mask, sizeof mask);
-      word.Length = static_cast<std::ptrdiff_t>(literal.size());
-      ShortLiterals.push_back(word);
+    if (allShort) {
+      for (const std::string& literal : Compiled.Literals) {
+        ShortLiteral word;
+        std::memcpy(&word.Bytes, literal.data(), literal.size());
+        unsigned char mask[8] = {};
+        std::memset(mask, 0xFF, literal.size());
+        std::memcpy(&word.Mask, mask, sizeof mask);
+        word.Length = static_cast<std::ptrdiff_t>(literal.size());
+        ShortLiterals.push_back(word);
+      }
     }
   }
   Kind = plan.Kind;
@@ -80,7 +81,7 @@ Span WholeMatchFinder::Find(const char* from, const char* last, bool afterMatch)
     case Route::LiteralSet:
       return FindInSet(from, last);
     case Route::Dfa:
-      if (OnePass != nullptr) return FindByLeadingLiterals(from, last);
+      if (OnePass != nullptr) return FindWithOnePass(from, last);
       return FindWithDfa(from, last, afterMatch);
     case Route::Reference:
       break;
@@ -132,7 +133,7 @@ Span WholeMatchFinder::FindInSet(const char* from, const char* last) {
   }
 }
 
-Span WholeMatchFinder::FindByLeadingLiterals(const char* from, const char* last) {
+Span WholeMatchFinder::FindWithOnePass(const char* from, const char* last) {
   // Every match starts at an occurrence of a leading literal (or of the leading byte sets), so
   // the first occurrence where the one pass finds a match starts the leftmost match, and the
   // pass gives its longest end there. No match is empty: a match starts with those bytes.

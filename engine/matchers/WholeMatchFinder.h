@@ -37,9 +37,9 @@ class WholeMatchFinder {
   Span FindLiteral(const char* from, const char* last) const;
   Span FindInSet(const char* from, const char* last);
   Span FindWithDfa(const char* from, const char* last, bool afterMatch) const;
-  // The DFA route of a one-pass pattern with leading literals: the next occurrence of one of
-  // them, and the one pass from there.
-  Span FindByLeadingLiterals(const char* from, const char* last);
+  // The DFA route of a one-pass pattern with leading literals (or leading byte sets): the next
+  // place they occur, and the one pass from there.
+  Span FindWithOnePass(const char* from, const char* last);
   // The longest of the set's literals at `at` that ends by `last`.
   Span LongestAt(const char* at, const char* last) const;
 

@@ -381,12 +381,11 @@ std::vector<ByteSet> LeadingByteRun(const Tree& tree, const AtomBytes& bytesOf, 
     const NodeId id = sequence ? tree.Child(tree.Root, i) : tree.Root;
     const Node& node = tree[id];
     if (node.Kind == NodeKind::Assertion) continue;  // takes no byte
-    const bool atom = node.Kind == NodeKind::Literal || node.Kind == NodeKind::Bracket ||
-                      node.Kind == NodeKind::ClassEscape;
+    // '.' is left out: the match word decides its bytes.
+    const bool atom = ByteAtom(node.Kind) && node.Kind != NodeKind::AnyByte;
     const bool repeatedAtom = node.Kind == NodeKind::Repeat && node.Min >= 1 &&
-                              (tree[tree.Child(id, 0)].Kind == NodeKind::Literal ||
-                               tree[tree.Child(id, 0)].Kind == NodeKind::Bracket ||
-                               tree[tree.Child(id, 0)].Kind == NodeKind::ClassEscape);
+                              ByteAtom(tree[tree.Child(id, 0)].Kind) &&
+                              tree[tree.Child(id, 0)].Kind != NodeKind::AnyByte;
     if (!atom && !repeatedAtom) break;
     ByteSet bytes;
     if (!bytesOf(atom ? id : tree.Child(id, 0), bytes)) break;

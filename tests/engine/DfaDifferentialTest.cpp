@@ -273,7 +273,7 @@ unsigned CompareHeadsAndTails(const char* const (&heads)[Heads], const char* con
 // pass's tests decide line ends as the reference engine does.
 TEST(DfaDifferentialTest, LeadingLiteralsWithOnePassAgree) {
   static const char* const heads[] = {"ab", "(ab|ba)", "\\b(ab|b)", "^a", "(a|b)c", "\\<ab"};
-  static const char* const tails[] = {"",      "([a-c]+)", "(c|d)?", "\\b",  "$",   "[^a]*",
+  static const char* const tails[] = {"",      "([a-c]+)", "(c|d)?", "\\b", "$",   "[^a]*",
                                       "(x)+b", ".",        "b*$",    "\\>", "(.)c"};
   Tally tally;
   const unsigned took = CompareHeadsAndTails(
@@ -286,8 +286,8 @@ TEST(DfaDifferentialTest, LeadingLiteralsWithOnePassAgree) {
 // Likewise where the matches start with byte sets that are not mostly text: the places where
 // the sets fit are scanned for instead.
 TEST(DfaDifferentialTest, LeadingByteSetsWithOnePassAgree) {
-  static const char* const heads[] = {"[A-Z][a-z]+", "[0-9]", "_[a-c]", "\\b[A-C]", "X+",
-                                      "[A-Z]\\>"};
+  static const char* const heads[] = {"[A-Z][a-z]+", "[0-9]", "_[a-c]",
+                                      "\\b[A-C]",    "X+",    "[A-Z]\\>"};
   static const char* const tails[] = {"",     "_([a-c0-9]+)", "(c|d)?", "\\b", "$",
                                       "[^a]", "(x)+b",        "[0-9]*", "\\>"};
   Tally tally;
