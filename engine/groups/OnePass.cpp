@@ -174,9 +174,12 @@ class OnePassBuilder {
         if (set >= Bytes.Sets.size()) return false;
         return Atom(Bytes.Sets[set], false, out);
       }
-      case NodeKind::AnyByte:
+      case NodeKind::AnyByte: {
         // Deterministic with every byte is deterministic with the fewer the match word leaves.
-        return Atom(std::bitset<256>().set(), true, out);
+        std::bitset<256> bytes;
+        for (unsigned b = 0; b < (node.Value == Syntax::AsciiDot ? 0x80u : 0x100u); ++b) bytes.set(b);
+        return Atom(bytes, true, out);
+      }
       case NodeKind::Assertion:
         // A test where the path crosses it; the bytes around decide it, not the parse.
         out.Nullable = true;
@@ -211,7 +214,8 @@ class OnePassBuilder {
 
   bool GroupOf(NodeId id, unsigned depth, Fragment& out) {
     const std::uint32_t group = In[id].Value;
-    if (group == 0 || group > OnePass::MostGroups) return false;
+    if (group == 0) return Of(In.Child(id, 0), depth + 1, out);  // it only groups
+    if (group > OnePass::MostGroups) return false;
     if (!Of(In.Child(id, 0), depth + 1, out)) return false;
     const auto number = static_cast<std::uint16_t>(group);
     const OnePass::Action open{OnePass::Action::Open, number, 0};
@@ -293,6 +297,7 @@ std::unique_ptr<const OnePass> OnePass::For(const Syntax::Tree& tree, const Atom
   auto pass = builder.Build();
   if (!pass) return pass;
   pass->WordBytes = bytes.Word;
+  pass->Utf8Word = tree.Utf8Word;
   pass->Tested.assign(pass->StepActions.size(), false);
   for (std::size_t i = 0; i < pass->StepActions.size(); ++i) {
     const ActionRange& range = pass->StepActions[i];
@@ -328,7 +333,7 @@ bool OnePass::Take(const ActionRange& range, const ContextTests& tests, const ch
 bool OnePass::Follow(const TextContext& text, const char* first, const char* last,
                      GroupSpan* spans) const {
   for (unsigned g = 0; g < Groups; ++g) spans[g] = GroupSpan();
-  const ContextTests tests(text, WordBytes);
+  const ContextTests tests(text, WordBytes, Utf8Word.get());
   if (first == last) {
     return EmptyAccept >= 0 &&
            Take(StepActions[static_cast<std::size_t>(EmptyAccept)], tests, first, first, spans);
@@ -365,7 +370,7 @@ bool OnePass::TestsHold(std::size_t range, const ContextTests& tests, const char
 
 const char* OnePass::Longest(const TextContext& text, const char* first, const char* last) const {
   // Only the actions' tests count here: the groups are worked out when read.
-  const ContextTests tests(text, WordBytes);
+  const ContextTests tests(text, WordBytes, Utf8Word.get());
   const char* longest = nullptr;
   if (EmptyAccept >= 0 && TestsHold(static_cast<std::size_t>(EmptyAccept), tests, first))
     longest = first;

@@ -95,6 +95,7 @@ class OnePass {
   std::vector<std::int32_t> AcceptAt;  // per state: its index in StepActions at the end, or -1
   std::int32_t EmptyAccept = -1;       // the empty match's actions, or -1 when there is none
   std::bitset<256> WordBytes;          // what word edges count as word characters
+  std::shared_ptr<const Unicode::CodeSet> Utf8Word;  // ...or in a UTF-8 tree these
 };
 
 }  // namespace Groups

@@ -38,7 +38,7 @@ class Survey {
   void Leave(NodeId id) {
     --Depth;
     const Syntax::Node& node = In[id];
-    if (node.Kind == NodeKind::Group) {
+    if (node.Kind == NodeKind::Group && node.Value != 0) {
       First[id] = std::min(First[id], node.Value);
       End[id] = std::max(End[id], node.Value + 1);
     }
@@ -66,7 +66,7 @@ class ResolverRun {
  public:
   ResolverRun(const Resolver& resolver, const TextContext& text, const char* first, const char* last,
               std::vector<GroupSpan>& spans)
-      : Owner(resolver), In(resolver.Tree), Tests(text, resolver.Bytes.Word), First(first),
+      : Owner(resolver), In(resolver.Tree), Tests(text, resolver.Bytes.Word, resolver.Tree.Utf8Word.get()), First(first),
         Length(static_cast<std::size_t>(last - first)), Spans(spans) {}
 
   bool Run() {
@@ -161,7 +161,9 @@ class ResolverRun {
   }
 
   bool Takes(NodeId atom, const char* at) const {
-    if (In[atom].Kind == NodeKind::AnyByte) return Tests.DotTakes(at);
+    if (In[atom].Kind == NodeKind::AnyByte)
+      return Tests.DotTakes(at) &&
+             (In[atom].Value != Syntax::AsciiDot || static_cast<unsigned char>(*at) < 0x80);
     return Owner.Bytes.Sets[Owner.Bytes.SetOfNode[atom]][static_cast<unsigned char>(*at)];
   }
 
@@ -173,7 +175,8 @@ class ResolverRun {
     const Syntax::Node& node = In[id];
     switch (node.Kind) {
       case NodeKind::Group:
-        Spans[node.Value - 1] = GroupSpan{static_cast<std::ptrdiff_t>(from), static_cast<std::ptrdiff_t>(to)};
+        if (node.Value != 0)
+          Spans[node.Value - 1] = GroupSpan{static_cast<std::ptrdiff_t>(from), static_cast<std::ptrdiff_t>(to)};
         Settle(In.Child(id, 0), from, to);
         return;
       case NodeKind::Concat:

@@ -1,7 +1,25 @@
 #include "groups/TextContext.h"
 
+#include "unicode/Utf8.h"
+
 namespace GrepEngine {
 namespace Groups {
+
+bool ContextTests::WordAt(const char* at) const {
+  if (Utf8Word == nullptr) return Word[static_cast<unsigned char>(*at)];
+  std::uint32_t code = 0;
+  return Unicode::SequenceAt(at, Context.Last, code) != 0 && Utf8Word->Contains(code);
+}
+
+bool ContextTests::WordBefore(const char* at) const {
+  if (Utf8Word == nullptr) return Word[static_cast<unsigned char>(at[-1])];
+  // Nothing before the engine's backstop is looked at, but the one byte it may make readable.
+  const char* floor = Context.PrevAvail ? Context.Base - 1 : Context.Base;
+  const char* start = Unicode::CharacterBefore(floor, at);
+  std::uint32_t code = 0;
+  return Unicode::SequenceAt(start, at, code) == static_cast<unsigned>(at - start) &&
+         Utf8Word->Contains(code);
+}
 
 bool ContextTests::IsSeparator(char c) const {
   return c == '\n' || (!Context.LineFeedLines && (c == '\r' || c == '\f'));
@@ -14,12 +32,12 @@ bool ContextTests::InsideCrLf(const char* at) const {
 bool ContextTests::WordBoundary(const char* at) const {
   bool after = false;
   if (at != Context.Last) {
-    after = IsWord(at);
+    after = WordAt(at);
   } else if (Context.NotEow) {
     return false;
   }
   if (!HasBefore(at)) return !Context.NotBow && after;
-  return after != IsWord(at - 1);
+  return after != WordBefore(at);
 }
 
 bool ContextTests::Holds(Syntax::Assertion kind, const char* at) const {
@@ -39,13 +57,13 @@ bool ContextTests::Holds(Syntax::Assertion kind, const char* at) const {
     case Assertion::NotWordBoundary:
       return !WordBoundary(at);
     case Assertion::WordStart:
-      if (at == Context.Last || !IsWord(at)) return false;
+      if (at == Context.Last || !WordAt(at)) return false;
       if (!HasBefore(at)) return !Context.NotBow;
-      return !IsWord(at - 1);
+      return !WordBefore(at);
     case Assertion::WordEnd:
-      if (!HasBefore(at) || !IsWord(at - 1)) return false;
+      if (!HasBefore(at) || !WordBefore(at)) return false;
       if (at == Context.Last) return !Context.NotEow;
-      return !IsWord(at);
+      return !WordAt(at);
     case Assertion::BufferStart:
       return at == Context.Base && !Context.NotBob;
     case Assertion::BufferEnd:

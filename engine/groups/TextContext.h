@@ -7,6 +7,7 @@
 #include <bitset>
 
 #include "syntax/SyntaxTree.h"
+#include "unicode/CodeSet.h"
 
 namespace GrepEngine {
 namespace Groups {
@@ -28,8 +29,10 @@ struct TextContext {
 
 class ContextTests {
  public:
-  ContextTests(const TextContext& context, const std::bitset<256>& wordBytes)
-      : Context(context), Word(wordBytes) {}
+  // With `utf8Word`, word edges look at the UTF-8 characters beside a place, not its bytes.
+  ContextTests(const TextContext& context, const std::bitset<256>& wordBytes,
+               const Unicode::CodeSet* utf8Word = nullptr)
+      : Context(context), Word(wordBytes), Utf8Word(utf8Word) {}
 
   // Whether the zero-width test holds at `at` (Base <= at <= Last).
   bool Holds(Syntax::Assertion kind, const char* at) const;
@@ -38,7 +41,10 @@ class ContextTests {
 
  private:
   bool HasBefore(const char* at) const { return at != Context.Base || Context.PrevAvail; }
-  bool IsWord(const char* at) const { return Word[static_cast<unsigned char>(*at)]; }
+  // Whether the character that starts at `at` (< Last) is a word character.
+  bool WordAt(const char* at) const;
+  // Whether the character that ends right before `at` (which has a byte before it) is one.
+  bool WordBefore(const char* at) const;
   bool WordBoundary(const char* at) const;
   bool IsSeparator(char c) const;
   // Between the CR and the LF of a CR LF (at > Base): no line starts or ends there.
@@ -46,6 +52,7 @@ class ContextTests {
 
   const TextContext& Context;
   const std::bitset<256>& Word;
+  const Unicode::CodeSet* Utf8Word;
 };
 
 }  // namespace Groups

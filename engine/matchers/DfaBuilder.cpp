@@ -19,6 +19,13 @@ bool DotKeepsOffLineFeedOnly(unsigned matchWord) {
   return (matchWord & MatchBits::NotDotNewline) && (matchWord & MatchBits::LineFeedLines);
 }
 
+// The bytes of a UTF-8 tree's one-byte '.'.
+ByteSet AsciiBytes() {
+  ByteSet ascii;
+  for (unsigned b = 0; b < 0x80; ++b) ascii.set(b);
+  return ascii;
+}
+
 // '.' is the only atom the match word changes.
 FlagBits DotFlags(unsigned matchWord) {
   unsigned dot = matchWord & (MatchBits::NotDotNewline | MatchBits::NotDotNullCharacter);
@@ -38,10 +45,14 @@ Syntax::AtomBytes DfaAtomBytes(const Syntax::Tree& tree, unsigned optionWord, un
       set.set(node.Value);
       return true;
     }
-    const std::string text = Syntax::BoostText(tree, atom);
+    // A UTF-8 tree's ASCII '.' is the engine's '.' on fewer bytes.
+    const std::string text = node.Kind == Syntax::NodeKind::AnyByte ? std::string(".")
+                                                                    : Syntax::BoostText(tree, atom);
     if (!probe.Knows(text) && probe.Asked() == MostProbes) return false;
     if (!probe.Ask(text, set)) return false;
     if (dotOffLineFeed && node.Kind == Syntax::NodeKind::AnyByte) set.reset('\n');
+    if (node.Kind == Syntax::NodeKind::AnyByte && node.Value == Syntax::AsciiDot)
+      set &= AsciiBytes();
     return set.any();
   };
 }

@@ -102,6 +102,7 @@ class Builder {
       case Assertion::WordBoundary:
       case Assertion::WordStart:
       case Assertion::WordEnd:
+        if (In.Utf8()) return Fail(next);  // its word test looks at one byte
         Out.WordEdges = true;
         break;
       default:  // \B fails at the text's ends in the engine; \` and \' are the text's own

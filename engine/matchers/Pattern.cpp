@@ -14,8 +14,12 @@
 #include "engine/OptionWords.h"
 #include "syntax/BoostText.h"
 #include "syntax/BracketResolution.h"
+#include "syntax/ContextFacts.h"
 #include "syntax/Parser.h"
 #include "syntax/PrefilterFacts.h"
+#include "syntax/Utf8Lowering.h"
+#include "unicode/CharacterTables.h"
+#include "unicode/Utf8.h"
 
 namespace GrepEngine {
 
@@ -75,14 +79,30 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
   const bool swapped = (optionWord & SyntaxBits::SwappedLineEnds) != 0;
   optionWord &= ~static_cast<unsigned>(SyntaxBits::SwappedLineEnds);
   auto body = std::make_unique<Impl>();
-  body->OptionWord = optionWord;
-  body->Locale = locale;
-  body->Expression.imbue(locale);
+  body->GivenOptionWord = optionWord;
+  body->GivenLocale = locale;
+  // A UTF-8 pattern is lowered to a tree over bytes that carries its own meaning: the engines
+  // run it in the C locale, with case mattering (its literals and sets hold their case
+  // variants) and byte-ordered ranges.
+  const bool utf8 = Unicode::IsUtf8Locale(locale);
+  const std::locale engineLocale = utf8 ? std::locale::classic() : locale;
+  body->Locale = engineLocale;
+  body->Expression.imbue(engineLocale);
   try {
-    body->Tree = Syntax::Parse(first, last, optionWord);
+    body->Tree = Syntax::Parse(first, last, optionWord, utf8);
     Error error = body->Tree.Failure;
-    if (error == Error::None) error = Syntax::ResolveBrackets(body->Tree, optionWord, locale);
-    if (error == Error::None && swapped) SwapLineFeedAndNul(body->Tree, optionWord, locale);
+    if (error == Error::None && utf8) {
+      const Unicode::CharacterTables tables(locale);
+      error = Syntax::LowerUtf8(body->Tree, optionWord, tables);
+      optionWord |= SyntaxBits::NoLocaleSpecificCollation;
+      // A back-reference still compares case as the engine folds it (ASCII).
+      if (!body->Tree.HasBackReferences)
+        optionWord &= ~static_cast<unsigned>(SyntaxBits::CaseInsensitive);
+    } else if (error == Error::None) {
+      error = Syntax::ResolveBrackets(body->Tree, optionWord, locale);
+    }
+    body->OptionWord = optionWord;
+    if (error == Error::None && swapped) SwapLineFeedAndNul(body->Tree, optionWord, engineLocale);
     if (error != Error::None) {
       body->ErrorCode = static_cast<unsigned>(error);
       if (body->Tree.Failed())
@@ -92,7 +112,9 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
       return std::make_shared<const Pattern>(Token{}, std::move(body));
     }
     const std::string text = Syntax::BoostText(body->Tree);
-    body->Expression.assign(text.data(), text.data() + text.size(), TranslateSyntax(optionWord));
+    auto syntax = TranslateSyntax(optionWord);
+    if (body->Tree.Utf8()) syntax &= ~boost::regbase::no_perl_ex;  // see syntax/BoostText.h
+    body->Expression.assign(text.data(), text.data() + text.size(), syntax);
     body->ErrorCode = static_cast<unsigned>(body->Expression.status());
     if (body->ErrorCode == 0) {
       // Asked once a match: the engine's own count goes through its shared state.
@@ -104,7 +126,8 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
              node.Value == static_cast<std::uint32_t>(Syntax::Assertion::LineEnd)))
           body->LineAnchors = true;
       }
-      body->Facts = PlanFactsOf(body->Tree, optionWord, locale);
+      body->Facts = PlanFactsOf(body->Tree, optionWord, engineLocale);
+      body->EmptyMatchesSplitCharacters = body->Tree.Utf8() && Syntax::CanMatchEmpty(body->Tree);
       if (body->Facts.Literal) body->Literal = Syntax::PlainLiteral(body->Tree, optionWord);
       if (body->Facts.LiteralSet) body->Literals = LiteralAlternatives(body->Tree, optionWord);
     }
@@ -115,7 +138,7 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
         leading = Syntax::LeadingLiterals(body->Tree, optionWord, MostSetLiterals);
       std::optional<Groups::AtomBytes> bytes;
       if (groups || !leading.empty() || StartsWithAnAtom(body->Tree))
-        bytes = EngineBytes(body->Tree, optionWord, locale);
+        bytes = EngineBytes(body->Tree, optionWord, engineLocale);
       if (bytes) {
         std::shared_ptr<const Groups::OnePass> onePass = Groups::OnePass::For(body->Tree, *bytes);
         std::vector<std::bitset<256>> run;
@@ -183,16 +206,16 @@ unsigned Pattern::ErrorCode() const { return Body->ErrorCode; }
 
 std::string Pattern::ErrorText() const {
   if (!Failed()) return std::string();
-  return ErrorTextOf(Body->ErrorCode, Body->Locale);
+  return ErrorTextOf(Body->ErrorCode, Body->GivenLocale);
 }
 
 std::ptrdiff_t Pattern::ErrorOffset() const { return Body->ErrorOffset; }
 
 unsigned Pattern::MarkCount() const { return Body->ErrorCode != 0 ? 0 : Body->Marks; }
 
-unsigned Pattern::OptionWord() const { return Body->OptionWord; }
+unsigned Pattern::OptionWord() const { return Body->GivenOptionWord; }
 
-std::locale Pattern::Locale() const { return Body->Locale; }
+std::locale Pattern::Locale() const { return Body->GivenLocale; }
 
 std::string ErrorTextOf(unsigned errorCode, const std::locale& locale) {
   boost::cpp_regex_traits<char> traits;

@@ -38,8 +38,12 @@ struct Pattern::Impl {
   unsigned ErrorCode = 0;
   unsigned Marks = 0;               // the whole match and the groups; 0 when the pattern failed
   std::ptrdiff_t ErrorOffset = -1;  // known only for the errors the tree's parser finds
+  // The option word and locale the engines run the tree with; a UTF-8 pattern's differ from
+  // those it was compiled with (see Compile).
   unsigned OptionWord = 0;
   std::locale Locale;  // kept apart: a failed compile leaves the expression without one
+  unsigned GivenOptionWord = 0;
+  std::locale GivenLocale;
   // POSIX's groups for Boost's matches; null when Boost's groups stand (see groups/Resolver.h).
   std::unique_ptr<const Groups::Resolver> GroupResolver;
   // The same groups in one pass over the match, for patterns with one parse (groups/OnePass.h);
@@ -58,6 +62,9 @@ struct Pattern::Impl {
   // whether NotDotNewline keeps it off a LF alone).
   mutable std::array<LazyDfa, 8> Dfas;
 
+  // A UTF-8 pattern that can match the empty text, which the finder keeps off the inside of a
+  // character (the engine's text keeps itself off; see syntax/BoostText.h).
+  bool EmptyMatchesSplitCharacters = false;
   // What lines that end at a LF only change: ^ or $, and '.'.
   bool LineAnchors = false;
   bool AnyByte = false;

@@ -21,25 +21,25 @@ const Syntax::Tree* UsableTree(const Pattern& pattern) {
 
 std::string PlainLiteral(const Pattern& pattern) {
   const Syntax::Tree* tree = UsableTree(pattern);
-  return tree != nullptr ? Syntax::PlainLiteral(*tree, pattern.OptionWord()) : std::string();
+  return tree != nullptr ? Syntax::PlainLiteral(*tree, pattern.Internals().OptionWord) : std::string();
 }
 
 std::vector<std::string> RequiredLiterals(const Pattern& pattern) {
   const Syntax::Tree* tree = UsableTree(pattern);
   if (tree == nullptr) return {};
-  return Syntax::RequiredLiterals(*tree, pattern.OptionWord());
+  return Syntax::RequiredLiterals(*tree, pattern.Internals().OptionWord);
 }
 
 bool StaysOnOneLine(const Pattern& pattern) {
   const Syntax::Tree* tree = UsableTree(pattern);
-  return tree != nullptr && Syntax::StaysOnOneLine(*tree, pattern.OptionWord());
+  return tree != nullptr && Syntax::StaysOnOneLine(*tree, pattern.Internals().OptionWord);
 }
 
 std::vector<ByteSet> RequiredByteRun(const Pattern& pattern) {
   const Syntax::Tree* tree = UsableTree(pattern);
   if (tree == nullptr) return {};
-  const unsigned word = pattern.OptionWord();
-  AtomProbe probe(word, pattern.Locale());
+  const unsigned word = pattern.Internals().OptionWord;
+  AtomProbe probe(word, pattern.Internals().Locale);
   const Syntax::AtomBytes bytesOf = [&](Syntax::NodeId atom, ByteSet& set) {
     const Syntax::Node& node = (*tree)[atom];
     if (node.Kind == Syntax::NodeKind::Literal && (word & SyntaxBits::CaseInsensitive) == 0) {
@@ -47,7 +47,14 @@ std::vector<ByteSet> RequiredByteRun(const Pattern& pattern) {
       set.set(node.Value);
       return true;
     }
-    const std::string text = Syntax::BoostText(*tree, atom);
+    // A UTF-8 tree's ASCII '.' is the engine's '.' on fewer bytes.
+    const bool dot = node.Kind == Syntax::NodeKind::AnyByte;
+    const std::string text = dot ? std::string(".") : Syntax::BoostText(*tree, atom);
+    if (dot && node.Value == Syntax::AsciiDot) {
+      if (!probe.Ask(text, set)) return false;
+      for (unsigned b = 0x80; b < 0x100; ++b) set.reset(b);
+      return set.any();
+    }
     if (!probe.Knows(text) && probe.Asked() == MostProbes) {
       set.reset();
       return false;

@@ -9,6 +9,7 @@
 #include "PatternImpl.h"
 #include "PosixGroups.h"
 #include "engine/OptionWords.h"
+#include "unicode/Utf8.h"
 
 namespace GrepEngine {
 
@@ -74,6 +75,16 @@ WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, c
 }
 
 Span WholeMatchFinder::Find(const char* from, const char* last, bool afterMatch) {
+  Span span = FindAnywhere(from, last, afterMatch);
+  // A UTF-8 pattern's empty match may not split a character: the search goes on from the next
+  // place between characters (no other match can start inside one).
+  while (Compiled.EmptyMatchesSplitCharacters && !Continuous && span.Found() &&
+         span.First == span.Last && Unicode::InsideCharacter(Context, span.First, ContextEnd))
+    span = FindAnywhere(Unicode::NextBoundary(Context, span.First, ContextEnd), last, false);
+  return span;
+}
+
+Span WholeMatchFinder::FindAnywhere(const char* from, const char* last, bool afterMatch) {
   if (from > last) return Span();
   switch (Kind) {
     case Route::Literal:  // never empty

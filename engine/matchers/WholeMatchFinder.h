@@ -32,6 +32,8 @@ class WholeMatchFinder {
   // The next match in [from, last); `from` never moves backwards from one call to the next.
   // `afterMatch`: `from` is where a match ended, so no empty match may lie there.
   Span Find(const char* from, const char* last, bool afterMatch);
+  // The same, where an empty match may also split a UTF-8 character.
+  Span FindAnywhere(const char* from, const char* last, bool afterMatch);
 
  private:
   Span FindLiteral(const char* from, const char* last) const;

@@ -1,9 +1,13 @@
 #include "syntax/BoostText.h"
 
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "syntax/ContextFacts.h"
 #include "syntax/RepeatOperator.h"
+#include "unicode/Utf8Sequences.h"
 
 namespace GrepEngine {
 namespace Syntax {
@@ -36,11 +40,88 @@ class ZeroWidth {
   std::vector<bool> Only;
 };
 
+void AppendByte(std::string& out, unsigned b) {
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "\\x%02x", b);
+  out += hex;
+}
+
+void AppendRange(std::string& out, Unicode::ByteRange range) {
+  if (range.Low == range.High) {
+    AppendByte(out, range.Low);
+    return;
+  }
+  out += '[';
+  AppendByte(out, range.Low);
+  out += '-';
+  AppendByte(out, range.High);
+  out += ']';
+}
+
+// Word edges between UTF-8 characters, written with the engine's look-arounds: whether a word
+// character ends right before the place, or starts right at it.
+struct Utf8WordTests {
+  std::string Behind;  // zero-width: a word character ends here
+  std::string Ahead;   // zero-width: a word character starts here
+
+  explicit Utf8WordTests(const Unicode::CodeSet& word) {
+    // A look-behind must have one length: one per length of sequence.
+    std::vector<std::string> byLength[5];
+    for (const Unicode::ByteSequence& sequence : Unicode::Utf8Sequences(word)) {
+      std::string text;
+      for (const Unicode::ByteRange& range : sequence) AppendRange(text, range);
+      byLength[sequence.size()].push_back(std::move(text));
+    }
+    std::string all;
+    Behind = "(?:";
+    bool firstBehind = true;
+    for (std::size_t length = 1; length <= 4; ++length) {
+      if (byLength[length].empty()) continue;
+      std::string alternatives;
+      for (const std::string& text : byLength[length]) {
+        if (!alternatives.empty()) alternatives += '|';
+        alternatives += text;
+      }
+      if (!firstBehind) Behind += '|';
+      firstBehind = false;
+      Behind += "(?<=" + alternatives + ")";
+      if (!all.empty()) all += '|';
+      all += alternatives;
+    }
+    Behind += ')';
+    if (firstBehind) Behind = "(?!)";
+    Ahead = all.empty() ? std::string("(?!)") : "(?=" + all + ")";
+  }
+
+  std::string Text(Assertion kind) const {
+    const std::string notBehind = "(?!" + Behind + ")";
+    const std::string notAhead = "(?!" + Ahead + ")";
+    switch (kind) {
+      case Assertion::WordBoundary:
+        return "(?:" + Behind + notAhead + "|" + notBehind + Ahead + ")";
+      case Assertion::NotWordBoundary:
+        return "(?:" + Behind + Ahead + "|" + notBehind + notAhead + ")";
+      case Assertion::WordStart:
+        return notBehind + Ahead;
+      case Assertion::WordEnd:
+        return Behind + notAhead;
+      default:
+        return AssertionText(kind);
+    }
+  }
+};
+
+// The one-byte part of a UTF-8 '.': the engine's own '.', which the match flags govern, on an
+// ASCII byte.
+constexpr const char* AsciiOnly = "(?=[\\x00-\\x7f])";
+
 class Writer {
  public:
   Writer(const Tree& tree, std::string& out, const ZeroWidth& zeroWidth,
          const LineFeedForm* lineFeed = nullptr)
-      : In(tree), Out(out), Zero(zeroWidth), LineFeed(lineFeed) {}
+      : In(tree), Out(out), Zero(zeroWidth), LineFeed(lineFeed) {
+    if (tree.Utf8Word != nullptr) WordTests = std::make_unique<Utf8WordTests>(*tree.Utf8Word);
+  }
 
   void Enter(NodeId id) {
     const Node& node = In[id];
@@ -55,6 +136,7 @@ class Writer {
         Out += static_cast<char>(node.Value);
         break;
       case NodeKind::AnyByte:
+        if (node.Value == AsciiDot) Out += AsciiOnly;
         if (LineFeed != nullptr && !LineFeed->Dot.empty())
           Out += LineFeed->Dot;
         else
@@ -75,7 +157,7 @@ class Writer {
         Out += static_cast<char>('0' + node.Value);
         break;
       case NodeKind::Group:
-        Out += '(';
+        Out += node.Value == 0 ? "(?:" : "(";
         break;
     }
   }
@@ -103,6 +185,8 @@ class Writer {
       Out += "^(?<![\r\f])";
     } else if (LineFeed != nullptr && kind == Assertion::LineEnd) {
       Out += "(?:$(?![\r\f])|(?=\n))";
+    } else if (WordTests != nullptr) {
+      Out += WordTests->Text(kind);
     } else {
       Out += AssertionText(kind);
     }
@@ -157,14 +241,36 @@ class Writer {
   std::string& Out;
   const ZeroWidth& Zero;
   const LineFeedForm* LineFeed;
+  std::unique_ptr<const Utf8WordTests> WordTests;  // a UTF-8 tree's word edges
 };
+
+// Where a UTF-8 tree that can match the empty text may not match it: inside a well-formed
+// sequence, after some of its bytes and before the rest.
+const char* const InsideCharacter =
+    "(?!(?<=[\\xc2-\\xdf])[\\x80-\\xbf]"
+    "|(?<=\\xe0)[\\xa0-\\xbf][\\x80-\\xbf]"
+    "|(?<=[\\xe1-\\xec\\xee\\xef])[\\x80-\\xbf]{2}"
+    "|(?<=\\xed)[\\x80-\\x9f][\\x80-\\xbf]"
+    "|(?<=\\xe0[\\xa0-\\xbf]|[\\xe1-\\xec\\xee\\xef][\\x80-\\xbf]|\\xed[\\x80-\\x9f])[\\x80-\\xbf]"
+    "|(?<=\\xf0)[\\x90-\\xbf][\\x80-\\xbf]{2}"
+    "|(?<=[\\xf1-\\xf3])[\\x80-\\xbf]{3}"
+    "|(?<=\\xf4)[\\x80-\\x8f][\\x80-\\xbf]{2}"
+    "|(?<=\\xf0[\\x90-\\xbf]|[\\xf1-\\xf3][\\x80-\\xbf]|\\xf4[\\x80-\\x8f])[\\x80-\\xbf]{2}"
+    "|(?<=\\xf0[\\x90-\\xbf][\\x80-\\xbf]|[\\xf1-\\xf3][\\x80-\\xbf]{2}|\\xf4[\\x80-\\x8f][\\x80-\\xbf])"
+    "[\\x80-\\xbf])";
+
+// A whole UTF-8 tree's text starts there when it can match the empty text: no other match
+// can start inside a character.
+std::string CharacterStart(const Tree& tree, NodeId node) {
+  return node == tree.Root && tree.Utf8() && CanMatchEmpty(tree) ? InsideCharacter : "";
+}
 
 }  // namespace
 
 std::string BoostText(const Tree& tree, NodeId node) {
   ZeroWidth zeroWidth(tree);
   Walk(tree, node, zeroWidth);
-  std::string out;
+  std::string out = CharacterStart(tree, node);
   Writer writer(tree, out, zeroWidth);
   Walk(tree, node, writer);
   return out;
@@ -178,7 +284,7 @@ std::string LineFeedBoostText(const Tree& tree, const LineFeedForm& form) {
   if (tree.Root == NoNode) return std::string();
   ZeroWidth zeroWidth(tree);
   Walk(tree, tree.Root, zeroWidth);
-  std::string out;
+  std::string out = CharacterStart(tree, tree.Root);
   Writer writer(tree, out, zeroWidth, &form);
   Walk(tree, tree.Root, writer);
   return out;

@@ -5,6 +5,10 @@
 // so the text says exactly what the tree says, whatever option word the pattern was read
 // under. Case folding and the collation order of ranges are the engine's flags, not text (see
 // SyntaxTranslation.h). The text of a valid tree always compiles.
+//
+// A UTF-8 tree lowered to bytes (Tree::Utf8) is written with Perl's extensions, which its
+// groups that only group, its ASCII '.' and its word edges between characters need: it is
+// compiled with them on, and the match flags keep POSIX leftmost-longest matching.
 
 #include <string>
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/OptionWords.h"
+#include "unicode/Utf8.h"
 
 namespace GrepEngine {
 namespace Syntax {
@@ -68,8 +69,8 @@ struct Token {
 
 class Parser {
  public:
-  Parser(const char* first, const char* last, unsigned word)
-      : First(first), Last(last), Word(word), At(first) {}
+  Parser(const char* first, const char* last, unsigned word, bool utf8)
+      : First(first), Last(last), Word(word), Utf8(utf8), At(first) {}
 
   Tree Run() {
     if (static_cast<std::size_t>(Last - First) > LongestPattern) {
@@ -78,8 +79,10 @@ class Parser {
       Out.Nodes.reserve(static_cast<std::size_t>(Last - First) + 1);
       Frames.push_back({0, 0, 0, First});
       if (Has(SyntaxBits::Literals)) {
-        for (const char* p = First; p != Last; ++p)
-          Items.push_back(Add(NodeKind::Literal, Byte(p)));
+        for (const char* p = First; p != Last;) {
+          const std::uint32_t character = Character(p);
+          Items.push_back(Add(NodeKind::Literal, character));
+        }
         Out.Root = EndAlternatives();
       } else {
         while (Step()) {
@@ -102,7 +105,23 @@ class Parser {
   };
 
   bool Has(unsigned bit) const { return (Word & bit) != 0; }
-  static std::uint32_t Byte(const char* p) { return static_cast<unsigned char>(*p); }
+  // The character at `p`, and `p` moved past it: a byte, or in a UTF-8 pattern a code point
+  // (a byte that starts no well-formed sequence is marked as a raw byte).
+  std::uint32_t Character(const char*& p) const {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (!Utf8 || c < 0x80) {
+      ++p;
+      return c;
+    }
+    std::uint32_t code = 0;
+    const unsigned length = Unicode::SequenceAt(p, Last, code);
+    if (length == 0) {
+      ++p;
+      return RawByte | c;
+    }
+    p += length;
+    return code;
+  }
 
   // The basic operator set also brings the basic context rules for ^ $ and *.
   bool BasicContext() const { return Has(SyntaxBits::LimitedOperations); }
@@ -137,6 +156,10 @@ class Parser {
     token.After = at + 1;
     token.Kind = Tok::Literal;
     token.Value = c;
+    if (c >= 0x80) {
+      token.Value = Character(token.After = at);
+      return token;
+    }
     switch (c) {
       case '\\':
         return Escape(at);
@@ -194,6 +217,10 @@ class Parser {
     token.After = at + 2;
     token.Kind = Tok::Literal;
     token.Value = c;
+    if (c >= 0x80) {  // an escaped character other than ASCII is itself
+      token.Value = Character(token.After = at + 1);
+      return token;
+    }
     const auto assertion = [&token](Assertion kind) {
       token.Kind = Tok::Assertion;
       token.Value = static_cast<std::uint32_t>(kind);
@@ -583,13 +610,17 @@ class Parser {
       return true;
     }
     if (c != '\\' || !Has(SyntaxBits::EscapeInCharacterSets)) {
-      item.Low.Byte = static_cast<unsigned char>(c);
-      ++p;
+      SetElement(item.Low, Character(p));
       return true;
     }
     const char* const backslash = p;
     if (p + 1 == Last) return Fail(Error::Bracket, open);
     const unsigned char e = static_cast<unsigned char>(p[1]);
+    if (e >= 0x80) {
+      ++p;
+      SetElement(item.Low, Character(p));
+      return true;
+    }
     p += 2;
     if (e != 0 && std::strchr("wsdWSD", e) != nullptr) {
       item.Kind = ItemKind::Class;
@@ -606,13 +637,19 @@ class Parser {
     } else if (IsAlnum(e)) {
       return Fail(Error::Escape, backslash);
     }
-    item.Low.Byte = static_cast<unsigned char>(value);
+    SetElement(item.Low, value);
     return true;
+  }
+
+  void SetElement(Element& element, std::uint32_t character) const {
+    element.Byte = static_cast<unsigned char>(character);
+    element.Code = character;
   }
 
   const char* const First;
   const char* const Last;
   const unsigned Word;
+  const bool Utf8;
   const char* At;  // the next token
   Tree Out;
   std::vector<NodeId> Items;     // the items of the open branches, innermost last
@@ -623,8 +660,10 @@ class Parser {
 
 }  // namespace
 
-Tree Parse(const char* first, const char* last, unsigned optionWord) {
-  return Parser(first, last, optionWord).Run();
+Tree Parse(const char* first, const char* last, unsigned optionWord, bool utf8) {
+  Tree tree = Parser(first, last, optionWord, utf8).Run();
+  tree.CodePoints = utf8 && !tree.Failed();
+  return tree;
 }
 
 }  // namespace Syntax

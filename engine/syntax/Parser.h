@@ -32,7 +32,10 @@
 namespace GrepEngine {
 namespace Syntax {
 
-Tree Parse(const char* first, const char* last, unsigned optionWord);
+// With `utf8`, the pattern is read as UTF-8: a literal or a bracket's member is a character,
+// its Value or Code a code point, and a byte that starts no well-formed sequence is RawByte
+// with that byte (Tree::CodePoints; LowerUtf8 turns such a tree into one over bytes).
+Tree Parse(const char* first, const char* last, unsigned optionWord, bool utf8 = false);
 
 }  // namespace Syntax
 }  // namespace GrepEngine

@@ -32,7 +32,7 @@ class Writer {
         Out += "'" + Byte(static_cast<unsigned char>(node.Value), "'\\") + "'";
         break;
       case NodeKind::AnyByte:
-        Out += "any";
+        Out += node.Value == AsciiDot ? "ascii" : "any";
         break;
       case NodeKind::Bracket:  // as the engine reads it, with any unprintable byte in hex
         for (char c : BoostText(In, id)) Out += Byte(static_cast<unsigned char>(c), "");

@@ -74,6 +74,12 @@ class Writer {
 
  private:
   void WriteAssertion(NodeId id, Assertion kind) {
+    // RE2's word edges look at bytes; a UTF-8 tree's look at characters.
+    if (In.Utf8() && kind != Assertion::LineStart && kind != Assertion::LineEnd &&
+        kind != Assertion::BufferStart && kind != Assertion::BufferEnd) {
+      Ok = false;
+      return;
+    }
     switch (kind) {
       case Assertion::LineStart:
         Out += "(?m:^)";

@@ -9,8 +9,11 @@
 // a locale gives them their members when the pattern is compiled.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "unicode/CodeSet.h"
 
 namespace GrepEngine {
 namespace Syntax {
@@ -18,6 +21,10 @@ namespace Syntax {
 using NodeId = std::uint32_t;
 constexpr NodeId NoNode = 0xFFFFFFFFu;
 constexpr std::uint32_t Unbounded = 0xFFFFFFFFu;  // a repeat without upper bound
+// In a tree of code points: a byte of the pattern that starts no well-formed UTF-8 sequence.
+constexpr std::uint32_t RawByte = 0x80000000u;
+// An AnyByte node's Value when it takes ASCII bytes only: the one-byte part of a UTF-8 '.'.
+constexpr std::uint32_t AsciiDot = 1;
 
 // Why a pattern is not valid. The values are the engine's error codes, which follow the order
 // of POSIX's REG_* codes; the engine's messages name them.
@@ -39,12 +46,13 @@ enum class Error : unsigned {
 enum class NodeKind : std::uint8_t {
   Empty,          // matches the empty text (an empty pattern, group or alternative)
   Literal,        // one byte: Value
-  AnyByte,        // '.'
+  AnyByte,        // '.' (Value AsciiDot: only a byte below 0x80)
   Bracket,        // a bracket expression: Value indexes Tree::Brackets
   ClassEscape,    // \w \W \s \S \d \D: Value is the letter
   Assertion,      // a zero-width test: Value is an Assertion
   BackReference,  // Value: the group's number
-  Group,          // a numbered group: Value is its number (from 1); one child
+  Group,          // a numbered group: Value is its number (from 1); one child. Value 0: a
+                  // group that only groups (UTF-8 sequences of one character)
   Repeat,         // Min to Max copies of its one child (Max may be Unbounded)
   Concat,         // two or more children, one after the other
   Alternation,    // two or more children, any one of them
@@ -103,7 +111,8 @@ struct Name {
 struct Element {
   bool Named = false;
   unsigned char Byte = 0;
-  Name Text;  // Named only
+  Name Text;               // Named only
+  std::uint32_t Code = 0;  // in a tree of code points: the character (or RawByte | byte)
 };
 
 enum class ItemKind : std::uint8_t {
@@ -134,12 +143,19 @@ struct Tree {
   std::vector<NodeId> Groups;  // Groups[n - 1]: the Group node of group n
   NodeId Root = NoNode;
   bool HasBackReferences = false;
+  // Literals and bracket members are code points: a UTF-8 pattern before LowerUtf8.
+  bool CodePoints = false;
+  // A UTF-8 pattern lowered to bytes: its word edges look at characters, and Utf8Word holds
+  // the word characters (when it has word edges).
+  bool Utf8Text = false;
+  std::shared_ptr<const Unicode::CodeSet> Utf8Word;
   // A pattern that is not valid has no nodes; ErrorOffset is where in the text it failed.
   Error Failure = Error::None;
   std::size_t ErrorOffset = 0;
 
   bool Failed() const { return Failure != Error::None; }
   unsigned GroupCount() const { return static_cast<unsigned>(Groups.size()); }
+  bool Utf8() const { return Utf8Text; }
   const Node& operator[](NodeId id) const { return Nodes[id]; }
   NodeId Child(NodeId id, std::uint32_t i) const { return Children[Nodes[id].FirstChild + i]; }
   std::string Text(Name name) const { return Names.substr(name.Offset, name.Length); }

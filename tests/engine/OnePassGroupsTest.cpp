@@ -56,9 +56,19 @@ TEST(OnePassGroupsTest, PatternsThePOSIXChoiceDecidesDoNot) {
     EXPECT_FALSE(Qualifies(pattern)) << pattern;
   EXPECT_FALSE(Qualifies("\\(a\\)\\1", S::Basic));
   // A locale that collates decides what a range holds: the engine's groups stay.
+  for (const char* name : {"en_US.ISO-8859-1", "en_US", "de_DE.ISO-8859-1", "fr_FR"}) {
+    try {
+      EXPECT_FALSE(Qualifies("([a-c]+)x", S::Extended & ~S::NoLocaleSpecificCollation,
+                             std::locale(name)))
+          << name;
+    } catch (const std::runtime_error&) {
+      // no such locale here
+    }
+  }
+  // A UTF-8 pattern's ranges run by code point, whatever the locale collates.
   try {
-    EXPECT_FALSE(Qualifies("([a-c]+)x", S::Extended & ~S::NoLocaleSpecificCollation,
-                           std::locale("C.UTF-8")));
+    EXPECT_TRUE(Qualifies("([a-c]+)x", S::Extended & ~S::NoLocaleSpecificCollation,
+                          std::locale("C.UTF-8")));
   } catch (const std::runtime_error&) {
     // no such locale here
   }

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <locale>
+#include <string>
+#include <vector>
+
+#include "engine/Matching.h"
+#include "engine/OptionWords.h"
+#include "engine/Pattern.h"
+
+namespace {
+
+using namespace GrepEngine;
+namespace M = GrepEngine::MatchBits;
+
+std::locale Utf8() { return std::locale("C.UTF-8"); }
+
+std::shared_ptr<const Pattern> Compile(const std::string& text, unsigned word,
+                                       const std::locale& locale) {
+  return Pattern::Compile(text.data(), text.data() + text.size(), word, locale);
+}
+
+// Every match of a grep in UTF-8 text, as text.
+std::vector<std::string> Matches(const std::string& pattern, const std::string& text,
+                                 unsigned word = SyntaxBits::Normal, unsigned matchWord = M::None) {
+  std::vector<std::string> seen;
+  const auto compiled = Compile(pattern, word, Utf8());
+  EXPECT_FALSE(compiled->Failed()) << pattern;
+  GrepIn(*compiled, text.data(), text.data() + text.size(), matchWord,
+         [&](const MatchResults& match) {
+           seen.push_back(match.Sub(0).Text());
+           return true;
+         });
+  return seen;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST(Utf8MatchingTest, ADotOrANegatedBracketTakesOneCharacter) {
+  EXPECT_EQ(Matches("caf.", "un café au lait"), Texts{"café"});
+  EXPECT_EQ(Matches("caf[^x]", "café"), Texts{"café"});
+  EXPECT_EQ(Matches("^.$", "€"), Texts{"€"});
+  EXPECT_EQ(Matches(".", "a😀b"), (Texts{"a", "😀", "b"}));
+  EXPECT_EQ(Matches("é*", "éééx"), (Texts{"ééé", ""}));
+}
+
+TEST(Utf8MatchingTest, BracketsHoldCharacters) {
+  EXPECT_EQ(Matches("[é]", "á ç é"), Texts{"é"});
+  EXPECT_EQ(Matches("[à-ä]+", "aàáâãäå"), Texts{"àáâãä"});
+  EXPECT_EQ(Matches("[[:alpha:]]+", "1 été 2 жук"), (Texts{"été", "жук"}));
+  EXPECT_EQ(Matches("[[:upper:]]", "aÉb"), Texts{"É"});
+}
+
+TEST(Utf8MatchingTest, CaseFoldingTakesEveryScript) {
+  EXPECT_EQ(Matches("café", "CAFÉ Café", SyntaxBits::CaseInsensitive), (Texts{"CAFÉ", "Café"}));
+  EXPECT_EQ(Matches("жук", "ЖУК", SyntaxBits::CaseInsensitive), Texts{"ЖУК"});
+  EXPECT_EQ(Matches("[é]", "É", SyntaxBits::CaseInsensitive), Texts{"É"});
+}
+
+TEST(Utf8MatchingTest, WordEdgesSeeLettersOfAnyScript) {
+  EXPECT_EQ(Matches("\\bt\\b", "été t"), Texts{"t"});
+  EXPECT_EQ(Matches("\\<t", "été tôt"), Texts{"t"});
+  EXPECT_EQ(Matches("\\bжук\\b", "жуки жук"), Texts{"жук"});
+}
+
+TEST(Utf8MatchingTest, InvalidBytesMatchOnlyThemselves) {
+  const std::string text = "a\xC3 b\xA9 c\xFF";
+  EXPECT_EQ(Matches("a.", text), Texts{});
+  EXPECT_EQ(Matches("[^x]", "\xFF"), Texts{});
+  EXPECT_EQ(Matches("\xFF", text), Texts{"\xFF"});
+}
+
+TEST(Utf8MatchingTest, EmptyMatchesNeverSplitACharacter) {
+  EXPECT_EQ(Matches("x*", "é"), (Texts{"", ""}));
+  EXPECT_EQ(Matches("x*", "😀"), (Texts{"", ""}));
+}
+
+}  // namespace
