@@ -1,6 +1,5 @@
 #include "syntax/BoostText.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -41,9 +40,9 @@ class ZeroWidth {
 };
 
 void AppendByte(std::string& out, unsigned b) {
-  char hex[8];
-  std::snprintf(hex, sizeof hex, "\\x%02x", b);
-  out += hex;
+  static constexpr char Digits[] = "0123456789abcdef";
+  const char hex[] = {'\\', 'x', Digits[b >> 4], Digits[b & 15]};
+  out.append(hex, sizeof hex);
 }
 
 void AppendRange(std::string& out, Unicode::ByteRange range) {
@@ -119,9 +118,7 @@ class Writer {
  public:
   Writer(const Tree& tree, std::string& out, const ZeroWidth& zeroWidth,
          const LineFeedForm* lineFeed = nullptr)
-      : In(tree), Out(out), Zero(zeroWidth), LineFeed(lineFeed) {
-    if (tree.Utf8Word != nullptr) WordTests = std::make_unique<Utf8WordTests>(*tree.Utf8Word);
-  }
+      : In(tree), Out(out), Zero(zeroWidth), LineFeed(lineFeed) {}
 
   void Enter(NodeId id) {
     const Node& node = In[id];
@@ -185,7 +182,9 @@ class Writer {
       Out += "^(?<![\r\f])";
     } else if (LineFeed != nullptr && kind == Assertion::LineEnd) {
       Out += "(?:$(?![\r\f])|(?=\n))";
-    } else if (WordTests != nullptr) {
+    } else if (In.Utf8Word != nullptr) {
+      // Written out once for the whole text, when its first word edge needs them.
+      if (WordTests == nullptr) WordTests = std::make_unique<Utf8WordTests>(*In.Utf8Word);
       Out += WordTests->Text(kind);
     } else {
       Out += AssertionText(kind);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "DifferentialCases.h"
+#include "Utf8Cases.h"
 #include "MatchFlagTranslation.h"
 #include "PatternImpl.h"
 #include "ReferenceRoute.h"
@@ -163,6 +164,39 @@ TEST(DfaDifferentialTest, GeneratedCasesAgreeWithTheReferenceEngine) {
   Tally tally;
   RunGenerated(20261208, 3000, tally);
   // The comparison means something only if the fast routes were taken.
+  EXPECT_GT(tally.FastRoutes, tally.Compared / 3);
+  EXPECT_LT(tally.Skipped, tally.Compared / 50);
+}
+
+// UTF-8 patterns lowered to bytes: every route runs the same lowered tree, with word edges
+// that look at characters.
+TEST(DfaDifferentialTest, Utf8CasesAgreeOnEveryRoute) {
+  std::locale utf8;
+  try {
+    utf8 = std::locale("C.UTF-8");
+  } catch (const std::runtime_error&) {
+    GTEST_SKIP() << "no C.UTF-8 locale here";
+  }
+  TestCases::Utf8Generator generate(20261210);
+  Tally tally;
+  unsigned failed = 0;
+  for (unsigned p = 0; p < 400; ++p) {
+    const std::string pattern = generate.Pattern();
+    const unsigned option = generate.OptionWord();
+    auto compiled =
+        Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option, utf8);
+    if (compiled->Failed()) {  // a repeated assertion
+      ++failed;
+      continue;
+    }
+    for (unsigned t = 0; t < 6; ++t) {
+      const std::string text = generate.Text();
+      const unsigned matchWord = t == 0 ? 0u : generate.MatchWord();
+      CompareOne(*compiled, pattern, option, matchWord, text, t < 3, tally);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+  EXPECT_LT(failed, 60u);
   EXPECT_GT(tally.FastRoutes, tally.Compared / 3);
   EXPECT_LT(tally.Skipped, tally.Compared / 50);
 }
