@@ -13,13 +13,23 @@ bool WordCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) 
 
 }  // namespace
 
-unsigned LineTester::WordFor(std::string_view line, std::size_t offset, std::size_t end) const {
+// Whether a word character touches a match of `pattern` in `line` from before `at` or from `at`.
+bool WordBefore(const GrepEngine::Pattern& pattern, std::string_view line, std::size_t at) {
+  return at != 0 && GrepEngine::WordCharacterBefore(pattern, line.data(), line.data() + at);
+}
+bool WordAfter(const GrepEngine::Pattern& pattern, std::string_view line, std::size_t at) {
+  return at != line.size() &&
+         GrepEngine::WordCharacterAt(pattern, line.data() + at, line.data() + line.size());
+}
+
+unsigned LineTester::WordFor(const GrepEngine::Pattern& pattern, std::string_view line,
+                             std::size_t offset, std::size_t end) const {
   namespace Bits = GrepEngine::MatchBits;
   unsigned word = Patterns.MatchWord;
   if (offset != 0) word |= Bits::NotBeginningOfLine | Bits::NotBeginningOfBuffer;
-  if (offset != 0 && WordCharacter(line[offset - 1])) word |= Bits::NotBeginningOfWord;
+  if (WordBefore(pattern, line, offset)) word |= Bits::NotBeginningOfWord;
   if (end != line.size()) word |= Bits::NotEndOfLine | Bits::NotEndOfBuffer;
-  if (end != line.size() && WordCharacter(line[end])) word |= Bits::NotEndOfWord;
+  if (WordAfter(pattern, line, end)) word |= Bits::NotEndOfWord;
   return word;
 }
 
@@ -57,8 +67,8 @@ bool LineTester::TestOne(const GrepEngine::Pattern* pattern, std::string_view li
   const char* first = line.data();
   const char* last = first + line.size();
   if (options.WholeLine) {
-    if (!Noted(
-            GrepEngine::MatchAt(*pattern, first, last, WordFor(line, 0, line.size()), Results)) ||
+    if (!Noted(GrepEngine::MatchAt(*pattern, first, last, WordFor(*pattern, line, 0, line.size()),
+                                   Results)) ||
         Results.Sub(0).Length() != line.size())
       return false;
     if (spans != nullptr) spans->push_back(Span{0, line.size()});
@@ -75,7 +85,7 @@ bool LineTester::TestOne(const GrepEngine::Pattern* pattern, std::string_view li
     }
     return any;
   }
-  const unsigned word = WordFor(line, 0, line.size());
+  const unsigned word = WordFor(*pattern, line, 0, line.size());
   if (spans == nullptr) return Noted(GrepEngine::SearchIn(*pattern, first, last, word, Results));
   const std::size_t before = spans->size();
   const GrepEngine::GrepOutcome outcome =
@@ -95,24 +105,24 @@ bool LineTester::WordAt(const GrepEngine::Pattern& pattern, std::string_view lin
                         Span& found) {
   for (std::size_t start = from; start <= line.size(); ++start) {
     if (!Noted(GrepEngine::SearchIn(pattern, line.data() + start, line.data() + line.size(),
-                                    WordFor(line, start, line.size()), Results)))
+                                    WordFor(pattern, line, start, line.size()), Results)))
       return false;
     const GrepEngine::SubMatch whole = Results.Sub(0);
     const Span first{static_cast<std::size_t>(whole.First - line.data()),
                      static_cast<std::size_t>(whole.Last - line.data())};
     start = first.Start;
-    if (start != 0 && WordCharacter(line[start - 1])) continue;
+    if (WordBefore(pattern, line, start)) continue;
     // An empty match stands alone where no word character touches it, as grep takes it; a
     // longer one is not shortened to nothing.
-    if (first.End == start && (start == line.size() || !WordCharacter(line[start]))) {
+    if (first.End == start && !WordAfter(pattern, line, start)) {
       found = first;
       return true;
     }
     for (std::size_t end = first.End; end > start; --end) {
-      if (end != line.size() && WordCharacter(line[end])) continue;
+      if (WordAfter(pattern, line, end)) continue;
       if (end != first.End) {
         if (!Noted(GrepEngine::MatchAt(pattern, line.data() + start, line.data() + end,
-                                       WordFor(line, start, end), Results)) ||
+                                       WordFor(pattern, line, start, end), Results)) ||
             Results.Sub(0).Length() != end - start)
           continue;
       }

@@ -31,7 +31,8 @@ class LineTester {
               Span& found);
   // The match word for the part [offset, end) of `line`: its ends are no line, buffer or word
   // ends where the line goes on.
-  unsigned WordFor(std::string_view line, std::size_t offset, std::size_t end) const;
+  unsigned WordFor(const GrepEngine::Pattern& pattern, std::string_view line, std::size_t offset,
+                   std::size_t end) const;
   bool Noted(bool result);
 
   const LinePatterns::Data& Patterns;

@@ -1,5 +1,6 @@
 #include "engine/Matching.h"
 
+#include <cctype>
 #include <cstring>
 #include <iterator>
 #include <new>
@@ -16,6 +17,7 @@
 #include "WholeMatchFinder.h"
 #include "engine/LineCounter.h"
 #include "engine/OptionWords.h"
+#include "unicode/Utf8.h"
 
 namespace GrepEngine {
 
@@ -336,6 +338,28 @@ bool MergeInto(const Pattern& pattern, const char* first, const char* last,
   }
   if (copy) out.append(copied, last);
   return true;
+}
+
+namespace {
+
+bool WordByte(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+
+}  // namespace
+
+bool WordCharacterBefore(const Pattern& pattern, const char* first, const char* at) {
+  const Unicode::CodeSet* word = pattern.Internals().Utf8WordCharacters();
+  if (word == nullptr) return WordByte(at[-1]);
+  const char* start = Unicode::CharacterBefore(first, at);
+  std::uint32_t code = 0;
+  return Unicode::SequenceAt(start, at, code) == static_cast<unsigned>(at - start) &&
+         word->Contains(code);
+}
+
+bool WordCharacterAt(const Pattern& pattern, const char* at, const char* last) {
+  const Unicode::CodeSet* word = pattern.Internals().Utf8WordCharacters();
+  if (word == nullptr) return WordByte(*at);
+  std::uint32_t code = 0;
+  return Unicode::SequenceAt(at, last, code) != 0 && word->Contains(code);
 }
 
 bool FormatMatch(const MatchResults& match, const std::string& format, std::string& out,

@@ -174,6 +174,17 @@ const DfaProgram* Pattern::Impl::Dfa(unsigned matchWord) const {
   return lazy.Program.get();
 }
 
+const Unicode::CodeSet* Pattern::Impl::Utf8WordCharacters() const {
+  if (!Tree.Utf8()) return nullptr;
+  std::call_once(WordOnce, [&] {
+    Utf8Word = Tree.Utf8Word != nullptr
+                   ? Tree.Utf8Word
+                   : std::make_shared<const Unicode::CodeSet>(
+                         Unicode::CharacterTables(GivenLocale).Word());
+  });
+  return Utf8Word.get();
+}
+
 const Regex& Pattern::Impl::ExpressionFor(FlagBits flags) const {
   namespace rc = boost::regex_constants;
   if (!(flags & LineFeedLinesFlag)) return Expression;

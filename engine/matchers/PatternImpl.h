@@ -71,6 +71,11 @@ struct Pattern::Impl {
   // The expression for such lines, one per way '.' is written (see ExpressionFor).
   mutable std::array<LazyExpression, 3> LineFeedExpressions;
 
+  // A UTF-8 pattern's word characters, worked out on first use; null for a byte pattern.
+  const Unicode::CodeSet* Utf8WordCharacters() const;
+  mutable std::once_flag WordOnce;
+  mutable std::shared_ptr<const Unicode::CodeSet> Utf8Word;
+
   // The DFA for `matchWord`, built on first use; null when the DFA cannot take the pattern.
   const DfaProgram* Dfa(unsigned matchWord) const;
   // The expression the engine runs under the match flags `flags`: Expression, or where the

@@ -132,6 +132,12 @@ bool MergeInto(const Pattern& pattern, const char* first, const char* last,
                const std::string& format, bool copy, unsigned matchWord, std::string& out,
                unsigned* abandonCode = nullptr);
 
+// Whether a word character ends right before `at` (first < at), or starts at `at` (at < last),
+// as a whole-word search sees the text around a match of `pattern`: a byte that is a letter,
+// digit or '_' (std::isalnum), or for a UTF-8 pattern a letter or digit of any script.
+bool WordCharacterBefore(const Pattern& pattern, const char* first, const char* at);
+bool WordCharacterAt(const Pattern& pattern, const char* at, const char* last);
+
 // `out` becomes the expansion of `format` for `match`; case conversions in the format follow
 // `locale`. Empty, and false, when `match` holds no match.
 bool FormatMatch(const MatchResults& match, const std::string& format, std::string& out,
