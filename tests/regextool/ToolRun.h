@@ -1,6 +1,6 @@
 #pragma once
-// Runs the built regextool as a user would: given arguments, standard input and working
-// directory, with its output, errors, exit status and peak memory captured.
+// Runs the built regextool as a user would: given arguments, standard input, working
+// directory and environment, with its output, errors, exit status and peak memory captured.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -58,6 +58,10 @@ struct ToolRun {
   std::string OutputPath;        // for OutputKind::AppendTo
   std::string WorkingDirectory;  // empty: the test's own
   long FileSizeLimit = -1;       // bytes a write may reach (RLIMIT_FSIZE); -1: none
+  // NAME=value words added to the program's environment. The program gets the test's own
+  // environment without LANG and the LC_ variables, so it reads bytes (the classic locale)
+  // whatever locale the tests run under, unless these name one.
+  std::vector<std::string> Environment;
 };
 
 namespace Detail {
@@ -98,6 +102,19 @@ inline int OpenOutput(const ToolRun& run, const std::string& outFile, int closed
   return -1;
 }
 
+// The program's environment as ToolRun::Environment says.
+inline std::vector<std::string> ProgramEnvironment(const ToolRun& run) {
+  std::vector<std::string> words;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string word = *entry;
+    const std::string name = word.substr(0, word.find('='));
+    if (name == "LANG" || name.compare(0, 3, "LC_") == 0) continue;
+    words.push_back(word);
+  }
+  words.insert(words.end(), run.Environment.begin(), run.Environment.end());
+  return words;
+}
+
 }  // namespace Detail
 
 inline ToolResult RunTool(const ToolRun& run) {
@@ -110,6 +127,10 @@ inline ToolResult RunTool(const ToolRun& run) {
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
+  std::vector<std::string> environment = Detail::ProgramEnvironment(run);
+  std::vector<char*> envp;
+  for (std::string& word : environment) envp.push_back(word.data());
+  envp.push_back(nullptr);
 
   int inputPipe[2] = {-1, -1};
   if (run.In == InputKind::Pipe && ::pipe(inputPipe) != 0) return ToolResult();
@@ -149,7 +170,7 @@ inline ToolResult RunTool(const ToolRun& run) {
                             static_cast<rlim_t>(run.FileSizeLimit)};
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ::execv(argv[0], argv.data());
+    ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
   if (inputPipe[0] >= 0) ::close(inputPipe[0]);
