@@ -62,6 +62,7 @@ struct ToolRun {
   // environment without LANG and the LC_ variables, so it reads bytes (the classic locale)
   // whatever locale the tests run under, unless these name one.
   std::vector<std::string> Environment;
+  std::string Program;  // the program to run (a path); empty: the built regextool
 };
 
 namespace Detail {
@@ -122,7 +123,8 @@ inline ToolResult RunTool(const ToolRun& run) {
   const std::string in = streams.Write("in", run.Input);
   const std::string out = streams / "out";
   const std::string err = streams / "err";
-  std::vector<std::string> words = {REGEXTOOL_PATH};
+  std::vector<std::string> words = {run.Program.empty() ? std::string(REGEXTOOL_PATH)
+                                                        : run.Program};
   words.insert(words.end(), run.Arguments.begin(), run.Arguments.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
