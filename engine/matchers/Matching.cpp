@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "CaseFormat.h"
 #include "EngineGuard.h"
 #include "GrepStepRule.h"
 #include "GroupFilling.h"
@@ -174,9 +175,10 @@ bool IsPlainFormat(const std::string& format) {
 bool IsWholeMatchFormat(const std::string& format) { return format == "$&" || format == "$0"; }
 
 // Appends the expansion of `format` for `impl`'s match; false when the engine gave up (then
-// `abandonCode` says why).
-bool AppendFormatted(const MatchResults::Impl& impl, const std::string& format, const Regex& traits,
-                     std::string& out, unsigned& abandonCode) {
+// `abandonCode` says why). `cases` is the format read for its case escapes.
+bool AppendFormatted(const MatchResults::Impl& impl, const std::string& format,
+                     const CaseFormat& cases, const Regex& traits, std::string& out,
+                     unsigned& abandonCode) {
   if (IsPlainFormat(format)) {
     out += format;
     return true;
@@ -190,6 +192,13 @@ bool AppendFormatted(const MatchResults::Impl& impl, const std::string& format, 
   if (results.empty()) return true;  // the groups could not be found: nothing to expand
   Guarded(
       [&] {
+        if (cases.Active())
+          return cases.Expand(
+              [&](const std::string& piece, std::string& into) {
+                results.format(std::back_inserter(into), piece, rc::format_default, traits);
+                return true;
+              },
+              out);
         results.format(std::back_inserter(out), format, rc::format_default, traits);
         return true;
       },
@@ -323,12 +332,13 @@ bool MergeInto(const Pattern& pattern, const char* first, const char* last,
   // finds, and formats each match with the groups a reader of the match gets.
   const char* copied = first;
   unsigned formatAbandoned = 0;
+  const CaseFormat cases(format, pattern.Locale());
   const GrepOutcome outcome =
       GrepIn(pattern, first, last, matchWord, [&](const MatchResults& match) {
         const MatchResults::Impl& impl = match.Internals();
         if (copy) out.append(copied, impl.First);
         copied = impl.Last;
-        return AppendFormatted(impl, format, expression, out, formatAbandoned);
+        return AppendFormatted(impl, format, cases, expression, out, formatAbandoned);
       });
   if (outcome.Abandoned || formatAbandoned != 0) {
     out.clear();
@@ -368,13 +378,14 @@ bool FormatMatch(const MatchResults& match, const std::string& format, std::stri
   if (!match.Matched()) return false;
   const MatchResults::Impl& impl = match.Internals();
   unsigned abandonCode = 0;
+  const CaseFormat cases(format, locale);
   if (IsPlainFormat(format) || IsWholeMatchFormat(format))
-    return AppendFormatted(impl, format, Regex(), out, abandonCode);
+    return AppendFormatted(impl, format, cases, Regex(), out, abandonCode);
   // The format takes its character traits from an expression; an empty one imbued with
   // `locale` carries them.
   Regex traitsCarrier;
   traitsCarrier.imbue(locale);
-  const bool done = AppendFormatted(impl, format, traitsCarrier, out, abandonCode);
+  const bool done = AppendFormatted(impl, format, cases, traitsCarrier, out, abandonCode);
   if (!done) out.clear();
   return done;
 }

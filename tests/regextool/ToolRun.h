@@ -1,6 +1,6 @@
 #pragma once
-// Runs the built regextool as a user would: given arguments, standard input and working
-// directory, with its output, errors, exit status and peak memory captured.
+// Runs the built regextool as a user would: given arguments, standard input, working
+// directory and environment, with its output, errors, exit status and peak memory captured.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -58,6 +58,11 @@ struct ToolRun {
   std::string OutputPath;        // for OutputKind::AppendTo
   std::string WorkingDirectory;  // empty: the test's own
   long FileSizeLimit = -1;       // bytes a write may reach (RLIMIT_FSIZE); -1: none
+  // NAME=value words added to the program's environment. The program gets the test's own
+  // environment without LANG and the LC_ variables, so it reads bytes (the classic locale)
+  // whatever locale the tests run under, unless these name one.
+  std::vector<std::string> Environment;
+  std::string Program;  // the program to run (a path); empty: the built regextool
 };
 
 namespace Detail {
@@ -98,6 +103,19 @@ inline int OpenOutput(const ToolRun& run, const std::string& outFile, int closed
   return -1;
 }
 
+// The program's environment as ToolRun::Environment says.
+inline std::vector<std::string> ProgramEnvironment(const ToolRun& run) {
+  std::vector<std::string> words;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string word = *entry;
+    const std::string name = word.substr(0, word.find('='));
+    if (name == "LANG" || name.compare(0, 3, "LC_") == 0) continue;
+    words.push_back(word);
+  }
+  words.insert(words.end(), run.Environment.begin(), run.Environment.end());
+  return words;
+}
+
 }  // namespace Detail
 
 inline ToolResult RunTool(const ToolRun& run) {
@@ -105,11 +123,16 @@ inline ToolResult RunTool(const ToolRun& run) {
   const std::string in = streams.Write("in", run.Input);
   const std::string out = streams / "out";
   const std::string err = streams / "err";
-  std::vector<std::string> words = {REGEXTOOL_PATH};
+  std::vector<std::string> words = {run.Program.empty() ? std::string(REGEXTOOL_PATH)
+                                                        : run.Program};
   words.insert(words.end(), run.Arguments.begin(), run.Arguments.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
+  std::vector<std::string> environment = Detail::ProgramEnvironment(run);
+  std::vector<char*> envp;
+  for (std::string& word : environment) envp.push_back(word.data());
+  envp.push_back(nullptr);
 
   int inputPipe[2] = {-1, -1};
   if (run.In == InputKind::Pipe && ::pipe(inputPipe) != 0) return ToolResult();
@@ -149,7 +172,7 @@ inline ToolResult RunTool(const ToolRun& run) {
                             static_cast<rlim_t>(run.FileSizeLimit)};
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ::execv(argv[0], argv.data());
+    ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
   if (inputPipe[0] >= 0) ::close(inputPipe[0]);

@@ -127,7 +127,8 @@ GrepOutcome GrepInWindows(const Pattern& pattern, const char* first, const char*
 // Search and replace over [first, last): `out` becomes the expansion of `format` for every
 // match, with the text between the matches (and after the last) copied when `copy` is set.
 // Returns false when the engine gave up; `out` is then empty, never a partial result, and
-// `*abandonCode` (when given) is the engine's error code for why.
+// `*abandonCode` (when given) is the engine's error code for why. The format's case escapes
+// follow the pattern's locale, as FormatMatch's follow its `locale`.
 bool MergeInto(const Pattern& pattern, const char* first, const char* last,
                const std::string& format, bool copy, unsigned matchWord, std::string& out,
                unsigned* abandonCode = nullptr);
@@ -139,7 +140,8 @@ bool WordCharacterBefore(const Pattern& pattern, const char* first, const char* 
 bool WordCharacterAt(const Pattern& pattern, const char* at, const char* last);
 
 // `out` becomes the expansion of `format` for `match`; case conversions in the format follow
-// `locale`. Empty, and false, when `match` holds no match.
+// `locale`: in a UTF-8 locale they change whole characters (CaseFormat.h), else single bytes.
+// Empty, and false, when `match` holds no match.
 bool FormatMatch(const MatchResults& match, const std::string& format, std::string& out,
                  const std::locale& locale = std::locale());
 

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <locale>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -309,6 +310,8 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     return Trouble;
   }
 
+  const std::locale locale = ProgramLocale();
+  arguments.Settings.Locale = locale;
   const PatternSettings& settings = arguments.Settings;
   ColourChoice colourChoice = ColourChoice::Auto;
   ParseColourChoice(arguments.Colour, colourChoice);
@@ -354,6 +357,7 @@ int RunCommandLine(int argc, char** argv, int input, std::ostream& out, std::ost
     SearchSurroundings surroundings;
     surroundings.OutputIsTerminal = grepcore::IsTerminal(grepcore::StandardOutput);
     surroundings.InputHoldsData = InputHoldsData(input);
+    surroundings.Locale = locale;
     if (!FinishLineSearch(*command, lineSearch, surroundings, err)) return Trouble;
     const grepcore::Result<grepcore::StreamIdentity> output =
         grepcore::IdentifyStream(grepcore::StandardOutput);

@@ -266,6 +266,7 @@ bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments,
     run.Selection.Paths = {"-"};
 
   PatternSettings& pattern = run.Search.Pattern;
+  pattern.Locale = surroundings.Locale;
   const LastSwitches& last = arguments.Last;
   if (last.Syntax == 'E' || last.Syntax == 'G') {
     pattern.Syntax = last.Syntax == 'E' ? "extended" : "basic";

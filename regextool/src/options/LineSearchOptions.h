@@ -2,6 +2,7 @@
 // The command-line options of grep-files and find-files, spelled as grep and ripgrep spell
 // them, and the search they describe.
 
+#include <locale>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ struct LineSearchArguments {
 struct SearchSurroundings {
   bool OutputIsTerminal = false;
   bool InputHoldsData = false;  // standard input is searched when no path is named
+  // The patterns' locale (ProgramLocale()).
+  std::locale Locale = std::locale::classic();
 };
 
 // The program's words with those CLI11 would split as a list marked, when the command is
@@ -48,8 +51,9 @@ void AddLineSearchOptions(CLI::App& command, LineSearchArguments& arguments, boo
 // Completes the command from what was parsed: the pattern taken from the words or the files,
 // the last of the switches that undo each other, the paths (standard input when none is
 // named and it holds data, unless -r asks for the current directory, as grep -r does), the
-// line-number, colour and line-buffering defaults for a terminal, the thread count. False with
-// a message on `err` when a pattern file cannot be read or no pattern was given.
+// patterns' locale, the line-number, colour and line-buffering defaults for a terminal, the
+// thread count. False with a message on `err` when a pattern file cannot be read or no pattern
+// was given.
 bool FinishLineSearch(CLI::App& command, LineSearchArguments& arguments,
                       const SearchSurroundings& surroundings, std::ostream& err);
 

@@ -1,5 +1,7 @@
 #include "PatternSettings.h"
 
+#include <grepcore/Locale.h>
+
 #include <utility>
 
 namespace RegexTool {
@@ -70,8 +72,13 @@ const std::vector<std::string>& MatchOptionNames() {
   return names;
 }
 
+std::locale ProgramLocale() {
+  return grepcore::PatternLocaleFor(grepcore::EnvironmentLocaleName());
+}
+
 grepcore::CompileOptions CompileOptionsOf(const PatternSettings& settings) {
   grepcore::CompileOptions options;
+  options.Locale = settings.Locale;
   if (settings.Syntax == "basic") {
     // As grep reads a basic expression: \+ \? and \| are operators, + ? | ordinary.
     options.Syntax = grepcore::SyntaxKind::Basic;
@@ -91,7 +98,7 @@ grepcore::CompileOptions CompileOptionsOf(const PatternSettings& settings) {
   if (literal) {
     grepcore::CompileOptions literals;
     literals.Syntax = grepcore::SyntaxKind::Literal;
-    options = grepcore::CompileOptions::FromWord(options.Word() | literals.Word());
+    options = grepcore::CompileOptions::FromWord(options.Word() | literals.Word(), options.Locale);
   }
   return options;
 }

@@ -3,6 +3,7 @@
 
 #include <grepcore/Regex.h>
 
+#include <locale>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,20 @@ struct PatternSettings {
   bool CaseInsensitive = false;
   bool Shortest = false;
   bool Recursive = false;
+  // What the pattern and the texts are read as: UTF-8 characters under a UTF-8 locale, bytes
+  // under the classic one (the environment's choice, see ProgramLocale()).
+  std::locale Locale = std::locale::classic();
 };
 
 // The names the command line accepts, spelled as the enumerations spell them.
 const std::vector<std::string>& SyntaxNames();
 const std::vector<std::string>& CompileOptionNames();
 const std::vector<std::string>& MatchOptionNames();
+
+// The locale the program's patterns are compiled with, from its environment as grep reads it:
+// LC_ALL, else LC_CTYPE, else LANG; a UTF-8 one when that names a UTF-8 character set, else the
+// classic locale.
+std::locale ProgramLocale();
 
 // The core's compile options for the settings: the syntax's options, then every named single
 // option added to them. Names were checked by the parser; an unknown one is ignored here.
