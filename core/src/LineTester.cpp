@@ -103,7 +103,12 @@ bool LineTester::TestOne(const GrepEngine::Pattern* pattern, std::string_view li
 // word characters is tried shorter from the same start, then from the next start.
 bool LineTester::WordAt(const GrepEngine::Pattern& pattern, std::string_view line, std::size_t from,
                         Span& found) {
+  const auto splits = [&](std::size_t at) {
+    return GrepEngine::SplitsCharacter(pattern, line.data(), line.data() + at,
+                                       line.data() + line.size());
+  };
   for (std::size_t start = from; start <= line.size(); ++start) {
+    if (splits(start)) continue;
     if (!Noted(GrepEngine::SearchIn(pattern, line.data() + start, line.data() + line.size(),
                                     WordFor(pattern, line, start, line.size()), Results)))
       return false;
@@ -111,7 +116,7 @@ bool LineTester::WordAt(const GrepEngine::Pattern& pattern, std::string_view lin
     const Span first{static_cast<std::size_t>(whole.First - line.data()),
                      static_cast<std::size_t>(whole.Last - line.data())};
     start = first.Start;
-    if (WordBefore(pattern, line, start)) continue;
+    if (splits(start) || WordBefore(pattern, line, start)) continue;
     // An empty match stands alone where no word character touches it, as grep takes it; a
     // longer one is not shortened to nothing.
     if (first.End == start && !WordAfter(pattern, line, start)) {
@@ -119,7 +124,7 @@ bool LineTester::WordAt(const GrepEngine::Pattern& pattern, std::string_view lin
       return true;
     }
     for (std::size_t end = first.End; end > start; --end) {
-      if (WordAfter(pattern, line, end)) continue;
+      if (splits(end) || WordAfter(pattern, line, end)) continue;
       if (end != first.End) {
         if (!Noted(GrepEngine::MatchAt(pattern, line.data() + start, line.data() + end,
                                        WordFor(pattern, line, start, end), Results)) ||

@@ -1,24 +1,20 @@
 #include "groups/TextContext.h"
 
-#include "unicode/Utf8.h"
+#include "unicode/WordCharacters.h"
 
 namespace GrepEngine {
 namespace Groups {
 
 bool ContextTests::WordAt(const char* at) const {
   if (Utf8Word == nullptr) return Word[static_cast<unsigned char>(*at)];
-  std::uint32_t code = 0;
-  return Unicode::SequenceAt(at, Context.Last, code) != 0 && Utf8Word->Contains(code);
+  return Unicode::WordCharacterAt(*Utf8Word, at, Context.Last);
 }
 
 bool ContextTests::WordBefore(const char* at) const {
   if (Utf8Word == nullptr) return Word[static_cast<unsigned char>(at[-1])];
   // Nothing before the engine's backstop is looked at, but the one byte it may make readable.
   const char* floor = Context.PrevAvail ? Context.Base - 1 : Context.Base;
-  const char* start = Unicode::CharacterBefore(floor, at);
-  std::uint32_t code = 0;
-  return Unicode::SequenceAt(start, at, code) == static_cast<unsigned>(at - start) &&
-         Utf8Word->Contains(code);
+  return Unicode::WordCharacterBefore(*Utf8Word, floor, at);
 }
 
 bool ContextTests::IsSeparator(char c) const {

@@ -19,6 +19,7 @@
 #include "engine/LineCounter.h"
 #include "engine/OptionWords.h"
 #include "unicode/Utf8.h"
+#include "unicode/WordCharacters.h"
 
 namespace GrepEngine {
 
@@ -359,17 +360,18 @@ bool WordByte(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 
 bool WordCharacterBefore(const Pattern& pattern, const char* first, const char* at) {
   const Unicode::CodeSet* word = pattern.Internals().Utf8WordCharacters();
   if (word == nullptr) return WordByte(at[-1]);
-  const char* start = Unicode::CharacterBefore(first, at);
-  std::uint32_t code = 0;
-  return Unicode::SequenceAt(start, at, code) == static_cast<unsigned>(at - start) &&
-         word->Contains(code);
+  return Unicode::WordCharacterBefore(*word, first, at, Unicode::StrayBytes::NoWord);
 }
 
 bool WordCharacterAt(const Pattern& pattern, const char* at, const char* last) {
   const Unicode::CodeSet* word = pattern.Internals().Utf8WordCharacters();
   if (word == nullptr) return WordByte(*at);
-  std::uint32_t code = 0;
-  return Unicode::SequenceAt(at, last, code) != 0 && word->Contains(code);
+  return Unicode::WordCharacterAt(*word, at, last, Unicode::StrayBytes::NoWord);
+}
+
+bool SplitsCharacter(const Pattern& pattern, const char* first, const char* at, const char* last) {
+  return !pattern.Failed() && pattern.Internals().Tree.Utf8() &&
+         Unicode::InsideCharacter(first, at, last);
 }
 
 bool FormatMatch(const MatchResults& match, const std::string& format, std::string& out,

@@ -24,7 +24,8 @@ class ZeroWidth {
   void Leave(NodeId id) {
     const Node& node = In[id];
     bool only = node.Kind == NodeKind::Empty || node.Kind == NodeKind::Assertion;
-    if (node.Kind == NodeKind::Group || node.Kind == NodeKind::Concat || node.Kind == NodeKind::Alternation) {
+    if (node.Kind == NodeKind::Group || node.Kind == NodeKind::Concat ||
+        node.Kind == NodeKind::Alternation) {
       only = true;
       for (std::uint32_t i = 0; i < node.ChildCount; ++i) only = only && Only[In.Child(id, i)];
     }
@@ -57,6 +58,45 @@ void AppendRange(std::string& out, Unicode::ByteRange range) {
   out += ']';
 }
 
+// Zero-width: the bytes here start no well-formed sequence.
+const char* const NoSequenceAhead =
+    "(?![\\xc2-\\xdf][\\x80-\\xbf]|\\xe0[\\xa0-\\xbf][\\x80-\\xbf]"
+    "|[\\xe1-\\xec\\xee\\xef][\\x80-\\xbf]{2}|\\xed[\\x80-\\x9f][\\x80-\\xbf]"
+    "|\\xf0[\\x90-\\xbf][\\x80-\\xbf]{2}|[\\xf1-\\xf3][\\x80-\\xbf]{3}"
+    "|\\xf4[\\x80-\\x8f][\\x80-\\xbf]{2})";
+
+// Sequences [first, last) of one length, sorted, from byte `depth` on: those that share a
+// leading range share its text, so that the engine's choice at each byte is among few
+// branches, each of which it can rule out by its first byte.
+void AppendTrie(std::string& out, const std::vector<Unicode::ByteSequence>& all, std::size_t first,
+                std::size_t last, std::size_t depth) {
+  if (depth + 1 == all[first].size()) {  // the last byte: one bracket for every range
+    out += '[';
+    for (std::size_t i = first; i < last; ++i) {
+      AppendByte(out, all[i][depth].Low);
+      if (all[i][depth].High != all[i][depth].Low) {
+        out += '-';
+        AppendByte(out, all[i][depth].High);
+      }
+    }
+    out += ']';
+    return;
+  }
+  bool firstBranch = true;
+  const bool several = !(all[first][depth] == all[last - 1][depth]);
+  if (several) out += "(?:";
+  for (std::size_t i = first; i < last;) {
+    std::size_t j = i + 1;
+    while (j < last && all[j][depth] == all[i][depth]) ++j;
+    if (!firstBranch) out += '|';
+    firstBranch = false;
+    AppendRange(out, all[i][depth]);
+    AppendTrie(out, all, i, j, depth + 1);
+    i = j;
+  }
+  if (several) out += ')';
+}
+
 // Word edges between UTF-8 characters, written with the engine's look-arounds: whether a word
 // character ends right before the place, or starts right at it.
 struct Utf8WordTests {
@@ -65,27 +105,35 @@ struct Utf8WordTests {
 
   explicit Utf8WordTests(const Unicode::CodeSet& word) {
     // A look-behind must have one length: one per length of sequence.
-    std::vector<std::string> byLength[5];
-    for (const Unicode::ByteSequence& sequence : Unicode::Utf8Sequences(word)) {
-      std::string text;
-      for (const Unicode::ByteRange& range : sequence) AppendRange(text, range);
-      byLength[sequence.size()].push_back(std::move(text));
-    }
+    std::vector<Unicode::ByteSequence> byLength[5];
+    for (Unicode::ByteSequence& sequence : Unicode::Utf8Sequences(word))
+      byLength[sequence.size()].push_back(std::move(sequence));
     std::string all;
     Behind = "(?:";
     bool firstBehind = true;
     for (std::size_t length = 1; length <= 4; ++length) {
       if (byLength[length].empty()) continue;
       std::string alternatives;
-      for (const std::string& text : byLength[length]) {
-        if (!alternatives.empty()) alternatives += '|';
-        alternatives += text;
-      }
+      AppendTrie(alternatives, byLength[length], 0, byLength[length].size(), 0);
       if (!firstBehind) Behind += '|';
       firstBehind = false;
       Behind += "(?<=" + alternatives + ")";
       if (!all.empty()) all += '|';
       all += alternatives;
+    }
+    // A stray byte of 0xC0 and up reads as its Latin-1 character (unicode/WordCharacters.h).
+    std::string strays;
+    for (unsigned b = 0xC0; b <= 0xFF; ++b)
+      if (word.Contains(b))
+        AppendRange(strays, {static_cast<unsigned char>(b), static_cast<unsigned char>(b)});
+    if (!strays.empty()) {
+      // Before a place between characters such a byte is always stray; at one, it is stray
+      // when no well-formed sequence starts with it.
+      if (!firstBehind) Behind += '|';
+      firstBehind = false;
+      Behind += "(?<=[" + strays + "])";
+      if (!all.empty()) all += '|';
+      all += "(?=[" + strays + "])" + NoSequenceAhead;
     }
     Behind += ')';
     if (firstBehind) Behind = "(?!)";
@@ -255,7 +303,8 @@ const char* const InsideCharacter =
     "|(?<=[\\xf1-\\xf3])[\\x80-\\xbf]{3}"
     "|(?<=\\xf4)[\\x80-\\x8f][\\x80-\\xbf]{2}"
     "|(?<=\\xf0[\\x90-\\xbf]|[\\xf1-\\xf3][\\x80-\\xbf]|\\xf4[\\x80-\\x8f])[\\x80-\\xbf]{2}"
-    "|(?<=\\xf0[\\x90-\\xbf][\\x80-\\xbf]|[\\xf1-\\xf3][\\x80-\\xbf]{2}|\\xf4[\\x80-\\x8f][\\x80-\\xbf])"
+    "|(?<=\\xf0[\\x90-\\xbf][\\x80-\\xbf]|[\\xf1-\\xf3][\\x80-\\xbf]{2}|\\xf4[\\x80-\\x8f][\\x80-"
+    "\\xbf])"
     "[\\x80-\\xbf])";
 
 // A whole UTF-8 tree's text starts there when it can match the empty text: no other match

@@ -97,8 +97,9 @@ TEST(CaseFormatTest, ChangesWholeCharactersInAUtf8Locale) {
       {"[^ ]+", "straße €5 😀", "\\U$&", "STRAßE €5 😀"},
       // Bytes that are not UTF-8 are characters of their own, kept as they are.
       {"[^ ]+", "r\xC3sum\xA9", "\\U$&", "R\xC3SUM\xA9"},
-      {"[^ ]+", "\xFF\xC3\xA9t\xC3", "\\U$&", "\xFF\xC3\x89T\xC3"},
-      {"[^ ]+", "\xFF\xC3\xA9t\xC3", "\\u$&", "\xFF\xC3\xA9t\xC3"},
+      // (A bracket takes no such byte; the pattern's own raw byte takes itself.)
+      {"\xFF[^ ]+", "\xFF\xC3\xA9t\xC3", "\\U$&", "\xFF\xC3\x89T\xC3"},
+      {"\xFF[^ ]+", "\xFF\xC3\xA9t\xC3", "\\u$&", "\xFF\xC3\xA9t\xC3"},
       // Every other part of the format keeps its meaning beside the escapes.
       {"(é)(l)", "élan", "[\\U$2$1\\E$$\\x41$`$']", "[LÉ$Aan]an"},
       {"l", "élan", "\\U$`\\E|\\u$'", "éÉ|Anan"},

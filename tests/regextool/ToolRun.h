@@ -58,6 +58,7 @@ struct ToolRun {
   std::string OutputPath;        // for OutputKind::AppendTo
   std::string WorkingDirectory;  // empty: the test's own
   long FileSizeLimit = -1;       // bytes a write may reach (RLIMIT_FSIZE); -1: none
+  long CpuSeconds = -1;          // processor time before the program is stopped; -1: no limit
   // NAME=value words added to the program's environment. The program gets the test's own
   // environment without LANG and the LC_ variables, so it reads bytes (the classic locale)
   // whatever locale the tests run under, unless these name one.
@@ -171,6 +172,12 @@ inline ToolResult RunTool(const ToolRun& run) {
       const rlimit limit = {static_cast<rlim_t>(run.FileSizeLimit),
                             static_cast<rlim_t>(run.FileSizeLimit)};
       ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (run.CpuSeconds >= 0) {
+      // SIGXCPU at the limit, SIGKILL a second later.
+      const rlimit limit = {static_cast<rlim_t>(run.CpuSeconds),
+                            static_cast<rlim_t>(run.CpuSeconds + 1)};
+      ::setrlimit(RLIMIT_CPU, &limit);
     }
     ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);

@@ -135,9 +135,13 @@ bool MergeInto(const Pattern& pattern, const char* first, const char* last,
 
 // Whether a word character ends right before `at` (first < at), or starts at `at` (at < last),
 // as a whole-word search sees the text around a match of `pattern`: a byte that is a letter,
-// digit or '_' (std::isalnum), or for a UTF-8 pattern a letter or digit of any script.
+// digit or '_' (std::isalnum), or for a UTF-8 pattern a letter or digit of any script (a byte
+// that is not UTF-8 is none).
 bool WordCharacterBefore(const Pattern& pattern, const char* first, const char* at);
 bool WordCharacterAt(const Pattern& pattern, const char* at, const char* last);
+// Whether `at` lies inside a character of [first, last) for `pattern`: only ever for a UTF-8
+// pattern, inside a well-formed sequence. No match starts or ends there.
+bool SplitsCharacter(const Pattern& pattern, const char* first, const char* at, const char* last);
 
 // `out` becomes the expansion of `format` for `match`; case conversions in the format follow
 // `locale`: in a UTF-8 locale they change whole characters (CaseFormat.h), else single bytes.
