@@ -97,6 +97,14 @@ CodeSet CodeSet::Negated() const {
 }
 
 bool CodeSet::Contains(std::uint32_t code) const {
+  // Text is mostly ASCII, whose few ranges come first: a short walk beats the search.
+  if (code < 0x80) {
+    for (const CodeRange& range : ranges_) {
+      if (code < range.Low) return false;
+      if (code <= range.High) return true;
+    }
+    return false;
+  }
   const auto at = std::upper_bound(
       ranges_.begin(), ranges_.end(), code,
       [](std::uint32_t value, const CodeRange& range) { return value < range.Low; });
