@@ -317,20 +317,10 @@ class Parser {
 
   // ---- nodes ----
 
-  NodeId Add(NodeKind kind, std::uint32_t value = 0) {
-    Node node;
-    node.Kind = kind;
-    node.Value = value;
-    Out.Nodes.push_back(node);
-    return static_cast<NodeId>(Out.Nodes.size() - 1);
-  }
+  NodeId Add(NodeKind kind, std::uint32_t value = 0) { return AddNode(Out, kind, value); }
 
   NodeId AddParent(NodeKind kind, std::uint32_t value, const NodeId* children, std::size_t count) {
-    const NodeId id = Add(kind, value);
-    Out.Nodes[id].FirstChild = static_cast<std::uint32_t>(Out.Children.size());
-    Out.Nodes[id].ChildCount = static_cast<std::uint32_t>(count);
-    Out.Children.insert(Out.Children.end(), children, children + count);
-    return id;
+    return AddParentNode(Out, kind, value, children, count);
   }
 
   // The items of a branch as one node.

@@ -161,6 +161,24 @@ struct Tree {
   std::string Text(Name name) const { return Names.substr(name.Offset, name.Length); }
 };
 
+// Appends a node to a tree being built; a parent takes `count` children already in it.
+inline NodeId AddNode(Tree& tree, NodeKind kind, std::uint32_t value = 0) {
+  Node node;
+  node.Kind = kind;
+  node.Value = value;
+  tree.Nodes.push_back(node);
+  return static_cast<NodeId>(tree.Nodes.size() - 1);
+}
+
+inline NodeId AddParentNode(Tree& tree, NodeKind kind, std::uint32_t value, const NodeId* children,
+                            std::size_t count) {
+  const NodeId id = AddNode(tree, kind, value);
+  tree.Nodes[id].FirstChild = static_cast<std::uint32_t>(tree.Children.size());
+  tree.Nodes[id].ChildCount = static_cast<std::uint32_t>(count);
+  tree.Children.insert(tree.Children.end(), children, children + count);
+  return id;
+}
+
 // Depth-first walk from `root` without recursion. For each node: visitor.Enter(id); for each
 // child, visitor.Child(parent, index) and then the child's own walk; visitor.Leave(id).
 template <class Visitor>

@@ -66,21 +66,11 @@ class Lowering {
   }
 
  private:
-  NodeId Add(NodeKind kind, std::uint32_t value = 0) {
-    Node node;
-    node.Kind = kind;
-    node.Value = value;
-    Out.Nodes.push_back(node);
-    return static_cast<NodeId>(Out.Nodes.size() - 1);
-  }
+  NodeId Add(NodeKind kind, std::uint32_t value = 0) { return AddNode(Out, kind, value); }
 
   NodeId AddParent(NodeKind kind, std::uint32_t value, const std::vector<NodeId>& children) {
     if (kind == NodeKind::Concat && children.size() == 1) return children[0];
-    const NodeId id = Add(kind, value);
-    Out.Nodes[id].FirstChild = static_cast<std::uint32_t>(Out.Children.size());
-    Out.Nodes[id].ChildCount = static_cast<std::uint32_t>(children.size());
-    Out.Children.insert(Out.Children.end(), children.begin(), children.end());
-    return id;
+    return AddParentNode(Out, kind, value, children.data(), children.size());
   }
 
   // A node that may stand where an atom must: an alternation or a sequence is grouped.

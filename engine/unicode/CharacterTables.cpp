@@ -5,6 +5,7 @@
 #include <numeric>
 #include <utility>
 
+#include "platform/WideCharacters.h"
 #include "unicode/Utf8.h"
 
 namespace GrepEngine {
@@ -53,7 +54,9 @@ std::uint32_t FillBlock(std::uint32_t base, wchar_t* block) {
 constexpr std::uint32_t FirstEmptyPlane = 0x40000, AfterEmptyPlanes = 0xE0000;
 static_assert(FirstEmptyPlane % BlockSize == 0 && AfterEmptyPlanes % BlockSize == 0);
 
-bool InEmptyPlanes(std::uint32_t base) { return base >= FirstEmptyPlane && base < AfterEmptyPlanes; }
+bool InEmptyPlanes(std::uint32_t base) {
+  return base >= FirstEmptyPlane && base < AfterEmptyPlanes;
+}
 
 // The members of one class: the facet's scans find where each run of members starts and ends,
 // asking one question per code point.
@@ -84,6 +87,45 @@ CodeSet ScanClass(const std::ctype<wchar_t>& ctype, std::ctype_base::mask mask) 
   return members;
 }
 
+// The same from the C library directly, where it has the locale: one question per code point
+// where the facet asks one per class bit it tries.
+CodeSet ScanClass(const Platform::WideCharacters& library, unsigned long handle) {
+  CodeSet members;
+  bool inside = false;
+  std::uint32_t start = 0;
+  for (std::uint32_t code = 0; code <= LastCode; ++code) {
+    if (code == FirstEmptyPlane) {
+      if (inside) members.Add(start, code - 1);
+      inside = false;
+      code = AfterEmptyPlanes - 1;
+      continue;
+    }
+    const bool member = library.Is(code, handle);
+    if (member == inside) continue;
+    if (member)
+      start = code;
+    else
+      members.Add(start, code - 1);
+    inside = member;
+  }
+  if (inside) members.Add(start, LastCode);
+  return members;
+}
+
+std::vector<std::pair<std::uint32_t, std::uint32_t>> CaseLinks(
+    const Platform::WideCharacters& library) {
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> links;
+  for (std::uint32_t code = 0; code <= LastCode; ++code) {
+    if (code == FirstEmptyPlane) {
+      code = AfterEmptyPlanes - 1;
+      continue;
+    }
+    for (const std::uint32_t target : {library.Upper(code), library.Lower(code)})
+      if (target != code && target <= LastCode) links.emplace_back(code, target);
+  }
+  return links;
+}
+
 // Every pair of a code point and a different code point that it maps to, upper or lower.
 std::vector<std::pair<std::uint32_t, std::uint32_t>> CaseLinks(const std::ctype<wchar_t>& ctype) {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> links;
@@ -108,7 +150,12 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> CaseLinks(const std::ctype<
 }  // namespace
 
 CharacterTables::CharacterTables(const std::locale& locale)
-    : locale_(locale), ctype_(&std::use_facet<std::ctype<wchar_t>>(locale_)) {}
+    : locale_(locale), ctype_(&std::use_facet<std::ctype<wchar_t>>(locale_)) {
+  auto library = std::make_unique<Platform::WideCharacters>(CharacterTypeName(locale.name()));
+  if (library->Usable()) library_ = std::move(library);
+}
+
+CharacterTables::~CharacterTables() = default;
 
 bool CharacterTables::Class(const std::string& name, CodeSet& members) const {
   if (name == "w") {
@@ -123,7 +170,11 @@ bool CharacterTables::Class(const std::string& name, CodeSet& members) const {
 
 const CodeSet& CharacterTables::ClassMembers(std::size_t index) const {
   static_assert(std::size(Classes) == ClassCount, "a slot for every class");
-  if (!classes_[index]) classes_[index] = ScanClass(*ctype_, Classes[index].Mask);
+  if (!classes_[index]) {
+    const unsigned long handle = library_ ? library_->Class(Classes[index].Name) : 0;
+    classes_[index] =
+        handle != 0 ? ScanClass(*library_, handle) : ScanClass(*ctype_, Classes[index].Mask);
+  }
   return *classes_[index];
 }
 
@@ -137,17 +188,19 @@ const CodeSet& CharacterTables::Word() const {
 
 std::uint32_t CharacterTables::Upper(std::uint32_t code) const {
   if (code > LastCode) return code;
+  if (library_) return library_->Upper(code);
   return static_cast<std::uint32_t>(ctype_->toupper(static_cast<wchar_t>(code)));
 }
 
 std::uint32_t CharacterTables::Lower(std::uint32_t code) const {
   if (code > LastCode) return code;
+  if (library_) return library_->Lower(code);
   return static_cast<std::uint32_t>(ctype_->tolower(static_cast<wchar_t>(code)));
 }
 
 const CharacterTables::CaseGroups& CharacterTables::Groups() const {
   if (groups_) return *groups_;
-  const auto links = CaseLinks(*ctype_);
+  const auto links = library_ ? CaseLinks(*library_) : CaseLinks(*ctype_);
   // The linked code points, each with a number, joined into groups by union-find.
   std::vector<std::uint32_t> codes;
   codes.reserve(2 * links.size());

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <locale>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,12 +14,19 @@
 
 #include "unicode/CodeSet.h"
 
+namespace Platform {
+class WideCharacters;
+}
+
 namespace GrepEngine {
 namespace Unicode {
 
 class CharacterTables {
  public:
   explicit CharacterTables(const std::locale& locale);
+  ~CharacterTables();
+  CharacterTables(const CharacterTables&) = delete;
+  CharacterTables& operator=(const CharacterTables&) = delete;
 
   // The members of a class by name: alnum alpha blank cntrl digit graph lower print punct
   // space upper xdigit, and the escape letters "w" (alnum plus '_'), "s" (space), "d" (digit).
@@ -49,6 +57,8 @@ class CharacterTables {
 
   std::locale locale_;
   const std::ctype<wchar_t>* ctype_;  // owned by locale_
+  // The same tables from the C library, asked directly, where it knows the locale's name.
+  std::unique_ptr<const Platform::WideCharacters> library_;
   mutable std::array<std::optional<CodeSet>, ClassCount> classes_;
   mutable std::optional<CodeSet> word_;
   mutable std::optional<CaseGroups> groups_;

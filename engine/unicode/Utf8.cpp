@@ -95,12 +95,16 @@ void AppendUtf8(std::string& out, std::uint32_t code) {
   }
 }
 
+std::string CharacterTypeName(const std::string& whole) {
+  const std::size_t ctype = whole.find("LC_CTYPE=");
+  if (ctype == std::string::npos) return whole;
+  const std::size_t end = whole.find(';', ctype);
+  return whole.substr(ctype + 9, end == std::string::npos ? std::string::npos : end - ctype - 9);
+}
+
 bool IsUtf8LocaleName(const std::string& whole) {
   // A locale mixed from several has a name per category; the character type's is the one.
-  std::string name = whole;
-  const std::size_t ctype = whole.find("LC_CTYPE=");
-  if (ctype != std::string::npos)
-    name = whole.substr(ctype + 9, whole.find(';', ctype) - ctype - 9);
+  const std::string name = CharacterTypeName(whole);
   // The codeset follows the dot and runs to an optional @modifier; its spelling varies.
   const std::size_t dot = name.find('.');
   if (dot == std::string::npos) return false;

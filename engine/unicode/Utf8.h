@@ -33,6 +33,9 @@ void AppendUtf8(std::string& out, std::uint32_t code);
 // Whether the locale's character set is UTF-8, read from its name (C.UTF-8, en_US.utf8, ...).
 bool IsUtf8Locale(const std::locale& locale);
 bool IsUtf8LocaleName(const std::string& name);
+// The name of a locale's character-type part: the name itself, or for a locale mixed from
+// several (LC_CTYPE=...;LC_NUMERIC=...) the LC_CTYPE one.
+std::string CharacterTypeName(const std::string& name);
 
 }  // namespace Unicode
 }  // namespace GrepEngine

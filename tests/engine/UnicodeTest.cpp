@@ -945,4 +945,22 @@ TEST_F(UnicodeCharacterTables, TablesDependOnlyOnTheLocale) {
   EXPECT_EQ(classic.CaseClosure(Codes({'k', 0xE9})), Codes({'K', 'k', 0xE9}));
 }
 
+// A locale made in the program has no name the C library knows: its tables come from the wide
+// character facet, and are the same.
+TEST_F(UnicodeCharacterTables, ALocaleWithoutANameGivesTheSameTables) {
+  const std::locale unnamed(locale_, new std::numpunct<char>);
+  ASSERT_EQ(unnamed.name(), "*");
+  const CharacterTables fromFacet(unnamed);
+  for (const char* name : {"alpha", "upper", "punct", "space", "w"}) {
+    CodeSet a, b;
+    ASSERT_TRUE(fromFacet.Class(name, a));
+    ASSERT_TRUE(tables_.Class(name, b));
+    EXPECT_EQ(a, b) << name;
+  }
+  const CodeSet letters = SetOf({{'a', 'z'}, {0xE0, 0xFF}, {0x430, 0x44F}});
+  EXPECT_EQ(fromFacet.CaseClosure(letters), tables_.CaseClosure(letters));
+  EXPECT_EQ(fromFacet.Upper(0xE9), 0xC9u);
+  EXPECT_EQ(tables_.Upper(0xE9), 0xC9u);
+}
+
 }  // namespace
