@@ -1,5 +1,5 @@
 // The planned routes (literal scans, the DFA, groups filled on reading) against the reference
-// engine on one pattern, option word, match word and text: every match of a grep, its groups,
+// engine on one pattern, option word, match word, text and locale (the C locale, or UTF-8): every match of a grep, its groups,
 // prefix and line, and the merge must be the same wherever the reference engine does not give
 // up.
 #include <boost/regex.hpp>
@@ -45,6 +45,18 @@ Seen Collect(Grep grep) {
   return seen;
 }
 
+// A UTF-8 locale, when the system has one.
+const std::locale& Utf8Locale() {
+  static const std::locale utf8 = [] {
+    try {
+      return std::locale("C.UTF-8");
+    } catch (const std::runtime_error&) {
+      return std::locale::classic();
+    }
+  }();
+  return utf8;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -55,13 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const unsigned drawn = input.Take<std::uint16_t>();
   const unsigned matchWord =
       (drawn & 0x1CFFu) | ((drawn & 0x2000u) ? unsigned{MatchBits::LineFeedLines} : 0u);
+  const std::locale& locale = (drawn & 0x4000u) ? Utf8Locale() : std::locale::classic();
   const std::string pattern = input.Piece();
   const std::string text = input.Piece();
   const std::string format = input.Piece();
   if (pattern.size() > 64 || text.size() > 512) return 0;
   try {
-    auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option,
-                                     std::locale::classic());
+    auto compiled =
+        Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option, locale);
     if (compiled->Failed()) return 0;
     const char* first = text.data();
     const char* last = first + text.size();

@@ -176,9 +176,7 @@ class OnePassBuilder {
       }
       case NodeKind::AnyByte: {
         // Deterministic with every byte is deterministic with the fewer the match word leaves.
-        std::bitset<256> bytes;
-        for (unsigned b = 0; b < (node.Value == Syntax::AsciiDot ? 0x80u : 0x100u); ++b) bytes.set(b);
-        return Atom(bytes, true, out);
+        return Atom(Syntax::DotBytes(node), true, out);
       }
       case NodeKind::Assertion:
         // A test where the path crosses it; the bytes around decide it, not the parse.

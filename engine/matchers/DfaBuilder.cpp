@@ -19,13 +19,6 @@ bool DotKeepsOffLineFeedOnly(unsigned matchWord) {
   return (matchWord & MatchBits::NotDotNewline) && (matchWord & MatchBits::LineFeedLines);
 }
 
-// The bytes of a UTF-8 tree's one-byte '.'.
-ByteSet AsciiBytes() {
-  ByteSet ascii;
-  for (unsigned b = 0; b < 0x80; ++b) ascii.set(b);
-  return ascii;
-}
-
 // '.' is the only atom the match word changes.
 FlagBits DotFlags(unsigned matchWord) {
   unsigned dot = matchWord & (MatchBits::NotDotNewline | MatchBits::NotDotNullCharacter);
@@ -51,8 +44,7 @@ Syntax::AtomBytes DfaAtomBytes(const Syntax::Tree& tree, unsigned optionWord, un
     if (!probe.Knows(text) && probe.Asked() == MostProbes) return false;
     if (!probe.Ask(text, set)) return false;
     if (dotOffLineFeed && node.Kind == Syntax::NodeKind::AnyByte) set.reset('\n');
-    if (node.Kind == Syntax::NodeKind::AnyByte && node.Value == Syntax::AsciiDot)
-      set &= AsciiBytes();
+    if (node.Kind == Syntax::NodeKind::AnyByte) set &= Syntax::DotBytes(node);
     return set.any();
   };
 }

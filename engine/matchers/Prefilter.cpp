@@ -52,7 +52,7 @@ std::vector<ByteSet> RequiredByteRun(const Pattern& pattern) {
     const std::string text = dot ? std::string(".") : Syntax::BoostText(*tree, atom);
     if (dot && node.Value == Syntax::AsciiDot) {
       if (!probe.Ask(text, set)) return false;
-      for (unsigned b = 0x80; b < 0x100; ++b) set.reset(b);
+      set &= Syntax::DotBytes(node);
       return set.any();
     }
     if (!probe.Knows(text) && probe.Asked() == MostProbes) {

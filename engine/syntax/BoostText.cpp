@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "syntax/ContextFacts.h"
+#include "syntax/ByteEscape.h"
 #include "syntax/RepeatOperator.h"
 #include "unicode/Utf8Sequences.h"
 
@@ -40,21 +41,15 @@ class ZeroWidth {
   std::vector<bool> Only;
 };
 
-void AppendByte(std::string& out, unsigned b) {
-  static constexpr char Digits[] = "0123456789abcdef";
-  const char hex[] = {'\\', 'x', Digits[b >> 4], Digits[b & 15]};
-  out.append(hex, sizeof hex);
-}
-
 void AppendRange(std::string& out, Unicode::ByteRange range) {
   if (range.Low == range.High) {
-    AppendByte(out, range.Low);
+    AppendByteEscape(out, range.Low);
     return;
   }
   out += '[';
-  AppendByte(out, range.Low);
+  AppendByteEscape(out, range.Low);
   out += '-';
-  AppendByte(out, range.High);
+  AppendByteEscape(out, range.High);
   out += ']';
 }
 
@@ -73,10 +68,10 @@ void AppendTrie(std::string& out, const std::vector<Unicode::ByteSequence>& all,
   if (depth + 1 == all[first].size()) {  // the last byte: one bracket for every range
     out += '[';
     for (std::size_t i = first; i < last; ++i) {
-      AppendByte(out, all[i][depth].Low);
+      AppendByteEscape(out, all[i][depth].Low);
       if (all[i][depth].High != all[i][depth].Low) {
         out += '-';
-        AppendByte(out, all[i][depth].High);
+        AppendByteEscape(out, all[i][depth].High);
       }
     }
     out += ']';
@@ -319,8 +314,12 @@ std::string BoostText(const Tree& tree, NodeId node) {
   ZeroWidth zeroWidth(tree);
   Walk(tree, node, zeroWidth);
   std::string out = CharacterStart(tree, node);
+  // The start test must hold for every alternative, not only the first one.
+  const bool enclose = !out.empty() && tree.Nodes[node].Kind == NodeKind::Alternation;
+  if (enclose) out += "(?:";
   Writer writer(tree, out, zeroWidth);
   Walk(tree, node, writer);
+  if (enclose) out += ')';
   return out;
 }
 

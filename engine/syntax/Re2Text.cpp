@@ -1,8 +1,8 @@
 #include "syntax/Re2Text.h"
 
-#include <cstdio>
 #include <optional>
 
+#include "syntax/ByteEscape.h"
 #include "syntax/RepeatOperator.h"
 
 namespace GrepEngine {
@@ -12,12 +12,6 @@ namespace {
 bool IsAtom(NodeKind kind) {
   return kind == NodeKind::Literal || kind == NodeKind::AnyByte || kind == NodeKind::Bracket ||
          kind == NodeKind::ClassEscape;
-}
-
-void AppendByte(std::string& out, unsigned b) {
-  char hex[8];
-  std::snprintf(hex, sizeof hex, "\\x%02x", b);
-  out += hex;
 }
 
 class Edges;
@@ -264,7 +258,7 @@ std::string Re2Class(const ByteSet& bytes) {
       // read as UTF-8, which then never matches a Latin-1 byte above 0x7f; a group keeps such
       // a byte out of that merge.
       if (b >= 0x80) out += '(';
-      AppendByte(out, b);
+      AppendByteEscape(out, b);
       if (b >= 0x80) out += ')';
     }
     return out;
@@ -278,10 +272,10 @@ std::string Re2Class(const ByteSet& bytes) {
     }
     unsigned end = b;
     while (end + 1 < 256 && bytes.test(end + 1)) ++end;
-    AppendByte(out, b);
+    AppendByteEscape(out, b);
     if (end != b) {
       out += '-';
-      AppendByte(out, end);
+      AppendByteEscape(out, end);
     }
     b = end + 1;
   }

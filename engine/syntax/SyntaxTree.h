@@ -8,6 +8,7 @@
 // symbolic (bytes, ranges, class names, equivalence classes, collating elements, negation):
 // a locale gives them their members when the pattern is compiled.
 
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -101,6 +102,14 @@ struct Node {
   std::uint32_t Min = 0, Max = 0;                // Repeat only
   std::uint32_t FirstChild = 0, ChildCount = 0;  // range in Tree::Children
 };
+
+// The bytes an AnyByte node may take, before the match word keeps LF or NUL off them.
+inline std::bitset<256> DotBytes(const Node& dot) {
+  std::bitset<256> bytes;
+  if (dot.Value != AsciiDot) return bytes.set();
+  for (unsigned b = 0; b < 0x80; ++b) bytes.set(b);
+  return bytes;
+}
 
 // A piece of Tree::Names.
 struct Name {

@@ -298,8 +298,8 @@ class Lowering {
     return AddParent(NodeKind::Alternation, 0, branches);
   }
 
-  // A set with no member: a bracket of no byte is not writable, so a byte that never starts a
-  // character (0xFF) behind a test that never holds stands in for it.
+  // A set with no member ([^\x{10FFFF}-\x{0}] cannot be, but a class can be empty in a
+  // locale): a bracket that takes no byte, every byte negated.
   NodeId EmptySet() {
     Bracket bracket;
     bracket.Negated = true;

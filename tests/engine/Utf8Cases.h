@@ -32,6 +32,7 @@ class Utf8Generator {
       pattern += atoms[Below(sizeof atoms / sizeof *atoms)];
       if (Below(4) == 0) pattern += repeats[Below(sizeof repeats / sizeof *repeats)];
     }
+    if (Below(12) == 0) pattern += '|';  // an empty alternative: empty matches after a choice
     return pattern;
   }
 
