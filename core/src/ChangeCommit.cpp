@@ -197,19 +197,16 @@ std::vector<PreparedFile> PrepareBatch(const ChangePlan& plan,
 void PutBatchInPlace(ChangePlan& plan, const std::vector<std::size_t>& batch,
                      std::vector<PreparedFile>& prepared, std::vector<CommittedFile>& results,
                      const CommittedFileSink& committed) {
-  std::map<std::uint64_t, bool> durable;
-  for (PreparedFile& file : prepared) {
-    if (!file.Ready) continue;
-    if (durable.find(file.Rewrite->Device()) == durable.end())
-      durable.emplace(file.Rewrite->Device(), file.Rewrite->SyncFileSystem());
-  }
+  Common::BatchFlush flush;
+  for (PreparedFile& file : prepared)
+    if (file.Ready) flush.Add(*file.Rewrite);
   for (std::size_t item = 0; item < prepared.size(); ++item) {
     PreparedFile& file = prepared[item];
     file.Outcome.Planned = batch[item];
     if (file.Rewrite) {
       std::vector<Common::ProblemReport> reports;
       file.Outcome.Changed =
-          file.Rewrite->Commit(reports, file.Ready && durable[file.Rewrite->Device()]);
+          file.Rewrite->Commit(reports, file.Ready && flush.Durable(*file.Rewrite));
       for (const Common::ProblemReport& report : reports)
         file.Outcome.Problems.push_back(ProblemOfReport(report));
       file.Rewrite.reset();

@@ -1,5 +1,6 @@
 #include "groups/TextContext.h"
 
+#include "unicode/Utf8.h"
 #include "unicode/WordCharacters.h"
 
 namespace GrepEngine {
@@ -64,6 +65,9 @@ bool ContextTests::Holds(Syntax::Assertion kind, const char* at) const {
       return at == Context.Base && !Context.NotBob;
     case Assertion::BufferEnd:
       return at == Context.Last && !Context.NotEob;
+    case Assertion::StrayByte:
+      return Unicode::StrayByteAt(Context.PrevAvail ? Context.Base - 1 : Context.Base, at,
+                                  Context.Last);
   }
   return false;
 }

@@ -60,6 +60,22 @@ const char* const NoSequenceAhead =
     "|\\xf0[\\x90-\\xbf][\\x80-\\xbf]{2}|[\\xf1-\\xf3][\\x80-\\xbf]{3}"
     "|\\xf4[\\x80-\\x8f][\\x80-\\xbf]{2})";
 
+// Zero-width: here is not inside a well-formed sequence (after some of its bytes and before
+// the rest), where a UTF-8 tree's empty match and a stray byte may not be.
+const char* const InsideCharacter =
+    "(?!(?<=[\\xc2-\\xdf])[\\x80-\\xbf]"
+    "|(?<=\\xe0)[\\xa0-\\xbf][\\x80-\\xbf]"
+    "|(?<=[\\xe1-\\xec\\xee\\xef])[\\x80-\\xbf]{2}"
+    "|(?<=\\xed)[\\x80-\\x9f][\\x80-\\xbf]"
+    "|(?<=\\xe0[\\xa0-\\xbf]|[\\xe1-\\xec\\xee\\xef][\\x80-\\xbf]|\\xed[\\x80-\\x9f])[\\x80-\\xbf]"
+    "|(?<=\\xf0)[\\x90-\\xbf][\\x80-\\xbf]{2}"
+    "|(?<=[\\xf1-\\xf3])[\\x80-\\xbf]{3}"
+    "|(?<=\\xf4)[\\x80-\\x8f][\\x80-\\xbf]{2}"
+    "|(?<=\\xf0[\\x90-\\xbf]|[\\xf1-\\xf3][\\x80-\\xbf]|\\xf4[\\x80-\\x8f])[\\x80-\\xbf]{2}"
+    "|(?<=\\xf0[\\x90-\\xbf][\\x80-\\xbf]|[\\xf1-\\xf3][\\x80-\\xbf]{2}|\\xf4[\\x80-\\x8f][\\x80-"
+    "\\xbf])"
+    "[\\x80-\\xbf])";
+
 // Sequences [first, last) of one length, sorted, from byte `depth` on: those that share a
 // leading range share its text, so that the engine's choice at each byte is among few
 // branches, each of which it can rule out by its first byte.
@@ -225,6 +241,9 @@ class Writer {
       Out += "^(?<![\r\f])";
     } else if (LineFeed != nullptr && kind == Assertion::LineEnd) {
       Out += "(?:$(?![\r\f])|(?=\n))";
+    } else if (kind == Assertion::StrayByte) {
+      Out += InsideCharacter;
+      Out += NoSequenceAhead;
     } else if (In.Utf8Word != nullptr) {
       // Written out once for the whole text, when its first word edge needs them.
       if (WordTests == nullptr) WordTests = std::make_unique<Utf8WordTests>(*In.Utf8Word);
@@ -286,21 +305,6 @@ class Writer {
   std::unique_ptr<const Utf8WordTests> WordTests;  // a UTF-8 tree's word edges
 };
 
-// Where a UTF-8 tree that can match the empty text may not match it: inside a well-formed
-// sequence, after some of its bytes and before the rest.
-const char* const InsideCharacter =
-    "(?!(?<=[\\xc2-\\xdf])[\\x80-\\xbf]"
-    "|(?<=\\xe0)[\\xa0-\\xbf][\\x80-\\xbf]"
-    "|(?<=[\\xe1-\\xec\\xee\\xef])[\\x80-\\xbf]{2}"
-    "|(?<=\\xed)[\\x80-\\x9f][\\x80-\\xbf]"
-    "|(?<=\\xe0[\\xa0-\\xbf]|[\\xe1-\\xec\\xee\\xef][\\x80-\\xbf]|\\xed[\\x80-\\x9f])[\\x80-\\xbf]"
-    "|(?<=\\xf0)[\\x90-\\xbf][\\x80-\\xbf]{2}"
-    "|(?<=[\\xf1-\\xf3])[\\x80-\\xbf]{3}"
-    "|(?<=\\xf4)[\\x80-\\x8f][\\x80-\\xbf]{2}"
-    "|(?<=\\xf0[\\x90-\\xbf]|[\\xf1-\\xf3][\\x80-\\xbf]|\\xf4[\\x80-\\x8f])[\\x80-\\xbf]{2}"
-    "|(?<=\\xf0[\\x90-\\xbf][\\x80-\\xbf]|[\\xf1-\\xf3][\\x80-\\xbf]{2}|\\xf4[\\x80-\\x8f][\\x80-"
-    "\\xbf])"
-    "[\\x80-\\xbf])";
 
 // A whole UTF-8 tree's text starts there when it can match the empty text: no other match
 // can start inside a character.

@@ -41,7 +41,9 @@ class Writer {
         Out += '\\' + std::string(1, static_cast<char>(node.Value));
         break;
       case NodeKind::Assertion:
-        Out += AssertionText(static_cast<Assertion>(node.Value));
+        Out += node.Value == static_cast<std::uint32_t>(Assertion::StrayByte)
+                   ? std::string("stray")
+                   : std::string(AssertionText(static_cast<Assertion>(node.Value)));
         break;
       case NodeKind::BackReference:
         Out += '\\' + std::to_string(node.Value);

@@ -99,6 +99,9 @@ class Writer {
       case Assertion::NotWordBoundary:
         WriteWordEdge(WordNext(id) || WordBefore(id), "\\B");
         break;
+      case Assertion::StrayByte:
+        Ok = false;  // refused above: only a UTF-8 tree has it
+        break;
     }
   }
 

@@ -68,6 +68,9 @@ enum class Assertion : std::uint8_t {
   WordEnd,          // \>
   BufferStart,      // \`
   BufferEnd,        // \'
+  // In a UTF-8 tree: the byte here belongs to no well-formed sequence of the text. A byte of
+  // the pattern that is not UTF-8 matches only such a byte, never a piece of a character.
+  StrayByte,
 };
 
 // How an assertion is written in a pattern.
@@ -89,6 +92,8 @@ inline const char* AssertionText(Assertion kind) {
       return "\\`";
     case Assertion::BufferEnd:
       return "\\'";
+    case Assertion::StrayByte:
+      return "";  // a UTF-8 tree's own: each engine text writes it as it can, or refuses it
   }
   return "";
 }

@@ -314,9 +314,29 @@ class Lowering {
     return Add(NodeKind::Bracket, static_cast<std::uint32_t>(Out.Brackets.size() - 1));
   }
 
+  // A set's characters, and its raw bytes: a raw byte that can be a piece of a character
+  // takes only a byte of the text that is part of none.
   NodeId SetNode(const Members& members) {
     std::vector<ByteSequence> sequences = Unicode::Utf8Sequences(members.Characters);
-    for (const unsigned char raw : members.RawBytes) sequences.push_back({ByteRange{raw, raw}});
+    std::vector<ByteSequence> strays;
+    for (const unsigned char raw : members.RawBytes)
+      (MayBeInSequence(raw) ? strays : sequences).push_back({ByteRange{raw, raw}});
+    if (strays.empty()) return SequencesNode(std::move(sequences));
+    const NodeId stray =
+        AddParent(NodeKind::Concat, 0,
+                  {Add(NodeKind::Assertion, static_cast<std::uint32_t>(Assertion::StrayByte)),
+                   AsPiece(SequencesNode(std::move(strays)))});
+    if (sequences.empty()) return stray;
+    return AddParent(NodeKind::Alternation, 0,
+                     {AsPiece(SequencesNode(std::move(sequences))), stray});
+  }
+
+  // A continuation byte, or a lead byte of a sequence of two to four.
+  static bool MayBeInSequence(unsigned char byte) {
+    return (byte >= 0x80 && byte <= 0xBF) || (byte >= 0xC2 && byte <= 0xF4);
+  }
+
+  NodeId SequencesNode(std::vector<ByteSequence> sequences) {
     std::sort(sequences.begin(), sequences.end(), [](const ByteSequence& a, const ByteSequence& b) {
       for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
         if (a[i].Low != b[i].Low) return a[i].Low < b[i].Low;

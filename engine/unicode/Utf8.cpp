@@ -70,6 +70,11 @@ bool InsideCharacter(const char* first, const char* p, const char* last) {
   return false;
 }
 
+bool StrayByteAt(const char* first, const char* p, const char* last) {
+  std::uint32_t code;
+  return p != last && SequenceAt(p, last, code) == 0 && !InsideCharacter(first, p, last);
+}
+
 const char* NextBoundary(const char* first, const char* p, const char* last) {
   do {
     ++p;

@@ -25,6 +25,9 @@ const char* CharacterBefore(const char* first, const char* p);
 // or end there.
 bool InsideCharacter(const char* first, const char* p, const char* last);
 
+// Whether the byte at `p` (< `last`) belongs to no well-formed sequence of [first, last).
+bool StrayByteAt(const char* first, const char* p, const char* last);
+
 // The first position after `p` that is not inside a character.
 const char* NextBoundary(const char* first, const char* p, const char* last);
 

@@ -29,23 +29,10 @@ void RegularExpression::Merge(std::string& result) {
 
 // Each match goes to the handler first; a refused match stays as it is and ends the run.
 void RegularExpression::MergeWithHandler(std::string& result) {
-  const ContinueMatchEvent plain = OnMerging;
-  const ContinueMatchEventClosure bound = OnMergingClosure;
-  const ContinueMatchViewEvent plainView = OnMergingView;
-  const ContinueMatchViewEventClosure boundView = OnMergingViewClosure;
-  REMatchInfo info;
-  REMatchViewInfo views;
+  ContinueMatchEvents events{OnMerging, OnMergingClosure, OnMergingView, OnMergingViewClosure,
+                             {}, {}};
   auto fire = [&](const grepcore::Match& match, bool& bcontinue) {
-    if (HasHandler(plain, bound)) {
-      FillMatchInfo(match, info);
-      Fire(plain, bound, this, static_cast<const REMatchInfo&>(info),
-           static_cast<unsigned>(match.Line()), match.LineStart(), bcontinue);
-    }
-    if (HasHandler(plainView, boundView)) {
-      FillMatchViewInfo(match, views);
-      Fire(plainView, boundView, this, static_cast<const REMatchViewInfo&>(views),
-           static_cast<unsigned>(match.Line()), match.LineStart(), bcontinue);
-    }
+    events.Fire(this, match, bcontinue);
   };
   auto format = [this](std::string& replacement) { Format(replacement); };
   Common::MergeWithStep(Settings->Pattern(), Settings->StringToMatch.Share(), MergeCopy, GetMatchFlags(),

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "EventSlots.h"
 #include "common/MatchRecords.h"
 
 namespace RegexClass {
@@ -82,6 +83,24 @@ REMatchInfo BuildMatchInfo(const grepcore::Match& match) {
   REMatchInfo info;
   FillMatchInfo(match, info);
   return info;
+}
+
+bool ContinueMatchEvents::Any() const {
+  return HasHandler(Plain, Bound) || HasHandler(PlainView, BoundView);
+}
+
+void ContinueMatchEvents::Fire(RegularExpression* sender, const grepcore::Match& match,
+                               bool& bcontinue) {
+  if (HasHandler(Plain, Bound)) {
+    FillMatchInfo(match, Info);
+    RegexClass::Fire(Plain, Bound, sender, static_cast<const REMatchInfo&>(Info),
+                     static_cast<unsigned>(match.Line()), match.LineStart(), bcontinue);
+  }
+  if (HasHandler(PlainView, BoundView)) {
+    FillMatchViewInfo(match, Views);
+    RegexClass::Fire(PlainView, BoundView, sender, static_cast<const REMatchViewInfo&>(Views),
+                     static_cast<unsigned>(match.Line()), match.LineStart(), bcontinue);
+  }
 }
 
 }  // namespace RegexClass

@@ -25,4 +25,20 @@ void FillMatchInfo(const grepcore::Match& match, REMatchInfo& info);
 void FillMatchViewInfo(const grepcore::Match& match, REMatchViewInfo& info);
 void FillFileMatchViewInfo(const grepcore::MaskSearch& search, REMatchViewInfo& info);
 
+// A grep's or a merge's match events as they were when the run started (handlers installed
+// during the run are not used by it), with the records they are given, reused from match to
+// match.
+struct ContinueMatchEvents {
+  RegularExpression::ContinueMatchEvent Plain;
+  RegularExpression::ContinueMatchEventClosure Bound;
+  RegularExpression::ContinueMatchViewEvent PlainView;
+  RegularExpression::ContinueMatchViewEventClosure BoundView;
+  REMatchInfo Info;
+  REMatchViewInfo Views;
+
+  bool Any() const;
+  // Shows `match` to each handler that is set; a handler may clear `bcontinue`.
+  void Fire(RegularExpression* sender, const grepcore::Match& match, bool& bcontinue);
+};
+
 }  // namespace RegexClass

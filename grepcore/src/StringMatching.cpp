@@ -48,27 +48,13 @@ unsigned int RegularExpression::Grep() {
   AbandonReason.clear();
   if (Settings->StringToMatch.empty()) return 0;
   if (ParseExpression() != 0) return 0;
-  // Handlers installed during the run are not used by it.
-  const ContinueMatchEvent plain = OnGrepping;
-  const ContinueMatchEventClosure bound = OnGreppingClosure;
-  const ContinueMatchViewEvent plainView = OnGreppingView;
-  const ContinueMatchViewEventClosure boundView = OnGreppingViewClosure;
-  REMatchInfo info;
-  REMatchViewInfo views;
+  ContinueMatchEvents events{OnGrepping, OnGreppingClosure, OnGreppingView,
+                             OnGreppingViewClosure, {}, {}};
   auto fire = [&](const grepcore::Match& match, bool& bcontinue) {
-    if (HasHandler(plain, bound)) {
-      FillMatchInfo(match, info);
-      Fire(plain, bound, this, static_cast<const REMatchInfo&>(info),
-           static_cast<unsigned>(match.Line()), match.LineStart(), bcontinue);
-    }
-    if (HasHandler(plainView, boundView)) {
-      FillMatchViewInfo(match, views);
-      Fire(plainView, boundView, this, static_cast<const REMatchViewInfo&>(views),
-           static_cast<unsigned>(match.Line()), match.LineStart(), bcontinue);
-    }
+    events.Fire(this, match, bcontinue);
   };
   return Common::GrepText(Settings->Pattern(), Settings->StringToMatch.Share(), GetMatchFlags(),
-                          HasHandler(plain, bound) || HasHandler(plainView, boundView),
+                          events.Any(),
                           AbandonReason, [&](const grepcore::Match& match) {
                             return Common::GrepMatchStep(CurrentGrepMatch, match, fire);
                           });

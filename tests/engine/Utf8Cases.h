@@ -23,7 +23,8 @@ class Utf8Generator {
         "[^é ]",  "[à-ê]",      "[[:alpha:]]", "[[:upper:]]", "[[:lower:]]", "[[:punct:]]",
         "\\w",    "\\W",        "\\s",         "(é|a)",      "(ж+)",       "(a|éb)",
         "\\b",    "\\B",        "\\<",         "\\>",        "^",          "$",
-        "(.)",    "([^ ]*)",    "k",           "s",          " ",          "x*"};
+        "(.)",    "([^ ]*)",    "k",           "s",          " ",          "x*",
+        "\xA9" /* not UTF-8 */, "[\xC3" "a]", "\xE2\x82" /* cut off */};
     static const char* const repeats[] = {"*", "+", "?", "{2}", "{1,2}"};
     std::string pattern;
     const std::uint32_t pieces = 1 + Below(4);

@@ -68,6 +68,11 @@ TEST(Utf8MatchingTest, InvalidBytesMatchOnlyThemselves) {
   EXPECT_EQ(Matches("a.", text), Texts{});
   EXPECT_EQ(Matches("[^x]", "\xFF"), Texts{});
   EXPECT_EQ(Matches("\xFF", text), Texts{"\xFF"});
+  // A byte of the pattern that is not UTF-8 never takes a piece of a character.
+  EXPECT_EQ(Matches("\xA9", "caf\xC3\xA9 \xA9"), Texts{"\xA9"});
+  EXPECT_EQ(Matches("[\xA9x]", "\xC3\xA9\xA9"), Texts{"\xA9"});
+  EXPECT_EQ(Matches("\xC3", "\xC3\xA9 \xC3("), Texts{"\xC3"});
+  EXPECT_EQ(Matches("(\xC3|\xA9)+", "\xA9\xC3\xA9\xC3"), (Texts{"\xA9", "\xC3"}));
 }
 
 TEST(Utf8MatchingTest, EmptyMatchesNeverSplitACharacter) {

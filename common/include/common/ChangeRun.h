@@ -182,14 +182,11 @@ void CommitBatch(ChangeRunWork& work, unsigned& changeCount, Report report) {
   std::vector<PendingFile> batch;
   std::swap(batch, work.Batch);
   work.BatchedBytes = 0;
-  std::map<std::uint64_t, bool> durable;  // by device: flushed as a whole
+  BatchFlush flush;
+  for (PendingFile& file : batch)
+    if (file.Rewrite && file.Rewrite->Prepare()) flush.Add(*file.Rewrite);
   for (PendingFile& file : batch) {
-    if (!file.Rewrite || !file.Rewrite->Prepare()) continue;
-    bool& flushed = durable[file.Rewrite->Device()];
-    if (!flushed) flushed = file.Rewrite->SyncFileSystem();
-  }
-  for (PendingFile& file : batch) {
-    if (file.Rewrite) CommitFile(work, file, durable[file.Rewrite->Device()], changeCount);
+    if (file.Rewrite) CommitFile(work, file, flush.Durable(*file.Rewrite), changeCount);
     for (ProblemReport& problem : file.Problems) report(std::move(problem));
   }
 }

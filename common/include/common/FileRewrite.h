@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -138,6 +139,23 @@ class FileRewriter {
  private:
   class Work;
   std::unique_ptr<Work> Rewrite;
+};
+
+// A batch's flushes: each file system that holds a prepared rewrite is flushed once, before any
+// file of the batch takes its new content, and each commit learns whether its flush held.
+class BatchFlush {
+ public:
+  void Add(FileRewriter& prepared) {
+    const auto [at, first] = Flushed.emplace(prepared.Device(), false);
+    if (first) at->second = prepared.SyncFileSystem();
+  }
+  bool Durable(const FileRewriter& prepared) const {
+    const auto at = Flushed.find(prepared.Device());
+    return at != Flushed.end() && at->second;
+  }
+
+ private:
+  std::map<std::uint64_t, bool> Flushed;  // by device
 };
 
 // Rewrites `fileName` with all its replacements at once (a FileRewriter with one portion).
