@@ -170,3 +170,27 @@ TEST(KeptPlan, APlanIsKeptOnlyInANewFileAndAnApplyTakesNoOtherSettings) {
 }
 
 }  // namespace
+
+// The locale decides what a pattern means: a plan kept under one and applied under another
+// would write a change nobody looked at, so those files are left as they are.
+TEST(KeptPlan, AnApplyThatPlansAnotherChangeWritesNothing) {
+  TemporaryDirectory tree;
+  tree.Write("a.txt", "un caf\xC3\xA9\n");
+  ToolTest::ToolRun keep;
+  keep.Arguments = {"change", "--plan", "plan", "caf.", "coffee", "a.txt"};
+  keep.WorkingDirectory = tree.Path();
+  keep.Environment = {"LC_ALL=C.UTF-8"};
+  ASSERT_EQ(ToolTest::RunTool(keep).Status, 0);
+
+  const ToolResult bytes = RunIn(tree.Path(), {"change", "--apply", "plan"});
+  EXPECT_EQ(bytes.Status, 2);
+  EXPECT_THAT(bytes.Out, HasSubstr("a.txt  ChangedSincePlanned"));
+  EXPECT_THAT(bytes.Out, HasSubstr("the change planned now is not the one the plan kept"));
+  EXPECT_EQ(TemporaryDirectory::Read(tree / "a.txt"), "un caf\xC3\xA9\n");
+
+  ToolTest::ToolRun apply = keep;
+  apply.Arguments = {"change", "--apply", "plan"};
+  const ToolResult characters = ToolTest::RunTool(apply);
+  EXPECT_EQ(characters.Status, 0) << characters.Err << characters.Out;
+  EXPECT_EQ(TemporaryDirectory::Read(tree / "a.txt"), "un coffee\n");
+}

@@ -167,7 +167,8 @@ enum class RecordedState {
 };
 
 // Holds each file of `plan`, a new plan of the same change, to what `recorded` gives for it
-// (null: nothing, so it is left alone as changed; a file that is gone stays Gone), then finds
+// (null: nothing, so it is left alone as changed; a file that is gone stays Gone; with
+// FingerprintNew, a file to write must also be getting the recorded new content), then finds
 // the saved-copy collisions again among the files still to write: a file already written has
 // its saved copy already, and an existing saved copy that holds a file's recorded content is
 // the one an apply cut short wrote before the file changed. The state of each file, in the

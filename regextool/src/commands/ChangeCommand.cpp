@@ -421,7 +421,8 @@ int RunChange(const PatternSettings& settings, const ChangeCommand& command, std
   options.FirstOnly = command.First;
   options.Binary = command.Binary;
   options.KeepAll = command.DryRun;
-  options.FingerprintNew = !command.PlanFile.empty();
+  // A plan kept records each new content; an apply checks it plans the same again.
+  options.FingerprintNew = !command.PlanFile.empty() || command.Applying;
   options.Threads = command.Threads == 0 ? 1 : command.Threads;
 
   // A kept plan with no file to write has nothing to walk (no path is not the current
