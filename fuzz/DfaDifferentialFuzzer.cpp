@@ -1,7 +1,7 @@
 // The planned routes (literal scans, the DFA, groups filled on reading) against the reference
-// engine on one pattern, option word, match word, text and locale (the C locale, or UTF-8): every match of a grep, its groups,
-// prefix and line, and the merge must be the same wherever the reference engine does not give
-// up.
+// engine on one pattern, option word, match word, text and locale (the C locale, or UTF-8): every
+// match of a grep, its groups, prefix and line, and the merge must be the same wherever the
+// reference engine does not give up.
 #include <boost/regex.hpp>
 #include <iterator>
 #include <locale>
@@ -78,8 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (compiled->Failed()) return 0;
     const char* first = text.data();
     const char* last = first + text.size();
-    const Seen reference = Collect(
-        [&](auto callback) { return ReferenceGrepIn(*compiled, first, last, matchWord, callback); });
+    const Seen reference = Collect([&](auto callback) {
+      return ReferenceGrepIn(*compiled, first, last, matchWord, callback);
+    });
     if (reference.Abandoned) return 0;
     const Seen planned =
         Collect([&](auto callback) { return GrepIn(*compiled, first, last, matchWord, callback); });
@@ -92,14 +93,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const char* copied = first;
       std::string expansion;
       bool badFormat = false;
-      gaveUp = ReferenceGrepIn(*compiled, first, last, matchWord, [&](const MatchResults& match) {
-                 const SubMatch whole = match.Sub(0);
-                 expected.append(copied, whole.First);
-                 copied = whole.Last;
-                 badFormat = !FormatMatch(match, format, expansion, compiled->Locale());
-                 expected += expansion;
-                 return !badFormat;
-               }).Abandoned || badFormat;
+      gaveUp = ReferenceGrepIn(*compiled, first, last, matchWord,
+                               [&](const MatchResults& match) {
+                                 const SubMatch whole = match.Sub(0);
+                                 expected.append(copied, whole.First);
+                                 copied = whole.Last;
+                                 badFormat =
+                                     !FormatMatch(match, format, expansion, compiled->Locale());
+                                 expected += expansion;
+                                 return !badFormat;
+                               })
+                   .Abandoned ||
+               badFormat;
       expected.append(copied, last);
     } else {
       try {
