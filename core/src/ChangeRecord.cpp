@@ -30,8 +30,9 @@ RecordedState HoldToRecord(PlannedFile& file, const RecordedFile* record, bool n
     // (another locale reads the pattern otherwise) the change is not the one that was kept.
     if (newKnown && file.Action == PlannedAction::Write &&
         (file.NewSize() != recorded.NewSize || file.NewFingerprint != recorded.NewFingerprint))
-      return LeftAsChanged(file, "the change planned now is not the one the plan kept; the file "
-                                 "was left as it is");
+      return LeftAsChanged(file,
+                           "the change planned now is not the one the plan kept; the file "
+                           "was left as it is");
     return RecordedState::AsRecorded;
   }
   // A rewrite gives the file a new inode (unless it has several links), so the content alone

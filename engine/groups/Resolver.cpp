@@ -20,7 +20,8 @@ enum class Direction { Forward, Backward };
 // Collects, per node, the range of group numbers inside it, and checks the limits.
 class Survey {
  public:
-  Survey(const Syntax::Tree& tree, std::vector<std::uint32_t>& first, std::vector<std::uint32_t>& end)
+  Survey(const Syntax::Tree& tree, std::vector<std::uint32_t>& first,
+         std::vector<std::uint32_t>& end)
       : In(tree), First(first), End(end) {
     First.assign(tree.Nodes.size(), 0xFFFFFFFFu);
     End.assign(tree.Nodes.size(), 0);
@@ -64,10 +65,14 @@ class Survey {
 // One resolution: positions are offsets from the match's first byte, 0..Length.
 class ResolverRun {
  public:
-  ResolverRun(const Resolver& resolver, const TextContext& text, const char* first, const char* last,
-              std::vector<GroupSpan>& spans)
-      : Owner(resolver), In(resolver.Tree), Tests(text, resolver.Bytes.Word, resolver.Tree.Utf8Word.get()), First(first),
-        Length(static_cast<std::size_t>(last - first)), Spans(spans) {}
+  ResolverRun(const Resolver& resolver, const TextContext& text, const char* first,
+              const char* last, std::vector<GroupSpan>& spans)
+      : Owner(resolver),
+        In(resolver.Tree),
+        Tests(text, resolver.Bytes.Word, resolver.Tree.Utf8Word.get()),
+        First(first),
+        Length(static_cast<std::size_t>(last - first)),
+        Spans(spans) {}
 
   bool Run() {
     Spans.assign(In.GroupCount(), GroupSpan());
@@ -119,7 +124,8 @@ class ResolverRun {
       }
       case NodeKind::Alternation: {
         PositionSet all;
-        for (std::uint32_t i = 0; i < node.ChildCount; ++i) all.Unite(Reach(In.Child(id, i), from, direction));
+        for (std::uint32_t i = 0; i < node.ChildCount; ++i)
+          all.Unite(Reach(In.Child(id, i), from, direction));
         return all;
       }
     }
@@ -176,7 +182,8 @@ class ResolverRun {
     switch (node.Kind) {
       case NodeKind::Group:
         if (node.Value != 0)
-          Spans[node.Value - 1] = GroupSpan{static_cast<std::ptrdiff_t>(from), static_cast<std::ptrdiff_t>(to)};
+          Spans[node.Value - 1] =
+              GroupSpan{static_cast<std::ptrdiff_t>(from), static_cast<std::ptrdiff_t>(to)};
         Settle(In.Child(id, 0), from, to);
         return;
       case NodeKind::Concat:
@@ -257,7 +264,8 @@ class ResolverRun {
       }
       PositionSet ends = Reach(body, PositionSet::Of(start), Direction::Forward);
       ends.Intersect(*completes);
-      if (done >= node.Min) ends.Remove(PositionSet::Of(start));  // no empty iteration beyond the minimum
+      if (done >= node.Min)
+        ends.Remove(PositionSet::Of(start));  // no empty iteration beyond the minimum
       const std::size_t end = ends.Highest();
       if (end == PositionSet::None || end > to) {
         Failed = true;
@@ -274,7 +282,8 @@ class ResolverRun {
   }
 
   void Unset(NodeId id) {
-    for (std::uint32_t g = Owner.FirstGroup[id]; g < Owner.EndGroup[id]; ++g) Spans[g - 1] = GroupSpan();
+    for (std::uint32_t g = Owner.FirstGroup[id]; g < Owner.EndGroup[id]; ++g)
+      Spans[g - 1] = GroupSpan();
   }
 
   const Resolver& Owner;
@@ -286,15 +295,18 @@ class ResolverRun {
   bool Failed = false;
 };
 
-Resolver::Resolver(const Syntax::Tree& tree, AtomBytes bytes) : Tree(tree), Bytes(std::move(bytes)) {}
+Resolver::Resolver(const Syntax::Tree& tree, AtomBytes bytes)
+    : Tree(tree), Bytes(std::move(bytes)) {}
 
 std::unique_ptr<const Resolver> Resolver::For(const Syntax::Tree& tree, AtomBytes bytes) {
-  if (tree.Failed() || tree.Root == Syntax::NoNode || tree.GroupCount() == 0 || tree.HasBackReferences)
+  if (tree.Failed() || tree.Root == Syntax::NoNode || tree.GroupCount() == 0 ||
+      tree.HasBackReferences)
     return nullptr;
   if (bytes.SetOfNode.size() != tree.Nodes.size()) return nullptr;
   for (NodeId id = 0; id < tree.Nodes.size(); ++id) {
     const NodeKind kind = tree[id].Kind;
-    const bool consumes = kind == NodeKind::Literal || kind == NodeKind::Bracket || kind == NodeKind::ClassEscape;
+    const bool consumes =
+        kind == NodeKind::Literal || kind == NodeKind::Bracket || kind == NodeKind::ClassEscape;
     if (consumes && bytes.SetOfNode[id] >= bytes.Sets.size()) return nullptr;
   }
   auto resolver = std::make_unique<Resolver>(tree, std::move(bytes));

@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "syntax/ContextFacts.h"
 #include "syntax/ByteEscape.h"
+#include "syntax/ContextFacts.h"
 #include "syntax/RepeatOperator.h"
 #include "unicode/Utf8Sequences.h"
 
@@ -304,7 +304,6 @@ class Writer {
   const LineFeedForm* LineFeed;
   std::unique_ptr<const Utf8WordTests> WordTests;  // a UTF-8 tree's word edges
 };
-
 
 // A whole UTF-8 tree's text starts there when it can match the empty text: no other match
 // can start inside a character.

@@ -10,7 +10,8 @@ namespace {
 
 // A byte as printed: itself, or \xHH when it is not printable or one of `escaped`.
 std::string Byte(unsigned char c, const char* escaped) {
-  if (c < 0x20 || c > 0x7e || std::string(escaped).find(static_cast<char>(c)) != std::string::npos) {
+  if (c < 0x20 || c > 0x7e ||
+      std::string(escaped).find(static_cast<char>(c)) != std::string::npos) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "\\x%02x", c);
     return hex;

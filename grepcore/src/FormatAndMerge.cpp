@@ -29,14 +29,14 @@ void RegularExpression::Merge(std::string& result) {
 
 // Each match goes to the handler first; a refused match stays as it is and ends the run.
 void RegularExpression::MergeWithHandler(std::string& result) {
-  ContinueMatchEvents events{OnMerging, OnMergingClosure, OnMergingView, OnMergingViewClosure,
-                             {}, {}};
+  ContinueMatchEvents events{OnMerging, OnMergingClosure, OnMergingView, OnMergingViewClosure, {},
+                             {}};
   auto fire = [&](const grepcore::Match& match, bool& bcontinue) {
     events.Fire(this, match, bcontinue);
   };
   auto format = [this](std::string& replacement) { Format(replacement); };
-  Common::MergeWithStep(Settings->Pattern(), Settings->StringToMatch.Share(), MergeCopy, GetMatchFlags(),
-                        MergeOutput, MergePosition, AbandonReason,
+  Common::MergeWithStep(Settings->Pattern(), Settings->StringToMatch.Share(), MergeCopy,
+                        GetMatchFlags(), MergeOutput, MergePosition, AbandonReason,
                         [&](const Common::MergeRun& run, const grepcore::Match& match) {
                           return Common::MergeMatchStep(run, CurrentGrepMatch, match, fire, format);
                         });

@@ -48,14 +48,13 @@ unsigned int RegularExpression::Grep() {
   AbandonReason.clear();
   if (Settings->StringToMatch.empty()) return 0;
   if (ParseExpression() != 0) return 0;
-  ContinueMatchEvents events{OnGrepping, OnGreppingClosure, OnGreppingView,
-                             OnGreppingViewClosure, {}, {}};
+  ContinueMatchEvents events{
+      OnGrepping, OnGreppingClosure, OnGreppingView, OnGreppingViewClosure, {}, {}};
   auto fire = [&](const grepcore::Match& match, bool& bcontinue) {
     events.Fire(this, match, bcontinue);
   };
   return Common::GrepText(Settings->Pattern(), Settings->StringToMatch.Share(), GetMatchFlags(),
-                          events.Any(),
-                          AbandonReason, [&](const grepcore::Match& match) {
+                          events.Any(), AbandonReason, [&](const grepcore::Match& match) {
                             return Common::GrepMatchStep(CurrentGrepMatch, match, fire);
                           });
 }

@@ -15,9 +15,9 @@
 namespace {
 
 using RE = RegexClass::RegularExpression;
-using RegexClass::REMatchInfo;
 using ClassWords::SetMatchWord;
 using ClassWords::SetOptionWord;
+using RegexClass::REMatchInfo;
 
 // A match as the class's records give it (the whole match and the groups, then the line).
 std::string Show(const REMatchInfo& info, std::size_t marks, unsigned line, std::uint64_t start) {

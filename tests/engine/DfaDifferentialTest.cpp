@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "DifferentialCases.h"
-#include "Utf8Cases.h"
 #include "MatchFlagTranslation.h"
 #include "PatternImpl.h"
 #include "ReferenceRoute.h"
+#include "Utf8Cases.h"
 #include "engine/Matching.h"
 #include "engine/OptionWords.h"
 
@@ -29,11 +29,13 @@ struct Seen {
 };
 
 std::string Describe(const MatchResults& match, bool groups) {
-  std::string line = std::to_string(match.Sub(0).Position) + "+" + std::to_string(match.Sub(0).Length());
+  std::string line =
+      std::to_string(match.Sub(0).Position) + "+" + std::to_string(match.Sub(0).Length());
   if (groups) {
     for (unsigned i = 1; i < match.Size(); ++i) {
       const SubMatch sub = match.Sub(i);
-      line += sub.Matched ? " " + std::to_string(sub.Position) + "+" + std::to_string(sub.Length()) : " -";
+      line += sub.Matched ? " " + std::to_string(sub.Position) + "+" + std::to_string(sub.Length())
+                          : " -";
     }
     const SubMatch prefix = match.Prefix(), suffix = match.Suffix();
     line += " p" + (prefix.Matched ? std::to_string(prefix.Position) : std::string("-"));
@@ -54,7 +56,8 @@ Seen Collect(Grep grep, bool groups) {
   return seen;
 }
 
-std::string Where(const std::string& pattern, unsigned option, unsigned match, const std::string& text) {
+std::string Where(const std::string& pattern, unsigned option, unsigned match,
+                  const std::string& text) {
   std::string shown;
   for (unsigned char c : text) {
     if (c >= 0x20 && c < 0x7f) {
@@ -107,13 +110,14 @@ struct Tally {
   unsigned Compared = 0, FastRoutes = 0, Skipped = 0;
 };
 
-void CompareOne(const Pattern& compiled, const std::string& pattern, unsigned option, unsigned matchWord,
-                const std::string& text, bool groups, Tally& tally) {
+void CompareOne(const Pattern& compiled, const std::string& pattern, unsigned option,
+                unsigned matchWord, const std::string& text, bool groups, Tally& tally) {
   const char* first = text.data();
   const char* last = first + text.size();
   const std::string where = Where(pattern, option, matchWord, text);
   const Seen reference = Collect(
-      [&](auto callback) { return ReferenceGrepIn(compiled, first, last, matchWord, callback); }, groups);
+      [&](auto callback) { return ReferenceGrepIn(compiled, first, last, matchWord, callback); },
+      groups);
   if (reference.Abandoned) {
     ++tally.Skipped;
     return;
@@ -183,8 +187,7 @@ TEST(DfaDifferentialTest, Utf8CasesAgreeOnEveryRoute) {
   for (unsigned p = 0; p < 400; ++p) {
     const std::string pattern = generate.Pattern();
     const unsigned option = generate.OptionWord();
-    auto compiled =
-        Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option, utf8);
+    auto compiled = Pattern::Compile(pattern.data(), pattern.data() + pattern.size(), option, utf8);
     if (compiled->Failed()) {  // a repeated assertion
       ++failed;
       continue;
@@ -217,7 +220,9 @@ TEST(DfaDifferentialTest, KnownHardShapesAgree) {
       {"x*", S::Extended, M::NotNullString, "ab xx"},
       {"^", S::Extended, 0, "a\nb\r\nc\fd"},
       {"$", S::Extended, 0, "a\nb\r\nc\fd\n"},
-      {"\\bab\\b", S::Normal, 0, "ab abc _ab ab_ \xe9" "ab"},
+      {"\\bab\\b", S::Normal, 0,
+       "ab abc _ab ab_ \xe9"
+       "ab"},
       {"\\`a|b\\'", S::Normal, 0, "aab\nab"},
       {"a{2,3}", S::Extended, M::Continuous, "aaaaaaab"},
       {"[[:upper:]]+", S::Normal | S::CaseInsensitive, 0, "abC dEf"},
@@ -226,7 +231,13 @@ TEST(DfaDifferentialTest, KnownHardShapesAgree) {
       {".+", S::Normal, M::NotDotNullCharacter, std::string("ab\0cd", 5)},
       {"struct|union|enum", S::Normal, 0, "enumunion structs"},
       {"ab|abcd|b", S::Normal, 0, "abcd ab b"},
-      {"\xe9" "a|\xe9" "b", S::Normal, 0, "a\xe9" "b\xe9" "a"},  // Latin-1 bytes in a shared start
+      {"\xe9"
+       "a|\xe9"
+       "b",
+       S::Normal, 0,
+       "a\xe9"
+       "b\xe9"
+       "a"},  // Latin-1 bytes in a shared start
       {"(a*)*b", S::Normal, 0, "b" + std::string(2000, 'a') + "cb"},  // beyond the backtracker
   };
   Tally tally;

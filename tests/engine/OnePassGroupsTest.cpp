@@ -58,8 +58,8 @@ TEST(OnePassGroupsTest, PatternsThePOSIXChoiceDecidesDoNot) {
   // A locale that collates decides what a range holds: the engine's groups stay.
   for (const char* name : {"en_US.ISO-8859-1", "en_US", "de_DE.ISO-8859-1", "fr_FR"}) {
     try {
-      EXPECT_FALSE(Qualifies("([a-c]+)x", S::Extended & ~S::NoLocaleSpecificCollation,
-                             std::locale(name)))
+      EXPECT_FALSE(
+          Qualifies("([a-c]+)x", S::Extended & ~S::NoLocaleSpecificCollation, std::locale(name)))
           << name;
     } catch (const std::runtime_error&) {
       // no such locale here

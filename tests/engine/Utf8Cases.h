@@ -17,14 +17,46 @@ class Utf8Generator {
   std::uint32_t Below(std::uint32_t n) { return Random.Below(n); }
 
   std::string Pattern() {
-    static const char* const atoms[] = {
-        "a",      "b",          "é",           "É",          "ж",          "Ж",
-        "€",      "😀",         "ß",           ".",          "[aé]",       "[^a]",
-        "[^é ]",  "[à-ê]",      "[[:alpha:]]", "[[:upper:]]", "[[:lower:]]", "[[:punct:]]",
-        "\\w",    "\\W",        "\\s",         "(é|a)",      "(ж+)",       "(a|éb)",
-        "\\b",    "\\B",        "\\<",         "\\>",        "^",          "$",
-        "(.)",    "([^ ]*)",    "k",           "s",          " ",          "x*",
-        "\xA9" /* not UTF-8 */, "[\xC3" "a]", "\xE2\x82" /* cut off */};
+    static const char* const atoms[] = {"a",
+                                        "b",
+                                        "é",
+                                        "É",
+                                        "ж",
+                                        "Ж",
+                                        "€",
+                                        "😀",
+                                        "ß",
+                                        ".",
+                                        "[aé]",
+                                        "[^a]",
+                                        "[^é ]",
+                                        "[à-ê]",
+                                        "[[:alpha:]]",
+                                        "[[:upper:]]",
+                                        "[[:lower:]]",
+                                        "[[:punct:]]",
+                                        "\\w",
+                                        "\\W",
+                                        "\\s",
+                                        "(é|a)",
+                                        "(ж+)",
+                                        "(a|éb)",
+                                        "\\b",
+                                        "\\B",
+                                        "\\<",
+                                        "\\>",
+                                        "^",
+                                        "$",
+                                        "(.)",
+                                        "([^ ]*)",
+                                        "k",
+                                        "s",
+                                        " ",
+                                        "x*",
+                                        "\xA9" /* not UTF-8 */,
+                                        "[\xC3"
+                                        "a]",
+                                        "\xE2\x82" /* cut off */};
     static const char* const repeats[] = {"*", "+", "?", "{2}", "{1,2}"};
     std::string pattern;
     const std::uint32_t pieces = 1 + Below(4);
@@ -47,13 +79,32 @@ class Utf8Generator {
   unsigned MatchWord() { return Random.MatchWord(); }
 
   std::string Text() {
-    static const char* const pieces[] = {"a", "b", "é", "É", "ж", "Ж", "€", "😀", "ß", "ẞ",
-                                         "k", "K", "\xE2\x84\xAA" /* KELVIN SIGN */, " ",
-                                         "\n", "x", "_", "1", "\xC3" /* cut off */,
-                                         "\xA9" /* stray */, "\xFF", "\xE2\x82" /* cut off */};
+    static const char* const pieces[] = {"a",
+                                         "b",
+                                         "é",
+                                         "É",
+                                         "ж",
+                                         "Ж",
+                                         "€",
+                                         "😀",
+                                         "ß",
+                                         "ẞ",
+                                         "k",
+                                         "K",
+                                         "\xE2\x84\xAA" /* KELVIN SIGN */,
+                                         " ",
+                                         "\n",
+                                         "x",
+                                         "_",
+                                         "1",
+                                         "\xC3" /* cut off */,
+                                         "\xA9" /* stray */,
+                                         "\xFF",
+                                         "\xE2\x82" /* cut off */};
     std::string text;
     const std::uint32_t length = Below(24);
-    for (std::uint32_t i = 0; i < length; ++i) text += pieces[Below(sizeof pieces / sizeof *pieces)];
+    for (std::uint32_t i = 0; i < length; ++i)
+      text += pieces[Below(sizeof pieces / sizeof *pieces)];
     return text;
   }
 

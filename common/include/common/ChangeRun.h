@@ -19,8 +19,8 @@
 #include "common/FileRewrite.h"
 #include "common/ReplacementText.h"
 #include "common/SavedCopies.h"
-#include "engine/DirectReplacement.h"
 #include "core/MaskSearch.h"
+#include "engine/DirectReplacement.h"
 
 namespace Common {
 

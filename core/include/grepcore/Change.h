@@ -44,12 +44,12 @@ struct ChangeOptions {
   // backup of the same file, and files whose names end with it are passed over as saved
   // copies. A suffix holding '/' refuses the plan. Empty: none.
   std::string BackupSuffix;
-  bool FirstOnly = false;     // only the first match of each line is replaced (sed without g)
-  bool Binary = false;        // change files whose first 8 KiB hold a NUL byte too
-  bool KeepAll = false;       // keep every replacement (a dry run's diff needs them)
+  bool FirstOnly = false;       // only the first match of each line is replaced (sed without g)
+  bool Binary = false;          // change files whose first 8 KiB hold a NUL byte too
+  bool KeepAll = false;         // keep every replacement (a dry run's diff needs them)
   bool FingerprintNew = false;  // fingerprint each file's new content too (a plan kept for
                                 // later: see HoldToRecord)
-  unsigned Threads = 1;       // files read and searched, and prepared, at once
+  unsigned Threads = 1;         // files read and searched, and prepared, at once
 };
 
 // What went wrong with one file. The first kinds are numbered as the toolkit's file rewrite and
