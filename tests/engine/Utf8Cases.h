@@ -54,8 +54,7 @@ class Utf8Generator {
                                         " ",
                                         "x*",
                                         "\xA9" /* not UTF-8 */,
-                                        "[\xC3"
-                                        "a]",
+                                        "[\xC3\x61]" /* a cut-off sequence, then a */,
                                         "\xE2\x82" /* cut off */};
     static const char* const repeats[] = {"*", "+", "?", "{2}", "{1,2}"};
     std::string pattern;
