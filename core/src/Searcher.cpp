@@ -7,12 +7,12 @@
 #include <utility>
 
 #include "DirectoryHandle.h"
-#include "engine/LineCounter.h"
+#include "IoError.h"
 #include "LineMatcher.h"
 #include "LinePatternData.h"
 #include "common/Abandonment.h"
+#include "engine/LineCounter.h"
 #include "grepcore/Search.h"
-#include "IoError.h"
 #include "platform/FileContent.h"
 #include "platform/NamedInput.h"
 #include "platform/StreamIdentity.h"
@@ -54,9 +54,11 @@ class Searcher::Run final : private LineMatcher::Sink {
     if (NulLines) Options.Binary = BinaryRule::AsText;
   }
 
-  // Reads `read(into, capacity, got)` (0 or an error number) to its end.
-  template <class Read>
-  Result<SearchSummary> Stream(const std::string& name, SearchSink& sink, Read&& read) {
+  // Reads `read(into, capacity, got)` (0 or an error number) to its end; `ended()` may tell
+  // that the bytes read so far are all there is before a read gives none.
+  template <class Read, class Ended = bool (*)()>
+  Result<SearchSummary> Stream(
+      const std::string& name, SearchSink& sink, Read&& read, Ended ended = [] { return false; }) {
     Start(sink);
     std::size_t begin = 0, end = 0;
     bool first = true;
@@ -72,8 +74,9 @@ class Searcher::Run final : private LineMatcher::Sink {
       if (error != 0) return IoError(error, name);
       if (NulLines) ExchangeLineEnds(Buffer.get() + end, got);
       end += got;
-      const bool atEnd = got == 0;
+      const bool atEnd = got == 0 || ended();
       std::string_view available(Buffer.get() + begin, end - begin);
+      if (atEnd) FinalEnd = available.data() + available.size();
       if (first && !available.empty()) {
         first = false;
         if (!Binary(available)) return Summary;
@@ -103,6 +106,7 @@ class Searcher::Run final : private LineMatcher::Sink {
       });
     }
     Start(sink);
+    FinalEnd = text.data() + text.size();
     if (!text.empty() && Binary(text)) Block(text);
     return Finish(std::string());
   }
@@ -118,6 +122,7 @@ class Searcher::Run final : private LineMatcher::Sink {
     Out = &sink;
     Summary = SearchSummary();
     Number = 1;
+    FinalEnd = nullptr;
     Offset = 0;
     LastReported = 0;
     AfterLeft = 0;
@@ -200,8 +205,11 @@ class Searcher::Run final : private LineMatcher::Sink {
     }
     if (EveryLine && !Stopped) Between(text.size());
     if (Stopped) return false;
-    Number += Matcher.LineFeedsIn(text);
-    if (text.back() != '\n') ++Number;
+    // The input's last run leaves no line after it to number.
+    if (text.data() + text.size() != FinalEnd) {
+      Number += Matcher.LineFeedsIn(text);
+      if (text.back() != '\n') ++Number;
+    }
     Offset += text.size();
     return true;
   }
@@ -329,10 +337,11 @@ class Searcher::Run final : private LineMatcher::Sink {
 
   SearchSink* Out = nullptr;
   SearchSummary Summary;
-  std::uint64_t Number = 1;  // of the run's first line
-  std::uint64_t Offset = 0;  // of the run's first byte
-  std::string_view Text;     // the run
-  std::size_t Cursor = 0;    // the first byte of the run not yet reported or passed
+  std::uint64_t Number = 1;        // of the run's first line
+  const char* FinalEnd = nullptr;  // where the input's last run ends, once it was read
+  std::uint64_t Offset = 0;        // of the run's first byte
+  std::string_view Text;           // the run
+  std::size_t Cursor = 0;          // the first byte of the run not yet reported or passed
   std::uint64_t CursorNumber = 1;
   std::uint64_t LastReported = 0;  // 0: nothing reported yet
   std::size_t AfterLeft = 0;
@@ -353,10 +362,11 @@ Searcher::~Searcher() = default;
 
 Result<SearchSummary> Searcher::SearchFile(const WalkedFile& file, SearchSink& sink) {
   Platform::FileContent content;
-  const std::string byPath = file.Directory ? file.Directory->Path + "/" + file.Name : file.Name;
-  const bool opened = file.Directory && file.Directory->Open
-                          ? content.Open(*file.Directory->Open, file.Name, file.Linked)
-                          : content.Open(byPath.c_str());
+  const bool opened =
+      file.Directory && file.Directory->Open
+          ? content.Open(*file.Directory->Open, file.Name, file.Linked)
+          : content.Open(
+                (file.Directory ? file.Directory->Path + "/" + file.Name : file.Name).c_str());
   if (!opened) return IoError(Platform::LastError(), file.Path);
   if ((file.Device != 0 || file.Inode != 0) &&
       (content.Device() != file.Device || content.Inode() != file.Inode))
@@ -365,10 +375,12 @@ Result<SearchSummary> Searcher::SearchFile(const WalkedFile& file, SearchSink& s
   if ((options.SkipDevice != 0 || options.SkipInode != 0) &&
       content.Device() == options.SkipDevice && content.Inode() == options.SkipInode)
     return IoError(0, file.Path, InputIsOutput);
-  return Body->Stream(file.Path, sink,
-                      [&content](char* into, std::size_t capacity, std::size_t& got) {
-                        return content.Read(into, capacity, got) ? 0 : Platform::LastError();
-                      });
+  return Body->Stream(
+      file.Path, sink,
+      [&content](char* into, std::size_t capacity, std::size_t& got) {
+        return content.Read(into, capacity, got) ? 0 : Platform::LastError();
+      },
+      [&content] { return content.AtEnd(); });
 }
 
 Result<SearchSummary> Searcher::SearchPath(const std::string& path, SearchSink& sink) {

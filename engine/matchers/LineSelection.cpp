@@ -57,7 +57,9 @@ std::shared_ptr<const LineSelector> LineSelector::For(const Pattern& pattern, un
 LineSelector::LineSelector(std::shared_ptr<const LineAutomaton> automaton,
                            std::vector<std::string> literals,
                            std::shared_ptr<const ByteRunTable> runs)
-    : Nfa(std::move(automaton)), RequiredSet(std::move(literals)), RunTable(std::move(runs)) {}
+    : Nfa(std::move(automaton)), RunTable(std::move(runs)) {
+  if (!literals.empty()) RequiredSet = std::make_shared<const LiteralSetTable>(std::move(literals));
+}
 LineSelector::~LineSelector() = default;
 
 // The subset construction, state by state as the text asks for them. A DFA state is the set of
@@ -265,8 +267,8 @@ bool LineSelection::Scan(const char* first, const char* last, Sink& sink) {
   using Bytes = const unsigned char*;
   const auto asBytes = [](const char* p) { return reinterpret_cast<Bytes>(p); };
   const auto asChars = [](Bytes p) { return reinterpret_cast<const char*>(p); };
-  if (!Selector->Literals().empty()) {
-    LiteralSetScanner scanner(Selector->Literals(), last);
+  if (Selector->Literals() != nullptr) {
+    LiteralSetScanner scanner(*Selector->Literals(), last);
     return States->Scan(
         first, last, [&](Bytes from) { return asBytes(scanner.Next(asChars(from))); }, sink);
   }

@@ -1,6 +1,8 @@
 #include "LiteralSearch.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "ByteRarity.h"
 
@@ -45,16 +47,35 @@ const char* FindLiteralByRareByte(const char* first, const char* last, const std
   return nullptr;
 }
 
+LiteralSetTable::LiteralSetTable(std::vector<std::string> literals, VectorLevel level)
+    : Literals(std::move(literals)) {
+  Finders.reserve(Literals.size());
+  for (const std::string& literal : Literals) Finders.emplace_back(literal, level);
+  // One literal is best found by its own scan.
+  if (Literals.size() > 1) Finder = LiteralSetFinder(Literals, level);
+  const bool allShort = std::all_of(Literals.begin(), Literals.end(),
+                                    [](const std::string& literal) { return literal.size() <= 8; });
+  if (!allShort) return;
+  for (const std::string& literal : Literals) {
+    Word word;
+    std::memcpy(&word.Bytes, literal.data(), literal.size());
+    unsigned char mask[8] = {};
+    std::memset(mask, 0xFF, literal.size());
+    std::memcpy(&word.Mask, mask, sizeof mask);
+    word.Length = static_cast<std::ptrdiff_t>(literal.size());
+    Words.push_back(word);
+  }
+}
+
+LiteralSetScanner::LiteralSetScanner(const LiteralSetTable& table, const char* last)
+    : Table(&table), Last(last), ByLiteral(!table.Finder.Usable()) {}
+
 LiteralSetScanner::LiteralSetScanner(const std::vector<std::string>& literals, const char* last,
                                      VectorLevel level)
-    : Last(last) {
-  Entries.reserve(literals.size());
-  for (const std::string& literal : literals)
-    Entries.push_back(Entry{LiteralFinder(literal, level)});
-  // One literal is best found by its own scan.
-  if (literals.size() > 1) Finder = LiteralSetFinder(literals, level);
-  ByLiteral = !Finder.Usable();
-}
+    : Owned(std::make_shared<const LiteralSetTable>(literals, level)),
+      Table(Owned.get()),
+      Last(last),
+      ByLiteral(!Table->Finder.Usable()) {}
 
 const char* LiteralSetScanner::Next(const char* from) {
   if (!ByLiteral) {
@@ -64,7 +85,7 @@ const char* LiteralSetScanner::Next(const char* from) {
         (SearchedHit == nullptr || from <= SearchedHit))
       return SearchedHit;
     const char* stopped = nullptr;
-    const char* hit = Finder.Find(from, Last, stopped);
+    const char* hit = Table->Finder.Find(from, Last, stopped);
     if (stopped == nullptr) {
       SearchedFrom = from;
       SearchedHit = hit;
@@ -77,11 +98,13 @@ const char* LiteralSetScanner::Next(const char* from) {
 }
 
 const char* LiteralSetScanner::NextByLiteral(const char* from) {
+  if (Entries.empty()) Entries.resize(Table->Finders.size());
   const char* nearest = nullptr;
-  for (Entry& entry : Entries) {
+  for (std::size_t i = 0; i < Entries.size(); ++i) {
+    Entry& entry = Entries[i];
     if (entry.Exhausted) continue;
     if (entry.Hit == nullptr || entry.Hit < from) {
-      entry.Hit = entry.Literal.Find(from, Last);
+      entry.Hit = Table->Finders[i].Find(from, Last);
       if (entry.Hit == nullptr) {
         entry.Exhausted = true;
         continue;

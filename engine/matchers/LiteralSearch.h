@@ -4,8 +4,9 @@
 #include <array>
 #include <bitset>
 #include <cstddef>
-#include <string>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "VectorScan.h"
@@ -33,12 +34,37 @@ class LiteralFinder {
   LiteralPairFinder Pair;
 };
 
+// A set of literals as the scanner looks them up: each literal's own finder and the set's
+// one vectorised pass. Made once per pattern, so a search per file or per line builds nothing.
+struct LiteralSetTable {
+  explicit LiteralSetTable(std::vector<std::string> literals,
+                           VectorLevel level = MachineVectorLevel());
+  // The finders point into Literals.
+  LiteralSetTable(const LiteralSetTable&) = delete;
+  LiteralSetTable& operator=(const LiteralSetTable&) = delete;
+
+  std::vector<std::string> Literals;
+  std::vector<LiteralFinder> Finders;  // one per literal, in their order
+  LiteralSetFinder Finder;             // usable for a few literals on machines with vectors
+  // Each literal as the bytes of a word read in memory order, with the mask of its length, to
+  // compare every literal with the eight bytes at a place without a call per literal; empty
+  // when a literal is longer than eight bytes.
+  struct Word {
+    std::uint64_t Bytes = 0;
+    std::uint64_t Mask = 0;
+    std::ptrdiff_t Length = 0;
+  };
+  std::vector<Word> Words;
+};
+
 // Finds, position by position, the next occurrence of any of several literals in one text:
 // a set of a few literals in one vectorised pass, others (or where that pass gives up) one
 // scan per literal, each literal scanned for once per occurrence.
 class LiteralSetScanner {
  public:
-  // The literals must outlive the scanner.
+  // The table must outlive the scanner.
+  LiteralSetScanner(const LiteralSetTable& table, const char* last);
+  // With a table of its own.
   LiteralSetScanner(const std::vector<std::string>& literals, const char* last,
                     VectorLevel level = MachineVectorLevel());
 
@@ -50,13 +76,13 @@ class LiteralSetScanner {
   const char* NextByLiteral(const char* from);
 
   struct Entry {
-    LiteralFinder Literal;
     const char* Hit = nullptr;  // the next occurrence found so far; null: not looked for yet
     bool Exhausted = false;     // no occurrence after the last one looked for
   };
-  std::vector<Entry> Entries;
+  std::shared_ptr<const LiteralSetTable> Owned;
+  const LiteralSetTable* Table;
+  std::vector<Entry> Entries;  // one per literal, made when the scans one by one start
   const char* Last;
-  LiteralSetFinder Finder;
   bool ByLiteral = true;  // the set's one pass is not used (or gave up)
   // The one pass's last answer: the first occurrence at or after SearchedFrom (null: none).
   const char* SearchedFrom = nullptr;

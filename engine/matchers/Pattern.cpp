@@ -128,8 +128,15 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
       }
       body->Facts = PlanFactsOf(body->Tree, optionWord, engineLocale);
       body->EmptyMatchesSplitCharacters = body->Tree.Utf8() && Syntax::CanMatchEmpty(body->Tree);
-      if (body->Facts.Literal) body->Literal = Syntax::PlainLiteral(body->Tree, optionWord);
-      if (body->Facts.LiteralSet) body->Literals = LiteralAlternatives(body->Tree, optionWord);
+      if (body->Facts.Literal) {
+        body->Literal = Syntax::PlainLiteral(body->Tree, optionWord);
+        body->LiteralTable =
+            std::make_shared<const LiteralSetTable>(std::vector<std::string>{body->Literal});
+      }
+      if (body->Facts.LiteralSet) {
+        body->Literals = LiteralAlternatives(body->Tree, optionWord);
+        body->LiteralTable = std::make_shared<const LiteralSetTable>(body->Literals);
+      }
     }
     if (body->ErrorCode == 0 && !body->Tree.HasBackReferences) {
       const bool groups = body->Tree.GroupCount() > 0;
@@ -148,6 +155,8 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
         if (onePass && (!leading.empty() || !run.empty())) {
           body->OnePassFinder = std::move(onePass);
           body->LeadingLiterals = std::move(leading);
+          if (!body->LeadingLiterals.empty())
+            body->LeadingTable = std::make_shared<const LiteralSetTable>(body->LeadingLiterals);
           if (!run.empty()) body->LeadingRun = std::make_shared<const ByteRunTable>(run);
         }
       }

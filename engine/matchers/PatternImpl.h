@@ -31,6 +31,7 @@ struct LazyExpression {
 };
 
 struct ByteRunTable;
+struct LiteralSetTable;
 
 struct Pattern::Impl {
   Syntax::Tree Tree;  // what the pattern says; holds no nodes when it is not valid
@@ -53,11 +54,14 @@ struct Pattern::Impl {
   // route's whole matches are the literals' occurrences followed by one pass (WholeMatchFinder).
   std::shared_ptr<const Groups::OnePass> OnePassFinder;
   std::vector<std::string> LeadingLiterals;
-  std::shared_ptr<const ByteRunTable> LeadingRun;  // else the byte sets they start with
+  std::shared_ptr<const LiteralSetTable> LeadingTable;  // the scans for them
+  std::shared_ptr<const ByteRunTable> LeadingRun;       // else the byte sets they start with
   // What the planner needs, and the fast matchers' own forms of the pattern.
   PlanFacts Facts;
   std::string Literal;                // Facts.Literal
   std::vector<std::string> Literals;  // Facts.LiteralSet
+  // The scans for Literal (a set of one) or Literals, made once for every search.
+  std::shared_ptr<const LiteralSetTable> LiteralTable;
   // One DFA per way the match word reads '.' (NotDotNewline, NotDotNullCharacter, and
   // whether NotDotNewline keeps it off a LF alone).
   mutable std::array<LazyDfa, 8> Dfas;

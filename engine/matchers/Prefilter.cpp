@@ -21,7 +21,8 @@ const Syntax::Tree* UsableTree(const Pattern& pattern) {
 
 std::string PlainLiteral(const Pattern& pattern) {
   const Syntax::Tree* tree = UsableTree(pattern);
-  return tree != nullptr ? Syntax::PlainLiteral(*tree, pattern.Internals().OptionWord) : std::string();
+  return tree != nullptr ? Syntax::PlainLiteral(*tree, pattern.Internals().OptionWord)
+                         : std::string();
 }
 
 std::vector<std::string> RequiredLiterals(const Pattern& pattern) {
@@ -64,21 +65,21 @@ std::vector<ByteSet> RequiredByteRun(const Pattern& pattern) {
   return Syntax::RequiredByteRun(*tree, bytesOf);
 }
 
-Prefilter::Prefilter(std::vector<std::string> required, VectorLevel level)
-    : Required(std::move(required)) {
-  if (Required.size() > 1) Finder = LiteralSetFinder(Required, level);
+Prefilter::Prefilter(std::vector<std::string> required, VectorLevel level) {
+  if (!required.empty())
+    Table = std::make_shared<const LiteralSetTable>(std::move(required), level);
 }
 
 bool Prefilter::MayMatch(const char* first, const char* last) const {
-  if (Required.empty()) return true;
-  if (Finder.Usable()) {
+  if (Table == nullptr) return true;
+  if (Table->Finder.Usable()) {
     const char* stopped = nullptr;
-    if (Finder.Find(first, last, stopped) != nullptr) return true;
+    if (Table->Finder.Find(first, last, stopped) != nullptr) return true;
     if (stopped == nullptr) return false;
     first = stopped;  // the pass gave up there: each literal from there on
   }
-  for (const std::string& literal : Required)
-    if (FindLiteral(first, last, literal) != nullptr) return true;
+  for (const LiteralFinder& literal : Table->Finders)
+    if (literal.Find(first, last) != nullptr) return true;
   return false;
 }
 

@@ -4,9 +4,11 @@
 // answer is "not known" (empty, or false) for a pattern that failed to compile.
 
 #include <bitset>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "LiteralSearch.h"
 #include "VectorScan.h"
 
 namespace GrepEngine {
@@ -42,14 +44,14 @@ class Prefilter {
   explicit Prefilter(std::vector<std::string> required, VectorLevel level = MachineVectorLevel());
 
   // True when nothing is known: every text may match.
-  bool Empty() const { return Required.empty(); }
-  const std::vector<std::string>& Literals() const { return Required; }
+  bool Empty() const { return Table == nullptr; }
+  // The required literals' scans; only when not Empty().
+  const LiteralSetTable& Literals() const { return *Table; }
   // False only when [first, last) cannot hold a match.
   bool MayMatch(const char* first, const char* last) const;
 
  private:
-  std::vector<std::string> Required;
-  LiteralSetFinder Finder;  // unusable for one literal, many or the plain level
+  std::shared_ptr<const LiteralSetTable> Table;  // null when nothing is required
 };
 
 }  // namespace GrepEngine

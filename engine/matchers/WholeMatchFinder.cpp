@@ -39,9 +39,9 @@ WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, c
     if (leading.empty())
       RunScan.emplace(*Compiled.LeadingRun, contextEnd);
     else if (leading.size() == 1)
-      LiteralScan.emplace(leading.front());
+      LiteralScan = &Compiled.LeadingTable->Finders.front();
     else
-      SetScan.emplace(leading, contextEnd);
+      SetScan.emplace(*Compiled.LeadingTable, contextEnd);
     Kind = plan.Kind;
     return;
   }
@@ -53,23 +53,10 @@ WholeMatchFinder::WholeMatchFinder(const Pattern& pattern, unsigned matchWord, c
     Dfa = Compiled.Dfa(matchWord);
     if (Dfa == nullptr) return;
   }
-  if (plan.Kind == Route::Literal) LiteralScan.emplace(Compiled.Literal);
+  if (plan.Kind == Route::Literal) LiteralScan = &Compiled.LiteralTable->Finders.front();
   if (plan.Kind == Route::LiteralSet) {
-    SetScan.emplace(Compiled.Literals, contextEnd);
-    const bool allShort =
-        std::all_of(Compiled.Literals.begin(), Compiled.Literals.end(),
-                    [](const std::string& literal) { return literal.size() <= 8; });
-    if (allShort) {
-      for (const std::string& literal : Compiled.Literals) {
-        ShortLiteral word;
-        std::memcpy(&word.Bytes, literal.data(), literal.size());
-        unsigned char mask[8] = {};
-        std::memset(mask, 0xFF, literal.size());
-        std::memcpy(&word.Mask, mask, sizeof mask);
-        word.Length = static_cast<std::ptrdiff_t>(literal.size());
-        ShortLiterals.push_back(word);
-      }
-    }
+    SetTable = Compiled.LiteralTable.get();
+    SetScan.emplace(*SetTable, contextEnd);
   }
   Kind = plan.Kind;
 }
@@ -115,11 +102,11 @@ Span WholeMatchFinder::FindLiteral(const char* from, const char* last) const {
 
 Span WholeMatchFinder::LongestAt(const char* at, const char* last) const {
   Span span;
-  if (!ShortLiterals.empty() && ContextEnd - at >= 8) {
+  if (!SetTable->Words.empty() && ContextEnd - at >= 8) {
     // Each literal against the eight bytes there at once, with no call per literal.
     std::uint64_t here = 0;
     std::memcpy(&here, at, sizeof here);
-    for (const ShortLiteral& literal : ShortLiterals) {
+    for (const LiteralSetTable::Word& literal : SetTable->Words) {
       if ((here & literal.Mask) != literal.Bytes || last - at < literal.Length) continue;
       if (!span.Found() || at + literal.Length > span.Last) span = Span{at, at + literal.Length};
     }

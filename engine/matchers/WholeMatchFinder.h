@@ -6,10 +6,7 @@
 // When the route is the reference engine's, Usable() is false and the caller runs it.
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "DfaProgram.h"
 #include "LiteralSearch.h"
@@ -52,19 +49,12 @@ class WholeMatchFinder {
   const char* ContextEnd;
   bool Continuous;
   bool NotNull;
-  std::optional<LiteralFinder> LiteralScan;  // the literal route's scan
-  std::optional<LiteralSetScanner> SetScan;  // the literal set's occurrences up to ContextEnd
-  // The set's literals of at most eight bytes each, as the bytes of a word read in memory
-  // order, with the mask of their length; empty when one is longer.
-  struct ShortLiteral {
-    std::uint64_t Bytes = 0;
-    std::uint64_t Mask = 0;
-    std::ptrdiff_t Length = 0;
-  };
-  std::vector<ShortLiteral> ShortLiterals;
-  std::optional<ByteRunScanner> RunScan;     // the leading byte sets' places, likewise
-  const Groups::OnePass* OnePass = nullptr;  // the DFA route's one pass, when it takes it
-  Groups::TextContext Around;                // what its tests see
+  const LiteralFinder* LiteralScan = nullptr;  // the literal route's scan
+  std::optional<LiteralSetScanner> SetScan;    // the literal set's occurrences up to ContextEnd
+  const LiteralSetTable* SetTable = nullptr;   // the set's literals as words
+  std::optional<ByteRunScanner> RunScan;       // the leading byte sets' places, likewise
+  const Groups::OnePass* OnePass = nullptr;    // the DFA route's one pass, when it takes it
+  Groups::TextContext Around;                  // what its tests see
 };
 
 }  // namespace GrepEngine

@@ -20,8 +20,9 @@
 
 namespace GrepEngine {
 
-class LineAutomaton;  // the pattern's NFA, immutable and shared
-struct ByteRunTable;  // a run of bytes every match holds, as its scanner reads it
+class LineAutomaton;     // the pattern's NFA, immutable and shared
+struct ByteRunTable;     // a run of bytes every match holds, as its scanner reads it
+struct LiteralSetTable;  // literals one of which every match holds, likewise
 
 class LineSelector {
  public:
@@ -34,13 +35,14 @@ class LineSelector {
                std::shared_ptr<const ByteRunTable> runs);
   ~LineSelector();
   const LineAutomaton& Automaton() const { return *Nfa; }
-  const std::vector<std::string>& Literals() const { return RequiredSet; }
+  // The scans for the literals every match holds; null when there are none.
+  const LiteralSetTable* Literals() const { return RequiredSet.get(); }
   const ByteRunTable* Runs() const { return RunTable.get(); }
 
  private:
   std::shared_ptr<const LineAutomaton> Nfa;
   // What every match holds: one of these literals, or else the run (null: every line is run).
-  std::vector<std::string> RequiredSet;
+  std::shared_ptr<const LiteralSetTable> RequiredSet;
   std::shared_ptr<const ByteRunTable> RunTable;
 };
 

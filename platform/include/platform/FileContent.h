@@ -44,6 +44,8 @@ class FileContent {
   // Reads up to `capacity` bytes from where the last read ended; `got` is smaller only at the
   // content's end (0 once there). False when reading failed.
   bool Read(char* into, std::size_t capacity, std::size_t& got);
+  // True once the size at open was read: a further Read would give nothing.
+  bool AtEnd() const { return Consumed >= Size; }
 
   // Reads the rest of the content into `buffer` (which only ever grows, so a run allocates
   // only as much as its largest such file); `length` is the number of bytes read, fewer than
