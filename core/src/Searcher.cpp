@@ -123,6 +123,7 @@ class Searcher::Run final : private LineMatcher::Sink {
     Summary = SearchSummary();
     Number = 1;
     FinalEnd = nullptr;
+    NulFree = 0;
     Offset = 0;
     LastReported = 0;
     AfterLeft = 0;
@@ -160,7 +161,10 @@ class Searcher::Run final : private LineMatcher::Sink {
   bool Binary(std::string_view first) {
     if (Options.Binary == BinaryRule::AsText) return true;
     const std::size_t nul = first.substr(0, BinaryProbe).find('\0');
-    if (nul == std::string_view::npos) return true;
+    if (nul == std::string_view::npos) {
+      NulFree = std::min(first.size(), BinaryProbe);
+      return true;
+    }
     Summary.Binary = true;
     const bool more = Out->Binary(nul);
     if (Options.Binary == BinaryRule::Withhold) StartWithholding();
@@ -177,7 +181,9 @@ class Searcher::Run final : private LineMatcher::Sink {
   // binary. False when the search of the input ends.
   bool Block(std::string_view text) {
     if (Options.Binary != BinaryRule::Withhold || Withholding) return Lines(text);
-    const void* nul = std::memchr(text.data(), '\0', text.size());
+    // The input's first bytes were looked at already.
+    const std::size_t known = Offset == 0 ? std::min(NulFree, text.size()) : 0;
+    const void* nul = std::memchr(text.data() + known, '\0', text.size() - known);
     if (nul == nullptr) return Lines(text);
     const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nul) - text.data());
     const void* feed = ::memrchr(text.data(), '\n', at);
@@ -339,6 +345,7 @@ class Searcher::Run final : private LineMatcher::Sink {
   SearchSummary Summary;
   std::uint64_t Number = 1;        // of the run's first line
   const char* FinalEnd = nullptr;  // where the input's last run ends, once it was read
+  std::size_t NulFree = 0;         // the input's first bytes the binary test found no NUL in
   std::uint64_t Offset = 0;        // of the run's first byte
   std::string_view Text;           // the run
   std::size_t Cursor = 0;          // the first byte of the run not yet reported or passed

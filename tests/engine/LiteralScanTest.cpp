@@ -247,6 +247,32 @@ TEST(LiteralScanTest, SetsTheFinderDoesNotTake) {
   EXPECT_EQ(scanner.Next(text.data() + 8), nullptr);
 }
 
+// A table is made once per pattern and read by the scanners of many texts, one after the other
+// and side by side: what a scan has found so far is the scanner's, never the table's.
+TEST(LiteralScanTest, ScannersOfOneTableKeepTheirOwnPlace) {
+  for (const std::vector<std::string>& set :
+       {std::vector<std::string>{"fox", "dog"},
+        std::vector<std::string>{"a", "b", "c", "d", "e", "f", "g", "h", "i"}}) {
+    const LiteralSetTable table(set);
+    const std::string first = "..dog....fox..a";
+    const std::string second = "fox.i";
+    LiteralSetScanner one(table, first.data() + first.size());
+    LiteralSetScanner other(table, second.data() + second.size());
+    LiteralSetScanner own(set, first.data() + first.size());
+    const bool nine = set.size() == 9;
+    EXPECT_EQ(Offset(one.Next(first.data()), first), 2);
+    EXPECT_EQ(Offset(other.Next(second.data()), second), 0);
+    EXPECT_EQ(Offset(one.Next(first.data() + 3), first), nine ? 4 : 9);
+    EXPECT_EQ(Offset(own.Next(first.data() + 3), first), nine ? 4 : 9);
+    if (nine)
+      EXPECT_EQ(Offset(other.Next(second.data() + 1), second), 4);
+    else
+      EXPECT_EQ(other.Next(second.data() + 1), nullptr);
+    EXPECT_EQ(Offset(one.Next(first.data() + 12), first), nine ? 14 : -1);
+    EXPECT_EQ(one.Next(first.data() + first.size()), nullptr);
+  }
+}
+
 TEST(LiteralScanTest, PrefilterPassesOnlyTextsHoldingALiteral) {
   for (VectorLevel level : Levels()) {
     const Prefilter filter({"buffer", "length", "value"}, level);

@@ -87,9 +87,10 @@ bool ShowNames(const LineSearchCommand& command, const std::vector<Entry>& entri
 // before its first bytes are written.
 class StreamingReport : public LineReport {
  public:
-  StreamingReport(const LineOutput& options, std::string name, std::string& text, std::ostream& out,
-                  std::size_t hold, bool flush, const std::function<void()>& starting)
-      : LineReport(options, std::move(name), text),
+  StreamingReport(const LineOutput& options, std::string_view name, std::string& text,
+                  std::ostream& out, std::size_t hold, bool flush,
+                  const std::function<void()>& starting)
+      : LineReport(options, name, text),
         Text(text),
         Out(out),
         Hold(hold),

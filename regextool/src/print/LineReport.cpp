@@ -27,8 +27,8 @@ void AppendNumber(std::string& out, std::uint64_t number) {
   out.append(at, static_cast<std::size_t>(digits + sizeof digits - at));
 }
 
-LineReport::LineReport(const LineOutput& options, std::string name, std::string& out)
-    : Options(options), Name(std::move(name)), Out(out), Colours(options.Colour) {}
+LineReport::LineReport(const LineOutput& options, std::string_view name, std::string& out)
+    : Options(options), Name(name), Out(out), Colours(options.Colour) {}
 
 bool LineReport::Matched(const grepcore::SearchLine& line) {
   if (Options.Quiet || Options.FilesWithoutMatch) return false;
@@ -68,8 +68,7 @@ bool LineReport::ContextBreak() {
 }
 
 bool LineReport::BinaryMatched(std::uint64_t number) {
-  if (Options.Count && !Options.FilesWithMatches && !Options.FilesWithoutMatch &&
-      !Options.Quiet)
+  if (Options.Count && !Options.FilesWithMatches && !Options.FilesWithoutMatch && !Options.Quiet)
     return true;  // every selected line counts
   if (Options.Quiet || Options.FilesWithoutMatch) return false;
   if (Options.FilesWithMatches) return Matched(grepcore::SearchLine{number, 0, {}, nullptr, 0});

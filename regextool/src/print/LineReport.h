@@ -27,14 +27,14 @@ struct LineOutput {
   bool Quiet = false;              // -q
   bool Json = false;
   bool Colour = false;
-  bool ByteOffset = false;         // -b: the offset of the line (-o: of the match)
-  bool Column = false;             // --column: the column of the first match (-o: of each)
-  bool NullAfterName = false;      // -Z: a NUL after each file name, not ':' or a line feed
-  bool NulLines = false;           // -z: a NUL ends each printed line and match
-  unsigned int Before = 0;  // -B
-  unsigned int After = 0;   // -A
-  bool ContextAsked = false;      // -A, -B or -C given, 0 too: "--" between groups
-  std::uint64_t MaxCount = 0;     // -m; 0: no limit
+  bool ByteOffset = false;     // -b: the offset of the line (-o: of the match)
+  bool Column = false;         // --column: the column of the first match (-o: of each)
+  bool NullAfterName = false;  // -Z: a NUL after each file name, not ':' or a line feed
+  bool NulLines = false;       // -z: a NUL ends each printed line and match
+  unsigned int Before = 0;     // -B
+  unsigned int After = 0;      // -A
+  bool ContextAsked = false;   // -A, -B or -C given, 0 too: "--" between groups
+  std::uint64_t MaxCount = 0;  // -m; 0: no limit
   std::shared_ptr<const LineReplacement> Replace;  // --replace: matches shown replaced
 
   bool Context() const { return Before != 0 || After != 0 || ContextAsked; }
@@ -52,8 +52,8 @@ struct LineOutput {
 class LineReport : public grepcore::SearchSink {
  public:
   // Appends the report on the file `name` to `out` (the name quoted where it must be, raw in
-  // JSON, which escapes it).
-  LineReport(const LineOutput& options, std::string name, std::string& out);
+  // JSON, which escapes it). The name must outlive the report.
+  LineReport(const LineOutput& options, std::string_view name, std::string& out);
 
   bool Matched(const grepcore::SearchLine& line) override;
   bool Context(const grepcore::SearchLine& line, grepcore::ContextKind kind) override;
@@ -78,7 +78,7 @@ class LineReport : public grepcore::SearchSink {
   const std::string& Shown();
 
   const LineOutput& Options;
-  std::string Name;
+  std::string_view Name;
   std::string ShownText;
   bool ShownKnown = false;
   std::string NamePrefix[2];  // the name with its ':' and its '-', once worked out
