@@ -97,4 +97,6 @@ int OutputWriter::Close() {
 
 void IgnoreBrokenPipe() { Platform::IgnoreBrokenPipe(); }
 
+std::uint64_t RaiseOpenDescriptorLimit() { return Platform::RaiseOpenDescriptorLimit(); }
+
 }  // namespace grepcore

@@ -1,10 +1,12 @@
 #include "platform/Descriptors.h"
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 #include "FileCalls.h"
 #include "platform/FaultSeam.h"
@@ -42,5 +44,16 @@ bool CloseDescriptor(int descriptor) {
 }
 
 void IgnoreBrokenPipe() { ::signal(SIGPIPE, SIG_IGN); }
+
+std::uint64_t RaiseOpenDescriptorLimit() {
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+  if (limit.rlim_cur != limit.rlim_max) {
+    struct rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+  }
+  return limit.rlim_cur == RLIM_INFINITY ? UINT64_MAX : static_cast<std::uint64_t>(limit.rlim_cur);
+}
 
 }  // namespace Platform

@@ -33,6 +33,10 @@ int main(int argc, char** argv) {
   // A reader that goes away shows up as EPIPE on a write, which ends the run quietly
   // (see the manual), instead of a signal that could strike in the middle of a change run.
   grepcore::IgnoreBrokenPipe();
+  // A search or change of a tree holds a handle on each directory with files until they are
+  // worked on: a tree of more than about a thousand directories needs more than the usual soft
+  // limit.
+  grepcore::RaiseOpenDescriptorLimit();
   RegexTool::DescriptorOutput outBuffer(grepcore::StandardOutput);
   RegexTool::DescriptorOutput errBuffer(grepcore::StandardError, 0);
   std::ostream out(&outBuffer);

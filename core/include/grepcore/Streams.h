@@ -92,4 +92,11 @@ GREPCORE_EXPORT Result<bool> WriteNewFile(const std::string& path, std::string_v
 // instead of ending the process with a signal, perhaps in the middle of rewriting a file.
 GREPCORE_EXPORT void IgnoreBrokenPipe();
 
+// Raises the process's soft limit on open descriptors to its hard limit and returns the limit
+// now in force (0 when it cannot be read). A walk hands each file on with a handle on its
+// directory, so that it is opened where it was found whatever is renamed meanwhile; a program
+// that holds the files of a large tree (every directory's handle open until its files are
+// searched) needs more descriptors than the usual soft limit of 1024.
+GREPCORE_EXPORT std::uint64_t RaiseOpenDescriptorLimit();
+
 }  // namespace grepcore

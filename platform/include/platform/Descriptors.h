@@ -27,4 +27,8 @@ bool CloseDescriptor(int descriptor);
 // process with a signal.
 void IgnoreBrokenPipe();
 
+// Raises the soft limit on open descriptors to the hard one, and returns the limit in force
+// (0 when it cannot be read).
+std::uint64_t RaiseOpenDescriptorLimit();
+
 }  // namespace Platform
