@@ -128,15 +128,12 @@ std::shared_ptr<const Pattern> Pattern::Compile(const char* first, const char* l
       }
       body->Facts = PlanFactsOf(body->Tree, optionWord, engineLocale);
       body->EmptyMatchesSplitCharacters = body->Tree.Utf8() && Syntax::CanMatchEmpty(body->Tree);
-      if (body->Facts.Literal) {
-        body->Literal = Syntax::PlainLiteral(body->Tree, optionWord);
+      if (body->Facts.Literal)
+        body->LiteralTable = std::make_shared<const LiteralSetTable>(
+            std::vector<std::string>{Syntax::PlainLiteral(body->Tree, optionWord)});
+      if (body->Facts.LiteralSet)
         body->LiteralTable =
-            std::make_shared<const LiteralSetTable>(std::vector<std::string>{body->Literal});
-      }
-      if (body->Facts.LiteralSet) {
-        body->Literals = LiteralAlternatives(body->Tree, optionWord);
-        body->LiteralTable = std::make_shared<const LiteralSetTable>(body->Literals);
-      }
+            std::make_shared<const LiteralSetTable>(LiteralAlternatives(body->Tree, optionWord));
     }
     if (body->ErrorCode == 0 && !body->Tree.HasBackReferences) {
       const bool groups = body->Tree.GroupCount() > 0;
@@ -186,10 +183,9 @@ const DfaProgram* Pattern::Impl::Dfa(unsigned matchWord) const {
 const Unicode::CodeSet* Pattern::Impl::Utf8WordCharacters() const {
   if (!Tree.Utf8()) return nullptr;
   std::call_once(WordOnce, [&] {
-    Utf8Word = Tree.Utf8Word != nullptr
-                   ? Tree.Utf8Word
-                   : std::make_shared<const Unicode::CodeSet>(
-                         Unicode::CharacterTables(GivenLocale).Word());
+    Utf8Word = Tree.Utf8Word != nullptr ? Tree.Utf8Word
+                                        : std::make_shared<const Unicode::CodeSet>(
+                                              Unicode::CharacterTables(GivenLocale).Word());
   });
   return Utf8Word.get();
 }

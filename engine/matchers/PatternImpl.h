@@ -58,9 +58,8 @@ struct Pattern::Impl {
   std::shared_ptr<const ByteRunTable> LeadingRun;       // else the byte sets they start with
   // What the planner needs, and the fast matchers' own forms of the pattern.
   PlanFacts Facts;
-  std::string Literal;                // Facts.Literal
-  std::vector<std::string> Literals;  // Facts.LiteralSet
-  // The scans for Literal (a set of one) or Literals, made once for every search.
+  // Facts.Literal (a set of one) or Facts.LiteralSet, with their scans, made once for every
+  // search; null otherwise.
   std::shared_ptr<const LiteralSetTable> LiteralTable;
   // One DFA per way the match word reads '.' (NotDotNewline, NotDotNullCharacter, and
   // whether NotDotNewline keeps it off a LF alone).

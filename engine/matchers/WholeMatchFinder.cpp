@@ -88,7 +88,7 @@ Span WholeMatchFinder::FindAnywhere(const char* from, const char* last, bool aft
 }
 
 Span WholeMatchFinder::FindLiteral(const char* from, const char* last) const {
-  const std::string& literal = Compiled.Literal;
+  const std::string& literal = Compiled.LiteralTable->Literals.front();
   Span span;
   if (static_cast<std::size_t>(last - from) < literal.size()) return span;
   const char* hit = nullptr;
@@ -112,7 +112,7 @@ Span WholeMatchFinder::LongestAt(const char* at, const char* last) const {
     }
     return span;
   }
-  for (const std::string& literal : Compiled.Literals) {
+  for (const std::string& literal : SetTable->Literals) {
     if (static_cast<std::size_t>(last - at) < literal.size()) continue;
     if (std::memcmp(at, literal.data(), literal.size()) != 0) continue;
     if (!span.Found() || at + literal.size() > span.Last) span = Span{at, at + literal.size()};
