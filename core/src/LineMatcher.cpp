@@ -162,6 +162,27 @@ class LineMatcher::SelectedLines final : public GrepEngine::LineSelection::Sink 
   LineMatcher::Sink& Out;
 };
 
+// The lines the line DFA selects with their matches, which it finds too.
+class LineMatcher::SelectedMatches final : public GrepEngine::LineSelection::MatchSink {
+ public:
+  SelectedMatches(LineMatcher& owner, std::string_view text, LineMatcher::Sink& sink)
+      : Owner(owner), Text(text), Out(sink) {}
+
+  bool Line(std::size_t start, std::size_t end,
+            const std::vector<GrepEngine::LineMatch>& matches) override {
+    std::vector<Span>& spans = Owner.Spans;
+    spans.clear();
+    for (const GrepEngine::LineMatch& match : matches)
+      spans.push_back(Span{match.Start, match.End});
+    return Out.Line(Owner.LineIndexOf(Text.data(), start), start, end, spans);
+  }
+
+ private:
+  LineMatcher& Owner;
+  std::string_view Text;
+  LineMatcher::Sink& Out;
+};
+
 LineMatcher::LineMatcher(const LinePatterns::Data& patterns)
     : Patterns(patterns), Tester(patterns) {
   if (patterns.Selector) Selection = std::make_unique<GrepEngine::LineSelection>(patterns.Selector);
@@ -198,6 +219,11 @@ bool LineMatcher::Scan(std::string_view text, bool wantSpans, Sink& sink) {
   // Where only the line matters, the grep goes on from the next line, not the next match.
   const bool linesOnly = !wantSpans || Patterns.CandidatesNeedTest();
   if (linesOnly && Selection) return SelectLines(text, wantSpans, sink);
+  if (Selection && Patterns.Selector->FindsMatches()) {
+    SelectedMatches lines(*this, text, sink);
+    Selection->ScanMatches(text.data(), text.data() + text.size(), lines);
+    return true;  // the DFAs never give up
+  }
   TextRun run(*this, text, wantSpans, sink);
   const bool byLine = linesOnly && Patterns.RestartsCheaply;
   const unsigned word = Patterns.MatchWord | GrepEngine::MatchBits::NotDotNewline;

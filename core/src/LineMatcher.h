@@ -43,6 +43,7 @@ class LineMatcher {
  private:
   class TextRun;
   class SelectedLines;
+  class SelectedMatches;
   bool ScanLines(std::string_view text, bool wantSpans, Sink& sink);
   bool SelectLines(std::string_view text, bool wantSpans, Sink& sink);
   // The index of the line holding `offset` of the text at `first`, counted on from the last

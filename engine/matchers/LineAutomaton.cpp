@@ -1,5 +1,6 @@
 #include "LineAutomaton.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -159,6 +160,80 @@ std::shared_ptr<const LineAutomaton> LineAutomaton::Build(const Syntax::Tree& tr
   if (!builder.Ok) return nullptr;
   if (automaton->WordEdges && !probe.Ask("\\w", automaton->Word)) return nullptr;
   return automaton;
+}
+
+std::shared_ptr<const LineAutomaton> LineAutomaton::Reversed() const {
+  // State x of this automaton becomes a hub, also numbered x, that fans out (through a chain
+  // of splits) to one state per step into x turned round: a byte step from u becomes a byte
+  // step to hub u, a split or an assertion at u a step (asserting the same) to hub u, and the
+  // start the reversed automaton's accept.
+  const auto count = static_cast<std::uint32_t>(States.size());
+  auto reversed = std::make_shared<LineAutomaton>();
+  LineAutomaton& out = *reversed;
+  out.States.resize(count);
+  out.Sets = Sets;
+  out.Word = Word;
+  out.WordEdges = WordEdges;
+  std::vector<std::vector<std::uint32_t>> into(count);
+  const auto add = [&out](const LineState& state) {
+    out.States.push_back(state);
+    return static_cast<std::uint32_t>(out.States.size() - 1);
+  };
+  for (std::uint32_t id = 0; id < count; ++id) {
+    const LineState& step = States[id];
+    LineState turned;
+    switch (step.Step) {
+      case LineStep::Byte:
+        turned.Step = LineStep::Byte;
+        turned.Set = step.Set;
+        turned.Next = id;
+        into[step.Next].push_back(add(turned));
+        out.AfterBytes.push_back(step.Next);
+        break;
+      case LineStep::Split:
+        into[step.Next].push_back(id);
+        into[step.Other].push_back(id);
+        break;
+      case LineStep::Assert:
+        turned.Step = LineStep::Assert;
+        turned.Place = step.Place;
+        turned.Next = id;
+        into[step.Next].push_back(add(turned));
+        break;
+      case LineStep::Accept:
+        break;
+    }
+  }
+  LineState accept;
+  accept.Step = LineStep::Accept;
+  into[Start].push_back(add(accept));
+  const auto noBytes = static_cast<std::uint32_t>(out.Sets.size());
+  out.Sets.emplace_back();
+  for (std::uint32_t id = 0; id < count; ++id) {
+    const std::vector<std::uint32_t>& steps = into[id];
+    if (steps.empty()) {  // nothing leads here: a byte step that takes no byte
+      out.States[id].Step = LineStep::Byte;
+      out.States[id].Set = noBytes;
+      out.States[id].Next = id;
+      continue;
+    }
+    std::uint32_t rest = steps.back();
+    for (std::size_t i = steps.size() - 1; i-- > 1;) {
+      LineState split;
+      split.Step = LineStep::Split;
+      split.Next = steps[i];
+      split.Other = rest;
+      rest = add(split);
+    }
+    out.States[id].Step = LineStep::Split;
+    out.States[id].Next = steps.front();
+    out.States[id].Other = rest;
+  }
+  out.Start = 0;  // the hub of the accept
+  std::sort(out.AfterBytes.begin(), out.AfterBytes.end());
+  out.AfterBytes.erase(std::unique(out.AfterBytes.begin(), out.AfterBytes.end()),
+                       out.AfterBytes.end());
+  return reversed;
 }
 
 }  // namespace GrepEngine

@@ -30,11 +30,19 @@ class LineAutomaton {
   static std::shared_ptr<const LineAutomaton> Build(const Syntax::Tree& tree, unsigned optionWord,
                                                     const std::locale& locale, unsigned matchWord);
 
+  // The same automaton read backwards, every step turned round: it starts where a match ends
+  // and accepts where one starts. Its assertions keep their meaning; a DFA reading it
+  // backwards swaps the sides they look at.
+  std::shared_ptr<const LineAutomaton> Reversed() const;
+
   std::vector<LineState> States;
   std::vector<std::bitset<256>> Sets;
   std::uint32_t Start = 0;
   std::bitset<256> Word;   // the bytes word edges count as word characters
   bool WordEdges = false;  // some state asserts a word edge
+  // Of a reversed automaton: the states that stand for the places just after a byte of a
+  // match, where a backward run may begin inside one.
+  std::vector<std::uint32_t> AfterBytes;
 };
 
 }  // namespace GrepEngine

@@ -1,7 +1,7 @@
 // The line DFA against the engine itself: on generated patterns, option words and texts, the
 // lines it selects are exactly the lines the engine finds a match in, each line searched as a
-// text of its own; with a prefilter's candidates, with a sink that stops, and with more DFA
-// states than it keeps.
+// text of its own, and where it gives the lines' matches they are the reference engine's own;
+// with a prefilter's candidates, with a sink that stops, and with more DFA states than it keeps.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DifferentialCases.h"
+#include "ReferenceRoute.h"
 #include "engine/LineSelection.h"
 #include "engine/Matching.h"
 #include "engine/OptionWords.h"
@@ -77,6 +78,105 @@ TEST(LineSelection, SelectsTheLinesTheEngineFindsAMatchIn) {
     }
   }
   EXPECT_GT(selected, 1500u) << "most generated patterns have a line DFA";
+}
+
+// "start-end:a-b,c-d" for each line with a match and its matches, by the reference engine over
+// each line alone.
+std::vector<std::string> MatchesByEngine(const Pattern& pattern, const std::string& text,
+                                         unsigned word) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const char* first = text.data() + start;
+    std::string matches;
+    ReferenceGrepIn(pattern, first, text.data() + end, word, [&](const MatchResults& match) {
+      const SubMatch whole = match.Sub(0);
+      if (!matches.empty()) matches += ',';
+      matches += std::to_string(whole.First - first) + "-" + std::to_string(whole.Last - first);
+      return true;
+    });
+    if (!matches.empty())
+      lines.push_back(std::to_string(start) + "-" + std::to_string(end) + ":" + matches);
+    start = end + 1;
+  }
+  return lines;
+}
+
+class MatchRecorder final : public LineSelection::MatchSink {
+ public:
+  bool Line(std::size_t start, std::size_t end, const std::vector<LineMatch>& matches) override {
+    std::string line = std::to_string(start) + "-" + std::to_string(end) + ":";
+    for (std::size_t i = 0; i < matches.size(); ++i)
+      line += (i > 0 ? "," : "") + std::to_string(matches[i].Start) + "-" +
+              std::to_string(matches[i].End);
+    Lines.push_back(std::move(line));
+    return Lines.size() != StopAfter;
+  }
+  std::vector<std::string> Lines;
+  std::size_t StopAfter = 0;
+};
+
+std::vector<std::string> MatchesBySelection(LineSelection& selection, const std::string& text,
+                                            std::size_t stopAfter = 0) {
+  MatchRecorder sink;
+  sink.StopAfter = stopAfter;
+  selection.ScanMatches(text.data(), text.data() + text.size(), sink);
+  return sink.Lines;
+}
+
+TEST(LineSelection, GivesTheMatchesTheReferenceEngineFindsOnEachLine) {
+  TestCases::DifferentialGenerator generate(20261211);
+  unsigned finding = 0;
+  for (int round = 0; round < 4000; ++round) {
+    const std::string text = generate.Pattern();
+    const unsigned optionWord = generate.OptionWord();
+    const unsigned word = LineWord | (generate.Below(4) == 0 ? MatchBits::NotDotNullCharacter : 0u);
+    const std::shared_ptr<const Pattern> pattern = Compiled(text, optionWord);
+    if (pattern->Failed()) continue;
+    const std::shared_ptr<const LineSelector> selector = LineSelector::For(*pattern, word);
+    if (!selector || !selector->FindsMatches()) continue;
+    ++finding;
+    LineSelection selection(selector);
+    for (int each = 0; each < 4; ++each) {  // the states built for one text serve the next
+      const std::string subject = generate.Text();
+      ASSERT_EQ(MatchesBySelection(selection, subject), MatchesByEngine(*pattern, subject, word))
+          << "pattern \"" << text << "\" option word " << optionWord << " match word " << word
+          << " text \"" << subject << "\"";
+    }
+  }
+  EXPECT_GT(finding, 800u) << "many generated patterns have their matches found so";
+}
+
+TEST(LineSelection, MatchesThroughWordEdgesAnchorsAndLeftmostStarts) {
+  // The leftmost match need not end first (a.*b|c), a start may be far back from the first
+  // end, and edges look at the bytes beside the line's matches.
+  const std::string text = "acb xcb\nab12 cd345 e6\n\nsinging rings ring\nzzzz\n aab aab\nxx9";
+  for (const char* source : {"a.*b|c", "[a-z]+[0-9]{2,}", "\\b[a-z]+ing\\b", "\\<a+b\\>", "^a|b$",
+                             "(ab|a)(c|bcd)?", "x*9", "[[:alpha:]]+[[:digit:]]{2,}"}) {
+    const auto pattern = Compiled(source, SyntaxBits::Normal);
+    const auto selector = LineSelector::For(*pattern, LineWord);
+    ASSERT_TRUE(selector && selector->FindsMatches()) << source;
+    LineSelection selection(selector);
+    const std::vector<std::string> all = MatchesByEngine(*pattern, text, LineWord);
+    EXPECT_EQ(MatchesBySelection(selection, text), all) << source;
+    for (std::size_t stop = 1; stop <= all.size(); ++stop)
+      EXPECT_EQ(MatchesBySelection(selection, text, stop),
+                std::vector<std::string>(all.begin(), all.begin() + static_cast<long>(stop)))
+          << source;
+  }
+  // No rule for empty matches, and no leftmost-longest promise from the reference engine.
+  EXPECT_FALSE(LineSelector::For(*Compiled("a*", SyntaxBits::Normal), LineWord)->FindsMatches());
+  // A DFA of about 2^13 states in each direction: far more than it keeps.
+  const auto wide = Compiled("[ab]*a[ab]{12}c", SyntaxBits::Normal);
+  LineSelection selection(LineSelector::For(*wide, LineWord));
+  TestCases::Generator random(11);
+  std::string long_text;
+  for (int line = 0; line < 100; ++line) {
+    for (int i = 0; i < 300; ++i) long_text += "abc"[random.Below(random.Below(8) == 0 ? 3 : 2)];
+    long_text += '\n';
+  }
+  EXPECT_EQ(MatchesBySelection(selection, long_text), MatchesByEngine(*wide, long_text, LineWord));
 }
 
 TEST(LineSelection, WhatItLeavesToTheEngine) {
