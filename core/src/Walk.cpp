@@ -90,7 +90,7 @@ std::string BlockedMessage(const std::string& copy, bool changeNothing) {
 
 class Walker {
  public:
-  Walker(const WalkOptions& options, const std::function<void(WalkedFile&&)>& visit,
+  Walker(const WalkOptions& options, const std::function<bool(WalkedFile&&)>& visit,
          std::vector<WalkProblem>& problems)
       : Options(options), Visit(visit), Problems(problems), Ignores(options.IgnoreFiles) {
     for (const std::string& text : options.Globs) {
@@ -125,12 +125,17 @@ class Walker {
       return;
     }
     for (const std::string& path : Options.Roots) {
+      if (Stopped) return;
       const bool slashed = !path.empty() && path.back() == '/';
       Root(path, slashed ? path : path + "/");
     }
   }
 
  private:
+  void Take(WalkedFile&& file) {
+    if (!Stopped) Stopped = !Visit(std::move(file));
+  }
+
   void Problem(WalkProblemKind kind, std::string path, std::string message) {
     Problems.push_back(WalkProblem{kind, std::move(path), std::move(message)});
   }
@@ -188,7 +193,7 @@ class Walker {
     if (target.empty() || !Platform::DescribeEntry(target, identity)) {
       if (Options.Identities) file.Problem = ErrorText(Platform::LastError());
       file.Directory = std::move(handle);
-      Visit(std::move(file));
+      Take(std::move(file));
       return;
     }
     if (target != path) file.Shown = path + " -> " + target;
@@ -210,7 +215,7 @@ class Walker {
       }
     }
     file.Directory = std::move(handle);
-    Visit(std::move(file));
+    Take(std::move(file));
   }
 
   // True when the named file's in-place copy is still unfinished once its directory's
@@ -265,6 +270,7 @@ class Walker {
     const std::shared_ptr<const DirectoryHandle> shared = std::move(handle);
     Ancestors.push_back(directory->Identity());
     for (const Platform::DirectoryEntry& entry : entries) {
+      if (Stopped) break;
       const std::string& name = entry.Name;
       if (Platform::IsWorkingFile(name)) continue;
       if (name == ".git") continue;
@@ -327,7 +333,7 @@ class Walker {
         file.Problem = identity.IsLink ? ErrorText(ESTALE) : ErrorText(Platform::LastError());
       }
     }
-    Visit(std::move(file));
+    Take(std::move(file));
   }
 
   static bool AnyMatches(const std::vector<Glob>& globs, const std::string& name) {
@@ -371,7 +377,8 @@ class Walker {
   }
 
   const WalkOptions& Options;
-  const std::function<void(WalkedFile&&)>& Visit;
+  const std::function<bool(WalkedFile&&)>& Visit;
+  bool Stopped = false;  // Visit asked for no more
   std::vector<WalkProblem>& Problems;
   std::vector<FilterGlob> Globs;
   bool HasIncludingGlob = false;
@@ -390,6 +397,14 @@ class Walker {
 
 std::vector<WalkProblem> Walk(const WalkOptions& options,
                               const std::function<void(WalkedFile&& file)>& visit) {
+  return WalkUntil(options, [&visit](WalkedFile&& file) {
+    visit(std::move(file));
+    return true;
+  });
+}
+
+std::vector<WalkProblem> WalkUntil(const WalkOptions& options,
+                                   const std::function<bool(WalkedFile&& file)>& visit) {
   std::vector<WalkProblem> problems;
   Walker(options, visit, problems).Run();
   return problems;

@@ -127,6 +127,20 @@ TEST_F(PathWalk, DirectoryIsSearchedThroughInByteOrderSkippingHiddenAndGit) {
   EXPECT_TRUE(Problems.empty());
 }
 
+TEST_F(PathWalk, AWalkAskedToStopStopsAtOnceInsideADirectoryAndAcrossRoots) {
+  for (const std::size_t wanted : {1u, 4u, 5u}) {
+    std::vector<std::string> files;
+    PathSelection selection = In({"", "a.c"});
+    grepcore::WalkUntil(selection, [&](grepcore::WalkedFile&& file) {
+      files.push_back(std::move(file.Path));
+      return files.size() < wanted;
+    });
+    const std::vector<std::string> all = {At("Z.txt"), At("a.c"), At("b.txt"), At("src/deep/x.c"),
+                                          At("src/main.c")};
+    EXPECT_EQ(files, std::vector<std::string>(all.begin(), all.begin() + wanted));
+  }
+}
+
 TEST_F(PathWalk, HiddenTakesDotNamesButNotGit) {
   PathSelection selection = In({""});
   selection.Hidden = true;

@@ -204,6 +204,51 @@ TEST_F(FileSearch, ThreadsKeepTheOrderOfOneThread) {
             Run({"find-files", "-j", "1", "line", "many"}).Out);
 }
 
+// One thread searches each file as the walk hands it on and holds no list of them; what the
+// list decided with more threads (whether names are shown, where -q and -m stop, where problems
+// and group separators go) comes out the same.
+TEST_F(FileSearch, OneThreadSearchingAsItWalksPrintsWhatMoreThreadsPrint) {
+  Tree.Write("only/one.txt", "alpha 1\n");
+  const std::vector<std::vector<std::string>> cases = {
+      {"[0-9]+", "a.txt"},
+      {"[0-9]+", "only"},
+      {"[0-9]+", "a.txt", "b.log"},
+      {"[0-9]+"},
+      {"-h", "[0-9]+", "a.txt", "sub"},
+      {"-H", "[0-9]+", "a.txt"},
+      {"-q", "[0-9]+", "a.txt", "missing.txt"},
+      {"-q", "nothing", "a.txt", "missing.txt"},
+      {"-l", "[0-9]+", ".", "missing.txt", "b.log"},
+      {"-L", "[0-9]+", "."},
+      {"-c", "-m", "1", "[0-9]+", "a.txt", "sub"},
+      {"-C", "1", "beta|delta|0", "a.txt", "b.log", "sub"},
+      {"-o", "-n", "[a-z]+[0-9]*", "missing.txt", "sub", "a.txt"},
+      {"--files", "sub", "missing.txt"},
+  };
+  for (const std::vector<std::string>& given : cases) {
+    std::vector<std::string> one = {"grep-files", "-j", "1"};
+    std::vector<std::string> two = {"grep-files", "-j", "2"};
+    one.insert(one.end(), given.begin(), given.end());
+    two.insert(two.end(), given.begin(), given.end());
+    const ToolResult serial = Run(one);
+    const ToolResult threaded = Run(two);
+    std::string shown;
+    for (const std::string& argument : given) shown += argument + " ";
+    EXPECT_EQ(serial.Status, threaded.Status) << shown;
+    EXPECT_EQ(serial.Out, threaded.Out) << shown;
+    EXPECT_EQ(serial.Err, threaded.Err) << shown;
+  }
+  // The walk stops once -q has its line: a later unreadable file is never reached.
+  const ToolResult quiet = Run({"grep-files", "-j", "1", "-q", "alpha", "a.txt", "missing.txt"});
+  EXPECT_EQ(quiet.Status, 0);
+  EXPECT_EQ(quiet.Err, "");
+  ToolTest::ToolRun input;
+  input.Arguments = {"grep-files", "-j", "1", "beta", "-"};
+  input.Input = "beta\n";
+  input.WorkingDirectory = Tree.Path();
+  EXPECT_EQ(ToolTest::RunTool(input).Out, "beta\n") << "standard input alone is not named";
+}
+
 // grep exits 2 when it could not search a file; a file the engine gave up on is such a file,
 // never one without a match.
 TEST_F(FileSearch, AFileTheEngineGivesUpOnIsNamedWithExitTwo) {

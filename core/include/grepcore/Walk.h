@@ -44,8 +44,8 @@ struct WalkOptions {
   std::vector<std::string> Exclude;  // basename globs a file must match none of
   std::vector<std::string> ExcludeDirectories;  // basename globs of directories not entered
                                                 // (a root too, by its last component)
-  std::vector<std::string> Types;     // file types (FileTypes()) a file must be one of
-  std::vector<std::string> NotTypes;  // file types a file must be none of
+  std::vector<std::string> Types;               // file types (FileTypes()) a file must be one of
+  std::vector<std::string> NotTypes;            // file types a file must be none of
   bool Hidden = false;  // dot files and dot directories too (.git stays skipped unless named)
   // Ignore files, in rising precedence, read in every directory walked and in every directory
   // above a root: a file of a later name outranks one of an earlier name, then a deeper one a
@@ -87,6 +87,10 @@ struct WalkProblem {
 // still unfinished with a problem.
 GREPCORE_EXPORT std::vector<WalkProblem> Walk(const WalkOptions& options,
                                               const std::function<void(WalkedFile&& file)>& visit);
+// The same walk, stopped as soon as `visit` returns false (the problems met until then are
+// returned).
+GREPCORE_EXPORT std::vector<WalkProblem> WalkUntil(
+    const WalkOptions& options, const std::function<bool(WalkedFile&& file)>& visit);
 
 // A named set of file-name globs (a language's sources), as -t TYPE chooses files.
 struct FileType {

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -37,48 +39,63 @@ std::string Message(const std::string& path, const std::string& what) {
   return "regextool: " + ShownName(path) + ": " + what + "\n";
 }
 
-std::vector<Entry> Entries(const LineSearchCommand& command) {
-  std::vector<Entry> entries;
+// Hands each input to `take` in order: the files of each path as walked, standard input
+// where "-" is named, and after each walk what it could not take. Stops when `take` returns
+// false.
+void EachEntry(const LineSearchCommand& command, const std::function<bool(Entry&&)>& take) {
+  bool going = true;
   auto walk = [&](grepcore::WalkOptions options) {
     std::vector<grepcore::WalkProblem> problems =
-        grepcore::Walk(options, [&](grepcore::WalkedFile&& file) {
-          entries.push_back(Entry{std::move(file), false, {}});
+        grepcore::WalkUntil(options, [&](grepcore::WalkedFile&& file) {
+          going = take(Entry{std::move(file), false, {}});
+          return going;
         });
     for (grepcore::WalkProblem& problem : problems) {
+      if (!going) return;
       Entry entry;
       entry.File.Path = std::move(problem.Path);
       entry.Problem = std::move(problem.Message);
       entry.Warning = problem.Kind == grepcore::WalkProblemKind::Loop;
-      entries.push_back(std::move(entry));
+      going = take(std::move(entry));
     }
   };
   const grepcore::WalkOptions options = WalkOptionsOf(command.Selection);
   if (command.Selection.Paths.empty()) {
     walk(options);
-    return entries;
+    return;
   }
   for (const std::string& path : command.Selection.Paths) {
+    if (!going) return;
     if (path == "-") {
       Entry entry;
       entry.StandardInput = true;
       entry.File.Path = command.InputLabel;
-      entries.push_back(std::move(entry));
+      going = take(std::move(entry));
       continue;
     }
     grepcore::WalkOptions one = options;
     one.Roots = {path};
     walk(std::move(one));
   }
+}
+
+std::vector<Entry> Entries(const LineSearchCommand& command) {
+  std::vector<Entry> entries;
+  EachEntry(command, [&entries](Entry&& entry) {
+    entries.push_back(std::move(entry));
+    return true;
+  });
   return entries;
 }
 
-// Names are shown unless one file (or standard input) was named and is all there is.
-bool ShowNames(const LineSearchCommand& command, const std::vector<Entry>& entries) {
+// Names are shown unless one file (or standard input) was named and is all there is: `count`
+// inputs, the first `first`.
+bool ShowNames(const LineSearchCommand& command, std::size_t count, const Entry* first) {
   if (command.NoFileNames) return false;
   if (command.ForceFileNames) return true;
   const std::vector<std::string>& paths = command.Selection.Paths;
-  if (paths.size() != 1 || entries.size() != 1) return true;
-  return !(entries[0].File.Path == paths[0] || (entries[0].StandardInput && paths[0] == "-"));
+  if (paths.size() != 1 || count != 1) return true;
+  return !(first->File.Path == paths[0] || (first->StandardInput && paths[0] == "-"));
 }
 
 // A report that writes what it holds to the output once it holds `hold` bytes after a block:
@@ -317,6 +334,44 @@ int PrintFiles(const std::vector<Entry>& entries, bool nul, std::ostream& out, s
   return any ? Found : NothingFound;
 }
 
+// With one thread each input is searched as the walk hands it on, where its lines are written,
+// and nothing of the walk is held: the first input waits only until the next one (or the walk's
+// end) tells whether names are shown.
+int SearchAsWalked(const LineSearchCommand& command, const grepcore::LinePatterns& patterns,
+                   int input, std::ostream& out, std::ostream& err) {
+  OrderedOutput output(command, out, err);
+  std::unique_ptr<FileSearcher> searcher;
+  std::optional<Entry> first;
+  bool going = true;
+  const std::function<void()> noSeparator;
+  const std::function<void()> separator = [&output] { output.Starting(); };
+  const auto search = [&](const Entry& entry) {
+    // Streams are written with no group separator before them, as ever.
+    const bool stream = entry.StandardInput || entry.File.Stream;
+    going = output.Write(std::string(),
+                         searcher->Stream(entry, input, out, stream ? noSeparator : separator));
+  };
+  EachEntry(command, [&](Entry&& entry) {
+    if (!searcher) {
+      if (!first) {
+        first = std::move(entry);
+        return true;
+      }
+      searcher = std::make_unique<FileSearcher>(command, patterns, ShowNames(command, 2, nullptr));
+      search(*first);
+      first.reset();
+      if (!going) return false;
+    }
+    search(entry);
+    return going;
+  });
+  if (first) {
+    searcher = std::make_unique<FileSearcher>(command, patterns, ShowNames(command, 1, &*first));
+    search(*first);
+  }
+  return output.Status();
+}
+
 }  // namespace
 
 // -m 0 with -L: no line can be selected, so every file is listed without being read, as in grep.
@@ -352,8 +407,9 @@ int RunLineSearch(const LineSearchCommand& given, int input, std::ostream& out, 
   if (patterns->Each().empty() && !shape.Invert && !shape.FilesWithoutMatch) return NothingFound;
   if (given.SelectNothing)
     return shape.FilesWithoutMatch ? ListEveryFile(command, out, err) : NothingFound;
+  if (command.Threads <= 1) return SearchAsWalked(command, *patterns, input, out, err);
   const std::vector<Entry> entries = Entries(command);
-  const bool names = ShowNames(command, entries);
+  const bool names = ShowNames(command, entries.size(), entries.empty() ? nullptr : &entries[0]);
   OrderedOutput output(command, out, err);
   const unsigned threads =
       static_cast<unsigned>(std::min<std::size_t>(std::max(1u, command.Threads), entries.size()));
