@@ -119,22 +119,39 @@ void RunOrdered(std::size_t count, unsigned threads, Make make, Take take,
     }
   } workers{{}, lock, changed, stop};
   for (unsigned thread = 0; thread < threads; ++thread) workers.Threads.emplace_back(work, thread);
-  for (std::size_t item = 0; item < count; ++item) {
-    T result{};
-    if (!limits.ByCaller(item)) {
+  // The caller takes every result that is ready in one turn of the lock, so that it neither
+  // wakes nor contends with the threads once an item.
+  std::vector<std::pair<std::size_t, T>> ready;
+  for (std::size_t item = 0; item < count;) {
+    std::exception_ptr failure;
+    {
       std::unique_lock<std::mutex> guard(lock);
-      changed.wait(guard, [&] { return slots[item].has_value(); });
-      if (failures[item]) std::rethrow_exception(failures[item]);
-      result = std::move(*slots[item]);
-      slots[item].reset();
+      changed.wait(guard, [&] { return limits.ByCaller(item) || slots[item].has_value(); });
+      for (std::size_t at = item; at < count && ready.size() < window; ++at) {
+        if (limits.ByCaller(at)) {
+          ready.emplace_back(at, T{});
+          continue;
+        }
+        if (!slots[at].has_value()) break;
+        if (failures[at]) {
+          if (ready.empty()) failure = failures[at];
+          break;
+        }
+        ready.emplace_back(at, std::move(*slots[at]));
+        slots[at].reset();
+      }
     }
-    const bool more = detail::Taken(take, item, std::move(result));
+    if (failure) std::rethrow_exception(failure);
+    for (auto& [at, result] : ready) {
+      if (!detail::Taken(take, at, std::move(result))) return;
+      item = at + 1;
+    }
+    ready.clear();
     {
       const std::lock_guard<std::mutex> guard(lock);
-      taken = item + 1;
+      taken = item;
     }
     changed.notify_all();
-    if (!more) return;
   }
 }
 
