@@ -246,9 +246,9 @@ TEST(Searcher, WithholdMakesTheInputBinaryFromTheNulsLineOn) {
   const std::string quiet = std::string(9000, 'x') + "\nhit\n" + std::string("\0after\nhit\n", 11);
   options.After = 1;
   options.Before = 1;
-  EXPECT_THAT(InBuffer(quiet, Compiled({"hit"}), options),
-              ElementsAre("-1:" + std::string(9000, 'x'), "2@9001:hit", "binary@9005",
-                          "withheld:4"));
+  EXPECT_THAT(
+      InBuffer(quiet, Compiled({"hit"}), options),
+      ElementsAre("-1:" + std::string(9000, 'x'), "2@9001:hit", "binary@9005", "withheld:4"));
   options.After = options.Before = 0;
   EXPECT_THAT(InBuffer(quiet, Compiled({"nothing"}), options), ElementsAre("binary@9005"));
   options.MaxCount = 1;
@@ -292,14 +292,16 @@ TEST(Searcher, NulLinesReadInBlocksAsTheyAreAndShowTheirLineFeeds) {
   std::string text;
   std::vector<std::string> expected;
   for (int i = 0; i < 20000; ++i) {
-    const std::string record = (i % 997 == 0 ? "needle\nsplit " : "hay\nstack ") + std::to_string(i);
+    const std::string record =
+        (i % 997 == 0 ? "needle\nsplit " : "hay\nstack ") + std::to_string(i);
     if (i % 997 == 0)
       expected.push_back(std::to_string(i + 1) + "@" + std::to_string(text.size()) + ":" + record +
                          "[0-12]");
     text += record;
     text += '\0';
   }
-  const std::string longRecord = std::string(30000, '\n') + "needle\nsplit" + std::string(9000, 'x');
+  const std::string longRecord =
+      std::string(30000, '\n') + "needle\nsplit" + std::string(9000, 'x');
   expected.push_back("20001@" + std::to_string(text.size()) + ":" + longRecord + "[30000-30012]");
   text += longRecord;  // the last line, without its NUL
   const std::string path = dir.Write("records", text);
@@ -321,9 +323,16 @@ TEST(Searcher, NulLinesReadInBlocksAsTheyAreAndShowTheirLineFeeds) {
 
   // Each route of the engine swaps alike: literals, brackets, dots, anchors, several patterns.
   const std::string small = std::string("a\nb\0\0b\0a\0", 9) + "a b";
-  for (const auto& [pattern, lines] : std::vector<std::pair<std::string, std::string>>{
-           {"a.b", "1 5"}, {"[^x]b", "1 5"}, {"^b", "3"}, {"b$", "1 3 5"}, {"^$", "2"},
-           {"\\s", "1 5"}, {"[a-z]+", "1 3 4 5"}, {"a$", "4"}, {"^a$", "4"}}) {
+  for (const auto& [pattern, lines] :
+       std::vector<std::pair<std::string, std::string>>{{"a.b", "1 5"},
+                                                        {"[^x]b", "1 5"},
+                                                        {"^b", "3"},
+                                                        {"b$", "1 3 5"},
+                                                        {"^$", "2"},
+                                                        {"\\s", "1 5"},
+                                                        {"[a-z]+", "1 3 4 5"},
+                                                        {"a$", "4"},
+                                                        {"^a$", "4"}}) {
     Recorder sink;
     grepcore::Searcher each(Compiled({pattern}, nul), {});
     ASSERT_TRUE(each.SearchBuffer(small, sink));
@@ -473,6 +482,88 @@ TEST(SearchInOrder, StopsWhenToldAndPassesAFailureOnInOrder) {
                std::runtime_error);
   ASSERT_EQ(outputs.size(), 43u);
   for (std::size_t i = 0; i < outputs.size(); ++i) EXPECT_EQ(outputs[i], std::to_string(i));
+}
+
+// Pieces added while the caller goes on (as a walk does): finishes run in the order added,
+// some as soon as they are ready, the rest in Drain(); the caller's own pieces run on it, in
+// their turn; every thread number stays within the threads, the caller's being the last.
+TEST(OrderedWork, FinishesRunInTheOrderAddedWhileTheCallerGoesOn) {
+  for (const unsigned threads : {1u, 2u, 4u}) {
+    std::vector<std::size_t> finished;
+    std::atomic<unsigned> highest{0};
+    const std::thread::id caller = std::this_thread::get_id();
+    std::size_t beforeDrain = 0;
+    {
+      grepcore::OrderedWork work(threads);
+      for (std::size_t item = 0; item < 3000; ++item) {
+        const bool own = item % 500 == 7;
+        ASSERT_TRUE(work.Add(
+            [&, item, own](unsigned thread) -> grepcore::OrderedWork::Finish {
+              if (own) {
+                EXPECT_EQ(std::this_thread::get_id(), caller);
+                EXPECT_EQ(thread, threads - 1);
+              }
+              unsigned seen = highest.load();
+              while (thread > seen && !highest.compare_exchange_weak(seen, thread)) {
+              }
+              if (item % 97 == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+              return [&finished, item] {
+                finished.push_back(item);
+                return true;
+              };
+            },
+            own));
+        if (item % 1000 == 999) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      beforeDrain = finished.size();
+      EXPECT_TRUE(work.Drain());
+    }
+    ASSERT_EQ(finished.size(), 3000u) << threads;
+    for (std::size_t i = 0; i < finished.size(); ++i) ASSERT_EQ(finished[i], i) << threads;
+    EXPECT_LT(highest.load(), threads);
+    if (threads > 1) {
+      EXPECT_GT(beforeDrain, 0u) << "ready finishes run while pieces are added";
+    }
+  }
+}
+
+TEST(OrderedWork, AFinishStopsTheRunAndAFailureComesInItsTurn) {
+  std::vector<std::size_t> finished;
+  {
+    grepcore::OrderedWork work(3);
+    bool going = true;
+    for (std::size_t item = 0; item < 100000 && going; ++item)
+      going = work.Add([&finished, item](unsigned) -> grepcore::OrderedWork::Finish {
+        return [&finished, item] {
+          finished.push_back(item);
+          return item < 10;
+        };
+      });
+    if (going) {
+      EXPECT_FALSE(work.Drain());
+    }
+    EXPECT_FALSE(work.Add([](unsigned) { return grepcore::OrderedWork::Finish(); }))
+        << "nothing is taken once stopped";
+  }
+  EXPECT_EQ(finished.size(), 11u);
+
+  // The failure may come from an Add (which runs what is ready) or from the Drain.
+  std::vector<std::size_t> before;
+  grepcore::OrderedWork work(2);
+  const auto run = [&] {
+    for (std::size_t item = 0; item < 200; ++item)
+      work.Add([&before, item](unsigned) -> grepcore::OrderedWork::Finish {
+        if (item == 43) throw std::runtime_error("failed");
+        return [&before, item] {
+          before.push_back(item);
+          return true;
+        };
+      });
+    work.Drain();
+  };
+  EXPECT_THROW(run(), std::runtime_error);
+  ASSERT_EQ(before.size(), 43u);
+  for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(before[i], i);
 }
 
 }  // namespace

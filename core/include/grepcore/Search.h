@@ -190,4 +190,43 @@ GREPCORE_EXPORT void SearchInOrder(
     const std::function<bool(std::size_t item, std::string& out)>& deliver,
     const std::function<bool(std::size_t item)>& onCaller = {});
 
+// The same for work that arrives piece by piece, as a walk finds files: each piece is done by
+// one of `threads` threads as soon as one is free, and what it returns runs on the calling
+// thread in the order the pieces were added. The caller is one of the threads: while it adds
+// pieces (walking, say) the others do them, and while it waits for a result it does pieces
+// too. Add() runs the finished pieces that are ready without waiting; Drain() works and waits
+// for the rest. A finish that returns false stops the run:
+// later pieces are dropped. An exception from a piece reaches the caller in the piece's turn.
+// All calls come from the thread that made it.
+//
+//   grepcore::OrderedWork work(2);
+//   for (const std::string& path : paths)
+//     work.Add([path](unsigned thread) -> grepcore::OrderedWork::Finish {
+//       std::string found = SearchWithSearcher(thread, path);
+//       return [found] { std::cout << found; return true; };
+//     });
+//   work.Drain();
+class GREPCORE_EXPORT OrderedWork {
+ public:
+  using Finish = std::function<bool()>;
+  // Runs on a thread numbered 0 to threads - 1; the caller is number threads - 1.
+  using Piece = std::function<Finish(unsigned thread)>;
+
+  explicit OrderedWork(unsigned threads);
+  ~OrderedWork();  // stops the threads and waits for them; pieces not yet run are dropped
+  OrderedWork(const OrderedWork&) = delete;
+  OrderedWork& operator=(const OrderedWork&) = delete;
+
+  // Adds a piece; `onCaller`: the caller does it itself in its turn (a stream it reads as it
+  // writes). False once a finish stopped the run (the piece is dropped).
+  bool Add(Piece piece, bool onCaller = false);
+  // Runs every remaining finish in order; false when one stopped the run.
+  bool Drain();
+
+ private:
+  struct Shared;
+  bool RunReady(bool wait);
+  std::unique_ptr<Shared> State;
+};
+
 }  // namespace grepcore

@@ -96,7 +96,9 @@ GREPCORE_EXPORT void IgnoreBrokenPipe();
 // now in force (0 when it cannot be read). A walk hands each file on with a handle on its
 // directory, so that it is opened where it was found whatever is renamed meanwhile; a program
 // that holds the files of a large tree (every directory's handle open until its files are
-// searched) needs more descriptors than the usual soft limit of 1024.
+// searched) needs more descriptors than the usual soft limit of 1024. The process's table of
+// descriptors is grown to the first 16,384 at once as well: call it before any thread starts,
+// so that no thread waits for the table to grow while a walk opens directories.
 GREPCORE_EXPORT std::uint64_t RaiseOpenDescriptorLimit();
 
 }  // namespace grepcore

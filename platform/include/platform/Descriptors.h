@@ -27,8 +27,9 @@ bool CloseDescriptor(int descriptor);
 // process with a signal.
 void IgnoreBrokenPipe();
 
-// Raises the soft limit on open descriptors to the hard one, and returns the limit in force
-// (0 when it cannot be read).
+// Raises the soft limit on open descriptors to the hard one, grows the descriptor table to
+// the first 16,384 (or the limit) while the process has one thread, and returns the limit in
+// force (0 when it cannot be read).
 std::uint64_t RaiseOpenDescriptorLimit();
 
 }  // namespace Platform

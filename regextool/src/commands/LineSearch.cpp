@@ -372,6 +372,66 @@ int SearchAsWalked(const LineSearchCommand& command, const grepcore::LinePattern
   return output.Status();
 }
 
+// With more threads the walk goes on while the threads search what it found: each file is
+// searched by whichever thread is free, and its lines are written in the walk's order once
+// those before it are. Standard input and named streams are searched by the caller in their
+// turn, where their lines are written.
+int SearchOnThreads(const LineSearchCommand& command, const grepcore::LinePatterns& patterns,
+                    int input, std::ostream& out, std::ostream& err) {
+  OrderedOutput output(command, out, err);
+  std::vector<std::unique_ptr<FileSearcher>> searchers;  // one a thread, the caller's last
+  std::optional<grepcore::OrderedWork> work;
+  std::optional<Entry> first;
+  const std::function<void()> noSeparator;
+  const auto add = [&](Entry&& entry) {
+    if (entry.StandardInput || (entry.Problem.empty() && entry.File.Stream)) {
+      return work->Add(
+          [&, entry = std::move(entry)](unsigned thread) -> grepcore::OrderedWork::Finish {
+            const Outcome outcome = searchers[thread]->Stream(entry, input, out, noSeparator);
+            return [&output, outcome] { return output.Write(std::string(), outcome); };
+          },
+          true);
+    }
+    return work->Add(
+        [&, entry = std::move(entry)](unsigned thread) -> grepcore::OrderedWork::Finish {
+          std::string text;
+          const Outcome outcome = searchers[thread]->Search(entry, text);
+          return [&output, text = std::move(text), outcome] { return output.Write(text, outcome); };
+        });
+  };
+  // The first input waits until the next one (or the walk's end) tells whether names are
+  // shown; the searchers are made then.
+  const auto start = [&](bool names) {
+    for (unsigned i = 0; i < command.Threads; ++i)
+      searchers.push_back(std::make_unique<FileSearcher>(command, patterns, names));
+    work.emplace(command.Threads);
+  };
+  bool going = true;
+  EachEntry(command, [&](Entry&& entry) {
+    if (!work) {
+      if (!first) {
+        first = std::move(entry);
+        return true;
+      }
+      start(ShowNames(command, 2, nullptr));
+      going = add(std::move(*first));
+      first.reset();
+      if (!going) return false;
+    }
+    going = add(std::move(entry));
+    return going;
+  });
+  if (first) {
+    // One input alone is searched where its lines are written, so none of it is held whole.
+    FileSearcher alone(command, patterns, ShowNames(command, 1, &*first));
+    const std::function<void()> separator = [&output] { output.Starting(); };
+    const bool stream = first->StandardInput || first->File.Stream;
+    output.Write(std::string(), alone.Stream(*first, input, out, stream ? noSeparator : separator));
+  }
+  if (work && going) work->Drain();
+  return output.Status();
+}
+
 }  // namespace
 
 // -m 0 with -L: no line can be selected, so every file is listed without being read, as in grep.
@@ -407,44 +467,8 @@ int RunLineSearch(const LineSearchCommand& given, int input, std::ostream& out, 
   if (patterns->Each().empty() && !shape.Invert && !shape.FilesWithoutMatch) return NothingFound;
   if (given.SelectNothing)
     return shape.FilesWithoutMatch ? ListEveryFile(command, out, err) : NothingFound;
-  if (command.Threads <= 1) return SearchAsWalked(command, *patterns, input, out, err);
-  const std::vector<Entry> entries = Entries(command);
-  const bool names = ShowNames(command, entries.size(), entries.empty() ? nullptr : &entries[0]);
-  OrderedOutput output(command, out, err);
-  const unsigned threads =
-      static_cast<unsigned>(std::min<std::size_t>(std::max(1u, command.Threads), entries.size()));
-  // Each thread its own searcher; the calling thread reads the streams itself.
-  std::vector<std::unique_ptr<FileSearcher>> searchers;
-  for (unsigned i = 0; i < std::max(1u, threads); ++i)
-    searchers.push_back(std::make_unique<FileSearcher>(command, *patterns, names));
-  FileSearcher own(command, *patterns, names);
-  std::vector<Outcome> outcomes(entries.size());
-  // With one thread everything is searched where it is written, so no file's lines are held
-  // whole; with more, standard input and named streams still are.
-  const bool serial = threads <= 1;
-  const auto streamed = [&](std::size_t item) {
-    const Entry& entry = entries[item];
-    return serial || entry.StandardInput || (entry.Problem.empty() && entry.File.Stream);
-  };
-  const std::function<void()> noSeparator;
-  const std::function<void()> separator = [&output] { output.Starting(); };
-  grepcore::SearchInOrder(
-      entries.size(), threads,
-      [&](unsigned thread, std::size_t item, std::string& text) {
-        outcomes[item] = searchers[thread]->Search(entries[item], text);
-      },
-      [&](std::size_t item, std::string& text) {
-        if (streamed(item)) {
-          const Entry& entry = entries[item];
-          // Streams are written with no group separator before them, as before.
-          const bool stream = entry.StandardInput || entry.File.Stream;
-          const Outcome outcome = own.Stream(entry, input, out, stream ? noSeparator : separator);
-          return output.Write(std::string(), outcome);
-        }
-        return output.Write(text, outcomes[item]);
-      },
-      streamed);
-  return output.Status();
+  return command.Threads <= 1 ? SearchAsWalked(command, *patterns, input, out, err)
+                              : SearchOnThreads(command, *patterns, input, out, err);
 }
 
 }  // namespace RegexTool
