@@ -57,10 +57,14 @@ std::vector<std::string> BySelection(LineSelection& selection, const std::string
   return sink.Lines;
 }
 
-TEST(LineSelection, SelectsTheLinesTheEngineFindsAMatchIn) {
-  TestCases::DifferentialGenerator generate(20261210);
+// A case of the differential tests: a generated pattern that has a line selector under a line
+// search's match word, and four generated texts (the states built for one serve the next).
+// Returns how many patterns had one.
+template <class Check>
+unsigned EachGeneratedSelector(unsigned seed, int rounds, Check&& check) {
+  TestCases::DifferentialGenerator generate(seed);
   unsigned selected = 0;
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     const std::string text = generate.Pattern();
     const unsigned optionWord = generate.OptionWord();
     const unsigned word = LineWord | (generate.Below(4) == 0 ? MatchBits::NotDotNullCharacter : 0u);
@@ -68,15 +72,27 @@ TEST(LineSelection, SelectsTheLinesTheEngineFindsAMatchIn) {
     if (pattern->Failed()) continue;
     const std::shared_ptr<const LineSelector> selector = LineSelector::For(*pattern, word);
     if (!selector) continue;
-    ++selected;
-    LineSelection selection(selector);
-    for (int each = 0; each < 4; ++each) {  // the states built for one text serve the next
-      const std::string subject = generate.Text();
-      ASSERT_EQ(BySelection(selection, subject), ByEngine(*pattern, subject, word))
-          << "pattern \"" << text << "\" option word " << optionWord << " match word " << word
-          << " text \"" << subject << "\"";
-    }
+    std::vector<std::string> subjects;
+    for (int each = 0; each < 4; ++each) subjects.push_back(generate.Text());
+    const std::string shown = "pattern \"" + text + "\" option word " + std::to_string(optionWord) +
+                              " match word " + std::to_string(word);
+    if (check(*pattern, selector, word, subjects, shown)) ++selected;
+    if (::testing::Test::HasFatalFailure()) break;
   }
+  return selected;
+}
+
+TEST(LineSelection, SelectsTheLinesTheEngineFindsAMatchIn) {
+  const unsigned selected = EachGeneratedSelector(
+      20261210, 3000,
+      [](const Pattern& pattern, const std::shared_ptr<const LineSelector>& selector, unsigned word,
+         const std::vector<std::string>& subjects, const std::string& shown) {
+        LineSelection selection(selector);
+        for (const std::string& subject : subjects)
+          EXPECT_EQ(BySelection(selection, subject), ByEngine(pattern, subject, word))
+              << shown << " text \"" << subject << "\"";
+        return true;
+      });
   EXPECT_GT(selected, 1500u) << "most generated patterns have a line DFA";
 }
 
@@ -126,25 +142,17 @@ std::vector<std::string> MatchesBySelection(LineSelection& selection, const std:
 }
 
 TEST(LineSelection, GivesTheMatchesTheReferenceEngineFindsOnEachLine) {
-  TestCases::DifferentialGenerator generate(20261211);
-  unsigned finding = 0;
-  for (int round = 0; round < 4000; ++round) {
-    const std::string text = generate.Pattern();
-    const unsigned optionWord = generate.OptionWord();
-    const unsigned word = LineWord | (generate.Below(4) == 0 ? MatchBits::NotDotNullCharacter : 0u);
-    const std::shared_ptr<const Pattern> pattern = Compiled(text, optionWord);
-    if (pattern->Failed()) continue;
-    const std::shared_ptr<const LineSelector> selector = LineSelector::For(*pattern, word);
-    if (!selector || !selector->FindsMatches()) continue;
-    ++finding;
-    LineSelection selection(selector);
-    for (int each = 0; each < 4; ++each) {  // the states built for one text serve the next
-      const std::string subject = generate.Text();
-      ASSERT_EQ(MatchesBySelection(selection, subject), MatchesByEngine(*pattern, subject, word))
-          << "pattern \"" << text << "\" option word " << optionWord << " match word " << word
-          << " text \"" << subject << "\"";
-    }
-  }
+  const unsigned finding = EachGeneratedSelector(
+      20261211, 4000,
+      [](const Pattern& pattern, const std::shared_ptr<const LineSelector>& selector, unsigned word,
+         const std::vector<std::string>& subjects, const std::string& shown) {
+        if (!selector->FindsMatches()) return false;
+        LineSelection selection(selector);
+        for (const std::string& subject : subjects)
+          EXPECT_EQ(MatchesBySelection(selection, subject), MatchesByEngine(pattern, subject, word))
+              << shown << " text \"" << subject << "\"";
+        return true;
+      });
   EXPECT_GT(finding, 800u) << "many generated patterns have their matches found so";
 }
 
