@@ -192,21 +192,33 @@ const Unicode::CodeSet* Pattern::Impl::Utf8WordCharacters() const {
 
 const Regex& Pattern::Impl::ExpressionFor(FlagBits flags) const {
   namespace rc = boost::regex_constants;
-  if (!(flags & LineFeedLinesFlag)) return Expression;
+  // Which form of '.' lines that end at a LF only want: none (-1), or the anchors alone (0),
+  // '.' off a LF (1), '.' off a LF and NUL (2).
+  int lines = -1;
   const bool dotChanges = AnyByte && (flags & Bits(rc::match_not_dot_newline));
-  if (!LineAnchors && !dotChanges) return Expression;
-  // A bracket is one byte whatever the match flags say of '.', so the form keeps NUL off
-  // itself where the flags ask.
-  const bool notNull = (flags & Bits(rc::match_not_dot_null)) != 0;
-  const std::size_t variant = dotChanges ? (notNull ? 2 : 1) : 0;
-  LazyExpression& lazy = LineFeedExpressions[variant];
+  if ((flags & LineFeedLinesFlag) && (LineAnchors || dotChanges)) {
+    // A bracket is one byte whatever the match flags say of '.', so the form keeps NUL off
+    // itself where the flags ask.
+    const bool notNull = (flags & Bits(rc::match_not_dot_null)) != 0;
+    lines = dotChanges ? (notNull ? 2 : 1) : 0;
+  }
+  Syntax::WordEdgeForm words;
+  if (Tree.Utf8Word != nullptr) {
+    // The engine reads the byte before the text when it is there, whatever match_not_bow says.
+    words.WordBefore = (flags & Bits(rc::match_not_bow)) && !(flags & Bits(rc::match_prev_avail));
+    words.WordAfter = (flags & Bits(rc::match_not_eow)) != 0;
+  }
+  const std::size_t wordVariant = (words.WordBefore ? 1u : 0u) | (words.WordAfter ? 2u : 0u);
+  if (lines < 0 && wordVariant == 0) return Expression;
+  LazyExpression& lazy = FlagExpressions[static_cast<std::size_t>(lines + 1) * 4 + wordVariant];
   std::call_once(lazy.Once, [&] {
     Syntax::LineFeedForm form;
-    if (dotChanges) form.Dot = notNull ? "[^\\n\\x00]" : "[^\\n]";
-    const std::string text = Syntax::LineFeedBoostText(Tree, form);
+    if (lines > 0) form.Dot = lines == 2 ? "[^\\n\\x00]" : "[^\\n]";
+    const std::string text = Syntax::BoostText(Tree, lines >= 0 ? &form : nullptr, words);
     auto expression = std::make_unique<Regex>();
     expression->imbue(Locale);
-    const auto syntax = TranslateSyntax(OptionWord) & ~boost::regbase::no_perl_ex;
+    auto syntax = TranslateSyntax(OptionWord);
+    if (lines >= 0 || Tree.Utf8()) syntax &= ~boost::regbase::no_perl_ex;
     try {
       expression->assign(text.data(), text.data() + text.size(), syntax);
     } catch (const boost::regex_error&) {

@@ -71,8 +71,10 @@ struct Pattern::Impl {
   // What lines that end at a LF only change: ^ or $, and '.'.
   bool LineAnchors = false;
   bool AnyByte = false;
-  // The expression for such lines, one per way '.' is written (see ExpressionFor).
-  mutable std::array<LazyExpression, 3> LineFeedExpressions;
+  // The expressions written for other match flags (see ExpressionFor): by the way such lines
+  // change '.' (or none), and by where a UTF-8 tree's word edges take a word character to
+  // stand beside the text.
+  mutable std::array<LazyExpression, 16> FlagExpressions;
 
   // A UTF-8 pattern's word characters, worked out on first use; null for a byte pattern.
   const Unicode::CodeSet* Utf8WordCharacters() const;
@@ -83,7 +85,8 @@ struct Pattern::Impl {
   const DfaProgram* Dfa(unsigned matchWord) const;
   // The expression the engine runs under the match flags `flags`: Expression, or where the
   // flags say the lines end at a LF only (LineFeedLinesFlag) and that changes the pattern, the
-  // expression written for such lines.
+  // expression written for such lines; and for a UTF-8 tree with word edges (look-arounds the
+  // engine's flags do not reach) under match_not_bow or match_not_eow, one written for them.
   const Regex& ExpressionFor(FlagBits flags) const;
 };
 

@@ -114,7 +114,7 @@ struct Utf8WordTests {
   std::string Behind;  // zero-width: a word character ends here
   std::string Ahead;   // zero-width: a word character starts here
 
-  explicit Utf8WordTests(const Unicode::CodeSet& word) {
+  Utf8WordTests(const Unicode::CodeSet& word, const WordEdgeForm& ends) : Ends(ends) {
     // A look-behind must have one length: one per length of sequence.
     std::vector<Unicode::ByteSequence> byLength[5];
     for (Unicode::ByteSequence& sequence : Unicode::Utf8Sequences(word))
@@ -154,19 +154,31 @@ struct Utf8WordTests {
   std::string Text(Assertion kind) const {
     const std::string notBehind = "(?!" + Behind + ")";
     const std::string notAhead = "(?!" + Ahead + ")";
+    // As the engine's own edges under match_not_bow and match_not_eow: \b and \< never hold at
+    // the text's start, \b and \> never at its end, and \B always does there.
+    const char* const notAtStart = "(?<=[\\x00-\\xff])";
+    const char* const notAtEnd = "(?=[\\x00-\\xff])";
+    std::string start = Ends.WordBefore ? notAtStart : "";
+    std::string end = Ends.WordAfter ? notAtEnd : "";
     switch (kind) {
       case Assertion::WordBoundary:
-        return "(?:" + Behind + notAhead + "|" + notBehind + Ahead + ")";
-      case Assertion::NotWordBoundary:
-        return "(?:" + Behind + Ahead + "|" + notBehind + notAhead + ")";
+        return start + end + "(?:" + Behind + notAhead + "|" + notBehind + Ahead + ")";
+      case Assertion::NotWordBoundary: {
+        std::string ends;
+        if (Ends.WordBefore) ends += "(?!" + std::string(notAtStart) + ")|";
+        if (Ends.WordAfter) ends += "(?!" + std::string(notAtEnd) + ")|";
+        return "(?:" + ends + Behind + Ahead + "|" + notBehind + notAhead + ")";
+      }
       case Assertion::WordStart:
-        return notBehind + Ahead;
+        return start + notBehind + Ahead;
       case Assertion::WordEnd:
-        return Behind + notAhead;
+        return end + Behind + notAhead;
       default:
         return AssertionText(kind);
     }
   }
+
+  WordEdgeForm Ends;
 };
 
 // The one-byte part of a UTF-8 '.': the engine's own '.', which the match flags govern, on an
@@ -176,8 +188,8 @@ constexpr const char* AsciiOnly = "(?=[\\x00-\\x7f])";
 class Writer {
  public:
   Writer(const Tree& tree, std::string& out, const ZeroWidth& zeroWidth,
-         const LineFeedForm* lineFeed = nullptr)
-      : In(tree), Out(out), Zero(zeroWidth), LineFeed(lineFeed) {}
+         const LineFeedForm* lineFeed = nullptr, WordEdgeForm words = WordEdgeForm())
+      : In(tree), Out(out), Zero(zeroWidth), LineFeed(lineFeed), Words(words) {}
 
   void Enter(NodeId id) {
     const Node& node = In[id];
@@ -246,7 +258,7 @@ class Writer {
       Out += NoSequenceAhead;
     } else if (In.Utf8Word != nullptr) {
       // Written out once for the whole text, when its first word edge needs them.
-      if (WordTests == nullptr) WordTests = std::make_unique<Utf8WordTests>(*In.Utf8Word);
+      if (WordTests == nullptr) WordTests = std::make_unique<Utf8WordTests>(*In.Utf8Word, Words);
       Out += WordTests->Text(kind);
     } else {
       Out += AssertionText(kind);
@@ -302,6 +314,7 @@ class Writer {
   std::string& Out;
   const ZeroWidth& Zero;
   const LineFeedForm* LineFeed;
+  const WordEdgeForm Words;
   std::unique_ptr<const Utf8WordTests> WordTests;  // a UTF-8 tree's word edges
 };
 
@@ -311,19 +324,24 @@ std::string CharacterStart(const Tree& tree, NodeId node) {
   return node == tree.Root && tree.Utf8() && CanMatchEmpty(tree) ? InsideCharacter : "";
 }
 
-}  // namespace
-
-std::string BoostText(const Tree& tree, NodeId node) {
+std::string Written(const Tree& tree, NodeId node, const LineFeedForm* lineFeed,
+                    const WordEdgeForm& words) {
   ZeroWidth zeroWidth(tree);
   Walk(tree, node, zeroWidth);
   std::string out = CharacterStart(tree, node);
   // The start test must hold for every alternative, not only the first one.
   const bool enclose = !out.empty() && tree.Nodes[node].Kind == NodeKind::Alternation;
   if (enclose) out += "(?:";
-  Writer writer(tree, out, zeroWidth);
+  Writer writer(tree, out, zeroWidth, lineFeed, words);
   Walk(tree, node, writer);
   if (enclose) out += ')';
   return out;
+}
+
+}  // namespace
+
+std::string BoostText(const Tree& tree, NodeId node) {
+  return Written(tree, node, nullptr, WordEdgeForm());
 }
 
 std::string BoostText(const Tree& tree) {
@@ -331,13 +349,11 @@ std::string BoostText(const Tree& tree) {
 }
 
 std::string LineFeedBoostText(const Tree& tree, const LineFeedForm& form) {
-  if (tree.Root == NoNode) return std::string();
-  ZeroWidth zeroWidth(tree);
-  Walk(tree, tree.Root, zeroWidth);
-  std::string out = CharacterStart(tree, tree.Root);
-  Writer writer(tree, out, zeroWidth, &form);
-  Walk(tree, tree.Root, writer);
-  return out;
+  return tree.Root == NoNode ? std::string() : Written(tree, tree.Root, &form, WordEdgeForm());
+}
+
+std::string BoostText(const Tree& tree, const LineFeedForm* lineFeed, const WordEdgeForm& words) {
+  return tree.Root == NoNode ? std::string() : Written(tree, tree.Root, lineFeed, words);
 }
 
 }  // namespace Syntax

@@ -31,5 +31,15 @@ struct LineFeedForm {
 };
 std::string LineFeedBoostText(const Tree& tree, const LineFeedForm& form);
 
+// How a UTF-8 tree's word edges, written as look-arounds, treat the text's ends, as the
+// engine's own edges do under its match flags: with WordBefore (match_not_bow) no word starts
+// at the text's start, with WordAfter (match_not_eow) none ends at its end.
+struct WordEdgeForm {
+  bool WordBefore = false;
+  bool WordAfter = false;
+};
+// The whole pattern with its word edges so, and its lines as `lineFeed` says when given.
+std::string BoostText(const Tree& tree, const LineFeedForm* lineFeed, const WordEdgeForm& words);
+
 }  // namespace Syntax
 }  // namespace GrepEngine

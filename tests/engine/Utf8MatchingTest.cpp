@@ -63,6 +63,45 @@ TEST(Utf8MatchingTest, WordEdgesSeeLettersOfAnyScript) {
   EXPECT_EQ(Matches("\\bжук\\b", "жуки жук"), Texts{"жук"});
 }
 
+// The match flags that say a word goes on past the text's start or end reach the word edges
+// of a UTF-8 pattern as they reach the engine's own edges in the classic locale: on ASCII
+// texts, both find the same matches; and a letter of another script counts as the word.
+TEST(Utf8MatchingTest, WordFlagsAtTheTextsEndsReachWordEdges) {
+  const std::vector<std::string> patterns = {"\\bfoo", "foo\\b", "\\<foo",  "foo\\>",
+                                             "\\Bfoo", "foo\\B", "\\b",     "\\B",
+                                             "\\<",    "\\>",    "^\\bfoo", "o\\b$"};
+  const std::vector<std::string> texts = {"foo",  "foo bar", " foo", "foo ",
+                                          "xfoo", "",        " ",    "foox foo"};
+  const unsigned both = M::NotBeginningOfWord | M::NotEndOfWord;
+  for (const unsigned flags :
+       std::vector<unsigned>{M::None, M::NotBeginningOfWord, M::NotEndOfWord, both}) {
+    for (const std::string& pattern : patterns) {
+      const auto classic = Compile(pattern, SyntaxBits::Normal, std::locale::classic());
+      const auto utf8 = Compile(pattern, SyntaxBits::Normal, Utf8());
+      for (const std::string& text : texts) {
+        std::vector<std::string> expected;
+        GrepIn(*classic, text.data(), text.data() + text.size(), flags,
+               [&](const MatchResults& match) {
+                 expected.push_back(std::to_string(match.Sub(0).First - text.data()) + ":" +
+                                    match.Sub(0).Text());
+                 return true;
+               });
+        std::vector<std::string> seen;
+        GrepIn(*utf8, text.data(), text.data() + text.size(), flags,
+               [&](const MatchResults& match) {
+                 seen.push_back(std::to_string(match.Sub(0).First - text.data()) + ":" +
+                                match.Sub(0).Text());
+                 return true;
+               });
+        EXPECT_EQ(seen, expected) << pattern << " on \"" << text << "\" flags " << flags;
+      }
+    }
+  }
+  EXPECT_EQ(Matches("\\bжук", "жук", SyntaxBits::Normal, M::NotBeginningOfWord), Texts{});
+  EXPECT_EQ(Matches("жук\\b", "жук", SyntaxBits::Normal, M::NotEndOfWord), Texts{});
+  EXPECT_EQ(Matches("\\Bжук", "жук", SyntaxBits::Normal, M::NotBeginningOfWord), Texts{"жук"});
+}
+
 TEST(Utf8MatchingTest, InvalidBytesMatchOnlyThemselves) {
   const std::string text = "a\xC3 b\xA9 c\xFF";
   EXPECT_EQ(Matches("a.", text), Texts{});
