@@ -40,12 +40,7 @@ void LineSelection::MatchFinder::StartsBefore(const unsigned char* line, const u
       if (Back.AcceptsAtEnd(state)) Starts.push_back(at);
       return;
     }
-    const unsigned char byte = at[-1];
-    const std::int32_t entry = Back.Entry(state, byte);
-    if (entry == SubsetDfa::Unknown) {
-      Back.Compute(state, byte);
-      continue;
-    }
+    const std::int32_t entry = Back.Resolved(state, at[-1]);
     if (entry == SubsetDfa::Dead) return;
     if (entry & SubsetDfa::AcceptBit) Starts.push_back(at);
     if (at == from) return;
@@ -61,11 +56,7 @@ const unsigned char* LineSelection::MatchFinder::LongestFrom(const unsigned char
   const unsigned char* end = nullptr;
   for (;;) {
     if (at == lineEnd) return Longest.AcceptsAtEnd(state) ? lineEnd : end;
-    const std::int32_t entry = Longest.Entry(state, *at);
-    if (entry == SubsetDfa::Unknown) {
-      Longest.Compute(state, *at);
-      continue;
-    }
+    const std::int32_t entry = Longest.Resolved(state, *at);
     if (entry == SubsetDfa::Dead) return end;
     if (entry & SubsetDfa::AcceptBit) end = at;
     state = entry & ~SubsetDfa::AcceptBit;

@@ -54,6 +54,15 @@ class SubsetDfa {
   // Works out the entry of `state` for `byte`; `state` is renumbered when the states are
   // dropped to make room.
   void Compute(std::int32_t& state, unsigned char byte);
+  // The entry, worked out first when it is not known yet (renumbering `state` as Compute does).
+  std::int32_t Resolved(std::int32_t& state, unsigned char byte) {
+    std::int32_t entry = Entry(state, byte);
+    while (entry == Unknown) {
+      Compute(state, byte);
+      entry = Entry(state, byte);
+    }
+    return entry;
+  }
   // A match ends (read backwards: starts) at the place after the state's last byte when the
   // text ends there.
   bool AcceptsAtEnd(std::int32_t state) const {

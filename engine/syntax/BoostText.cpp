@@ -156,19 +156,16 @@ struct Utf8WordTests {
     const std::string notAhead = "(?!" + Ahead + ")";
     // As the engine's own edges under match_not_bow and match_not_eow: \b and \< never hold at
     // the text's start, \b and \> never at its end, and \B always does there.
-    const char* const notAtStart = "(?<=[\\x00-\\xff])";
-    const char* const notAtEnd = "(?=[\\x00-\\xff])";
-    std::string start = Ends.WordBefore ? notAtStart : "";
-    std::string end = Ends.WordAfter ? notAtEnd : "";
+    const std::string start = Ends.WordBefore ? "(?<=[\\x00-\\xff])" : "";
+    const std::string end = Ends.WordAfter ? "(?=[\\x00-\\xff])" : "";
+    std::string atEnds;
+    if (Ends.WordBefore) atEnds += "(?<![\\x00-\\xff])|";
+    if (Ends.WordAfter) atEnds += "(?![\\x00-\\xff])|";
     switch (kind) {
       case Assertion::WordBoundary:
         return start + end + "(?:" + Behind + notAhead + "|" + notBehind + Ahead + ")";
-      case Assertion::NotWordBoundary: {
-        std::string ends;
-        if (Ends.WordBefore) ends += "(?!" + std::string(notAtStart) + ")|";
-        if (Ends.WordAfter) ends += "(?!" + std::string(notAtEnd) + ")|";
-        return "(?:" + ends + Behind + Ahead + "|" + notBehind + notAhead + ")";
-      }
+      case Assertion::NotWordBoundary:
+        return "(?:" + atEnds + Behind + Ahead + "|" + notBehind + notAhead + ")";
       case Assertion::WordStart:
         return start + notBehind + Ahead;
       case Assertion::WordEnd:
@@ -346,10 +343,6 @@ std::string BoostText(const Tree& tree, NodeId node) {
 
 std::string BoostText(const Tree& tree) {
   return tree.Root == NoNode ? std::string() : BoostText(tree, tree.Root);
-}
-
-std::string LineFeedBoostText(const Tree& tree, const LineFeedForm& form) {
-  return tree.Root == NoNode ? std::string() : Written(tree, tree.Root, &form, WordEdgeForm());
 }
 
 std::string BoostText(const Tree& tree, const LineFeedForm* lineFeed, const WordEdgeForm& words) {

@@ -22,14 +22,13 @@ std::string BoostText(const Tree& tree);
 // One node and what lies below it, as a pattern of its own.
 std::string BoostText(const Tree& tree, NodeId node);
 
-// The whole pattern for a text whose lines end at a LF only, to be compiled with Perl's
+// How the pattern is written for a text whose lines end at a LF only, to be compiled with Perl's
 // extensions (look-arounds): ^ is the text's start or a place after a LF, $ the text's end or
 // a place before a LF (the engine's own anchors, with CR and FF refused beside them), and '.'
 // is written as Dot (when not empty), so that it can keep off a LF alone.
 struct LineFeedForm {
   std::string Dot;
 };
-std::string LineFeedBoostText(const Tree& tree, const LineFeedForm& form);
 
 // How a UTF-8 tree's word edges, written as look-arounds, treat the text's ends, as the
 // engine's own edges do under its match flags: with WordBefore (match_not_bow) no word starts

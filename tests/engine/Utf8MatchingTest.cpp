@@ -79,20 +79,19 @@ TEST(Utf8MatchingTest, WordFlagsAtTheTextsEndsReachWordEdges) {
       const auto classic = Compile(pattern, SyntaxBits::Normal, std::locale::classic());
       const auto utf8 = Compile(pattern, SyntaxBits::Normal, Utf8());
       for (const std::string& text : texts) {
-        std::vector<std::string> expected;
-        GrepIn(*classic, text.data(), text.data() + text.size(), flags,
-               [&](const MatchResults& match) {
-                 expected.push_back(std::to_string(match.Sub(0).First - text.data()) + ":" +
-                                    match.Sub(0).Text());
-                 return true;
-               });
-        std::vector<std::string> seen;
-        GrepIn(*utf8, text.data(), text.data() + text.size(), flags,
-               [&](const MatchResults& match) {
-                 seen.push_back(std::to_string(match.Sub(0).First - text.data()) + ":" +
-                                match.Sub(0).Text());
-                 return true;
-               });
+        // "offset:text" of each match.
+        const auto grep = [&text, flags](const Pattern& compiled) {
+          std::vector<std::string> found;
+          GrepIn(compiled, text.data(), text.data() + text.size(), flags,
+                 [&](const MatchResults& match) {
+                   found.push_back(std::to_string(match.Sub(0).First - text.data()) + ":" +
+                                   match.Sub(0).Text());
+                   return true;
+                 });
+          return found;
+        };
+        const std::vector<std::string> expected = grep(*classic);
+        const std::vector<std::string> seen = grep(*utf8);
         EXPECT_EQ(seen, expected) << pattern << " on \"" << text << "\" flags " << flags;
       }
     }

@@ -334,54 +334,68 @@ int PrintFiles(const std::vector<Entry>& entries, bool nul, std::ostream& out, s
   return any ? Found : NothingFound;
 }
 
-// With one thread each input is searched as the walk hands it on, where its lines are written,
-// and nothing of the walk is held: the first input waits only until the next one (or the walk's
-// end) tells whether names are shown.
-int SearchAsWalked(const LineSearchCommand& command, const grepcore::LinePatterns& patterns,
-                   int input, std::ostream& out, std::ostream& err) {
-  OrderedOutput output(command, out, err);
-  std::unique_ptr<FileSearcher> searcher;
+// EachEntry, with `start(names, alone)` called once before the first input is taken: whether
+// names are shown, and whether that input is all there is. The first input waits only until
+// the next one (or the walk's end) tells.
+void EachEntryAfterStart(const LineSearchCommand& command,
+                         const std::function<void(bool names, bool alone)>& start,
+                         const std::function<bool(Entry&&)>& take) {
   std::optional<Entry> first;
-  bool going = true;
-  const std::function<void()> noSeparator;
-  const std::function<void()> separator = [&output] { output.Starting(); };
-  const auto search = [&](const Entry& entry) {
-    // Streams are written with no group separator before them, as ever.
-    const bool stream = entry.StandardInput || entry.File.Stream;
-    going = output.Write(std::string(),
-                         searcher->Stream(entry, input, out, stream ? noSeparator : separator));
-  };
+  bool started = false;
   EachEntry(command, [&](Entry&& entry) {
-    if (!searcher) {
+    if (!started) {
       if (!first) {
         first = std::move(entry);
         return true;
       }
-      searcher = std::make_unique<FileSearcher>(command, patterns, ShowNames(command, 2, nullptr));
-      search(*first);
+      start(ShowNames(command, 2, nullptr), false);
+      started = true;
+      const bool going = take(std::move(*first));
       first.reset();
       if (!going) return false;
     }
-    search(entry);
-    return going;
+    return take(std::move(entry));
   });
   if (first) {
-    searcher = std::make_unique<FileSearcher>(command, patterns, ShowNames(command, 1, &*first));
-    search(*first);
+    start(ShowNames(command, 1, &*first), true);
+    take(std::move(*first));
   }
+}
+
+// Searches an input where its lines are written; false once nothing more should be.
+bool StreamInTurn(FileSearcher& searcher, OrderedOutput& output, const Entry& entry, int input,
+                  std::ostream& out) {
+  // Streams are written with no group separator before them, as ever.
+  const bool stream = entry.StandardInput || entry.File.Stream;
+  const std::function<void()> separator = [&output] { output.Starting(); };
+  return output.Write(std::string(), searcher.Stream(entry, input, out,
+                                                     stream ? std::function<void()>() : separator));
+}
+
+// With one thread each input is searched as the walk hands it on, where its lines are written,
+// and nothing of the walk is held.
+int SearchAsWalked(const LineSearchCommand& command, const grepcore::LinePatterns& patterns,
+                   int input, std::ostream& out, std::ostream& err) {
+  OrderedOutput output(command, out, err);
+  std::unique_ptr<FileSearcher> searcher;
+  EachEntryAfterStart(
+      command,
+      [&](bool names, bool) {
+        searcher = std::make_unique<FileSearcher>(command, patterns, names);
+      },
+      [&](Entry&& entry) { return StreamInTurn(*searcher, output, entry, input, out); });
   return output.Status();
 }
 
 // With more threads the walk goes on while the threads search what it found: each file is
 // searched by whichever thread is free, and its lines are written in the walk's order once
 // those before it are. Standard input and named streams are searched by the caller in their
-// turn, where their lines are written.
+// turn, where their lines are written; so is one input alone, so that none of it is held whole.
 int SearchOnThreads(const LineSearchCommand& command, const grepcore::LinePatterns& patterns,
                     int input, std::ostream& out, std::ostream& err) {
   OrderedOutput output(command, out, err);
   std::vector<std::unique_ptr<FileSearcher>> searchers;  // one a thread, the caller's last
   std::optional<grepcore::OrderedWork> work;
-  std::optional<Entry> first;
   const std::function<void()> noSeparator;
   const auto add = [&](Entry&& entry) {
     if (entry.StandardInput || (entry.Problem.empty() && entry.File.Stream)) {
@@ -399,36 +413,18 @@ int SearchOnThreads(const LineSearchCommand& command, const grepcore::LinePatter
           return [&output, text = std::move(text), outcome] { return output.Write(text, outcome); };
         });
   };
-  // The first input waits until the next one (or the walk's end) tells whether names are
-  // shown; the searchers are made then.
-  const auto start = [&](bool names) {
-    for (unsigned i = 0; i < command.Threads; ++i)
-      searchers.push_back(std::make_unique<FileSearcher>(command, patterns, names));
-    work.emplace(command.Threads);
-  };
-  bool going = true;
-  EachEntry(command, [&](Entry&& entry) {
-    if (!work) {
-      if (!first) {
-        first = std::move(entry);
-        return true;
-      }
-      start(ShowNames(command, 2, nullptr));
-      going = add(std::move(*first));
-      first.reset();
-      if (!going) return false;
-    }
-    going = add(std::move(entry));
-    return going;
-  });
-  if (first) {
-    // One input alone is searched where its lines are written, so none of it is held whole.
-    FileSearcher alone(command, patterns, ShowNames(command, 1, &*first));
-    const std::function<void()> separator = [&output] { output.Starting(); };
-    const bool stream = first->StandardInput || first->File.Stream;
-    output.Write(std::string(), alone.Stream(*first, input, out, stream ? noSeparator : separator));
-  }
-  if (work && going) work->Drain();
+  EachEntryAfterStart(
+      command,
+      [&](bool names, bool alone) {
+        for (unsigned i = 0; i < (alone ? 1 : command.Threads); ++i)
+          searchers.push_back(std::make_unique<FileSearcher>(command, patterns, names));
+        if (!alone) work.emplace(command.Threads);
+      },
+      [&](Entry&& entry) {
+        return work ? add(std::move(entry))
+                    : StreamInTurn(*searchers.front(), output, entry, input, out);
+      });
+  if (work) work->Drain();
   return output.Status();
 }
 
