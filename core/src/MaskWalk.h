@@ -1,6 +1,7 @@
 #pragma once
-// The walk over a file mask: which files it names and in what order. It knows nothing about
-// what is done with a file.
+// The walk over a file mask, as the pattern class's file operations take it: the toolkit's
+// walk (Walk.h) with its roots read as masks (WalkOptions::RootsAreMasks). It knows nothing
+// about what is done with a file.
 //
 // Order: the matching files of a directory in byte order of their names, then (when
 // recursing) its sub-directories in byte order, each walked the same way before the next.

@@ -13,12 +13,15 @@
 #include <cstddef>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
 #include "DirectoryHandle.h"
+#include "FileMask.h"
 #include "Glob.h"
 #include "IgnoreStack.h"
+#include "WalkTelling.h"
 
 namespace grepcore {
 namespace {
@@ -88,11 +91,54 @@ std::string BlockedMessage(const std::string& copy, bool changeNothing) {
   return "skipped: its in-place copy " + copy + " is unfinished and could not be finished now";
 }
 
+// The name part of a mask: a glob, or the pattern class's wildcard (only * and ? special).
+class NamePattern {
+ public:
+  static NamePattern Globbed(std::string_view text) {
+    NamePattern names;
+    names.Pattern.emplace(text);
+    return names;
+  }
+  static NamePattern Wildcard(std::string text) {
+    NamePattern names;
+    names.Text = std::move(text);
+    return names;
+  }
+  bool Matches(const std::string& name) const {
+    return Pattern ? Pattern->Matches(name) : WildcardMatch(Text, name);
+  }
+
+ private:
+  std::optional<Glob> Pattern;
+  std::string Text;
+};
+
+bool IsFileEntry(const Platform::DirectoryEntry& entry) {
+  return entry.Kind == Platform::EntryKind::File || entry.Kind == Platform::EntryKind::LinkToFile;
+}
+
+// Opens the directory `identity` names again once the walk below it let it go: through ".."
+// of the sub-directory walked last, else by its path. Null when neither leads to it.
+std::shared_ptr<Platform::Directory> ReturnTo(std::shared_ptr<Platform::Directory> child,
+                                              const Platform::DirectoryIdentity& identity,
+                                              const std::string& path) {
+  auto parent = std::make_shared<Platform::Directory>();
+  if (child && child->IsOpen() && parent->OpenParent(*child, identity)) return parent;
+  child.reset();
+  if (parent->Open(path) && parent->Identity() == identity) return parent;
+  return nullptr;
+}
+
 class Walker {
  public:
   Walker(const WalkOptions& options, const std::function<bool(WalkedFile&&)>& visit,
-         std::vector<WalkProblem>& problems)
-      : Options(options), Visit(visit), Problems(problems), Ignores(options.IgnoreFiles) {
+         const std::function<void(const WalkProblem&)>& told, std::vector<WalkProblem>& problems)
+      : Options(options),
+        Masks(options.RootsAreMasks),
+        Visit(visit),
+        Told(told),
+        Problems(problems),
+        Ignores(options.RootsAreMasks ? std::vector<std::string>() : options.IgnoreFiles) {
     for (const std::string& text : options.Globs) {
       const bool excludes = !text.empty() && text[0] == '!';
       std::string_view pattern(text);
@@ -121,11 +167,15 @@ class Walker {
 
   void Run() {
     if (Options.Roots.empty()) {
-      Root(".", "");
+      if (!Masks) Root(".", "");
       return;
     }
     for (const std::string& path : Options.Roots) {
       if (Stopped) return;
+      if (Masks) {
+        ClassMask(path);
+        continue;
+      }
       const bool slashed = !path.empty() && path.back() == '/';
       Root(path, slashed ? path : path + "/");
     }
@@ -138,6 +188,7 @@ class Walker {
 
   void Problem(WalkProblemKind kind, std::string path, std::string message) {
     Problems.push_back(WalkProblem{kind, std::move(path), std::move(message)});
+    if (Told) Told(Problems.back());
   }
 
   void Root(const std::string& path, const std::string& shown) {
@@ -164,7 +215,8 @@ class Walker {
     const std::size_t slash = mask.rfind('/');
     const std::string directoryPart =
         slash == std::string::npos ? std::string() : mask.substr(0, slash + 1);
-    const Glob names(slash == std::string::npos ? mask : mask.substr(slash + 1));
+    const NamePattern names =
+        NamePattern::Globbed(slash == std::string::npos ? mask : mask.substr(slash + 1));
     auto directory = std::make_shared<Platform::Directory>();
     if (HasWildcard(directoryPart) ||
         !directory->Open(directoryPart.empty() ? "." : directoryPart)) {
@@ -175,6 +227,20 @@ class Walker {
     }
     Ignores.StartAt(*directory);
     Directory(directory, directoryPart, std::string(), &names, 1);
+  }
+
+  // The pattern class's mask: its directory part opened as it is, wildcards or not.
+  void ClassMask(const std::string& text) {
+    const FileMask mask(text);
+    auto directory = std::make_shared<Platform::Directory>();
+    if (!directory->Open(mask.Directory())) {
+      const int error = Platform::LastError();
+      Problem(error == ENOENT ? WalkProblemKind::Missing : WalkProblemKind::Unreadable, text,
+              ErrorText(error));
+      return;
+    }
+    const NamePattern names = NamePattern::Wildcard(mask.NamePattern());
+    Directory(std::move(directory), mask.PathPrefix(), std::string(), &names, 1);
   }
 
   // A file named as a root: taken as it is, a link as its final target, unless an unfinished
@@ -230,9 +296,19 @@ class Walker {
     const std::vector<Platform::DirectoryEntry> entries{
         Platform::DirectoryEntry{copy, Platform::EntryKind::File},
         Platform::DirectoryEntry{name, Platform::EntryKind::File}};
-    return TidyWorkingFiles(directory, entries, Options.ChangeNothing, Joined(directoryPath, ""),
-                            Problems)
-               .count(name) != 0;
+    return Tidy(directory, entries, Joined(directoryPath, "")).count(name) != 0;
+  }
+
+  // Tidies the working files among a directory's entries; see TidyWorkingFiles.
+  BlockedFiles Tidy(const Platform::Directory& directory,
+                    const std::vector<Platform::DirectoryEntry>& entries,
+                    const std::string& shown) {
+    const std::size_t before = Problems.size();
+    BlockedFiles blocked =
+        TidyWorkingFiles(directory, entries, Options.ChangeNothing, shown, Problems);
+    if (Told)
+      for (std::size_t i = before; i < Problems.size(); ++i) Told(Problems[i]);
+    return blocked;
   }
 
   static void SplitPath(const std::string& path, DirectoryHandle& directory, std::string& name) {
@@ -248,10 +324,13 @@ class Walker {
 
   // `shown` is how the directory's path is printed (empty, or ending in '/'); `relative` is its
   // path below the root, for globs and ignore rules (empty, or ending in '/'); `depth` is the
-  // depth of its entries below the root.
-  void Directory(const std::shared_ptr<Platform::Directory>& directory, const std::string& shown,
-                 const std::string& relative, const Glob* names, std::size_t depth) {
-    if (depth > Options.MaxDepth) return;
+  // depth of its entries below the root. Returns the directory, open again when the walk below
+  // it let it go; null when it could not be got back to.
+  std::shared_ptr<Platform::Directory> Directory(std::shared_ptr<Platform::Directory> directory,
+                                                 const std::string& shown,
+                                                 const std::string& relative,
+                                                 const NamePattern* names, std::size_t depth) {
+    if (depth > Options.MaxDepth) return directory;
     std::vector<Platform::DirectoryEntry> entries;
     if (!directory->List(entries))
       Problem(WalkProblemKind::Unreadable, shown.empty() ? "." : shown,
@@ -260,33 +339,38 @@ class Walker {
               [](const Platform::DirectoryEntry& a, const Platform::DirectoryEntry& b) {
                 return a.Name < b.Name;
               });
+    if (Masks) std::stable_partition(entries.begin(), entries.end(), IsFileEntry);
     const bool pushed = Ignores.Push(*directory, relative, entries);
-    const BlockedFiles blocked =
-        TidyWorkingFiles(*directory, entries, Options.ChangeNothing, shown, Problems);
-    auto handle = std::make_shared<DirectoryHandle>();
-    handle->Open = directory;
-    handle->Path = PathOfShown(shown);
-    handle->Identity = directory->Identity();
-    const std::shared_ptr<const DirectoryHandle> shared = std::move(handle);
-    Ancestors.push_back(directory->Identity());
+    const BlockedFiles blocked = Tidy(*directory, entries, shown);
+    if (Masks)  // a mask's torn files are known before any file of the directory is visited
+      for (const auto& [name, copy] : blocked)
+        if (names->Matches(name))
+          Problem(WalkProblemKind::Unfinished, shown + name,
+                  BlockedMessage(copy, Options.ChangeNothing));
+    const std::string path = PathOfShown(shown);
+    const Platform::DirectoryIdentity identity = directory->Identity();
+    std::shared_ptr<const DirectoryHandle> shared = HandleOf(directory, path);
+    Ancestors.push_back(identity);
     for (const Platform::DirectoryEntry& entry : entries) {
       if (Stopped) break;
       const std::string& name = entry.Name;
       if (Platform::IsWorkingFile(name)) continue;
-      if (name == ".git") continue;
-      const bool hidden = name[0] == '.' && !Options.Hidden;
+      if (name == ".git" && !Masks) continue;
+      const bool hidden = name[0] == '.' && !Options.Hidden && !Masks;
       const std::string below = relative + name;
       const bool linked = entry.Kind == Platform::EntryKind::LinkToFile ||
                           entry.Kind == Platform::EntryKind::LinkToDirectory;
-      if (linked && !Options.FollowLinks) continue;
-      if (entry.Kind == Platform::EntryKind::File ||
-          entry.Kind == Platform::EntryKind::LinkToFile) {
+      if (linked && !Options.FollowLinks &&
+          !(Masks && entry.Kind == Platform::EntryKind::LinkToFile))
+        continue;
+      if (IsFileEntry(entry)) {
         if ((names != nullptr && !names->Matches(name)) || !FileSelected(below, name, hidden))
           continue;
         const auto block = blocked.find(name);
         if (block != blocked.end()) {
-          Problem(WalkProblemKind::Unfinished, shown + name,
-                  BlockedMessage(block->second, Options.ChangeNothing));
+          if (!Masks)
+            Problem(WalkProblemKind::Unfinished, shown + name,
+                    BlockedMessage(block->second, Options.ChangeNothing));
           continue;
         }
         Walked(shared, name, shown + name, linked);
@@ -309,11 +393,35 @@ class Walker {
           Problem(WalkProblemKind::Loop, shown + name, "warning: recursive directory loop");
           continue;
         }
-        Directory(child, shown + name + "/", below + "/", names, depth + 1);
+        if (!Masks) {
+          Directory(std::move(child), shown + name + "/", below + "/", names, depth + 1);
+          continue;
+        }
+        // Only the directory being walked stays open (unless a visitor kept a file of this
+        // one); on the way back this one is reopened, and checked to be the same.
+        const std::weak_ptr<Platform::Directory> held = directory;
+        directory.reset();
+        shared.reset();
+        std::shared_ptr<Platform::Directory> back =
+            Directory(std::move(child), shown + name + "/", below + "/", names, depth + 1);
+        directory = held.lock();
+        if (!directory) directory = ReturnTo(std::move(back), identity, path);
+        if (!directory) break;  // what is left of it cannot be walked
+        shared = HandleOf(directory, path);
       }
     }
     Ancestors.pop_back();
     if (pushed) Ignores.Pop();
+    return directory;
+  }
+
+  static std::shared_ptr<const DirectoryHandle> HandleOf(
+      const std::shared_ptr<Platform::Directory>& directory, const std::string& path) {
+    auto handle = std::make_shared<DirectoryHandle>();
+    handle->Open = directory;
+    handle->Path = path;
+    handle->Identity = directory->Identity();
+    return handle;
   }
 
   void Walked(const std::shared_ptr<const DirectoryHandle>& directory, const std::string& name,
@@ -377,7 +485,9 @@ class Walker {
   }
 
   const WalkOptions& Options;
+  const bool Masks;  // the roots are the pattern class's masks
   const std::function<bool(WalkedFile&&)>& Visit;
+  const std::function<void(const WalkProblem&)>& Told;
   bool Stopped = false;  // Visit asked for no more
   std::vector<WalkProblem>& Problems;
   std::vector<FilterGlob> Globs;
@@ -405,8 +515,14 @@ std::vector<WalkProblem> Walk(const WalkOptions& options,
 
 std::vector<WalkProblem> WalkUntil(const WalkOptions& options,
                                    const std::function<bool(WalkedFile&& file)>& visit) {
+  return WalkTelling(options, visit, {});
+}
+
+std::vector<WalkProblem> WalkTelling(const WalkOptions& options,
+                                     const std::function<bool(WalkedFile&& file)>& visit,
+                                     const std::function<void(const WalkProblem&)>& told) {
   std::vector<WalkProblem> problems;
-  Walker(options, visit, problems).Run();
+  Walker(options, visit, told, problems).Run();
   return problems;
 }
 

@@ -239,6 +239,38 @@ TEST_F(PathWalk, MaskNamesFilesOfOneDirectoryOrOfTheTreeWithRecursion) {
   EXPECT_EQ(Problems[0].Path, At("nothere/*.txt"));
 }
 
+// The pattern class's masks differ from a search tool's paths in every rule the class
+// promises: what the name part means, the order, links, hidden names and what a root is.
+TEST_F(PathWalk, ClassMasksKeepTheirOwnRules) {
+  Tree.Write("src/deep/[x].c", "b\n");
+  Tree.Write("src/main.c.d/n", "n\n");
+  fs::create_symlink(At("a.c"), At("src/linked.c"));
+  fs::create_symlink(At("src/deep"), At("src/deeper.c"));
+  PathSelection selection = In({"src/*.c"});
+  selection.RootsAreMasks = true;
+  selection.MaskRecursion = true;
+  EXPECT_THAT(Walk(selection), ElementsAre(At("src/linked.c"), At("src/main.c"),
+                                           At("src/deep/[x].c"), At("src/deep/x.c")))
+      << "files before sub-directories; a link to a file taken, one to a directory not entered";
+  selection = In({"src/deep/[x].c"});
+  selection.RootsAreMasks = true;
+  EXPECT_THAT(Walk(selection), ElementsAre(At("src/deep/[x].c"))) << "brackets are no wildcard";
+  selection = In({"*"});
+  selection.RootsAreMasks = true;
+  EXPECT_THAT(Walk(selection), ElementsAre(At(".hidden"), At("Z.txt"), At("a.c"), At("b.txt")));
+  selection = In({".git/*"});
+  selection.RootsAreMasks = true;
+  EXPECT_THAT(Walk(selection), ElementsAre(At(".git/HEAD")));
+  selection = In({"src"});
+  selection.RootsAreMasks = true;
+  EXPECT_TRUE(Walk(selection).empty()) << "a directory named as a mask is no file";
+  selection = In({"*/*.c"});
+  selection.RootsAreMasks = true;
+  EXPECT_TRUE(Walk(selection).empty()) << "the directory part is taken as it is";
+  ASSERT_EQ(Problems.size(), 1u);
+  EXPECT_EQ(Problems[0].Kind, grepcore::WalkProblemKind::Missing);
+}
+
 TEST_F(PathWalk, UnreadableDirectoryIsAProblemAndTheWalkGoesOn) {
   std::vector<std::string> files;
   {

@@ -58,6 +58,13 @@ struct WalkOptions {
   bool MaskRecursion = false;  // a mask's name part applies in every sub-directory too
   bool ChangeNothing = false;  // a dry run: working files are not tidied (torn ones still skipped)
   bool Identities = false;     // hand each file on with its entry's device and inode
+  // Every root is a file mask as the pattern class reads it, whatever exists: a directory part
+  // taken as it is and a name pattern where only * and ? are special, matched by the files of
+  // that directory (with MaskRecursion, of every directory below it too). A directory's files
+  // come before its sub-directories; links to files are taken and links to directories never
+  // entered (FollowLinks aside); no name is hidden or ignored (.git included); and only the
+  // directory being walked is held open, so a tree of any depth takes two descriptors.
+  bool RootsAreMasks = false;
 };
 
 enum class WalkProblemKind {
