@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "BufferSearch.h"
 #include "PatternData.h"
 #include "common/ReplacementText.h"
-#include "engine/Matching.h"
 
 namespace grepcore {
 namespace {
@@ -43,12 +43,16 @@ unsigned RunMatchWord(const ChangeOptions& options) {
 
 FileSearcher::FileSearcher(const Pattern& pattern, const ChangeOptions& options)
     : Compiled(pattern.Data()->Engine),
+      Plan(std::make_unique<const GrepEngine::SearchPlan>(
+          GrepEngine::PlanSearch(Compiled, nullptr, nullptr, true))),
       MatchWord(RunMatchWord(options)),
       WholeText(options.WholeText),
       FirstOnly(options.FirstOnly),
       Maker(pattern.Data()->Engine, RunMatchWord(options), options.Format),
       Direct(GrepEngine::DirectReplacement::Plan(*Compiled, *Compiled, MatchWord, options.Format)) {
 }
+
+FileSearcher::~FileSearcher() = default;
 
 FileMatches FileSearcher::Search(std::string_view content, const ReplacementSink& sink) {
   FileMatches found;
@@ -59,9 +63,9 @@ FileMatches FileSearcher::Search(std::string_view content, const ReplacementSink
   const char* first = content.empty() ? &none : content.data();
   bool gaveUp = false;
   std::uint64_t nextLine = 0;  // with FirstOnly: where the first line without a match starts
-  const GrepEngine::GrepOutcome outcome = GrepEngine::GrepIn(
-      *Compiled, first, first + content.size(), MatchWord,
-      [&](const GrepEngine::MatchResults& match) {
+  const GrepEngine::BufferOutcome outcome = GrepEngine::SearchBuffer(
+      *Plan, first, first + content.size(), MatchWord,
+      [&](const GrepEngine::FoundMatch& match) {
         const GrepEngine::SubMatch whole = match.Sub(0);
         const std::string_view matched = whole.First == nullptr
                                              ? std::string_view()

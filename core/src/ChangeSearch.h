@@ -14,6 +14,10 @@
 #include "engine/Pattern.h"
 #include "grepcore/Change.h"
 
+namespace GrepEngine {
+struct SearchPlan;
+}
+
 namespace grepcore {
 
 // The replacement of one matched text: the format merged over it alone, keeping what the
@@ -51,13 +55,15 @@ using ReplacementSink = std::function<void(std::uint64_t position, std::string_v
                                            std::string_view replacement)>;
 
 // Searches a file's content with the run's pattern and match options and makes each match's
-// replacement. In line mode a final line feed ends the last line, as in sed: the empty text
+// replacement. The search is the one the pattern class's file operations run (with its literal
+// scan and required-literal prefilter), so both find the same matches the same way. In line mode a final line feed ends the last line, as in sed: the empty text
 // after it is no line, so the empty match there is not taken (a file without a final line
 // feed still has its last line). With FirstOnly a match that starts on the line of an earlier
 // match is passed over (neither counted nor replaced).
 class FileSearcher {
  public:
   FileSearcher(const Pattern& pattern, const ChangeOptions& options);
+  ~FileSearcher();
   FileSearcher(const FileSearcher&) = delete;
   FileSearcher& operator=(const FileSearcher&) = delete;
 
@@ -65,6 +71,7 @@ class FileSearcher {
 
  private:
   std::shared_ptr<const GrepEngine::Pattern> Compiled;
+  std::unique_ptr<const GrepEngine::SearchPlan> Plan;
   unsigned MatchWord;
   bool WholeText;
   bool FirstOnly;
