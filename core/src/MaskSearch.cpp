@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "BlockSearch.h"
 #include "BufferSearch.h"
+#include "ContentSearch.h"
 #include "FileMask.h"
 #include "MaskWalk.h"
 #include "common/Abandonment.h"
@@ -19,10 +19,6 @@ using GrepEngine::SearchPlan;
 using GrepEngine::SubMatch;
 using GrepEngine::Pattern;
 using GrepEngine::PlanSearch;
-using GrepEngine::SearchBuffer;
-using GrepEngine::SearchInBlocks;
-using GrepEngine::SearchableByLines;
-using GrepEngine::TextReader;
 namespace SyntaxBits = GrepEngine::SyntaxBits;
 
 namespace {
@@ -70,28 +66,6 @@ void MaskSearch::ReadInBlocks(std::uint64_t fromSize, std::size_t blockSize) {
   BlockSize = blockSize;
 }
 
-namespace {
-
-// Reads the open file, by blocks when it is large and the plan allows, else whole into
-// `buffer`, and searches it. Unreadable: nothing is reported.
-BufferOutcome SearchContent(const SearchPlan& plan, Platform::FileContent& content,
-                            std::uint64_t blocksFrom, std::size_t blockSize,
-                            std::vector<char>& buffer, unsigned matchWord, const MatchSink& sink) {
-  if (content.SizeAtOpen() >= blocksFrom && SearchableByLines(plan, matchWord)) {
-    const TextReader read = [&](char* into, std::size_t capacity, std::size_t& got) {
-      return content.Read(into, capacity, got);
-    };
-    return SearchInBlocks(plan, read, blockSize, buffer, matchWord, sink).Search;
-  }
-  std::uint64_t length = 0;
-  if (!content.ReadAll(buffer, length)) return BufferOutcome();
-  const char none = 0;  // a search may take the data pointer of an empty text: never null
-  const char* first = length == 0 ? &none : buffer.data();
-  return SearchBuffer(plan, first, first + length, matchWord, sink);
-}
-
-}  // namespace
-
 // Walks the mask and hands each file that opens as a regular file to `onFile(path, search)`,
 // where `search(matchWord, sink)` searches it; `onFile` returns false to end the run.
 template <class OnFile>
@@ -110,7 +84,8 @@ void MaskSearch::Run(const char* mask, bool recurse, OnFile onFile) {
     if (!content.Open(file.Directory, file.Name, throughLink)) return true;
     const Walking walking(*this, file, content);
     return onFile(file.Path, [&](unsigned matchWord, const MatchSink& sink) {
-      return SearchContent(*Plan, content, BlocksFrom, BlockSize, Buffer, matchWord, sink);
+      // A file whose reading fails part-way keeps the matches found before.
+      return SearchContent(*Plan, content, BlocksFrom, BlockSize, Buffer, matchWord, sink).Search;
     });
   });
   SharedDirectory.reset();

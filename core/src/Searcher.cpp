@@ -10,6 +10,7 @@
 #include "IoError.h"
 #include "LineMatcher.h"
 #include "LinePatternData.h"
+#include "OpenWalked.h"
 #include "common/Abandonment.h"
 #include "engine/LineCounter.h"
 #include "grepcore/Search.h"
@@ -369,15 +370,7 @@ Searcher::~Searcher() = default;
 
 Result<SearchSummary> Searcher::SearchFile(const WalkedFile& file, SearchSink& sink) {
   Platform::FileContent content;
-  const bool opened =
-      file.Directory && file.Directory->Open
-          ? content.Open(*file.Directory->Open, file.Name, file.Linked)
-          : content.Open(
-                (file.Directory ? file.Directory->Path + "/" + file.Name : file.Name).c_str());
-  if (!opened) return IoError(Platform::LastError(), file.Path);
-  if ((file.Device != 0 || file.Inode != 0) &&
-      (content.Device() != file.Device || content.Inode() != file.Inode))
-    return IoError(ESTALE, file.Path);  // another file was put in its place since the walk
+  if (std::optional<Error> refused = OpenWalked(file, content)) return std::move(*refused);
   const SearchOptions& options = Body->Settings();
   if ((options.SkipDevice != 0 || options.SkipInode != 0) &&
       content.Device() == options.SkipDevice && content.Inode() == options.SkipInode)
