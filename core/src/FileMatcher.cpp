@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ContentSearch.h"
+#include "FileMatcherPlan.h"
 #include "OpenWalked.h"
 #include "PatternData.h"
 #include "common/Abandonment.h"
@@ -30,35 +31,35 @@ FileGroup FileMatch::Group(std::size_t i) const {
   return group;
 }
 
-struct FileMatcher::Plan {
-  GrepEngine::SearchPlan Search;
-  unsigned MatchWord = 0;
-  FileMatchOptions Options;
-  std::vector<char> Buffer;
+namespace {
 
-  Result<FileMatchSummary> Summary(const ContentOutcome& outcome, const std::string& path) const {
-    if (outcome.ReadError != 0) return IoError(outcome.ReadError, path);
-    if (outcome.Search.Abandoned) {
-      Error error;
-      error.Kind = ErrorKind::EngineGaveUp;
-      error.Code = outcome.Search.AbandonCode;
-      error.Message = Common::AbandonReason(outcome.Search.AbandonCode, *Search.Compiled);
-      error.Path = path;
-      return error;
-    }
-    return FileMatchSummary{outcome.Search.Count};
+Result<FileMatchSummary> Summary(const FileMatcher::Plan& plan, const ContentOutcome& outcome,
+                                 const std::string& path) {
+  if (outcome.ReadError != 0) return IoError(outcome.ReadError, path);
+  if (outcome.Search.Abandoned) {
+    Error error;
+    error.Kind = ErrorKind::EngineGaveUp;
+    error.Code = outcome.Search.AbandonCode;
+    error.Message = Common::AbandonReason(outcome.Search.AbandonCode, *plan.Search.Compiled);
+    error.Path = path;
+    return error;
   }
+  return FileMatchSummary{outcome.Search.Count};
+}
 
-  Result<FileMatchSummary> Read(Platform::FileContent& content, const std::string& path,
-                                const FileMatchSink& sink) {
-    return Summary(SearchContent(Search, content, Options.BlocksFrom, Options.BlockSize, Buffer,
-                                 MatchWord,
-                                 [&sink](const GrepEngine::FoundMatch& found) {
-                                   return sink(FileMatch(found));
-                                 }),
-                   path);
-  }
-};
+Result<FileMatchSummary> Read(FileMatcher::Plan& plan, Platform::FileContent& content,
+                              const std::string& path, const FileMatchSink& sink) {
+  const std::uint64_t device = content.Device(), inode = content.Inode();
+  return Summary(plan,
+                 SearchContent(plan.Search, content, plan.Options.BlocksFrom,
+                               plan.Options.BlockSize, plan.Buffer, plan.MatchWord,
+                               [&](const GrepEngine::FoundMatch& found) {
+                                 return sink(FileMatch(found, device, inode));
+                               }),
+                 path);
+}
+
+}  // namespace
 
 FileMatcher::FileMatcher(const Pattern& pattern, FileMatchOptions options)
     : Held(std::make_unique<Plan>()) {
@@ -67,20 +68,22 @@ FileMatcher::FileMatcher(const Pattern& pattern, FileMatchOptions options)
   Held->Options = options;
 }
 
+FileMatcher::FileMatcher(std::unique_ptr<Plan> plan) : Held(std::move(plan)) {}
+
 FileMatcher::~FileMatcher() = default;
 
 Result<FileMatchSummary> FileMatcher::SearchFile(const WalkedFile& file,
                                                  const FileMatchSink& sink) {
   Platform::FileContent content;
   if (std::optional<Error> refused = OpenWalked(file, content)) return std::move(*refused);
-  return Held->Read(content, file.Path, sink);
+  return Read(*Held, content, file.Path, sink);
 }
 
 Result<FileMatchSummary> FileMatcher::SearchPath(const std::string& path,
                                                  const FileMatchSink& sink) {
   Platform::FileContent content;
   if (!content.Open(path.c_str())) return IoError(Platform::LastError(), path);
-  return Held->Read(content, path, sink);
+  return Read(*Held, content, path, sink);
 }
 
 Result<FileMatchSummary> FileMatcher::SearchBuffer(std::string_view text,
@@ -90,8 +93,8 @@ Result<FileMatchSummary> FileMatcher::SearchBuffer(std::string_view text,
   ContentOutcome outcome;
   outcome.Search = GrepEngine::SearchBuffer(
       Held->Search, first, first + text.size(), Held->MatchWord,
-      [&sink](const GrepEngine::FoundMatch& found) { return sink(FileMatch(found)); });
-  return Held->Summary(outcome, std::string());
+      [&sink](const GrepEngine::FoundMatch& found) { return sink(FileMatch(found, 0, 0)); });
+  return Summary(*Held, outcome, std::string());
 }
 
 }  // namespace grepcore

@@ -3,21 +3,16 @@
 #include <cstring>
 
 #include "BufferSearch.h"
-#include "ContentSearch.h"
-#include "FileMask.h"
-#include "MaskWalk.h"
+#include "DirectoryHandle.h"
+#include "FileMatcherPlan.h"
+#include "WalkTelling.h"
 #include "common/Abandonment.h"
 #include "engine/OptionWords.h"
-#include "platform/FileContent.h"
 
 namespace grepcore {
 
-using GrepEngine::BufferOutcome;
-using GrepEngine::FoundMatch;
-using GrepEngine::MatchSink;
 using GrepEngine::SearchPlan;
 using GrepEngine::SubMatch;
-using GrepEngine::Pattern;
 using GrepEngine::PlanSearch;
 namespace SyntaxBits = GrepEngine::SyntaxBits;
 
@@ -26,14 +21,19 @@ namespace {
 // Makes a match current for the length of one callback, an exception included.
 class Reporting {
  public:
-  Reporting(const FoundMatch*& slot, const FoundMatch& match) : Slot(slot) { Slot = &match; }
+  Reporting(const FileMatch*& slot, const FileMatch& match) : Slot(slot) { Slot = &match; }
   ~Reporting() { Slot = nullptr; }
   Reporting(const Reporting&) = delete;
   Reporting& operator=(const Reporting&) = delete;
 
  private:
-  const FoundMatch*& Slot;
+  const FileMatch*& Slot;
 };
+
+// The engine's code when it gave up on the file, else 0.
+unsigned AbandonCodeOf(const Result<FileMatchSummary>& outcome) {
+  return !outcome && outcome.Error().Kind == ErrorKind::EngineGaveUp ? outcome.Error().Code : 0u;
+}
 
 }  // namespace
 
@@ -47,7 +47,7 @@ unsigned MaskSearch::SetExpression(const char* expression, bool caseInsensitive)
   const unsigned word = SyntaxBits::Normal | (caseInsensitive ? SyntaxBits::CaseInsensitive : 0u);
   const char* first = ExpressionText.data();
   const char* last = first + ExpressionText.size();
-  auto compiled = Pattern::Compile(first, last, word, std::locale());
+  auto compiled = GrepEngine::Pattern::Compile(first, last, word, std::locale());
   const unsigned error = compiled->ErrorCode();
   if (error == 0)
     Plan = std::make_unique<SearchPlan>(PlanSearch(std::move(compiled), first, last, FastPaths));
@@ -66,45 +66,49 @@ void MaskSearch::ReadInBlocks(std::uint64_t fromSize, std::size_t blockSize) {
   BlockSize = blockSize;
 }
 
-// Walks the mask and hands each file that opens as a regular file to `onFile(path, search)`,
-// where `search(matchWord, sink)` searches it; `onFile` returns false to end the run.
+// Walks the mask and hands each file to `onFile(path, search)`, where `search(sink)` searches
+// it (nothing is found in a file that does not open as a regular file); `onFile` returns
+// false to end the run.
 template <class OnFile>
-void MaskSearch::Run(const char* mask, bool recurse, OnFile onFile) {
+void MaskSearch::Run(const char* mask, bool recurse, unsigned matchWord, OnFile onFile) {
   Abandoned.clear();
   AbandonCodes.clear();
-  Platform::FileContent content;
   SharedDirectory.reset();
   PassedOver.clear();
-  WalkTidying tidy;
-  tidy.Mode = LookOnly ? Platform::TidyMode::LookOnly : Platform::TidyMode::Finish;
-  tidy.PassedOver = &PassedOver;
-  WalkMask(FileMask(mask), recurse, tidy, [&](const MaskedFile& file) {
-    // A file swapped for a link since the listing is passed over like an unreadable one.
-    const bool throughLink = file.Kind == Platform::EntryKind::LinkToFile;
-    if (!content.Open(file.Directory, file.Name, throughLink)) return true;
-    const Walking walking(*this, file, content);
-    return onFile(file.Path, [&](unsigned matchWord, const MatchSink& sink) {
-      // A file whose reading fails part-way keeps the matches found before.
-      return SearchContent(*Plan, content, BlocksFrom, BlockSize, Buffer, matchWord, sink).Search;
-    });
-  });
+  auto plan = std::make_unique<FileMatcher::Plan>();
+  plan->Search = *Plan;
+  plan->MatchWord = matchWord;
+  plan->Options.BlocksFrom = BlocksFrom;
+  plan->Options.BlockSize = BlockSize;
+  FileMatcher matcher(std::move(plan));
+  WalkOptions options;
+  options.Roots.emplace_back(mask);
+  options.RootsAreMasks = true;
+  options.MaskRecursion = recurse;
+  options.ChangeNothing = LookOnly;
+  WalkTelling(
+      options,
+      [&](WalkedFile&& file) {
+        const Walking walking(*this, file);
+        return onFile(file.Path, [&](const FileMatchSink& sink) {
+          // A file whose reading fails part-way keeps the matches found before.
+          return matcher.SearchFile(file, sink);
+        });
+      },
+      [this](const WalkProblem& problem) {
+        if (problem.Kind == WalkProblemKind::Unfinished) PassedOver.push_back(problem.Path);
+      });
   SharedDirectory.reset();
 }
 
-MaskSearch::Walking::Walking(MaskSearch& search, const MaskedFile& file,
-                             const Platform::FileContent& content)
-    : Search(search) {
-  Search.WalkedDirectory = &file.Directory;
+MaskSearch::Walking::Walking(MaskSearch& search, const WalkedFile& file) : Search(search) {
+  Search.WalkedDirectory = file.Directory->Open.get();
   Search.WalkedName = &file.Name;
-  Search.WalkedDevice = content.Device();
-  Search.WalkedInode = content.Inode();
 }
 
 MaskSearch::Walking::~Walking() {
   Search.WalkedDirectory = nullptr;
   Search.WalkedName = nullptr;
-  Search.WalkedDevice = 0;
-  Search.WalkedInode = 0;
 }
 
 MaskSearch::WalkedLocation MaskSearch::CurrentLocation() const {
@@ -115,8 +119,10 @@ MaskSearch::WalkedLocation MaskSearch::CurrentLocation() const {
     SharedDirectory = std::make_shared<const Platform::Directory>(WalkedDirectory->Duplicate());
   location.Directory = SharedDirectory;
   location.Name = *WalkedName;
-  location.Device = WalkedDevice;
-  location.Inode = WalkedInode;
+  if (Current != nullptr) {  // what was read, as it was opened
+    location.Device = Current->Device();
+    location.Inode = Current->Inode();
+  }
   return location;
 }
 
@@ -124,19 +130,18 @@ unsigned MaskSearch::GrepFiles(GrepCallback callback, const char* mask, bool rec
                                unsigned matchWord) {
   if (!Plan || mask == nullptr) return 0;
   unsigned count = 0;
-  Run(mask, recurse, [&](const std::string& path, const auto& search) {
+  Run(mask, recurse, matchWord, [&](const std::string& path, const auto& search) {
     bool stopped = false;
-    const MatchSink sink = [&](const FoundMatch& match) {
+    const Result<FileMatchSummary> outcome = search([&](const FileMatch& match) {
+      ++count;
       if (callback == nullptr) return true;
       const Reporting current(Current, match);
       stopped = !callback(path.c_str(), *this);
       return !stopped;
-    };
-    const BufferOutcome outcome = search(matchWord, sink);
-    count += outcome.Count;
-    if (outcome.Abandoned) {
+    });
+    if (const unsigned code = AbandonCodeOf(outcome)) {
       Abandoned.push_back(path);
-      AbandonCodes.push_back(outcome.AbandonCode);
+      AbandonCodes.push_back(code);
     }
     return !stopped;
   });
@@ -147,13 +152,16 @@ unsigned MaskSearch::FindFiles(FindCallback callback, const char* mask, bool rec
                                unsigned matchWord) {
   if (!Plan || mask == nullptr) return 0;
   unsigned count = 0;
-  Run(mask, recurse, [&](const std::string& path, const auto& search) {
-    // The first match settles it.
-    const BufferOutcome outcome = search(matchWord, [](const FoundMatch&) { return false; });
-    if (outcome.Count == 0) {
-      if (outcome.Abandoned) {
+  Run(mask, recurse, matchWord, [&](const std::string& path, const auto& search) {
+    bool found = false;
+    const Result<FileMatchSummary> outcome = search([&](const FileMatch&) {
+      found = true;
+      return false;  // the first match settles it
+    });
+    if (!found) {
+      if (const unsigned code = AbandonCodeOf(outcome)) {
         Abandoned.push_back(path);
-        AbandonCodes.push_back(outcome.AbandonCode);
+        AbandonCodes.push_back(code);
       }
       return true;
     }
@@ -172,28 +180,32 @@ std::string MaskSearch::AbandonedFilesReason() const {
   return reason;
 }
 
-unsigned MaskSearch::Marks() const { return Current != nullptr ? Current->Marks() : 0u; }
+unsigned MaskSearch::Marks() const {
+  return Current != nullptr ? Current->Internals().Marks() : 0u;
+}
 
 std::string MaskSearch::What(unsigned i) const {
   if (Current == nullptr) return std::string();
-  const SubMatch sub = Current->Sub(i);
+  const SubMatch sub = Current->Internals().Sub(i);
   return sub.Matched ? sub.Text() : std::string();
 }
 
-std::shared_ptr<const Pattern> MaskSearch::CompiledPattern() const {
+std::shared_ptr<const GrepEngine::Pattern> MaskSearch::CompiledPattern() const {
   return Plan ? Plan->Compiled : nullptr;
 }
 
 SubMatch MaskSearch::Sub(unsigned i) const {
-  return Current != nullptr ? Current->Sub(i) : SubMatch();
+  return Current != nullptr ? Current->Internals().Sub(i) : SubMatch();
 }
 
 std::int64_t MaskSearch::Position(unsigned i) const {
   if (Current == nullptr) return -1;
-  const SubMatch sub = Current->Sub(i);
+  const SubMatch sub = Current->Internals().Sub(i);
   return sub.Matched ? sub.Position : -1;
 }
 
-unsigned MaskSearch::Line() const { return Current != nullptr ? Current->Line() : 0u; }
+unsigned MaskSearch::Line() const {
+  return Current != nullptr ? Current->Internals().Line() : 0u;
+}
 
 }  // namespace grepcore

@@ -1,4 +1,5 @@
-// The file mask: its wild cards, and the walk's files and order over real directories.
+// The file mask: its wild cards, and the walk's files and order over real directories when its
+// roots are masks.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,10 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "FileMask.h"
-#include "MaskWalk.h"
 #include "DeepTree.h"
+#include "DirectoryHandle.h"
+#include "FileMask.h"
 #include "TemporaryDirectory.h"
+#include "grepcore/Walk.h"
 #include "platform/FileContent.h"
 #include "platform/FaultSeam.h"
 
@@ -23,6 +25,21 @@ using grepcore::FileMask;
 using grepcore::WildcardMatch;
 using TestSupport::TemporaryDirectory;
 namespace fs = std::filesystem;
+
+// Walks `mask` as the pattern class does; false when the visitor ended the walk.
+template <class Visit>
+bool WalkMask(const std::string& mask, bool recurse, Visit visit) {
+  grepcore::WalkOptions options;
+  options.Roots = {mask};
+  options.RootsAreMasks = true;
+  options.MaskRecursion = recurse;
+  bool ended = false;
+  grepcore::WalkUntil(options, [&](grepcore::WalkedFile&& file) {
+    ended = !visit(file);
+    return !ended;
+  });
+  return !ended;
+}
 
 TEST(FileMask, Wildcards) {
   struct Case {
@@ -66,7 +83,7 @@ TEST(FileMask, SplitsAtTheLastSlash) {
 
 std::vector<std::string> Walk(const std::string& mask, bool recurse) {
   std::vector<std::string> seen;
-  grepcore::WalkMask(FileMask(mask), recurse, [&](const grepcore::MaskedFile& file) {
+  WalkMask(mask, recurse, [&](const grepcore::WalkedFile& file) {
     seen.push_back(file.Path);
     return true;
   });
@@ -125,7 +142,7 @@ TEST_F(MaskWalkTest, UnlistableSubdirectoryIsPassedOver) {
 
 TEST_F(MaskWalkTest, StopsWhenTheVisitorSaysSo) {
   std::vector<std::string> seen;
-  const bool completed = grepcore::WalkMask(FileMask(Root() + "*.txt"), true, [&](const grepcore::MaskedFile& file) {
+  const bool completed = WalkMask(Root() + "*.txt", true, [&](const grepcore::WalkedFile& file) {
     seen.push_back(file.Path);
     return seen.size() < 4;
   });
@@ -192,13 +209,13 @@ TEST(MaskWalk, TreeDeeperThanTheLongestPathIsWalkedInFullByHandles) {
   std::vector<std::string> seen;
   std::vector<std::string> contents;
   std::vector<std::size_t> descriptors;
-  grepcore::WalkMask(FileMask(dir.Path() + "/*.txt"), true, [&](const grepcore::MaskedFile& file) {
+  WalkMask(dir.Path() + "/*.txt", true, [&](const grepcore::WalkedFile& file) {
     seen.push_back(file.Path);
     descriptors.push_back(OpenDescriptors());
     Platform::FileContent content;
     std::vector<char> buffer;
     std::uint64_t length = 0;
-    if (content.Open(file.Directory, file.Name) && content.ReadAll(buffer, length))
+    if (content.Open(*file.Directory->Open, file.Name) && content.ReadAll(buffer, length))
       contents.emplace_back(buffer.data(), static_cast<std::size_t>(length));
     return true;
   });

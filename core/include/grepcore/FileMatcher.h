@@ -41,7 +41,8 @@ struct FileGroup {
 // One match as a FileMatcher hands it on; it and its views are valid during the call only.
 class FileMatch {
  public:
-  explicit FileMatch(const GrepEngine::FoundMatch& found) : Found(&found) {}
+  FileMatch(const GrepEngine::FoundMatch& found, std::uint64_t device, std::uint64_t inode)
+      : Found(&found), DeviceNumber(device), InodeNumber(inode) {}
   GREPCORE_EXPORT std::string_view Text() const;
   GREPCORE_EXPORT std::uint64_t Position() const;
   // The line of the match's start, from 1 (each LF before it begins a new one).
@@ -49,11 +50,16 @@ class FileMatch {
   // Groups, the whole match (0) included; Group(i) beyond them is not Matched.
   GREPCORE_EXPORT std::size_t Size() const;
   GREPCORE_EXPORT FileGroup Group(std::size_t i) const;
+  // The file being read, as it was opened: its device and inode (0, 0 for a buffer).
+  std::uint64_t Device() const { return DeviceNumber; }
+  std::uint64_t Inode() const { return InodeNumber; }
   // The engine's own form, for the toolkit's pattern classes.
   const GrepEngine::FoundMatch& Internals() const { return *Found; }
 
  private:
   const GrepEngine::FoundMatch* Found;
+  std::uint64_t DeviceNumber;
+  std::uint64_t InodeNumber;
 };
 
 // Receives each match; returns false to end the search of the file (no error).
@@ -76,6 +82,10 @@ struct FileMatchSummary {
 class FileMatcher {
  public:
   GREPCORE_EXPORT explicit FileMatcher(const Pattern& pattern, FileMatchOptions options = {});
+  // A search the toolkit's pattern classes planned themselves (Plan is defined inside the
+  // toolkit only).
+  struct Plan;
+  GREPCORE_EXPORT explicit FileMatcher(std::unique_ptr<Plan> plan);
   GREPCORE_EXPORT ~FileMatcher();
   FileMatcher(const FileMatcher&) = delete;
   FileMatcher& operator=(const FileMatcher&) = delete;
@@ -90,8 +100,6 @@ class FileMatcher {
   // Text already in memory, searched where it lies.
   GREPCORE_EXPORT Result<FileMatchSummary> SearchBuffer(std::string_view text,
                                                         const FileMatchSink& sink);
-
-  struct Plan;
 
  private:
   std::unique_ptr<Plan> Held;

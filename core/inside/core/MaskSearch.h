@@ -1,7 +1,9 @@
 #pragma once
 // Searching the files a mask names: set an expression, then grep files (every match) or find
 // files (each file with a match). Callbacks are plain functions; inside a grep callback the
-// search object describes the current match.
+// search object describes the current match. It is the toolkit's walk with its roots read as
+// masks (WalkOptions::RootsAreMasks) and its FileMatcher, planned with the pattern class's own
+// compile.
 //
 // A file is searched as one text, so a match may span lines; positions count bytes from the
 // file's start (64-bit). The mask is an optional directory part and a name pattern with * and
@@ -28,20 +30,15 @@
 
 #include "engine/MatchResults.h"
 #include "engine/Pattern.h"
+#include "grepcore/FileMatcher.h"
+#include "grepcore/Walk.h"
 #include "platform/Directory.h"
-
-namespace Platform {
-class FileContent;
-}
 
 namespace GrepEngine {
 struct SearchPlan;
-class FoundMatch;
 }  // namespace GrepEngine
 
 namespace grepcore {
-
-struct MaskedFile;
 
 class MaskSearch {
  public:
@@ -124,11 +121,11 @@ class MaskSearch {
 
  private:
   template <class OnFile>
-  void Run(const char* mask, bool recurse, OnFile onFile);
+  void Run(const char* mask, bool recurse, unsigned matchWord, OnFile onFile);
   // Makes a walked file the current one for the length of its search.
   class Walking {
    public:
-    Walking(MaskSearch& search, const MaskedFile& file, const Platform::FileContent& content);
+    Walking(MaskSearch& search, const WalkedFile& file);
     ~Walking();
     Walking(const Walking&) = delete;
     Walking& operator=(const Walking&) = delete;
@@ -143,16 +140,13 @@ class MaskSearch {
   bool LookOnly = false;
   std::uint64_t BlocksFrom = std::uint64_t{1} << 20;
   std::size_t BlockSize = std::size_t{1} << 20;
-  std::vector<char> Buffer;  // the content read, reused from file to file
   std::vector<std::string> Abandoned;
   std::vector<std::string> PassedOver;
   std::vector<unsigned> AbandonCodes;
-  const GrepEngine::FoundMatch* Current = nullptr;
+  const FileMatch* Current = nullptr;
   // The file being searched, during a callback.
   const Platform::Directory* WalkedDirectory = nullptr;
   const std::string* WalkedName = nullptr;
-  std::uint64_t WalkedDevice = 0;
-  std::uint64_t WalkedInode = 0;
   mutable std::shared_ptr<const Platform::Directory>
       SharedDirectory;  // a duplicate, made on demand
 };
