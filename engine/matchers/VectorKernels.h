@@ -23,7 +23,7 @@ inline const char* FindPairInBlocks(const char* first, const char* last, const s
                                           Equal(Load(block + Width + offset2), byte2)));
     for (std::uint64_t mask = low | high << Width; mask != 0; mask &= mask - 1) {
       const char* start = block + __builtin_ctzll(mask);
-      if (std::memcmp(start, literal.data(), length) == 0) return start;
+      if (SameBytes(start, literal)) return start;
       if (TooManyMisses(++misses, length, start - first)) return TwoWay(start + 1, last, literal);
     }
   }

@@ -28,9 +28,19 @@ const char* TwoWay(const char* first, const char* last, const std::string& liter
       memmem(first, static_cast<std::size_t>(last - first), literal.data(), literal.size()));
 }
 
+// Whether `literal` lies at `at` (its bytes are readable there). A short literal is compared
+// inline: a candidate that fails on a common pair of bytes would cost more in the call to the
+// C library's comparison than in the bytes it compares.
+inline bool SameBytes(const char* at, const std::string& literal) {
+  const std::size_t length = literal.size();
+  if (length > 16) return std::memcmp(at, literal.data(), length) == 0;
+  for (std::size_t i = 0; i < length; ++i)
+    if (at[i] != literal[i]) return false;
+  return true;
+}
+
 bool LiteralAt(const char* start, const char* last, const std::string& literal) {
-  return static_cast<std::size_t>(last - start) >= literal.size() &&
-         std::memcmp(start, literal.data(), literal.size()) == 0;
+  return static_cast<std::size_t>(last - start) >= literal.size() && SameBytes(start, literal);
 }
 
 // The positions too close to the end for a vector: a plain loop over fewer than a vector's
@@ -41,7 +51,7 @@ const char* FindPairPlainly(const char* from, const char* last, const std::strin
   const char* const lastStart = last - literal.size();
   for (const char* start = from; start <= lastStart; ++start)
     if (start[offset1] == literal[offset1] && start[offset2] == literal[offset2] &&
-        std::memcmp(start, literal.data(), literal.size()) == 0)
+        SameBytes(start, literal))
       return start;
   return nullptr;
 }
