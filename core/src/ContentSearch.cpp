@@ -19,7 +19,8 @@ ContentOutcome SearchContent(const GrepEngine::SearchPlan& plan, Platform::FileC
       if (!done) outcome.ReadError = Platform::LastError() != 0 ? Platform::LastError() : EIO;
       return done;
     };
-    outcome.Search = GrepEngine::SearchInBlocks(plan, read, blockSize, buffer, matchWord, sink).Search;
+    outcome.Search =
+        GrepEngine::SearchInBlocks(plan, read, blockSize, buffer, matchWord, sink).Search;
     return outcome;
   }
   std::uint64_t length = 0;

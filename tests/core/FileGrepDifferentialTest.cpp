@@ -27,13 +27,12 @@ const char* const Names[] = {"a.txt", "b.log", "sub/c.txt", "sub/deeper/d.txt", 
 struct Events {
   std::vector<std::string> Seen;
   std::vector<std::string> Found;
-  void OnMatch(RE*, std::string file, const RegexClass::REMatchInfo& info, unsigned line,
-               bool&) {
+  void OnMatch(RE*, std::string file, const RegexClass::REMatchInfo& info, unsigned line, bool&) {
     std::string shown = file;
     for (const auto& group : info)
-      shown += group.Position < 0 ? std::string(" (-)")
-                                  : " (" + std::to_string(group.Position) + ":" +
-                                        group.MatchString + ")";
+      shown += group.Position < 0
+                   ? std::string(" (-)")
+                   : " (" + std::to_string(group.Position) + ":" + group.MatchString + ")";
     Seen.push_back(shown + " line " + std::to_string(line));
   }
   void OnFound(RE*, std::string file, bool&) { Found.push_back(file); }
@@ -86,9 +85,9 @@ TEST(FileGrepDifferentialTest, TheValueInterfaceSearchesFilesAsThePatternClassDo
         std::string shown = file.Path;
         for (std::size_t i = 0; i < match.Size(); ++i) {
           const grepcore::FileGroup group = match.Group(i);
-          shown += group.Matched ? " (" + std::to_string(group.Position) + ":" +
-                                       std::string(group.Text) + ")"
-                                 : std::string(" (-)");
+          shown += group.Matched
+                       ? " (" + std::to_string(group.Position) + ":" + std::string(group.Text) + ")"
+                       : std::string(" (-)");
         }
         seen.push_back(shown + " line " + std::to_string(match.Line()));
         return true;

@@ -23,8 +23,8 @@ using TestSupport::TemporaryDirectory;
 std::vector<std::string> Described(FileMatcher& matcher, const std::string& path) {
   std::vector<std::string> found;
   const auto outcome = matcher.SearchPath(path, [&](const FileMatch& match) {
-    std::string one = std::to_string(match.Position()) + ":" + std::to_string(match.Line()) +
-                      ":" + std::string(match.Text());
+    std::string one = std::to_string(match.Position()) + ":" + std::to_string(match.Line()) + ":" +
+                      std::string(match.Text());
     for (std::size_t i = 1; i < match.Size(); ++i) {
       const grepcore::FileGroup group = match.Group(i);
       one += "|" + (group.Matched ? std::to_string(group.Position) + "=" + std::string(group.Text)
@@ -44,13 +44,13 @@ std::vector<std::string> Described(FileMatcher& matcher, const std::string& path
 std::vector<std::string> InMemory(const Pattern& pattern, const std::string& text) {
   std::vector<std::string> found;
   for (const grepcore::Match& match : pattern.Matches(text)) {
-    std::string one = std::to_string(match.Position()) + ":" + std::to_string(match.Line()) +
-                      ":" + std::string(match.Text());
+    std::string one = std::to_string(match.Position()) + ":" + std::to_string(match.Line()) + ":" +
+                      std::string(match.Text());
     for (std::size_t i = 1; i < match.Size(); ++i) {
       const grepcore::Group group = match.Group(i);
-      one += "|" + (group.Matched() ? std::to_string(group.Position()) + "=" +
-                                          std::string(group.Text())
-                                    : std::string("?"));
+      one += "|" + (group.Matched()
+                        ? std::to_string(group.Position()) + "=" + std::string(group.Text())
+                        : std::string("?"));
     }
     found.push_back(one);
   }
@@ -94,15 +94,13 @@ TEST(FileMatcher, TellsNoMatchFromAFileItCannotReadOrAnEngineThatGaveUp) {
   TemporaryDirectory dir;
   dir.Write("plain.txt", "nothing here\n");
   FileMatcher matcher(*Pattern::Compile("needle"));
-  const auto none = matcher.SearchPath(dir.Path() + "/plain.txt", [](const FileMatch&) {
-    return true;
-  });
+  const auto none =
+      matcher.SearchPath(dir.Path() + "/plain.txt", [](const FileMatch&) { return true; });
   ASSERT_TRUE(none);
   EXPECT_EQ(none->Matches, 0u);
 
-  const auto missing = matcher.SearchPath(dir.Path() + "/missing.txt", [](const FileMatch&) {
-    return true;
-  });
+  const auto missing =
+      matcher.SearchPath(dir.Path() + "/missing.txt", [](const FileMatch&) { return true; });
   ASSERT_FALSE(missing);
   EXPECT_EQ(missing.Error().Kind, grepcore::ErrorKind::Io);
   EXPECT_EQ(missing.Error().Code, static_cast<unsigned>(ENOENT));
@@ -114,7 +112,8 @@ TEST(FileMatcher, TellsNoMatchFromAFileItCannotReadOrAnEngineThatGaveUp) {
   identities.Roots = {dir.Path() + "/swapped.txt"};
   identities.Identities = true;
   std::vector<grepcore::WalkedFile> walked;
-  grepcore::Walk(identities, [&](grepcore::WalkedFile&& file) { walked.push_back(std::move(file)); });
+  grepcore::Walk(identities,
+                 [&](grepcore::WalkedFile&& file) { walked.push_back(std::move(file)); });
   ASSERT_EQ(walked.size(), 1u);
   dir.Write("other.txt", "needle needle\n");
   std::filesystem::rename(dir.Path() + "/other.txt", dir.Path() + "/swapped.txt");
