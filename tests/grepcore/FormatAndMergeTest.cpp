@@ -118,6 +118,24 @@ struct FormatInMatch {
   void On(RE* sender, const REMatchInfo&, unsigned, std::uint64_t) { sender->Format(formatted); }
 };
 
+// Found by the string fuzzer and not yet mended: under the shortest-match rule, a pattern that
+// holds NUL bytes matches empty at every place, and the merge that shows each match to a handler
+// gives the matches after the first an empty $` where the plain merge gives the text since the
+// previous match.
+TEST(Merge, DISABLED_ShortestRuleWithANulInThePatternKeepsTheMergesPrefix) {
+  RE re;
+  re.AddMatchOption(RE::MatchShortest);
+  re.SetExpression(std::string("\0\0", 2));
+  re.SetStringToMatch("_\x07");
+  re.SetFormatString("$PREMATCH>");
+  re.SetMergeCopy(true);
+  std::string plain, handled;
+  re.Merge(plain);
+  re.SetOnMerging([](RE*, const REMatchInfo&, unsigned, std::uint64_t, bool&) {});
+  re.Merge(handled);
+  EXPECT_EQ(handled, plain);
+}
+
 TEST(Format, ExpandsTheReportedMatchOnly) {
   FormatInMatch handler;
   RE re;
