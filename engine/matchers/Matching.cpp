@@ -146,13 +146,19 @@ GrepOutcome FinderGrep(const Pattern& pattern, WholeMatchFinder& finder, const c
   return outcome;
 }
 
+// Whether `format` may read the prefix: $` or its names, $PREMATCH and ${^PREMATCH}. A false
+// yes only costs a search.
+bool ReadsPrefix(const std::string& format) {
+  return format.find('`') != std::string::npos || format.find("PREMATCH") != std::string::npos;
+}
+
 // The results a format reads: the groups, and a prefix from where the search began (the
 // groups' own search began at the match).
 const boost::match_results<const char*>& FormatResults(const MatchResults::Impl& impl,
                                                        const std::string& format,
                                                        boost::match_results<const char*>& scratch) {
   FillGroups(impl);
-  if (impl.Results.empty() || format.find('`') == std::string::npos ||
+  if (impl.Results.empty() || !ReadsPrefix(format) ||
       impl.Results.prefix().first == impl.SearchFirst || impl.Source == nullptr)
     return impl.Results;
   unsigned abandonCode = 0;

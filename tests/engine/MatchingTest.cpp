@@ -385,6 +385,11 @@ TEST(MatchingTest, MergeWithAndWithoutCopy) {
       {"(a)(n)", "banana", "[$2$1]", true, "b[na][na]a"},
       {"a(n)?", "banana", "<$&|$1>", false, "<an|n><an|n><a|>"},
       {"n", "banana", "($`)", true, "ba(ba)a(a)a"},  // $` since the previous match
+      // ... by either of its names, on every route
+      {"n", "banana", "($PREMATCH)", true, "ba(ba)a(a)a"},
+      {"n", "banana", "(${^PREMATCH})", true, "ba(ba)a(a)a"},
+      {"x*", "ab", "[$PREMATCH]", true, "[]a[a]b[b]"},
+      {"n", "banana", "($POSTMATCH)", false, "(ana)(a)"},
       {"q", "banana", "X", true, "banana"},
       {"q", "banana", "X", false, ""},
       {"a", "banana", "", true, "bnn"},

@@ -118,22 +118,32 @@ struct FormatInMatch {
   void On(RE* sender, const REMatchInfo&, unsigned, std::uint64_t) { sender->Format(formatted); }
 };
 
-// Found by the string fuzzer and not yet mended: under the shortest-match rule, a pattern that
-// holds NUL bytes matches empty at every place, and the merge that shows each match to a handler
-// gives the matches after the first an empty $` where the plain merge gives the text since the
-// previous match.
-TEST(Merge, DISABLED_ShortestRuleWithANulInThePatternKeepsTheMergesPrefix) {
-  RE re;
-  re.AddMatchOption(RE::MatchShortest);
-  re.SetExpression(std::string("\0\0", 2));
-  re.SetStringToMatch("_\x07");
-  re.SetFormatString("$PREMATCH>");
-  re.SetMergeCopy(true);
-  std::string plain, handled;
-  re.Merge(plain);
-  re.SetOnMerging([](RE*, const REMatchInfo&, unsigned, std::uint64_t, bool&) {});
-  re.Merge(handled);
-  EXPECT_EQ(handled, plain);
+// $` has two other names, $PREMATCH and ${^PREMATCH}. Each must give the text since the
+// previous match, in both merges and under both rules, after empty matches too (found by the
+// string fuzzer with a pattern of NUL bytes, which matches empty everywhere).
+TEST(Merge, EveryNameOfThePrefixGivesTheTextSinceThePreviousMatch) {
+  for (const bool shortest : {false, true}) {
+    for (const char* format : {"$`>", "$PREMATCH>", "${^PREMATCH}>"}) {
+      RE re;
+      if (shortest) re.AddMatchOption(RE::MatchShortest);
+      re.SetExpression(std::string("\0\0", 2));
+      re.SetStringToMatch("_\x07");
+      re.SetFormatString(format);
+      re.SetMergeCopy(true);
+      std::string plain, handled;
+      re.Merge(plain);
+      re.SetOnMerging([](RE*, const REMatchInfo&, unsigned, std::uint64_t, bool&) {});
+      re.Merge(handled);
+      EXPECT_EQ(plain, ">__>\x07\x07>") << format << (shortest ? " shortest" : "");
+      EXPECT_EQ(handled, plain) << format << (shortest ? " shortest" : "");
+
+      re.SetExpression("n");
+      re.SetStringToMatch("banana");
+      re.SetFormatString(std::string("(") + format + ")");
+      re.Merge(handled);
+      EXPECT_EQ(handled, "ba(ba>)a(a>)a") << format << (shortest ? " shortest" : "");
+    }
+  }
 }
 
 TEST(Format, ExpandsTheReportedMatchOnly) {
