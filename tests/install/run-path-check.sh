@@ -22,6 +22,7 @@ check() {
   fi
   for entry in "${entries[@]}"; do
     [ -z "$entry" ] && continue
+    # shellcheck disable=SC2016
     if [[ $entry != /* && $entry != '$ORIGIN'* ]]; then
       echo "$file: relative entry '$entry' in run path '$paths'" >&2
       bad=1
