@@ -7,6 +7,13 @@
 #include "platform/ThreadSlot.h"
 
 namespace grepcore {
+namespace {
+
+// Why the last read failed: the platform's error, or EIO where it gives none, so that a failed
+// read is never taken for a clean end.
+int ReadFailure() { return Platform::LastError() != 0 ? Platform::LastError() : EIO; }
+
+}  // namespace
 
 ContentOutcome SearchContent(const GrepEngine::SearchPlan& plan, Platform::FileContent& content,
                              std::uint64_t blocksFrom, std::size_t blockSize,
@@ -16,7 +23,7 @@ ContentOutcome SearchContent(const GrepEngine::SearchPlan& plan, Platform::FileC
   if (content.SizeAtOpen() >= blocksFrom && GrepEngine::SearchableByLines(plan, matchWord)) {
     const GrepEngine::TextReader read = [&](char* into, std::size_t capacity, std::size_t& got) {
       const bool done = content.Read(into, capacity, got);
-      if (!done) outcome.ReadError = Platform::LastError() != 0 ? Platform::LastError() : EIO;
+      if (!done) outcome.ReadError = ReadFailure();
       return done;
     };
     outcome.Search =
@@ -25,7 +32,7 @@ ContentOutcome SearchContent(const GrepEngine::SearchPlan& plan, Platform::FileC
   }
   std::uint64_t length = 0;
   if (!content.ReadAll(buffer, length)) {
-    outcome.ReadError = Platform::LastError() != 0 ? Platform::LastError() : EIO;
+    outcome.ReadError = ReadFailure();
     return outcome;
   }
   const char none = 0;  // a search may take the data pointer of an empty text: never null

@@ -11,9 +11,9 @@
 
 namespace grepcore {
 
+using GrepEngine::PlanSearch;
 using GrepEngine::SearchPlan;
 using GrepEngine::SubMatch;
-using GrepEngine::PlanSearch;
 namespace SyntaxBits = GrepEngine::SyntaxBits;
 
 namespace {
@@ -29,11 +29,6 @@ class Reporting {
  private:
   const FileMatch*& Slot;
 };
-
-// The engine's code when it gave up on the file, else 0.
-unsigned AbandonCodeOf(const Result<FileMatchSummary>& outcome) {
-  return !outcome && outcome.Error().Kind == ErrorKind::EngineGaveUp ? outcome.Error().Code : 0u;
-}
 
 }  // namespace
 
@@ -67,8 +62,8 @@ void MaskSearch::ReadInBlocks(std::uint64_t fromSize, std::size_t blockSize) {
 }
 
 // Walks the mask and hands each file to `onFile(path, search)`, where `search(sink)` searches
-// it (nothing is found in a file that does not open as a regular file); `onFile` returns
-// false to end the run.
+// it (nothing is found in a file that does not open as a regular file) and notes a file the
+// engine gave up on; `onFile` returns false to end the run.
 template <class OnFile>
 void MaskSearch::Run(const char* mask, bool recurse, unsigned matchWord, OnFile onFile) {
   Abandoned.clear();
@@ -92,7 +87,11 @@ void MaskSearch::Run(const char* mask, bool recurse, unsigned matchWord, OnFile 
         const Walking walking(*this, file);
         return onFile(file.Path, [&](const FileMatchSink& sink) {
           // A file whose reading fails part-way keeps the matches found before.
-          return matcher.SearchFile(file, sink);
+          const Result<FileMatchSummary> outcome = matcher.SearchFile(file, sink);
+          if (!outcome && outcome.Error().Kind == ErrorKind::EngineGaveUp) {
+            Abandoned.push_back(file.Path);
+            AbandonCodes.push_back(outcome.Error().Code);
+          }
         });
       },
       [this](const WalkProblem& problem) {
@@ -132,17 +131,13 @@ unsigned MaskSearch::GrepFiles(GrepCallback callback, const char* mask, bool rec
   unsigned count = 0;
   Run(mask, recurse, matchWord, [&](const std::string& path, const auto& search) {
     bool stopped = false;
-    const Result<FileMatchSummary> outcome = search([&](const FileMatch& match) {
+    search([&](const FileMatch& match) {
       ++count;
       if (callback == nullptr) return true;
       const Reporting current(Current, match);
       stopped = !callback(path.c_str(), *this);
       return !stopped;
     });
-    if (const unsigned code = AbandonCodeOf(outcome)) {
-      Abandoned.push_back(path);
-      AbandonCodes.push_back(code);
-    }
     return !stopped;
   });
   return count;
@@ -154,17 +149,11 @@ unsigned MaskSearch::FindFiles(FindCallback callback, const char* mask, bool rec
   unsigned count = 0;
   Run(mask, recurse, matchWord, [&](const std::string& path, const auto& search) {
     bool found = false;
-    const Result<FileMatchSummary> outcome = search([&](const FileMatch&) {
+    search([&](const FileMatch&) {
       found = true;
       return false;  // the first match settles it
     });
-    if (!found) {
-      if (const unsigned code = AbandonCodeOf(outcome)) {
-        Abandoned.push_back(path);
-        AbandonCodes.push_back(code);
-      }
-      return true;
-    }
+    if (!found) return true;
     ++count;
     return callback == nullptr || callback(path.c_str());
   });
@@ -204,8 +193,6 @@ std::int64_t MaskSearch::Position(unsigned i) const {
   return sub.Matched ? sub.Position : -1;
 }
 
-unsigned MaskSearch::Line() const {
-  return Current != nullptr ? Current->Internals().Line() : 0u;
-}
+unsigned MaskSearch::Line() const { return Current != nullptr ? Current->Internals().Line() : 0u; }
 
 }  // namespace grepcore
