@@ -27,7 +27,7 @@ RE Banana(bool copy) {
 
 struct MergeHandler {
   int calls = 0;
-  int refuseAt = 0;         // 1-based call that clears bcontinue
+  int refuseAt = 0;                 // 1-based call that clears bcontinue
   const char* newFormat = nullptr;  // assigned at the first call
   std::string formattedInside;
   void On(RE* sender, const REMatchInfo&, unsigned, std::uint64_t, bool& go) {

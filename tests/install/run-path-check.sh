@@ -14,8 +14,7 @@ check() {
   local file=$1 paths entry
   paths=$(readelf -d "$file" | sed -n 's/.*(\(RUNPATH\|RPATH\)).*\[\(.*\)\]/\2/p')
   [ -n "$paths" ] || return 0
-  # A trailing ':' would be lost to word splitting: mark the ends first.
-  IFS=: read -r -a entries <<<"$paths:"
+  IFS=: read -r -a entries <<<"$paths"
   if [[ $paths == :* || $paths == *: || $paths == *::* ]]; then
     echo "$file: empty entry in run path '$paths'" >&2
     bad=1
